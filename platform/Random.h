@@ -1,0 +1,24 @@
+// The game's random generator. Spawn delays and powerup types depend on the
+// range being 0..32767, so the game never uses the C library's rand(), whose
+// range and sequence differ between platforms. This is the classic linear
+// congruential generator with one process-wide state: the same seed gives the
+// same sequence everywhere.
+#pragma once
+
+#include <cstdint>
+
+namespace platform
+{
+
+constexpr int kRandMax = 32767;
+
+// Next value in 0..kRandMax.
+int Rand();
+
+void SeedRand(uint32_t seed);
+
+// Seeds with the current calendar time in whole seconds, as the game does
+// before drawing spawn delays and powerups.
+void SeedRandFromTime();
+
+} // namespace platform

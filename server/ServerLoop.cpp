@@ -1,0 +1,127 @@
+#include "server/ServerLoop.h"
+
+#include "common/DebugLog.h"
+#include "common/Lock.h"
+#include "common/MemoryTracker.h"
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "net/Message.h"
+#include "net/Server.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+
+#include <algorithm>
+
+namespace
+{
+// Taken only by the server thread, around the end of each pass.
+CLock& ProcessLock()
+{
+    static CLock* lock = new CLock;
+    return *lock;
+}
+
+// Settings that are durations must not turn into huge unsigned waits.
+uint32_t NonNegative(int value) { return static_cast<uint32_t>(std::max(value, 0)); }
+} // namespace
+
+CServerLoop::CServerLoop(const server::ServerOptions& options, std::FILE* out)
+    : m_options(options), m_out(out)
+{
+}
+
+void CServerLoop::SetUp()
+{
+    CMessageLog& log = CMessageLog::GetServerLog();
+    log.Clear();
+    log.Print("starting up server");
+    CDebugLog::Get();
+
+    CServer& server = CServer::Get();
+    server.SetPort(m_options.port);
+    server.SetName(m_options.sessionName.c_str());
+    server.Init();
+    server.Host();
+    AddMaps();
+
+    m_now = GetTickCount();
+    m_elapsed = 0;
+    m_updates = 0;
+    m_lastReport = 0;
+    server::SetRunningFlag();
+}
+
+void CServerLoop::AddMaps()
+{
+    std::string folder = platform::DataPath(server::kMapsFolder);
+    for (const std::string& name : platform::ListFiles(folder, ".smp"))
+        CDebugLog::Get().Print(0, "Found Map: %s", name.c_str());
+}
+
+bool CServerLoop::RunPass()
+{
+    CServer& server = CServer::Get();
+    server.FlushBatches();
+    server.DoWork(NonNegative(g_settings.ServerDPTimeSlice));
+    CMessage message;
+    BroadcastConsole(message);
+    return FinishPass();
+}
+
+void CServerLoop::BroadcastConsole(CMessage& message)
+{
+    CMessageLog& log = CMessageLog::GetServerLog();
+    char line[CMessageLog::kLineSize];
+    log.ResetCursor();
+    while (log.NextLine(line, sizeof line))
+    {
+        message.Clear();
+        message.SetText(line);
+        CServer::Get().QueueMessage(0, message);
+        std::fprintf(m_out, "Console: %s\n", line);
+    }
+    std::fflush(m_out);
+    log.Clear();
+}
+
+bool CServerLoop::FinishPass()
+{
+    CLockGuard guard(ProcessLock());
+    if (!CServer::Get().IsRunning())
+        return false;
+    uint32_t previous = m_now;
+    m_now = GetTickCount();
+    m_elapsed = m_now - previous;
+    ++m_updates;
+    if (m_now - m_lastReport >= 1000)
+    {
+        m_lastReport = m_now;
+        CDebugLog::Get().Print(0, "%u: %u UPS", m_now, m_updates);
+        m_updates = 0;
+    }
+    Sleep(NonNegative(g_settings.ServerYield));
+    return true;
+}
+
+void CServerLoop::Run()
+{
+    while (server::IsRunningFlagSet())
+        if (!RunPass())
+            break;
+}
+
+void CServerLoop::ShutDown()
+{
+    CServer::Destroy();
+    CMessageLog::DestroyServerLog();
+    CMemoryTracker::Destroy();
+}
+
+int RunServerThread(const server::ServerOptions& options)
+{
+    CServerLoop loop(options);
+    loop.SetUp();
+    loop.Run();
+    loop.ShutDown();
+    return 0;
+}

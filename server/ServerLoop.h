@@ -1,0 +1,45 @@
+// The server thread: set-up, the loop that advances rounds, sends the queued
+// messages, gives the session its time and broadcasts the console, and the
+// ordered shut-down.
+#pragma once
+
+#include "server/ServerProcess.h"
+
+#include <cstdint>
+#include <cstdio>
+
+class CMessage;
+
+class CServerLoop
+{
+public:
+    // `out` receives the "Console: " lines.
+    explicit CServerLoop(const server::ServerOptions& options, std::FILE* out = stdout);
+
+    // Logs the start, hosts the session, collects the maps and starts the
+    // first round; then sets the running flag.
+    void SetUp();
+    // One pass of the loop. False when the session has stopped running.
+    bool RunPass();
+    // Runs passes while the running flag is set.
+    void Run();
+    // Destroys the session, the log and the memory tracker, in that order.
+    void ShutDown();
+
+    uint32_t GetElapsed() const { return m_elapsed; }
+
+private:
+    void AddMaps();
+    void BroadcastConsole(CMessage& message);
+    bool FinishPass();
+
+    server::ServerOptions m_options;
+    std::FILE* m_out;
+    uint32_t m_now = 0;
+    uint32_t m_elapsed = 0;
+    uint32_t m_updates = 0;
+    uint32_t m_lastReport = 0;
+};
+
+// Body of the server thread: SetUp, Run, ShutDown. Returns 0.
+int RunServerThread(const server::ServerOptions& options);

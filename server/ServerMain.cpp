@@ -1,0 +1,180 @@
+#include "server/ServerMain.h"
+
+#include "game/Settings.h"
+#include "platform/Clock.h"
+#include "platform/ConsoleControl.h"
+#include "platform/Files.h"
+#include "server/ConfigFile.h"
+#include "server/ServerLoop.h"
+#include "server/ServerProcess.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace server
+{
+namespace
+{
+
+constexpr int kExitUsage = 2;
+constexpr int kExitNoThread = 1;
+
+const char* const kUsage =
+    "Usage: QuorvexServer [options]\n"
+    "\n"
+    "Hosts a Quorvex game on UDP port 3001 and plays the maps found in the Maps folder.\n"
+    "Options are read left to right; option names ignore case.\n"
+    "\n"
+    "  -name TEXT      name the session (default \"Quorvex Server\")\n"
+    "  -loadcfg FILE   load settings from a configuration file\n"
+    "  -dumpcfg FILE   write the current settings to FILE and exit\n"
+    "  -port N         host on UDP port N instead of 3001\n"
+    "  -help           show this text and exit\n"
+    "\n"
+    "Stop the server with Ctrl+C (or SIGTERM / SIGHUP).\n";
+
+// What the main thread does after reading the command line.
+enum class Next
+{
+    Serve,
+    Exit,
+};
+
+struct CommandLine
+{
+    ServerOptions options;
+    Next next = Next::Serve;
+    int exitCode = 0;
+};
+
+bool Is(const char* argument, const char* option) { return platform::CompareNoCase(argument, option) == 0; }
+
+std::optional<uint32_t> ParsePort(const char* text)
+{
+    std::string_view view(text);
+    uint32_t port = 0;
+    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), port);
+    if (error != std::errc() || end != view.data() + view.size() || port == 0 || port > 65535)
+        return std::nullopt;
+    return port;
+}
+
+void DumpConfig(const char* path, CommandLine& result)
+{
+    if (SaveConfig(path))
+        std::printf("Wrote current configuration to file \"%s\"\n", path);
+    else
+        std::printf("Failed to write configuration to file \"%s\"\n", path);
+    result.next = Next::Exit;
+}
+
+void LoadConfigOption(const char* path)
+{
+    if (LoadConfig(path))
+    {
+        std::printf("Loaded configuration from file \"%s\"\n", path);
+        return;
+    }
+    std::printf("Failed to load configuration from file \"%s\"\n", path);
+    std::printf("Using default config instead.\n");
+}
+
+void PortOption(const char* text, CommandLine& result)
+{
+    if (std::optional<uint32_t> port = ParsePort(text))
+    {
+        result.options.port = *port;
+        return;
+    }
+    std::fprintf(stderr, "Invalid port \"%s\": give a number from 1 to 65535.\n", text);
+    result.next = Next::Exit;
+    result.exitCode = kExitUsage;
+}
+
+// Handles the option at argv[i] and the value after it; returns the index of
+// the last argument it used.
+int HandleOption(int argc, char** argv, int i, CommandLine& result)
+{
+    const char* option = argv[i];
+    if (Is(option, "-help") || Is(option, "--help") || Is(option, "-h"))
+    {
+        std::fputs(kUsage, stdout);
+        result.next = Next::Exit;
+        return i;
+    }
+    bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") || Is(option, "-port");
+    if (!takesValue || i + 1 >= argc)
+        return i;
+    const char* value = argv[++i];
+    if (Is(option, "-name"))
+        result.options.sessionName.assign(value, std::min(std::strlen(value), kMaxSessionName));
+    else if (Is(option, "-dumpcfg"))
+        DumpConfig(value, result);
+    else if (Is(option, "-loadcfg"))
+        LoadConfigOption(value);
+    else
+        PortOption(value, result);
+    return i;
+}
+
+CommandLine ParseCommandLine(int argc, char** argv)
+{
+    CommandLine result;
+    for (int i = 1; i < argc && argv[i] && result.next == Next::Serve; ++i)
+        i = HandleOption(argc, argv, i, result);
+    if (result.options.sessionName.empty())
+        result.options.sessionName = kDefaultSessionName;
+    return result;
+}
+
+} // namespace
+
+bool LaunchThread(std::function<void()> body, std::thread& thread)
+{
+    try
+    {
+        thread = std::thread(std::move(body));
+        return true;
+    }
+    catch (const std::system_error&)
+    {
+        return false;
+    }
+}
+
+int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
+{
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    platform::InstallConsoleControlHandler(OnConsoleControl);
+    std::printf("Quorvex Console Server v%0.2f\n\n", kVersion);
+
+    CommandLine commandLine = ParseCommandLine(argc, argv);
+    if (commandLine.next == Next::Exit)
+        return commandLine.exitCode;
+
+    std::atomic<bool> finished{false};
+    std::thread serverThread;
+    bool started = launch(
+        [&] {
+            RunServerThread(commandLine.options);
+            finished = true;
+        },
+        serverThread);
+    if (!started)
+    {
+        std::printf("Unable to create server thread for some reason.\n");
+        return kExitNoThread;
+    }
+    while (!finished)
+        Sleep(static_cast<uint32_t>(std::max(g_settings.ServerYield, 1)));
+    serverThread.join();
+    return 0;
+}
+
+} // namespace server

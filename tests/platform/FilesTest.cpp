@@ -1,0 +1,119 @@
+#include "platform/Files.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+using testing_support::TempDir;
+
+namespace
+{
+// Runs the test body with the current folder set to `dir`.
+class ScopedChdir
+{
+public:
+    explicit ScopedChdir(const std::string& dir) : m_old(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedChdir() { std::filesystem::current_path(m_old); }
+
+private:
+    std::filesystem::path m_old;
+};
+
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old.empty())
+            unsetenv(m_name);
+        else
+            setenv(m_name, m_old.c_str(), 1);
+    }
+
+private:
+    const char* m_name;
+    std::string m_old;
+};
+} // namespace
+
+TEST(Files, CompareNoCaseOrdersLikeLowercase)
+{
+    EXPECT_EQ(platform::CompareNoCase("XShip.tga", "Xship.TGA"), 0);
+    EXPECT_LT(platform::CompareNoCase("abc", "ABD"), 0);
+    EXPECT_LT(platform::CompareNoCase("ab", "abc"), 0);
+    EXPECT_GT(platform::CompareNoCase("b", "A"), 0);
+}
+
+TEST(Files, BackslashPathsMatchNamesWithoutCase)
+{
+    TempDir dir;
+    dir.Write("Graphics/XShip.tga", "x");
+    ScopedChdir cd(dir.Path());
+    EXPECT_EQ(platform::NativePath("graphics\\Xship.tga"), "Graphics/XShip.tga");
+    EXPECT_EQ(platform::NativePath("Graphics/XShip.tga"), "Graphics/XShip.tga");
+    EXPECT_EQ(platform::NativePath("Graphics\\new.tga"), "Graphics/new.tga") << "missing names stay as written";
+    EXPECT_EQ(platform::NativePath("nowhere\\Sub\\x"), "nowhere/Sub/x");
+    EXPECT_TRUE(platform::FileExists(platform::NativePath("GRAPHICS\\XSHIP.TGA")));
+    EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));
+}
+
+TEST(Files, AbsolutePathsResolveToo)
+{
+    TempDir dir;
+    dir.Write("Maps/Caves.smp", "m");
+    std::string path = platform::NativePath(dir.Path() + "\\maps\\CAVES.SMP");
+    EXPECT_EQ(path, dir.Path() + "/Maps/Caves.smp");
+}
+
+TEST(Files, ListFilesFiltersBySuffixAndSortsWithoutCase)
+{
+    TempDir dir;
+    for (const char* name : {"fear.smp", "Caves.SMP", "HCPlayground.smp", "notes.txt", "beta.smp"})
+        dir.Write(name, "");
+    std::filesystem::create_directory(dir.File("dir.smp"));
+    EXPECT_EQ(platform::ListFiles(dir.Path(), ".smp"),
+              (std::vector<std::string>{"beta.smp", "Caves.SMP", "fear.smp", "HCPlayground.smp"}));
+    EXPECT_TRUE(platform::ListFiles(dir.File("missing"), ".smp").empty());
+}
+
+TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
+{
+    TempDir here;
+    TempDir elsewhere;
+    elsewhere.Write("Maps/a.smp", "");
+    {
+        ScopedEnv env("QUORVEX_DATA", elsewhere.Path().c_str());
+        ScopedChdir cd(here.Path());
+        EXPECT_EQ(platform::DataRoot(), elsewhere.Path());
+        EXPECT_EQ(platform::DataPath("maps\\A.SMP"), elsewhere.Path() + "/Maps/a.smp");
+    }
+    {
+        ScopedEnv env("QUORVEX_DATA", nullptr);
+        here.Write("Graphics/Font2.tga", "");
+        ScopedChdir cd(here.Path());
+        EXPECT_EQ(platform::DataRoot(), ".");
+        EXPECT_EQ(platform::DataPath("graphics\\font2.tga"), "Graphics/Font2.tga");
+    }
+    {
+        ScopedEnv env("QUORVEX_DATA", nullptr);
+        TempDir empty;
+        ScopedChdir cd(empty.Path());
+        EXPECT_NE(platform::DataRoot(), ".") << "falls back to the installed data folder";
+    }
+}

@@ -1,0 +1,111 @@
+#include "server/ServerLoop.h"
+
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "net/Server.h"
+#include "platform/Clock.h"
+#include "server/ServerProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+class ServerLoopTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        out = open_memstream(&buffer, &size);
+        server::ResetStopRequest();
+    }
+    void TearDown() override
+    {
+        std::fclose(out);
+        std::free(buffer);
+        server::ResetStopRequest();
+    }
+    std::string Output()
+    {
+        std::fflush(out);
+        return std::string(buffer, size);
+    }
+
+    platform::FakeClock clock{5000};
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* out = nullptr;
+};
+} // namespace
+
+TEST_F(ServerLoopTest, FirstPassBroadcastsStartupLine)
+{
+    CServerLoop loop(server::ServerOptions{"Arena", 3001}, out);
+    loop.SetUp();
+    EXPECT_EQ(CServer::Get().GetName(), "Arena");
+    EXPECT_EQ(CServer::Get().GetPort(), 3001u);
+    EXPECT_TRUE(server::IsRunningFlagSet());
+    EXPECT_TRUE(loop.RunPass());
+    EXPECT_EQ(Output(), "Console: starting up server\n");
+    loop.ShutDown();
+}
+
+TEST_F(ServerLoopTest, SixLinesInOnePassBroadcastNewestFiveNewestFirst)
+{
+    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    loop.SetUp();
+    loop.RunPass();
+    for (int i = 1; i <= 6; ++i)
+        CMessageLog::GetServerLog().Print("line %d", i);
+    loop.RunPass();
+    EXPECT_EQ(Output(), "Console: starting up server\n"
+                        "Console: line 6\nConsole: line 5\nConsole: line 4\nConsole: line 3\nConsole: line 2\n");
+    EXPECT_EQ(CMessageLog::GetServerLog().GetLineCount(), 0);
+    loop.ShutDown();
+}
+
+TEST_F(ServerLoopTest, ElapsedIsMeasuredAcrossThePreviousPass)
+{
+    g_settings.ServerYield = 7;
+    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    loop.SetUp();
+    loop.RunPass();
+    EXPECT_EQ(loop.GetElapsed(), 0u) << "the sleep comes after the measurement";
+    clock.Advance(13);
+    loop.RunPass();
+    EXPECT_EQ(loop.GetElapsed(), 7u + 13u);
+    g_settings = GameSettings{};
+    loop.ShutDown();
+}
+
+TEST_F(ServerLoopTest, StopEventEndsRunAndStopBeforeStartIsKept)
+{
+    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    EXPECT_TRUE(server::OnConsoleControl(0));
+    loop.SetUp();
+    EXPECT_FALSE(server::IsRunningFlagSet()) << "a stop that arrived during set-up is not forgotten";
+    loop.Run();
+    loop.ShutDown();
+    EXPECT_FALSE(CServer::Exists());
+}
+
+TEST_F(ServerLoopTest, ConsoleControlHandlesOnlyStopEvents)
+{
+    for (uint32_t event : {0u, 1u, 2u, 5u, 6u})
+    {
+        server::ResetStopRequest();
+        server::SetRunningFlag();
+        EXPECT_TRUE(server::OnConsoleControl(event)) << event;
+        EXPECT_FALSE(server::IsRunningFlagSet()) << event;
+    }
+    for (uint32_t event : {3u, 4u, 7u, 100u})
+    {
+        server::ResetStopRequest();
+        server::SetRunningFlag();
+        EXPECT_FALSE(server::OnConsoleControl(event)) << event;
+        EXPECT_TRUE(server::IsRunningFlagSet()) << event;
+    }
+}
