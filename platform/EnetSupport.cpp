@@ -1,0 +1,53 @@
+#include "platform/EnetSupport.h"
+
+#include <cstdlib>
+#include <mutex>
+
+namespace platform::enet
+{
+namespace
+{
+constexpr enet_uint16 kUnreliableSequenceResetAt = 0xFF00;
+}
+
+void EnsureInitialized()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (enet_initialize() == 0)
+            std::atexit(enet_deinitialize);
+    });
+}
+
+HostAddress FromEnet(const ENetAddress& address)
+{
+    return HostAddress{ENET_NET_TO_HOST_32(address.host), address.port};
+}
+
+ENetAddress ToEnet(const HostAddress& address)
+{
+    ENetAddress result;
+    result.host = ENET_HOST_TO_NET_32(address.ipv4);
+    result.port = address.port;
+    return result;
+}
+
+void ConfigurePeer(ENetPeer* peer)
+{
+    enet_peer_timeout(peer, ENET_PEER_TIMEOUT_LIMIT, kTimeoutMinimumMs, kTimeoutMaximumMs);
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE, 0);
+    peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
+}
+
+void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel)
+{
+    if (channel >= peer->channelCount)
+        return;
+    if (peer->channels[channel].outgoingUnreliableSequenceNumber < kUnreliableSequenceResetAt)
+        return;
+    if (ENetPacket* reset = enet_packet_create(nullptr, 0, ENET_PACKET_FLAG_RELIABLE))
+        if (enet_peer_send(peer, channel, reset) < 0)
+            enet_packet_destroy(reset);
+}
+
+} // namespace platform::enet

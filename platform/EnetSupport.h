@@ -1,0 +1,50 @@
+// Small helpers around ENet shared by both sides of the session service.
+#pragma once
+
+#include "platform/SessionTypes.h"
+
+#include <enet/enet.h>
+
+#include <chrono>
+#include <cstdint>
+
+namespace platform::enet
+{
+
+// Initialises the ENet library once per process.
+void EnsureInitialized();
+
+HostAddress FromEnet(const ENetAddress& address);
+ENetAddress ToEnet(const HostAddress& address);
+
+// Game data: unreliable and unsequenced; larger than a datagram, unreliable fragments.
+constexpr enet_uint32 kGameDataFlags = ENET_PACKET_FLAG_UNSEQUENCED | ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT;
+
+// Largest packet either side accepts; bounds what a peer can make us buffer.
+constexpr size_t kMaximumPacketSize = 4 * 1024 * 1024;
+constexpr size_t kMaximumWaitingData = 16 * 1024 * 1024;
+
+// A peer whose reliable traffic (ENet's own pings every 500 ms) goes
+// unanswered this long is dropped.
+constexpr enet_uint32 kTimeoutMinimumMs = 3000;
+constexpr enet_uint32 kTimeoutMaximumMs = 6000;
+
+// Sets the time-outs above and keeps ENet's packet throttle from dropping
+// game data under load: the game sends state every pass and would rather
+// have it arrive than be thinned.
+void ConfigurePeer(ENetPeer* peer);
+
+// Unreliable fragments carry a per-channel sequence number that only a
+// reliable send on that channel resets; once it nears its limit, ENet would
+// quietly send large packets reliably. Sending an empty reliable packet on the
+// channel before that happens keeps large game data unreliable.
+void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel);
+
+// Milliseconds of a steady clock, for slices and deadlines.
+inline uint64_t NowMs()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+} // namespace platform::enet

@@ -1,0 +1,364 @@
+#include "platform/SessionClient.h"
+
+#include "platform/EnetSupport.h"
+#include "platform/SessionWire.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <deque>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <random>
+#include <sstream>
+
+namespace platform
+{
+namespace
+{
+constexpr uint64_t kConnectTimeoutMs = 5000;
+constexpr uint64_t kCloseLingerMs = 200;
+constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
+// Game packets that overtake the welcome are kept for the first DoWork.
+constexpr size_t kMostEarlyPackets = 256;
+constexpr size_t kLargestAnswer = 2048;
+
+ConnectResult ResultForRefusal(enet_uint32 reason)
+{
+    switch (reason)
+    {
+    case wire::kServerFull:
+        return ConnectResult::ServerFull;
+    case wire::kWrongApplication:
+        return ConnectResult::WrongApplication;
+    default:
+        return ConnectResult::Refused;
+    }
+}
+
+std::optional<uint32_t> ParseIpv4(const std::string& text)
+{
+    in_addr address;
+    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
+        return std::nullopt;
+    return ntohl(address.s_addr);
+}
+
+void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
+{
+    if (std::find(targets.begin(), targets.end(), address) == targets.end())
+        targets.push_back(address);
+}
+
+void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t size, enet_uint32 flags)
+{
+    if (ENetPacket* packet = enet_packet_create(data, size, flags))
+        if (enet_peer_send(peer, channel, packet) < 0)
+            enet_packet_destroy(packet);
+}
+} // namespace
+
+class CSessionClient::Impl
+{
+public:
+    explicit Impl(ISessionClientEvents& events) : m_events(events) {}
+    ~Impl() { Close(); }
+
+    EnumResult EnumHosts(const EnumParams& params);
+    ConnectResult Connect(const HostAddress& address, const Guid& application);
+    bool Send(const uint8_t* data, size_t size);
+    void DoWork(uint32_t sliceMs);
+    void Close();
+    bool IsConnected() const { return m_connected; }
+    SessionStats GetStats();
+
+private:
+    void ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application);
+    ConnectResult AwaitWelcome(const Guid& application);
+    void Dispatch(ENetEvent& event);
+    void DestroyHost();
+    void CollectStats();
+
+    ISessionClientEvents& m_events;
+    ENetHost* m_host = nullptr;
+    ENetPeer* m_peer = nullptr;
+    bool m_connected = false;
+    std::deque<std::vector<uint8_t>> m_earlyPackets;
+    SessionStats m_stats;
+};
+
+bool CSessionClient::Resolve(const std::string& hostName, uint16_t port, HostAddress& out)
+{
+    enet::EnsureInitialized();
+    ENetAddress address;
+    if (hostName.empty() || enet_address_set_host(&address, hostName.c_str()) != 0)
+        return false;
+    address.port = port;
+    out = enet::FromEnet(address);
+    return true;
+}
+
+std::vector<HostAddress> CSessionClient::BroadcastTargets(uint16_t port)
+{
+    std::vector<HostAddress> targets;
+    if (const char* list = std::getenv("QUORVEX_BROADCAST"); list && *list)
+    {
+        std::stringstream in(list);
+        for (std::string item; std::getline(in, item, ',');)
+            if (std::optional<uint32_t> ipv4 = ParseIpv4(item))
+                AddUnique(targets, HostAddress{*ipv4, port});
+        return targets;
+    }
+    ifaddrs* interfaces = nullptr;
+    if (getifaddrs(&interfaces) == 0)
+    {
+        for (ifaddrs* it = interfaces; it; it = it->ifa_next)
+        {
+            bool usable = it->ifa_addr && it->ifa_addr->sa_family == AF_INET && (it->ifa_flags & IFF_UP) &&
+                          (it->ifa_flags & IFF_BROADCAST) && it->ifa_broadaddr;
+            if (usable)
+            {
+                auto* broadcast = reinterpret_cast<sockaddr_in*>(it->ifa_broadaddr);
+                AddUnique(targets, HostAddress{ntohl(broadcast->sin_addr.s_addr), port});
+            }
+        }
+        freeifaddrs(interfaces);
+    }
+    AddUnique(targets, HostAddress{kLoopbackBroadcast, port});
+    return targets;
+}
+
+EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
+{
+    enet::EnsureInitialized();
+    std::vector<HostAddress> targets;
+    if (!params.hostName.empty())
+    {
+        HostAddress address;
+        if (!Resolve(params.hostName, params.port, address))
+            return EnumResult::UnknownHost;
+        targets.push_back(address);
+    }
+    else
+        targets = BroadcastTargets(params.port);
+    if (targets.empty())
+        return EnumResult::NoNetwork;
+
+    ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (socket == ENET_SOCKET_NULL)
+        return EnumResult::NoNetwork;
+    enet_socket_set_option(socket, ENET_SOCKOPT_BROADCAST, 1);
+    enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
+    uint32_t token = std::random_device{}();
+    std::vector<uint8_t> query = wire::EncodeEnumQuery(wire::EnumQuery{params.application, token});
+    for (int attempt = 0; attempt < params.attempts; ++attempt)
+    {
+        for (const HostAddress& target : targets)
+        {
+            ENetAddress to = enet::ToEnet(target);
+            ENetBuffer buffer{query.data(), query.size()};
+            enet_socket_send(socket, &to, &buffer, 1);
+        }
+        uint64_t until = enet::NowMs() + params.retryIntervalMs;
+        for (uint64_t now = enet::NowMs(); now < until; now = enet::NowMs())
+        {
+            enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+            if (enet_socket_wait(socket, &condition, static_cast<enet_uint32>(until - now)) == 0 &&
+                (condition & ENET_SOCKET_WAIT_RECEIVE))
+                ReceiveAnswers(socket, token, params.application);
+        }
+    }
+    enet_socket_destroy(socket);
+    return EnumResult::Ok;
+}
+
+void CSessionClient::Impl::ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application)
+{
+    uint8_t data[kLargestAnswer];
+    for (;;)
+    {
+        ENetAddress from;
+        ENetBuffer buffer{data, sizeof data};
+        int received = enet_socket_receive(socket, &from, &buffer, 1);
+        if (received <= 0)
+            return;
+        std::optional<wire::EnumAnswer> answer = wire::DecodeEnumAnswer(data, static_cast<size_t>(received));
+        if (answer && answer->token == token && answer->session.application == application)
+            m_events.OnEnumHostsResponse(answer->session, enet::FromEnet(from));
+    }
+}
+
+ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Guid& application)
+{
+    Close();
+    enet::EnsureInitialized();
+    ConnectResult result = ConnectResult::Unreachable;
+    m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
+    if (m_host)
+    {
+        m_host->maximumPacketSize = enet::kMaximumPacketSize;
+        m_host->maximumWaitingData = enet::kMaximumWaitingData;
+        ENetAddress to = enet::ToEnet(address);
+        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, wire::kConnectMagic);
+        if (m_peer)
+            result = AwaitWelcome(application);
+    }
+    m_connected = result == ConnectResult::Connected;
+    if (!m_connected)
+        DestroyHost();
+    m_events.OnConnectComplete(result);
+    return result;
+}
+
+ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
+{
+    uint64_t deadline = enet::NowMs() + kConnectTimeoutMs;
+    ENetEvent event;
+    while (enet::NowMs() < deadline)
+    {
+        if (enet_host_service(m_host, &event, 10) <= 0)
+            continue;
+        if (event.type == ENET_EVENT_TYPE_CONNECT)
+        {
+            enet::ConfigurePeer(m_peer);
+            std::vector<uint8_t> hello = wire::EncodeHello(application);
+            SendPacket(m_peer, wire::kControlChannel, hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE);
+        }
+        else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+        {
+            m_peer = nullptr;
+            return ResultForRefusal(event.data);
+        }
+        else if (event.type == ENET_EVENT_TYPE_RECEIVE)
+        {
+            const ENetPacket& packet = *event.packet;
+            bool welcome = event.channelID == wire::kControlChannel &&
+                           wire::DecodeWelcome(packet.data, packet.dataLength).has_value();
+            if (event.channelID == wire::kDataChannel && packet.dataLength > 0 &&
+                m_earlyPackets.size() < kMostEarlyPackets)
+                m_earlyPackets.emplace_back(packet.data, packet.data + packet.dataLength);
+            enet_packet_destroy(event.packet);
+            if (welcome)
+                return ConnectResult::Connected;
+        }
+    }
+    return ConnectResult::Unreachable;
+}
+
+bool CSessionClient::Impl::Send(const uint8_t* data, size_t size)
+{
+    if (!m_connected || !m_peer)
+        return false;
+    enet::KeepFragmentsUnreliable(m_peer, wire::kDataChannel);
+    SendPacket(m_peer, wire::kDataChannel, data, size, enet::kGameDataFlags);
+    return true;
+}
+
+void CSessionClient::Impl::DoWork(uint32_t sliceMs)
+{
+    if (!m_host)
+        return;
+    uint64_t start = enet::NowMs();
+    while (!m_earlyPackets.empty())
+    {
+        std::vector<uint8_t> packet = std::move(m_earlyPackets.front());
+        m_earlyPackets.pop_front();
+        m_events.OnReceive(packet.data(), packet.size());
+    }
+    ENetEvent event;
+    while (m_host && enet_host_service(m_host, &event, 0) > 0)
+    {
+        Dispatch(event);
+        if (enet::NowMs() - start >= sliceMs)
+            break;
+    }
+    if (m_host)
+    {
+        enet_host_flush(m_host);
+        CollectStats();
+    }
+}
+
+void CSessionClient::Impl::Dispatch(ENetEvent& event)
+{
+    if (event.type == ENET_EVENT_TYPE_RECEIVE)
+    {
+        if (event.channelID == wire::kDataChannel && event.packet->dataLength > 0)
+            m_events.OnReceive(event.packet->data, event.packet->dataLength);
+        enet_packet_destroy(event.packet);
+    }
+    else if (event.type == ENET_EVENT_TYPE_DISCONNECT && event.peer == m_peer)
+    {
+        m_peer = nullptr;
+        bool wasConnected = m_connected;
+        m_connected = false;
+        if (wasConnected)
+            m_events.OnTerminateSession();
+    }
+}
+
+void CSessionClient::Impl::Close()
+{
+    if (!m_host)
+        return;
+    if (m_peer && m_connected)
+    {
+        enet_peer_disconnect(m_peer, 0);
+        enet_host_flush(m_host);
+        uint64_t start = enet::NowMs();
+        ENetEvent event;
+        while (enet::NowMs() - start < kCloseLingerMs && enet_host_service(m_host, &event, 10) >= 0)
+        {
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+            if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                break;
+        }
+    }
+    DestroyHost();
+}
+
+void CSessionClient::Impl::DestroyHost()
+{
+    if (m_host)
+    {
+        CollectStats();
+        enet_host_destroy(m_host);
+    }
+    m_host = nullptr;
+    m_peer = nullptr;
+    m_connected = false;
+    m_earlyPackets.clear();
+}
+
+void CSessionClient::Impl::CollectStats()
+{
+    m_stats.datagramsSent += m_host->totalSentPackets;
+    m_stats.bytesSent += m_host->totalSentData;
+    m_stats.datagramsReceived += m_host->totalReceivedPackets;
+    m_stats.bytesReceived += m_host->totalReceivedData;
+    m_host->totalSentPackets = m_host->totalSentData = 0;
+    m_host->totalReceivedPackets = m_host->totalReceivedData = 0;
+}
+
+SessionStats CSessionClient::Impl::GetStats()
+{
+    if (m_host)
+        CollectStats();
+    return m_stats;
+}
+
+CSessionClient::CSessionClient(ISessionClientEvents& events) : m_impl(std::make_unique<Impl>(events)) {}
+CSessionClient::~CSessionClient() = default;
+EnumResult CSessionClient::EnumHosts(const EnumParams& params) { return m_impl->EnumHosts(params); }
+ConnectResult CSessionClient::Connect(const HostAddress& address, const Guid& application)
+{
+    return m_impl->Connect(address, application);
+}
+bool CSessionClient::IsConnected() const { return m_impl->IsConnected(); }
+bool CSessionClient::Send(const uint8_t* data, size_t size) { return m_impl->Send(data, size); }
+void CSessionClient::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
+void CSessionClient::Close() { m_impl->Close(); }
+SessionStats CSessionClient::GetStats() const { return m_impl->GetStats(); }
+
+} // namespace platform

@@ -1,0 +1,346 @@
+#include "platform/SessionServer.h"
+
+#include "platform/EnetSupport.h"
+#include "platform/SessionWire.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace platform
+{
+namespace
+{
+// Room beyond the player limit, so that clients past it are answered with a
+// refusal instead of being ignored by a full peer table.
+constexpr size_t kSparePeers = 32;
+// ENet's own ceiling on peers per host, used when there is no limit.
+constexpr size_t kMostPeers = ENET_PROTOCOL_MAXIMUM_PEER_ID;
+// A client that connects but does not say hello in time is let go.
+constexpr uint64_t kHelloTimeoutMs = 5000;
+// How long Close waits for clients to acknowledge the disconnect.
+constexpr uint64_t kCloseLingerMs = 200;
+// Bound on the per-address answer counters kept for rate limiting.
+constexpr size_t kMostRateEntries = 4096;
+
+struct PeerState
+{
+    PlayerId player = 0; // 0 until admitted
+    uint64_t connectedAt = 0;
+};
+
+struct RateWindow
+{
+    uint64_t start = 0;
+    int answers = 0;
+};
+} // namespace
+
+class CSessionServer::Impl
+{
+public:
+    explicit Impl(ISessionServerEvents& events) : m_events(events) {}
+    ~Impl() { Close(); }
+
+    bool Host(const SessionHostParams& params);
+    void DoWork(uint32_t sliceMs);
+    bool SendTo(PlayerId target, const uint8_t* data, size_t size);
+    void Close();
+
+    bool IsHosting() const { return m_host != nullptr; }
+    PlayerId GetHostPlayer() const { return m_hostPlayer; }
+    uint32_t GetPlayerCount() const { return static_cast<uint32_t>(m_players.size()) + (m_host ? 1 : 0); }
+    SessionStats GetStats();
+
+private:
+    static int Intercept(ENetHost* host, ENetEvent* event);
+    bool AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from);
+    bool AllowAnswer(uint32_t ipv4);
+    void Dispatch(ENetEvent& event);
+    void OnConnect(ENetPeer* peer, enet_uint32 data);
+    void OnControl(ENetPeer* peer, const ENetPacket& packet);
+    void Admit(ENetPeer* peer, PeerState& state);
+    void OnDisconnect(ENetPeer* peer);
+    void DropSilentJoiners();
+    void SendToPeer(ENetPeer* peer, ENetPacket* packet);
+    void CollectStats();
+
+    ISessionServerEvents& m_events;
+    SessionHostParams m_params;
+    Guid m_instance;
+    ENetHost* m_host = nullptr;
+    PlayerId m_nextPlayer = 1;
+    PlayerId m_hostPlayer = 0;
+    bool m_hostPlayerAnnounced = false;
+    std::unordered_map<ENetPeer*, PeerState> m_peers;
+    std::unordered_map<PlayerId, ENetPeer*> m_players;
+    std::unordered_map<uint32_t, RateWindow> m_answerRates;
+    SessionStats m_stats;
+
+    static thread_local Impl* t_servicing;
+};
+
+thread_local CSessionServer::Impl* CSessionServer::Impl::t_servicing = nullptr;
+
+bool CSessionServer::Impl::Host(const SessionHostParams& params)
+{
+    Close();
+    enet::EnsureInitialized();
+    ENetAddress address;
+    address.host = params.bindIpv4 ? ENET_HOST_TO_NET_32(params.bindIpv4) : ENET_HOST_ANY;
+    address.port = params.port;
+    size_t peers = params.maxPlayers == 0 ? kMostPeers : std::min<size_t>(params.maxPlayers + kSparePeers, kMostPeers);
+    m_host = enet_host_create(&address, peers, wire::kChannelCount, 0, 0);
+    if (!m_host)
+        return false;
+    m_host->intercept = &Impl::Intercept;
+    m_host->maximumPacketSize = enet::kMaximumPacketSize;
+    m_host->maximumWaitingData = enet::kMaximumWaitingData;
+    m_params = params;
+    m_instance = Guid::Random();
+    m_hostPlayer = m_nextPlayer++;
+    m_hostPlayerAnnounced = false;
+    return true;
+}
+
+void CSessionServer::Impl::DoWork(uint32_t sliceMs)
+{
+    if (!m_host)
+        return;
+    if (!m_hostPlayerAnnounced)
+    {
+        m_hostPlayerAnnounced = true;
+        m_events.OnCreatePlayer(m_hostPlayer);
+    }
+    uint64_t start = enet::NowMs();
+    t_servicing = this;
+    ENetEvent event;
+    while (m_host && enet_host_service(m_host, &event, 0) > 0)
+    {
+        Dispatch(event);
+        if (enet::NowMs() - start >= sliceMs)
+            break;
+    }
+    t_servicing = nullptr;
+    if (!m_host)
+        return;
+    DropSilentJoiners();
+    enet_host_flush(m_host);
+    CollectStats();
+}
+
+int CSessionServer::Impl::Intercept(ENetHost* host, ENetEvent*)
+{
+    Impl* self = t_servicing;
+    if (!self || self->m_host != host)
+        return 0;
+    return self->AnswerQuery(host->receivedData, host->receivedDataLength, host->receivedAddress) ? 1 : 0;
+}
+
+// True when the datagram was a search query (answered or not); false leaves
+// it to ENet.
+bool CSessionServer::Impl::AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from)
+{
+    std::optional<wire::EnumQuery> query = wire::DecodeEnumQuery(data, size);
+    if (!query)
+        return false;
+    if (!query->application.IsNull() && query->application != m_params.application)
+        return true;
+    if (!AllowAnswer(ENET_NET_TO_HOST_32(from.host)))
+        return true;
+    wire::EnumAnswer answer;
+    answer.token = query->token;
+    answer.session = {m_params.application, m_instance, m_params.sessionName, m_params.maxPlayers, GetPlayerCount()};
+    std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, size);
+    ENetBuffer buffer{bytes.data(), bytes.size()};
+    enet_socket_send(m_host->socket, &from, &buffer, 1);
+    return true;
+}
+
+bool CSessionServer::Impl::AllowAnswer(uint32_t ipv4)
+{
+    uint64_t now = enet::NowMs();
+    if (m_answerRates.size() >= kMostRateEntries)
+    {
+        std::erase_if(m_answerRates, [now](const auto& entry) { return now - entry.second.start >= 1000; });
+        if (m_answerRates.size() >= kMostRateEntries)
+            m_answerRates.clear();
+    }
+    RateWindow& window = m_answerRates[ipv4];
+    if (now - window.start >= 1000)
+        window = RateWindow{now, 0};
+    return ++window.answers <= wire::kEnumAnswersPerSecond;
+}
+
+void CSessionServer::Impl::Dispatch(ENetEvent& event)
+{
+    switch (event.type)
+    {
+    case ENET_EVENT_TYPE_CONNECT:
+        OnConnect(event.peer, event.data);
+        break;
+    case ENET_EVENT_TYPE_RECEIVE:
+    {
+        auto it = m_peers.find(event.peer);
+        if (it != m_peers.end() && event.channelID == wire::kControlChannel)
+            OnControl(event.peer, *event.packet);
+        else if (it != m_peers.end() && it->second.player != 0 && event.packet->dataLength > 0)
+            m_events.OnReceive(it->second.player, event.packet->data, event.packet->dataLength);
+        enet_packet_destroy(event.packet);
+        break;
+    }
+    case ENET_EVENT_TYPE_DISCONNECT:
+        OnDisconnect(event.peer);
+        break;
+    case ENET_EVENT_TYPE_NONE:
+        break;
+    }
+}
+
+void CSessionServer::Impl::OnConnect(ENetPeer* peer, enet_uint32 data)
+{
+    if (data != wire::kConnectMagic)
+    {
+        enet_peer_disconnect(peer, wire::kBadHandshake);
+        return;
+    }
+    enet::ConfigurePeer(peer);
+    m_peers[peer] = PeerState{0, enet::NowMs()};
+}
+
+void CSessionServer::Impl::OnControl(ENetPeer* peer, const ENetPacket& packet)
+{
+    PeerState& state = m_peers[peer];
+    if (state.player != 0)
+        return;
+    std::optional<Guid> application = wire::DecodeHello(packet.data, packet.dataLength);
+    if (!application)
+        enet_peer_disconnect(peer, wire::kBadHandshake);
+    else if (*application != m_params.application)
+        enet_peer_disconnect(peer, wire::kWrongApplication);
+    else if (m_params.maxPlayers != 0 && GetPlayerCount() >= m_params.maxPlayers)
+        enet_peer_disconnect(peer, wire::kServerFull);
+    else
+        Admit(peer, state);
+}
+
+void CSessionServer::Impl::Admit(ENetPeer* peer, PeerState& state)
+{
+    state.player = m_nextPlayer++;
+    m_players[state.player] = peer;
+    std::vector<uint8_t> welcome = wire::EncodeWelcome(state.player);
+    if (ENetPacket* packet = enet_packet_create(welcome.data(), welcome.size(), ENET_PACKET_FLAG_RELIABLE))
+        if (enet_peer_send(peer, wire::kControlChannel, packet) < 0)
+            enet_packet_destroy(packet);
+    m_events.OnCreatePlayer(state.player);
+}
+
+void CSessionServer::Impl::OnDisconnect(ENetPeer* peer)
+{
+    auto it = m_peers.find(peer);
+    if (it == m_peers.end())
+        return;
+    PlayerId player = it->second.player;
+    m_peers.erase(it);
+    if (player == 0)
+        return;
+    m_players.erase(player);
+    m_events.OnDestroyPlayer(player);
+}
+
+void CSessionServer::Impl::DropSilentJoiners()
+{
+    uint64_t now = enet::NowMs();
+    for (auto& [peer, state] : m_peers)
+        if (state.player == 0 && state.connectedAt != 0 && now - state.connectedAt >= kHelloTimeoutMs)
+        {
+            state.connectedAt = 0; // disconnect once
+            enet_peer_disconnect(peer, wire::kBadHandshake);
+        }
+}
+
+bool CSessionServer::Impl::SendTo(PlayerId target, const uint8_t* data, size_t size)
+{
+    if (!m_host)
+        return false;
+    if (target == m_hostPlayer)
+        return true;
+    ENetPeer* only = nullptr;
+    if (target != 0)
+    {
+        auto it = m_players.find(target);
+        if (it == m_players.end())
+            return false;
+        only = it->second;
+    }
+    ENetPacket* packet = enet_packet_create(data, size, enet::kGameDataFlags);
+    if (!packet)
+        return false;
+    if (only)
+        SendToPeer(only, packet);
+    else
+        for (auto& [player, peer] : m_players)
+            SendToPeer(peer, packet);
+    if (packet->referenceCount == 0)
+        enet_packet_destroy(packet);
+    return true;
+}
+
+void CSessionServer::Impl::SendToPeer(ENetPeer* peer, ENetPacket* packet)
+{
+    enet::KeepFragmentsUnreliable(peer, wire::kDataChannel);
+    enet_peer_send(peer, wire::kDataChannel, packet);
+}
+
+void CSessionServer::Impl::Close()
+{
+    if (!m_host)
+        return;
+    for (auto& [peer, state] : m_peers)
+        enet_peer_disconnect(peer, wire::kSessionClosed);
+    enet_host_flush(m_host);
+    uint64_t start = enet::NowMs();
+    ENetEvent event;
+    while (m_host->connectedPeers > 0 && enet::NowMs() - start < kCloseLingerMs)
+    {
+        if (enet_host_service(m_host, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
+            enet_packet_destroy(event.packet);
+    }
+    enet_host_destroy(m_host);
+    m_host = nullptr;
+    m_peers.clear();
+    m_players.clear();
+    m_hostPlayer = 0;
+}
+
+void CSessionServer::Impl::CollectStats()
+{
+    m_stats.datagramsSent += m_host->totalSentPackets;
+    m_stats.bytesSent += m_host->totalSentData;
+    m_stats.datagramsReceived += m_host->totalReceivedPackets;
+    m_stats.bytesReceived += m_host->totalReceivedData;
+    m_host->totalSentPackets = m_host->totalSentData = 0;
+    m_host->totalReceivedPackets = m_host->totalReceivedData = 0;
+}
+
+SessionStats CSessionServer::Impl::GetStats()
+{
+    if (m_host)
+        CollectStats();
+    return m_stats;
+}
+
+CSessionServer::CSessionServer(ISessionServerEvents& events) : m_impl(std::make_unique<Impl>(events)) {}
+CSessionServer::~CSessionServer() = default;
+bool CSessionServer::Host(const SessionHostParams& params) { return m_impl->Host(params); }
+bool CSessionServer::IsHosting() const { return m_impl->IsHosting(); }
+PlayerId CSessionServer::GetHostPlayer() const { return m_impl->GetHostPlayer(); }
+void CSessionServer::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
+bool CSessionServer::SendTo(PlayerId target, const uint8_t* data, size_t size)
+{
+    return m_impl->SendTo(target, data, size);
+}
+void CSessionServer::Close() { m_impl->Close(); }
+uint32_t CSessionServer::GetPlayerCount() const { return m_impl->GetPlayerCount(); }
+SessionStats CSessionServer::GetStats() const { return m_impl->GetStats(); }
+
+} // namespace platform

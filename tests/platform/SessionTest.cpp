@@ -1,0 +1,371 @@
+#include "platform/SessionClient.h"
+#include "platform/SessionServer.h"
+#include "platform/SessionWire.h"
+
+#include "tests/support/Ports.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace platform;
+using namespace std::chrono_literals;
+
+namespace
+{
+const Guid kGame = *Guid::Parse("{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}");
+const Guid kOtherGame = *Guid::Parse("{00000000-1111-2222-3333-444444444444}");
+constexpr uint32_t kLoopback = 0x7F000001;
+
+// Runs a CSessionServer on its own thread, the way the server loop does, and
+// records its callbacks.
+class ServerThread : public ISessionServerEvents
+{
+public:
+    // Binds to loopback only, unless `bindIpv4` says otherwise (0: every interface).
+    ServerThread(uint32_t maxPlayers, const std::string& name = "Test Session", uint32_t bindIpv4 = kLoopback)
+        : port(testing_support::FreeUdpPort()), m_server(*this)
+    {
+        SessionHostParams params{port, kGame, name, maxPlayers, bindIpv4};
+        hosted = m_server.Host(params);
+        m_thread = std::thread([this] { Loop(); });
+    }
+    ~ServerThread() override
+    {
+        Stop();
+    }
+    void Stop()
+    {
+        if (!m_stop.exchange(true))
+            m_thread.join();
+    }
+
+    // Runs `task` on the server thread and waits for it.
+    void Run(std::function<void(CSessionServer&)> task)
+    {
+        std::atomic<bool> done{false};
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back([&] {
+                task(m_server);
+                done = true;
+            });
+        }
+        while (!done)
+            std::this_thread::sleep_for(1ms);
+    }
+
+    std::vector<std::string> Events()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events;
+    }
+    bool WaitForEvent(const std::string& event, std::chrono::milliseconds timeout = 10s)
+    {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            for (const std::string& seen : Events())
+                if (seen == event)
+                    return true;
+            std::this_thread::sleep_for(2ms);
+        }
+        return false;
+    }
+
+    void OnCreatePlayer(PlayerId player) override { Record("create " + std::to_string(player)); }
+    void OnDestroyPlayer(PlayerId player) override { Record("destroy " + std::to_string(player)); }
+    void OnReceive(PlayerId sender, const uint8_t* data, size_t size) override
+    {
+        Record("receive " + std::to_string(sender) + " " + std::string(reinterpret_cast<const char*>(data), size));
+        if (std::string(reinterpret_cast<const char*>(data), size) == "echo")
+            m_server.SendTo(sender, data, size);
+    }
+
+    uint16_t port;
+    bool hosted = false;
+
+private:
+    void Record(std::string event)
+    {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(std::move(event));
+    }
+    void Loop()
+    {
+        while (!m_stop)
+        {
+            std::vector<std::function<void()>> tasks;
+            {
+                std::lock_guard lock(m_mutex);
+                tasks.swap(m_tasks);
+            }
+            for (auto& task : tasks)
+                task();
+            m_server.DoWork(10);
+            std::this_thread::sleep_for(1ms);
+        }
+        m_server.Close();
+    }
+
+    CSessionServer m_server;
+    std::mutex m_mutex;
+    std::vector<std::string> m_events;
+    std::vector<std::function<void()>> m_tasks;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+class RecordingClient : public ISessionClientEvents
+{
+public:
+    void OnEnumHostsResponse(const SessionDescription& session, const HostAddress& address) override
+    {
+        answers.push_back({session, address});
+    }
+    void OnConnectComplete(ConnectResult result) override { connectResults.push_back(result); }
+    void OnTerminateSession() override { ++terminations; }
+    void OnReceive(const uint8_t* data, size_t size) override { received.emplace_back(data, data + size); }
+
+    // Services the session until `done` holds or the time-out passes.
+    bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s)
+    {
+        auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (!done() && std::chrono::steady_clock::now() < deadline)
+        {
+            session.DoWork(10);
+            std::this_thread::sleep_for(1ms);
+        }
+        return done();
+    }
+
+    std::vector<std::pair<SessionDescription, HostAddress>> answers;
+    std::vector<ConnectResult> connectResults;
+    std::vector<std::vector<uint8_t>> received;
+    int terminations = 0;
+    CSessionClient session{*this};
+};
+
+HostAddress Local(uint16_t port) { return HostAddress{kLoopback, port}; }
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+} // namespace
+
+TEST(SessionWire, GuidTextRoundTripsAndRejectsMalformed)
+{
+    EXPECT_EQ(kGame.ToString(), "{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}");
+    EXPECT_EQ(kGame.bytes[0], 0xEB) << "the first group is stored little-endian";
+    EXPECT_FALSE(Guid::Parse("1A0FA2EB-7FEB-44C0-999E-E930A50FFE80"));
+    EXPECT_FALSE(Guid::Parse("{1A0FA2EB-7FEB-44C0-999E-E930A50FFE8G}"));
+    EXPECT_FALSE(Guid::Parse("{1A0FA2EB7-FEB-44C0-999E-E930A50FFE80}"));
+}
+
+TEST(SessionWire, AnswersNeverOutgrowTheirQueryAndShortInputIsRejected)
+{
+    std::vector<uint8_t> query = wire::EncodeEnumQuery({kGame, 77});
+    ASSERT_EQ(query.size(), wire::kEnumQuerySize);
+    ASSERT_TRUE(wire::DecodeEnumQuery(query.data(), query.size()));
+    EXPECT_FALSE(wire::DecodeEnumQuery(query.data(), query.size() - 1)) << "unpadded queries get no answer";
+
+    wire::EnumAnswer answer{{kGame, Guid::Random(), std::string(3000, 'n'), 5, 2}, 77};
+    std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, query.size());
+    EXPECT_LE(bytes.size(), query.size());
+    std::optional<wire::EnumAnswer> decoded = wire::DecodeEnumAnswer(bytes.data(), bytes.size());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->session.sessionName.size(), wire::kEnumQuerySize - wire::kEnumAnswerHeaderSize);
+    EXPECT_EQ(decoded->session.maxPlayers, 5u);
+    for (size_t cut = 0; cut < bytes.size(); cut += 7)
+        EXPECT_FALSE(wire::DecodeEnumAnswer(bytes.data(), cut)) << cut;
+
+    std::vector<uint8_t> hello = wire::EncodeHello(kGame);
+    EXPECT_EQ(wire::DecodeHello(hello.data(), hello.size()), kGame);
+    hello.push_back(0);
+    EXPECT_FALSE(wire::DecodeHello(hello.data(), hello.size())) << "trailing bytes";
+    std::vector<uint8_t> welcome = wire::EncodeWelcome(0);
+    EXPECT_FALSE(wire::DecodeWelcome(welcome.data(), welcome.size())) << "player 0 does not exist";
+}
+
+TEST(Session, HostPlayerComesFirstThenClientsExchangePackets)
+{
+    ServerThread server(5);
+    ASSERT_TRUE(server.hosted);
+    RecordingClient client;
+    ASSERT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+    EXPECT_EQ(client.connectResults, std::vector<ConnectResult>{ConnectResult::Connected});
+    ASSERT_TRUE(server.WaitForEvent("create 2"));
+    EXPECT_EQ(server.Events().front(), "create 1") << "the host's own player is created first";
+
+    std::vector<uint8_t> echo = Bytes("echo");
+    client.session.Send(echo.data(), echo.size());
+    ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
+    EXPECT_EQ(client.received[0], echo);
+    EXPECT_TRUE(server.WaitForEvent("receive 2 echo"));
+
+    std::vector<uint8_t> all = Bytes("to everyone");
+    server.Run([&](CSessionServer& s) {
+        EXPECT_TRUE(s.SendTo(0, all.data(), all.size()));
+        EXPECT_TRUE(s.SendTo(s.GetHostPlayer(), all.data(), all.size())) << "no loopback, but not an error";
+        EXPECT_FALSE(s.SendTo(999, all.data(), all.size()));
+        EXPECT_EQ(s.GetPlayerCount(), 2u);
+    });
+    ASSERT_TRUE(client.PumpUntil([&] { return client.received.size() == 2; }));
+    EXPECT_EQ(client.received[1], all);
+}
+
+TEST(Session, PlayerIdsAreNeverReused)
+{
+    ServerThread server(0);
+    for (int round = 0; round < 2; ++round)
+    {
+        RecordingClient client;
+        ASSERT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+        client.session.Close();
+    }
+    EXPECT_TRUE(server.WaitForEvent("destroy 2", 2s)) << "a client that leaves is destroyed at once";
+    EXPECT_TRUE(server.WaitForEvent("create 3"));
+    EXPECT_TRUE(server.WaitForEvent("destroy 3", 2s));
+}
+
+TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
+{
+    ServerThread server(2); // the host's own player and one client
+    RecordingClient first;
+    ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+
+    RecordingClient second;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(second.session.Connect(Local(server.port), kGame), ConnectResult::ServerFull);
+    EXPECT_EQ(second.connectResults, std::vector<ConnectResult>{ConnectResult::ServerFull});
+    EXPECT_FALSE(second.session.IsConnected());
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    RecordProperty("refusal_ms", static_cast<int>(took.count()));
+
+    RecordingClient stranger;
+    EXPECT_EQ(stranger.session.Connect(Local(server.port), kOtherGame), ConnectResult::WrongApplication);
+
+    first.session.Close();
+    ASSERT_TRUE(server.WaitForEvent("destroy 2"));
+    RecordingClient third;
+    EXPECT_EQ(third.session.Connect(Local(server.port), kGame), ConnectResult::Connected) << "room again";
+}
+
+TEST(Session, NoServerMeansUnreachable)
+{
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(testing_support::FreeUdpPort()), kGame), ConnectResult::Unreachable);
+}
+
+TEST(Session, LargePacketsArriveWholeAsUnreliableFragments)
+{
+    ServerThread server(0);
+    RecordingClient client;
+    ASSERT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+    std::vector<uint8_t> big(100000);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>(i * 7);
+    SessionStats before{};
+    server.Run([&](CSessionServer& s) {
+        s.DoWork(0);
+        before = s.GetStats();
+        s.SendTo(0, big.data(), big.size());
+        s.DoWork(0);
+    });
+    ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
+    EXPECT_EQ(client.received[0], big);
+    SessionStats after{};
+    server.Run([&](CSessionServer& s) { after = s.GetStats(); });
+    uint64_t datagrams = after.datagramsSent - before.datagramsSent;
+    EXPECT_GE(datagrams, big.size() / 1400);
+    EXPECT_LE(datagrams, big.size() / 1300 + 3) << "each fragment is sent once";
+}
+
+TEST(Session, ServerCloseTerminatesClientsAtOnce)
+{
+    auto server = std::make_unique<ServerThread>(0);
+    RecordingClient client;
+    ASSERT_EQ(client.session.Connect(Local(server->port), kGame), ConnectResult::Connected);
+    server->Stop();
+    EXPECT_TRUE(client.PumpUntil([&] { return client.terminations == 1; }, 2s));
+    EXPECT_FALSE(client.session.IsConnected());
+    std::vector<uint8_t> data = Bytes("late");
+    EXPECT_FALSE(client.session.Send(data.data(), data.size()));
+    client.session.DoWork(10);
+    EXPECT_EQ(client.terminations, 1) << "reported once";
+}
+
+TEST(Session, EnumerationByHostNameDescribesTheSession)
+{
+    ServerThread server(5, "Arena");
+    RecordingClient client;
+    EnumParams params{"127.0.0.1", server.port, kGame, 2, 100};
+    ASSERT_EQ(client.session.EnumHosts(params), EnumResult::Ok);
+    ASSERT_EQ(client.answers.size(), 2u) << "one answer per attempt";
+    const auto& [session, address] = client.answers[0];
+    EXPECT_EQ(session.sessionName, "Arena");
+    EXPECT_EQ(session.maxPlayers, 5u);
+    EXPECT_EQ(session.currentPlayers, 1u) << "the host's own player";
+    EXPECT_EQ(session.application, kGame);
+    EXPECT_EQ(session.instance, client.answers[1].first.instance);
+    EXPECT_EQ(address, Local(server.port));
+
+    params.application = kOtherGame;
+    client.answers.clear();
+    client.session.EnumHosts(params);
+    EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
+
+    params.hostName = "no-such-host.invalid";
+    EXPECT_EQ(client.session.EnumHosts(params), EnumResult::UnknownHost);
+}
+
+TEST(Session, EnumerationByLoopbackBroadcast)
+{
+    ServerThread server(0, "Broadcast", 0); // broadcasts reach only sockets bound to every interface
+    setenv("QUORVEX_BROADCAST", "127.255.255.255", 1);
+    RecordingClient client;
+    EnumParams params{"", server.port, kGame, 1, 200};
+    ASSERT_EQ(client.session.EnumHosts(params), EnumResult::Ok);
+    unsetenv("QUORVEX_BROADCAST");
+    ASSERT_FALSE(client.answers.empty());
+    EXPECT_EQ(client.answers[0].first.sessionName, "Broadcast");
+}
+
+TEST(Session, AnswersAreRateLimitedPerSourceAddress)
+{
+    ServerThread server(0);
+    RecordingClient client;
+    EnumParams params{"127.0.0.1", server.port, kGame, 25, 5};
+    client.session.EnumHosts(params); // 25 queries within about 125 ms
+    EXPECT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
+}
+
+TEST(Session, GarbageDatagramsLeaveTheServerServing)
+{
+    ServerThread server(0);
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(server.port);
+    to.sin_addr.s_addr = htonl(kLoopback);
+    uint32_t state = 12345;
+    for (int i = 0; i < 2000; ++i)
+    {
+        uint8_t junk[1500];
+        size_t size = 1 + (i * 37) % sizeof junk;
+        for (size_t j = 0; j < size; ++j)
+            junk[j] = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
+        if (i % 3 == 0)
+            std::memcpy(junk, "QVXQ", 4);
+        sendto(fd, junk, size, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+    close(fd);
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+}
