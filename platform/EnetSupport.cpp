@@ -32,6 +32,14 @@ ENetAddress ToEnet(const HostAddress& address)
     return result;
 }
 
+void WaitForTraffic(ENetHost* host, uint32_t timeoutMs)
+{
+    if (!host)
+        return;
+    enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE | ENET_SOCKET_WAIT_INTERRUPT;
+    enet_socket_wait(host->socket, &condition, timeoutMs);
+}
+
 void ConfigurePeer(ENetPeer* peer)
 {
     enet_peer_timeout(peer, ENET_PEER_TIMEOUT_LIMIT, kTimeoutMinimumMs, kTimeoutMaximumMs);

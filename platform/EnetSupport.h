@@ -40,6 +40,9 @@ void ConfigurePeer(ENetPeer* peer);
 // channel before that happens keeps large game data unreliable.
 void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel);
 
+// Blocks until the host's socket has a datagram or `timeoutMs` passes.
+void WaitForTraffic(ENetHost* host, uint32_t timeoutMs);
+
 // Milliseconds of a steady clock, for slices and deadlines.
 inline uint64_t NowMs()
 {

@@ -68,6 +68,7 @@ public:
     ConnectResult Connect(const HostAddress& address, const Guid& application);
     bool Send(const uint8_t* data, size_t size);
     void DoWork(uint32_t sliceMs);
+    void WaitForTraffic(uint32_t timeoutMs) { enet::WaitForTraffic(m_host, timeoutMs); }
     void Close();
     bool IsConnected() const { return m_connected; }
     SessionStats GetStats();
@@ -358,6 +359,7 @@ ConnectResult CSessionClient::Connect(const HostAddress& address, const Guid& ap
 bool CSessionClient::IsConnected() const { return m_impl->IsConnected(); }
 bool CSessionClient::Send(const uint8_t* data, size_t size) { return m_impl->Send(data, size); }
 void CSessionClient::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
+void CSessionClient::WaitForTraffic(uint32_t timeoutMs) { m_impl->WaitForTraffic(timeoutMs); }
 void CSessionClient::Close() { m_impl->Close(); }
 SessionStats CSessionClient::GetStats() const { return m_impl->GetStats(); }
 

@@ -80,6 +80,9 @@ public:
     // Sends one packet to the server. False when not connected.
     bool Send(const uint8_t* data, size_t size);
     void DoWork(uint32_t sliceMs);
+    // Blocks until a datagram is waiting or `timeoutMs` passes; runs no
+    // callbacks. Lets a program with nothing else to do sleep between packets.
+    void WaitForTraffic(uint32_t timeoutMs);
     // Leaves the session, telling the server at once.
     void Close();
 

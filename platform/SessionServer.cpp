@@ -43,6 +43,7 @@ public:
 
     bool Host(const SessionHostParams& params);
     void DoWork(uint32_t sliceMs);
+    void WaitForTraffic(uint32_t timeoutMs) { enet::WaitForTraffic(m_host, timeoutMs); }
     bool SendTo(PlayerId target, const uint8_t* data, size_t size);
     void Close();
 
@@ -335,6 +336,7 @@ bool CSessionServer::Host(const SessionHostParams& params) { return m_impl->Host
 bool CSessionServer::IsHosting() const { return m_impl->IsHosting(); }
 PlayerId CSessionServer::GetHostPlayer() const { return m_impl->GetHostPlayer(); }
 void CSessionServer::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
+void CSessionServer::WaitForTraffic(uint32_t timeoutMs) { m_impl->WaitForTraffic(timeoutMs); }
 bool CSessionServer::SendTo(PlayerId target, const uint8_t* data, size_t size)
 {
     return m_impl->SendTo(target, data, size);

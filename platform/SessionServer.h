@@ -69,6 +69,8 @@ public:
 
     // Handles pending traffic and runs callbacks for at most `sliceMs`.
     void DoWork(uint32_t sliceMs);
+    // Blocks until a datagram is waiting or `timeoutMs` passes; runs no callbacks.
+    void WaitForTraffic(uint32_t timeoutMs);
 
     // Sends one packet to a player, or to every player with target 0. The
     // host's own player never receives. False for an unknown target.

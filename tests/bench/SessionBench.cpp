@@ -1,0 +1,305 @@
+// Measures the session service against plain UDP on the same machine: the
+// rate at which unreliable packets of a given size are delivered, the bytes on
+// the wire per payload byte, the datagrams a large packet takes, and whether
+// anything comes back (acknowledgements, resends) for unreliable traffic.
+//
+// Run it inside a network namespace whose loopback has a LAN-sized MTU, so
+// that large datagrams split as they would on a LAN:
+//   tests/bench/run-session-bench.sh build/tests/bench/session_bench
+#include "platform/SessionClient.h"
+#include "platform/SessionServer.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace platform;
+using Clock = std::chrono::steady_clock;
+
+namespace
+{
+const Guid kGame = *Guid::Parse("{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}");
+constexpr uint32_t kLoopback = 0x7F000001;
+constexpr int kSocketBuffer = 256 * 1024; // what ENet gives its own sockets
+constexpr int kPacketsPerFlush = 32;
+
+struct Result
+{
+    double packetsPerSecond = 0;
+    double payloadBytesPerSecond = 0;
+    double wireBytesPerPayloadByte = 0;
+    double overheadPerDatagram = 0;
+    double overheadPerPacket = 0;
+    uint64_t returnDatagrams = 0; // datagrams from receiver to sender during the run
+};
+
+struct Options
+{
+    double seconds = 1.0;
+    int repeats = 5;
+    std::vector<size_t> sizes{64, 1200, 20 * 1024};
+};
+
+int UdpSocket(uint16_t port)
+{
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBuffer, sizeof kSocketBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(kLoopback);
+    address.sin_port = htons(port);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    timeval timeout{0, 20000};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    return fd;
+}
+
+uint16_t PortOf(int fd)
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    return ntohs(address.sin_port);
+}
+
+Result RunUdp(size_t size, double seconds)
+{
+    int receiver = UdpSocket(0);
+    int sender = UdpSocket(0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(kLoopback);
+    to.sin_port = htons(PortOf(receiver));
+    std::atomic<bool> stop{false};
+    uint64_t packets = 0, bytes = 0;
+    std::thread receive([&] {
+        std::vector<uint8_t> buffer(65536);
+        while (!stop)
+        {
+            ssize_t got = recv(receiver, buffer.data(), buffer.size(), 0);
+            if (got > 0)
+            {
+                ++packets;
+                bytes += static_cast<uint64_t>(got);
+            }
+        }
+    });
+    std::vector<uint8_t> payload(size, 0xA5);
+    auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    uint64_t sent = 0;
+    while (Clock::now() < end)
+    {
+        sendto(sender, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        ++sent;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    stop = true;
+    receive.join();
+    close(receiver);
+    close(sender);
+    Result result;
+    result.packetsPerSecond = static_cast<double>(packets) / seconds;
+    result.payloadBytesPerSecond = static_cast<double>(bytes) / seconds;
+    result.wireBytesPerPayloadByte = 1.0; // one datagram per packet, no header of ours
+    return result;
+}
+
+class CountingClient : public ISessionClientEvents
+{
+public:
+    void OnEnumHostsResponse(const SessionDescription&, const HostAddress&) override {}
+    void OnConnectComplete(ConnectResult) override {}
+    void OnTerminateSession() override {}
+    void OnReceive(const uint8_t*, size_t size) override
+    {
+        ++packets;
+        bytes += size;
+    }
+    std::atomic<uint64_t> packets{0}, bytes{0};
+};
+
+class IdleServer : public ISessionServerEvents
+{
+public:
+    void OnCreatePlayer(PlayerId player) override { lastPlayer = player; }
+    void OnDestroyPlayer(PlayerId) override {}
+    void OnReceive(PlayerId, const uint8_t*, size_t) override {}
+    std::atomic<PlayerId> lastPlayer{0};
+};
+
+// The server sends to one client, as the game server sends its batches.
+Result RunSession(size_t size, double seconds)
+{
+    IdleServer serverEvents;
+    CSessionServer server(serverEvents);
+    uint16_t port = 0;
+    for (uint16_t candidate = 40000; !server.IsHosting() && candidate < 40100; ++candidate)
+        if (server.Host(SessionHostParams{candidate, kGame, "bench", 5, kLoopback}))
+            port = candidate;
+    CountingClient clientEvents;
+    CSessionClient client(clientEvents);
+    std::atomic<bool> connected{false}, stop{false};
+    std::thread clientThread([&] {
+        connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
+        while (!stop)
+        {
+            client.DoWork(5);
+            client.WaitForTraffic(5);
+        }
+    });
+    while (!connected || serverEvents.lastPlayer < 2)
+        server.DoWork(5);
+    PlayerId player = serverEvents.lastPlayer;
+    server.DoWork(0);
+    SessionStats before = server.GetStats();
+    uint64_t startPackets = clientEvents.packets, startBytes = clientEvents.bytes;
+    std::vector<uint8_t> payload(size, 0xA5);
+    uint64_t sent = 0;
+    auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end)
+    {
+        for (int i = 0; i < kPacketsPerFlush; ++i, ++sent)
+            server.SendTo(player, payload.data(), payload.size());
+        server.DoWork(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    server.DoWork(0);
+    SessionStats after = server.GetStats();
+    stop = true;
+    clientThread.join();
+
+    Result result;
+    uint64_t packets = clientEvents.packets - startPackets, bytes = clientEvents.bytes - startBytes;
+    uint64_t datagrams = after.datagramsSent - before.datagramsSent;
+    uint64_t wire = after.bytesSent - before.bytesSent;
+    uint64_t payloadSent = sent * size;
+    result.packetsPerSecond = static_cast<double>(packets) / seconds;
+    result.payloadBytesPerSecond = static_cast<double>(bytes) / seconds;
+    result.wireBytesPerPayloadByte = static_cast<double>(wire) / static_cast<double>(payloadSent);
+    result.overheadPerDatagram = static_cast<double>(wire - payloadSent) / static_cast<double>(datagrams);
+    result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
+    result.returnDatagrams = after.datagramsReceived - before.datagramsReceived;
+    if (std::getenv("SESSION_BENCH_VERBOSE"))
+        std::fprintf(stderr, "  session %zu B: sent %llu packets in %llu datagrams, delivered %llu\n", size, (unsigned long long)sent, (unsigned long long)datagrams, (unsigned long long)packets);
+    return result;
+}
+
+// Datagrams one packet of `size` takes, sent alone.
+uint64_t DatagramsForOnePacket(size_t size)
+{
+    IdleServer serverEvents;
+    CSessionServer server(serverEvents);
+    uint16_t port = 0;
+    for (uint16_t candidate = 40100; !server.IsHosting() && candidate < 40200; ++candidate)
+        if (server.Host(SessionHostParams{candidate, kGame, "bench", 5, kLoopback}))
+            port = candidate;
+    CountingClient clientEvents;
+    CSessionClient client(clientEvents);
+    std::atomic<bool> connected{false}, stop{false};
+    std::thread clientThread([&] {
+        connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
+        while (!stop)
+            client.DoWork(5);
+    });
+    while (!connected || serverEvents.lastPlayer < 2)
+        server.DoWork(5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    server.DoWork(0);
+    SessionStats before = server.GetStats();
+    std::vector<uint8_t> payload(size, 0x5A);
+    server.SendTo(serverEvents.lastPlayer, payload.data(), payload.size());
+    server.DoWork(0);
+    SessionStats after = server.GetStats();
+    stop = true;
+    clientThread.join();
+    return after.datagramsSent - before.datagramsSent;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool ParseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return false;
+        if (arg == "--seconds" && i + 1 < argc)
+            options.seconds = std::stod(argv[++i]);
+        else if (arg == "--repeats" && i + 1 < argc)
+            options.repeats = std::max(1, std::stoi(argv[++i]));
+        else
+        {
+            std::fprintf(stderr, "Unknown option \"%s\"; see --help.\n", arg.c_str());
+            std::exit(2);
+        }
+    }
+    return true;
+}
+
+void PrintSize(size_t size, const Options& options)
+{
+    std::vector<double> udpRate, sessionRate, udpBytes, sessionBytes;
+    Result last;
+    uint64_t returned = 0;
+    for (int repeat = 0; repeat < options.repeats; ++repeat)
+    {
+        // Alternate the order so neither transport always runs on a warm machine.
+        Result udp, session;
+        if (repeat % 2 == 0)
+            udp = RunUdp(size, options.seconds), session = RunSession(size, options.seconds);
+        else
+            session = RunSession(size, options.seconds), udp = RunUdp(size, options.seconds);
+        udpRate.push_back(udp.packetsPerSecond);
+        sessionRate.push_back(session.packetsPerSecond);
+        udpBytes.push_back(udp.payloadBytesPerSecond);
+        sessionBytes.push_back(session.payloadBytesPerSecond);
+        returned = std::max(returned, session.returnDatagrams);
+        last = session;
+    }
+    double ratio = Median(sessionRate) / Median(udpRate);
+    std::printf("%6zu B | UDP %10.0f pkt/s %8.1f MB/s | session %10.0f pkt/s %8.1f MB/s | ratio %.2f | "
+                "wire/payload %.4f | overhead %.1f B/datagram %.1f B/packet | return datagrams %llu\n",
+                size, Median(udpRate), Median(udpBytes) / 1e6, Median(sessionRate), Median(sessionBytes) / 1e6,
+                ratio, last.wireBytesPerPayloadByte, last.overheadPerDatagram, last.overheadPerPacket,
+                static_cast<unsigned long long>(returned));
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+    {
+        std::printf("Usage: session_bench [--seconds S] [--repeats N]\n"
+                    "Compares session-service sends with plain UDP on loopback (medians of N alternating\n"
+                    "runs of S seconds each, for 64 B, 1200 B and 20 KB payloads).\n");
+        return 0;
+    }
+    std::printf("Session service against plain UDP, %d alternating repeats of %.1f s, medians\n", options.repeats,
+                options.seconds);
+    for (size_t size : options.sizes)
+    {
+        std::fflush(stdout);
+        PrintSize(size, options);
+    }
+    for (size_t size : {size_t{1372}, size_t{1373}, size_t{20 * 1024}, size_t{100000}})
+        std::printf("one packet of %6zu B takes %llu datagrams\n", size,
+                    static_cast<unsigned long long>(DatagramsForOnePacket(size)));
+    return 0;
+}
