@@ -41,7 +41,7 @@ void CServerLoop::SetUp()
     server.SetPort(m_options.port);
     server.SetName(m_options.sessionName.c_str());
     server.Init();
-    server.Host();
+    m_hosted = server.Host();
     AddMaps();
 
     m_now = GetTickCount();
@@ -123,5 +123,5 @@ int RunServerThread(const server::ServerOptions& options)
     loop.SetUp();
     loop.Run();
     loop.ShutDown();
-    return 0;
+    return loop.IsHosted() ? 0 : 1;
 }

@@ -27,6 +27,8 @@ public:
     void ShutDown();
 
     uint32_t GetElapsed() const { return m_elapsed; }
+    // False when the session could not be hosted (the port was taken).
+    bool IsHosted() const { return m_hosted; }
 
 private:
     void AddMaps();
@@ -39,7 +41,9 @@ private:
     uint32_t m_elapsed = 0;
     uint32_t m_updates = 0;
     uint32_t m_lastReport = 0;
+    bool m_hosted = false;
 };
 
-// Body of the server thread: SetUp, Run, ShutDown. Returns 0.
+// Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the
+// session could not be hosted.
 int RunServerThread(const server::ServerOptions& options);

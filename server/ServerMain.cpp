@@ -159,10 +159,11 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
         return commandLine.exitCode;
 
     std::atomic<bool> finished{false};
+    std::atomic<int> threadResult{0};
     std::thread serverThread;
     bool started = launch(
         [&] {
-            RunServerThread(commandLine.options);
+            threadResult = RunServerThread(commandLine.options);
             finished = true;
         },
         serverThread);
@@ -174,7 +175,7 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     while (!finished)
         Sleep(static_cast<uint32_t>(std::max(g_settings.ServerYield, 1)));
     serverThread.join();
-    return 0;
+    return threadResult;
 }
 
 } // namespace server

@@ -1,6 +1,7 @@
 // The server program as a user runs it: options, configuration files, the
 // banner, the console and stopping by signal.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Ports.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ using testing_support::TempDir;
 namespace
 {
 std::string Server() { return ProgramPath("QuorvexServer"); }
+
+std::string FreePort() { return std::to_string(testing_support::FreeUdpPort()); }
 
 // Runs the server to its end and returns its exit code.
 int RunToEnd(ChildProcess& server)
@@ -74,7 +77,7 @@ TEST(ServerProgram, LoadThenDumpWritesTheMergedValues)
 
 TEST(ServerProgram, OptionWordAsLastArgumentDoesNothing)
 {
-    ChildProcess server(Server(), {"-dumpcfg"});
+    ChildProcess server(Server(), {"-port", FreePort(), "-dumpcfg"});
     ASSERT_TRUE(server.WaitForLine("Console: starting up server", 10s)) << "it serves instead of dumping";
     server.Signal(SIGTERM);
     EXPECT_EQ(RunToEnd(server), 0);
@@ -82,7 +85,7 @@ TEST(ServerProgram, OptionWordAsLastArgumentDoesNothing)
 
 TEST(ServerProgram, MissingConfigFilePrintsBothLinesAndServesOnDefaults)
 {
-    ChildProcess server(Server(), {"-loadcfg", "/nonexistent/quorvex.cfg", "-name"});
+    ChildProcess server(Server(), {"-port", FreePort(), "-loadcfg", "/nonexistent/quorvex.cfg", "-name"});
     ASSERT_TRUE(server.WaitForLine("Console: starting up server", 10s));
     EXPECT_TRUE(HasLine(server, "Failed to load configuration from file \"/nonexistent/quorvex.cfg\""));
     EXPECT_TRUE(HasLine(server, "Using default config instead."));
@@ -94,7 +97,7 @@ TEST(ServerProgram, EachStopSignalEndsTheServerPromptlyWithExitZero)
 {
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
     {
-        ChildProcess server(Server(), {});
+        ChildProcess server(Server(), {"-port", FreePort()});
         ASSERT_TRUE(server.WaitForLine("Console: starting up server", 10s)) << signal;
         auto start = std::chrono::steady_clock::now();
         server.Signal(signal);
@@ -120,4 +123,17 @@ TEST(ServerProgram, BadPortIsAUsageError)
     ChildProcess server(Server(), {"-port", "70000"});
     EXPECT_EQ(RunToEnd(server), 2);
     EXPECT_NE(server.Stderr().find("Invalid port \"70000\""), std::string::npos);
+}
+
+TEST(ServerProgram, PortInUseIsReportedAndExitsNonZero)
+{
+    std::string port = FreePort();
+    ChildProcess first(Server(), {"-port", port});
+    ASSERT_TRUE(first.WaitForLine("Console: starting up server", 10s));
+    ChildProcess second(Server(), {"-port", port});
+    EXPECT_EQ(RunToEnd(second), 1);
+    EXPECT_TRUE(HasLine(second, "Console: Unable to host the session on UDP port " + port +
+                                    "; is another server using it?"));
+    first.Signal(SIGTERM);
+    EXPECT_EQ(RunToEnd(first), 0);
 }

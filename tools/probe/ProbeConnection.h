@@ -1,0 +1,61 @@
+// One probe client: a session connection that sends what the options ask for
+// on schedule and reports every game message it receives.
+#pragma once
+
+#include "platform/SessionClient.h"
+#include "tools/probe/ProbeOptions.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace probe
+{
+
+class ProbeConnection : private platform::ISessionClientEvents
+{
+public:
+    // `out` receives the message lines; null keeps only the counts (bots).
+    ProbeConnection(const ProbeOptions& options, std::string name, std::FILE* out);
+
+    platform::ConnectResult Connect(const platform::HostAddress& server);
+    // Sends the one-off messages: join, raw packets, chat.
+    void SendOpening();
+    // Services the session and sends what is due (keys, pings).
+    void Pump(uint64_t nowMs);
+    void WaitForTraffic(uint32_t timeoutMs) { m_session.WaitForTraffic(timeoutMs); }
+    void Close() { m_session.Close(); }
+
+    bool IsTerminated() const { return m_terminated; }
+    uint64_t GetMessages() const { return m_messages; }
+    uint64_t GetBytes() const { return m_bytes; }
+    const std::string& GetName() const { return m_name; }
+
+private:
+    void OnEnumHostsResponse(const platform::SessionDescription&, const platform::HostAddress&) override {}
+    void OnConnectComplete(platform::ConnectResult) override {}
+    void OnTerminateSession() override { m_terminated = true; }
+    void OnReceive(const uint8_t* data, size_t size) override;
+
+    void Send(const class CMessage& message);
+    void PrintRecords(const uint8_t* data, size_t size, uint64_t ms);
+    void NoteShipId(const uint8_t* record, size_t size);
+    void NotePong(const uint8_t* record, size_t size, uint64_t nowMs);
+
+    const ProbeOptions& m_options;
+    std::string m_name;
+    std::FILE* m_out;
+    platform::CSessionClient m_session;
+    uint64_t m_connectedAt = 0;
+    uint64_t m_nextKeys = 0;
+    uint64_t m_nextPing = 0;
+    uint32_t m_shipId = 0;
+    bool m_terminated = false;
+    uint64_t m_messages = 0;
+    uint64_t m_bytes = 0;
+};
+
+// Milliseconds of a steady clock.
+uint64_t NowMs();
+
+} // namespace probe

@@ -1,0 +1,137 @@
+#include "tools/probe/ProbeOptions.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace probe
+{
+
+const char* const kUsage =
+    "Usage: QuorvexProbe [--host NAME] [--port N] [--enum] [--name TEXT] [--ship N] [--join]\n"
+    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--ping] [--duration MS] [--bots N]\n"
+    "\n"
+    "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
+    "every game message it receives.\n"
+    "\n"
+    "  --host NAME      server to use (default 127.0.0.1)\n"
+    "  --port N         server's UDP port (default 3001)\n"
+    "  --enum           search for servers instead: the named host, or the local network when\n"
+    "                   --host is not given; prints SERVER<TAB>name<TAB>max<TAB>current\n"
+    "  --join           register as a player (MSG_JOIN with --ship and --name)\n"
+    "  --name TEXT      player name (default Probe)\n"
+    "  --ship N         ship type (default 0)\n"
+    "  --send HEX       send these raw bytes as one packet (may be repeated)\n"
+    "  --chat TEXT      send one chat line\n"
+    "  --keys LIST      hold these action codes (e.g. 9,11): MSG_KEYS every 20 ms\n"
+    "  --ping           ping once a second and print PONG <rtt ms>\n"
+    "  --duration MS    stay connected this long (default 3000), then leave cleanly\n"
+    "  --bots N         run N such clients (names suffixed 1..N) and print a summary of each\n"
+    "\n"
+    "Output: CONNECTED, then MSG <ms since connect> <hex> per message received (BADBATCH for a\n"
+    "packet that cannot be parsed), TERMINATED if the server ends the session.\n"
+    "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
+    "1 bad arguments.\n";
+
+namespace
+{
+
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& out)
+{
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseHex(const std::string& text, std::vector<uint8_t>& out)
+{
+    if (text.size() % 2 != 0)
+        return false;
+    out.clear();
+    for (size_t i = 0; i < text.size(); i += 2)
+    {
+        uint8_t byte = 0;
+        auto [end, error] = std::from_chars(text.data() + i, text.data() + i + 2, byte, 16);
+        if (error != std::errc() || end != text.data() + i + 2)
+            return false;
+        out.push_back(byte);
+    }
+    return true;
+}
+
+bool ParseKeys(const std::string& text, std::vector<uint32_t>& out)
+{
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');)
+    {
+        uint32_t code = 0;
+        if (!ParseNumber(item, code))
+            return false;
+        out.push_back(code);
+    }
+    return !out.empty();
+}
+
+// Applies one option that takes a value; false when the value is bad.
+bool ApplyValue(const std::string& option, const std::string& value, ProbeOptions& options)
+{
+    if (option == "--host")
+        return options.hostGiven = true, options.host = value, !value.empty();
+    if (option == "--port")
+        return ParseNumber(value, options.port) && options.port != 0;
+    if (option == "--name")
+        return options.name = value, true;
+    if (option == "--ship")
+        return ParseNumber(value, options.shipType);
+    if (option == "--keys")
+        return ParseKeys(value, options.keys);
+    if (option == "--chat")
+        return options.chat = value, true;
+    if (option == "--send")
+        return ParseHex(value, options.sends.emplace_back());
+    if (option == "--duration")
+        return ParseNumber(value, options.durationMs);
+    if (option == "--bots")
+        return ParseNumber(value, options.bots) && options.bots >= 1 && options.bots <= 4000;
+    return false;
+}
+
+bool TakesValue(const std::string& option)
+{
+    for (const char* known : {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send", "--duration",
+                              "--bots"})
+        if (option == known)
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& error)
+{
+    ProbeOptions options;
+    for (int i = 1; i < argc; ++i)
+    {
+        std::string option = argv[i];
+        if (option == "--help" || option == "-h")
+            return std::nullopt;
+        if (option == "--enum")
+            options.enumerate = true;
+        else if (option == "--join")
+            options.join = true;
+        else if (option == "--ping")
+            options.ping = true;
+        else if (!TakesValue(option))
+            error = "unknown option \"" + option + "\"";
+        else if (i + 1 >= argc)
+            error = option + " needs a value";
+        else if (!ApplyValue(option, argv[i + 1], options))
+            error = "bad value \"" + std::string(argv[i + 1]) + "\" for " + option;
+        else
+            ++i;
+        if (!error.empty())
+            return std::nullopt;
+    }
+    return options;
+}
+
+} // namespace probe

@@ -1,0 +1,36 @@
+// The command line of QuorvexProbe, a scriptable client for tests, debugging
+// and load.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace probe
+{
+
+struct ProbeOptions
+{
+    std::string host = "127.0.0.1";
+    bool hostGiven = false;
+    uint16_t port = 3001;
+    bool enumerate = false;
+    std::string name = "Probe";
+    uint32_t shipType = 0;
+    bool join = false;
+    std::vector<uint32_t> keys;
+    std::optional<std::string> chat;
+    std::vector<std::vector<uint8_t>> sends;
+    bool ping = false;
+    uint32_t durationMs = 3000;
+    int bots = 0;
+};
+
+extern const char* const kUsage;
+
+// Parses argv; on a mistake returns nullopt and sets `error` to a message that
+// says what was wrong. `--help` returns nullopt with an empty error.
+std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& error);
+
+} // namespace probe

@@ -1,0 +1,158 @@
+// QuorvexProbe: a scriptable client for tests, debugging and load. See
+// ProbeOptions.cpp for its command line and output.
+#include "net/GameIdentity.h"
+#include "tools/probe/ProbeConnection.h"
+#include "tools/probe/ProbeOptions.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+using namespace probe;
+
+namespace
+{
+constexpr int kExitBadArguments = 1;
+constexpr int kExitRefused = 2;
+constexpr int kExitUnreachable = 3;
+constexpr int kExitTerminated = 4;
+
+class Enumerator : public platform::ISessionClientEvents
+{
+public:
+    void OnEnumHostsResponse(const platform::SessionDescription& session, const platform::HostAddress&) override
+    {
+        if (!m_seen.emplace(session.instance.ToString(), true).second)
+            return;
+        auto shown = [](uint32_t count) { return count == 0 ? 0 : count - 1; };
+        std::printf("SERVER\t%s\t%u\t%u\n", session.sessionName.c_str(), shown(session.maxPlayers),
+                    shown(session.currentPlayers));
+        std::fflush(stdout);
+    }
+    void OnConnectComplete(platform::ConnectResult) override {}
+    void OnTerminateSession() override {}
+    void OnReceive(const uint8_t*, size_t) override {}
+
+private:
+    std::map<std::string, bool> m_seen;
+};
+
+int Enumerate(const ProbeOptions& options)
+{
+    Enumerator events;
+    platform::CSessionClient session(events);
+    platform::EnumParams params;
+    params.hostName = options.hostGiven ? options.host : "";
+    params.port = options.port;
+    params.application = game_identity::ApplicationGuid();
+    platform::EnumResult result = session.EnumHosts(params);
+    if (result == platform::EnumResult::UnknownHost)
+    {
+        std::fprintf(stderr, "Cannot resolve host \"%s\"; check the name.\n", options.host.c_str());
+        return kExitUnreachable;
+    }
+    if (result == platform::EnumResult::NoNetwork)
+    {
+        std::fprintf(stderr, "No network to search on.\n");
+        return kExitUnreachable;
+    }
+    return 0;
+}
+
+int ReportConnectFailure(platform::ConnectResult result, const ProbeOptions& options)
+{
+    if (result == platform::ConnectResult::Unreachable)
+    {
+        std::fprintf(stderr, "No answer from %s port %u; is a server running there?\n", options.host.c_str(),
+                     options.port);
+        return kExitUnreachable;
+    }
+    std::printf("REFUSED\n");
+    return kExitRefused;
+}
+
+// Runs one probe client to its end.
+int RunSingle(const ProbeOptions& options, const platform::HostAddress& server)
+{
+    ProbeConnection connection(options, options.name, stdout);
+    platform::ConnectResult result = connection.Connect(server);
+    if (result != platform::ConnectResult::Connected)
+        return ReportConnectFailure(result, options);
+    std::printf("CONNECTED\n");
+    std::fflush(stdout);
+    connection.SendOpening();
+    uint64_t end = NowMs() + options.durationMs;
+    for (uint64_t now = NowMs(); now < end; now = NowMs())
+    {
+        connection.Pump(now);
+        if (connection.IsTerminated())
+        {
+            std::printf("TERMINATED\n");
+            return kExitTerminated;
+        }
+        connection.WaitForTraffic(5);
+    }
+    connection.Close();
+    return 0;
+}
+
+// Runs N clients side by side; prints only a summary of each.
+int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
+{
+    std::vector<std::unique_ptr<ProbeConnection>> bots;
+    for (int i = 1; i <= options.bots; ++i)
+    {
+        auto bot = std::make_unique<ProbeConnection>(options, options.name + std::to_string(i), nullptr);
+        platform::ConnectResult result = bot->Connect(server);
+        if (result != platform::ConnectResult::Connected)
+        {
+            std::fprintf(stderr, "Bot %d could not connect.\n", i);
+            return ReportConnectFailure(result, options);
+        }
+        bot->SendOpening();
+        bots.push_back(std::move(bot));
+    }
+    std::printf("CONNECTED %d\n", options.bots);
+    std::fflush(stdout);
+    uint64_t end = NowMs() + options.durationMs;
+    for (uint64_t now = NowMs(); now < end; now = NowMs())
+    {
+        for (auto& bot : bots)
+            bot->Pump(now);
+        bots.front()->WaitForTraffic(1);
+    }
+    for (size_t i = 0; i < bots.size(); ++i)
+    {
+        bots[i]->Close();
+        std::printf("BOT %zu %s messages=%llu bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),
+                    static_cast<unsigned long long>(bots[i]->GetMessages()),
+                    static_cast<unsigned long long>(bots[i]->GetBytes()), bots[i]->IsTerminated() ? " terminated" : "");
+    }
+    return 0;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    std::optional<ProbeOptions> options = ParseOptions(argc, argv, error);
+    if (!options)
+    {
+        if (error.empty())
+        {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        std::fprintf(stderr, "QuorvexProbe: %s. Try --help.\n", error.c_str());
+        return kExitBadArguments;
+    }
+    if (options->enumerate)
+        return Enumerate(*options);
+    platform::HostAddress server;
+    if (!platform::CSessionClient::Resolve(options->host, options->port, server))
+    {
+        std::fprintf(stderr, "Cannot resolve host \"%s\"; check the name.\n", options->host.c_str());
+        return kExitUnreachable;
+    }
+    return options->bots > 0 ? RunBots(*options, server) : RunSingle(*options, server);
+}
