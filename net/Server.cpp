@@ -27,7 +27,8 @@ void CServer::Destroy()
     g_server = nullptr;
 }
 
-CServer::CServer() : m_session(std::make_unique<platform::CSessionServer>(*this))
+CServer::CServer()
+    : m_session(std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this)))
 {
     platform::SeedRandFromTime();
 }

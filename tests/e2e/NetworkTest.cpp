@@ -113,10 +113,11 @@ TEST(Network, SearchByLoopbackBroadcast)
 
 TEST(Network, SearchByBroadcastInsideAPrivateNetwork)
 {
-    // A namespace of its own with a dummy LAN interface: the probe broadcasts
-    // on every interface it finds there, and nothing leaves this machine.
-    std::string script = "set -e; ip link set lo up; ip link add qvx0 type dummy; "
-                         "ip addr add 10.77.0.1/24 brd + dev qvx0; ip link set qvx0 up; "
+    // A namespace of its own with a private LAN (a veth pair): the probe
+    // broadcasts on every interface it finds there, and nothing leaves it.
+    std::string script = "set -e; ip link set lo up; ip link add qvx0 type veth peer name qvx1; "
+                         "ip addr add 10.77.0.1/24 brd + dev qvx0; ip addr add 10.77.0.2/24 brd + dev qvx1; "
+                         "ip link set qvx0 up; ip link set qvx1 up; "
                          "\"$0\" -name LanArena > /dev/null & server=$!; sleep 0.5; "
                          "set +e; \"$1\" --enum; code=$?; kill $server; wait $server; exit $code";
     ChildProcess shell("/usr/bin/unshare", {"-n", "sh", "-c", script, ProgramPath("QuorvexServer"),

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+class CMessage;
+
 namespace probe
 {
 
@@ -37,7 +39,7 @@ private:
     void OnTerminateSession() override { m_terminated = true; }
     void OnReceive(const uint8_t* data, size_t size) override;
 
-    void Send(const class CMessage& message);
+    void Send(const CMessage& message);
     void PrintRecords(const uint8_t* data, size_t size, uint64_t ms);
     void NoteShipId(const uint8_t* record, size_t size);
     void NotePong(const uint8_t* record, size_t size, uint64_t nowMs);
