@@ -37,6 +37,8 @@ public:
     virtual ~CImage() = default;
     CImage(const CImage&) = delete;
     CImage& operator=(const CImage&) = delete;
+    CImage(CImage&&) = default;
+    CImage& operator=(CImage&&) = default;
 
     // True while the pixels still hold run-length data (the readers decode
     // while loading, so this is false after any Load).
