@@ -7,7 +7,6 @@
 
 namespace
 {
-constexpr size_t kHeaderBytes = 18;
 constexpr size_t kFooterBytes = 26;
 constexpr char kSignature[] = "TRUEVISION-XFILE";
 } // namespace
