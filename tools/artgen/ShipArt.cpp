@@ -57,11 +57,14 @@ void Detail(CCanvas& canvas, const CMask& hull, CMask shape, Colour c)
 void Cockpit(CCanvas& canvas, const CMask& hull, float x, float y, float rx, float ry)
 {
     CMask glass = CMask::Ellipse(kSize, kSize, FromObject(x, y), rx, ry);
-    Detail(canvas, hull, glass, {28, 60, 110, 255});
+    CMask rim = glass;
+    rim -= glass.Eroded();
+    Detail(canvas, hull, glass, {44, 96, 170, 255});
+    Detail(canvas, hull, rim, {22, 40, 80, 255});
     CMask shine =
-        CMask::Ellipse(kSize, kSize, FromObject(x - rx * 0.35f, y - ry * 0.35f), rx * 0.5f, ry * 0.5f);
-    shine &= glass;
-    Detail(canvas, hull, shine, {150, 215, 255, 255});
+        CMask::Ellipse(kSize, kSize, FromObject(x - rx * 0.3f, y - ry * 0.3f), rx * 0.45f, ry * 0.45f);
+    shine &= glass.Eroded();
+    Detail(canvas, hull, shine, {190, 235, 255, 255});
 }
 
 // A glowing exhaust port: a bright pixel (on the hull's rear edge, where it
@@ -149,9 +152,15 @@ Picture Xship()
     const auto& outline = ShipOutlines()[3].polygons;
     Picture p = Ship("Xship.tga", outline, kXStyle, 10.0f);
     CMask hull = HullOf(outline);
-    Stripe(p.canvas, hull, {-8, -6}, {8, 3}, WithAlpha(kXStyle.accent, 200));
-    Stripe(p.canvas, hull, {8, -6}, {-8, 3}, WithAlpha(kXStyle.accent, 200));
-    Cockpit(p.canvas, hull, 0.0f, 5.0f, 2.2f, 2.4f);
+    // A raised fuselage between two wings, each wing with a dark gun slot.
+    CMask fuselage =
+        CMask::Polygon(kSize, kSize, FromObject({{-3, -8}, {3, -8}, {3, 6}, {0, 9}, {-1, 9}, {-3, 6}}));
+    Detail(p.canvas, hull, fuselage, Scale(kXStyle.hull, 1.15f));
+    Stripe(p.canvas, hull, {-3.5f, -7}, {-3.5f, 5}, kXStyle.accent);
+    Stripe(p.canvas, hull, {3.5f, -7}, {3.5f, 5}, kXStyle.accent);
+    for (float x : {-7.5f, 7.0f})
+        Stripe(p.canvas, hull, {x, -5}, {x, 1}, {70, 40, 12, 255});
+    Cockpit(p.canvas, hull, 0.0f, 4.0f, 2.0f, 2.6f);
     for (float x : {-7.0f, -6.0f, 5.0f, 6.0f})
         Engine(p.canvas, hull, x, -7.5f, kXStyle.engine);
     return p;
