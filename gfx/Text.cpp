@@ -41,6 +41,8 @@ void AppendGlyphQuad(std::vector<RenderVertex>& quads, float x, float y, GlyphCe
 
 void DrawText(CGraphics& graphics, float x, float y, const char* format, ...)
 {
+    if (!format)
+        return;
     std::array<char, kMaxTextLength + 1> text{};
     va_list args;
     va_start(args, format);
