@@ -53,12 +53,24 @@ FakeClock::FakeClock(uint32_t startTick, int64_t startSeconds)
     g_fakeInstalled = true;
 }
 
-FakeClock::~FakeClock() { g_fakeInstalled = false; }
+FakeClock::~FakeClock()
+{
+    g_fakeInstalled = false;
+}
 
-void FakeClock::SetTick(uint32_t tick) { g_fakeTick = tick; }
+void FakeClock::SetTick(uint32_t tick)
+{
+    g_fakeTick = tick;
+}
 
-void FakeClock::Advance(uint32_t ms) { g_fakeTick.fetch_add(ms); }
+void FakeClock::Advance(uint32_t ms)
+{
+    g_fakeTick.fetch_add(ms);
+}
 
-void FakeClock::SetCalendarSeconds(int64_t seconds) { g_fakeSeconds = seconds; }
+void FakeClock::SetCalendarSeconds(int64_t seconds)
+{
+    g_fakeSeconds = seconds;
+}
 
 } // namespace platform

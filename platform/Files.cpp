@@ -64,7 +64,10 @@ std::vector<std::string> SplitComponents(std::string_view path)
     return parts;
 }
 
-bool IsAbsolute(std::string_view path) { return !path.empty() && (path[0] == '/' || path[0] == '\\'); }
+bool IsAbsolute(std::string_view path)
+{
+    return !path.empty() && (path[0] == '/' || path[0] == '\\');
+}
 
 // Resolves `relative` component by component below `base`.
 std::string ResolveBelow(const std::string& base, std::string_view relative)
@@ -148,10 +151,12 @@ std::vector<std::string> ListFiles(const std::string& nativeFolder, std::string_
         if (matches && FileExists(it->path().string()))
             names.push_back(name);
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        int order = CompareNoCase(a, b);
-        return order != 0 ? order < 0 : a < b;
-    });
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b)
+              {
+                  int order = CompareNoCase(a, b);
+                  return order != 0 ? order < 0 : a < b;
+              });
     return names;
 }
 

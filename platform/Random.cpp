@@ -18,8 +18,14 @@ int Rand()
     return static_cast<int>((next >> 16) & 0x7FFFu);
 }
 
-void SeedRand(uint32_t seed) { g_state.store(seed, std::memory_order_relaxed); }
+void SeedRand(uint32_t seed)
+{
+    g_state.store(seed, std::memory_order_relaxed);
+}
 
-void SeedRandFromTime() { SeedRand(static_cast<uint32_t>(CalendarSeconds())); }
+void SeedRandFromTime()
+{
+    SeedRand(static_cast<uint32_t>(CalendarSeconds()));
+}
 
 } // namespace platform

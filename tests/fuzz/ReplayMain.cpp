@@ -23,7 +23,8 @@ int main(int argc, char** argv)
 {
     if (argc < 2 || std::string_view(argv[1]) == "--help")
     {
-        std::fprintf(stderr, "Usage: %s CORPUS_DIR_OR_FILE...\nReplays every input through the fuzz target.\n",
+        std::fprintf(stderr,
+                     "Usage: %s CORPUS_DIR_OR_FILE...\nReplays every input through the fuzz target.\n",
                      argv[0]);
         return argc < 2 ? 2 : 0;
     }

@@ -1,0 +1,31 @@
+// The OpenGL 1.1 render backend of the client: immediate-mode drawing and
+// texture uploads on the context that is current when it is called. Only the
+// client links it (target quorvex_gfx_gl); the dedicated server never does.
+#pragma once
+
+#include "gfx/RenderBackend.h"
+
+class CGLBackend : public CRenderBackend
+{
+public:
+    // Texture parameters: GL_CLAMP wrapping, GL_NEAREST filters, unpack
+    // alignment 1 with no row length or skips, internal format GL_RGBA8, no
+    // mipmaps, GL_MODULATE environment. The error, if any, is the one
+    // glGetError reports right after glTexImage2D.
+    TextureUpload UploadTexture(int32_t width, int32_t height, const uint8_t* rgba) override;
+    void DeleteTexture(uint32_t name) override;
+    void BindTexture(uint32_t name) override;
+    uint32_t GetError() override;
+    // gluErrorString's text.
+    std::string ErrorText(uint32_t error) override;
+
+    void SetColour(const RenderColour& colour) override;
+    void SetTexturing(bool enabled) override;
+    void SetPolygonMode(PolygonFill front, PolygonFill back) override;
+    void LoadIdentity() override;
+
+    void DrawQuads(const RenderVertex* vertices, size_t count) override;
+    void DrawTriangles(const RenderVertex* vertices, size_t count) override;
+    void DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple) override;
+    void DrawLineLoop(const RenderVertex* vertices, size_t count) override;
+};

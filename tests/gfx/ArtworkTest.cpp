@@ -1,0 +1,263 @@
+// The committed pictures: every file the game names is there (in either
+// spelling) and usable, the generator still makes exactly these files, each
+// ship's silhouette matches its collision outline, and the font and turrets
+// face the way the game draws them.
+#include "gfx/TargaImage.h"
+#include "gfx/Text.h"
+#include "platform/Files.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using testing_support::ReadFile;
+
+namespace
+{
+struct Pixels
+{
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba; // as loaded: the first row is texture row t = 0
+    uint8_t Alpha(int x, int y) const { return rgba[(size_t(y) * width + x) * 4 + 3]; }
+    bool Opaque(int x, int y) const { return Alpha(x, y) >= 128; }
+};
+
+std::string SourceData()
+{
+    return std::string(QUORVEX_SOURCE_DIR) + "/data";
+}
+
+Pixels Load(const std::string& name)
+{
+    setenv("QUORVEX_DATA", SourceData().c_str(), 1);
+    CTargaImage image;
+    image.Load(platform::DataPath("Graphics\\" + name));
+    unsetenv("QUORVEX_DATA");
+    image.ConvertFormat(PIXEL_FORMAT_RGBA);
+    return {image.GetWidth(), image.GetHeight(), image.GetPixels()};
+}
+
+const char* const kPictureNames[] = {
+    "Triship.tga",
+    "Curveship.tga",
+    "Trekship.tga",
+    "Xship.tga",
+    "Yship.tga",
+    "Twoship.tga",
+    "CurveShip.tga",
+    "TrekShip.tga",
+    "XShip.tga",
+    "YShip.tga",
+    "shield.tga",
+    "cloak.tga",
+    "missile.tga",
+    "mine.tga",
+    "plasmamine.tga",
+    "shrapnel1.tga",
+    "shrapnel2.tga",
+    "pup_triple.tga",
+    "pup_missile.tga",
+    "pup_mine.tga",
+    "pup_plasma.tga",
+    "pup_tank.tga",
+    "pup_fuel.tga",
+    "pup_cloak.tga",
+    "pup_repulse.tga",
+    "turret_ok_up.tga",
+    "turret_dead_up.tga",
+    "turret_ok_left.tga",
+    "turret_dead_left.tga",
+    "turret_ok_down.tga",
+    "turret_dead_down.tga",
+    "turret_ok_right.tga",
+    "turret_dead_right.tga",
+    "FuelBlock.tga",
+    "FuelBlockIcon.tga",
+};
+
+using Polygon = std::vector<std::pair<float, float>>;
+
+struct ShipOutline
+{
+    const char* name;
+    std::vector<Polygon> polygons;
+};
+
+// The collision outlines of the six ship types, in ship space (+y the nose).
+const ShipOutline kShips[] = {
+    {"Triship.tga", {{{6, -7}, {-1, 11}, {-8, -7}}}},
+    {"Curveship.tga", {{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}},
+    {"Trekship.tga", {{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}},
+    {"Xship.tga", {{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}},
+    {"Yship.tga",
+     {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}}},
+    {"Twoship.tga", {{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}},
+};
+
+float SegmentDistance(float px, float py, std::pair<float, float> a, std::pair<float, float> b)
+{
+    float dx = b.first - a.first, dy = b.second - a.second;
+    float t = std::clamp(((px - a.first) * dx + (py - a.second) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+    return std::hypot(px - (a.first + t * dx), py - (a.second + t * dy));
+}
+
+// Signed distance from the outline: negative inside any polygon.
+float OutlineDistance(const std::vector<Polygon>& polygons, float x, float y)
+{
+    float best = 1e9f;
+    bool inside = false;
+    for (const Polygon& polygon : polygons)
+    {
+        bool in = true;
+        for (size_t i = 0; i < polygon.size(); ++i)
+        {
+            auto a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+            in = in && (b.first - a.first) * (y - a.second) - (b.second - a.second) * (x - a.first) >= 0;
+            best = std::min(best, SegmentDistance(x, y, a, b));
+        }
+        inside = inside || in;
+    }
+    return inside ? -best : best;
+}
+} // namespace
+
+TEST(Artwork, EveryNamedPictureLoadsInEitherSpelling)
+{
+    for (const char* name : kPictureNames)
+    {
+        Pixels picture = Load(name);
+        EXPECT_EQ(picture.width, 32) << name;
+        EXPECT_EQ(picture.height, 32) << name;
+        EXPECT_EQ(picture.rgba.size(), 32u * 32 * 4) << name;
+    }
+    Pixels font = Load("Font2.tga");
+    EXPECT_EQ(font.width, 512);
+    EXPECT_EQ(font.height, 128);
+}
+
+TEST(Artwork, GeneratorMakesTheCommittedFiles)
+{
+    testing_support::TempDir dir;
+    testing_support::ChildProcess generator(testing_support::ProgramPath("QuorvexArtGen"),
+                                            {"--out", dir.Path()});
+    ASSERT_EQ(generator.Wait(std::chrono::seconds(60)), 0);
+    std::vector<std::string> made = platform::ListFiles(dir.Path(), ".tga");
+    EXPECT_EQ(made, platform::ListFiles(SourceData() + "/Graphics", ".tga"));
+    for (const std::string& name : made)
+        EXPECT_TRUE(ReadFile(dir.File(name)) == ReadFile(SourceData() + "/Graphics/" + name))
+            << name
+            << " differs from what tools/artgen makes: run build/QuorvexArtGen and commit data/Graphics";
+}
+
+// Texture row r holds ship space y = r - 16 (+0.5 at the pixel's centre) and
+// column c holds x = c - 16, as the game's quad maps them.
+TEST(Artwork, ShipSilhouettesMatchTheirCollisionOutlines)
+{
+    for (const ShipOutline& ship : kShips)
+    {
+        Pixels picture = Load(ship.name);
+        ASSERT_EQ(picture.width, 32) << ship.name;
+        int opaque = 0, inside = 0;
+        for (int row = 0; row < 32; ++row)
+            for (int column = 0; column < 32; ++column)
+            {
+                float d = OutlineDistance(ship.polygons, column - 16 + 0.5f, row - 16 + 0.5f);
+                bool solid = picture.Opaque(column, row);
+                opaque += solid;
+                inside += d < 0;
+                if (d < -1.0f)
+                {
+                    EXPECT_TRUE(solid) << ship.name << ": hole at column " << column << ", row " << row;
+                }
+                if (d > 1.0f)
+                {
+                    EXPECT_EQ(picture.Alpha(column, row), 0)
+                        << ship.name << ": paint outside at " << column << ", " << row;
+                }
+            }
+        EXPECT_NEAR(opaque, inside, inside / 10) << ship.name;
+    }
+}
+
+TEST(Artwork, PowerupsStayInsideTheirOctagon)
+{
+    for (const char* name : {"pup_triple.tga", "pup_missile.tga", "pup_mine.tga", "pup_plasma.tga",
+                             "pup_tank.tga", "pup_fuel.tga", "pup_cloak.tga", "pup_repulse.tga"})
+    {
+        Pixels picture = Load(name);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+            {
+                if (std::hypot(x + 0.5f - 16, y + 0.5f - 16) > 16.0f)
+                {
+                    EXPECT_EQ(picture.Alpha(x, y), 0) << name << " at " << x << ", " << y;
+                }
+            }
+        EXPECT_TRUE(picture.Opaque(16, 16)) << name;
+    }
+}
+
+// The turret's barrel points the way it faces (up is texture row 0, the top
+// of the screen) and its mount stands on the opposite cell edge.
+TEST(Artwork, TurretsFaceTheirDirection)
+{
+    struct Facing
+    {
+        const char* name;
+        int dx, dy;
+    };
+    for (const Facing& f :
+         {Facing{"up", 0, -1}, Facing{"right", 1, 0}, Facing{"down", 0, 1}, Facing{"left", -1, 0}})
+        for (const char* state : {"ok", "dead"})
+        {
+            std::string name = std::string("turret_") + state + "_" + f.name + ".tga";
+            Pixels picture = Load(name);
+            auto at = [&](int along)
+            { return picture.Opaque(16 + f.dx * along - (f.dx < 0), 16 + f.dy * along - (f.dy < 0)); };
+            EXPECT_TRUE(at(-15)) << name << ": no mount on the back edge";
+            EXPECT_FALSE(at(14)) << name << ": the front edge is covered";
+            if (std::string(state) == "ok")
+                EXPECT_TRUE(at(9)) << name << ": no barrel";
+            else
+                EXPECT_FALSE(at(9)) << name << ": the barrel survived";
+        }
+}
+
+// The text drawing puts a cell's first loaded row at the bottom of the glyph
+// on screen; so "_" is lit in the cell's first rows and '"' in its last.
+TEST(Artwork, FontCellsHoldUprightGlyphs)
+{
+    Pixels font = Load("Font2.tga");
+    ASSERT_EQ(font.width, 512);
+    auto lit = [&](GlyphCell cell, int fromRow, int toRow)
+    {
+        int count = 0;
+        for (int y = cell.row * 16 + fromRow; y < cell.row * 16 + toRow; ++y)
+            for (int x = cell.column * 10; x < cell.column * 10 + 10; ++x)
+                count += font.Alpha(x, y) == 255;
+        return count;
+    };
+    for (char c = 33; c < 127; ++c)
+    {
+        if (c != '?' && (FindGlyph(c).column != 10 || c == '_'))
+        {
+            EXPECT_GT(lit(FindGlyph(c), 0, 16), 3) << "no glyph for " << c;
+        }
+    }
+    EXPECT_EQ(lit(FindGlyph(' '), 0, 16), 0) << "the space cell must stay blank";
+    EXPECT_GT(lit(FindGlyph('_'), 0, 4), 0);
+    EXPECT_EQ(lit(FindGlyph('_'), 4, 16), 0);
+    EXPECT_EQ(lit(FindGlyph('"'), 0, 8), 0);
+    EXPECT_GT(lit(FindGlyph('"'), 8, 16), 0);
+    EXPECT_GT(lit(FindGlyph('g'), 0, 4), 0) << "descender";
+    EXPECT_EQ(lit(FindGlyph('a'), 0, 4), 0);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 512; x += 10)
+            EXPECT_EQ(font.Alpha(x, y), 0) << "glyph touches the left edge of its cell at " << x << ", " << y;
+    for (int y = 48; y < 128; ++y)
+        for (int x = 0; x < 512; ++x)
+            ASSERT_EQ(font.Alpha(x, y), 0) << "rows 3 to 7 of the grid are unused";
+}

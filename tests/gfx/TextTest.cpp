@@ -1,0 +1,120 @@
+// DrawText through the recording backend: one quad per character at the
+// glyph grid's cells, the fallback cell, and the cut at 1023 characters.
+#include "gfx/Text.h"
+#include "tests/gfx/GfxFixture.h"
+
+#include <string>
+
+namespace
+{
+class DrawTextTest : public GfxTest
+{
+protected:
+    void SetUp() override
+    {
+        GfxTest::SetUp();
+        UseDataFolder(std::string(QUORVEX_SOURCE_DIR) + "/data");
+    }
+
+    // Row and column of the glyph cell a recorded quad shows.
+    static GlyphCell CellOf(const CRecordingBackend::Quad& quad)
+    {
+        return {int(quad.vertices[0].v / kGlyphCellV + 0.5f), int(quad.vertices[0].u / kGlyphCellU + 0.5f)};
+    }
+};
+
+void ExpectCell(const CRecordingBackend::Quad& quad, int row, int column)
+{
+    float left = column * 10.0f / 512.0f, top = row * 0.125f;
+    EXPECT_FLOAT_EQ(quad.vertices[0].u, left);
+    EXPECT_FLOAT_EQ(quad.vertices[0].v, top);
+    EXPECT_FLOAT_EQ(quad.vertices[2].u, left + 10.0f / 512.0f);
+    EXPECT_FLOAT_EQ(quad.vertices[2].v, top + 0.125f);
+}
+} // namespace
+
+TEST_F(DrawTextTest, AbOneDrawsThreeQuadsAcross)
+{
+    DrawText(GetGraphics(), 100.0f, 50.0f, "Ab1");
+    const auto& quads = m_backend.Quads();
+    ASSERT_EQ(quads.size(), 3u);
+    uint32_t font = GetGraphics().GetTexture("Font2.tga")->GetGLName();
+    ASSERT_NE(font, 0u) << "Font2.tga did not load";
+    EXPECT_EQ(m_backend.Binds(), (std::vector<uint32_t>{font, 0}));
+    ExpectCell(quads[0], 1, 0);
+    ExpectCell(quads[1], 2, 1);
+    ExpectCell(quads[2], 0, 1);
+    for (size_t i = 0; i < 3; ++i)
+    {
+        const auto& v = quads[i].vertices;
+        float x = 100.0f + 10.0f * float(i);
+        EXPECT_EQ(quads[i].state.texture, font);
+        EXPECT_FLOAT_EQ(v[0].x, x);
+        EXPECT_FLOAT_EQ(v[0].y, 50.0f);
+        EXPECT_FLOAT_EQ(v[1].x, x + 10.0f);
+        EXPECT_FLOAT_EQ(v[1].y, 50.0f);
+        EXPECT_FLOAT_EQ(v[2].x, x + 10.0f);
+        EXPECT_FLOAT_EQ(v[2].y, 66.0f);
+        EXPECT_FLOAT_EQ(v[3].x, x);
+        EXPECT_FLOAT_EQ(v[3].y, 66.0f);
+        EXPECT_FLOAT_EQ(v[3].u, v[0].u);
+        EXPECT_FLOAT_EQ(v[1].v, v[0].v);
+        for (const RenderVertex& vertex : v)
+            EXPECT_FLOAT_EQ(vertex.z, 5.0f);
+    }
+}
+
+TEST_F(DrawTextTest, UnknownCharactersUseTheUnderscoreCell)
+{
+    DrawText(GetGraphics(), 0.0f, 0.0f, "\t_\n~? ");
+    const auto& quads = m_backend.Quads();
+    ASSERT_EQ(quads.size(), 6u);
+    for (int i : {0, 1, 2, 3})
+    {
+        EXPECT_EQ(CellOf(quads[i]).row, 0);
+        EXPECT_EQ(CellOf(quads[i]).column, 10) << i;
+        EXPECT_FLOAT_EQ(quads[i].vertices[0].x, 10.0f * i);
+    }
+    EXPECT_EQ(CellOf(quads[4]).column, 25);
+    EXPECT_EQ(CellOf(quads[5]).column, 25);
+}
+
+TEST_F(DrawTextTest, GlyphTableCoversTheGrid)
+{
+    std::string punctuation = "_!.,\":+-=()@/'";
+    for (size_t i = 0; i < punctuation.size(); ++i)
+        EXPECT_EQ(FindGlyph(punctuation[i]).column, int(10 + i)) << punctuation[i];
+    EXPECT_EQ(FindGlyph('9').column, 9);
+    EXPECT_EQ(FindGlyph('Z').row, 1);
+    EXPECT_EQ(FindGlyph('Z').column, 25);
+    EXPECT_EQ(FindGlyph('z').row, 2);
+    EXPECT_EQ(FindGlyph('\xE9').column, 10);
+}
+
+TEST_F(DrawTextTest, FormatsLikePrintfAndCutsAt1023Characters)
+{
+    DrawText(GetGraphics(), 0.0f, 0.0f, "%d:%s", 42, "x");
+    ASSERT_EQ(m_backend.Quads().size(), 4u);
+    EXPECT_EQ(CellOf(m_backend.Quads()[2]).column, 15);
+
+    m_backend.ClearFrame();
+    std::string longText(2000, 'W');
+    DrawText(GetGraphics(), 0.0f, 0.0f, "%s", longText.c_str());
+    ASSERT_EQ(m_backend.Quads().size(), 1023u);
+    EXPECT_FLOAT_EQ(m_backend.Quads().back().vertices[0].x, 10220.0f);
+
+    m_backend.ClearFrame();
+    DrawText(GetGraphics(), 0.0f, 0.0f, "%s", "");
+    EXPECT_TRUE(m_backend.Quads().empty());
+}
+
+TEST_F(DrawTextTest, LeavesColourAndTexturingAsTheCallerSetThem)
+{
+    m_backend.SetColour({0, 1, 0, 1});
+    m_backend.SetTexturing(true);
+    DrawText(GetGraphics(), 0.0f, 0.0f, "ok");
+    ASSERT_EQ(m_backend.Quads().size(), 2u);
+    EXPECT_EQ(m_backend.Quads()[0].state.colour, (RenderColour{0, 1, 0, 1}));
+    EXPECT_TRUE(m_backend.CurrentState().texturing);
+    EXPECT_EQ(m_backend.CurrentState().texture, 0u);
+}

@@ -1,0 +1,128 @@
+// The texture cache: one texture per name, the reader chosen by the name's
+// extension, what is uploaded, and how failures are kept and reported.
+#include "tests/gfx/GfxFixture.h"
+
+namespace
+{
+// A 2 x 2 Targa file stored bottom row first: blue-green-red bytes.
+Bytes SmallTarga()
+{
+    return Targa({.width = 2, .height = 2, .descriptor = 0x00}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+}
+
+Bytes SmallBitmap()
+{
+    return Bitmap({.width = 4, .height = 1}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+}
+
+using TextureCache = GfxTest;
+} // namespace
+
+TEST_F(TextureCache, SameNameGivesTheSameTexture)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    CTexture* first = GetGraphics().GetTexture("mine.tga");
+    CTexture* second = GetGraphics().GetTexture("mine.tga");
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(GetGraphics().GetTextureManager().GetCount(), 1);
+    EXPECT_EQ(first->GetName(), "mine.tga");
+    EXPECT_EQ(first->GetNameLength(), 9);
+    ASSERT_EQ(m_backend.Uploads().size(), 1u);
+    EXPECT_EQ(first->GetGLName(), m_backend.Uploads()[0].name);
+}
+
+TEST_F(TextureCache, UploadIsRgbaWithTheTopRowFirst)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    GetGraphics().GetTexture("mine.tga");
+    ASSERT_EQ(m_backend.Uploads().size(), 1u);
+    const CRecordingBackend::Upload& upload = m_backend.Uploads()[0];
+    EXPECT_EQ(upload.width, 2);
+    EXPECT_EQ(upload.height, 2);
+    EXPECT_EQ(upload.rgba, (Bytes{9, 8, 7, 255, 12, 11, 10, 255, 3, 2, 1, 255, 6, 5, 4, 255}));
+}
+
+TEST_F(TextureCache, CapitalisedExtensionGoesToTheBitmapReader)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    WriteGraphic("pic.TGA", SmallBitmap());
+    // The file is found whatever the case, but "TGA" is not "tga": the
+    // bitmap reader gets the Targa file and fails, and the bitmap named
+    // like a Targa file loads.
+    CTexture* capital = GetGraphics().GetTexture("MINE.TGA");
+    EXPECT_NE(capital, GetGraphics().GetTexture("mine.tga"));
+    EXPECT_EQ(capital->GetGLName(), 0u);
+    CTexture* bitmap = GetGraphics().GetTexture("pic.TGA");
+    EXPECT_NE(bitmap->GetGLName(), 0u);
+    ASSERT_EQ(m_backend.Uploads().size(), 2u);
+    EXPECT_EQ(m_backend.Uploads()[1].rgba,
+              (Bytes{3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255}));
+}
+
+TEST_F(TextureCache, FailedLoadsStayCachedAndEmpty)
+{
+    WriteGraphic(
+        "paletted.bmp",
+        Bitmap({.width = 2, .height = 1, .bits = 8, .coloursUsed = 2, .palette = RampPalette(2)}, {0, 1}));
+    CTexture* missing = GetGraphics().GetTexture("missing.tga");
+    CTexture* paletted = GetGraphics().GetTexture("paletted.bmp");
+    EXPECT_EQ(missing->GetGLName(), 0u);
+    EXPECT_EQ(paletted->GetGLName(), 0u);
+    EXPECT_EQ(GetGraphics().GetTexture("missing.tga"), missing);
+    EXPECT_TRUE(m_backend.Uploads().empty());
+    EXPECT_EQ(GetGraphics().GetTextureManager().GetCount(), 2);
+}
+
+TEST_F(TextureCache, NamesWithAFolderPartLoadEveryTime)
+{
+    std::filesystem::create_directories(m_dir.File("Maps"));
+    std::ofstream(m_dir.File("Maps/Caves.bmp"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(SmallBitmap().data()), std::streamsize(SmallBitmap().size()));
+    CTexture* first = GetGraphics().GetTexture("..\\Maps\\Caves.bmp");
+    CTexture* second = GetGraphics().GetTexture("..\\Maps\\Caves.bmp");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->GetName(), "Caves.bmp");
+    EXPECT_NE(first->GetGLName(), 0u);
+    EXPECT_EQ(m_backend.Uploads().size(), 2u);
+}
+
+TEST_F(TextureCache, UploadErrorIsOneLineOnStandardError)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    m_backend.FailNextUpload(1281);
+    testing::internal::CaptureStderr();
+    CTexture* texture = GetGraphics().GetTexture("mine.tga");
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors, "OpenGL Error (CTexture): recorded error 1281\n");
+    EXPECT_EQ(GetGraphics().GetTexture("mine.tga"), texture);
+    EXPECT_EQ(m_backend.Uploads().size(), 1u);
+}
+
+TEST_F(TextureCache, ClearingDeletesUploadedTextures)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    uint32_t name = GetGraphics().GetTexture("mine.tga")->GetGLName();
+    GetGraphics().GetTexture("missing.tga");
+    GetGraphics().GetTextureManager().Clear();
+    EXPECT_EQ(m_backend.Deleted(), (std::vector<uint32_t>{name}));
+    EXPECT_EQ(GetGraphics().GetTextureManager().GetCount(), 0);
+}
+
+TEST_F(TextureCache, BindAndUnbindGoToTheBackend)
+{
+    WriteGraphic("mine.tga", SmallTarga());
+    CTexture* texture = GetGraphics().GetTexture("mine.tga");
+    texture->Bind();
+    CTexture::Unbind();
+    EXPECT_EQ(m_backend.Binds(), (std::vector<uint32_t>{texture->GetGLName(), 0}));
+}
+
+TEST(RenderBackend, NullBackendIsTheDefault)
+{
+    SetRenderBackend(nullptr);
+    CRenderBackend& backend = GetRenderBackend();
+    EXPECT_NE(dynamic_cast<CNullBackend*>(&backend), nullptr);
+    uint8_t pixel[4] = {};
+    EXPECT_EQ(backend.UploadTexture(1, 1, pixel).name, 0u);
+    EXPECT_EQ(backend.GetError(), 0u);
+}
