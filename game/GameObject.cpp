@@ -1,0 +1,280 @@
+#include "game/GameObject.h"
+
+#include "game/Trig.h"
+#include "gfx/RenderBackend.h"
+#include "gfx/Texture.h"
+#include "platform/Clock.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// Brings a coordinate into [0, size] by whole turns; sizes of 0 or less leave
+// it alone, and far-off values are reduced first so the loops stay short.
+double WrapCoordinate(double value, int32_t size)
+{
+    if (size <= 0 || !std::isfinite(value))
+        return std::isfinite(value) ? value : 0.0;
+    if (std::fabs(value) > 16.0 * size)
+        value = std::fmod(value, static_cast<double>(size));
+    while (value < 0)
+        value += size;
+    while (value > size)
+        value -= size;
+    return value;
+}
+
+// Brings an offset into [-size/2, size/2].
+double WrapOffset(double offset, float size)
+{
+    if (size <= 0 || !std::isfinite(offset))
+        return offset;
+    if (std::fabs(offset) > 16.0 * size)
+        offset = std::fmod(offset, static_cast<double>(size));
+    while (offset > size / 2)
+        offset -= size;
+    while (offset < -size / 2)
+        offset += size;
+    return offset;
+}
+
+RenderVertex Vertex(int32_t x, int32_t y, const CVector& corner, float u, float v)
+{
+    return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u, v};
+}
+} // namespace
+
+CGameObject::CGameObject(int32_t kind, int32_t respawnDelay)
+    : m_deadTime(respawnDelay + 10), m_respawnDelay(respawnDelay), m_kind(kind)
+{
+}
+
+void CGameObject::OnCollide(CGameObject&) { Kill(); }
+
+void CGameObject::Kill()
+{
+    m_active = false;
+    m_deadTime = 0;
+}
+
+void CGameObject::Respawn(float x, float y)
+{
+    if (m_deadTime < m_respawnDelay)
+        return;
+    SetPosition(CVector(x, y, 1));
+    SetAngle(0);
+    m_velocity = CVector(0, 0, 0);
+    m_active = true;
+}
+
+void CGameObject::ForceRespawn(float x, float y)
+{
+    m_deadTime = m_respawnDelay + 10;
+    Respawn(x, y);
+}
+
+void CGameObject::SetPosition(const CVector& position)
+{
+    m_position = position;
+    m_position.SetZ(1);
+}
+
+void CGameObject::WrapPosition(int32_t width, int32_t height)
+{
+    m_position.SetX(WrapCoordinate(m_position.GetX(), width));
+    m_position.SetY(WrapCoordinate(m_position.GetY(), height));
+}
+
+void CGameObject::SetAngle(float angle) { m_angle = trig::NormalizeAngle(angle); }
+
+void CGameObject::SetTurnRate(float rate)
+{
+    if (rate >= 0)
+        m_turnRate = rate;
+}
+
+void CGameObject::SetAccelerationRate(float rate)
+{
+    if (rate >= 0)
+        m_accelerationRate = rate;
+}
+
+void CGameObject::SetMaxSpeed(float speed)
+{
+    if (speed < 0)
+        return;
+    m_maxSpeed = speed;
+    m_maxSpeedSquared = speed * speed;
+}
+
+void CGameObject::SetRadius(float radius)
+{
+    if (radius < 0)
+        return;
+    m_radius = radius;
+    m_radiusSquared = radius * radius;
+}
+
+void CGameObject::Turn(float direction, int32_t elapsed)
+{
+    float angle = m_angle;
+    if (elapsed > 0)
+        angle += direction * m_turnRate * static_cast<float>(elapsed) / 1000.0f;
+    SetAngle(angle);
+}
+
+void CGameObject::Thrust(int32_t elapsed)
+{
+    if (elapsed < 1)
+        return;
+    AddVelocity(trig::Heading(m_angle) * (static_cast<double>(elapsed) * m_accelerationRate / 1000.0));
+}
+
+void CGameObject::AddVelocity(const CVector& velocity)
+{
+    m_velocity = m_velocity + velocity;
+    if (m_velocity.Dot(m_velocity) > m_maxSpeedSquared)
+    {
+        m_velocity.Normalize();
+        m_velocity = m_velocity * m_maxSpeed;
+    }
+}
+
+void CGameObject::AddDeadTime(int32_t elapsed)
+{
+    if (m_active)
+        return;
+    int64_t sum = static_cast<int64_t>(m_deadTime) + elapsed;
+    m_deadTime = static_cast<int32_t>(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
+}
+
+void CGameObject::ClearOutline()
+{
+    m_outline.clear();
+    m_outlineCursor = m_outline.begin();
+}
+
+const CollisionPolygon* CGameObject::Next()
+{
+    if (m_outlineCursor == m_outline.end())
+        return nullptr;
+    return &*m_outlineCursor++;
+}
+
+CollisionPolygon RotatedPolygon(const CollisionPolygon& polygon, float angle)
+{
+    float turned = trig::WrapAngle360(angle);
+    float s = trig::Sin(turned), c = trig::Cos(turned);
+    CollisionPolygon rotated;
+    for (const CollisionPolygon::Point& p : polygon.GetPoints())
+        rotated.AddPoint(p.x * c - p.y * s, p.x * s + p.y * c);
+    return rotated;
+}
+
+bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
+                     const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset)
+{
+    for (const CollisionPolygon& mine : own)
+    {
+        CollisionPolygon a = RotatedPolygon(mine, ownAngle);
+        for (const CollisionPolygon& theirs : other)
+        {
+            CollisionPolygon b = RotatedPolygon(theirs, otherAngle);
+            b.SetPosition(CVector(offset.GetX(), offset.GetY(), 0));
+            if (a.Overlaps(b) || b.Overlaps(a))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CGameObject::Collides(const CGameObject& other, float worldWidth, float worldHeight) const
+{
+    CVector d = other.m_position - m_position;
+    float r = m_radius + other.m_radius;
+    double dx = WrapOffset(d.GetX(), worldWidth), dy = WrapOffset(d.GetY(), worldHeight);
+    if (dx * dx + dy * dy > static_cast<double>(r) * r)
+        return false;
+    // Each pair takes the raw offset again and wraps it only downwards, once.
+    CVector offset = other.m_position - m_position;
+    if (offset.GetX() > r)
+        offset.SetX(offset.GetX() - worldWidth);
+    if (offset.GetY() > r)
+        offset.SetY(offset.GetY() - worldHeight);
+    if (offset.GetX() > r || offset.GetY() > r)
+        return false;
+    return OutlinesOverlap(m_outline, m_angle, other.m_outline, other.m_angle, offset);
+}
+
+void CGameObject::ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t& y) const
+{
+    x = static_cast<int32_t>(m_position.GetX() - viewX + 100);
+    y = static_cast<int32_t>(-(m_position.GetY() - viewY));
+}
+
+bool CGameObject::Draw(int32_t viewX, int32_t viewY)
+{
+    if (!m_active)
+        return true;
+    DrawQuad(viewX, viewY, GetTexture(0));
+    if (GetDrawToggles().outlines)
+        DrawOutlines(viewX, viewY, m_outline, 1.0f);
+    return true;
+}
+
+void CGameObject::DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture) const
+{
+    int32_t x, y;
+    ScreenPoint(viewX, viewY, x, y);
+    int32_t halfWidth = m_width / 2, halfHeight = m_height / 2;
+    CVector a(-halfWidth, -halfHeight, 0), b(-halfWidth, halfHeight, 0), c(halfWidth, halfHeight, 0),
+        d(halfWidth, -halfHeight, 0);
+    if (m_angle != 0)
+    {
+        a = trig::Rotate(a, m_angle), b = trig::Rotate(b, m_angle);
+        c = trig::Rotate(c, m_angle), d = trig::Rotate(d, m_angle);
+    }
+    CRenderBackend& backend = GetRenderBackend();
+    backend.LoadIdentity();
+    backend.SetColour(RenderColour{1, 1, 1, 1});
+    backend.SetPolygonMode(PolygonFill::Fill, PolygonFill::Line);
+    bool textured = texture != nullptr;
+    backend.SetTexturing(textured);
+    if (textured)
+        backend.BindTexture(texture->GetGLName());
+    RenderVertex quad[6] = {Vertex(x, y, b, 0, 1), Vertex(x, y, c, 1, 1), Vertex(x, y, d, 1, 0),
+                            Vertex(x, y, d, 1, 0), Vertex(x, y, a, 0, 0), Vertex(x, y, b, 0, 1)};
+    backend.DrawTriangles(quad, 6);
+    if (textured)
+        backend.BindTexture(0);
+}
+
+void CGameObject::DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons,
+                               float alpha) const
+{
+    int32_t x, y;
+    ScreenPoint(viewX, viewY, x, y);
+    CRenderBackend& backend = GetRenderBackend();
+    backend.SetTexturing(false);
+    backend.SetColour(RenderColour{1, 0, 0, alpha});
+    for (const CollisionPolygon& polygon : polygons)
+    {
+        std::vector<RenderVertex> loop;
+        CollisionPolygon rotated = RotatedPolygon(polygon, m_angle);
+        for (const CollisionPolygon::Point& p : rotated.GetPoints())
+            loop.push_back(RenderVertex{x + p.x, y - p.y, 0, 0, 0});
+        if (!loop.empty())
+            backend.DrawLineLoop(loop.data(), loop.size());
+    }
+}
+
+CTimedObject::CTimedObject(int32_t kind) : CGameObject(kind), m_creationTime(GetTickCount())
+{
+    SetOwnerId(0);
+}
+
+bool CTimedObject::HasExpired(int32_t lifetime) const
+{
+    return GetTickCount() - m_creationTime > static_cast<uint32_t>(lifetime < 0 ? 0 : lifetime);
+}

@@ -1,0 +1,153 @@
+// CGameObject is everything that lives in the game world: the map, ships,
+// bullets, missiles, mines, plasma mines, powerups, turrets and shrapnel. It
+// gives them one position, velocity and heading model, one collision model (a
+// bounding circle plus convex outline polygons), one respawn model (an active
+// flag with a dead timer) and the nine operations through which the world
+// updates, collides, kills, respawns, draws and deletes objects without
+// knowing their kinds.
+#pragma once
+
+#include "game/CollisionPolygon.h"
+#include "game/Drawable.h"
+#include "game/Vector.h"
+
+#include <cstdint>
+#include <list>
+
+enum ObjectKind : int32_t
+{
+    KIND_MAP = 0,
+    KIND_SHIP = 1,
+    KIND_BULLET = 2,
+    KIND_MISSILE = 3,
+    KIND_MINE = 4,
+    KIND_PLASMA_MINE = 5,
+    KIND_POWERUP = 6,
+    KIND_TURRET = 7,
+    KIND_SHRAPNEL = 8,
+};
+
+class CGameObject : public CDrawable
+{
+public:
+    static constexpr int32_t kDefaultRespawnDelay = 5000;
+
+    explicit CGameObject(int32_t kind = KIND_MAP, int32_t respawnDelay = kDefaultRespawnDelay);
+    ~CGameObject() override = default;
+
+    // Slots 1 to 8 (slot 0, LoadTextures, comes from CDrawable).
+    bool Draw(int32_t viewX, int32_t viewY) override;
+    virtual void Update(int32_t elapsed) { (void)elapsed; }
+    virtual void OnCollide(CGameObject& other);
+    virtual void Kill();
+    virtual void Respawn(float x, float y);
+    virtual void ForceRespawn(float x, float y);
+    virtual bool Collides(const CGameObject& other, float worldWidth, float worldHeight) const;
+
+    int32_t GetId() const { return m_id; }
+    void SetId(int32_t id) { m_id = id; }
+    int32_t GetKind() const { return m_kind; }
+    int32_t GetOwnerId() const { return m_ownerId; }
+    void SetOwnerId(int32_t ownerId) { m_ownerId = ownerId; }
+    bool IsActive() const { return m_active; }
+
+    CVector GetPosition() const { return m_position; }
+    // Positions always carry z = 1.
+    void SetPosition(const CVector& position);
+    CVector GetVelocity() const { return m_velocity; }
+    void SetVelocity(const CVector& velocity) { m_velocity = velocity; }
+    // The client's last position reported by the server for this object.
+    CVector GetReportedPosition() const { return m_reportedPosition; }
+    void SetReportedPosition(const CVector& position) { m_reportedPosition = position; }
+    // Brings the position into [0, width] x [0, height] by whole turns.
+    void WrapPosition(int32_t width, int32_t height);
+
+    float GetAngle() const { return m_angle; }
+    void SetAngle(float angle);
+    float GetTurnRate() const { return m_turnRate; }
+    void SetTurnRate(float rate);
+    float GetAccelerationRate() const { return m_accelerationRate; }
+    void SetAccelerationRate(float rate);
+    float GetMaxSpeed() const { return m_maxSpeed; }
+    void SetMaxSpeed(float speed);
+    float GetRadius() const { return m_radius; }
+    void SetRadius(float radius);
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+
+    // Turns by direction x turn rate x elapsed / 1000 degrees (direction -1 or 1).
+    void Turn(float direction, int32_t elapsed);
+    // Accelerates along the heading for `elapsed` ms.
+    void Thrust(int32_t elapsed);
+    // Adds to the velocity, then clamps its length to the max speed.
+    void AddVelocity(const CVector& velocity);
+
+    void AddDeadTime(int32_t elapsed);
+    bool CanRespawn() const { return m_deadTime >= m_respawnDelay; }
+    int32_t GetDeadTime() const { return m_deadTime; }
+    int32_t GetRespawnDelay() const { return m_respawnDelay; }
+
+    // The outline: polygons in object space, walked with First/Next.
+    void AddOutline(const CollisionPolygon& polygon) { m_outline.push_back(polygon); }
+    void ClearOutline();
+    const std::list<CollisionPolygon>& GetOutline() const { return m_outline; }
+    void First() { m_outlineCursor = m_outline.begin(); }
+    const CollisionPolygon* Next();
+
+protected:
+    // The screen point of the object's position for a view point, as every
+    // Draw computes it.
+    void ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t& y) const;
+    // The default textured quad, with the given texture (null: untextured).
+    void DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture) const;
+    // Draws polygons rotated by the angle at the object's screen point.
+    void DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons, float alpha) const;
+    void SetSize(int32_t width, int32_t height) { m_width = width, m_height = height; }
+
+    bool m_active = false;
+    int32_t m_deadTime;
+    int32_t m_respawnDelay;
+
+private:
+    int32_t m_id = 0;
+    int32_t m_kind;
+    int32_t m_ownerId = 0;
+    CVector m_position{0, 0, 1};
+    CVector m_velocity{0, 0, 0};
+    CVector m_reportedPosition{0, 0, 0};
+    float m_maxSpeed = 1.0f;
+    float m_maxSpeedSquared = 1.0f;
+    int32_t m_width = 32;
+    int32_t m_height = 32;
+    float m_angle = 0.0f;
+    float m_turnRate = 0.0f;
+    float m_accelerationRate = 0.0f;
+    float m_radius = 0.0f;
+    float m_radiusSquared = 0.0f;
+    std::list<CollisionPolygon> m_outline;
+    std::list<CollisionPolygon>::iterator m_outlineCursor = m_outline.begin();
+};
+
+// Tests two outline lists for overlap, each rotated by its object's angle
+// and the other placed at `offset` from the first; either direction counts.
+bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
+                     const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset);
+
+// A polygon's points rotated by an angle (brought into [0, 360) first).
+CollisionPolygon RotatedPolygon(const CollisionPolygon& polygon, float angle);
+
+// A creation time for objects that expire: objects of limited life take it in
+// their constructors and compare it with the tick count in Update.
+class CTimedObject : public CGameObject
+{
+public:
+    explicit CTimedObject(int32_t kind);
+    uint32_t GetCreationTime() const { return m_creationTime; }
+
+protected:
+    // True once more than `lifetime` ms have passed since creation.
+    bool HasExpired(int32_t lifetime) const;
+
+private:
+    uint32_t m_creationTime;
+};
