@@ -43,6 +43,9 @@ public:
     virtual void Respawn(float x, float y);
     virtual void ForceRespawn(float x, float y);
     virtual bool Collides(const CGameObject& other, float worldWidth, float worldHeight) const;
+    // The extra number a state report carries: a powerup's type or a
+    // shrapnel's variant; 0 for everything else.
+    virtual int32_t GetStateSubtype() const { return 0; }
 
     int32_t GetId() const { return m_id; }
     void SetId(int32_t id) { m_id = id; }

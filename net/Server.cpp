@@ -36,6 +36,7 @@ CServer::CServer()
 CServer::~CServer()
 {
     m_session->Close();
+    m_world.reset();
 }
 
 void CServer::SetName(const char* name)
@@ -156,6 +157,7 @@ void CServer::OnDestroyPlayer(platform::PlayerId player)
         return;
     CMessageLog::GetServerLog().Print("%s has left the game", record->GetName().c_str());
     uint32_t shipId = record->GetShipId();
+    RemoveShip(shipId);
     m_players.remove_if([player](const CPlayerRecord& r) { return r.GetPlayerId() == player; });
     CMessage left;
     left.SetPlayerLeft(shipId);
@@ -171,6 +173,15 @@ void CServer::OnReceive(platform::PlayerId sender, const uint8_t* data, size_t s
     {
     case MSG_TEXT:
         OnText(sender, message);
+        break;
+    case MSG_JOIN:
+        OnJoin(sender, message);
+        break;
+    case MSG_MAP:
+        OnMapRequest(message);
+        break;
+    case MSG_KEYS:
+        OnKeys(sender, message);
         break;
     case MSG_SHUTDOWN:
         OnShutdown();

@@ -43,11 +43,13 @@ void CServerLoop::SetUp()
     server.Init();
     m_hosted = server.Host();
     AddMaps();
+    StartRound();
 
     m_now = GetTickCount();
     m_elapsed = 0;
     m_updates = 0;
     m_lastReport = 0;
+    m_endOfRoundStart.reset();
     server::SetRunningFlag();
 }
 
@@ -55,12 +57,66 @@ void CServerLoop::AddMaps()
 {
     std::string folder = platform::DataPath(server::kMapsFolder);
     for (const std::string& name : platform::ListFiles(folder, ".smp"))
+    {
+        CServer::Get().AddMap(name.c_str());
         CDebugLog::Get().Print(0, "Found Map: %s", name.c_str());
+    }
+}
+
+void CServerLoop::StartRound()
+{
+    CServer& server = CServer::Get();
+    server.NewRound(nullptr);
+    server.GetWorld()->SetFragLimit(g_settings.DefaultFragLimit);
+    server.GetWorld()->SetTimeLimit(g_settings.DefaultTimeLimit);
+}
+
+void CServerLoop::EndRoundOnLimits()
+{
+    CServer& server = CServer::Get();
+    if (server.IsRoundOver())
+        return;
+    // Both limits may fire in the same pass; ending twice does no harm.
+    if (server.GetWorld()->IsFragLimitReached())
+    {
+        CMessageLog::GetServerLog().Print("Frag Limit Hit!");
+        server.EndRound();
+    }
+    if (server.GetWorld()->IsTimeLimitReached())
+    {
+        CMessageLog::GetServerLog().Print("Time Limit Hit!");
+        server.EndRound();
+    }
+}
+
+// Ticks the world while the round runs; otherwise waits out the end-of-round
+// pause, measured in whole passes, and starts the next round.
+void CServerLoop::AdvanceRound()
+{
+    CServer& server = CServer::Get();
+    if (!server.IsRoundOver())
+    {
+        server.GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
+        return;
+    }
+    if (!m_endOfRoundStart)
+    {
+        m_endOfRoundStart = m_now;
+        return;
+    }
+    if (m_now - *m_endOfRoundStart > NonNegative(g_settings.ServerEOR))
+    {
+        server.GetWorld()->Reset();
+        StartRound();
+        m_endOfRoundStart.reset();
+    }
 }
 
 bool CServerLoop::RunPass()
 {
     CServer& server = CServer::Get();
+    EndRoundOnLimits();
+    AdvanceRound();
     server.FlushBatches();
     server.DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;

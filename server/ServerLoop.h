@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 class CMessage;
 
@@ -32,6 +33,9 @@ public:
 
 private:
     void AddMaps();
+    void StartRound();
+    void EndRoundOnLimits();
+    void AdvanceRound();
     void BroadcastConsole(CMessage& message);
     bool FinishPass();
 
@@ -41,6 +45,7 @@ private:
     uint32_t m_elapsed = 0;
     uint32_t m_updates = 0;
     uint32_t m_lastReport = 0;
+    std::optional<uint32_t> m_endOfRoundStart;
     bool m_hosted = false;
 };
 

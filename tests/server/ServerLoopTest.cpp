@@ -2,6 +2,7 @@
 
 #include "common/MessageLog.h"
 #include "game/Settings.h"
+#include "game/Ship.h"
 #include "net/Server.h"
 #include "platform/Clock.h"
 #include "server/ServerProcess.h"
@@ -14,6 +15,13 @@
 
 namespace
 {
+// What the first pass broadcasts with no maps to play.
+const char* const kSetUpLines = "Console: New round initalized and ready to go.\n"
+                                "Console: Added 0 turrets.\n"
+                                "Console: Loading map... \n"
+                                "Console: Initializing new round...\n"
+                                "Console: starting up server\n";
+
 class ServerLoopTest : public ::testing::Test
 {
 protected:
@@ -49,7 +57,7 @@ TEST_F(ServerLoopTest, FirstPassBroadcastsStartupLine)
     EXPECT_EQ(CServer::Get().GetPort(), 3001u);
     EXPECT_TRUE(server::IsRunningFlagSet());
     EXPECT_TRUE(loop.RunPass());
-    EXPECT_EQ(Output(), "Console: starting up server\n");
+    EXPECT_EQ(Output(), kSetUpLines) << "newest first: the round set-up, then the start";
     loop.ShutDown();
 }
 
@@ -61,8 +69,8 @@ TEST_F(ServerLoopTest, SixLinesInOnePassBroadcastNewestFiveNewestFirst)
     for (int i = 1; i <= 6; ++i)
         CMessageLog::GetServerLog().Print("line %d", i);
     loop.RunPass();
-    EXPECT_EQ(Output(), "Console: starting up server\n"
-                        "Console: line 6\nConsole: line 5\nConsole: line 4\nConsole: line 3\nConsole: line 2\n");
+    EXPECT_EQ(Output(), std::string(kSetUpLines) +
+                            "Console: line 6\nConsole: line 5\nConsole: line 4\nConsole: line 3\nConsole: line 2\n");
     EXPECT_EQ(CMessageLog::GetServerLog().GetLineCount(), 0);
     loop.ShutDown();
 }
@@ -108,4 +116,43 @@ TEST_F(ServerLoopTest, ConsoleControlHandlesOnlyStopEvents)
         EXPECT_FALSE(server::OnConsoleControl(event)) << event;
         EXPECT_TRUE(server::IsRunningFlagSet()) << event;
     }
+}
+
+TEST_F(ServerLoopTest, EndOfRoundPauseIsMeasuredInWholePasses)
+{
+    g_settings.ServerYield = 0;
+    g_settings.ServerEOR = 12000;
+    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    loop.SetUp();
+    loop.RunPass();
+    CServer::Get().EndRound();
+    loop.RunPass(); // finds the round over: the pause starts at this pass's "now"
+    clock.Advance(12000);
+    loop.RunPass(); // still measures with the "now" taken before the advance
+    loop.RunPass(); // exactly 12000 ms: not yet
+    EXPECT_TRUE(CServer::Get().IsRoundOver());
+    clock.Advance(1);
+    loop.RunPass();
+    loop.RunPass();
+    EXPECT_FALSE(CServer::Get().IsRoundOver()) << "more than 12000 ms: the next round";
+    g_settings = GameSettings{};
+    loop.ShutDown();
+}
+
+TEST_F(ServerLoopTest, BothLimitsInOnePassEndTheRoundOnceMoreWithoutHarm)
+{
+    g_settings.ServerYield = 0;
+    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    loop.SetUp();
+    loop.RunPass();
+    auto* ship = new CShip();
+    ship->SetFrags(5);
+    CServer::Get().GetWorld()->AddPlayer(ship);
+    clock.Advance(15 * 60000);
+    loop.RunPass();
+    std::string output = Output();
+    EXPECT_NE(output.find("Console: Time Limit Hit!\nConsole: Frag Limit Hit!\n"), std::string::npos) << output;
+    EXPECT_TRUE(CServer::Get().IsRoundOver());
+    g_settings = GameSettings{};
+    loop.ShutDown();
 }

@@ -133,10 +133,16 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
 
 std::optional<std::string> ChildProcess::WaitForLine(const std::string& text, std::chrono::milliseconds timeout)
 {
+    return WaitForLineAfter(0, text, timeout);
+}
+
+std::optional<std::string> ChildProcess::WaitForLineAfter(size_t skip, const std::string& text,
+                                                          std::chrono::milliseconds timeout)
+{
     auto deadline = Clock::now() + timeout;
-    for (const std::string& line : m_lines)
-        if (line.find(text) != std::string::npos)
-            return line;
+    for (size_t i = skip; i < m_lines.size(); ++i)
+        if (m_lines[i].find(text) != std::string::npos)
+            return m_lines[i];
     while (MillisecondsLeft(deadline) > 0)
     {
         std::optional<std::string> line = ReadLine(std::chrono::milliseconds(MillisecondsLeft(deadline)));

@@ -36,6 +36,9 @@ public:
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // Reads lines until one contains `text`; returns it, or nullopt at time-out.
     std::optional<std::string> WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
+    // The same, ignoring the first `skip` lines read (those already seen).
+    std::optional<std::string> WaitForLineAfter(size_t skip, const std::string& text,
+                                                std::chrono::milliseconds timeout);
     // Every output line read so far.
     const std::vector<std::string>& Lines() const { return m_lines; }
     // Standard error so far.

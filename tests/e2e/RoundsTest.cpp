@@ -1,0 +1,204 @@
+// Rounds end to end: players join and get their ships, the welcome batch,
+// map requests and the rotation, and players leaving. The server plays the
+// shipped maps; QuorvexProbe plays the clients.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Ports.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace std::chrono_literals;
+using testing_support::ChildProcess;
+using testing_support::ProgramPath;
+using testing_support::TempDir;
+
+namespace
+{
+const std::string kShippedData = std::string(QUORVEX_SOURCE_DIR) + "/data";
+
+class RoundServer
+{
+public:
+    explicit RoundServer(const std::string& config = "") : port(testing_support::FreeUdpPort())
+    {
+        std::vector<std::string> args = {"-port", std::to_string(port)};
+        if (!config.empty())
+            args.insert(args.begin(), {"-loadcfg", dir.Write("server.cfg", config)});
+        process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
+                                                 ChildProcess::Options{dir.Path(), {"QUORVEX_DATA=" + kShippedData}});
+        ready = process->WaitForLine("Console: starting up server", 10s).has_value();
+    }
+
+    std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"--port", std::to_string(port)});
+        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args);
+    }
+
+    TempDir dir;
+    uint16_t port;
+    std::unique_ptr<ChildProcess> process;
+    bool ready = false;
+};
+
+int Finish(ChildProcess& process)
+{
+    std::optional<int> code = process.Wait(20s);
+    process.DrainOutput(1s);
+    return code.value_or(-1);
+}
+
+// The hex of each message a probe received, in order.
+std::vector<std::string> Messages(const ChildProcess& probe)
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : probe.Lines())
+        if (line.rfind("MSG ", 0) == 0)
+            messages.push_back(line.substr(line.rfind(' ') + 1));
+    return messages;
+}
+
+std::string Type(const std::string& hex) { return hex.substr(0, 2); }
+
+uint32_t U32At(const std::string& hex, size_t offset)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value * 256 + static_cast<uint32_t>(std::stoul(hex.substr((offset + i) * 2, 2), nullptr, 16));
+    return value;
+}
+
+std::string Text(const std::string& hex, size_t offset)
+{
+    uint32_t length = U32At(hex, offset);
+    std::string text;
+    for (uint32_t i = 0; i < length; ++i)
+        text += static_cast<char>(std::stoul(hex.substr((offset + 4 + i) * 2, 2), nullptr, 16));
+    return text;
+}
+
+std::string HexOf(const std::string& bytes)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char c : bytes)
+        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
+    return text;
+}
+
+std::string MapRequest(const std::string& name)
+{
+    std::string bytes = {'\x03', static_cast<char>(name.size()), 0, 0, 0};
+    return HexOf(bytes + name);
+}
+
+// The ship id the server gave this probe in its MSG_JOIN answer, or 0.
+uint32_t JoinedShipId(const ChildProcess& probe)
+{
+    for (const std::string& hex : Messages(probe))
+        if (Type(hex) == "02")
+            return U32At(hex, 1);
+    return 0;
+}
+} // namespace
+
+TEST(Rounds, ShipIdsCountUpAndAreNeverReused)
+{
+    RoundServer server;
+    ASSERT_TRUE(server.ready);
+    auto first = server.Probe({"--join", "--name", "One", "--duration", "4000"});
+    ASSERT_TRUE(first->WaitForLine("MSG", 10s));
+    auto second = server.Probe({"--join", "--name", "Two", "--duration", "800"});
+    EXPECT_EQ(Finish(*second), 0);
+    EXPECT_TRUE(server.process->WaitForLine("Console: Two has left the game", 10s));
+    auto again = server.Probe({"--join", "--name", "Two", "--duration", "500"});
+    EXPECT_EQ(Finish(*again), 0);
+    EXPECT_EQ(Finish(*first), 0);
+    EXPECT_EQ(JoinedShipId(*first), 1u);
+    EXPECT_EQ(JoinedShipId(*second), 2u);
+    EXPECT_EQ(JoinedShipId(*again), 3u);
+    EXPECT_TRUE(server.process->WaitForLine("Console: One has joined the game.", 1s));
+}
+
+TEST(Rounds, WelcomeBatchComesInItsOrder)
+{
+    RoundServer server;
+    ASSERT_TRUE(server.ready);
+    auto first = server.Probe({"--join", "--name", "Early", "--ship", "2", "--duration", "3000"});
+    ASSERT_TRUE(first->WaitForLine("MSG", 10s));
+    std::this_thread::sleep_for(300ms);
+    auto second = server.Probe({"--join", "--name", "Late", "--duration", "800"});
+    EXPECT_EQ(Finish(*second), 0);
+    std::vector<std::string> messages = Messages(*second);
+    auto join = std::find_if(messages.begin(), messages.end(), [](auto& m) { return Type(m) == "02"; });
+    ASSERT_NE(join, messages.end());
+    ASSERT_LT(join + 3, messages.end());
+    EXPECT_EQ(Text(*join, 9), "Late");
+    EXPECT_EQ(Type(*(join + 1)), "03") << "the map follows the join";
+    EXPECT_EQ(Text(*(join + 1), 1), "Caves") << "the first map of the rotation";
+    EXPECT_EQ(Type(*(join + 2)), "05") << "then one ship info per ship already in the world";
+    EXPECT_EQ(U32At(*(join + 2), 1), 1u);
+    EXPECT_EQ(Text(*(join + 2), 17), "Early");
+    EXPECT_EQ(Finish(*first), 0);
+}
+
+TEST(Rounds, MapRequestEndsTheRoundAndTheNextRoundAnnouncesItsMapFirst)
+{
+    RoundServer server("ServerEOR 300\n");
+    ASSERT_TRUE(server.ready);
+    auto player = server.Probe({"--join", "--duration", "4000"});
+    ASSERT_TRUE(player->WaitForLine("MSG", 10s));
+    auto requester = server.Probe({"--send", MapRequest("Fear"), "--duration", "300"});
+    EXPECT_EQ(Finish(*requester), 0);
+    EXPECT_TRUE(server.process->WaitForLine("Console: Fear has been requested", 10s));
+    EXPECT_TRUE(server.process->WaitForLine("Console: Loading map... Maps\\Fear.smp", 10s));
+    EXPECT_EQ(Finish(*player), 0);
+
+    std::vector<std::string> messages = Messages(*player);
+    auto over = std::find_if(messages.begin(), messages.end(), [](auto& m) { return Type(m) == "04"; });
+    ASSERT_NE(over, messages.end());
+    auto map = std::find_if(over, messages.end(), [](auto& m) { return Type(m) == "03"; });
+    ASSERT_NE(map, messages.end());
+    EXPECT_EQ(Text(*map, 1), "Fear");
+    for (auto it = over + 1; it != map; ++it)
+        EXPECT_TRUE(Type(*it) != "0a" && Type(*it) != "0b" && Type(*it) != "0c") << "state before the new map: " << *it;
+}
+
+TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
+{
+    RoundServer server("ServerEOR 200\n");
+    ASSERT_TRUE(server.ready);
+    EXPECT_TRUE(server.process->WaitForLine("Console: Loading map... Maps\\Caves.smp", 10s));
+    // Names with no map, and names that try to leave the maps folder, alike.
+    const std::pair<std::string, std::string> requests[] = {
+        {"NoSuchMap", "Fear"}, {"..\\..\\etc\\passwd", "HCPlayground"}, {"Maps/Fear", "Caves"}};
+    for (const auto& [name, next] : requests)
+    {
+        size_t seen = server.process->Lines().size();
+        auto requester = server.Probe({"--send", MapRequest(name), "--duration", "200"});
+        EXPECT_EQ(Finish(*requester), 0);
+        EXPECT_TRUE(server.process->WaitForLineAfter(seen, "Console: Loading map... Maps\\" + next + ".smp", 10s))
+            << name;
+    }
+}
+
+TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
+{
+    RoundServer server;
+    ASSERT_TRUE(server.ready);
+    auto stayer = server.Probe({"--join", "--name", "Stayer", "--duration", "4000"});
+    ASSERT_TRUE(stayer->WaitForLine("MSG", 10s));
+    auto leaver = server.Probe({"--join", "--name", "Leaver", "--duration", "1000"});
+    EXPECT_EQ(Finish(*leaver), 0);
+    EXPECT_EQ(Finish(*stayer), 0);
+    uint32_t leaverId = JoinedShipId(*leaver);
+    ASSERT_EQ(leaverId, 2u);
+    std::vector<std::string> messages = Messages(*stayer);
+    auto left = std::find_if(messages.begin(), messages.end(),
+                             [&](auto& m) { return Type(m) == "06" && U32At(m, 1) == leaverId; });
+    ASSERT_NE(left, messages.end()) << "MSG_PLAYER_LEFT with the ship id";
+    for (auto it = left + 1; it != messages.end(); ++it)
+        EXPECT_FALSE((Type(*it) == "0a" || Type(*it) == "08") && U32At(*it, 1) == leaverId) << "the ship is gone";
+}

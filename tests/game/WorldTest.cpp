@@ -1,0 +1,237 @@
+#include "game/World.h"
+
+#include "game/Settings.h"
+#include "platform/Clock.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using testing_support::MapFile;
+using testing_support::TempDir;
+
+namespace
+{
+// Records what the world reports, as the server session would send it.
+class RecordingHost : public IWorldHost
+{
+public:
+    const HeldKeys* GetHeldKeys(int32_t shipId) override
+    {
+        auto it = keys.find(shipId);
+        return it == keys.end() ? nullptr : &it->second;
+    }
+    void OnShipInPlay(const CShip& ship) override { Note("info", ship); }
+    void OnShipState(const CShip& ship) override { Note("ship", ship); }
+    void OnShipOutOfPlay(const CShip& ship) override { Note("died", ship); }
+    void OnObjectState(const CGameObject& object, int32_t) override { Note("object", object); }
+    void OnObjectGone(const CGameObject& object) override { Note("gone", object); }
+    void OnTurretState(const CTurret& turret) override { Note("turret", turret); }
+
+    void Note(const std::string& what, const CGameObject& object)
+    {
+        reports.push_back(what + " " + std::to_string(object.GetId()));
+    }
+
+    std::map<int32_t, HeldKeys> keys;
+    std::vector<std::string> reports;
+};
+
+class WorldTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { g_settings = GameSettings{}; }
+    void TearDown() override { g_settings = GameSettings{}; }
+
+    // A world on a map made from rows of tile codes ('7' spawn, '#' wall ...).
+    void LoadWorld(const std::vector<std::string>& rows)
+    {
+        std::string path = MapFile(rows).WriteTo(dir.File("test.smp"));
+        auto* map = new CMap();
+        ASSERT_TRUE(map->LoadFromFile(path));
+        world.AttachMap(map);
+        world.SetHost(&host);
+    }
+
+    CShip* AddShip(int32_t id)
+    {
+        auto* ship = new CShip();
+        ship->SetId(id);
+        world.AddPlayer(ship);
+        return ship;
+    }
+
+    platform::FakeClock clock{100000};
+    TempDir dir;
+    RecordingHost host;
+    CGameWorld world;
+};
+} // namespace
+
+TEST_F(WorldTest, WithoutAMapATickChangesNothing)
+{
+    world.SetHost(&host);
+    CShip* ship = AddShip(1);
+    world.Tick(100);
+    EXPECT_FALSE(ship->IsActive());
+    EXPECT_TRUE(host.reports.empty());
+}
+
+TEST_F(WorldTest, NewShipsRespawnAtTheFirstTickTakingSpawnCellsInOrder)
+{
+    // Spawn cells are handed out in reverse file order: (1,1) is read after (0,0).
+    LoadWorld({"7...",
+               ".7..",
+               "....",
+               "...."});
+    CShip* first = AddShip(1);
+    CShip* second = AddShip(2);
+    world.Tick(0);
+    ASSERT_TRUE(first->IsActive());
+    ASSERT_TRUE(second->IsActive());
+    EXPECT_EQ(first->GetPosition().GetX(), 48) << "the last spawn cell of the file comes first";
+    EXPECT_EQ(second->GetPosition().GetX(), 16);
+    EXPECT_EQ(host.reports,
+              (std::vector<std::string>{"died 1", "died 2", "info 1", "ship 1", "info 2", "ship 2"}))
+        << "new ships start out of play, so they are reported dead before they spawn";
+}
+
+TEST_F(WorldTest, ShipsThatDieTogetherRespawnAtSuccessiveCellsRoundRobin)
+{
+    LoadWorld({"7.7.", "....", "....", "...."});
+    CShip* a = AddShip(1);
+    CShip* b = AddShip(2);
+    CShip* c = AddShip(3);
+    world.Tick(0);
+    EXPECT_EQ(a->GetPosition().GetX(), 80);
+    EXPECT_EQ(b->GetPosition().GetX(), 16);
+    EXPECT_EQ(c->GetPosition().GetX(), 80) << "round robin wraps to the first cell";
+}
+
+TEST_F(WorldTest, MovementWrapsAroundTheTorus)
+{
+    LoadWorld({"7...", "....", "....", "...."});
+    CShip* ship = AddShip(1);
+    world.Tick(0);
+    const int32_t width = world.GetWorldWidth();
+    ship->SetPosition(CVector(width - 1, 40, 1));
+    ship->SetVelocity(CVector(30, 0, 0));
+    world.Tick(100);
+    EXPECT_NEAR(ship->GetPosition().GetX(), 2, 1e-9);
+}
+
+TEST_F(WorldTest, ElapsedZeroMovesNothingButStillReports)
+{
+    LoadWorld({"7...", "....", "....", "9..."});
+    CShip* ship = AddShip(1);
+    world.AddTurret(new CTurret());
+    world.Tick(0);
+    ship->SetVelocity(CVector(100, 100, 0));
+    CVector before = ship->GetPosition();
+    host.reports.clear();
+    world.Tick(0);
+    EXPECT_EQ(ship->GetPosition().GetX(), before.GetX());
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"ship 1", "turret 0"}));
+}
+
+TEST_F(WorldTest, DeadShipsAreReportedEveryTickUntilTheyRespawn)
+{
+    LoadWorld({"7...", "....", "....", "...."});
+    CShip* ship = AddShip(1);
+    world.Tick(0);
+    ship->Kill();
+    host.reports.clear();
+    world.Tick(2000);
+    world.Tick(2000);
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "died 1"}));
+    host.reports.clear();
+    world.Tick(1000);
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "info 1", "ship 1"})) << "5000 ms of dead time";
+}
+
+TEST_F(WorldTest, HeldControlsSteerTheShip)
+{
+    LoadWorld({"7...", "....", "....", "...."});
+    CShip* ship = AddShip(1);
+    host.keys[1] = {KEY_TURN_RIGHT, KEY_THRUST, KEY_NONE, KEY_TURN_RIGHT};
+    world.Tick(0);
+    world.Tick(250);
+    EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "one turn; codes after the first 0 are not read";
+    EXPECT_LT(ship->GetFuel(), g_settings.BaseFuelCapacity) << "thrust is paid for";
+    EXPECT_NE(ship->GetVelocity().Length(), 0);
+}
+
+TEST_F(WorldTest, FragLimitCountsEveryShipAndIgnoresNonPositiveLimits)
+{
+    CShip* ship = AddShip(1);
+    world.SetFragLimit(5);
+    world.SetFragLimit(0);
+    ship->SetFrags(4);
+    EXPECT_FALSE(world.IsFragLimitReached());
+    ship->SetFrags(5);
+    EXPECT_TRUE(world.IsFragLimitReached()) << "an inactive ship counts too";
+    ship->SetFrags(-3);
+    EXPECT_FALSE(world.IsFragLimitReached());
+}
+
+TEST_F(WorldTest, TimeLimitIsMeasuredFromTheClockStart)
+{
+    world.SetTimeLimit(2);
+    world.SetTimeLimit(-1);
+    world.StartClock();
+    clock.Advance(119999);
+    EXPECT_FALSE(world.IsTimeLimitReached());
+    clock.Advance(1);
+    EXPECT_TRUE(world.IsTimeLimitReached());
+}
+
+TEST_F(WorldTest, ResetClearsTheRoundAndAZeroTimeLimitEndsTheNextAtOnce)
+{
+    LoadWorld({"7...", "....", "....", "9..."});
+    CShip* ship = AddShip(1);
+    world.AddTurret(new CTurret());
+    world.Tick(0);
+    ship->SetFrags(3);
+    g_settings.DefaultTimeLimit = 0;
+    world.Reset();
+    EXPECT_EQ(world.GetMap(), nullptr);
+    EXPECT_EQ(world.GetTurretCount(), 0u);
+    EXPECT_EQ(world.GetPlayerCount(), 1u) << "ships stay, out of play";
+    EXPECT_FALSE(ship->IsActive());
+    EXPECT_EQ(ship->GetFrags(), 0);
+    world.StartClock();
+    EXPECT_TRUE(world.IsTimeLimitReached());
+}
+
+TEST_F(WorldTest, DeadTurretsComeBackInPlaceAfterFifteenSeconds)
+{
+    LoadWorld({"7...", "....", "....", "...."});
+    auto* turret = new CTurret();
+    turret->SetPosition(CVector(48, 48, 1));
+    world.AddTurret(turret);
+    world.Tick(0);
+    ASSERT_TRUE(turret->IsActive()) << "a new turret starts past its delay";
+    turret->Kill();
+    world.Tick(14999);
+    EXPECT_FALSE(turret->IsActive());
+    world.Tick(1);
+    EXPECT_TRUE(turret->IsActive());
+    EXPECT_EQ(turret->GetPosition().GetX(), 48);
+}
+
+TEST_F(WorldTest, RemovedPlayersAreDeletedAndIdsAreFoundPerList)
+{
+    CShip* ship = AddShip(7);
+    world.AddObject(new CGameObject(KIND_BULLET));
+    world.AddObject(new CGameObject(KIND_BULLET));
+    EXPECT_EQ(world.FindObject(1)->GetId(), 1) << "objects are numbered from 0 by the world";
+    EXPECT_EQ(world.FindPlayer(7), ship);
+    world.RemovePlayer(ship);
+    EXPECT_EQ(world.FindPlayer(7), nullptr);
+    world.RemovePlayer(nullptr);
+    world.AddPlayer(nullptr);
+    EXPECT_EQ(world.GetPlayerCount(), 0u);
+}

@@ -1,0 +1,64 @@
+#include "tests/support/MapFile.h"
+
+#include <cstdint>
+#include <fstream>
+
+namespace testing_support
+{
+namespace
+{
+uint8_t CodeFor(char c)
+{
+    switch (c)
+    {
+    case '#': return 1;
+    case '/': return 2;
+    case '\\': return 3;
+    case 'F': return 6;
+    case '7': return 7;
+    case '8': return 8;
+    case '9': return 9;
+    case 'L': return 10;
+    case 'D': return 11;
+    case 'R': return 12;
+    default: return 0;
+    }
+}
+
+void PutInt(std::string& out, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
+}
+} // namespace
+
+MapFile::MapFile(std::vector<std::string> rows, std::string title) : m_rows(std::move(rows)), m_title(std::move(title))
+{
+}
+
+std::string MapFile::Bytes() const
+{
+    int32_t height = static_cast<int32_t>(m_rows.size());
+    int32_t width = height ? static_cast<int32_t>(m_rows[0].size()) : 0;
+    std::string out;
+    PutInt(out, static_cast<int32_t>(m_title.size()));
+    out += m_title;
+    PutInt(out, width);
+    PutInt(out, height);
+    // Cells go column by column: x outer, y inner.
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t y = 0; y < height; ++y)
+        {
+            out += static_cast<char>(CodeFor(m_rows[y][x]));
+            out += '\0';
+        }
+    return out;
+}
+
+std::string MapFile::WriteTo(const std::string& path) const
+{
+    std::ofstream(path, std::ios::binary) << Bytes();
+    return path;
+}
+
+} // namespace testing_support
