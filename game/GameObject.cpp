@@ -172,6 +172,18 @@ CollisionPolygon RotatedPolygon(const CollisionPolygon& polygon, float angle)
     return rotated;
 }
 
+bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& edge)
+{
+    for (const CollisionPolygon& outline : other.GetOutline())
+    {
+        CollisionPolygon placed = outline;
+        placed.SetPosition(other.GetPosition());
+        if (placed.EdgeToward(position, edge))
+            return true;
+    }
+    return false;
+}
+
 bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
                      const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset)
 {

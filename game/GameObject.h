@@ -136,6 +136,10 @@ private:
 bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
                      const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset);
 
+// The first edge one of `other`'s outline polygons, placed at other's
+// position, reports towards `position` (EdgeToward); false when none does.
+bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& edge);
+
 // A polygon's points rotated by an angle (brought into [0, 360) first).
 CollisionPolygon RotatedPolygon(const CollisionPolygon& polygon, float angle);
 

@@ -62,9 +62,20 @@ public:
 
     CShip();
 
+    // The ship's picture, then "shield.tga" and "cloak.tga".
+    bool LoadTextures() override;
+    bool Draw(int32_t viewX, int32_t viewY) override;
+    // What touching something does to the ship: pickups, bounces, hits.
+    void OnCollide(CGameObject& other) override;
     // Slot 6: the default respawn, then a full tank, no status and the
     // starting ammunition, whether or not the respawn took place.
     void Respawn(float x, float y) override;
+    // The ship's own test: the shield outline while shields are up, and two
+    // shielded ships always collide once their circles meet.
+    bool Collides(const CGameObject& other, float worldWidth, float worldHeight) const override;
+
+    // The effect of a powerup of this type on the ship.
+    void PickUp(int32_t powerupType);
 
     // Applies the held action codes for one tick, in order until the first 0,
     // then the shield and cloak upkeep.
@@ -143,6 +154,10 @@ private:
     void FireBulletControl(CGameWorld& world);
     void RefuelControl(int32_t elapsed, CGameWorld& world);
     void CloakUpkeep(int32_t elapsed);
+    void Bounce(const CGameObject& other);
+    void TakeHit(int32_t costKind);
+    void DrawFuelLine(int32_t viewX, int32_t viewY) const;
+    void DrawName(int32_t viewX, int32_t viewY) const;
     void BuildOutline(int32_t type);
     void BuildShieldOutline();
 

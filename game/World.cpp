@@ -1,5 +1,6 @@
 #include "game/World.h"
 
+#include "game/Projectiles.h"
 #include "game/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
@@ -47,6 +48,10 @@ void CGameWorld::RemovePlayer(CShip* ship)
     CLockGuard guard(m_lock);
     if (!ship)
         return;
+    // Missiles hold their target by reference: none may outlive the ship.
+    for (auto& object : m_objects)
+        if (object && object->GetKind() == KIND_MISSILE && static_cast<CMissile&>(*object).GetTarget() == ship)
+            static_cast<CMissile&>(*object).SetTarget(nullptr);
     for (auto it = m_players.begin(); it != m_players.end();)
     {
         if (it->get() != ship)

@@ -1,0 +1,42 @@
+// A drifting pickup: spawned at the map's spawner cells, bounced by walls and
+// shielded ships, picked up by a ship with its shields down, and gone after
+// PowerupLifetime.
+#pragma once
+
+#include "game/GameObject.h"
+
+#include <cstdint>
+
+enum PowerupType : int32_t
+{
+    POWERUP_TRIPLE_SHOT = 0,
+    POWERUP_MISSILES = 1,
+    POWERUP_MINES = 2,
+    POWERUP_PLASMA_MINES = 3,
+    POWERUP_EXTRA_TANK = 4,
+    POWERUP_FUEL = 5,
+    POWERUP_CLOAK = 6,
+    POWERUP_REPULSE = 7,
+};
+
+class CPowerup : public CGameObject
+{
+public:
+    static constexpr int32_t kTypes = 8;
+
+    CPowerup();
+    bool LoadTextures() override;
+    void Update(int32_t elapsed) override;
+    void OnCollide(CGameObject& other) override;
+    int32_t GetStateSubtype() const override { return m_type; }
+
+    // Types outside 1 to 7 become 0; the outline is rebuilt.
+    void SetType(int32_t type);
+    int32_t GetType() const { return m_type; }
+    static const char* TextureName(int32_t type);
+    uint32_t GetCreationTime() const { return m_creationTime; }
+
+private:
+    int32_t m_type = 0;
+    uint32_t m_creationTime;
+};
