@@ -1,0 +1,258 @@
+// Loading, lookups and the spawn walk of the map. Drawing is in MapDraw.cpp.
+//
+// What a bad file leaves behind:
+//   - empty path, missing or unreadable file, or a title longer than the
+//     file: nothing (the map stays cleared);
+//   - a size outside [1, kMaxSide], or a file ending inside the size fields:
+//     the title, and a 0 x 0 map;
+//   - cell data shorter than 2 x W x H bytes: the title, the declared size,
+//     and the spawn points and spawners of the cells that are present, but
+//     no cells, so the map reads as empty space. The grid is only allocated
+//     once the file is known to hold it.
+#include "game/Map.h"
+
+#include "platform/Files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+// The map file as a stream of little-endian fields that knows how many bytes
+// it has left, so no field is ever allocated beyond what the file holds.
+class CMapFileReader
+{
+public:
+    explicit CMapFileReader(const std::string& nativePath)
+    {
+        // Only regular files: the size of anything else says nothing.
+        if (!platform::FileExists(nativePath))
+            return;
+        m_in.open(nativePath, std::ios::binary | std::ios::ate);
+        std::streamoff size = m_in ? std::streamoff(m_in.tellg()) : -1;
+        if (size < 0)
+        {
+            m_in.close();
+            return;
+        }
+        m_in.seekg(0);
+        m_remaining = static_cast<uint64_t>(size);
+    }
+
+    bool IsOpen() const { return m_in.is_open(); }
+    uint64_t Remaining() const { return m_remaining; }
+
+    // Reads up to `count` bytes; returns how many arrived.
+    size_t ReadSome(void* out, size_t count)
+    {
+        if (!m_in || count == 0)
+            return 0;
+        m_in.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
+        size_t got = static_cast<size_t>(m_in.gcount());
+        m_remaining -= std::min<uint64_t>(got, m_remaining);
+        return got;
+    }
+    bool ReadBytes(void* out, size_t count) { return ReadSome(out, count) == count; }
+    bool ReadI32(int32_t& value)
+    {
+        uint8_t raw[4];
+        if (!ReadBytes(raw, sizeof raw))
+            return false;
+        value = static_cast<int32_t>(raw[0] | raw[1] << 8 | raw[2] << 16 | uint32_t(raw[3]) << 24);
+        return true;
+    }
+
+private:
+    std::ifstream m_in;
+    uint64_t m_remaining = 0;
+};
+
+namespace
+{
+// Brings a cell number into [0, size), as repeated adding or subtracting
+// would; size must be at least 1.
+int32_t WrapCell(int32_t value, int32_t size)
+{
+    int64_t wrapped = int64_t(value) % size;
+    return static_cast<int32_t>(wrapped < 0 ? wrapped + size : wrapped);
+}
+
+CollisionPolygon Polygon(std::initializer_list<CollisionPolygon::Point> points)
+{
+    CollisionPolygon polygon;
+    for (const CollisionPolygon::Point& p : points)
+        polygon.AddPoint(p.x, p.y);
+    return polygon;
+}
+} // namespace
+
+CMap::CMap() : CGameObject(KIND_MAP) {}
+
+void CMap::Clear()
+{
+    m_name.clear();
+    m_columns = 0;
+    m_rows = 0;
+    m_tileWidth = kTileSize;
+    m_tileHeight = kTileSize;
+    m_cells.clear();
+    m_cells.shrink_to_fit();
+    m_spawnPoints.clear();
+    m_spawnCursor = 0;
+    m_spawners.clear();
+}
+
+bool CMap::LoadFromFile(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    Clear();
+    CMapFileReader reader(platform::DataPath(path));
+    if (!reader.IsOpen())
+        return false;
+    return ReadHeader(reader) && ReadCells(reader);
+}
+
+bool CMap::ReadHeader(CMapFileReader& reader)
+{
+    int32_t titleLength = 0;
+    if (!reader.ReadI32(titleLength) || titleLength < 0 || uint64_t(titleLength) > reader.Remaining())
+        return false;
+    std::string title(static_cast<size_t>(titleLength), '\0');
+    if (!reader.ReadBytes(title.data(), title.size()))
+        return false;
+    // The title is a C string to everything that reads it.
+    m_name = title.substr(0, title.find('\0'));
+    int32_t columns = 0, rows = 0;
+    if (!reader.ReadI32(columns) || !reader.ReadI32(rows))
+        return false;
+    if (columns < 1 || rows < 1 || columns > kMaxSide || rows > kMaxSide)
+        return false;
+    m_columns = columns;
+    m_rows = rows;
+    return true;
+}
+
+// The cells come column by column. The present ones are always scanned for
+// spawn points and spawners; they are kept only when the whole grid is there.
+bool CMap::ReadCells(CMapFileReader& reader)
+{
+    size_t cellCount = size_t(m_columns) * size_t(m_rows);
+    bool complete = 2 * cellCount <= reader.Remaining();
+    std::vector<TileCell> cells(complete ? cellCount : 0);
+    std::vector<uint8_t> column(2 * size_t(m_rows));
+    bool whole = complete;
+    for (int32_t x = 0; x < m_columns && whole; ++x)
+    {
+        size_t got = reader.ReadSome(column.data(), column.size());
+        whole = got == column.size();
+        for (int32_t y = 0; 2 * size_t(y) < got; ++y)
+        {
+            uint8_t code = column[2 * size_t(y)];
+            NoteSpecialCell(x, y, code);
+            if (whole)
+                cells[size_t(y) * m_columns + x] = TileCell{code, column[2 * size_t(y) + 1]};
+        }
+    }
+    // Collected in file order; the game hands them out newest first.
+    std::reverse(m_spawnPoints.begin(), m_spawnPoints.end());
+    std::reverse(m_spawners.begin(), m_spawners.end());
+    if (whole)
+        m_cells = std::move(cells);
+    return whole;
+}
+
+void CMap::NoteSpecialCell(int32_t x, int32_t y, uint8_t code)
+{
+    if (code == TILE_SPAWN_POINT)
+        m_spawnPoints.push_back(Cell{x, y});
+    else if (code == TILE_POWERUP_SPAWNER)
+        m_spawners.push_back(PowerupSpawner{x, y, 0});
+}
+
+size_t CMap::CellIndex(int32_t x, int32_t y) const
+{
+    return size_t(WrapCell(y, m_rows)) * size_t(m_columns) + size_t(WrapCell(x, m_columns));
+}
+
+int32_t CMap::GetTile(int32_t x, int32_t y) const
+{
+    if (m_cells.empty())
+        return TILE_EMPTY;
+    uint8_t code = m_cells[CellIndex(x, y)].code;
+    return code < TILE_CODE_COUNT ? int32_t(code) : int32_t(TILE_EMPTY);
+}
+
+uint8_t CMap::GetTileState(int32_t x, int32_t y) const
+{
+    return m_cells.empty() ? 0 : m_cells[CellIndex(x, y)].state;
+}
+
+void CMap::SetTileState(int32_t x, int32_t y, uint8_t value)
+{
+    if (!m_cells.empty())
+        m_cells[CellIndex(x, y)].state = value;
+}
+
+CollisionPolygon CMap::OutlineForCode(int32_t code)
+{
+    const float r = kOutlineReach;
+    switch (code)
+    {
+    case TILE_WALL:
+    case TILE_FUEL:
+        return Polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
+    case TILE_WALL_LOWER_RIGHT:
+        return Polygon({{r, -r}, {r, r}, {-r, r}});
+    case TILE_WALL_LOWER_LEFT:
+        return Polygon({{r, r}, {-r, r}, {-r, -r}});
+    case TILE_WALL_UPPER_LEFT:
+        return Polygon({{-r, r}, {-r, -r}, {r, -r}});
+    case TILE_WALL_UPPER_RIGHT:
+        return Polygon({{-r, -r}, {r, -r}, {r, r}});
+    default:
+        return CollisionPolygon();
+    }
+}
+
+CollisionPolygon CMap::GetTileOutline(int32_t x, int32_t y) const
+{
+    return OutlineForCode(GetTile(x, y));
+}
+
+std::vector<CMap::Cell> CMap::GetTurretCells() const
+{
+    std::vector<Cell> turrets;
+    for (int32_t x = 0; x < m_columns && HasCells(); ++x)
+        for (int32_t y = 0; y < m_rows; ++y)
+            if (IsTurretTile(GetTile(x, y)))
+                turrets.push_back(Cell{x, y});
+    return turrets;
+}
+
+void CMap::GetName(char* buffer, size_t size) const
+{
+    if (buffer == nullptr || size == 0)
+        return;
+    std::memset(buffer, 0, size);
+    std::memcpy(buffer, m_name.data(), std::min(m_name.size(), size - 1));
+}
+
+bool CMap::NextSpawnCell(int32_t& x, int32_t& y)
+{
+    if (m_spawnPoints.empty())
+        return false;
+    if (m_spawnCursor >= m_spawnPoints.size())
+        m_spawnCursor = 0;
+    x = m_spawnPoints[m_spawnCursor].x;
+    y = m_spawnPoints[m_spawnCursor].y;
+    ++m_spawnCursor;
+    return true;
+}
+
+void CMap::SetDisplaySize(int32_t width, int32_t height)
+{
+    if (width < 1 || height < 1 || width > 16384 || height > 16384)
+        return;
+    m_displayWidth = width;
+    m_displayHeight = height;
+}
