@@ -100,6 +100,27 @@ void CheckTurrets(const MapGrid& grid, std::vector<std::string>& problems)
         }
 }
 
+// A turret fires at ships within 8 cells in the half-plane it faces,
+// measured without wrapping and through walls, so a ship must never appear
+// in that reach.
+void CheckSpawnSafety(const MapGrid& grid, std::vector<std::string>& problems)
+{
+    constexpr int64_t kTurretRangeCells = 8;
+    for (auto [sx, sy] : SpawnCells(grid))
+        for (int32_t y = 0; y < grid.rows; ++y)
+            for (int32_t x = 0; x < grid.columns; ++x)
+            {
+                uint8_t code = grid.Code(x, y);
+                if (!IsTurretTile(code))
+                    continue;
+                const Facing& f = kFacings[code - TILE_TURRET_UP];
+                int64_t dx = sx - x, dy = sy - y;
+                if (dx * dx + dy * dy <= kTurretRangeCells * kTurretRangeCells && dx * f.dx + dy * f.dy > 0)
+                    problems.push_back("spawn point " + At(sx, sy) + " is within reach of the turret at " +
+                                       At(x, y));
+            }
+}
+
 void CheckPassages(const MapGrid& grid, std::vector<std::string>& problems)
 {
     auto spawns = SpawnCells(grid);
@@ -178,6 +199,7 @@ std::vector<std::string> CheckArena(const MapGrid& grid)
     CheckCounts(CountTiles(grid), problems);
     CheckSpawnPoints(grid, problems);
     CheckTurrets(grid, problems);
+    CheckSpawnSafety(grid, problems);
     CheckPassages(grid, problems);
     return problems;
 }

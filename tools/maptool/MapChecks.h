@@ -35,7 +35,8 @@ std::vector<bool> ReachableBlocks(const MapGrid& grid, int32_t x, int32_t y);
 //     least 8 cells (the short way round) from every other;
 //   - at least 3 powerup spawners, some fuel blocks and half walls;
 //   - turrets of all four facings, each backed by a solid cell and facing an
-//     open one;
+//     open one, and no spawn point within a turret's reach (8 cells in the
+//     half-plane it faces, measured as the game does: without wrapping);
 //   - a 2-cell-wide passage across the left/right seam and across the
 //     top/bottom seam;
 //   - every spawn point reachable from every other.
