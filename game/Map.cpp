@@ -214,7 +214,10 @@ CollisionPolygon CMap::OutlineForCode(int32_t code)
     }
 }
 
-CollisionPolygon CMap::GetTileOutline(int32_t x, int32_t y) const { return OutlineForCode(GetTile(x, y)); }
+CollisionPolygon CMap::GetTileOutline(int32_t x, int32_t y) const
+{
+    return OutlineForCode(GetTile(x, y));
+}
 
 std::vector<CMap::Cell> CMap::GetTurretCells() const
 {

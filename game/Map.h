@@ -45,9 +45,15 @@ enum TileCode : uint8_t
 };
 
 // "Up" is towards smaller y, the top of the map.
-inline bool IsTurretTile(int32_t code) { return code >= TILE_TURRET_UP && code <= TILE_TURRET_RIGHT; }
+inline bool IsTurretTile(int32_t code)
+{
+    return code >= TILE_TURRET_UP && code <= TILE_TURRET_RIGHT;
+}
 // Walls, half walls and fuel blocks: the codes with a collision outline.
-inline bool IsSolidTile(int32_t code) { return code >= TILE_WALL && code <= TILE_FUEL; }
+inline bool IsSolidTile(int32_t code)
+{
+    return code >= TILE_WALL && code <= TILE_FUEL;
+}
 
 class CMap : public CGameObject
 {

@@ -12,9 +12,9 @@
 namespace
 {
 const char* const kTextureNames[] = {
-    "FuelBlock.tga",      "turret_ok_up.tga",   "turret_dead_up.tga",    "turret_ok_left.tga",
-    "turret_dead_left.tga", "turret_ok_down.tga", "turret_dead_down.tga", "turret_ok_right.tga",
-    "turret_dead_right.tga",
+    "FuelBlock.tga",        "turret_ok_up.tga",     "turret_dead_up.tga",
+    "turret_ok_left.tga",   "turret_dead_left.tga", "turret_ok_down.tga",
+    "turret_dead_down.tga", "turret_ok_right.tga",  "turret_dead_right.tga",
 };
 
 // The cells a frame covers: a block of `columns` x `rows` cells from the

@@ -6,6 +6,7 @@
 #include "net/Server.h"
 #include "platform/Clock.h"
 #include "server/ServerProcess.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@ class ServerLoopTest : public ::testing::Test
 protected:
     void SetUp() override
     {
+        setenv("QUORVEX_DATA", noData.Path().c_str(), 1); // no maps: the round set-up is predictable
         out = open_memstream(&buffer, &size);
         server::ResetStopRequest();
     }
@@ -35,6 +37,7 @@ protected:
         std::fclose(out);
         std::free(buffer);
         server::ResetStopRequest();
+        unsetenv("QUORVEX_DATA");
     }
     std::string Output()
     {
@@ -42,6 +45,7 @@ protected:
         return std::string(buffer, size);
     }
 
+    testing_support::TempDir noData;
     platform::FakeClock clock{5000};
     char* buffer = nullptr;
     size_t size = 0;

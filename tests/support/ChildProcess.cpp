@@ -7,7 +7,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -19,20 +18,6 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-int MillisecondsLeft(Clock::time_point deadline)
-{
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-void ReadAvailable(int fd, std::string& into)
-{
-    char buffer[4096];
-    ssize_t count;
-    while ((count = read(fd, buffer, sizeof buffer)) > 0)
-        into.append(buffer, static_cast<size_t>(count));
-}
-
 std::vector<char*> CStrings(std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
@@ -40,6 +25,19 @@ std::vector<char*> CStrings(std::vector<std::string>& strings)
         pointers.push_back(s.data());
     pointers.push_back(nullptr);
     return pointers;
+}
+
+// Reads what is there; false once the pipe has ended.
+bool ReadSome(int fd, std::string& into)
+{
+    char buffer[65536];
+    ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count > 0)
+    {
+        into.append(buffer, static_cast<size_t>(count));
+        return true;
+    }
+    return count < 0 && (errno == EAGAIN || errno == EINTR);
 }
 
 } // namespace
@@ -83,8 +81,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     close(err[1]);
     m_stdout = out[0];
     m_stderr = err[0];
-    fcntl(m_stdout, F_SETFL, O_NONBLOCK);
-    fcntl(m_stderr, F_SETFL, O_NONBLOCK);
+    m_reader = std::thread([this] { ReadPipes(); });
 }
 
 ChildProcess::~ChildProcess()
@@ -94,40 +91,69 @@ ChildProcess::~ChildProcess()
         kill(m_pid, SIGKILL);
         Wait(std::chrono::seconds(5));
     }
-    if (m_stdout >= 0)
-        close(m_stdout);
-    if (m_stderr >= 0)
-        close(m_stderr);
+    if (m_reader.joinable())
+        m_reader.join();
+    close(m_stdout);
+    close(m_stderr);
 }
 
-bool ChildProcess::FillBuffer(std::chrono::milliseconds timeout)
+void ChildProcess::ReadPipes()
 {
-    pollfd fds[2] = {{m_stdout, POLLIN, 0}, {m_stderr, POLLIN, 0}};
-    if (poll(fds, 2, static_cast<int>(timeout.count())) <= 0)
-        return true;
-    size_t before = m_pending.size();
-    ReadAvailable(m_stdout, m_pending);
-    ReadAvailable(m_stderr, m_errors);
-    bool stdoutEnded = (fds[0].revents & (POLLHUP | POLLERR)) && m_pending.size() == before;
-    return !stdoutEnded;
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen)
+    {
+        pollfd fds[2] = {{outOpen ? m_stdout : -1, POLLIN, 0}, {errOpen ? m_stderr : -1, POLLIN, 0}};
+        if (poll(fds, 2, 100) < 0 && errno != EINTR)
+            break;
+        std::string out, err;
+        if (outOpen && fds[0].revents)
+            outOpen = ReadSome(m_stdout, out);
+        if (errOpen && fds[1].revents)
+            errOpen = ReadSome(m_stderr, err);
+        std::lock_guard lock(m_mutex);
+        m_pending += out;
+        m_errors += err;
+        m_outputEnded = !outOpen;
+        m_arrived.notify_all();
+    }
+    std::lock_guard lock(m_mutex);
+    m_outputEnded = true;
+    m_arrived.notify_all();
 }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout)
 {
     auto deadline = Clock::now() + timeout;
+    std::unique_lock lock(m_mutex);
     for (;;)
     {
-        size_t newline = m_pending.find('\n');
+        size_t newline = m_pending.find('\n', m_pendingStart);
         if (newline != std::string::npos)
         {
-            std::string line = m_pending.substr(0, newline);
-            m_pending.erase(0, newline + 1);
+            std::string line = m_pending.substr(m_pendingStart, newline - m_pendingStart);
+            m_pendingStart = newline + 1;
+            // Drop what was consumed only now and then: erasing the front for
+            // every line would be quadratic in a chatty child's output.
+            if (m_pendingStart > (1 << 20))
+            {
+                m_pending.erase(0, m_pendingStart);
+                m_pendingStart = 0;
+            }
             m_lines.push_back(line);
             return line;
         }
-        int left = MillisecondsLeft(deadline);
-        if (left == 0 || !FillBuffer(std::chrono::milliseconds(left)))
-            return std::nullopt;
+        if (m_outputEnded || m_arrived.wait_until(lock, deadline) == std::cv_status::timeout)
+        {
+            if (m_outputEnded && m_pendingStart < m_pending.size() && m_pending.find('\n', m_pendingStart) == std::string::npos)
+            {
+                // A last line without its newline.
+                m_lines.push_back(m_pending.substr(m_pendingStart));
+                m_pendingStart = m_pending.size();
+                return m_lines.back();
+            }
+            if (m_pending.find('\n', m_pendingStart) == std::string::npos)
+                return std::nullopt;
+        }
     }
 }
 
@@ -143,20 +169,22 @@ std::optional<std::string> ChildProcess::WaitForLineAfter(size_t skip, const std
     for (size_t i = skip; i < m_lines.size(); ++i)
         if (m_lines[i].find(text) != std::string::npos)
             return m_lines[i];
-    while (MillisecondsLeft(deadline) > 0)
+    for (;;)
     {
-        std::optional<std::string> line = ReadLine(std::chrono::milliseconds(MillisecondsLeft(deadline)));
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return std::nullopt;
+        std::optional<std::string> line = ReadLine(left);
         if (!line)
             return std::nullopt;
         if (line->find(text) != std::string::npos)
             return line;
     }
-    return std::nullopt;
 }
 
 std::string ChildProcess::Stderr()
 {
-    ReadAvailable(m_stderr, m_errors);
+    std::lock_guard lock(m_mutex);
     return m_errors;
 }
 
@@ -175,7 +203,7 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout)
         pid_t done = waitpid(m_pid, &status, WNOHANG);
         if (done == m_pid)
             m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        else if (MillisecondsLeft(deadline) == 0)
+        else if (Clock::now() >= deadline)
             return std::nullopt;
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -187,11 +215,6 @@ void ChildProcess::DrainOutput(std::chrono::milliseconds timeout)
 {
     while (ReadLine(timeout))
     {
-    }
-    if (!m_pending.empty())
-    {
-        m_lines.push_back(m_pending);
-        m_pending.clear();
     }
 }
 

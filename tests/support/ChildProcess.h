@@ -1,11 +1,15 @@
-// Runs one of the built programs as a child process for end-to-end tests:
-// standard output and error are captured through pipes and read line by line
-// with time-outs, so a test never hangs on a silent program.
+// Runs one of the built programs as a child process for end-to-end tests.
+// A reader thread drains standard output and error all the time, so a chatty
+// child never blocks on a full pipe while the test attends to another one;
+// the test reads output line by line with time-outs and never hangs.
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support
@@ -19,8 +23,8 @@ class ChildProcess
 public:
     struct Options
     {
-        std::string workingDir;                // empty: inherit
-        std::vector<std::string> environment;  // extra "NAME=value" entries
+        std::string workingDir;               // empty: inherit
+        std::vector<std::string> environment; // extra "NAME=value" entries
     };
 
     ChildProcess(const std::string& program, const std::vector<std::string>& args);
@@ -31,15 +35,16 @@ public:
 
     int Pid() const { return m_pid; }
 
-    // Next line of standard output, without its newline; nullopt when the
-    // time-out passes or the output ends first.
+    // Next line of standard output not yet returned, without its newline;
+    // nullopt when the time-out passes or the output ends first.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // Reads lines until one contains `text`; returns it, or nullopt at time-out.
+    // Lines already returned are searched first.
     std::optional<std::string> WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
-    // The same, ignoring the first `skip` lines read (those already seen).
+    // The same, ignoring the first `skip` lines (those already seen).
     std::optional<std::string> WaitForLineAfter(size_t skip, const std::string& text,
                                                 std::chrono::milliseconds timeout);
-    // Every output line read so far.
+    // Every output line returned so far.
     const std::vector<std::string>& Lines() const { return m_lines; }
     // Standard error so far.
     std::string Stderr();
@@ -48,18 +53,26 @@ public:
     // Exit code after the child ends (128 + signal when killed); nullopt when
     // it is still running after the time-out.
     std::optional<int> Wait(std::chrono::milliseconds timeout);
-    // Collects the rest of standard output after the child has ended.
+    // Takes every complete line of output there is, waiting up to `timeout`
+    // for the output to end.
     void DrainOutput(std::chrono::milliseconds timeout);
 
 private:
-    bool FillBuffer(std::chrono::milliseconds timeout);
+    void ReadPipes();
 
     int m_pid = -1;
     int m_stdout = -1;
     int m_stderr = -1;
     std::optional<int> m_exitCode;
-    std::string m_pending;
+
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    std::string m_pending; // output not yet split into lines, from m_pendingStart
+    size_t m_pendingStart = 0;
     std::string m_errors;
+    bool m_outputEnded = false;
+    std::thread m_reader;
+
     std::vector<std::string> m_lines;
 };
 
