@@ -106,6 +106,9 @@ protected:
     // Draws polygons rotated by the angle at the object's screen point.
     void DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons, float alpha) const;
     void SetSize(int32_t width, int32_t height) { m_width = width, m_height = height; }
+    // Stores an angle that the caller has already brought into its own range
+    // (a missile keeps [0, 360), where SetAngle would give (-1, 359]).
+    void StoreAngle(float angle) { m_angle = angle; }
 
     bool m_active = false;
     int32_t m_deadTime;

@@ -25,14 +25,21 @@ public:
     static constexpr int32_t kTypes = 8;
 
     CPowerup();
+    // All eight pictures in type order, so a texture's index is its type.
     bool LoadTextures() override;
+    // Drawn like any object, with the picture of its type.
+    bool Draw(int32_t viewX, int32_t viewY) override;
+    // Out of play once PowerupLifetime has passed since creation.
     void Update(int32_t elapsed) override;
+    // Picked up (killed) by a ship with its shields down; bounced by anything
+    // else, a shielded ship included.
     void OnCollide(CGameObject& other) override;
     int32_t GetStateSubtype() const override { return m_type; }
 
-    // Types outside 1 to 7 become 0; the outline is rebuilt.
+    // Types outside 1 to 7 become 0; the octagon outline is rebuilt.
     void SetType(int32_t type);
     int32_t GetType() const { return m_type; }
+    // The picture of a type ("pup_triple.tga" for types out of range).
     static const char* TextureName(int32_t type);
     uint32_t GetCreationTime() const { return m_creationTime; }
 

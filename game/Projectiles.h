@@ -18,7 +18,8 @@ public:
     void Update(int32_t elapsed) override;
 };
 
-// Homes on its target while the target is in play; flies straight otherwise.
+// Homes on its target while the target is in play, and ages out only then;
+// without a live target it is inert and flies straight on.
 class CMissile : public CTimedObject
 {
 public:
@@ -29,10 +30,16 @@ public:
     // The object to home on (not owned); null for none.
     void SetTarget(const CGameObject* target) { m_target = target; }
     const CGameObject* GetTarget() const { return m_target; }
-    // Turns by at most turn rate x elapsed / 1000 degrees towards `degrees`,
-    // then brings the angle into [0, 360).
+    // Drops the target if it is `gone`: whoever deletes an object that a
+    // missile may be homing on calls this first, so no missile keeps a
+    // dangling reference. The missile then flies on as one without a target.
+    void ForgetTarget(const CGameObject* gone);
+    // Turns by `degrees`, cut to at most turn rate x elapsed / 1000 with its
+    // sign kept, then brings the angle into [0, 360). Non-finite turns and
+    // negative times turn nothing.
     void TurnBy(float degrees, int32_t elapsed);
-    // The world's size, for aiming the short way round.
+    // The world's size, for aiming the short way round the torus; the world
+    // sets it at launch. While it is 0 offsets are taken as they are.
     void SetWorldSize(float width, float height) { m_worldWidth = width, m_worldHeight = height; }
 
 private:
@@ -41,8 +48,8 @@ private:
     float m_worldHeight = 0;
 };
 
-// Bounces off walls and everything else but ships, which kill it; the world
-// sets it off and makes it explode.
+// Bounces off walls and everything else but ships, which kill it, and expires
+// after MineLifetime; the world sets it off and makes it explode.
 class CMine : public CTimedObject
 {
 public:
@@ -55,6 +62,7 @@ protected:
     explicit CMine(int32_t kind);
 };
 
+// A mine with a bigger blast (the world's business) and its own picture.
 class CPlasmaMine : public CMine
 {
 public:
@@ -62,16 +70,23 @@ public:
     bool LoadTextures() override;
 };
 
-// A fragment of a dead ship, in one of two shapes.
+// A fragment of a dead ship, in one of two shapes, expiring after
+// ShrapnelLifespan. LoadTextures fetches both pictures in shape order, so the
+// texture at a shape's index is that shape's whatever the order of SetShape
+// and loading.
 class CShrapnel : public CGameObject
 {
 public:
     CShrapnel();
     bool LoadTextures() override;
     void Update(int32_t elapsed) override;
+    // Drawn like any object, with the picture of its shape.
+    bool Draw(int32_t viewX, int32_t viewY) override;
     int32_t GetStateSubtype() const override { return m_variant; }
 
-    // Shape 0 or 1: outline, radius 8, and the picture it draws with.
+    static constexpr int32_t kShapes = 2;
+    // Shape 0 or 1 (anything else becomes 0): outline, radius 8, and the
+    // picture it draws with.
     void SetShape(int32_t variant);
     int32_t GetShape() const { return m_variant; }
     uint32_t GetCreationTime() const { return m_creationTime; }

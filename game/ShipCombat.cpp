@@ -71,9 +71,8 @@ void CShip::Bounce(const CGameObject& other)
         SetVelocity(v * -1.0);
         return;
     }
-    CVector along = edge * (v.Dot(edge) / edge.Dot(edge));
-    CVector across = v - along;
-    SetVelocity(v - across * 2.0);
+    // v - 2n, with n the part of v across the edge.
+    SetVelocity(edge * (2.0 * v.Dot(edge) / edge.Dot(edge)) - v);
     CVector impact = other.GetVelocity() + v;
     double maxSpeed = GetMaxSpeed();
     if (maxSpeed > 0)

@@ -197,7 +197,7 @@ TEST_F(CombatTest, MinesTriggerStrictlyInsideTheirRangeButNotForTheirOwner)
     EXPECT_TRUE(mine->IsActive()) << "196 is not inside 196";
     other->SetPosition(CVector(100, 100 + 195, 1));
     world.Tick(0);
-    EXPECT_FALSE(mine->IsActive());
+    EXPECT_EQ(CountKind(KIND_MINE), 0u) << "set off, exploded and removed in the same tick";
 }
 
 TEST_F(CombatTest, BlastKillsWithinDamageRangeAndPushesBeyondIt)

@@ -127,7 +127,10 @@ TEST_F(WorldTest, ElapsedZeroMovesNothingButStillReports)
 {
     LoadWorld({"7...", "....", "....", "9..."});
     CShip* ship = AddShip(1);
-    world.AddTurret(new CTurret());
+    auto* turret = new CTurret();
+    turret->SetFacing(FACING_DOWN); // away from the ship, so it holds its fire
+    turret->SetPosition(CVector(16, 112, 1));
+    world.AddTurret(turret);
     world.Tick(0);
     ship->SetVelocity(CVector(100, 100, 0));
     CVector before = ship->GetPosition();

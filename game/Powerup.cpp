@@ -1,0 +1,98 @@
+#include "game/Powerup.h"
+
+#include "game/Projectiles.h"
+#include "game/Settings.h"
+#include "game/Ship.h"
+#include "game/Trig.h"
+#include "platform/Clock.h"
+
+namespace
+{
+const char* const kTextures[CPowerup::kTypes] = {
+    "pup_triple.tga", "pup_missile.tga", "pup_mine.tga",  "pup_plasma.tga",
+    "pup_tank.tga",   "pup_fuel.tga",    "pup_cloak.tga", "pup_repulse.tga",
+};
+
+bool IsValidType(int32_t type)
+{
+    return type >= 0 && type < CPowerup::kTypes;
+}
+
+// A regular octagon of circumradius 16 from (0, -16), counter-clockwise, with
+// the first point repeated at the end.
+CollisionPolygon Octagon()
+{
+    const CVector start(0, -16, 0);
+    CollisionPolygon octagon;
+    for (int step = 0; step < 8; ++step)
+    {
+        CVector point = trig::Rotate(start, static_cast<float>(step * 45));
+        octagon.AddPoint(static_cast<float>(point.GetX()), static_cast<float>(point.GetY()));
+    }
+    octagon.AddPoint(0, -16);
+    return octagon;
+}
+
+// Ships are the only objects of kind 1, but only a CShip knows its shields.
+bool ShieldsDown(const CGameObject& other)
+{
+    const auto* ship = dynamic_cast<const CShip*>(&other);
+    return !ship || !ship->ShieldsUp();
+}
+} // namespace
+
+CPowerup::CPowerup() : CGameObject(KIND_POWERUP), m_creationTime(GetTickCount())
+{
+    SetType(POWERUP_TRIPLE_SHOT);
+}
+
+void CPowerup::SetType(int32_t type)
+{
+    m_type = IsValidType(type) ? type : POWERUP_TRIPLE_SHOT;
+    static const CollisionPolygon octagon = Octagon();
+    ClearOutline();
+    AddOutline(octagon);
+}
+
+const char* CPowerup::TextureName(int32_t type)
+{
+    return kTextures[IsValidType(type) ? type : 0];
+}
+
+bool CPowerup::LoadTextures()
+{
+    bool ok = true;
+    for (const char* name : kTextures)
+        ok = AddTextureByName(name) && ok;
+    return ok;
+}
+
+bool CPowerup::Draw(int32_t viewX, int32_t viewY)
+{
+    if (!IsActive())
+        return true;
+    DrawQuad(viewX, viewY, GetTexture(static_cast<size_t>(m_type)));
+    if (GetDrawToggles().outlines)
+        DrawOutlines(viewX, viewY, GetOutline(), 1.0f);
+    return true;
+}
+
+void CPowerup::Update(int32_t)
+{
+    uint32_t lifetime =
+        static_cast<uint32_t>(g_settings.PowerupLifetime < 0 ? 0 : g_settings.PowerupLifetime);
+    if (GetTickCount() - m_creationTime > lifetime)
+        Kill();
+}
+
+void CPowerup::OnCollide(CGameObject& other)
+{
+    // A ship with its shields down picks the powerup up (the ship applies the
+    // effect); anything else, a shielded ship included, bounces it away.
+    if (other.GetKind() == KIND_SHIP && ShieldsDown(other))
+    {
+        Kill();
+        return;
+    }
+    SetVelocity(BounceOff(other, GetPosition(), GetVelocity()));
+}

@@ -1,0 +1,439 @@
+// Bullets, missiles, mines, plasma mines and shrapnel: lifetimes, the
+// missile's steering, the mines' bounce, shapes, textures and drawing.
+#include "game/Projectiles.h"
+
+#include "game/Powerup.h"
+#include "game/Settings.h"
+#include "game/Ship.h"
+#include "game/Trig.h"
+#include "gfx/Graphics.h"
+#include "gfx/RecordingBackend.h"
+#include "platform/Clock.h"
+#include "tests/game/ObjectTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
+
+using testing_support::ExpectCounterClockwiseAboutCentre;
+using testing_support::WallCell;
+
+namespace
+{
+class ProjectileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { g_settings = GameSettings{}; }
+    void TearDown() override { g_settings = GameSettings{}; }
+
+    platform::FakeClock clock{100000};
+};
+
+// Turns come out a hair short of the true angle (the steering's degree
+// conversion divides by 6.283194), so steered angles are compared this closely.
+constexpr double kTolerance = 1e-3;
+
+// A stand-in for a ship to aim at: only position, velocity and activity count.
+std::unique_ptr<CGameObject> TargetAt(double x, double y)
+{
+    auto target = std::make_unique<CGameObject>(KIND_SHIP);
+    target->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+    return target;
+}
+
+std::unique_ptr<CMissile> MissileAt(double x, double y, float angle, const CGameObject* target)
+{
+    auto missile = std::make_unique<CMissile>();
+    missile->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+    missile->SetAngle(angle);
+    missile->SetTarget(target);
+    return missile;
+}
+
+// The point `distance` units from (x, y) along the heading of `degrees`,
+// computed exactly rather than from the whole-degree tables.
+CVector Along(double x, double y, double degrees, double distance)
+{
+    double radians = degrees * M_PI / 180.0;
+    return CVector(x - std::sin(radians) * distance, y + std::cos(radians) * distance, 1);
+}
+} // namespace
+
+TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
+{
+    CShrapnel second;
+    second.SetShape(1);
+    CBullet bullet;
+    CMissile missile;
+    CMine mine;
+    CPlasmaMine plasma;
+    CShrapnel first;
+    CPowerup powerup;
+    for (const CGameObject* object : std::initializer_list<const CGameObject*>{
+             &bullet, &missile, &mine, &plasma, &first, &second, &powerup})
+        ExpectCounterClockwiseAboutCentre(*object);
+    EXPECT_EQ(bullet.GetKind(), KIND_BULLET);
+    EXPECT_EQ(missile.GetKind(), KIND_MISSILE);
+    EXPECT_EQ(mine.GetKind(), KIND_MINE);
+    EXPECT_EQ(plasma.GetKind(), KIND_PLASMA_MINE);
+    EXPECT_EQ(first.GetKind(), KIND_SHRAPNEL);
+}
+
+// Each timed thing lives exactly its configured lifetime: still in play at
+// the lifetime, gone one millisecond later, even across the tick counter's
+// wrap.
+TEST_F(ProjectileTest, LifetimesEndOneMillisecondAfterTheConfiguredTime)
+{
+    struct Case
+    {
+        const char* name;
+        int GameSettings::*lifetime;
+        std::function<std::unique_ptr<CGameObject>()> make;
+    };
+    auto target = TargetAt(0, 0);
+    const Case cases[] = {
+        {"bullet", &GameSettings::BulletLifetime, [] { return std::make_unique<CBullet>(); }},
+        {"mine", &GameSettings::MineLifetime, [] { return std::make_unique<CMine>(); }},
+        {"plasma mine", &GameSettings::MineLifetime, [] { return std::make_unique<CPlasmaMine>(); }},
+        {"shrapnel", &GameSettings::ShrapnelLifespan, [] { return std::make_unique<CShrapnel>(); }},
+        {"powerup", &GameSettings::PowerupLifetime, [] { return std::make_unique<CPowerup>(); }},
+        {"missile with a live target", &GameSettings::MissileLifetime,
+         [&] { return MissileAt(500, 500, 0, target.get()); }},
+    };
+    for (const Case& c : cases)
+    {
+        g_settings.*c.lifetime = 1234;
+        clock.SetTick(0xFFFFFC00u); // wraps 1024 ms later
+        std::unique_ptr<CGameObject> object = c.make();
+        object->ForceRespawn(500, 500);
+        clock.Advance(1234);
+        object->Update(16);
+        EXPECT_TRUE(object->IsActive()) << c.name << " at exactly its lifetime";
+        clock.Advance(1);
+        object->Update(16);
+        EXPECT_FALSE(object->IsActive()) << c.name << " one ms later";
+        g_settings = GameSettings{};
+    }
+}
+
+TEST_F(ProjectileTest, BulletDrawsAWhitePointAboutTheScreenPointOnlyInPlay)
+{
+    CRecordingBackend recording;
+    SetRenderBackend(&recording);
+    CBullet bullet;
+    EXPECT_TRUE(bullet.Draw(0, 0));
+    EXPECT_TRUE(recording.Quads().empty()) << "out of play, nothing is drawn";
+    recording.SetTexturing(true);
+    bullet.ForceRespawn(50, 40);
+    EXPECT_TRUE(bullet.Draw(10, 20));
+    SetRenderBackend(nullptr);
+
+    ASSERT_EQ(recording.Quads().size(), 1u);
+    const CRecordingBackend::Quad& quad = recording.Quads()[0];
+    // Screen point (50 - 10 + 100, -(40 - 20)) = (140, -20).
+    const float expected[4][2] = {{139, -21}, {141, -21}, {141, -19}, {139, -19}};
+    for (int i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(quad.vertices[i].x, expected[i][0]) << "corner " << i;
+        EXPECT_EQ(quad.vertices[i].y, expected[i][1]) << "corner " << i;
+    }
+    EXPECT_FALSE(quad.state.texturing);
+    EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
+    EXPECT_EQ(recording.FrontFill(), PolygonFill::Fill);
+    EXPECT_EQ(recording.BackFill(), PolygonFill::Line);
+    EXPECT_TRUE(recording.Triangles().empty());
+}
+
+// Without a target in play a missile is inert: it keeps its heading and
+// velocity and never ages out, however long it flies.
+TEST_F(ProjectileTest, MissileWithoutALiveTargetFliesStraightAndNeverExpires)
+{
+    auto target = TargetAt(800, 800);
+    auto missing = MissileAt(100, 100, 30, nullptr);
+    auto orphaned = MissileAt(100, 100, 30, target.get());
+    auto forgotten = MissileAt(100, 100, 30, target.get());
+    target->Kill();
+    auto other = TargetAt(0, 0);
+    forgotten->ForgetTarget(other.get());
+    EXPECT_EQ(forgotten->GetTarget(), target.get()) << "only the gone object is forgotten";
+    forgotten->ForgetTarget(target.get());
+    EXPECT_EQ(forgotten->GetTarget(), nullptr);
+
+    for (CMissile* missile : {missing.get(), orphaned.get(), forgotten.get()})
+    {
+        missile->SetVelocity(CVector(10, 20, 0));
+        for (int tick = 0; tick < 10; ++tick)
+        {
+            clock.Advance(static_cast<uint32_t>(g_settings.MissileLifetime));
+            missile->Update(100);
+        }
+        EXPECT_TRUE(missile->IsActive());
+        EXPECT_NEAR(missile->GetAngle(), 30, kTolerance);
+        EXPECT_EQ(missile->GetVelocity().GetX(), 10);
+        EXPECT_EQ(missile->GetVelocity().GetY(), 20);
+    }
+}
+
+TEST_F(ProjectileTest, MissileTurnsAtMostItsRateAndNeverPastItsAimPoint)
+{
+    // Turn rate 450 deg/s: 45 degrees in a 100 ms tick, 9 in a 20 ms one.
+    auto behind = TargetAt(100, 0);
+    auto missile = MissileAt(100, 100, 0, behind.get());
+    missile->Update(100);
+    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance) << "straight away: one full step, clockwise";
+
+    for (double offset : {10.0, -10.0})
+    {
+        CVector point = Along(100, 100, offset, 200);
+        auto target = TargetAt(point.GetX(), point.GetY());
+        auto steered = MissileAt(100, 100, 0, target.get());
+        steered->Update(20);
+        float expected = offset > 0 ? 9.0f : 351.0f;
+        EXPECT_NEAR(steered->GetAngle(), expected, kTolerance) << "limited to 9 degrees towards " << offset;
+        steered->SetVelocity(CVector(0, 0, 0));
+        steered->Update(20);
+        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 10 : 350, kTolerance)
+            << "stops at the remaining degree";
+    }
+}
+
+TEST_F(ProjectileTest, MissileTurnsTowardsATargetOnEitherSide)
+{
+    // Heading 0 is +y; more angle turns the nose towards -x.
+    auto left = TargetAt(0, 200);
+    auto towardsLeft = MissileAt(100, 100, 0, left.get());
+    towardsLeft->Update(100);
+    EXPECT_NEAR(towardsLeft->GetAngle(), 45, kTolerance);
+
+    auto right = TargetAt(200, 200);
+    auto towardsRight = MissileAt(100, 100, 0, right.get());
+    towardsRight->Update(100);
+    EXPECT_NEAR(towardsRight->GetAngle(), 315, kTolerance);
+
+    CVector heading = trig::Heading(towardsRight->GetAngle());
+    EXPECT_NEAR(heading.GetX(), std::sqrt(0.5), 1e-6) << "now pointing at the target";
+    EXPECT_NEAR(heading.GetY(), std::sqrt(0.5), 1e-6);
+}
+
+// The aim point lies where the target will be one tick on.
+TEST_F(ProjectileTest, MissileLeadsAMovingTargetByOneTick)
+{
+    auto target = TargetAt(100, 300);
+    target->SetVelocity(CVector(2000, 0, 0));
+    auto missile = MissileAt(100, 100, 0, target.get());
+    missile->Update(100); // aims at (300, 300): 45 degrees to the right
+    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance);
+}
+
+// A target past the world's seam is reached the short way round, on both
+// axes; without a world size the offset is taken as it is.
+TEST_F(ProjectileTest, MissileAimsTheShortWayAcrossTheSeam)
+{
+    auto acrossX = TargetAt(10, 320);
+    auto east = MissileAt(630, 320, 0, acrossX.get());
+    east->SetWorldSize(640, 640);
+    east->Update(100);
+    EXPECT_NEAR(east->GetAngle(), 315, kTolerance) << "20 units on across the right edge, to +x";
+
+    auto unwrapped = MissileAt(630, 320, 0, acrossX.get());
+    unwrapped->Update(100);
+    EXPECT_NEAR(unwrapped->GetAngle(), 45, kTolerance) << "no world size: 620 units back, to -x";
+
+    auto acrossY = TargetAt(320, 10);
+    auto north = MissileAt(320, 630, 90, acrossY.get());
+    north->SetWorldSize(640, 640);
+    north->Update(100);
+    EXPECT_NEAR(north->GetAngle(), 45, kTolerance) << "20 units on across the far edge, to +y";
+}
+
+TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
+{
+    auto target = TargetAt(0, 200);
+    auto missile = MissileAt(100, 100, 0, target.get());
+    missile->Update(100);
+    CVector velocity = missile->GetVelocity();
+    EXPECT_NEAR(velocity.Length(), 70, 1e-4) << "acceleration 700 for 100 ms";
+    // The turn stops a hair short of 45 degrees, and the tables take whole
+    // degrees: the thrust goes along 44.
+    EXPECT_NEAR(velocity.GetX(), -70 * trig::Sin(44), 1e-4);
+    EXPECT_NEAR(velocity.GetY(), 70 * trig::Cos(44), 1e-4);
+
+    g_settings.MissileMaxSpeed = 50;
+    auto slow = MissileAt(100, 100, 0, target.get());
+    slow->Update(100);
+    EXPECT_NEAR(slow->GetVelocity().Length(), 50, 1e-4);
+}
+
+// A target that has slipped behind is not chased round: the turn for an aim
+// point behind the missile goes the other way, so a dodged missile flies on
+// roughly straight (it comes back only the long way round the world).
+TEST_F(ProjectileTest, MissileDoesNotTurnBackForATargetBehindIt)
+{
+    auto target = TargetAt(0, 0); // behind and to the left of a missile heading +y
+    auto missile = MissileAt(100, 100, 0, target.get());
+    missile->Update(100);
+    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance) << "turns right, away from the target";
+    for (int tick = 0; tick < 40; ++tick)
+    {
+        missile->Update(50);
+        missile->SetPosition(missile->GetPosition() + missile->GetVelocity() * 0.05);
+        CVector toTarget = target->GetPosition() - missile->GetPosition();
+        EXPECT_LT(trig::Heading(missile->GetAngle()).Dot(toTarget), 0) << "tick " << tick;
+    }
+}
+
+TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
+{
+    CMissile missile;
+    missile.TurnBy(-0.5f, 100);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 359.5f) << "[0, 360), not (-1, 359]";
+    missile.TurnBy(1, 100);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 0.5f);
+    missile.TurnBy(std::numeric_limits<float>::quiet_NaN(), 100);
+    missile.TurnBy(std::numeric_limits<float>::infinity(), 100);
+    missile.TurnBy(90, -5);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 0.5f);
+    missile.TurnBy(1e30f, 100);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 45.5f);
+
+    auto wild = TargetAt(0, 0);
+    wild->SetVelocity(CVector(std::numeric_limits<double>::infinity(), 1e300, 0));
+    auto chasing = MissileAt(100, 100, 10, wild.get());
+    chasing->SetWorldSize(640, 640);
+    chasing->Update(100);
+    EXPECT_TRUE(chasing->IsActive());
+    EXPECT_NEAR(chasing->GetAngle(), 10, kTolerance) << "no aim point, no turn";
+}
+
+// Against a wall edge a mine keeps the part of its velocity along the edge
+// and reverses the part across it.
+TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
+{
+    CGameObject wall = WallCell(5, 5); // centre (176, 176), edges at 159 and 193
+    struct Case
+    {
+        const char* name;
+        double x, y, vx, vy;
+        double bx, by;
+    };
+    const Case cases[] = {
+        {"head-on from below", 176, 150, 0, 100, 0, -100},
+        {"head-on, off centre", 170, 150, 0, 100, 0, -100},
+        {"head-on from the left", 150, 176, 100, 0, -100, 0},
+        {"sliding along the bottom edge", 166, 156, 100, 10, 100, -10},
+        {"sliding along the left edge", 150, 170, 10, 100, -10, 100},
+    };
+    for (const Case& c : cases)
+    {
+        for (bool plasma : {false, true})
+        {
+            std::unique_ptr<CMine> mine =
+                plasma ? std::make_unique<CPlasmaMine>() : std::make_unique<CMine>();
+            mine->ForceRespawn(static_cast<float>(c.x), static_cast<float>(c.y));
+            mine->SetVelocity(CVector(c.vx, c.vy, 0));
+            mine->OnCollide(wall);
+            EXPECT_TRUE(mine->IsActive()) << c.name;
+            EXPECT_NEAR(mine->GetVelocity().GetX(), c.bx, 1e-9) << c.name;
+            EXPECT_NEAR(mine->GetVelocity().GetY(), c.by, 1e-9) << c.name;
+        }
+    }
+}
+
+TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
+{
+    const CVector velocity(30, -40, 0);
+    CGameObject bare(KIND_BULLET);
+    bare.SetPosition(CVector(100, 100, 1));
+    CVector back = BounceOff(bare, CVector(90, 100, 1), velocity);
+    EXPECT_EQ(back.GetX(), -30) << "no outline at all";
+    EXPECT_EQ(back.GetY(), 40);
+
+    // A collapsed outline reports a parallel edge without giving its vector.
+    CollisionPolygon point;
+    for (int i = 0; i < 3; ++i)
+        point.AddPoint(0, 0);
+    CGameObject collapsed(KIND_BULLET);
+    collapsed.AddOutline(point);
+    collapsed.SetPosition(CVector(100, 100, 1));
+    back = BounceOff(collapsed, CVector(90, 100, 1), velocity);
+    EXPECT_EQ(back.GetX(), -30);
+    EXPECT_EQ(back.GetY(), 40);
+    EXPECT_TRUE(std::isfinite(back.Length()));
+}
+
+TEST_F(ProjectileTest, MineTouchingAShipIsKilledWhateverItsMotion)
+{
+    for (bool shields : {false, true})
+    {
+        CShip ship;
+        ship.ForceRespawn(100, 100);
+        if (shields)
+            ship.SetStatusBits(STATUS_SHIELDS);
+        CPlasmaMine mine;
+        mine.ForceRespawn(110, 100);
+        mine.SetVelocity(CVector(50, 0, 0)); // already moving away
+        mine.OnCollide(ship);
+        EXPECT_FALSE(mine.IsActive()) << (shields ? "shielded" : "unshielded");
+    }
+    CBullet bullet;
+    bullet.ForceRespawn(100, 100);
+    CMine mine;
+    mine.ForceRespawn(100, 104);
+    mine.OnCollide(bullet);
+    EXPECT_TRUE(mine.IsActive()) << "anything but a ship bounces it";
+}
+
+TEST_F(ProjectileTest, ShrapnelShapesAndTheirPictures)
+{
+    CShrapnel shrapnel;
+    EXPECT_EQ(shrapnel.GetShape(), 0);
+    EXPECT_EQ(shrapnel.GetRadius(), 8);
+    ASSERT_EQ(shrapnel.GetOutline().size(), 1u);
+    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 3u);
+    shrapnel.SetShape(1);
+    EXPECT_EQ(shrapnel.GetStateSubtype(), 1);
+    ASSERT_EQ(shrapnel.GetOutline().size(), 1u) << "the shape replaces the outline";
+    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints()[3].y, -5);
+    for (int32_t bad : {2, -1, std::numeric_limits<int32_t>::min()})
+    {
+        shrapnel.SetShape(bad);
+        EXPECT_EQ(shrapnel.GetShape(), 0) << bad;
+        EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 3u);
+    }
+
+    CRecordingBackend recording;
+    SetRenderBackend(&recording);
+    GetGraphics().GetTextureManager().Clear();
+    shrapnel.SetShape(1);
+    EXPECT_TRUE(shrapnel.LoadTextures());
+    shrapnel.ForceRespawn(0, 0);
+    shrapnel.Draw(0, 0);
+    ASSERT_EQ(shrapnel.GetTextureCount(), 2);
+    EXPECT_EQ(shrapnel.GetTexture(0)->GetName(), "shrapnel1.tga");
+    EXPECT_EQ(shrapnel.GetTexture(1)->GetName(), "shrapnel2.tga");
+    ASSERT_FALSE(recording.Triangles().empty());
+    ASSERT_NE(shrapnel.GetTexture(1)->GetGLName(), shrapnel.GetTexture(0)->GetGLName());
+    EXPECT_EQ(recording.Triangles()[0].state.texture, shrapnel.GetTexture(1)->GetGLName());
+    GetGraphics().GetTextureManager().Clear();
+    SetRenderBackend(nullptr);
+}
+
+TEST_F(ProjectileTest, ProjectilesAskForTheirOwnPictures)
+{
+    GetGraphics().GetTextureManager().Clear();
+    CMissile missile;
+    CMine mine;
+    CPlasmaMine plasma;
+    CBullet bullet;
+    for (CGameObject* object : std::initializer_list<CGameObject*>{&missile, &mine, &plasma, &bullet})
+        EXPECT_TRUE(object->LoadTextures());
+    ASSERT_EQ(plasma.GetTextureCount(), 1) << "not the plain mine's picture as well";
+    EXPECT_EQ(missile.GetTexture(0)->GetName(), "missile.tga");
+    EXPECT_EQ(mine.GetTexture(0)->GetName(), "mine.tga");
+    EXPECT_EQ(plasma.GetTexture(0)->GetName(), "plasmamine.tga");
+    EXPECT_EQ(bullet.GetTextureCount(), 0);
+    GetGraphics().GetTextureManager().Clear();
+}
