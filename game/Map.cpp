@@ -140,22 +140,23 @@ bool CMap::ReadCells(CMapFileReader& reader)
     bool complete = 2 * cellCount <= reader.Remaining();
     std::vector<TileCell> cells(complete ? cellCount : 0);
     std::vector<uint8_t> column(2 * size_t(m_rows));
-    bool whole = complete;
-    for (int32_t x = 0; x < m_columns && whole; ++x)
+    bool more = true;
+    for (int32_t x = 0; x < m_columns && more; ++x)
     {
         size_t got = reader.ReadSome(column.data(), column.size());
-        whole = got == column.size();
+        more = got == column.size();
         for (int32_t y = 0; 2 * size_t(y) < got; ++y)
         {
             uint8_t code = column[2 * size_t(y)];
             NoteSpecialCell(x, y, code);
-            if (whole)
+            if (complete && more)
                 cells[size_t(y) * m_columns + x] = TileCell{code, column[2 * size_t(y) + 1]};
         }
     }
     // Collected in file order; the game hands them out newest first.
     std::reverse(m_spawnPoints.begin(), m_spawnPoints.end());
     std::reverse(m_spawners.begin(), m_spawners.end());
+    bool whole = complete && more;
     if (whole)
         m_cells = std::move(cells);
     return whole;

@@ -55,6 +55,8 @@ inline bool IsSolidTile(int32_t code)
     return code >= TILE_WALL && code <= TILE_FUEL;
 }
 
+class CMapFileReader;
+
 class CMap : public CGameObject
 {
 public:
@@ -143,8 +145,8 @@ private:
         uint8_t state = 0;
     };
 
-    bool ReadHeader(class CMapFileReader& reader);
-    bool ReadCells(class CMapFileReader& reader);
+    bool ReadHeader(CMapFileReader& reader);
+    bool ReadCells(CMapFileReader& reader);
     void NoteSpecialCell(int32_t x, int32_t y, uint8_t code);
     // The cell index of a wrapped lookup; only valid while there are cells.
     size_t CellIndex(int32_t x, int32_t y) const;

@@ -13,6 +13,9 @@ namespace
 constexpr int kMinSpawnPoints = 8;
 constexpr int kMinSpawners = 3;
 constexpr int64_t kMinSpawnDistance = 8;
+// A map with more problems than this is listed only this far: the rest say
+// nothing new, and a badly broken map must not take long to check.
+constexpr size_t kMaxProblems = 40;
 
 struct Facing
 {
@@ -68,7 +71,7 @@ void CheckSpawnPoints(const MapGrid& grid, std::vector<std::string>& problems)
         auto [x, y] = spawns[i];
         for (int32_t dy = -1; dy <= 1; ++dy)
             for (int32_t dx = -1; dx <= 1; ++dx)
-                if (!IsOpenTile(grid.Code(x + dx, y + dy)))
+                if (!IsOpenTile(grid.Code(x + dx, y + dy)) && problems.size() < kMaxProblems)
                     problems.push_back("spawn point " + At(x, y) + " has a blocked cell at " +
                                        At(x + dx, y + dy));
         for (size_t j = i + 1; j < spawns.size(); ++j)
@@ -76,7 +79,7 @@ void CheckSpawnPoints(const MapGrid& grid, std::vector<std::string>& problems)
             int64_t dx = std::abs(spawns[j].first - x), dy = std::abs(spawns[j].second - y);
             dx = std::min<int64_t>(dx, grid.columns - dx);
             dy = std::min<int64_t>(dy, grid.rows - dy);
-            if (dx * dx + dy * dy < kMinSpawnDistance * kMinSpawnDistance)
+            if (dx * dx + dy * dy < kMinSpawnDistance * kMinSpawnDistance && problems.size() < kMaxProblems)
                 problems.push_back("spawn points " + At(x, y) + " and " +
                                    At(spawns[j].first, spawns[j].second) + " are closer than " +
                                    std::to_string(kMinSpawnDistance) + " cells");
@@ -93,6 +96,8 @@ void CheckTurrets(const MapGrid& grid, std::vector<std::string>& problems)
             if (!IsTurretTile(code))
                 continue;
             const Facing& f = kFacings[code - TILE_TURRET_UP];
+            if (problems.size() >= kMaxProblems)
+                return;
             if (!IsOpenTile(grid.Code(x + f.dx, y + f.dy)))
                 problems.push_back("the turret at " + At(x, y) + " faces " + f.name + " into a blocked cell");
             if (!IsSolidTile(grid.Code(x - f.dx, y - f.dy)))
@@ -106,19 +111,21 @@ void CheckTurrets(const MapGrid& grid, std::vector<std::string>& problems)
 void CheckSpawnSafety(const MapGrid& grid, std::vector<std::string>& problems)
 {
     constexpr int64_t kTurretRangeCells = 8;
+    std::vector<std::pair<int32_t, int32_t>> turrets;
+    for (int32_t y = 0; y < grid.rows; ++y)
+        for (int32_t x = 0; x < grid.columns; ++x)
+            if (IsTurretTile(grid.Code(x, y)))
+                turrets.emplace_back(x, y);
     for (auto [sx, sy] : SpawnCells(grid))
-        for (int32_t y = 0; y < grid.rows; ++y)
-            for (int32_t x = 0; x < grid.columns; ++x)
-            {
-                uint8_t code = grid.Code(x, y);
-                if (!IsTurretTile(code))
-                    continue;
-                const Facing& f = kFacings[code - TILE_TURRET_UP];
-                int64_t dx = sx - x, dy = sy - y;
-                if (dx * dx + dy * dy <= kTurretRangeCells * kTurretRangeCells && dx * f.dx + dy * f.dy > 0)
-                    problems.push_back("spawn point " + At(sx, sy) + " is within reach of the turret at " +
-                                       At(x, y));
-            }
+        for (auto [x, y] : turrets)
+        {
+            const Facing& f = kFacings[grid.Code(x, y) - TILE_TURRET_UP];
+            int64_t dx = sx - x, dy = sy - y;
+            if (dx * dx + dy * dy <= kTurretRangeCells * kTurretRangeCells && dx * f.dx + dy * f.dy > 0 &&
+                problems.size() < kMaxProblems)
+                problems.push_back("spawn point " + At(sx, sy) + " is within reach of the turret at " +
+                                   At(x, y));
+        }
 }
 
 void CheckPassages(const MapGrid& grid, std::vector<std::string>& problems)
@@ -129,7 +136,7 @@ void CheckPassages(const MapGrid& grid, std::vector<std::string>& problems)
     std::vector<bool> reached = ReachableBlocks(grid, spawns.front().first, spawns.front().second);
     auto block = [&](int32_t x, int32_t y) { return reached[grid.Index(x, y)]; };
     for (auto [x, y] : spawns)
-        if (!block(x, y))
+        if (!block(x, y) && problems.size() < kMaxProblems)
             problems.push_back("spawn point " + At(x, y) + " cannot be reached from spawn point " +
                                At(spawns.front().first, spawns.front().second));
     bool acrossSides = false, acrossTopBottom = false;

@@ -30,7 +30,7 @@ bool IsOpenTile(uint8_t code);
 // block at (x, y), across the wrap.
 std::vector<bool> ReachableBlocks(const MapGrid& grid, int32_t x, int32_t y);
 
-// The arena's problems, one sentence each; empty when it passes:
+// The arena's problems, one sentence each (at most 40); empty when it passes:
 //   - at least 8 spawn points, each with its cell and 8 neighbours open, at
 //     least 8 cells (the short way round) from every other;
 //   - at least 3 powerup spawners, some fuel blocks and half walls;

@@ -63,8 +63,6 @@ bool ParseTitle(ParseState& state, std::string_view line, int lineNumber)
     if (state.titleSeen)
         return state.Fail(lineNumber, 1,
                           "a second title line. Keep exactly one 'title NAME' above the grid.");
-    if (!state.rows.empty())
-        return state.Fail(lineNumber, 1, "the title line comes after grid rows. Move it above the grid.");
     size_t start = SkipBlanks(line, 5);
     if (start == line.size())
         return state.Fail(lineNumber, 1,
@@ -124,7 +122,7 @@ bool ParseRow(ParseState& state, std::string_view line, int lineNumber)
         return state.Fail(lineNumber, 1,
                           "a grid row after the cell lines. Keep the grid in one block above them.");
     for (size_t i = 0; i < line.size(); ++i)
-        if (TileCode(line[i]) < 0)
+        if (CodeForCharacter(line[i]) < 0)
             return state.Fail(lineNumber, int(i) + 1,
                               "'" + std::string(1, line[i]) + "' is not a tile character. Use one of " +
                                   TileAlphabet() + " (QuorvexMapTool --help explains them).");
@@ -161,7 +159,7 @@ void BuildGrid(ParseState& state)
     grid.Resize(int32_t(state.rows.front().size()), int32_t(state.rows.size()));
     for (int32_t y = 0; y < grid.rows; ++y)
         for (int32_t x = 0; x < grid.columns; ++x)
-            grid.Set(x, y, uint8_t(TileCode(state.rows[size_t(y)][size_t(x)])));
+            grid.Set(x, y, uint8_t(CodeForCharacter(state.rows[size_t(y)][size_t(x)])));
     for (const RawCell& cell : state.cells)
         grid.Set(cell.x, cell.y, uint8_t(cell.code), uint8_t(cell.state));
 }
@@ -172,7 +170,7 @@ char TileCharacter(uint8_t code)
     return code < TILE_CODE_COUNT ? kAlphabet[code] : 0;
 }
 
-int TileCode(char c)
+int CodeForCharacter(char c)
 {
     for (int code = 0; code < TILE_CODE_COUNT; ++code)
         if (kAlphabet[code] == c)

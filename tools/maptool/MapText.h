@@ -29,7 +29,7 @@ namespace maptool
 // The character of a tile code; 0 for codes that have none (13 and above).
 char TileCharacter(uint8_t code);
 // The tile code of a character; -1 for characters that are not tiles.
-int TileCode(char c);
+int CodeForCharacter(char c);
 // Every tile character in code order, for messages.
 std::string TileAlphabet();
 

@@ -1,0 +1,375 @@
+// The map tool: the text form, the map file codec, the overview picture, the
+// arena checks, and the program itself.
+#include "tools/maptool/MapChecks.h"
+#include "tools/maptool/MapGrid.h"
+#include "tools/maptool/MapText.h"
+#include "tools/maptool/Overview.h"
+
+#include "game/Map.h"
+#include "gfx/BitmapImage.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace maptool;
+using testing_support::ReadFile;
+
+namespace
+{
+MapGrid Parse(const std::string& text)
+{
+    MapGrid grid;
+    TextError error;
+    EXPECT_TRUE(ParseMapText(text, grid, error)) << Describe("text", error);
+    return grid;
+}
+
+TextError ParseError(const std::string& text)
+{
+    MapGrid grid;
+    TextError error;
+    EXPECT_FALSE(ParseMapText(text, grid, error)) << text;
+    return error;
+}
+
+MapGrid ShippedGrid(const std::string& name)
+{
+    return Parse(ReadFile(std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/" + name + ".txt"));
+}
+
+bool Mentions(const std::vector<std::string>& problems, const std::string& text)
+{
+    return std::any_of(problems.begin(), problems.end(),
+                       [&](const std::string& p) { return p.find(text) != std::string::npos; });
+}
+
+// The picture's pixel at (column, row), row 0 at the top.
+OverviewColour Pixel(const std::vector<OverviewColour>& picture, int column, int row)
+{
+    return picture[size_t(row) * kOverviewSide + size_t(column)];
+}
+} // namespace
+
+TEST(MapText, EveryTileCodeHasOneCharacter)
+{
+    const char expected[] = ".#3179FSP^<v>";
+    for (int code = 0; code < TILE_CODE_COUNT; ++code)
+    {
+        EXPECT_EQ(TileCharacter(uint8_t(code)), expected[code]);
+        EXPECT_EQ(CodeForCharacter(expected[code]), code);
+    }
+    EXPECT_EQ(TileCharacter(13), 0);
+    EXPECT_EQ(CodeForCharacter(' '), -1);
+    EXPECT_EQ(CodeForCharacter('V'), -1);
+}
+
+TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
+{
+    MapGrid grid = Parse("; a comment\n"
+                         "title Small\n"
+                         "\n"
+                         "#7.9^\n"
+                         "S1.3v  \r\n"
+                         "; <\n"
+                         "FP<>.\n");
+    EXPECT_EQ(grid.title, "Small");
+    ASSERT_EQ(grid.columns, 5);
+    ASSERT_EQ(grid.rows, 3);
+    EXPECT_EQ(grid.Code(0, 0), TILE_WALL);
+    EXPECT_EQ(grid.Code(1, 0), TILE_WALL_UPPER_LEFT);
+    EXPECT_EQ(grid.Code(3, 0), TILE_WALL_UPPER_RIGHT);
+    EXPECT_EQ(grid.Code(1, 1), TILE_WALL_LOWER_LEFT);
+    EXPECT_EQ(grid.Code(3, 1), TILE_WALL_LOWER_RIGHT);
+    EXPECT_EQ(grid.Code(4, 0), TILE_TURRET_UP);
+    EXPECT_EQ(grid.Code(4, 1), TILE_TURRET_DOWN);
+    EXPECT_EQ(grid.Code(0, 1), TILE_SPAWN_POINT);
+    EXPECT_EQ(grid.Code(0, 2), TILE_FUEL);
+    EXPECT_EQ(grid.Code(1, 2), TILE_POWERUP_SPAWNER);
+    EXPECT_EQ(grid.Code(2, 2), TILE_TURRET_LEFT);
+    EXPECT_EQ(grid.Code(3, 2), TILE_TURRET_RIGHT);
+}
+
+TEST(MapText, CellLinesSetRawCodesAndStates)
+{
+    MapGrid grid = Parse("title Raw\n...\n...\ncell 2 1 200 7\ncell 0 0 1 255\n");
+    EXPECT_EQ(grid.Code(2, 1), 200);
+    EXPECT_EQ(grid.State(2, 1), 7);
+    EXPECT_EQ(grid.Code(0, 0), TILE_WALL);
+    EXPECT_EQ(grid.State(0, 0), 255);
+}
+
+TEST(MapText, ErrorsSayWhereAndWhatToDo)
+{
+    struct Case
+    {
+        const char* text;
+        int line, column;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"title A\n..x.\n", 2, 3, "'x' is not a tile character"},
+        {"title A\n....\n...\n", 3, 4, "this row has 3 cells but the first row (line 2) has 4"},
+        {"....\n", 1, 1, "before the title"},
+        {"title A\n.\ntitle B\n", 3, 1, "a second title line"},
+        {"title A\ntitle B\n.\n", 2, 1, "a second title line"},
+        {"title\n.\n", 1, 1, "has no title"},
+        {"title A\n", 0, 0, "no grid"},
+        {"; nothing\n", 0, 0, "no title line"},
+        {"title A\ncell 0 0 1 0\n.\n", 2, 1, "above the grid"},
+        {"title A\n..\ncell 2 0 1 0\n", 3, 6, "a column X from 0 to 1"},
+        {"title A\n..\ncell 0 0 256 0\n", 3, 10, "a tile CODE from 0 to 255"},
+        {"title A\n..\ncell 0 0 1\n", 3, 11, "a STATE byte"},
+        {"title A\n..\ncell 0 0 1 2 3\n", 3, 14, "unexpected text"},
+        {"title A\n..\ncell 0 0 1 0\n..\n", 4, 1, "after the cell lines"},
+        {"title A\x01\n.\n", 1, 8, "not printable"},
+    };
+    for (const Case& c : cases)
+    {
+        TextError error = ParseError(c.text);
+        EXPECT_EQ(error.line, c.line) << c.text;
+        EXPECT_EQ(error.column, c.column) << c.text;
+        EXPECT_NE(error.message.find(c.says), std::string::npos) << c.text << " gave: " << error.message;
+    }
+    EXPECT_EQ(Describe("m.txt", TextError{2, 3, "bad."}), "m.txt:2:3: bad.");
+    EXPECT_EQ(Describe("m.txt", TextError{0, 0, "bad."}), "m.txt: bad.");
+}
+
+TEST(MapText, OversizedGridsAreRefused)
+{
+    EXPECT_NE(ParseError("title A\n" + std::string(4097, '.') + "\n").message.find("larger than 4096"),
+              std::string::npos);
+    std::string tall = "title A\n";
+    for (int i = 0; i < 4097; ++i)
+        tall += ".\n";
+    EXPECT_EQ(ParseError(tall).line, 4098);
+}
+
+TEST(MapText, FormattedTextParsesBackToTheSameGrid)
+{
+    MapGrid grid = Parse("title Round\n#7S\n^<v\n>P9\n1F3\ncell 1 1 13 0\ncell 0 0 1 9\n");
+    std::string text, error;
+    ASSERT_TRUE(FormatMapText(grid, text, error));
+    EXPECT_EQ(Parse(text), grid);
+    EXPECT_NE(text.find("\n#7S\n^.v\n"), std::string::npos)
+        << "codes without a character show as empty space";
+    grid.title = "Two\nlines";
+    EXPECT_FALSE(FormatMapText(grid, text, error));
+    grid.title = "";
+    EXPECT_FALSE(FormatMapText(grid, text, error));
+}
+
+TEST(MapFile, EncodedMapsDecodeAndLoadInTheGame)
+{
+    MapGrid grid = Parse("title Codec\n#S.\n.P^\ncell 2 1 9 44\n");
+    std::vector<uint8_t> bytes = EncodeMapFile(grid);
+    MapGrid decoded;
+    std::string error;
+    ASSERT_TRUE(DecodeMapFile(bytes, decoded, error)) << error;
+    EXPECT_EQ(decoded, grid);
+
+    testing_support::TempDir dir;
+    CMap map;
+    ASSERT_TRUE(map.LoadFromFile(dir.Write("Codec.smp", std::string(bytes.begin(), bytes.end()))));
+    EXPECT_EQ(map.GetName(), "Codec");
+    for (int32_t y = 0; y < grid.rows; ++y)
+        for (int32_t x = 0; x < grid.columns; ++x)
+            EXPECT_EQ(map.GetTile(x, y), grid.Code(x, y)) << x << ", " << y;
+    EXPECT_EQ(map.GetTileState(2, 1), 44);
+    EXPECT_EQ(map.GetSpawnPoints(), (std::vector<CMap::Cell>{{1, 0}}));
+}
+
+TEST(MapFile, DecodingSaysWhatIsWrong)
+{
+    MapGrid grid = Parse("title Cut\n..\n..\n");
+    std::vector<uint8_t> bytes = EncodeMapFile(grid);
+    MapGrid decoded;
+    std::string error;
+    std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 1);
+    EXPECT_FALSE(DecodeMapFile(cut, decoded, error));
+    EXPECT_EQ(error, "the cells end early: 3 of 4 are in the file");
+    EXPECT_FALSE(DecodeMapFile(std::span(bytes).first(9), decoded, error));
+    EXPECT_EQ(error, "the file ends before the map's size");
+    bytes[0] = 0xFF;
+    EXPECT_FALSE(DecodeMapFile(bytes, decoded, error));
+    EXPECT_NE(error.find("too short for its title"), std::string::npos);
+    std::vector<uint8_t> zero = EncodeMapFile(grid);
+    zero[7] = 0; // columns = 0
+    EXPECT_FALSE(DecodeMapFile(zero, decoded, error));
+    EXPECT_EQ(error, "the size 0 x 2 is outside 1 to 4096 cells a side");
+}
+
+TEST(MapFile, UsableNamesCanNameFiles)
+{
+    for (const char* name : {"Caves", "HCPlayground", "map_2", "a-b"})
+        EXPECT_TRUE(IsUsableMapName(name)) << name;
+    for (const char* name : {"", "My Map", "../x", "a\\b", "a.b", "tab\t"})
+        EXPECT_FALSE(IsUsableMapName(name)) << name;
+    EXPECT_FALSE(IsUsableMapName(std::string(128, 'a')));
+    EXPECT_TRUE(IsUsableMapName(std::string(127, 'a')));
+}
+
+// A 4 x 4 map fills 64 x 64 pixels a cell.
+TEST(Overview, TheWholeMapFillsThePictureRowZeroOnTop)
+{
+    MapGrid grid = Parse("title Pic\n#...\n..F.\n....\n.S.7\n");
+    std::vector<OverviewColour> picture = RenderOverview(grid);
+    ASSERT_EQ(picture.size(), size_t(256 * 256));
+    using namespace overview_colours;
+    EXPECT_EQ(Pixel(picture, 10, 10), kWall) << "cell (0, 0) at the top left";
+    EXPECT_EQ(Pixel(picture, 160, 96), kFuel);
+    EXPECT_EQ(Pixel(picture, 96, 224), kSpawnPoint);
+    EXPECT_EQ(Pixel(picture, 96, 164), kBackground) << "the disc reaches 0.85 cells from the centre";
+    EXPECT_EQ(Pixel(picture, 196, 196), kHalfWall) << "upper left half of cell (3, 3)";
+    EXPECT_EQ(Pixel(picture, 250, 250), kBackground) << "its lower right half is open";
+    EXPECT_EQ(Pixel(picture, 180, 10), kBackground);
+    EXPECT_EQ(Pixel(picture, 128, 10), kSpawnPoint) << "the spawn point's disc continues across the seam";
+}
+
+// 64 x 64 pixels a cell; each turret's tip reaches 0.9 cells ahead.
+TEST(Overview, TurretsPointTheWayTheyShoot)
+{
+    MapGrid grid = Parse("title Guns\n.^..\n....\n<..>\n..v.\n");
+    std::vector<OverviewColour> picture = RenderOverview(grid);
+    using overview_colours::kTurret;
+    EXPECT_EQ(Pixel(picture, 96, 4), kTurret) << "up, centre (96, 32)";
+    EXPECT_NE(Pixel(picture, 70, 4), kTurret) << "the tip is narrow";
+    EXPECT_NE(Pixel(picture, 96, 82), kTurret) << "nothing behind the base";
+    EXPECT_EQ(Pixel(picture, 4, 160), kTurret) << "left, centre (32, 160)";
+    EXPECT_EQ(Pixel(picture, 252, 160), kTurret) << "right, centre (224, 160)";
+    EXPECT_EQ(Pixel(picture, 160, 252), kTurret) << "down, centre (160, 224)";
+    EXPECT_NE(Pixel(picture, 160, 170), kTurret);
+}
+
+TEST(Overview, TheBitmapIsOneTheGameReads)
+{
+    MapGrid grid = Parse("title Pic\n#.\n..\n");
+    std::vector<uint8_t> bytes = EncodeOverviewBitmap(RenderOverview(grid));
+    CBitmapImage image;
+    image.LoadFromMemory(bytes);
+    ASSERT_FALSE(image.IsEmpty());
+    EXPECT_EQ(image.GetWidth(), 256);
+    EXPECT_EQ(image.GetHeight(), 256);
+    EXPECT_EQ(image.GetBitsPerPixel(), 24);
+    EXPECT_EQ(image.GetPixels().size(), size_t(256 * 256 * 3));
+    // Rows come bottom first: the wall of cell (0, 0) is in the last one.
+    const uint8_t* top = image.GetPixels().data() + 255 * 256 * 3;
+    using overview_colours::kWall;
+    EXPECT_EQ(top[0], kWall.b);
+    EXPECT_EQ(top[2], kWall.r);
+    EXPECT_EQ(image.GetPixels()[2], overview_colours::kBackground.r);
+}
+
+TEST(MapChecks, AShippedMapPassesAndEachFlawIsNamed)
+{
+    MapGrid good = ShippedGrid("HCPlayground");
+    EXPECT_EQ(CheckArena(good), std::vector<std::string>{});
+    ArenaCounts counts = CountTiles(good);
+    EXPECT_EQ(counts.spawnPoints, 8);
+
+    MapGrid flawed = good; // spawn points at (9, 4) and (4, 11), mirrored
+    flawed.Set(9, 4, TILE_EMPTY);
+    flawed.Set(4, 12, TILE_WALL);
+    auto problems = CheckArena(flawed);
+    EXPECT_TRUE(Mentions(problems, "only 7 spawn points")) << problems.front();
+    EXPECT_TRUE(Mentions(problems, "spawn point (4, 11) has a blocked cell at (4, 12)"));
+
+    flawed = good;
+    flawed.Set(19, 15, TILE_WALL); // in front of the turret at (19, 16)
+    flawed.Set(30, 8, TILE_SPAWN_POINT);
+    problems = CheckArena(flawed);
+    EXPECT_TRUE(Mentions(problems, "the turret at (19, 16) faces up into a blocked cell"));
+    EXPECT_TRUE(Mentions(problems, "spawn points (30, 4) and (30, 8) are closer than 8 cells"));
+
+    flawed = good;
+    flawed.Set(13, 16, TILE_SPAWN_POINT);
+    problems = CheckArena(flawed);
+    EXPECT_TRUE(Mentions(problems, "spawn point (13, 16) is within reach of the turret at (16, 19)"));
+}
+
+TEST(MapChecks, PassagesMustCrossBothSeamsAndJoinEverySpawnPoint)
+{
+    MapGrid walled = ShippedGrid("HCPlayground");
+    for (int32_t i = 0; i < 40; ++i)
+    {
+        walled.Set(i, 0, TILE_WALL);
+        walled.Set(0, i, TILE_WALL);
+    }
+    auto problems = CheckArena(walled);
+    EXPECT_TRUE(Mentions(problems, "no passage two cells wide across the left and right edges"));
+    EXPECT_TRUE(Mentions(problems, "across the top and bottom edges"));
+
+    MapGrid boxed = ShippedGrid("HCPlayground");
+    for (int32_t d = -2; d <= 2; ++d)
+        for (int32_t e : {-2, 2})
+        {
+            boxed.Set(9 + d, 4 + e, TILE_WALL);
+            boxed.Set(9 + e, 4 + d, TILE_WALL);
+        }
+    EXPECT_TRUE(Mentions(CheckArena(boxed), "cannot be reached"));
+    EXPECT_TRUE(ReachableBlocks(boxed, 9, 4)[boxed.Index(8, 3)]);
+    EXPECT_FALSE(ReachableBlocks(boxed, 9, 4)[boxed.Index(20, 8)]);
+}
+
+TEST(MapTool, HelpDocumentsTheTextForm)
+{
+    testing_support::ChildProcess tool(testing_support::ProgramPath("QuorvexMapTool"), {"--help"});
+    ASSERT_EQ(tool.Wait(std::chrono::seconds(20)), 0);
+    tool.DrainOutput(std::chrono::seconds(5));
+    std::string help;
+    for (const std::string& line : tool.Lines())
+        help += line + "\n";
+    for (const char* needle :
+         {"  .  empty", "  #  wall", "  3  half wall", "  1  half wall", "  7  half wall", "  9  half wall",
+          "  F  fuel", "  S  ship spawn", "  P  powerup", "  ^  turret facing up", "  <  turret facing left",
+          "  v  turret facing down", "  >  turret facing right", "title NAME", "; anything",
+          "cell X Y CODE STATE", "row 0"})
+        EXPECT_NE(help.find(needle), std::string::npos) << needle;
+}
+
+TEST(MapTool, BuildWritesTheNamedFilesAndTextComesBack)
+{
+    testing_support::TempDir dir;
+    std::string text = "title Tiny\n#7..9#\n.S..P.\n";
+    std::string source = dir.Write("src/tiny.txt", text);
+    std::string program = testing_support::ProgramPath("QuorvexMapTool");
+    testing_support::ChildProcess build(program, {"build", source, "--out", dir.Path()});
+    ASSERT_EQ(build.Wait(std::chrono::seconds(20)), 0) << build.Stderr();
+    std::vector<uint8_t> map = EncodeMapFile(Parse(text)),
+                         picture = EncodeOverviewBitmap(RenderOverview(Parse(text)));
+    EXPECT_EQ(ReadFile(dir.File("Tiny.smp")), std::string(map.begin(), map.end())) << "named after the title";
+    EXPECT_EQ(ReadFile(dir.File("Tiny.bmp")), std::string(picture.begin(), picture.end()));
+    EXPECT_NE(build.Stderr().find("warning: only 1 spawn points"), std::string::npos);
+
+    testing_support::ChildProcess back(program,
+                                       {"text", dir.File("Tiny.smp"), "--out", dir.File("back.txt")});
+    ASSERT_EQ(back.Wait(std::chrono::seconds(20)), 0) << back.Stderr();
+    EXPECT_EQ(Parse(ReadFile(dir.File("back.txt"))), Parse(text));
+
+    testing_support::ChildProcess check(program, {"check", dir.File("Tiny.smp")});
+    EXPECT_EQ(check.Wait(std::chrono::seconds(20)), 1) << "a two-player toy is no arena";
+}
+
+TEST(MapTool, ProblemsNameTheFileAndPlace)
+{
+    testing_support::TempDir dir;
+    std::string program = testing_support::ProgramPath("QuorvexMapTool");
+    testing_support::ChildProcess bad(program, {"build", dir.Write("bad.txt", "title A\n..\n.x\n")});
+    EXPECT_EQ(bad.Wait(std::chrono::seconds(20)), 1);
+    EXPECT_NE(bad.Stderr().find("bad.txt:3:2: 'x' is not a tile character"), std::string::npos)
+        << bad.Stderr();
+
+    testing_support::ChildProcess spaced(program, {"build", dir.Write("spaced.txt", "title My Map\n..\n")});
+    EXPECT_EQ(spaced.Wait(std::chrono::seconds(20)), 1);
+    EXPECT_NE(spaced.Stderr().find("cannot name the map's files"), std::string::npos);
+
+    testing_support::ChildProcess missing(program, {"text", dir.File("none.smp")});
+    EXPECT_EQ(missing.Wait(std::chrono::seconds(20)), 1);
+    EXPECT_NE(missing.Stderr().find("none.smp: cannot read it"), std::string::npos);
+
+    testing_support::ChildProcess usage(program, {"frobnicate", "x"});
+    EXPECT_EQ(usage.Wait(std::chrono::seconds(20)), 2);
+    EXPECT_NE(usage.Stderr().find("--help"), std::string::npos);
+}

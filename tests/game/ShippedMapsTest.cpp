@@ -1,0 +1,110 @@
+// The maps in data/Maps: the committed map files and overview pictures are
+// exactly what the tool builds from their text, each map is a fair arena, and
+// the game finds and loads each one by its name.
+#include "tools/maptool/MapChecks.h"
+#include "tools/maptool/MapGrid.h"
+#include "tools/maptool/MapText.h"
+#include "tools/maptool/Overview.h"
+
+#include "game/Map.h"
+#include "gfx/Graphics.h"
+#include "gfx/RecordingBackend.h"
+#include "platform/Files.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace maptool;
+using testing_support::ReadFile;
+
+namespace
+{
+const char* const kMapNames[] = {"Caves", "Fear", "HCPlayground"};
+
+std::string MapsFolder()
+{
+    return std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/";
+}
+
+MapGrid ParseShipped(const std::string& name)
+{
+    MapGrid grid;
+    TextError error;
+    std::string path = MapsFolder() + name + ".txt";
+    EXPECT_TRUE(ParseMapText(ReadFile(path), grid, error)) << Describe(path, error);
+    return grid;
+}
+
+std::string AsString(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+} // namespace
+
+TEST(ShippedMaps, CommittedFilesAreWhatTheToolBuilds)
+{
+    for (const char* name : kMapNames)
+    {
+        MapGrid grid = ParseShipped(name);
+        EXPECT_EQ(grid.title, name) << "the server announces the title and clients load Maps/<title>.smp";
+        const char* advice = ": run build/QuorvexMapTool build data/Maps/NAME.txt and commit the outputs";
+        EXPECT_TRUE(ReadFile(MapsFolder() + name + ".smp") == AsString(EncodeMapFile(grid)))
+            << name << advice;
+        EXPECT_TRUE(ReadFile(MapsFolder() + name + ".bmp") ==
+                    AsString(EncodeOverviewBitmap(RenderOverview(grid))))
+            << name << advice;
+    }
+    EXPECT_EQ(platform::ListFiles(MapsFolder(), ".smp"),
+              (std::vector<std::string>{"Caves.smp", "Fear.smp", "HCPlayground.smp"}));
+}
+
+TEST(ShippedMaps, EachIsAFairArena)
+{
+    for (const char* name : kMapNames)
+    {
+        MapGrid grid = ParseShipped(name);
+        std::vector<std::string> problems = CheckArena(grid);
+        EXPECT_TRUE(problems.empty()) << name << ": " << (problems.empty() ? "" : problems.front());
+        EXPECT_GE(grid.columns, 40) << name;
+        EXPECT_LE(grid.columns, 80) << name;
+        EXPECT_GE(grid.rows, 40) << name;
+        EXPECT_LE(grid.rows, 80) << name;
+        ArenaCounts counts = CountTiles(grid);
+        EXPECT_GE(counts.spawnPoints, 8) << name;
+        EXPECT_GE(counts.spawners, 4) << name;
+        EXPECT_GE(counts.fuelBlocks, 8) << name;
+        EXPECT_GE(counts.halfWalls, 20) << name;
+        for (int facing = 0; facing < 4; ++facing)
+            EXPECT_GE(counts.turrets[facing], 2) << name << " facing " << facing;
+    }
+}
+
+TEST(ShippedMaps, TheGameLoadsEachByNameWithItsOverviewPicture)
+{
+    setenv("QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str(), 1);
+    CRecordingBackend backend;
+    SetRenderBackend(&backend);
+    GetGraphics().GetTextureManager().Clear();
+    for (const char* name : kMapNames)
+    {
+        CMap map;
+        ASSERT_TRUE(map.LoadFromFile(std::string("Maps\\") + name + ".smp")) << name;
+        char title[128];
+        map.GetName(title, sizeof title);
+        EXPECT_STREQ(title, name);
+        MapGrid grid = ParseShipped(name);
+        EXPECT_EQ(map.GetSpawnCount(), CountTiles(grid).spawnPoints);
+        EXPECT_EQ(map.GetTurretCells().size(),
+                  size_t(CountTiles(grid).turrets[0] + CountTiles(grid).turrets[1] +
+                         CountTiles(grid).turrets[2] + CountTiles(grid).turrets[3]));
+        // The side panel asks the texture cache for "..\Maps\<name>.bmp".
+        size_t uploads = backend.Uploads().size();
+        GetGraphics().GetTexture(std::string("..\\Maps\\") + name + ".bmp");
+        ASSERT_EQ(backend.Uploads().size(), uploads + 1) << name;
+        EXPECT_EQ(backend.Uploads().back().width, kOverviewSide);
+        EXPECT_EQ(backend.Uploads().back().height, kOverviewSide);
+    }
+    GetGraphics().GetTextureManager().Clear();
+    SetRenderBackend(nullptr);
+    unsetenv("QUORVEX_DATA");
+}
