@@ -2,6 +2,7 @@
 // limit, chat, ping, shut-down, peers that vanish, and hostile packets.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
+#include "tests/support/ProbeOutput.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ using namespace std::chrono_literals;
 using testing_support::ChildProcess;
 using testing_support::ProgramPath;
 using testing_support::TempDir;
+using testing_support::TextMessageHex;
 
 namespace
 {
@@ -63,20 +65,6 @@ std::vector<std::string> LinesStartingWith(const ChildProcess& process, const st
     return found;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char c : bytes)
-        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
-    return text;
-}
-
-std::string TextMessageHex(const std::string& text)
-{
-    std::string bytes = {'\x01', static_cast<char>(text.size()), 0, 0, 0};
-    return Hex(bytes + text);
-}
 } // namespace
 
 TEST(Network, SearchByHostNameListsTheServerOnce)

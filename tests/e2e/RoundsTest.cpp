@@ -3,6 +3,7 @@
 // shipped maps; QuorvexProbe plays the clients.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
+#include "tests/support/ProbeOutput.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ using namespace std::chrono_literals;
 using testing_support::ChildProcess;
 using testing_support::ProgramPath;
 using testing_support::TempDir;
+using namespace testing_support;
 
 namespace
 {
@@ -50,58 +52,6 @@ int Finish(ChildProcess& process)
     return code.value_or(-1);
 }
 
-// The hex of each message a probe received, in order.
-std::vector<std::string> Messages(const ChildProcess& probe)
-{
-    std::vector<std::string> messages;
-    for (const std::string& line : probe.Lines())
-        if (line.rfind("MSG ", 0) == 0)
-            messages.push_back(line.substr(line.rfind(' ') + 1));
-    return messages;
-}
-
-std::string Type(const std::string& hex) { return hex.substr(0, 2); }
-
-uint32_t U32At(const std::string& hex, size_t offset)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value * 256 + static_cast<uint32_t>(std::stoul(hex.substr((offset + i) * 2, 2), nullptr, 16));
-    return value;
-}
-
-std::string Text(const std::string& hex, size_t offset)
-{
-    uint32_t length = U32At(hex, offset);
-    std::string text;
-    for (uint32_t i = 0; i < length; ++i)
-        text += static_cast<char>(std::stoul(hex.substr((offset + 4 + i) * 2, 2), nullptr, 16));
-    return text;
-}
-
-std::string HexOf(const std::string& bytes)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char c : bytes)
-        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
-    return text;
-}
-
-std::string MapRequest(const std::string& name)
-{
-    std::string bytes = {'\x03', static_cast<char>(name.size()), 0, 0, 0};
-    return HexOf(bytes + name);
-}
-
-// The ship id the server gave this probe in its MSG_JOIN answer, or 0.
-uint32_t JoinedShipId(const ChildProcess& probe)
-{
-    for (const std::string& hex : Messages(probe))
-        if (Type(hex) == "02")
-            return U32At(hex, 1);
-    return 0;
-}
 } // namespace
 
 TEST(Rounds, ShipIdsCountUpAndAreNeverReused)
@@ -131,16 +81,16 @@ TEST(Rounds, WelcomeBatchComesInItsOrder)
     std::this_thread::sleep_for(300ms);
     auto second = server.Probe({"--join", "--name", "Late", "--duration", "800"});
     EXPECT_EQ(Finish(*second), 0);
-    std::vector<std::string> messages = Messages(*second);
-    auto join = std::find_if(messages.begin(), messages.end(), [](auto& m) { return Type(m) == "02"; });
+    std::vector<std::string> messages = ProbeMessages(*second);
+    auto join = std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "02"; });
     ASSERT_NE(join, messages.end());
     ASSERT_LT(join + 3, messages.end());
-    EXPECT_EQ(Text(*join, 9), "Late");
-    EXPECT_EQ(Type(*(join + 1)), "03") << "the map follows the join";
-    EXPECT_EQ(Text(*(join + 1), 1), "Caves") << "the first map of the rotation";
-    EXPECT_EQ(Type(*(join + 2)), "05") << "then one ship info per ship already in the world";
+    EXPECT_EQ(TextAt(*join, 9), "Late");
+    EXPECT_EQ(MessageType(*(join + 1)), "03") << "the map follows the join";
+    EXPECT_EQ(TextAt(*(join + 1), 1), "Caves") << "the first map of the rotation";
+    EXPECT_EQ(MessageType(*(join + 2)), "05") << "then one ship info per ship already in the world";
     EXPECT_EQ(U32At(*(join + 2), 1), 1u);
-    EXPECT_EQ(Text(*(join + 2), 17), "Early");
+    EXPECT_EQ(TextAt(*(join + 2), 17), "Early");
     EXPECT_EQ(Finish(*first), 0);
 }
 
@@ -150,20 +100,20 @@ TEST(Rounds, MapRequestEndsTheRoundAndTheNextRoundAnnouncesItsMapFirst)
     ASSERT_TRUE(server.ready);
     auto player = server.Probe({"--join", "--duration", "4000"});
     ASSERT_TRUE(player->WaitForLine("MSG", 10s));
-    auto requester = server.Probe({"--send", MapRequest("Fear"), "--duration", "300"});
+    auto requester = server.Probe({"--send", MapRequestHex("Fear"), "--duration", "300"});
     EXPECT_EQ(Finish(*requester), 0);
     EXPECT_TRUE(server.process->WaitForLine("Console: Fear has been requested", 10s));
     EXPECT_TRUE(server.process->WaitForLine("Console: Loading map... Maps\\Fear.smp", 10s));
     EXPECT_EQ(Finish(*player), 0);
 
-    std::vector<std::string> messages = Messages(*player);
-    auto over = std::find_if(messages.begin(), messages.end(), [](auto& m) { return Type(m) == "04"; });
+    std::vector<std::string> messages = ProbeMessages(*player);
+    auto over = std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "04"; });
     ASSERT_NE(over, messages.end());
-    auto map = std::find_if(over, messages.end(), [](auto& m) { return Type(m) == "03"; });
+    auto map = std::find_if(over, messages.end(), [](auto& m) { return MessageType(m) == "03"; });
     ASSERT_NE(map, messages.end());
-    EXPECT_EQ(Text(*map, 1), "Fear");
+    EXPECT_EQ(TextAt(*map, 1), "Fear");
     for (auto it = over + 1; it != map; ++it)
-        EXPECT_TRUE(Type(*it) != "0a" && Type(*it) != "0b" && Type(*it) != "0c") << "state before the new map: " << *it;
+        EXPECT_TRUE(MessageType(*it) != "0a" && MessageType(*it) != "0b" && MessageType(*it) != "0c") << "state before the new map: " << *it;
 }
 
 TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
@@ -177,7 +127,7 @@ TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
     for (const auto& [name, next] : requests)
     {
         size_t seen = server.process->Lines().size();
-        auto requester = server.Probe({"--send", MapRequest(name), "--duration", "200"});
+        auto requester = server.Probe({"--send", MapRequestHex(name), "--duration", "200"});
         EXPECT_EQ(Finish(*requester), 0);
         EXPECT_TRUE(server.process->WaitForLineAfter(seen, "Console: Loading map... Maps\\" + next + ".smp", 10s))
             << name;
@@ -195,10 +145,10 @@ TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
     EXPECT_EQ(Finish(*stayer), 0);
     uint32_t leaverId = JoinedShipId(*leaver);
     ASSERT_EQ(leaverId, 2u);
-    std::vector<std::string> messages = Messages(*stayer);
+    std::vector<std::string> messages = ProbeMessages(*stayer);
     auto left = std::find_if(messages.begin(), messages.end(),
-                             [&](auto& m) { return Type(m) == "06" && U32At(m, 1) == leaverId; });
+                             [&](auto& m) { return MessageType(m) == "06" && U32At(m, 1) == leaverId; });
     ASSERT_NE(left, messages.end()) << "MSG_PLAYER_LEFT with the ship id";
     for (auto it = left + 1; it != messages.end(); ++it)
-        EXPECT_FALSE((Type(*it) == "0a" || Type(*it) == "08") && U32At(*it, 1) == leaverId) << "the ship is gone";
+        EXPECT_FALSE((MessageType(*it) == "0a" || MessageType(*it) == "08") && U32At(*it, 1) == leaverId) << "the ship is gone";
 }

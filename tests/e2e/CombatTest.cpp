@@ -1,0 +1,136 @@
+// The complete server game, end to end, on a small arena of our own: a ship
+// flown into a wall, two ships fighting, and a round won on frags.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/Ports.h"
+#include "tests/support/ProbeOutput.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+using namespace std::chrono_literals;
+using namespace testing_support;
+
+namespace
+{
+// Two spawn points in one column: the first ship to join spawns at the lower
+// one (row 8), the second at the upper one (row 2), both facing down (+y)
+// towards the wall rows at the bottom.
+const std::vector<std::string> kArena = {
+    "############", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "############", //
+    "############", //
+};
+
+class ArenaServer
+{
+public:
+    explicit ArenaServer(const std::string& config = "") : port(FreeUdpPort())
+    {
+        std::filesystem::create_directories(dir.File("Maps"));
+        MapFile(kArena, "Arena").WriteTo(dir.File("Maps/Arena.smp"));
+        std::vector<std::string> args = {"-port", std::to_string(port)};
+        if (!config.empty())
+            args.insert(args.begin(), {"-loadcfg", dir.Write("server.cfg", config)});
+        process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
+                                                 ChildProcess::Options{"", {"QUORVEX_DATA=" + dir.Path()}});
+        ready = process->WaitForLine("Console: Loading map... Maps\\Arena.smp", 10s).has_value();
+    }
+
+    std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"--port", std::to_string(port), "--join"});
+        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args);
+    }
+
+    TempDir dir;
+    uint16_t port;
+    std::unique_ptr<ChildProcess> process;
+    bool ready = false;
+};
+
+int Finish(ChildProcess& process)
+{
+    std::optional<int> code = process.Wait(30s);
+    process.DrainOutput(1s);
+    return code.value_or(-1);
+}
+
+// The frag count in the last MSG_SHIP_STATE a probe saw for a ship.
+int LastFrags(const ChildProcess& probe, uint32_t shipId)
+{
+    int frags = -1000;
+    for (const std::string& hex : ProbeMessages(probe))
+        if (MessageType(hex) == "0a" && U32At(hex, 1) == shipId)
+            frags = static_cast<int8_t>(U8At(hex, 14));
+    return frags;
+}
+// The frag count in the first MSG_SHIP_STATE of a ship after it first went
+// out of play (ships report no state while out of play).
+int FragsAfterFirstDeath(const ChildProcess& probe, uint32_t shipId)
+{
+    bool seenAlive = false, seenDead = false;
+    for (const std::string& hex : ProbeMessages(probe))
+    {
+        bool ours = U32At(hex, 1) == shipId;
+        if (ours && MessageType(hex) == "0a" && seenDead)
+            return static_cast<int8_t>(U8At(hex, 14));
+        seenAlive |= ours && MessageType(hex) == "0a";
+        seenDead |= ours && seenAlive && MessageType(hex) == "08";
+    }
+    return -1000;
+}
+} // namespace
+
+TEST(Combat, ShipFlownIntoAWallDiesAndLeavesEightFragments)
+{
+    ArenaServer server;
+    ASSERT_TRUE(server.ready);
+    auto pilot = server.Probe({"--name", "Pilot", "--keys", "9", "--duration", "6000"});
+    EXPECT_TRUE(server.process->WaitForLine("Console: Pilot tried to land.  It didn't go so well...", 10s));
+    EXPECT_EQ(Finish(*pilot), 0);
+    uint32_t shipId = JoinedShipId(*pilot);
+    std::set<uint32_t> fragments;
+    bool died = false;
+    for (const std::string& hex : ProbeMessages(*pilot))
+    {
+        died |= MessageType(hex) == "08" && U32At(hex, 1) == shipId;
+        if (died && MessageType(hex) == "0b" && U32At(hex, 5) == 8)
+            fragments.insert(U32At(hex, 1));
+    }
+    EXPECT_TRUE(died) << "MSG_SHIP_DIED for the pilot";
+    EXPECT_EQ(fragments.size(), 8u) << "eight shrapnel objects after the death";
+    EXPECT_EQ(FragsAfterFirstDeath(*pilot, shipId), -1) << "a landing costs a frag";
+}
+
+TEST(Combat, TwoShipsFightAndTheRoundEndsAtTheFragLimit)
+{
+    ArenaServer server("DefaultFragLimit 2\nServerEOR 60000\n");
+    ASSERT_TRUE(server.ready);
+    auto target = server.Probe({"--name", "Target", "--duration", "15000"});
+    ASSERT_TRUE(server.process->WaitForLine("Console: Target has joined the game.", 10s));
+    std::this_thread::sleep_for(300ms); // the target takes the lower spawn point first
+    auto shooter = server.Probe({"--name", "Shooter", "--keys", "11", "--duration", "15000"});
+    EXPECT_TRUE(server.process->WaitForLine("Console: Target was killed by Shooter", 10s));
+    EXPECT_TRUE(server.process->WaitForLine("Console: Frag Limit Hit!", 20s));
+    EXPECT_EQ(Finish(*target), 0);
+    EXPECT_EQ(Finish(*shooter), 0);
+    uint32_t shooterId = JoinedShipId(*shooter), targetId = JoinedShipId(*target);
+    EXPECT_EQ(LastFrags(*target, shooterId), 2) << "the shooter's frags, as every client sees them";
+    EXPECT_EQ(FragsAfterFirstDeath(*shooter, targetId), -1) << "the target's frags once it came back";
+    std::vector<std::string> messages = ProbeMessages(*target);
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "04"; }))
+        << "MSG_ROUND_OVER at the frag limit";
+}

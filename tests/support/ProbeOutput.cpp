@@ -1,0 +1,66 @@
+#include "tests/support/ProbeOutput.h"
+
+namespace testing_support
+{
+
+std::vector<std::string> ProbeMessages(const ChildProcess& probe)
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : probe.Lines())
+        if (line.rfind("MSG ", 0) == 0)
+            messages.push_back(line.substr(line.rfind(' ') + 1));
+    return messages;
+}
+
+std::string MessageType(const std::string& hex) { return hex.substr(0, 2); }
+
+uint8_t U8At(const std::string& hex, size_t offset)
+{
+    return static_cast<uint8_t>(std::stoul(hex.substr(offset * 2, 2), nullptr, 16));
+}
+
+uint32_t U32At(const std::string& hex, size_t offset)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value * 256 + U8At(hex, offset + static_cast<size_t>(i));
+    return value;
+}
+
+std::string TextAt(const std::string& hex, size_t offset)
+{
+    uint32_t length = U32At(hex, offset);
+    std::string text;
+    for (uint32_t i = 0; i < length; ++i)
+        text += static_cast<char>(U8At(hex, offset + 4 + i));
+    return text;
+}
+
+std::string ToHex(const std::string& bytes)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char c : bytes)
+        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
+    return text;
+}
+
+static std::string StringMessageHex(char type, const std::string& text)
+{
+    std::string bytes = {type, static_cast<char>(text.size()), 0, 0, 0};
+    return ToHex(bytes + text);
+}
+
+std::string MapRequestHex(const std::string& name) { return StringMessageHex('\x03', name); }
+
+std::string TextMessageHex(const std::string& text) { return StringMessageHex('\x01', text); }
+
+uint32_t JoinedShipId(const ChildProcess& probe)
+{
+    for (const std::string& hex : ProbeMessages(probe))
+        if (MessageType(hex) == "02")
+            return U32At(hex, 1);
+    return 0;
+}
+
+} // namespace testing_support

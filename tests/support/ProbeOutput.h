@@ -1,0 +1,33 @@
+// Reading what QuorvexProbe printed: the game messages it received, as hex,
+// and the fields inside them.
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support
+{
+
+// The hex of each message a probe received, in order.
+std::vector<std::string> ProbeMessages(const ChildProcess& probe);
+
+// The message type, as two hex digits ("0a" for a ship state).
+std::string MessageType(const std::string& hex);
+// A little-endian u32 at a byte offset of a message.
+uint32_t U32At(const std::string& hex, size_t offset);
+uint8_t U8At(const std::string& hex, size_t offset);
+// A length-prefixed string at a byte offset.
+std::string TextAt(const std::string& hex, size_t offset);
+
+std::string ToHex(const std::string& bytes);
+// The bytes of a MSG_MAP request or a MSG_TEXT line, as hex for --send.
+std::string MapRequestHex(const std::string& name);
+std::string TextMessageHex(const std::string& text);
+
+// The ship id the server gave this probe in its MSG_JOIN answer, or 0.
+uint32_t JoinedShipId(const ChildProcess& probe);
+
+} // namespace testing_support
