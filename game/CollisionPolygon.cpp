@@ -47,8 +47,11 @@ bool CollisionPolygon::ContainsPoint(float x, float y) const
 
 bool CollisionPolygon::Overlaps(const CollisionPolygon& other) const
 {
-    double offsetX = m_position.GetX() - other.m_position.GetX();
-    double offsetY = m_position.GetY() - other.m_position.GetY();
+    return OverlapsAt(other, m_position.GetX() - other.m_position.GetX(), m_position.GetY() - other.m_position.GetY());
+}
+
+bool CollisionPolygon::OverlapsAt(const CollisionPolygon& other, double offsetX, double offsetY) const
+{
     for (const Point& p : m_points)
     {
         if (other.ContainsPoint(static_cast<float>(p.x + offsetX), static_cast<float>(p.y + offsetY)))

@@ -42,6 +42,10 @@ public:
     // by their positions. One-sided: callers wanting a symmetric test ask both
     // ways. A polygon without points overlaps nothing.
     bool Overlaps(const CollisionPolygon& other) const;
+    // The same test with this polygon's points moved by (dx, dy) into other's
+    // frame, whatever the two positions say: Overlaps with dx, dy the offset
+    // of this position from other's.
+    bool OverlapsAt(const CollisionPolygon& other, double dx, double dy) const;
 
     // The 1-based index of the edge the segment (x0, y0)-(x1, y1), in the
     // polygon's frame, crosses nearest to (x0, y0), or 0 for none; `edge`

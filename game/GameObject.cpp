@@ -149,10 +149,29 @@ void CGameObject::AddDeadTime(int32_t elapsed)
     m_deadTime = static_cast<int32_t>(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
 }
 
+void CGameObject::AddOutline(const CollisionPolygon& polygon)
+{
+    m_outline.push_back(polygon);
+    m_rotatedOutline.Invalidate();
+}
+
 void CGameObject::ClearOutline()
 {
     m_outline.clear();
     m_outlineCursor = m_outline.begin();
+    m_rotatedOutline.Invalidate();
+}
+
+void CGameObject::SetSingleOutline(const CollisionPolygon& polygon)
+{
+    if (m_outline.size() == 1)
+    {
+        m_outline.front() = polygon;
+        m_rotatedOutline.Invalidate();
+        return;
+    }
+    ClearOutline();
+    AddOutline(polygon);
 }
 
 const CollisionPolygon* CGameObject::Next()
@@ -184,20 +203,29 @@ bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& 
     return false;
 }
 
-bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
-                     const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset)
+const std::list<CollisionPolygon>& CRotatedOutline::Get(const std::list<CollisionPolygon>& source, float angle) const
 {
-    for (const CollisionPolygon& mine : own)
+    float turned = trig::WrapAngle360(angle);
+    if (turned == 0)
+        return source;
+    if (!m_valid || m_angle != turned)
     {
-        CollisionPolygon a = RotatedPolygon(mine, ownAngle);
-        for (const CollisionPolygon& theirs : other)
-        {
-            CollisionPolygon b = RotatedPolygon(theirs, otherAngle);
-            b.SetPosition(CVector(offset.GetX(), offset.GetY(), 0));
-            if (a.Overlaps(b) || b.Overlaps(a))
-                return true;
-        }
+        m_rotated.clear();
+        for (const CollisionPolygon& polygon : source)
+            m_rotated.push_back(RotatedPolygon(polygon, turned));
+        m_angle = turned;
+        m_valid = true;
     }
+    return m_rotated;
+}
+
+bool OutlinesOverlap(const std::list<CollisionPolygon>& own, const std::list<CollisionPolygon>& other,
+                     const CVector& offset)
+{
+    for (const CollisionPolygon& a : own)
+        for (const CollisionPolygon& b : other)
+            if (a.OverlapsAt(b, -offset.GetX(), -offset.GetY()) || b.OverlapsAt(a, offset.GetX(), offset.GetY()))
+                return true;
     return false;
 }
 
@@ -216,7 +244,7 @@ bool CGameObject::Collides(const CGameObject& other, float worldWidth, float wor
         offset.SetY(offset.GetY() - worldHeight);
     if (offset.GetX() > r || offset.GetY() > r)
         return false;
-    return OutlinesOverlap(m_outline, m_angle, other.m_outline, other.m_angle, offset);
+    return OutlinesOverlap(GetRotatedOutline(), other.GetRotatedOutline(), offset);
 }
 
 void CGameObject::ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t& y) const

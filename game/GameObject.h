@@ -27,6 +27,23 @@ enum ObjectKind : int32_t
     KIND_SHRAPNEL = 8,
 };
 
+// An outline turned to an angle, kept until the angle or the outline changes:
+// most objects never turn, and a tick tests outlines many times.
+class CRotatedOutline
+{
+public:
+    // `source` turned by `angle` (brought into [0, 360) first); the source
+    // itself at angle 0.
+    const std::list<CollisionPolygon>& Get(const std::list<CollisionPolygon>& source, float angle) const;
+    // The source changed.
+    void Invalidate() { m_valid = false; }
+
+private:
+    mutable bool m_valid = false;
+    mutable float m_angle = 0;
+    mutable std::list<CollisionPolygon> m_rotated;
+};
+
 class CGameObject : public CDrawable
 {
 public:
@@ -91,8 +108,12 @@ public:
     int32_t GetRespawnDelay() const { return m_respawnDelay; }
 
     // The outline: polygons in object space, walked with First/Next.
-    void AddOutline(const CollisionPolygon& polygon) { m_outline.push_back(polygon); }
+    void AddOutline(const CollisionPolygon& polygon);
     void ClearOutline();
+    // Makes the outline this one polygon.
+    void SetSingleOutline(const CollisionPolygon& polygon);
+    // The outline turned to the object's angle.
+    const std::list<CollisionPolygon>& GetRotatedOutline() const { return m_rotatedOutline.Get(m_outline, m_angle); }
     const std::list<CollisionPolygon>& GetOutline() const { return m_outline; }
     void First() { m_outlineCursor = m_outline.begin(); }
     const CollisionPolygon* Next();
@@ -132,12 +153,13 @@ private:
     float m_radiusSquared = 0.0f;
     std::list<CollisionPolygon> m_outline;
     std::list<CollisionPolygon>::iterator m_outlineCursor = m_outline.begin();
+    CRotatedOutline m_rotatedOutline;
 };
 
-// Tests two outline lists for overlap, each rotated by its object's angle
-// and the other placed at `offset` from the first; either direction counts.
-bool OutlinesOverlap(const std::list<CollisionPolygon>& own, float ownAngle,
-                     const std::list<CollisionPolygon>& other, float otherAngle, const CVector& offset);
+// Tests two outlines, already turned to their objects' angles, for overlap
+// with the other placed at `offset` from the first; either direction counts.
+bool OutlinesOverlap(const std::list<CollisionPolygon>& own, const std::list<CollisionPolygon>& other,
+                     const CVector& offset);
 
 // The first edge one of `other`'s outline polygons, placed at other's
 // position, reports towards `position` (EdgeToward); false when none does.

@@ -14,6 +14,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 
@@ -72,6 +73,11 @@ namespace
 // would; size must be at least 1.
 int32_t WrapCell(int32_t value, int32_t size)
 {
+    // Lookups are almost always inside the map or one cell off its edge.
+    if (value >= 0 && value < size)
+        return value;
+    if (value < 0 && value >= -size)
+        return value + size;
     int64_t wrapped = int64_t(value) % size;
     return static_cast<int32_t>(wrapped < 0 ? wrapped + size : wrapped);
 }
@@ -183,6 +189,27 @@ int32_t CMap::GetTile(int32_t x, int32_t y) const
     return code < TILE_CODE_COUNT ? int32_t(code) : int32_t(TILE_EMPTY);
 }
 
+void CMap::GetNeighbourhood(int32_t x, int32_t y, int32_t (&codes)[3][3]) const
+{
+    if (m_cells.empty())
+    {
+        std::memset(codes, 0, sizeof codes);
+        return;
+    }
+    int32_t columns[3], rows[3];
+    for (int32_t d = -1; d <= 1; ++d)
+    {
+        columns[d + 1] = WrapCell(x + d, m_columns);
+        rows[d + 1] = WrapCell(y + d, m_rows);
+    }
+    for (int dx = 0; dx < 3; ++dx)
+        for (int dy = 0; dy < 3; ++dy)
+        {
+            uint8_t code = m_cells[size_t(rows[dy]) * size_t(m_columns) + size_t(columns[dx])].code;
+            codes[dx][dy] = code < TILE_CODE_COUNT ? int32_t(code) : int32_t(TILE_EMPTY);
+        }
+}
+
 uint8_t CMap::GetTileState(int32_t x, int32_t y) const
 {
     return m_cells.empty() ? 0 : m_cells[CellIndex(x, y)].state;
@@ -194,28 +221,31 @@ void CMap::SetTileState(int32_t x, int32_t y, uint8_t value)
         m_cells[CellIndex(x, y)].state = value;
 }
 
-CollisionPolygon CMap::OutlineForCode(int32_t code)
+namespace
 {
-    const float r = kOutlineReach;
-    switch (code)
-    {
-    case TILE_WALL:
-    case TILE_FUEL:
-        return Polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
-    case TILE_WALL_LOWER_RIGHT:
-        return Polygon({{r, -r}, {r, r}, {-r, r}});
-    case TILE_WALL_LOWER_LEFT:
-        return Polygon({{r, r}, {-r, r}, {-r, -r}});
-    case TILE_WALL_UPPER_LEFT:
-        return Polygon({{-r, r}, {-r, -r}, {r, -r}});
-    case TILE_WALL_UPPER_RIGHT:
-        return Polygon({{-r, -r}, {r, -r}, {r, r}});
-    default:
-        return CollisionPolygon();
-    }
+// Every tile code's outline, made once: the world asks for cell outlines many
+// times a tick. Codes without one have an empty polygon.
+std::array<CollisionPolygon, 13> MakeOutlines()
+{
+    const float r = CMap::kOutlineReach;
+    std::array<CollisionPolygon, 13> outlines;
+    outlines[TILE_WALL] = Polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
+    outlines[TILE_FUEL] = outlines[TILE_WALL];
+    outlines[TILE_WALL_LOWER_RIGHT] = Polygon({{r, -r}, {r, r}, {-r, r}});
+    outlines[TILE_WALL_LOWER_LEFT] = Polygon({{r, r}, {-r, r}, {-r, -r}});
+    outlines[TILE_WALL_UPPER_LEFT] = Polygon({{-r, r}, {-r, -r}, {r, -r}});
+    outlines[TILE_WALL_UPPER_RIGHT] = Polygon({{-r, -r}, {r, -r}, {r, r}});
+    return outlines;
+}
+} // namespace
+
+const CollisionPolygon& CMap::OutlineForCode(int32_t code)
+{
+    static const std::array<CollisionPolygon, 13> kOutlines = MakeOutlines();
+    return kOutlines[code >= 0 && code < 13 ? code : 0];
 }
 
-CollisionPolygon CMap::GetTileOutline(int32_t x, int32_t y) const
+const CollisionPolygon& CMap::GetTileOutline(int32_t x, int32_t y) const
 {
     return OutlineForCode(GetTile(x, y));
 }

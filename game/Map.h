@@ -96,8 +96,11 @@ public:
     // Stores the state byte of a cell (MSG_TILE); nothing without cells.
     void SetTileState(int32_t x, int32_t y, uint8_t value);
     // The cell's collision outline about its centre; empty for open codes.
-    CollisionPolygon GetTileOutline(int32_t x, int32_t y) const;
-    static CollisionPolygon OutlineForCode(int32_t code);
+    const CollisionPolygon& GetTileOutline(int32_t x, int32_t y) const;
+    // The tile codes of the 3 x 3 cells around (x, y), wrapped:
+    // codes[dx + 1][dy + 1] is the code of cell (x + dx, y + dy).
+    void GetNeighbourhood(int32_t x, int32_t y, int32_t (&codes)[3][3]) const;
+    static const CollisionPolygon& OutlineForCode(int32_t code);
     // Every turret cell (codes 9 to 12), x outer, y inner.
     std::vector<Cell> GetTurretCells() const;
 

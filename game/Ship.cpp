@@ -90,6 +90,7 @@ void CShip::BuildShieldOutline()
         octagon.AddPoint(static_cast<float>(p.GetX()), static_cast<float>(p.GetY()));
     }
     m_shieldOutline.push_back(octagon);
+    m_rotatedShield.Invalidate();
 }
 
 void CShip::SetShipType(int32_t type)

@@ -185,5 +185,6 @@ private:
     int32_t m_fuelSourceX = 0;
     int32_t m_fuelSourceY = 0;
     std::list<CollisionPolygon> m_shieldOutline;
+    CRotatedOutline m_rotatedShield;
     bool m_local = false;
 };

@@ -109,8 +109,9 @@ bool CShip::Collides(const CGameObject& other, float worldWidth, float worldHeig
         offset.SetY(offset.GetY() - worldHeight);
     if (offset.GetX() > r || offset.GetY() > r)
         return false;
-    const std::list<CollisionPolygon>& own = ShieldsUp() ? m_shieldOutline : GetOutline();
-    return OutlinesOverlap(own, GetAngle(), other.GetOutline(), other.GetAngle(), offset);
+    const std::list<CollisionPolygon>& own =
+        ShieldsUp() ? m_rotatedShield.Get(m_shieldOutline, GetAngle()) : GetRotatedOutline();
+    return OutlinesOverlap(own, other.GetRotatedOutline(), offset);
 }
 
 bool CShip::LoadTextures()

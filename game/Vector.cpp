@@ -2,10 +2,9 @@
 
 #include <cmath>
 
-CVector::CVector(double x, double y, double z) : m_x(x), m_y(y), m_z(z)
-{
-    Length();
-}
+// The cached length is only ever read after Length or Normalize refresh it,
+// so construction leaves it alone: vectors are made by the thousand per tick.
+CVector::CVector(double x, double y, double z) : m_x(x), m_y(y), m_z(z) {}
 
 void CVector::Set(double x, double y, double z)
 {

@@ -4,9 +4,9 @@
 // positions and the dot product of such a difference with a velocity see only
 // x and y.
 //
-// The cached length is refreshed by the component constructor, Length and
-// Normalize only; the setters leave it alone, so a caller that needs the
-// length asks Length.
+// The cached length is refreshed by Length and Normalize only; construction
+// and the setters leave it alone, so a caller that needs the length asks
+// Length.
 #pragma once
 
 class CVector

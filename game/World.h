@@ -152,4 +152,6 @@ private:
     uint32_t m_timeLimit = 15 * 60000;
     uint32_t m_startTick;
     IWorldHost* m_host = nullptr;
+    // The stand-in for a wall cell in the wall test, reused from cell to cell.
+    CGameObject m_wall{KIND_MAP};
 };

@@ -10,6 +10,7 @@
 #include "game/Trig.h"
 #include "platform/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -21,6 +22,26 @@ CMessageLog& Log() { return CMessageLog::GetServerLog(); }
 bool IsMine(const CGameObject& object)
 {
     return object.GetKind() == KIND_MINE || object.GetKind() == KIND_PLASMA_MINE;
+}
+
+// False only when no collision test could find the circles of radius sum
+// `reach` about a and b touching, whichever way it wraps the offset: a cheap
+// first look before an outline test.
+bool MayTouch(const CVector& a, const CVector& b, double reach, float width, float height)
+{
+    auto nearest = [](double d, float size) {
+        double best = std::fabs(d);
+        if (size > 0)
+            best = std::min({best, std::fabs(d - size), std::fabs(d + size)});
+        return best;
+    };
+    double dx = nearest(a.GetX() - b.GetX(), width), dy = nearest(a.GetY() - b.GetY(), height);
+    return dx * dx + dy * dy <= reach * reach;
+}
+
+bool MayTouch(const CGameObject& a, const CGameObject& b, float width, float height)
+{
+    return MayTouch(a.GetPosition(), b.GetPosition(), a.GetRadius() + b.GetRadius(), width, height);
 }
 
 // p0 + velocity x elapsed / 1000.
@@ -62,17 +83,22 @@ void CGameWorld::CollideWithWalls(CGameObject& object, int32_t elapsed, float wo
     object.SetPosition(p1);
     int32_t tileWidth = m_map->GetTileWidth(), tileHeight = m_map->GetTileHeight();
     int32_t cx = static_cast<int32_t>(p1.GetX() / tileWidth), cy = static_cast<int32_t>(p1.GetY() / tileHeight);
-    CGameObject wall(KIND_MAP);
+    CGameObject& wall = m_wall;
     wall.SetRadius(kWallRadius);
+    float reach = object.GetRadius() + kWallRadius;
+    int32_t codes[3][3];
+    m_map->GetNeighbourhood(cx, cy, codes);
     for (int32_t dx = -1; dx <= 1; ++dx)
         for (int32_t dy = -1; dy <= 1; ++dy)
         {
-            CollisionPolygon outline = m_map->GetTileOutline(cx + dx, cy + dy);
+            const CollisionPolygon& outline = CMap::OutlineForCode(codes[dx + 1][dy + 1]);
             if (outline.GetPoints().empty())
                 continue;
-            wall.ClearOutline();
-            wall.AddOutline(outline);
-            wall.SetPosition(CVector((cx + dx) * tileWidth + tileWidth / 2, (cy + dy) * tileHeight + tileHeight / 2, 1));
+            CVector centre((cx + dx) * tileWidth + tileWidth / 2, (cy + dy) * tileHeight + tileHeight / 2, 1);
+            if (!MayTouch(p1, centre, reach, worldWidth, worldHeight))
+                continue;
+            wall.SetSingleOutline(outline);
+            wall.SetPosition(centre);
             if (!object.Collides(wall, worldWidth, worldHeight))
                 continue;
             HitWall(object, wall, p0, u0, elapsed, worldWidth, worldHeight);
@@ -140,7 +166,8 @@ void CGameWorld::CollideShipsWithTurrets(float worldWidth, float worldHeight)
         CShip& ship = *entry;
         for (auto& turret : m_turrets)
         {
-            if (!ship.IsActive() || !turret->IsActive() || !ship.Collides(*turret, worldWidth, worldHeight))
+            if (!ship.IsActive() || !turret->IsActive() || !MayTouch(ship, *turret, worldWidth, worldHeight) ||
+                !ship.Collides(*turret, worldWidth, worldHeight))
                 continue;
             ship.OnCollide(*turret);
             turret->OnCollide(ship);
@@ -158,7 +185,7 @@ void CGameWorld::CollideShipsWithObjects(float worldWidth, float worldHeight)
         CShip& ship = *entry;
         for (auto& object : m_objects)
         {
-            if (!ship.IsActive() || !object || !object->IsActive())
+            if (!ship.IsActive() || !object || !object->IsActive() || !MayTouch(ship, *object, worldWidth, worldHeight))
                 continue;
             if (!ship.Collides(*object, worldWidth, worldHeight) && !object->Collides(ship, worldWidth, worldHeight))
                 continue;
@@ -204,7 +231,7 @@ void CGameWorld::CollideTurretsWithObjects(float worldWidth, float worldHeight)
         for (auto& object : m_objects)
         {
             if (!turret->IsActive() || !object || !object->IsActive() ||
-                !turret->Collides(*object, worldWidth, worldHeight))
+                !MayTouch(*turret, *object, worldWidth, worldHeight) || !turret->Collides(*object, worldWidth, worldHeight))
                 continue;
             turret->OnCollide(*object);
             object->OnCollide(*turret);
@@ -214,14 +241,18 @@ void CGameWorld::CollideTurretsWithObjects(float worldWidth, float worldHeight)
 
 void CGameWorld::TriggerMines()
 {
-    float range = g_settings.MineRange;
+    std::vector<CGameObject*> mines;
+    for (auto& object : m_objects)
+        if (object && object->IsActive() && IsMine(*object))
+            mines.push_back(object.get());
+    double range = g_settings.MineRange;
     for (auto& ship : m_players)
-        for (auto& mine : m_objects)
+        for (CGameObject* mine : mines)
         {
-            if (!ship->IsActive() || !mine || !mine->IsActive() || !IsMine(*mine) || mine->GetOwnerId() == ship->GetId())
+            if (!ship->IsActive() || !mine->IsActive() || mine->GetOwnerId() == ship->GetId())
                 continue;
             CVector d = ship->GetPosition() - mine->GetPosition();
-            if (d.Dot(d) < static_cast<double>(range) * range && HasClearLine(*ship, *mine))
+            if (d.Dot(d) < range * range && HasClearLine(*ship, *mine))
                 mine->Kill();
         }
 }
@@ -305,7 +336,7 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
     {
         int32_t cx = static_cast<int32_t>(p.GetX() / tileWidth), cy = static_cast<int32_t>(p.GetY() / tileHeight);
         int32_t code = m_map->GetTile(cx, cy);
-        CollisionPolygon outline = code == 0 || code == 7 || code == 8 ? CollisionPolygon() : m_map->GetTileOutline(cx, cy);
+        const CollisionPolygon& outline = CMap::OutlineForCode(code == 7 || code == 8 ? 0 : code);
         if (!outline.GetPoints().empty())
         {
             CVector centre(cx * tileWidth + tileWidth / 2, cy * tileHeight + tileHeight / 2, 0);

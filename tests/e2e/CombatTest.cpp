@@ -117,7 +117,8 @@ TEST(Combat, ShipFlownIntoAWallDiesAndLeavesEightFragments)
 
 TEST(Combat, TwoShipsFightAndTheRoundEndsAtTheFragLimit)
 {
-    ArenaServer server("DefaultFragLimit 2\nServerEOR 60000\n");
+    // No shrapnel: a fragment of the target could otherwise hit the shooter.
+    ArenaServer server("DefaultFragLimit 2\nServerEOR 60000\nShrapnelCount 0\n");
     ASSERT_TRUE(server.ready);
     auto target = server.Probe({"--name", "Target", "--duration", "15000"});
     ASSERT_TRUE(server.process->WaitForLine("Console: Target has joined the game.", 10s));

@@ -1,0 +1,183 @@
+// The server's world tick on a shipped map, for 4, 16 and 64 ships with 100,
+// 1000 and 5000 live objects. "Tick" is the simulation alone; "TickAndQueue"
+// also turns every report into a message in an outgoing batch, as the server
+// session does. Every 64 ticks the round is set up afresh, outside the
+// timing, so the object count stays near its nominal value.
+#include "game/Powerup.h"
+#include "game/Projectiles.h"
+#include "game/Settings.h"
+#include "game/World.h"
+#include "net/MessageBatch.h"
+#include "platform/Random.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+namespace
+{
+constexpr int32_t kTickMs = 16;
+constexpr int kTicksPerRound = 64;
+
+const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
+
+// Turns each report into a message and adds it to one batch, like the
+// server session's queue.
+class QueueingHost : public IWorldHost
+{
+public:
+    const HeldKeys* GetHeldKeys(int32_t) override { return &m_keys; }
+    void OnShipInPlay(const CShip& ship) override
+    {
+        m_message.SetShipInfo(ship.GetId(), 0, 0, ship.GetShipType(), ship.GetName().c_str());
+        m_batch.Add(m_message);
+    }
+    void OnShipState(const CShip& s) override
+    {
+        m_message.SetShipState(s.GetId(), s.GetStatus(), s.GetFuel(), s.GetCapacity(), s.GetFrags(), 0, 0, 0, 0,
+                               s.GetPosition(), s.GetVelocity(), s.GetAngle());
+        m_batch.Add(m_message);
+    }
+    void OnShipOutOfPlay(const CShip& ship) override
+    {
+        m_message.SetShipDied(ship.GetId());
+        m_batch.Add(m_message);
+    }
+    void OnObjectState(const CGameObject& o, int32_t subtype) override
+    {
+        m_message.SetObjectState(o.GetId(), o.GetKind(), o.GetPosition(), o.GetVelocity(), o.GetAngle(), subtype);
+        m_batch.Add(m_message);
+    }
+    void OnObjectGone(const CGameObject& o) override
+    {
+        m_message.SetObjectGone(o.GetId());
+        m_batch.Add(m_message);
+    }
+    void OnTurretState(const CTurret& t) override
+    {
+        m_message.SetTurretState(t.GetId(), t.GetFacing(), t.IsActive(), t.GetPosition());
+        m_batch.Add(m_message);
+    }
+    void Flush() { m_batch.Clear(); }
+
+private:
+    HeldKeys m_keys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
+    CMessage m_message;
+    CMessageBatch m_batch;
+};
+
+class NullHost : public IWorldHost
+{
+public:
+    const HeldKeys* GetHeldKeys(int32_t) override { return &m_keys; }
+    void OnShipInPlay(const CShip&) override {}
+    void OnShipState(const CShip&) override {}
+    void OnShipOutOfPlay(const CShip&) override {}
+    void OnObjectState(const CGameObject&, int32_t) override {}
+    void OnObjectGone(const CGameObject&) override {}
+    void OnTurretState(const CTurret&) override {}
+    void Flush() {}
+
+private:
+    HeldKeys m_keys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
+};
+
+// A point at the centre of a random open cell.
+CVector OpenPoint(const CMap& map)
+{
+    for (;;)
+    {
+        int32_t x = platform::Rand() % map.GetColumns(), y = platform::Rand() % map.GetRows();
+        if (map.GetTile(x, y) == 0)
+            return CVector(x * 32 + 16, y * 32 + 16, 1);
+    }
+}
+
+CGameObject* NewObject(int index)
+{
+    switch (index % 4)
+    {
+    case 0:
+    case 1:
+    {
+        auto* powerup = new CPowerup();
+        powerup->SetType(index % 8);
+        return powerup;
+    }
+    case 2: return new CShrapnel();
+    default: return new CBullet();
+    }
+}
+
+// A round of the default game on Caves with `ships` ships and `objects`
+// objects drifting in open cells.
+std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost& host)
+{
+    platform::SeedRand(12345);
+    auto world = std::make_unique<CGameWorld>();
+    auto* map = new CMap();
+    if (!map->LoadFromFile(kMapPath))
+        return nullptr;
+    world->AttachMap(map);
+    world->SetHost(&host);
+    for (int i = 1; i <= ships; ++i)
+    {
+        auto* ship = new CShip();
+        ship->SetId(i);
+        world->AddPlayer(ship);
+    }
+    for (int i = 0; i < objects; ++i)
+    {
+        CGameObject* object = NewObject(i);
+        CVector at = OpenPoint(*map);
+        object->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
+        object->SetVelocity(CVector(platform::Rand() % 200 - 100, platform::Rand() % 200 - 100, 0));
+        world->AddObject(object);
+    }
+    world->Tick(0);
+    return world;
+}
+
+template <typename Host>
+void WorldTick(benchmark::State& state)
+{
+    g_settings = GameSettings{};
+    g_settings.BulletLifetime = g_settings.PowerupLifetime = g_settings.ShrapnelLifespan = 1 << 30;
+    Host host;
+    std::unique_ptr<CGameWorld> world;
+    int ticks = kTicksPerRound;
+    size_t objectSum = 0;
+    for (auto _ : state)
+    {
+        if (ticks++ == kTicksPerRound)
+        {
+            state.PauseTiming();
+            world = SetUpRound(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), host);
+            ticks = 1;
+            state.ResumeTiming();
+            if (!world)
+            {
+                state.SkipWithError(("cannot load " + kMapPath).c_str());
+                return;
+            }
+        }
+        world->Tick(kTickMs);
+        host.Flush();
+        objectSum += world->GetObjectCount();
+    }
+    state.counters["objects"] = benchmark::Counter(static_cast<double>(objectSum), benchmark::Counter::kAvgIterations);
+}
+
+void Arguments(benchmark::internal::Benchmark* bench)
+{
+    for (int ships : {4, 16, 64})
+        for (int objects : {100, 1000, 5000})
+            bench->Args({ships, objects});
+    bench->Args({4, 600})->Unit(benchmark::kMicrosecond);
+    bench->Unit(benchmark::kMicrosecond);
+}
+} // namespace
+
+BENCHMARK_TEMPLATE(WorldTick, NullHost)->Apply(Arguments)->Name("Tick");
+BENCHMARK_TEMPLATE(WorldTick, QueueingHost)->Apply(Arguments)->Name("TickAndQueue");
