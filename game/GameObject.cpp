@@ -25,7 +25,12 @@ double WrapCoordinate(double value, int32_t size)
     return value;
 }
 
-// Brings an offset into [-size/2, size/2].
+RenderVertex Vertex(int32_t x, int32_t y, const CVector& corner, float u, float v)
+{
+    return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u, v};
+}
+} // namespace
+
 double WrapOffset(double offset, float size)
 {
     if (size <= 0 || !std::isfinite(offset))
@@ -39,11 +44,22 @@ double WrapOffset(double offset, float size)
     return offset;
 }
 
-RenderVertex Vertex(int32_t x, int32_t y, const CVector& corner, float u, float v)
+CVector WrappedOffset(const CVector& from, const CVector& to, float width, float height)
 {
-    return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u, v};
+    return CVector(WrapOffset(to.GetX() - from.GetX(), width), WrapOffset(to.GetY() - from.GetY(), height), 0);
 }
-} // namespace
+
+// The raw offset, wrapped only downwards and only once, as every outline test
+// of the game places its pairs.
+bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height, CVector& offset)
+{
+    offset = to - from;
+    if (offset.GetX() > reach)
+        offset.SetX(offset.GetX() - width);
+    if (offset.GetY() > reach)
+        offset.SetY(offset.GetY() - height);
+    return !(offset.GetX() > reach || offset.GetY() > reach);
+}
 
 CGameObject::CGameObject(int32_t kind, int32_t respawnDelay)
     : m_deadTime(respawnDelay + 10), m_respawnDelay(respawnDelay), m_kind(kind)
@@ -236,13 +252,8 @@ bool CGameObject::Collides(const CGameObject& other, float worldWidth, float wor
     double dx = WrapOffset(d.GetX(), worldWidth), dy = WrapOffset(d.GetY(), worldHeight);
     if (dx * dx + dy * dy > static_cast<double>(r) * r)
         return false;
-    // Each pair takes the raw offset again and wraps it only downwards, once.
-    CVector offset = other.m_position - m_position;
-    if (offset.GetX() > r)
-        offset.SetX(offset.GetX() - worldWidth);
-    if (offset.GetY() > r)
-        offset.SetY(offset.GetY() - worldHeight);
-    if (offset.GetX() > r || offset.GetY() > r)
+    CVector offset;
+    if (!OutlineOffset(m_position, other.m_position, r, worldWidth, worldHeight, offset))
         return false;
     return OutlinesOverlap(GetRotatedOutline(), other.GetRotatedOutline(), offset);
 }

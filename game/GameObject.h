@@ -161,6 +161,17 @@ private:
 bool OutlinesOverlap(const std::list<CollisionPolygon>& own, const std::list<CollisionPolygon>& other,
                      const CVector& offset);
 
+// An offset brought into [-size/2, size/2] by whole turns of the world (size
+// 0: left alone): the short way round the torus.
+double WrapOffset(double offset, float size);
+// to - from, x and y taken the short way round, z = 0.
+CVector WrappedOffset(const CVector& from, const CVector& to, float width, float height);
+
+// The offset at which an outline test places `to` from `from`: the raw offset,
+// with the world's size taken off each component that exceeds `reach`, once.
+// False when a component still exceeds it (the pair is not tested).
+bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height, CVector& offset);
+
 // The first edge one of `other`'s outline polygons, placed at other's
 // position, reports towards `position` (EdgeToward); false when none does.
 bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& edge);

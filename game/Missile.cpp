@@ -14,18 +14,6 @@ constexpr double kFullTurnRadians = 6.283194;
 
 // Brings an offset into [-size/2, size/2], the short way round a world that
 // wraps; a size of 0 (no map yet) leaves it alone.
-double WrapOffset(double offset, float size)
-{
-    if (size <= 0 || !std::isfinite(offset))
-        return offset;
-    if (std::fabs(offset) > 16.0 * size)
-        offset = std::fmod(offset, static_cast<double>(size));
-    while (offset > size / 2)
-        offset -= size;
-    while (offset < -size / 2)
-        offset += size;
-    return offset;
-}
 } // namespace
 
 CMissile::CMissile() : CTimedObject(KIND_MISSILE)

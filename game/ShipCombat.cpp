@@ -102,12 +102,8 @@ bool CShip::Collides(const CGameObject& other, float worldWidth, float worldHeig
     bool otherShielded = other.GetKind() == KIND_SHIP && static_cast<const CShip&>(other).ShieldsUp();
     if (otherShielded && ShieldsUp())
         return true;
-    CVector offset = other.GetPosition() - GetPosition();
-    if (offset.GetX() > r)
-        offset.SetX(offset.GetX() - worldWidth);
-    if (offset.GetY() > r)
-        offset.SetY(offset.GetY() - worldHeight);
-    if (offset.GetX() > r || offset.GetY() > r)
+    CVector offset;
+    if (!OutlineOffset(GetPosition(), other.GetPosition(), r, worldWidth, worldHeight, offset))
         return false;
     const std::list<CollisionPolygon>& own =
         ShieldsUp() ? m_rotatedShield.Get(m_shieldOutline, GetAngle()) : GetRotatedOutline();

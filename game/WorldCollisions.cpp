@@ -50,27 +50,6 @@ CVector Predicted(const CVector& p0, const CVector& velocity, int32_t elapsed)
     return p0 + (velocity * static_cast<double>(elapsed)) / 1000.0;
 }
 
-// x and y of a - b brought into [-size/2, size/2].
-CVector WrappedOffset(const CVector& a, const CVector& b, float width, float height)
-{
-    CVector d = a - b;
-    d.SetZ(0);
-    if (width > 0)
-    {
-        while (d.GetX() > width / 2)
-            d.SetX(d.GetX() - width);
-        while (d.GetX() < -width / 2)
-            d.SetX(d.GetX() + width);
-    }
-    if (height > 0)
-    {
-        while (d.GetY() > height / 2)
-            d.SetY(d.GetY() - height);
-        while (d.GetY() < -height / 2)
-            d.SetY(d.GetY() + height);
-    }
-    return d;
-}
 } // namespace
 
 void CGameWorld::CollideWithWalls(CGameObject& object, int32_t elapsed, float worldWidth, float worldHeight)
@@ -325,7 +304,7 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
     if (!m_map || m_map->GetColumns() <= 0 || m_map->GetRows() <= 0)
         return true;
     CVector a = from.GetPosition();
-    CVector d = WrappedOffset(to.GetPosition(), a, static_cast<float>(GetWorldWidth()),
+    CVector d = WrappedOffset(a, to.GetPosition(), static_cast<float>(GetWorldWidth()),
                               static_cast<float>(GetWorldHeight()));
     double distance = d.Length();
     d.Normalize();

@@ -29,20 +29,6 @@ void Place(CGameObject& object, const CVector& point)
     object.Respawn(static_cast<float>(point.GetX()), static_cast<float>(point.GetY()));
 }
 
-CVector WrappedOffset(const CVector& from, const CVector& to, float width, float height)
-{
-    CVector d = to - from;
-    d.SetZ(0);
-    while (width > 0 && d.GetX() > width / 2)
-        d.SetX(d.GetX() - width);
-    while (width > 0 && d.GetX() < -width / 2)
-        d.SetX(d.GetX() + width);
-    while (height > 0 && d.GetY() > height / 2)
-        d.SetY(d.GetY() - height);
-    while (height > 0 && d.GetY() < -height / 2)
-        d.SetY(d.GetY() + height);
-    return d;
-}
 } // namespace
 
 void CGameWorld::FireBullets(CShip& ship)

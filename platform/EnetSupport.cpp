@@ -40,6 +40,16 @@ void WaitForTraffic(ENetHost* host, uint32_t timeoutMs)
     enet_socket_wait(host->socket, &condition, timeoutMs);
 }
 
+void CollectStats(ENetHost* host, SessionStats& stats)
+{
+    stats.datagramsSent += host->totalSentPackets;
+    stats.bytesSent += host->totalSentData;
+    stats.datagramsReceived += host->totalReceivedPackets;
+    stats.bytesReceived += host->totalReceivedData;
+    host->totalSentPackets = host->totalSentData = 0;
+    host->totalReceivedPackets = host->totalReceivedData = 0;
+}
+
 void ConfigurePeer(ENetPeer* peer)
 {
     enet_peer_timeout(peer, ENET_PEER_TIMEOUT_LIMIT, kTimeoutMinimumMs, kTimeoutMaximumMs);

@@ -43,6 +43,9 @@ void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel);
 // Blocks until the host's socket has a datagram or `timeoutMs` passes.
 void WaitForTraffic(ENetHost* host, uint32_t timeoutMs);
 
+// Moves the host's traffic counters into `stats` (ENet's own are 32-bit).
+void CollectStats(ENetHost* host, SessionStats& stats);
+
 // Milliseconds of a steady clock, for slices and deadlines.
 inline uint64_t NowMs()
 {

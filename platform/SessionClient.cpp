@@ -332,15 +332,7 @@ void CSessionClient::Impl::DestroyHost()
     m_earlyPackets.clear();
 }
 
-void CSessionClient::Impl::CollectStats()
-{
-    m_stats.datagramsSent += m_host->totalSentPackets;
-    m_stats.bytesSent += m_host->totalSentData;
-    m_stats.datagramsReceived += m_host->totalReceivedPackets;
-    m_stats.bytesReceived += m_host->totalReceivedData;
-    m_host->totalSentPackets = m_host->totalSentData = 0;
-    m_host->totalReceivedPackets = m_host->totalReceivedData = 0;
-}
+void CSessionClient::Impl::CollectStats() { enet::CollectStats(m_host, m_stats); }
 
 SessionStats CSessionClient::Impl::GetStats()
 {

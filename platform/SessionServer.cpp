@@ -313,15 +313,7 @@ void CSessionServer::Impl::Close()
     m_hostPlayer = 0;
 }
 
-void CSessionServer::Impl::CollectStats()
-{
-    m_stats.datagramsSent += m_host->totalSentPackets;
-    m_stats.bytesSent += m_host->totalSentData;
-    m_stats.datagramsReceived += m_host->totalReceivedPackets;
-    m_stats.bytesReceived += m_host->totalReceivedData;
-    m_host->totalSentPackets = m_host->totalSentData = 0;
-    m_host->totalReceivedPackets = m_host->totalReceivedData = 0;
-}
+void CSessionServer::Impl::CollectStats() { enet::CollectStats(m_host, m_stats); }
 
 SessionStats CSessionServer::Impl::GetStats()
 {

@@ -44,15 +44,6 @@ struct SessionHostParams
     uint32_t bindIpv4 = 0;        // host byte order; 0 = every interface
 };
 
-// Traffic counters of the underlying socket, for measurements.
-struct SessionStats
-{
-    uint64_t datagramsSent = 0;
-    uint64_t bytesSent = 0;
-    uint64_t datagramsReceived = 0;
-    uint64_t bytesReceived = 0;
-};
-
 class CSessionServer
 {
 public:

@@ -48,4 +48,13 @@ struct SessionDescription
     uint32_t currentPlayers = 0; // including the host's own player
 };
 
+// Traffic counters of a session's socket, for measurements.
+struct SessionStats
+{
+    uint64_t datagramsSent = 0;
+    uint64_t bytesSent = 0;
+    uint64_t datagramsReceived = 0;
+    uint64_t bytesReceived = 0;
+};
+
 } // namespace platform
