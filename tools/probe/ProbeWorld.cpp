@@ -108,10 +108,12 @@ void WorldClient::Pump(uint64_t nowMs)
         m_client.SendPing();
     }
     m_client.DoWork(kSliceMs);
-    if (m_client.IsTerminated())
-        return; // the world stays as the server last described it
-    AdvanceClientWorld(m_world, static_cast<int32_t>(nowMs - m_lastFrame));
-    m_lastFrame = nowMs;
+    // The advance reaches the moment the frame's messages were applied, also
+    // on the frame that ended the session: the world printed at the end is
+    // the world as of the server's last word.
+    uint64_t applied = NowMs();
+    AdvanceClientWorld(m_world, static_cast<int32_t>(applied - m_lastFrame));
+    m_lastFrame = applied;
 }
 
 void WorldClient::PrintWorld(std::FILE* out)
