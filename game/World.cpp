@@ -122,6 +122,13 @@ CGameObject* CGameWorld::NextObject()
     return NextAt(m_objects, m_objectCursor);
 }
 
+void CGameWorld::RemoveInactiveObjects()
+{
+    CLockGuard guard(m_lock);
+    RemoveDeadObjects();
+    EraseNullEntries();
+}
+
 void CGameWorld::AddTurret(CTurret* turret)
 {
     CLockGuard guard(m_lock);

@@ -54,6 +54,10 @@ public:
     void ResetObjects();
     CGameObject* NextObject();
     size_t GetObjectCount() const { return m_objects.size(); }
+    // Deletes every object out of play (telling the host, if any) and drops
+    // emptied entries from the object and player lists. The client calls it
+    // after each advance; the server's tick does the same on its own.
+    void RemoveInactiveObjects();
 
     // Turrets keep the ids the caller gave them.
     void AddTurret(CTurret* turret);

@@ -9,6 +9,7 @@ namespace probe
 const char* const kUsage =
     "Usage: QuorvexProbe [--host NAME] [--port N] [--enum] [--name TEXT] [--ship N] [--join]\n"
     "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--ping] [--duration MS] [--bots N]\n"
+    "                    [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
@@ -26,9 +27,19 @@ const char* const kUsage =
     "  --ping           ping once a second and print PONG <rtt ms>\n"
     "  --duration MS    stay connected this long (default 3000), then leave cleanly\n"
     "  --bots N         run N such clients (names suffixed 1..N) and print a summary of each\n"
+    "  --world          be a headless game client instead: the client session keeps its own\n"
+    "                   world, registers (MSG_JOIN) on its own, sends the --keys (or 0) every\n"
+    "                   20 ms and pings once a second; --send packets go as the messages they\n"
+    "                   decode to. Finds the server by asking --host.\n"
     "\n"
     "Output: CONNECTED, then MSG <ms since connect> <hex> per message received (BADBATCH for a\n"
     "packet that cannot be parsed), TERMINATED if the server ends the session.\n"
+    "With --world: CONSOLE <text> for each console line as it is printed, CONNECTED or REFUSED,\n"
+    "TERMINATED if the server ends the session, and at the end one line per ship of the world,\n"
+    "WORLD SHIP <id> <name> <active 0|1> <x> <y> <frags>, then one line of object counts,\n"
+    "WORLD OBJECTS bullet=N missile=N mine=N plasmamine=N powerup=N shrapnel=N turret=N.\n"
+    "With --bots N --world: BOT <i> <name> bytes=<received>[ terminated] for each, followed by\n"
+    "its WORLD lines; console lines are not printed.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
     "1 bad arguments.\n";
 
@@ -120,6 +131,8 @@ std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& err
             options.join = true;
         else if (option == "--ping")
             options.ping = true;
+        else if (option == "--world")
+            options.world = true;
         else if (!TakesValue(option))
             error = "unknown option \"" + option + "\"";
         else if (i + 1 >= argc)

@@ -25,7 +25,14 @@ struct ProbeOptions
     bool ping = false;
     uint32_t durationMs = 3000;
     int bots = 0;
+    bool world = false;
 };
+
+// Exit statuses.
+constexpr int kExitBadArguments = 1;
+constexpr int kExitRefused = 2;
+constexpr int kExitUnreachable = 3;
+constexpr int kExitTerminated = 4;
 
 extern const char* const kUsage;
 

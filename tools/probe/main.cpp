@@ -3,6 +3,7 @@
 #include "net/GameIdentity.h"
 #include "tools/probe/ProbeConnection.h"
 #include "tools/probe/ProbeOptions.h"
+#include "tools/probe/ProbeWorld.h"
 
 #include <cstdio>
 #include <map>
@@ -12,11 +13,6 @@ using namespace probe;
 
 namespace
 {
-constexpr int kExitBadArguments = 1;
-constexpr int kExitRefused = 2;
-constexpr int kExitUnreachable = 3;
-constexpr int kExitTerminated = 4;
-
 class Enumerator : public platform::ISessionClientEvents
 {
 public:
@@ -148,11 +144,15 @@ int main(int argc, char** argv)
     }
     if (options->enumerate)
         return Enumerate(*options);
+    if (options->world && options->bots == 0)
+        return RunWorld(*options);
     platform::HostAddress server;
     if (!platform::CSessionClient::Resolve(options->host, options->port, server))
     {
         std::fprintf(stderr, "Cannot resolve host \"%s\"; check the name.\n", options->host.c_str());
         return kExitUnreachable;
     }
+    if (options->world)
+        return RunWorldBots(*options, server);
     return options->bots > 0 ? RunBots(*options, server) : RunSingle(*options, server);
 }

@@ -1,0 +1,17 @@
+// The client's own advance of its copy of the world between server updates.
+// The server is authoritative: this only moves ships and objects by their
+// last known velocities (dead reckoning) while steering each one towards the
+// position the server last reported for it, closing the gap the short way
+// round the wrapping world. It also brings turrets back once their respawn
+// delay has passed, notes the fuel block a fuelling ship draws its line to,
+// and deletes objects that went out of play.
+#pragma once
+
+#include <cstdint>
+
+class CGameWorld;
+
+// Advances `world` by `dt` milliseconds (the previous frame's time). When the
+// world's update flag is set (a ship was just put into play), everything
+// jumps to its reported position instead, and the flag is cleared.
+void AdvanceClientWorld(CGameWorld& world, int32_t dt);

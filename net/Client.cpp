@@ -1,0 +1,266 @@
+// The session side of CClient: searching, the server list, connecting,
+// sending, ping, and the connection's own events. Applying what the server
+// sends lives in ClientReceive.cpp.
+#include "net/Client.h"
+
+#include "common/MemoryTracker.h"
+#include "common/MessageLog.h"
+#include "game/World.h"
+#include "net/GameIdentity.h"
+#include "platform/Clock.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+CClient* g_client = nullptr;
+constexpr size_t kMaxJoinName = 127;
+
+uint32_t WithoutHost(uint32_t players)
+{
+    return players == 0 ? 0 : players - 1;
+}
+
+std::string SearchFailure(platform::EnumResult result, const std::string& hostName)
+{
+    if (result == platform::EnumResult::UnknownHost)
+        return "Could not find a computer called \"" + hostName + "\"; check the name and try again.";
+    return "Could not search for servers: no network connection was found.";
+}
+} // namespace
+
+CClient& CClient::Get()
+{
+    if (!g_client)
+        g_client = new CClient();
+    return *g_client;
+}
+
+bool CClient::Exists()
+{
+    return g_client != nullptr;
+}
+
+void CClient::Destroy()
+{
+    delete g_client;
+    g_client = nullptr;
+}
+
+CClient::CClient()
+    : m_session(
+          std::make_unique<platform::CSessionClient>(static_cast<platform::ISessionClientEvents&>(*this)))
+{
+}
+
+CClient::~CClient()
+{
+    m_session->Close();
+}
+
+bool CClient::Init()
+{
+    return true;
+}
+
+void CClient::Print(const char* format, ...)
+{
+    char line[CMessageLog::kLineSize];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    CMessageLog::GetConsoleLog().Print("%s", line);
+    if (m_echo)
+        m_echo(line);
+}
+
+bool CClient::EnumHosts(const char* hostName)
+{
+    platform::EnumParams params;
+    params.hostName = hostName ? hostName : "";
+    params.port = static_cast<uint16_t>(m_port);
+    params.application = game_identity::ApplicationGuid();
+    platform::EnumResult result = m_session->EnumHosts(params);
+    if (result != platform::EnumResult::Ok)
+        throw CSearchError(SearchFailure(result, params.hostName));
+    return true;
+}
+
+bool CClient::SearchForServers(const char* hostName)
+{
+    try
+    {
+        return EnumHosts(hostName);
+    }
+    catch (const CSearchError& error)
+    {
+        Print("%s", error.what());
+        return false;
+    }
+}
+
+void CClient::OnEnumHostsResponse(const platform::SessionDescription& session,
+                                  const platform::HostAddress& address)
+{
+    CLockGuard guard(m_hostLock);
+    for (const CHostInfo& host : m_hosts)
+        if (host.description.instance == session.instance)
+            return;
+    if (m_hosts.size() < kMaxHosts)
+        m_hosts.push_back(CHostInfo{session, address});
+}
+
+void CClient::ListServers()
+{
+    CLockGuard guard(m_hostLock);
+    if (m_hosts.empty())
+        Print("No servers found...");
+    for (const CHostInfo& host : m_hosts)
+        Print("Server: %s", host.description.sessionName.c_str());
+}
+
+bool CClient::SelectServer(const char* name)
+{
+    CLockGuard guard(m_hostLock);
+    if (m_hosts.empty())
+    {
+        Print("No servers to select from.");
+        return false;
+    }
+    std::string wanted = name ? name : "";
+    for (const CHostInfo& host : m_hosts)
+        if (wanted.compare(0, host.description.sessionName.size(), host.description.sessionName) == 0)
+        {
+            SelectAddress(host.address);
+            return true;
+        }
+    Print("Server \"%s\" not found...", wanted.c_str());
+    return false;
+}
+
+void CClient::SelectAddress(const platform::HostAddress& address)
+{
+    m_hostAddress = address;
+    m_selected = true;
+}
+
+bool CClient::GetSelectedAddress(platform::HostAddress& address) const
+{
+    if (m_selected)
+        address = m_hostAddress;
+    return m_selected;
+}
+
+bool CClient::Connect()
+{
+    if (!m_selected)
+        return m_connected = false;
+    platform::ConnectResult result = m_session->Connect(m_hostAddress, game_identity::ApplicationGuid());
+    m_connected = result == platform::ConnectResult::Connected;
+    return m_connected;
+}
+
+void CClient::OnConnectComplete(platform::ConnectResult result)
+{
+    if (result != platform::ConnectResult::Connected)
+    {
+        Print("The server was full and rejected your request to join.");
+        Print("Press escape to return to the main menu.");
+        return;
+    }
+    m_connected = true;
+    Print("Registering with server...");
+    SendJoin();
+}
+
+// Registers the local player: its ship type and name, from the world's first
+// ship; the server answers with the ship's id.
+void CClient::SendJoin()
+{
+    CGameWorld* world = GetWorld();
+    CShip* ship = world ? world->FirstPlayer() : nullptr;
+    std::string name = ship ? ship->GetName().substr(0, kMaxJoinName) : "";
+    CMessage join;
+    join.SetJoin(0, ship ? static_cast<uint32_t>(ship->GetShipType()) : 0, name.c_str());
+    Send(join);
+}
+
+void CClient::OnTerminateSession()
+{
+    Print("The server has terminated your connection.  Sorry.");
+    Print("Press escape to return to the main menu.");
+    m_terminated = true;
+    m_connected = false;
+}
+
+void CClient::ResetHostCursor()
+{
+    CLockGuard guard(m_hostLock);
+    m_hostCursor = 0;
+}
+
+bool CClient::NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers)
+{
+    CLockGuard guard(m_hostLock);
+    if (!name || size == 0 || m_hostCursor >= m_hosts.size())
+        return false;
+    const platform::SessionDescription& session = m_hosts[m_hostCursor++].description;
+    std::memset(name, 0, size);
+    std::strncpy(name, session.sessionName.c_str(), size - 1);
+    maxPlayers = WithoutHost(session.maxPlayers);
+    currentPlayers = WithoutHost(session.currentPlayers);
+    return true;
+}
+
+void CClient::Send(const CMessage& message)
+{
+    size_t size = message.GetSize();
+    if (size == 0)
+        return;
+    CMemoryTracker& tracker = CMemoryTracker::Get();
+    auto* buffer = static_cast<uint8_t*>(tracker.Alloc(size));
+    if (!buffer)
+        return;
+    if (message.Serialize(buffer, size))
+        m_session->Send(buffer, size);
+    tracker.Free(buffer);
+}
+
+void CClient::SendPing()
+{
+    CMessage ping;
+    ping.SetPing(GetTickCount());
+    Send(ping);
+}
+
+void CClient::DoWork(uint32_t sliceMs)
+{
+    m_session->DoWork(sliceMs);
+}
+
+void CClient::WaitForTraffic(uint32_t timeoutMs)
+{
+    m_session->WaitForTraffic(timeoutMs);
+}
+
+void CClient::SetWorld(CGameWorld* world)
+{
+    CLockGuard guard(m_hostLock);
+    m_world = world;
+}
+
+CGameWorld* CClient::GetWorld()
+{
+    CLockGuard guard(m_hostLock);
+    return m_world;
+}
+
+void CClient::ClearRoundOver()
+{
+    m_roundOver = false;
+    if (CGameWorld* world = GetWorld())
+        world->Reset();
+}

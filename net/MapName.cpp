@@ -1,0 +1,24 @@
+#include "net/MapName.h"
+
+#include <algorithm>
+
+namespace map_name
+{
+
+bool IsPlain(const std::string& name)
+{
+    if (name.empty() || name.size() > kMaxLength || name.find("..") != std::string::npos)
+        return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) {
+                            return c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32 ||
+                                   c == 127;
+                        });
+}
+
+std::string MapPath(const std::string& name)
+{
+    return "Maps\\" + name + ".smp";
+}
+
+} // namespace map_name

@@ -1,0 +1,241 @@
+// Headless game clients end to end: QuorvexProbe --world runs the real client
+// session and world advance against the real server on a shipped map.
+//
+// The oracle for "the server's" state is an observer: a plain probe that
+// decodes the server's last MSG_SHIP_STATE for every ship from the raw bytes,
+// without the client session. The server shuts down (MSG_SHUTDOWN from
+// another probe) while everyone is connected, so every client and the
+// observer stop on the same last tick: their frags must equal the observer's
+// for every ship, and the ships in play must sit within one ship length
+// (32 units, measured the short way round the world) of the position the
+// server last reported, and so of each other.
+//
+// A dead-reckoned position is an estimate for the moment a client last ran,
+// and a busy machine may hold one client back for a while. The server caps
+// ships at 96 units/s so that only a delay of a third of a second could carry
+// an estimate a ship length away; at the game's own top speed (768) a tenth
+// of a second would.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Ports.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <map>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testing_support::ChildProcess;
+using testing_support::ProgramPath;
+using testing_support::TempDir;
+
+namespace
+{
+const std::string kShippedData = std::string(QUORVEX_SOURCE_DIR) + "/data";
+const std::string kDataEnvironment = "QUORVEX_DATA=" + kShippedData;
+constexpr double kShipLength = 32;
+constexpr double kCavesWidth = 64 * 32, kCavesHeight = 64 * 32;
+
+struct ShipLine
+{
+    std::string name;
+    int active = 0;
+    double x = 0, y = 0;
+    int frags = 0;
+};
+
+class Server
+{
+public:
+    // No round may end during the game (frags would be reset with the world),
+    // the observer and the one who shuts the server down need places too, and
+    // ships fly slowly enough for the position check (see the top of the file).
+    Server() : port(testing_support::FreeUdpPort())
+    {
+        std::string config = dir.Write("server.cfg", "DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\n");
+        process = std::make_unique<ChildProcess>(
+            ProgramPath("QuorvexServer"),
+            std::vector<std::string>{"-loadcfg", config, "-port", std::to_string(port)},
+            ChildProcess::Options{dir.Path(), {kDataEnvironment}});
+        ready = process->WaitForLine("Console: starting up server", 10s).has_value();
+    }
+
+    std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), {"--port", std::to_string(port)});
+        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args,
+                                              ChildProcess::Options{"", {kDataEnvironment}});
+    }
+
+    TempDir dir;
+    uint16_t port;
+    std::unique_ptr<ChildProcess> process;
+    bool ready = false;
+};
+
+int Finish(ChildProcess& process)
+{
+    std::optional<int> code = process.Wait(30s);
+    process.DrainOutput(2s);
+    return code.value_or(-1);
+}
+
+bool HasLine(const ChildProcess& process, const std::string& wanted)
+{
+    const auto& lines = process.Lines();
+    return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+// The "WORLD SHIP" lines of a --world probe, by ship id.
+std::map<int, ShipLine> WorldShips(const ChildProcess& probe)
+{
+    std::map<int, ShipLine> ships;
+    for (const std::string& line : probe.Lines())
+    {
+        if (line.rfind("WORLD SHIP ", 0) != 0)
+            continue;
+        std::istringstream in(line.substr(11));
+        int id = 0;
+        ShipLine ship;
+        in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
+        ships[id] = ship;
+    }
+    return ships;
+}
+
+uint32_t U32At(const std::string& hex, size_t offset)
+{
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value * 256 + static_cast<uint32_t>(std::stoul(hex.substr((offset + i) * 2, 2), nullptr, 16));
+    return value;
+}
+
+// The last MSG_SHIP_STATE the observer saw for each ship: frags and position.
+std::map<int, ShipLine> LastShipStates(const ChildProcess& observer)
+{
+    std::map<int, ShipLine> states;
+    for (const std::string& line : observer.Lines())
+    {
+        std::string hex = line.substr(line.rfind(' ') + 1);
+        if (line.rfind("MSG ", 0) != 0 || hex.size() != 47 * 2 || hex.substr(0, 2) != "0a")
+            continue;
+        ShipLine& ship = states[static_cast<int>(U32At(hex, 1))];
+        ship.frags = static_cast<int8_t>(std::stoul(hex.substr(14 * 2, 2), nullptr, 16));
+        ship.x = std::bit_cast<float>(U32At(hex, 19));
+        ship.y = std::bit_cast<float>(U32At(hex, 23));
+    }
+    return states;
+}
+
+// Distance on the torus: each offset taken the short way round.
+double TorusDistance(double x1, double y1, double x2, double y2)
+{
+    double dx = std::fabs(x1 - x2), dy = std::fabs(y1 - y2);
+    dx = std::min(dx, kCavesWidth - dx);
+    dy = std::min(dy, kCavesHeight - dy);
+    return std::hypot(dx, dy);
+}
+
+// Thrusting, turning and firing in different mixes: ships fly circles, fly
+// straight into walls, and spin in place shooting.
+const std::vector<std::vector<std::string>> kPlayers = {
+    {"--name", "Circler", "--ship", "0", "--keys", "9,7,11"},
+    {"--name", "Rammer", "--ship", "1", "--keys", "9,11"},
+    {"--name", "Spinner", "--ship", "2", "--keys", "8,11"},
+    {"--name", "Drifter", "--ship", "3", "--keys", "9,8,11,13"},
+};
+
+TEST(HeadlessClients, FourClientsFollowTheServerUntilItShutsDown)
+{
+    Server server;
+    ASSERT_TRUE(server.ready);
+    auto observer = server.Probe({"--duration", "120000"});
+    ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
+    std::vector<std::unique_ptr<ChildProcess>> clients;
+    for (const auto& player : kPlayers)
+    {
+        std::vector<std::string> args = {"--world", "--join", "--duration", "120000"};
+        args.insert(args.end(), player.begin(), player.end());
+        clients.push_back(server.Probe(args));
+    }
+    for (auto& client : clients)
+        ASSERT_TRUE(client->WaitForLine("CONSOLE Loaded map \"Caves\"", 15s)) << client->Stderr();
+
+    std::this_thread::sleep_for(20s);
+    auto shutdown = server.Probe({"--send", "0f00000000", "--duration", "500"});
+
+    EXPECT_EQ(Finish(*server.process), 0);
+    EXPECT_EQ(Finish(*observer), 4) << "the observer was terminated too";
+    Finish(*shutdown);
+    std::map<int, ShipLine> reported = LastShipStates(*observer);
+    ASSERT_EQ(reported.size(), kPlayers.size());
+
+    std::map<int, ShipLine> first;
+    for (auto& client : clients)
+    {
+        EXPECT_EQ(Finish(*client), 4) << "terminated by the server";
+        EXPECT_TRUE(HasLine(*client, "CONSOLE The server has terminated your connection.  Sorry."));
+        EXPECT_TRUE(HasLine(*client, "CONSOLE Press escape to return to the main menu."));
+        std::map<int, ShipLine> ships = WorldShips(*client);
+        ASSERT_EQ(ships.size(), kPlayers.size());
+        if (first.empty())
+            first = ships;
+        for (const auto& [id, ship] : ships)
+        {
+            ASSERT_TRUE(reported.count(id)) << "ship " << id;
+            EXPECT_EQ(ship.name, first[id].name);
+            EXPECT_EQ(ship.active, first[id].active) << ship.name;
+            EXPECT_EQ(ship.frags, reported[id].frags) << ship.name << ": the server's frags";
+            if (ship.active && first[id].active)
+            {
+                EXPECT_LE(TorusDistance(ship.x, ship.y, reported[id].x, reported[id].y), kShipLength)
+                    << ship.name;
+                EXPECT_LE(TorusDistance(ship.x, ship.y, first[id].x, first[id].y), kShipLength) << ship.name;
+            }
+        }
+    }
+    std::vector<std::string> names;
+    bool scored = false;
+    for (const auto& [id, ship] : first)
+    {
+        names.push_back(ship.name);
+        scored |= ship.frags != 0;
+    }
+    EXPECT_TRUE(scored) << "in 20 s someone crashes into the rock or is shot down";
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Circler", "Drifter", "Rammer", "Spinner"}));
+}
+
+TEST(HeadlessClients, BotsEachKeepAWorld)
+{
+    Server server;
+    ASSERT_TRUE(server.ready);
+    auto bots =
+        server.Probe({"--bots", "3", "--world", "--name", "Bot", "--keys", "7", "--duration", "2500"});
+    EXPECT_EQ(Finish(*bots), 0) << bots->Stderr();
+    EXPECT_TRUE(HasLine(*bots, "CONNECTED 3"));
+    int botLines = 0, shipLines = 0, objectLines = 0;
+    for (const std::string& line : bots->Lines())
+    {
+        botLines += line.rfind("BOT ", 0) == 0;
+        shipLines += line.rfind("WORLD SHIP ", 0) == 0;
+        objectLines += line.rfind("WORLD OBJECTS bullet=", 0) == 0;
+    }
+    EXPECT_EQ(botLines, 3);
+    EXPECT_EQ(shipLines, 9) << "each bot sees all three ships";
+    EXPECT_EQ(objectLines, 3);
+}
+
+TEST(HeadlessClients, ASearchThatFailsIsReportedOnTheConsole)
+{
+    ChildProcess probe(ProgramPath("QuorvexProbe"), {"--world", "--host", "no-such-host.invalid"});
+    EXPECT_EQ(Finish(probe), 3);
+    EXPECT_TRUE(HasLine(probe,
+                        "CONSOLE Could not find a computer called \"no-such-host.invalid\"; check the name "
+                        "and try again."));
+}
+} // namespace

@@ -1,0 +1,56 @@
+// Any bytes as one packet from a server, applied by the client session to a
+// world holding the local ship, then advanced as the game loop advances it.
+// Nothing may read out of bounds or hang, and everything in play must end up
+// at a finite position inside the world.
+#include "game/ClientAdvance.h"
+#include "game/World.h"
+#include "net/Client.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace
+{
+void CheckInside(const CGameObject& object, int32_t width, int32_t height)
+{
+    CVector position = object.GetPosition();
+    if (!object.IsActive() || width <= 0 || height <= 0)
+        return;
+    if (!std::isfinite(position.GetX()) || !std::isfinite(position.GetY()) || position.GetX() < 0 ||
+        position.GetX() > width || position.GetY() < 0 || position.GetY() > height)
+        std::abort();
+}
+
+void CheckWorld(CGameWorld& world)
+{
+    int32_t width = world.GetWorldWidth(), height = world.GetWorldHeight();
+    world.ResetPlayers();
+    while (CShip* ship = world.NextPlayer())
+        CheckInside(*ship, width, height);
+    world.ResetObjects();
+    while (CGameObject* object = world.NextObject())
+        CheckInside(*object, width, height);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CGameWorld world;
+    auto* local = new CShip();
+    local->SetName("Fuzz");
+    local->SetLocal(true);
+    world.AddPlayer(local);
+    CClient client;
+    client.SetWorld(&world);
+    // Twice: the first pass creates what the packet names, the second updates it.
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        client.OnReceive(data, size);
+        AdvanceClientWorld(world, 16);
+        if (world.FirstPlayer() != local)
+            std::abort(); // the local ship is never removed
+    }
+    CheckWorld(world);
+    return 0;
+}

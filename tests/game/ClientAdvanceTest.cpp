@@ -1,0 +1,156 @@
+// The client's advance of its world between server updates: dead reckoning,
+// closing the gap to the reported position the short way round, the update
+// flag's jump, turrets coming back, and objects out of play deleted.
+#include "game/ClientAdvance.h"
+
+#include "game/Projectiles.h"
+#include "game/World.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using testing_support::MapFile;
+using testing_support::TempDir;
+
+namespace
+{
+class ClientAdvance : public ::testing::Test
+{
+protected:
+    // A 64 x 4 map: 2048 x 128 units.
+    void SetUp() override
+    {
+        std::string path =
+            dir.Write("arena.smp", MapFile(std::vector<std::string>(4, std::string(64, '.'))).Bytes());
+        auto* map = new CMap();
+        ASSERT_TRUE(map->LoadFromFile(path));
+        world.AttachMap(map);
+    }
+
+    CShip* ShipAt(double x, double y, CVector velocity = CVector(0, 0, 0))
+    {
+        auto* ship = new CShip();
+        ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        ship->SetReportedPosition(CVector(x, y, 1));
+        ship->SetVelocity(velocity);
+        world.AddPlayer(ship);
+        return ship;
+    }
+
+    TempDir dir;
+    CGameWorld world;
+};
+
+TEST_F(ClientAdvance, MovesByVelocityThenClosesTheGapAtTheWholeGapPerSecond)
+{
+    CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
+    AdvanceClientWorld(world, 100);
+    // 100 + 10 along the velocity, then a tenth of the gap of -10 back.
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 109);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetY(), 50);
+
+    ship->SetVelocity(CVector(0, 0, 0));
+    ship->SetReportedPosition(CVector(209, 30, 1));
+    AdvanceClientWorld(world, 500);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 159);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetY(), 40);
+    AdvanceClientWorld(world, 0);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 159) << "no time, no movement";
+}
+
+TEST_F(ClientAdvance, TheGapIsClosedTheShortWayRound)
+{
+    CShip* ship = ShipAt(2040, 120);
+    ship->SetReportedPosition(CVector(8, 4, 1)); // 16 to the right and 12 down, across both edges
+    AdvanceClientWorld(world, 250);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 2044);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetY(), 123);
+    AdvanceClientWorld(world, 1000);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 8) << "wrapped back into the world";
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetY(), 4);
+}
+
+TEST_F(ClientAdvance, TheUpdateFlagJumpsToReportedPositionsAndIsCleared)
+{
+    CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
+    ship->SetReportedPosition(CVector(700, 60, 1));
+    world.SetUpdateFlag(true);
+    AdvanceClientWorld(world, 100);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 700);
+    EXPECT_FALSE(world.GetUpdateFlag());
+}
+
+TEST_F(ClientAdvance, ShipsOutOfPlayStayPut)
+{
+    CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
+    ship->Kill();
+    AdvanceClientWorld(world, 100);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 100);
+    EXPECT_EQ(world.GetPlayerCount(), 1u) << "ships are never deleted by the advance";
+}
+
+TEST_F(ClientAdvance, TurretsComeBackAfterTheirDelay)
+{
+    auto* turret = new CTurret();
+    turret->SetPosition(CVector(48, 48, 1));
+    world.AddTurret(turret);
+    turret->ForceRespawn(0, 0);
+    turret->Kill();
+    AdvanceClientWorld(world, CTurret::kRespawnDelay - 1);
+    EXPECT_FALSE(turret->IsActive());
+    AdvanceClientWorld(world, 1);
+    EXPECT_TRUE(turret->IsActive());
+    EXPECT_DOUBLE_EQ(turret->GetPosition().GetX(), 48) << "back where it stands";
+}
+
+TEST_F(ClientAdvance, ObjectsFollowTheirReportsAndAreDeletedOutOfPlay)
+{
+    auto* bullet = new CBullet();
+    world.AddObject(bullet);
+    bullet->ForceRespawn(10, 10);
+    bullet->SetReportedPosition(CVector(10, 10, 1));
+    bullet->SetVelocity(CVector(0, 100, 0));
+    auto* mine = new CMine();
+    world.AddObject(mine);
+    mine->Kill();
+    AdvanceClientWorld(world, 100);
+    EXPECT_DOUBLE_EQ(bullet->GetPosition().GetY(), 19);
+    EXPECT_EQ(world.GetObjectCount(), 1u);
+    bullet->Kill();
+    AdvanceClientWorld(world, 10);
+    EXPECT_EQ(world.GetObjectCount(), 0u);
+}
+
+TEST_F(ClientAdvance, CorruptReportsNeitherHangNorLeaveTheWorld)
+{
+    double huge = std::numeric_limits<double>::max();
+    CShip* far = ShipAt(100, 50);
+    far->SetReportedPosition(CVector(1e30, -1e30, 1));
+    CShip* infinite = ShipAt(100, 50);
+    infinite->SetReportedPosition(CVector(huge * 2, std::numeric_limits<double>::quiet_NaN(), 1));
+    AdvanceClientWorld(world, 100);
+    for (CShip* ship : {far, infinite})
+    {
+        EXPECT_GE(ship->GetPosition().GetX(), 0);
+        EXPECT_LE(ship->GetPosition().GetX(), 2048);
+        EXPECT_GE(ship->GetPosition().GetY(), 0);
+        EXPECT_LE(ship->GetPosition().GetY(), 128);
+    }
+}
+
+TEST(ClientAdvanceWithoutMap, DoesNothingAndKeepsTheFlag)
+{
+    CGameWorld world;
+    auto* ship = new CShip();
+    ship->ForceRespawn(5, 5);
+    ship->SetVelocity(CVector(100, 0, 0));
+    world.AddPlayer(ship);
+    world.SetUpdateFlag(true);
+    AdvanceClientWorld(world, 100);
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 5);
+    EXPECT_TRUE(world.GetUpdateFlag());
+}
+} // namespace

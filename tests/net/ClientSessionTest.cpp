@@ -1,0 +1,208 @@
+// CClient over a real session on loopback: the search, the server list it
+// fills, connecting and registering, a batch from the server applied, the
+// server ending the session, a full server refusing, and searches that
+// cannot be made.
+#include "net/Client.h"
+
+#include "game/World.h"
+#include "net/GameIdentity.h"
+#include "net/MessageBatch.h"
+#include "platform/SessionServer.h"
+
+#include "tests/support/Ports.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace
+{
+constexpr uint32_t kLoopback = 0x7F000001;
+
+// A session server on its own thread that keeps what it receives.
+class SessionHost : public platform::ISessionServerEvents
+{
+public:
+    SessionHost(uint32_t maxPlayers, const std::string& name)
+        : port(testing_support::FreeUdpPort()), m_server(*this)
+    {
+        platform::SessionHostParams params{port, game_identity::ApplicationGuid(), name, maxPlayers,
+                                           kLoopback};
+        hosted = m_server.Host(params);
+        m_thread = std::thread(
+            [this]
+            {
+                while (!m_stop)
+                {
+                    RunTasks();
+                    m_server.DoWork(10);
+                    std::this_thread::sleep_for(1ms);
+                }
+                m_server.Close();
+            });
+    }
+    ~SessionHost() override { Stop(); }
+    void Stop()
+    {
+        if (!m_stop.exchange(true))
+            m_thread.join();
+    }
+
+    // Sends a batch to every player, from the server's thread.
+    void SendToAll(const CMessageBatch& batch)
+    {
+        std::vector<uint8_t> bytes(batch.GetWireSize());
+        batch.Write(bytes.data(), bytes.size());
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back([this, bytes] { m_server.SendTo(0, bytes.data(), bytes.size()); });
+    }
+    std::vector<CMessage> Received()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
+
+    void OnCreatePlayer(platform::PlayerId) override {}
+    void OnDestroyPlayer(platform::PlayerId) override {}
+    void OnReceive(platform::PlayerId, const uint8_t* data, size_t size) override
+    {
+        CMessage message;
+        message.Deserialize(data, size);
+        std::lock_guard lock(m_mutex);
+        m_received.push_back(message);
+    }
+
+    uint16_t port;
+    bool hosted = false;
+
+private:
+    void RunTasks()
+    {
+        std::vector<std::function<void()>> tasks;
+        {
+            std::lock_guard lock(m_mutex);
+            tasks.swap(m_tasks);
+        }
+        for (auto& task : tasks)
+            task();
+    }
+
+    platform::CSessionServer m_server;
+    std::mutex m_mutex;
+    std::vector<CMessage> m_received;
+    std::vector<std::function<void()>> m_tasks;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// Runs the client's session until `done` holds or ten seconds pass.
+bool PumpUntil(CClient& client, const std::function<bool()>& done)
+{
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!done() && std::chrono::steady_clock::now() < deadline)
+    {
+        client.DoWork(10);
+        client.WaitForTraffic(5);
+    }
+    return done();
+}
+
+class ClientSession : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        local = new CShip();
+        local->SetName("Me");
+        local->SetShipType(2);
+        world.AddPlayer(local);
+        client.SetWorld(&world);
+        client.SetConsoleEcho([this](const char* line) { lines.emplace_back(line); });
+    }
+    bool Printed(const std::string& line) const
+    {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    CGameWorld world;
+    CShip* local = nullptr;
+    CClient client;
+    std::vector<std::string> lines;
+};
+
+TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
+{
+    SessionHost host(8, "Loop Arena");
+    ASSERT_TRUE(host.hosted);
+    client.SetPort(host.port);
+    EXPECT_TRUE(client.EnumHosts("127.0.0.1"));
+    char name[64];
+    uint32_t maxPlayers = 0, current = 0;
+    ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
+    EXPECT_STREQ(name, "Loop Arena");
+    EXPECT_EQ(maxPlayers, 7u);
+    EXPECT_EQ(current, 0u);
+    EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current)) << "four answers, one entry";
+
+    ASSERT_TRUE(client.SelectServer("Loop Arena"));
+    ASSERT_TRUE(client.Connect());
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(Printed("Registering with server..."));
+    auto joined = [&] { return !host.Received().empty(); };
+    ASSERT_TRUE(PumpUntil(client, joined));
+    uint32_t id = 99, shipType = 0;
+    char joinName[16];
+    ASSERT_TRUE(host.Received()[0].GetJoin(id, shipType, joinName, sizeof joinName));
+    EXPECT_EQ(id, 0u);
+    EXPECT_EQ(shipType, 2u);
+    EXPECT_STREQ(joinName, "Me");
+
+    CMessageBatch answer;
+    CMessage message;
+    message.SetJoin(7, 2, "Me");
+    answer.Add(message);
+    message.SetText("Me has joined the game.");
+    answer.Add(message);
+    host.SendToAll(answer);
+    ASSERT_TRUE(PumpUntil(client, [&] { return Printed("Me has joined the game."); }));
+    EXPECT_EQ(local->GetId(), 7);
+
+    host.Stop();
+    ASSERT_TRUE(PumpUntil(client, [&] { return client.IsTerminated(); }));
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"The server has terminated your connection.  Sorry.",
+                                        "Press escape to return to the main menu."}));
+}
+
+TEST_F(ClientSession, AFullServerRefuses)
+{
+    SessionHost host(1, "Full"); // the host's own player fills it
+    ASSERT_TRUE(host.hosted);
+    client.SelectAddress(platform::HostAddress{kLoopback, host.port});
+    EXPECT_FALSE(client.Connect());
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",
+                                               "Press escape to return to the main menu."}));
+}
+
+TEST_F(ClientSession, ASearchThatCannotBeMadeIsAnErrorThePlayerIsToldAbout)
+{
+    EXPECT_THROW(client.EnumHosts("no-such-host.invalid"), CSearchError);
+    EXPECT_FALSE(client.SearchForServers("no-such-host.invalid"));
+    setenv("QUORVEX_BROADCAST", "nowhere", 1); // no address to broadcast to
+    EXPECT_FALSE(client.SearchForServers(nullptr));
+    unsetenv("QUORVEX_BROADCAST");
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Could not find a computer called \"no-such-host.invalid\"; check the name and try again.",
+                  "Could not search for servers: no network connection was found."}));
+}
+} // namespace

@@ -1,0 +1,201 @@
+#include "tools/probe/ProbeWorld.h"
+
+#include "game/ClientAdvance.h"
+#include "tools/probe/ProbeConnection.h"
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace probe
+{
+namespace
+{
+constexpr uint64_t kKeysIntervalMs = 20;
+constexpr uint64_t kPingIntervalMs = 1000;
+constexpr uint32_t kSliceMs = 5;
+
+// Object kinds in the order WORLD OBJECTS names them.
+constexpr std::array<std::pair<int32_t, const char*>, 6> kObjectKinds = {{
+    {KIND_BULLET, "bullet"},
+    {KIND_MISSILE, "missile"},
+    {KIND_MINE, "mine"},
+    {KIND_PLASMA_MINE, "plasmamine"},
+    {KIND_POWERUP, "powerup"},
+    {KIND_SHRAPNEL, "shrapnel"},
+}};
+} // namespace
+
+WorldClient::WorldClient(const ProbeOptions& options, const std::string& name, std::FILE* console)
+    : m_options(options), m_name(name.empty() ? "Player" : name)
+{
+    auto* local = new CShip();
+    local->SetName(m_name.c_str());
+    local->SetShipType(static_cast<int32_t>(options.shipType));
+    local->SetLocal(true);
+    m_world.AddPlayer(local);
+    m_client.SetPort(options.port);
+    m_client.Init();
+    m_client.SetWorld(&m_world);
+    if (console)
+        m_client.SetConsoleEcho(
+            [console](const char* line)
+            {
+                std::fprintf(console, "CONSOLE %s\n", line);
+                std::fflush(console);
+            });
+}
+
+bool WorldClient::Find()
+{
+    if (!m_client.SearchForServers(m_options.host.c_str()))
+        return false;
+    char name[256];
+    uint32_t maxPlayers = 0, currentPlayers = 0;
+    m_client.ResetHostCursor();
+    if (!m_client.NextHost(name, sizeof name, maxPlayers, currentPlayers))
+    {
+        m_client.ListServers(); // says "No servers found..."
+        return false;
+    }
+    return m_client.SelectServer(name);
+}
+
+bool WorldClient::Connect()
+{
+    bool connected = m_client.Connect();
+    m_lastFrame = m_nextKeys = m_nextPing = NowMs();
+    return connected;
+}
+
+void WorldClient::SendOpening()
+{
+    CMessage message;
+    for (const std::vector<uint8_t>& raw : m_options.sends)
+        if (message.Deserialize(raw.data(), raw.size()))
+            m_client.Send(message);
+    if (m_options.chat)
+    {
+        message.SetText(m_options.chat->c_str());
+        m_client.Send(message);
+    }
+}
+
+// The held keys for the local ship, or the single 0 when none are held, as
+// the game sends them every frame.
+void WorldClient::SendKeys()
+{
+    std::vector<uint32_t> codes = m_options.keys.empty() ? std::vector<uint32_t>{0} : m_options.keys;
+    CShip* local = m_world.FirstPlayer();
+    CMessage message;
+    message.SetKeys(local ? static_cast<uint32_t>(local->GetId()) : 0, codes.data(),
+                    static_cast<uint32_t>(codes.size()));
+    m_client.Send(message);
+}
+
+void WorldClient::Pump(uint64_t nowMs)
+{
+    if (m_client.IsTerminated())
+        return;
+    if (nowMs >= m_nextKeys)
+    {
+        m_nextKeys = nowMs + kKeysIntervalMs;
+        SendKeys();
+    }
+    if (nowMs >= m_nextPing && m_client.IsConnected())
+    {
+        m_nextPing = nowMs + kPingIntervalMs;
+        m_client.SendPing();
+    }
+    m_client.DoWork(kSliceMs);
+    // The advance reaches the moment the frame's messages were applied, also
+    // on the frame that ended the session: the world printed at the end is
+    // the world as of the server's last word.
+    uint64_t applied = NowMs();
+    AdvanceClientWorld(m_world, static_cast<int32_t>(applied - m_lastFrame));
+    m_lastFrame = applied;
+}
+
+void WorldClient::PrintWorld(std::FILE* out)
+{
+    CLockGuard guard(m_world.GetLock());
+    m_world.ResetPlayers();
+    while (CShip* ship = m_world.NextPlayer())
+    {
+        CVector position = ship->GetPosition();
+        std::fprintf(out, "WORLD SHIP %d %s %d %.1f %.1f %d\n", ship->GetId(), ship->GetName().c_str(),
+                     ship->IsActive() ? 1 : 0, position.GetX(), position.GetY(), ship->GetFrags());
+    }
+    std::array<size_t, kObjectKinds.size()> counts{};
+    m_world.ResetObjects();
+    while (CGameObject* object = m_world.NextObject())
+        for (size_t i = 0; i < kObjectKinds.size(); ++i)
+            counts[i] += object->GetKind() == kObjectKinds[i].first ? 1 : 0;
+    std::fprintf(out, "WORLD OBJECTS");
+    for (size_t i = 0; i < kObjectKinds.size(); ++i)
+        std::fprintf(out, " %s=%zu", kObjectKinds[i].second, counts[i]);
+    std::fprintf(out, " turret=%zu\n", m_world.GetTurretCount());
+    std::fflush(out);
+}
+
+int RunWorld(const ProbeOptions& options)
+{
+    WorldClient client(options, options.name, stdout);
+    if (!client.Find())
+        return kExitUnreachable;
+    if (!client.Connect())
+    {
+        std::printf("REFUSED\n");
+        return kExitRefused;
+    }
+    std::printf("CONNECTED\n");
+    std::fflush(stdout);
+    client.SendOpening();
+    uint64_t end = NowMs() + options.durationMs;
+    for (uint64_t now = NowMs(); now < end && !client.IsTerminated(); now = NowMs())
+    {
+        client.Pump(now);
+        client.WaitForTraffic(2);
+    }
+    if (client.IsTerminated())
+        std::printf("TERMINATED\n");
+    client.PrintWorld(stdout);
+    return client.IsTerminated() ? kExitTerminated : 0;
+}
+
+int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& server)
+{
+    std::vector<std::unique_ptr<WorldClient>> bots;
+    for (int i = 1; i <= options.bots; ++i)
+    {
+        auto bot = std::make_unique<WorldClient>(options, options.name + std::to_string(i), nullptr);
+        bot->Select(server);
+        if (!bot->Connect())
+        {
+            std::fprintf(stderr, "Bot %d could not connect.\n", i);
+            std::printf("REFUSED\n");
+            return kExitRefused;
+        }
+        bot->SendOpening();
+        bots.push_back(std::move(bot));
+    }
+    std::printf("CONNECTED %d\n", options.bots);
+    std::fflush(stdout);
+    uint64_t end = NowMs() + options.durationMs;
+    for (uint64_t now = NowMs(); now < end; now = NowMs())
+    {
+        for (auto& bot : bots)
+            bot->Pump(now);
+        bots.front()->WaitForTraffic(1);
+    }
+    for (size_t i = 0; i < bots.size(); ++i)
+    {
+        std::printf("BOT %zu %s bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),
+                    static_cast<unsigned long long>(bots[i]->GetBytes()),
+                    bots[i]->IsTerminated() ? " terminated" : "");
+        bots[i]->PrintWorld(stdout);
+    }
+    return 0;
+}
+
+} // namespace probe
