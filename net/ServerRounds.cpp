@@ -1,7 +1,7 @@
 // Rounds: the map rotation, starting a round, welcoming a player who
 // registers, map requests and held controls.
 #include "net/Server.h"
-
+#include "net/MapName.h"
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "platform/Clock.h"
@@ -24,15 +24,6 @@ std::string Bounded(std::string text, size_t limit)
     return text;
 }
 
-// A requested name must stay a plain file name inside the maps folder.
-bool IsPlainMapName(const std::string& name)
-{
-    if (name.empty() || name.size() > kMaxMapPath || name.find("..") != std::string::npos)
-        return false;
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        return c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 32 || c == 127;
-    });
-}
 } // namespace
 
 void CServer::AddMap(const char* fileName)
@@ -55,9 +46,9 @@ std::string CServer::NextMapOfRotation()
 
 std::optional<std::string> CServer::RequestedMapPath(const std::string& name) const
 {
-    if (!IsPlainMapName(name))
+    if (!map_name::IsPlain(name))
         return std::nullopt;
-    std::string path = Bounded(std::string(kMapsFolder) + "\\" + name + ".smp", kMaxMapPath);
+    std::string path = Bounded(map_name::MapPath(name), kMaxMapPath);
     if (!platform::FileExists(platform::DataPath(path)))
         return std::nullopt;
     return path;
