@@ -1,9 +1,10 @@
 // Rounds: the map rotation, starting a round, welcoming a player who
 // registers, map requests and held controls.
 #include "net/Server.h"
-#include "net/MapName.h"
+
 #include "common/MessageLog.h"
 #include "game/Settings.h"
+#include "net/MapName.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Random.h"
