@@ -1,7 +1,7 @@
 #include "gfx/BitmapImage.h"
 
 #include "gfx/BitmapRle.h"
-#include "gfx/ByteReader.h"
+#include "platform/ByteIo.h"
 
 #include <algorithm>
 #include <fstream>
@@ -51,7 +51,7 @@ void CBitmapImage::Load(const std::string& path)
 void CBitmapImage::LoadFromMemory(std::span<const uint8_t> bytes)
 {
     Clear();
-    CByteReader reader(bytes);
+    platform::ByteReader reader(bytes);
     if (!ReadHeaders(reader) || !HeadersUsable() || !ReadPalette(reader) || !ReadPixels(reader))
     {
         Clear();
@@ -67,28 +67,28 @@ void CBitmapImage::LoadFromMemory(std::span<const uint8_t> bytes)
         Decompress();
 }
 
-bool CBitmapImage::ReadHeaders(CByteReader& reader)
+bool CBitmapImage::ReadHeaders(platform::ByteReader& reader)
 {
     uint16_t reserved = 0;
-    reader.ReadU16(m_fileType);
-    reader.ReadU32(m_fileHeaderSize);
-    reader.ReadU16(reserved);
-    reader.ReadU16(reserved);
-    reader.ReadU32(m_pixelOffset);
+    m_fileType = reader.U16();
+    m_fileHeaderSize = reader.U32();
+    reserved = reader.U16();
+    reserved = reader.U16();
+    m_pixelOffset = reader.U32();
     if (reader.Failed() || m_fileType != kBitmapType)
         return false;
     InfoHeader& h = m_info;
-    reader.ReadU32(h.size);
-    reader.ReadI32(h.width);
-    reader.ReadI32(h.height);
-    reader.ReadU16(h.planes);
-    reader.ReadU16(h.bitsPerPixel);
-    reader.ReadU32(h.compression);
-    reader.ReadU32(h.imageSize);
-    reader.ReadI32(h.xPelsPerMeter);
-    reader.ReadI32(h.yPelsPerMeter);
-    reader.ReadU32(h.coloursUsed);
-    reader.ReadU32(h.coloursImportant);
+    h.size = reader.U32();
+    h.width = reader.I32();
+    h.height = reader.I32();
+    h.planes = reader.U16();
+    h.bitsPerPixel = reader.U16();
+    h.compression = reader.U32();
+    h.imageSize = reader.U32();
+    h.xPelsPerMeter = reader.I32();
+    h.yPelsPerMeter = reader.I32();
+    h.coloursUsed = reader.U32();
+    h.coloursImportant = reader.U32();
     // Later versions of the header are longer; what follows the first 40
     // bytes (colour masks, colour space) is not used, but the palette and the
     // pixels come after all of it.
@@ -119,7 +119,7 @@ bool CBitmapImage::HeadersUsable() const
            (h.compression == 2 && h.bitsPerPixel == 4);
 }
 
-bool CBitmapImage::ReadPalette(CByteReader& reader)
+bool CBitmapImage::ReadPalette(platform::ByteReader& reader)
 {
     if (m_info.bitsPerPixel >= 24)
         return true;
@@ -129,7 +129,7 @@ bool CBitmapImage::ReadPalette(CByteReader& reader)
         count = 1u << m_info.bitsPerPixel;
     if (count > 256)
         return false;
-    if (!reader.ReadBytes(size_t(count) * 4, m_palette))
+    if (!reader.Append(size_t(count) * 4, m_palette))
         return false;
     m_paletteCount = static_cast<int32_t>(count);
     m_paletteSize = static_cast<int32_t>(count * 4);
@@ -138,13 +138,13 @@ bool CBitmapImage::ReadPalette(CByteReader& reader)
 
 // The pixel data follows the palette directly (the header's pixel offset is
 // not used). Uncompressed pictures keep exactly height rows of the stride.
-bool CBitmapImage::ReadPixels(CByteReader& reader)
+bool CBitmapImage::ReadPixels(platform::ByteReader& reader)
 {
     size_t picture = RowBytes(m_info.width, m_info.bitsPerPixel) * size_t(m_info.height);
     size_t size = m_info.imageSize != 0 ? size_t(m_info.imageSize) : picture;
     if (m_info.compression == 0 && size < picture)
         return false;
-    if (!reader.ReadBytes(size, m_pixels))
+    if (!reader.Append(size, m_pixels))
         return false;
     if (m_info.compression == 0)
         m_pixels.resize(picture);

@@ -10,6 +10,11 @@
 
 #include <array>
 
+namespace platform
+{
+class ByteReader;
+}
+
 class CBitmapImage : public CImage
 {
 public:
@@ -47,10 +52,10 @@ public:
 
 private:
     void Clear();
-    bool ReadHeaders(class CByteReader& reader);
+    bool ReadHeaders(platform::ByteReader& reader);
     bool HeadersUsable() const;
-    bool ReadPalette(class CByteReader& reader);
-    bool ReadPixels(class CByteReader& reader);
+    bool ReadPalette(platform::ByteReader& reader);
+    bool ReadPixels(platform::ByteReader& reader);
     std::vector<uint8_t> BuildHeaders() const;
 
     int32_t m_compression = 0;

@@ -1,6 +1,6 @@
 #include "gfx/TargaImage.h"
 
-#include "gfx/ByteReader.h"
+#include "platform/ByteIo.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,7 +35,7 @@ void CTargaImage::LoadFromMemory(std::span<const uint8_t> bytes)
 {
     Clear();
     ReadFooter(bytes);
-    CByteReader reader(bytes);
+    platform::ByteReader reader(bytes);
     if (!ReadHeader(reader) || !HeaderUsable() || !ReadPixelBlock(reader, bytes))
     {
         Clear();
@@ -57,28 +57,28 @@ void CTargaImage::ReadFooter(std::span<const uint8_t> bytes)
         bytes.size() >= kFooterBytes && std::memcmp(bytes.data() + bytes.size() - 18, kSignature, 16) == 0;
     if (!m_hasFooter)
         return;
-    CByteReader footer(bytes.subspan(bytes.size() - kFooterBytes));
-    footer.ReadU32(m_extensionOffset);
-    footer.ReadU32(m_developerOffset);
+    platform::ByteReader footer(bytes.subspan(bytes.size() - kFooterBytes));
+    m_extensionOffset = footer.U32();
+    m_developerOffset = footer.U32();
 }
 
-bool CTargaImage::ReadHeader(CByteReader& reader)
+bool CTargaImage::ReadHeader(platform::ByteReader& reader)
 {
     uint16_t width = 0, height = 0;
     uint8_t depth = 0;
-    reader.ReadU8(m_idLength);
-    reader.ReadU8(m_colourMapType);
-    reader.ReadU8(m_imageType);
-    reader.ReadI16(m_colourMapFirst);
-    reader.ReadU16(m_colourMapLength);
-    reader.ReadU8(m_colourMapEntrySize);
-    reader.ReadI16(m_xOrigin);
-    reader.ReadI16(m_yOrigin);
-    reader.ReadU16(width);
-    reader.ReadU16(height);
-    reader.ReadU8(depth);
-    reader.ReadU8(m_imageDescriptor);
-    reader.ReadBytes(m_idLength, m_imageId);
+    m_idLength = reader.U8();
+    m_colourMapType = reader.U8();
+    m_imageType = reader.U8();
+    m_colourMapFirst = reader.I16();
+    m_colourMapLength = reader.U16();
+    m_colourMapEntrySize = reader.U8();
+    m_xOrigin = reader.I16();
+    m_yOrigin = reader.I16();
+    width = reader.U16();
+    height = reader.U16();
+    depth = reader.U8();
+    m_imageDescriptor = reader.U8();
+    reader.Append(m_idLength, m_imageId);
     m_width = width;
     m_height = height;
     m_bitsPerPixel = depth;
@@ -110,16 +110,16 @@ size_t CTargaImage::PictureBytes() const
 // The pixel block runs from here to the developer directory, else to the
 // footer, else to the end of the file; an end that lies outside the file or
 // before the current position makes the file unusable.
-bool CTargaImage::ReadPixelBlock(CByteReader& reader, std::span<const uint8_t> bytes)
+bool CTargaImage::ReadPixelBlock(platform::ByteReader& reader, std::span<const uint8_t> bytes)
 {
     size_t end = bytes.size();
     if (m_developerOffset != 0)
         end = m_developerOffset;
     else if (m_hasFooter)
         end = bytes.size() - kFooterBytes;
-    if (end > bytes.size() || end < reader.Tell())
+    if (end > bytes.size() || end < reader.Offset())
         return false;
-    size_t length = end - reader.Tell();
+    size_t length = end - reader.Offset();
     // An uncompressed block must hold the whole picture; what follows it
     // (an extension area) is not pixels.
     if (m_imageType == kTypeTrueColour)
@@ -128,7 +128,7 @@ bool CTargaImage::ReadPixelBlock(CByteReader& reader, std::span<const uint8_t> b
             return false;
         length = PictureBytes();
     }
-    if (!reader.ReadBytes(length, m_pixels))
+    if (!reader.Append(length, m_pixels))
         return false;
     m_dataSize = static_cast<int32_t>(m_pixels.size());
     return true;

@@ -15,6 +15,11 @@
 
 #include "gfx/Image.h"
 
+namespace platform
+{
+class ByteReader;
+}
+
 class CTargaImage : public CImage
 {
 public:
@@ -46,9 +51,9 @@ public:
 private:
     void Clear();
     void ReadFooter(std::span<const uint8_t> bytes);
-    bool ReadHeader(class CByteReader& reader);
+    bool ReadHeader(platform::ByteReader& reader);
     bool HeaderUsable() const;
-    bool ReadPixelBlock(class CByteReader& reader, std::span<const uint8_t> bytes);
+    bool ReadPixelBlock(platform::ByteReader& reader, std::span<const uint8_t> bytes);
     void ReverseRows();
     size_t PictureBytes() const;
 

@@ -74,8 +74,11 @@ enum MessageType : int32_t
     MSG_PONG = 17,
 };
 
-class CWireReader;
-class CWireWriter;
+namespace platform
+{
+class ByteReader;
+class ByteWriter;
+} // namespace platform
 
 class CMessage
 {
@@ -166,11 +169,11 @@ private:
     void SetIdOnly(MessageType type, uint32_t objectId);
     bool GetIdOnly(MessageType type, uint32_t& objectId) const;
     bool GetValue(MessageType type, uint32_t& value) const;
-    void WriteFields(CWireWriter& out) const;
-    void WriteMovingState(CWireWriter& out) const;
-    void ReadFields(CWireReader& in);
-    void ReadMovingState(CWireReader& in);
-    void ReadKeys(CWireReader& in);
+    void WriteFields(platform::ByteWriter& out) const;
+    void WriteMovingState(platform::ByteWriter& out) const;
+    void ReadFields(platform::ByteReader& in);
+    void ReadMovingState(platform::ByteReader& in);
+    void ReadKeys(platform::ByteReader& in);
 
     int32_t m_type = MSG_NONE;
     std::string m_text; // text, player name or map name

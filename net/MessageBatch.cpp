@@ -1,6 +1,6 @@
 #include "net/MessageBatch.h"
 
-#include "net/WireStream.h"
+#include "platform/ByteIo.h"
 
 #include <limits>
 #include <new>
@@ -26,7 +26,7 @@ bool CMessageBatch::Add(const CMessage* message)
     {
         return false;
     }
-    CWireWriter length(m_buffer.data() + start, kLengthSize);
+    platform::ByteWriter length(m_buffer.data() + start, kLengthSize);
     length.U32(static_cast<uint32_t>(size));
     message->Serialize(m_buffer.data() + start + kLengthSize, size);
     ++m_count;
@@ -37,7 +37,7 @@ bool CMessageBatch::Write(uint8_t* destination, size_t size) const
 {
     if (!destination || size < GetWireSize())
         return false;
-    CWireWriter out(destination, size);
+    platform::ByteWriter out(destination, size);
     out.U32(m_count);
     out.Bytes(m_buffer.data(), m_buffer.size());
     return out.Ok();
@@ -46,7 +46,7 @@ bool CMessageBatch::Write(uint8_t* destination, size_t size) const
 bool CMessageBatch::Parse(const uint8_t* packet, size_t size)
 {
     Clear();
-    CWireReader in(packet, size);
+    platform::ByteReader in(packet, size);
     const uint32_t count = in.U32();
     // Every record takes at least its length field, so the count cannot make
     // the loop outrun the packet; nothing is reserved from it.

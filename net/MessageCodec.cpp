@@ -1,7 +1,7 @@
 // The wire side of CMessage: sizes, Serialize and Deserialize. The layout is
 // documented at the top of Message.h.
 #include "net/Message.h"
-#include "net/WireStream.h"
+#include "platform/ByteIo.h"
 
 #include <cstring>
 
@@ -19,14 +19,14 @@ size_t StringSize(const std::string& text)
     return kU32Size + text.size();
 }
 
-void WriteString(CWireWriter& out, const std::string& text)
+void WriteString(platform::ByteWriter& out, const std::string& text)
 {
     out.U32(static_cast<uint32_t>(text.size()));
     out.Bytes(text.data(), text.size());
 }
 
 // A decoded string ends at its first zero byte, as a C string would.
-std::string ReadString(CWireReader& in)
+std::string ReadString(platform::ByteReader& in)
 {
     uint32_t length = in.U32();
     if (length > in.Remaining())
@@ -41,14 +41,14 @@ std::string ReadString(CWireReader& in)
     return std::string(bytes, zero ? static_cast<const char*>(zero) - bytes : length);
 }
 
-void WriteVector(CWireWriter& out, const CVector& v)
+void WriteVector(platform::ByteWriter& out, const CVector& v)
 {
     out.F32(static_cast<float>(v.GetX()));
     out.F32(static_cast<float>(v.GetY()));
     out.F32(static_cast<float>(v.GetZ()));
 }
 
-CVector ReadVector(CWireReader& in)
+CVector ReadVector(platform::ByteReader& in)
 {
     float x = in.F32();
     float y = in.F32();
@@ -101,13 +101,13 @@ bool CMessage::Serialize(uint8_t* buffer, size_t size) const
     const size_t needed = GetSize();
     if (needed == 0 || size < needed)
         return false;
-    CWireWriter out(buffer, needed);
+    platform::ByteWriter out(buffer, needed);
     out.U8(static_cast<uint8_t>(m_type));
     WriteFields(out);
     return out.Ok() && out.Written() == needed;
 }
 
-void CMessage::WriteMovingState(CWireWriter& out) const
+void CMessage::WriteMovingState(platform::ByteWriter& out) const
 {
     out.U32(m_objectId);
     out.I32(m_kind);
@@ -117,7 +117,7 @@ void CMessage::WriteMovingState(CWireWriter& out) const
     out.F32(m_angle);
 }
 
-void CMessage::WriteFields(CWireWriter& out) const
+void CMessage::WriteFields(platform::ByteWriter& out) const
 {
     switch (m_type)
     {
@@ -188,7 +188,7 @@ void CMessage::WriteFields(CWireWriter& out) const
 bool CMessage::Deserialize(const uint8_t* bytes, size_t size)
 {
     Clear();
-    CWireReader in(bytes, size);
+    platform::ByteReader in(bytes, size);
     const auto type = static_cast<int8_t>(in.U8());
     if (!in.Ok())
         return false;
@@ -200,7 +200,7 @@ bool CMessage::Deserialize(const uint8_t* bytes, size_t size)
     return false;
 }
 
-void CMessage::ReadMovingState(CWireReader& in)
+void CMessage::ReadMovingState(platform::ByteReader& in)
 {
     m_objectId = in.U32();
     m_kind = in.I32();
@@ -210,7 +210,7 @@ void CMessage::ReadMovingState(CWireReader& in)
     m_angle = in.F32();
 }
 
-void CMessage::ReadKeys(CWireReader& in)
+void CMessage::ReadKeys(platform::ByteReader& in)
 {
     m_objectId = in.U32();
     uint32_t count = in.U32();
@@ -225,7 +225,7 @@ void CMessage::ReadKeys(CWireReader& in)
         code = in.U32();
 }
 
-void CMessage::ReadFields(CWireReader& in)
+void CMessage::ReadFields(platform::ByteReader& in)
 {
     switch (m_type)
     {

@@ -23,7 +23,7 @@ void WriteHeader(ByteWriter& out, const char (&magic)[4])
 bool ReadHeader(ByteReader& in, const char (&magic)[4])
 {
     char seen[4];
-    in.Bytes(seen, 4);
+    in.Copy(seen, 4);
     uint8_t version = in.U8();
     return in.Ok() && std::memcmp(seen, magic, 4) == 0 && version == kVersion;
 }
@@ -31,7 +31,7 @@ bool ReadHeader(ByteReader& in, const char (&magic)[4])
 Guid ReadGuid(ByteReader& in)
 {
     Guid guid;
-    in.Bytes(guid.bytes.data(), guid.bytes.size());
+    in.Copy(guid.bytes.data(), guid.bytes.size());
     return guid;
 }
 } // namespace
