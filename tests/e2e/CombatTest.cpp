@@ -4,6 +4,7 @@
 #include "tests/support/MapFile.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
+#include "tests/support/ServerUnderTest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -34,39 +35,32 @@ const std::vector<std::string> kArena = {
     "############", //
 };
 
-class ArenaServer
+// A data folder holding only the arena.
+struct ArenaData
+{
+    ArenaData()
+    {
+        std::filesystem::create_directories(folder.File("Maps"));
+        MapFile(kArena, "Arena").WriteTo(folder.File("Maps/Arena.smp"));
+    }
+    TempDir folder;
+};
+
+// A server playing the arena, and probes that join it.
+class ArenaServer : private ArenaData, public ServerUnderTest
 {
 public:
-    explicit ArenaServer(const std::string& config = "") : port(FreeUdpPort())
+    explicit ArenaServer(const std::string& config = "")
+        : ServerUnderTest(Setup().Config(config).Data(folder.Path()).ReadyLine("Loading map... Maps\\Arena"))
     {
-        std::filesystem::create_directories(dir.File("Maps"));
-        MapFile(kArena, "Arena").WriteTo(dir.File("Maps/Arena.smp"));
-        std::vector<std::string> args = {"-port", std::to_string(port)};
-        if (!config.empty())
-            args.insert(args.begin(), {"-loadcfg", dir.Write("server.cfg", config)});
-        process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
-                                                 ChildProcess::Options{"", {"QUORVEX_DATA=" + dir.Path()}});
-        ready = process->WaitForLine("Console: Loading map... Maps\\Arena.smp", 10s).has_value();
     }
 
     std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
     {
-        args.insert(args.begin(), {"--port", std::to_string(port), "--join"});
-        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args);
+        args.insert(args.begin(), "--join");
+        return ServerUnderTest::Probe(args);
     }
-
-    TempDir dir;
-    uint16_t port;
-    std::unique_ptr<ChildProcess> process;
-    bool ready = false;
 };
-
-int Finish(ChildProcess& process)
-{
-    std::optional<int> code = process.Wait(30s);
-    process.DrainOutput(1s);
-    return code.value_or(-1);
-}
 
 // The frag count in the last MSG_SHIP_STATE a probe saw for a ship.
 int LastFrags(const ChildProcess& probe, uint32_t shipId)

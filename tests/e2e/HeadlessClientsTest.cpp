@@ -17,6 +17,7 @@
 // of a second would.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
+#include "tests/support/ServerUnderTest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -31,11 +32,12 @@ using namespace std::chrono_literals;
 using testing_support::ChildProcess;
 using testing_support::ProgramPath;
 using testing_support::TempDir;
+using testing_support::ServerUnderTest;
+using testing_support::ShippedData;
+using testing_support::Finish;
 
 namespace
 {
-const std::string kShippedData = std::string(QUORVEX_SOURCE_DIR) + "/data";
-const std::string kDataEnvironment = "QUORVEX_DATA=" + kShippedData;
 constexpr double kShipLength = 32;
 constexpr double kCavesWidth = 64 * 32, kCavesHeight = 64 * 32;
 
@@ -47,40 +49,12 @@ struct ShipLine
     int frags = 0;
 };
 
-class Server
+// No round may end during the game (frags would be reset with the world), the
+// observer and the one who shuts the server down need places too, and ships
+// fly slowly enough for the position check (see the top of the file).
+ServerUnderTest::Setup GameSetup()
 {
-public:
-    // No round may end during the game (frags would be reset with the world),
-    // the observer and the one who shuts the server down need places too, and
-    // ships fly slowly enough for the position check (see the top of the file).
-    Server() : port(testing_support::FreeUdpPort())
-    {
-        std::string config = dir.Write("server.cfg", "DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\n");
-        process = std::make_unique<ChildProcess>(
-            ProgramPath("QuorvexServer"),
-            std::vector<std::string>{"-loadcfg", config, "-port", std::to_string(port)},
-            ChildProcess::Options{dir.Path(), {kDataEnvironment}});
-        ready = process->WaitForLine("Console: starting up server", 10s).has_value();
-    }
-
-    std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
-    {
-        args.insert(args.begin(), {"--port", std::to_string(port)});
-        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args,
-                                              ChildProcess::Options{"", {kDataEnvironment}});
-    }
-
-    TempDir dir;
-    uint16_t port;
-    std::unique_ptr<ChildProcess> process;
-    bool ready = false;
-};
-
-int Finish(ChildProcess& process)
-{
-    std::optional<int> code = process.Wait(30s);
-    process.DrainOutput(2s);
-    return code.value_or(-1);
+    return ServerUnderTest::Setup().Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\n").Data(ShippedData());
 }
 
 bool HasLine(const ChildProcess& process, const std::string& wanted)
@@ -151,7 +125,7 @@ const std::vector<std::vector<std::string>> kPlayers = {
 
 TEST(HeadlessClients, FourClientsFollowTheServerUntilItShutsDown)
 {
-    Server server;
+    ServerUnderTest server(GameSetup());
     ASSERT_TRUE(server.ready);
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
@@ -212,7 +186,7 @@ TEST(HeadlessClients, FourClientsFollowTheServerUntilItShutsDown)
 
 TEST(HeadlessClients, BotsEachKeepAWorld)
 {
-    Server server;
+    ServerUnderTest server(GameSetup());
     ASSERT_TRUE(server.ready);
     auto bots =
         server.Probe({"--bots", "3", "--world", "--name", "Bot", "--keys", "7", "--duration", "2500"});

@@ -3,6 +3,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
+#include "tests/support/ServerUnderTest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,48 +15,11 @@ using testing_support::ChildProcess;
 using testing_support::ProgramPath;
 using testing_support::TempDir;
 using testing_support::TextMessageHex;
+using testing_support::ServerUnderTest;
+using testing_support::Finish;
 
 namespace
 {
-// A QuorvexServer on its own loopback port.
-class ServerProcess
-{
-public:
-    explicit ServerProcess(std::vector<std::string> args = {}, const std::string& config = "")
-        : port(testing_support::FreeUdpPort())
-    {
-        if (!config.empty())
-        {
-            std::string path = dir.Write("server.cfg", config);
-            args.insert(args.begin(), {"-loadcfg", path});
-        }
-        args.insert(args.end(), {"-port", std::to_string(port)});
-        process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
-                                                 ChildProcess::Options{dir.Path(), {"QUORVEX_DATA=" + dir.Path()}});
-        ready = process->WaitForLine("Console: starting up server", 10s).has_value();
-    }
-
-    TempDir dir;
-    uint16_t port;
-    std::unique_ptr<ChildProcess> process;
-    bool ready = false;
-};
-
-std::unique_ptr<ChildProcess> Probe(const ServerProcess& server, std::vector<std::string> args,
-                                    std::vector<std::string> environment = {})
-{
-    args.insert(args.begin(), {"--port", std::to_string(server.port)});
-    return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args,
-                                          ChildProcess::Options{"", std::move(environment)});
-}
-
-int Finish(ChildProcess& process, std::chrono::milliseconds timeout = 20s)
-{
-    std::optional<int> code = process.Wait(timeout);
-    process.DrainOutput(1s);
-    return code.value_or(-1);
-}
-
 std::vector<std::string> LinesStartingWith(const ChildProcess& process, const std::string& prefix)
 {
     std::vector<std::string> found;
@@ -69,9 +33,9 @@ std::vector<std::string> LinesStartingWith(const ChildProcess& process, const st
 
 TEST(Network, SearchByHostNameListsTheServerOnce)
 {
-    ServerProcess server({"-name", "Arena"});
+    ServerUnderTest server(ServerUnderTest::Setup().Args({"-name", "Arena"}));
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--enum", "--host", "127.0.0.1"});
+    auto probe = server.Probe({"--enum", "--host", "127.0.0.1"});
     ASSERT_EQ(Finish(*probe), 0);
     EXPECT_EQ(LinesStartingWith(*probe, "SERVER"), std::vector<std::string>{"SERVER\tArena\t4\t0"})
         << "four attempts, one entry";
@@ -92,9 +56,9 @@ TEST(Network, WithoutOptionsTheServerHostsOnTheGamePort)
 
 TEST(Network, SearchByLoopbackBroadcast)
 {
-    ServerProcess server({"-name", "Broadcast Arena"});
+    ServerUnderTest server(ServerUnderTest::Setup().Args({"-name", "Broadcast Arena"}));
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--enum"}, {"QUORVEX_BROADCAST=127.255.255.255"});
+    auto probe = server.Probe({"--enum"}, {"QUORVEX_BROADCAST=127.255.255.255"});
     ASSERT_EQ(Finish(*probe), 0);
     EXPECT_EQ(LinesStartingWith(*probe, "SERVER"), std::vector<std::string>{"SERVER\tBroadcast Arena\t4\t0"});
 }
@@ -119,12 +83,12 @@ TEST(Network, SearchByBroadcastInsideAPrivateNetwork)
 
 TEST(Network, SecondClientIsRefusedAtOnceWhenFull)
 {
-    ServerProcess server({}, "MaxPlayers 1\n");
+    ServerUnderTest server(ServerUnderTest::Setup().Config("MaxPlayers 1\n"));
     ASSERT_TRUE(server.ready);
-    auto first = Probe(server, {"--duration", "4000"});
+    auto first = server.Probe({"--duration", "4000"});
     ASSERT_TRUE(first->WaitForLine("CONNECTED", 10s));
     auto start = std::chrono::steady_clock::now();
-    auto second = Probe(server, {"--duration", "100"});
+    auto second = server.Probe({"--duration", "100"});
     EXPECT_EQ(Finish(*second), 2);
     EXPECT_EQ(LinesStartingWith(*second, "REFUSED").size(), 1u);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s) << "refused without waiting for a time-out";
@@ -133,11 +97,11 @@ TEST(Network, SecondClientIsRefusedAtOnceWhenFull)
 
 TEST(Network, ChatIsLoggedAndRelayedToEveryClient)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto listener = Probe(server, {"--duration", "3000"});
+    auto listener = server.Probe({"--duration", "3000"});
     ASSERT_TRUE(listener->WaitForLine("CONNECTED", 10s));
-    auto talker = Probe(server, {"--chat", "hello there", "--duration", "300"});
+    auto talker = server.Probe({"--chat", "hello there", "--duration", "300"});
     EXPECT_EQ(Finish(*talker), 0);
     ASSERT_TRUE(server.process->WaitForLine("Console: : hello there", 10s)) << "an unregistered sender has no name";
     ASSERT_TRUE(listener->WaitForLine(TextMessageHex(": hello there"), 10s));
@@ -146,9 +110,9 @@ TEST(Network, ChatIsLoggedAndRelayedToEveryClient)
 
 TEST(Network, PingIsAnsweredWithTheSameClock)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--ping", "--duration", "1500"});
+    auto probe = server.Probe({"--ping", "--duration", "1500"});
     ASSERT_EQ(Finish(*probe), 0);
     std::vector<std::string> pongs = LinesStartingWith(*probe, "PONG ");
     ASSERT_GE(pongs.size(), 1u);
@@ -161,11 +125,11 @@ TEST(Network, PingIsAnsweredWithTheSameClock)
 
 TEST(Network, ShutdownMessageStopsTheServerAndTerminatesClients)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto watcher = Probe(server, {"--duration", "10000"});
+    auto watcher = server.Probe({"--duration", "10000"});
     ASSERT_TRUE(watcher->WaitForLine("CONNECTED", 10s));
-    auto admin = Probe(server, {"--send", "0f00000000", "--duration", "500"});
+    auto admin = server.Probe({"--send", "0f00000000", "--duration", "500"});
     EXPECT_TRUE(server.process->WaitForLine("Console: Server is shutting down...", 10s));
     EXPECT_EQ(Finish(*server.process), 0);
     EXPECT_EQ(Finish(*watcher, 5s), 4);
@@ -174,9 +138,9 @@ TEST(Network, ShutdownMessageStopsTheServerAndTerminatesClients)
 
 TEST(Network, ServerStoppedBySignalTerminatesClientsAtOnce)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--duration", "30000"});
+    auto probe = server.Probe({"--duration", "30000"});
     ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s));
     server.process->Signal(SIGTERM);
     EXPECT_EQ(Finish(*probe, 3s), 4) << "told at once, not after a time-out";
@@ -184,9 +148,9 @@ TEST(Network, ServerStoppedBySignalTerminatesClientsAtOnce)
 
 TEST(Network, KilledServerTerminatesClientsWithinTenSeconds)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--duration", "30000"});
+    auto probe = server.Probe({"--duration", "30000"});
     ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s));
     server.process->Signal(SIGKILL);
     EXPECT_EQ(Finish(*probe, 10s), 4);
@@ -194,9 +158,9 @@ TEST(Network, KilledServerTerminatesClientsWithinTenSeconds)
 
 TEST(Network, KilledClientIsDroppedWithinTenSeconds)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
-    auto probe = Probe(server, {"--duration", "30000"});
+    auto probe = server.Probe({"--duration", "30000"});
     ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s));
     probe->Signal(SIGKILL);
     EXPECT_TRUE(server.process->WaitForLine("Console:  has left the game", 10s));
@@ -204,7 +168,7 @@ TEST(Network, KilledClientIsDroppedWithinTenSeconds)
 
 TEST(Network, MalformedPacketsLeaveTheServerServingOthers)
 {
-    ServerProcess server;
+    ServerUnderTest server;
     ASSERT_TRUE(server.ready);
     std::vector<std::string> hostile = {
         "--send", "00",                               // empty type
@@ -218,9 +182,9 @@ TEST(Network, MalformedPacketsLeaveTheServerServingOthers)
         "--send", "0100000000",                       // empty chat
     };
     hostile.insert(hostile.end(), {"--duration", "300"});
-    auto attacker = Probe(server, hostile);
+    auto attacker = server.Probe(hostile);
     EXPECT_EQ(Finish(*attacker), 0);
-    auto friendly = Probe(server, {"--ping", "--duration", "1200"});
+    auto friendly = server.Probe({"--ping", "--duration", "1200"});
     EXPECT_EQ(Finish(*friendly), 0);
     EXPECT_FALSE(LinesStartingWith(*friendly, "PONG ").empty()) << "still serving";
     EXPECT_FALSE(server.process->Wait(0ms).has_value()) << "still running";

@@ -4,6 +4,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
+#include "tests/support/ServerUnderTest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,45 +19,15 @@ using namespace testing_support;
 
 namespace
 {
-const std::string kShippedData = std::string(QUORVEX_SOURCE_DIR) + "/data";
-
-class RoundServer
+ServerUnderTest::Setup OnShippedMaps(const std::string& config = "")
 {
-public:
-    explicit RoundServer(const std::string& config = "") : port(testing_support::FreeUdpPort())
-    {
-        std::vector<std::string> args = {"-port", std::to_string(port)};
-        if (!config.empty())
-            args.insert(args.begin(), {"-loadcfg", dir.Write("server.cfg", config)});
-        process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
-                                                 ChildProcess::Options{dir.Path(), {"QUORVEX_DATA=" + kShippedData}});
-        ready = process->WaitForLine("Console: starting up server", 10s).has_value();
-    }
-
-    std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args) const
-    {
-        args.insert(args.begin(), {"--port", std::to_string(port)});
-        return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args);
-    }
-
-    TempDir dir;
-    uint16_t port;
-    std::unique_ptr<ChildProcess> process;
-    bool ready = false;
-};
-
-int Finish(ChildProcess& process)
-{
-    std::optional<int> code = process.Wait(20s);
-    process.DrainOutput(1s);
-    return code.value_or(-1);
+    return ServerUnderTest::Setup().Config(config).Data(ShippedData());
 }
-
 } // namespace
 
 TEST(Rounds, ShipIdsCountUpAndAreNeverReused)
 {
-    RoundServer server;
+    ServerUnderTest server(OnShippedMaps());
     ASSERT_TRUE(server.ready);
     auto first = server.Probe({"--join", "--name", "One", "--duration", "4000"});
     ASSERT_TRUE(first->WaitForLine("MSG", 10s));
@@ -74,7 +45,7 @@ TEST(Rounds, ShipIdsCountUpAndAreNeverReused)
 
 TEST(Rounds, WelcomeBatchComesInItsOrder)
 {
-    RoundServer server;
+    ServerUnderTest server(OnShippedMaps());
     ASSERT_TRUE(server.ready);
     auto first = server.Probe({"--join", "--name", "Early", "--ship", "2", "--duration", "3000"});
     ASSERT_TRUE(first->WaitForLine("MSG", 10s));
@@ -96,7 +67,7 @@ TEST(Rounds, WelcomeBatchComesInItsOrder)
 
 TEST(Rounds, MapRequestEndsTheRoundAndTheNextRoundAnnouncesItsMapFirst)
 {
-    RoundServer server("ServerEOR 300\n");
+    ServerUnderTest server(OnShippedMaps("ServerEOR 300\n"));
     ASSERT_TRUE(server.ready);
     auto player = server.Probe({"--join", "--duration", "4000"});
     ASSERT_TRUE(player->WaitForLine("MSG", 10s));
@@ -118,7 +89,7 @@ TEST(Rounds, MapRequestEndsTheRoundAndTheNextRoundAnnouncesItsMapFirst)
 
 TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
 {
-    RoundServer server("ServerEOR 200\n");
+    ServerUnderTest server(OnShippedMaps("ServerEOR 200\n"));
     ASSERT_TRUE(server.ready);
     EXPECT_TRUE(server.process->WaitForLine("Console: Loading map... Maps\\Caves.smp", 10s));
     // Names with no map, and names that try to leave the maps folder, alike.
@@ -136,7 +107,7 @@ TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
 
 TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
 {
-    RoundServer server;
+    ServerUnderTest server(OnShippedMaps());
     ASSERT_TRUE(server.ready);
     auto stayer = server.Probe({"--join", "--name", "Stayer", "--duration", "4000"});
     ASSERT_TRUE(stayer->WaitForLine("MSG", 10s));
