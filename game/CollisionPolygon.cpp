@@ -47,7 +47,8 @@ bool CollisionPolygon::ContainsPoint(float x, float y) const
 
 bool CollisionPolygon::Overlaps(const CollisionPolygon& other) const
 {
-    return OverlapsAt(other, m_position.GetX() - other.m_position.GetX(), m_position.GetY() - other.m_position.GetY());
+    return OverlapsAt(other, m_position.GetX() - other.m_position.GetX(),
+                      m_position.GetY() - other.m_position.GetY());
 }
 
 bool CollisionPolygon::OverlapsAt(const CollisionPolygon& other, double offsetX, double offsetY) const

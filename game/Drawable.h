@@ -30,7 +30,10 @@ public:
 
     // Adds a texture unless it is already there.
     void AddTexture(CTexture* texture);
-    CTexture* GetTexture(size_t index) const { return index < m_textures.size() ? m_textures[index] : nullptr; }
+    CTexture* GetTexture(size_t index) const
+    {
+        return index < m_textures.size() ? m_textures[index] : nullptr;
+    }
     int32_t GetTextureCount() const { return static_cast<int32_t>(m_textures.size()); }
     uint32_t GetLastError() const { return m_lastError; }
 

@@ -27,7 +27,8 @@ double WrapCoordinate(double value, int32_t size)
 
 RenderVertex Vertex(int32_t x, int32_t y, const CVector& corner, float u, float v)
 {
-    return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u, v};
+    return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u,
+                        v};
 }
 } // namespace
 
@@ -46,12 +47,14 @@ double WrapOffset(double offset, float size)
 
 CVector WrappedOffset(const CVector& from, const CVector& to, float width, float height)
 {
-    return CVector(WrapOffset(to.GetX() - from.GetX(), width), WrapOffset(to.GetY() - from.GetY(), height), 0);
+    return CVector(WrapOffset(to.GetX() - from.GetX(), width), WrapOffset(to.GetY() - from.GetY(), height),
+                   0);
 }
 
 // The raw offset, wrapped only downwards and only once, as every outline test
 // of the game places its pairs.
-bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height, CVector& offset)
+bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height,
+                   CVector& offset)
 {
     offset = to - from;
     if (offset.GetX() > reach)
@@ -66,7 +69,10 @@ CGameObject::CGameObject(int32_t kind, int32_t respawnDelay)
 {
 }
 
-void CGameObject::OnCollide(CGameObject&) { Kill(); }
+void CGameObject::OnCollide(CGameObject&)
+{
+    Kill();
+}
 
 void CGameObject::Kill()
 {
@@ -102,7 +108,10 @@ void CGameObject::WrapPosition(int32_t width, int32_t height)
     m_position.SetY(WrapCoordinate(m_position.GetY(), height));
 }
 
-void CGameObject::SetAngle(float angle) { m_angle = trig::NormalizeAngle(angle); }
+void CGameObject::SetAngle(float angle)
+{
+    m_angle = trig::NormalizeAngle(angle);
+}
 
 void CGameObject::SetTurnRate(float rate)
 {
@@ -219,7 +228,8 @@ bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& 
     return false;
 }
 
-const std::list<CollisionPolygon>& CRotatedOutline::Get(const std::list<CollisionPolygon>& source, float angle) const
+const std::list<CollisionPolygon>& CRotatedOutline::Get(const std::list<CollisionPolygon>& source,
+                                                        float angle) const
 {
     float turned = trig::WrapAngle360(angle);
     if (turned == 0)
@@ -240,7 +250,8 @@ bool OutlinesOverlap(const std::list<CollisionPolygon>& own, const std::list<Col
 {
     for (const CollisionPolygon& a : own)
         for (const CollisionPolygon& b : other)
-            if (a.OverlapsAt(b, -offset.GetX(), -offset.GetY()) || b.OverlapsAt(a, offset.GetX(), offset.GetY()))
+            if (a.OverlapsAt(b, -offset.GetX(), -offset.GetY()) ||
+                b.OverlapsAt(a, offset.GetX(), offset.GetY()))
                 return true;
     return false;
 }

@@ -113,7 +113,10 @@ public:
     // Makes the outline this one polygon.
     void SetSingleOutline(const CollisionPolygon& polygon);
     // The outline turned to the object's angle.
-    const std::list<CollisionPolygon>& GetRotatedOutline() const { return m_rotatedOutline.Get(m_outline, m_angle); }
+    const std::list<CollisionPolygon>& GetRotatedOutline() const
+    {
+        return m_rotatedOutline.Get(m_outline, m_angle);
+    }
     const std::list<CollisionPolygon>& GetOutline() const { return m_outline; }
     void First() { m_outlineCursor = m_outline.begin(); }
     const CollisionPolygon* Next();
@@ -125,7 +128,8 @@ protected:
     // The default textured quad, with the given texture (null: untextured).
     void DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture) const;
     // Draws polygons rotated by the angle at the object's screen point.
-    void DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons, float alpha) const;
+    void DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons,
+                      float alpha) const;
     void SetSize(int32_t width, int32_t height) { m_width = width, m_height = height; }
     // Stores an angle that the caller has already brought into its own range
     // (a missile keeps [0, 360), where SetAngle would give (-1, 359]).
@@ -170,7 +174,8 @@ CVector WrappedOffset(const CVector& from, const CVector& to, float width, float
 // The offset at which an outline test places `to` from `from`: the raw offset,
 // with the world's size taken off each component that exceeds `reach`, once.
 // False when a component still exceeds it (the pair is not tested).
-bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height, CVector& offset);
+bool OutlineOffset(const CVector& from, const CVector& to, float reach, float width, float height,
+                   CVector& offset);
 
 // The first edge one of `other`'s outline polygons, placed at other's
 // position, reports towards `position` (EdgeToward); false when none does.

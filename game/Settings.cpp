@@ -5,7 +5,11 @@ GameSettings g_settings;
 namespace
 {
 
-#define QV_SETTING(key, section, unit) SettingDescriptor{#key, section, &GameSettings::key, unit}
+#define QV_SETTING(key, section, unit)                                                                       \
+    SettingDescriptor                                                                                        \
+    {                                                                                                        \
+#key, section, &GameSettings::key, unit                                                              \
+    }
 
 const SettingDescriptor kSettingTable[] = {
     QV_SETTING(ServerYield, "// General server section", "ms"),
@@ -75,4 +79,7 @@ const SettingDescriptor kSettingTable[] = {
 
 } // namespace
 
-std::span<const SettingDescriptor> SettingTable() { return kSettingTable; }
+std::span<const SettingDescriptor> SettingTable()
+{
+    return kSettingTable;
+}

@@ -11,12 +11,12 @@
 struct GameSettings
 {
     // General server
-    int ServerYield = 1;          // ms the server thread sleeps per pass
-    int ServerDPTimeSlice = 10;   // ms given to each session DoWork
-    int ServerEOR = 12000;        // ms of end-of-round pause
-    int DefaultFragLimit = 5;     // frags that end a round
-    int DefaultTimeLimit = 15;    // minutes a round lasts
-    int MaxPlayers = 4;           // clients in the session; 0 = no limit
+    int ServerYield = 1;        // ms the server thread sleeps per pass
+    int ServerDPTimeSlice = 10; // ms given to each session DoWork
+    int ServerEOR = 12000;      // ms of end-of-round pause
+    int DefaultFragLimit = 5;   // frags that end a round
+    int DefaultTimeLimit = 15;  // minutes a round lasts
+    int MaxPlayers = 4;         // clients in the session; 0 = no limit
     // Fuel cost
     float ThrustCost = 0.1f;
     float ShieldCost = 0.5f;
@@ -42,11 +42,11 @@ struct GameSettings
     float MineROF = 4.0f;
     // Powerup mechanics
     float PowerupSpawnRate = 60.0f;
-    int PowerupLifetime = 30000;  // ms
-    int CloakLifetime = 15000;    // ms
-    int MissileLifetime = 30000;  // ms
-    int MineLifetime = 30000;     // ms
-    int BulletLifetime = 15000;   // ms
+    int PowerupLifetime = 30000; // ms
+    int CloakLifetime = 15000;   // ms
+    int MissileLifetime = 30000; // ms
+    int MineLifetime = 30000;    // ms
+    int BulletLifetime = 15000;  // ms
     float BulletMaxSpeed = 896.0f;
     float MissileMaxSpeed = 800.0f;
     float MineMaxSpeed = 800.0f;
@@ -88,7 +88,7 @@ struct SettingDescriptor
     std::string_view key;
     std::string_view section; // the header line that groups it in a written file
     std::variant<int GameSettings::*, float GameSettings::*> field;
-    std::string_view unit;    // for people reading the documentation
+    std::string_view unit; // for people reading the documentation
 };
 
 // Every setting, grouped by section, in the order a configuration file lists them.

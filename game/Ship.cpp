@@ -28,28 +28,44 @@ const ShipTypeInfo kShipTypeTable[CShip::kShipTypes] = {
     {"Curveship.tga", {{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}, {0, 15}},
     {"Trekship.tga", {{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}, {0, 18}},
     {"Xship.tga", {{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}, {0, 18}},
-    {"Yship.tga", {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}}, {0, 14}},
+    {"Yship.tga",
+     {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}},
+     {0, 14}},
     {"Twoship.tga", {{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}, {0, 18}},
 };
 
-bool KnownType(int32_t type) { return type >= 0 && type < CShip::kShipTypes; }
+bool KnownType(int32_t type)
+{
+    return type >= 0 && type < CShip::kShipTypes;
+}
 
 float CostOf(int32_t kind)
 {
     const GameSettings& s = g_settings;
     switch (kind)
     {
-    case COST_THRUST: return s.ThrustCost;
-    case COST_SHIELD: return s.ShieldCost;
-    case COST_CLOAK: return s.CloakCost;
-    case COST_REPULSE: return s.RepulseCost;
-    case COST_WEAPON: return s.WeaponCost;
-    case COST_TRIPLE_SHOT: return s.WeaponCost * 3;
-    case COST_COLLISION: return s.BaseCollisionCost;
-    case COST_BULLET_HIT: return s.BulletDamage;
-    case COST_MISSILE_HIT: return s.MissileDamage;
-    case COST_MINE_HIT: return s.MineDamage;
-    default: return s.PlasmaMineDamage;
+    case COST_THRUST:
+        return s.ThrustCost;
+    case COST_SHIELD:
+        return s.ShieldCost;
+    case COST_CLOAK:
+        return s.CloakCost;
+    case COST_REPULSE:
+        return s.RepulseCost;
+    case COST_WEAPON:
+        return s.WeaponCost;
+    case COST_TRIPLE_SHOT:
+        return s.WeaponCost * 3;
+    case COST_COLLISION:
+        return s.BaseCollisionCost;
+    case COST_BULLET_HIT:
+        return s.BulletDamage;
+    case COST_MISSILE_HIT:
+        return s.MissileDamage;
+    case COST_MINE_HIT:
+        return s.MineDamage;
+    default:
+        return s.PlasmaMineDamage;
     }
 }
 } // namespace
@@ -59,7 +75,10 @@ CShip::CShip() : CGameObject(KIND_SHIP)
     SetShipType(4);
 }
 
-const char* CShip::TextureName(int32_t type) { return KnownType(type) ? kShipTypeTable[type].texture : "Triship.tga"; }
+const char* CShip::TextureName(int32_t type)
+{
+    return KnownType(type) ? kShipTypeTable[type].texture : "Triship.tga";
+}
 
 void CShip::BuildOutline(int32_t type)
 {
@@ -158,7 +177,10 @@ void CShip::SetFuel(float value)
         m_fuel = value;
 }
 
-void CShip::AddFuel(float amount) { m_fuel = std::clamp(m_fuel + amount, 0.0f, std::max(m_capacity, 0.0f)); }
+void CShip::AddFuel(float amount)
+{
+    m_fuel = std::clamp(m_fuel + amount, 0.0f, std::max(m_capacity, 0.0f));
+}
 
 void CShip::SetCapacity(float capacity)
 {
@@ -210,10 +232,22 @@ bool CShip::CanFire(uint32_t& last, float rate)
     return true;
 }
 
-bool CShip::CanFireBullet() { return !ShieldsUp() && CanFire(m_lastBullet, m_bulletRate); }
+bool CShip::CanFireBullet()
+{
+    return !ShieldsUp() && CanFire(m_lastBullet, m_bulletRate);
+}
 
-bool CShip::CanFireMissile() { return !ShieldsUp() && CanFire(m_lastMissile, m_missileRate); }
+bool CShip::CanFireMissile()
+{
+    return !ShieldsUp() && CanFire(m_lastMissile, m_missileRate);
+}
 
-bool CShip::CanFireMine() { return !ShieldsUp() && CanFire(m_lastMine, m_mineRate); }
+bool CShip::CanFireMine()
+{
+    return !ShieldsUp() && CanFire(m_lastMine, m_mineRate);
+}
 
-bool CShip::CanFireRepulse() { return CanFire(m_lastRepulse, m_repulseRate); }
+bool CShip::CanFireRepulse()
+{
+    return CanFire(m_lastRepulse, m_repulseRate);
+}

@@ -25,18 +25,33 @@ void CShip::PickUp(int32_t powerupType)
     const GameSettings& s = g_settings;
     switch (powerupType)
     {
-    case POWERUP_TRIPLE_SHOT: SetStatusBits(STATUS_TRIPLE_SHOT); break;
-    case POWERUP_MISSILES: m_missiles = AddCapped(m_missiles, s.MissilesPerPowerup, s.MaxMissiles); break;
-    case POWERUP_MINES: m_mines = AddCapped(m_mines, s.MinesPerPowerup, s.MaxMines); break;
-    case POWERUP_PLASMA_MINES: m_plasmaMines = AddCapped(m_plasmaMines, s.PlasmaMinesPerPowerup, s.MaxPlasmaMines); break;
+    case POWERUP_TRIPLE_SHOT:
+        SetStatusBits(STATUS_TRIPLE_SHOT);
+        break;
+    case POWERUP_MISSILES:
+        m_missiles = AddCapped(m_missiles, s.MissilesPerPowerup, s.MaxMissiles);
+        break;
+    case POWERUP_MINES:
+        m_mines = AddCapped(m_mines, s.MinesPerPowerup, s.MaxMines);
+        break;
+    case POWERUP_PLASMA_MINES:
+        m_plasmaMines = AddCapped(m_plasmaMines, s.PlasmaMinesPerPowerup, s.MaxPlasmaMines);
+        break;
     case POWERUP_EXTRA_TANK:
         m_capacity = s.ExtraTankCapacity;
         SetStatusBits(STATUS_EXTRA_TANK);
         break;
-    case POWERUP_FUEL: m_fuel = m_capacity; break;
-    case POWERUP_CLOAK: SetStatusBits(STATUS_CLOAK_HELD); break;
-    case POWERUP_REPULSE: m_repulses = AddCapped(m_repulses, s.RepulsePerPowerup, s.MaxRepulse); break;
-    default: break;
+    case POWERUP_FUEL:
+        m_fuel = m_capacity;
+        break;
+    case POWERUP_CLOAK:
+        SetStatusBits(STATUS_CLOAK_HELD);
+        break;
+    case POWERUP_REPULSE:
+        m_repulses = AddCapped(m_repulses, s.RepulsePerPowerup, s.MaxRepulse);
+        break;
+    default:
+        break;
     }
 }
 
@@ -53,10 +68,17 @@ void CShip::OnCollide(CGameObject& other)
     switch (other.GetKind())
     {
     case KIND_MAP:
-    case KIND_SHIP: Bounce(other); break;
-    case KIND_BULLET: TakeHit(COST_BULLET_HIT); break;
-    case KIND_MISSILE: TakeHit(COST_MISSILE_HIT); break;
-    default: break; // mines hurt only by their blast
+    case KIND_SHIP:
+        Bounce(other);
+        break;
+    case KIND_BULLET:
+        TakeHit(COST_BULLET_HIT);
+        break;
+    case KIND_MISSILE:
+        TakeHit(COST_MISSILE_HIT);
+        break;
+    default:
+        break; // mines hurt only by their blast
     }
 }
 
@@ -148,7 +170,8 @@ void CShip::DrawFuelLine(int32_t viewX, int32_t viewY) const
     backend.LoadIdentity();
     backend.SetTexturing(false);
     backend.SetColour(RenderColour{1, 0, 0, 1});
-    RenderVertex line[2] = {{static_cast<float>(x), static_cast<float>(y), 0, 0, 0}, {sourceX, sourceY, 0, 0, 0}};
+    RenderVertex line[2] = {{static_cast<float>(x), static_cast<float>(y), 0, 0, 0},
+                            {sourceX, sourceY, 0, 0, 0}};
     backend.DrawLines(line, 2, 0x0F0F);
 }
 

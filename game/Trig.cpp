@@ -40,9 +40,15 @@ int Index(float angle)
 constexpr float kLoopLimit = 3600.0f;
 } // namespace
 
-float Sin(float angle) { return GetTables().sine[Index(angle)]; }
+float Sin(float angle)
+{
+    return GetTables().sine[Index(angle)];
+}
 
-float Cos(float angle) { return GetTables().cosine[Index(angle)]; }
+float Cos(float angle)
+{
+    return GetTables().cosine[Index(angle)];
+}
 
 CVector Rotate(const CVector& point, float angle)
 {
@@ -50,7 +56,10 @@ CVector Rotate(const CVector& point, float angle)
     return CVector(point.GetX() * c - point.GetY() * s, point.GetX() * s + point.GetY() * c, point.GetZ());
 }
 
-CVector Heading(float angle) { return CVector(-Sin(angle), Cos(angle), 0.0); }
+CVector Heading(float angle)
+{
+    return CVector(-Sin(angle), Cos(angle), 0.0);
+}
 
 float NormalizeAngle(float angle)
 {

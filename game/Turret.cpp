@@ -21,7 +21,10 @@ const FacingInfo kFacings[4] = {
     {-5, 0, {{0, 0}, {16, -16}, {16, 16}}, "turret_ok_left.tga", "turret_dead_left.tga"},
 };
 
-const FacingInfo& Info(int32_t facing) { return kFacings[facing >= 0 && facing < 4 ? facing : 0]; }
+const FacingInfo& Info(int32_t facing)
+{
+    return kFacings[facing >= 0 && facing < 4 ? facing : 0];
+}
 } // namespace
 
 CTurret::CTurret() : CGameObject(KIND_TURRET, kRespawnDelay)
@@ -33,11 +36,16 @@ int32_t CTurret::FacingForTileCode(int32_t code)
 {
     switch (code)
     {
-    case 9: return FACING_UP;
-    case 10: return FACING_LEFT;
-    case 11: return FACING_DOWN;
-    case 12: return FACING_RIGHT;
-    default: return -1;
+    case 9:
+        return FACING_UP;
+    case 10:
+        return FACING_LEFT;
+    case 11:
+        return FACING_DOWN;
+    case 12:
+        return FACING_RIGHT;
+    default:
+        return -1;
     }
 }
 
@@ -70,9 +78,15 @@ void CTurret::SetRange(float range)
     m_rangeSquared = range * range;
 }
 
-bool CTurret::CanFire() const { return static_cast<float>(GetTickCount() - m_lastShot) > 1000.0f / m_rateOfFire; }
+bool CTurret::CanFire() const
+{
+    return static_cast<float>(GetTickCount() - m_lastShot) > 1000.0f / m_rateOfFire;
+}
 
-void CTurret::MarkFired() { m_lastShot = GetTickCount(); }
+void CTurret::MarkFired()
+{
+    m_lastShot = GetTickCount();
+}
 
 bool CTurret::InRange(const CGameObject& ship) const
 {
@@ -81,7 +95,10 @@ bool CTurret::InRange(const CGameObject& ship) const
     return d.Dot(d) <= m_rangeSquared && d.Dot(m_gunOffset) > 0;
 }
 
-void CTurret::OnCollide(CGameObject&) { Kill(); }
+void CTurret::OnCollide(CGameObject&)
+{
+    Kill();
+}
 
 void CTurret::Respawn(float, float)
 {

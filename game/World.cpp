@@ -50,7 +50,8 @@ void CGameWorld::RemovePlayer(CShip* ship)
         return;
     // Missiles hold their target by reference: none may outlive the ship.
     for (auto& object : m_objects)
-        if (object && object->GetKind() == KIND_MISSILE && static_cast<CMissile&>(*object).GetTarget() == ship)
+        if (object && object->GetKind() == KIND_MISSILE &&
+            static_cast<CMissile&>(*object).GetTarget() == ship)
             static_cast<CMissile&>(*object).SetTarget(nullptr);
     for (auto it = m_players.begin(); it != m_players.end();)
     {
@@ -212,9 +213,15 @@ void CGameWorld::Reset()
     SetTimeLimit(g_settings.DefaultTimeLimit);
 }
 
-int32_t CGameWorld::GetWorldWidth() const { return m_map ? m_map->GetTileWidth() * m_map->GetColumns() : 0; }
+int32_t CGameWorld::GetWorldWidth() const
+{
+    return m_map ? m_map->GetTileWidth() * m_map->GetColumns() : 0;
+}
 
-int32_t CGameWorld::GetWorldHeight() const { return m_map ? m_map->GetTileHeight() * m_map->GetRows() : 0; }
+int32_t CGameWorld::GetWorldHeight() const
+{
+    return m_map ? m_map->GetTileHeight() * m_map->GetRows() : 0;
+}
 
 CVector CGameWorld::NextSpawnPoint()
 {
@@ -222,7 +229,8 @@ CVector CGameWorld::NextSpawnPoint()
     int32_t column = 0, row = 0;
     if (!m_map || !m_map->NextSpawnCell(column, row))
         return CVector(0, 0, 1);
-    float tileWidth = static_cast<float>(m_map->GetTileWidth()), tileHeight = static_cast<float>(m_map->GetTileHeight());
+    float tileWidth = static_cast<float>(m_map->GetTileWidth()),
+          tileHeight = static_cast<float>(m_map->GetTileHeight());
     return CVector(column * tileWidth + tileWidth / 2, row * tileHeight + tileHeight / 2, 1);
 }
 

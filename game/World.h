@@ -112,17 +112,18 @@ public:
 
 private:
     void CollideAllWithWalls(int32_t elapsed, float worldWidth, float worldHeight);
-    void HitWall(CGameObject& object, CGameObject& wall, const CVector& p0, const CVector& u0, int32_t elapsed,
-                 float worldWidth, float worldHeight);
+    void HitWall(CGameObject& object, CGameObject& wall, const CVector& p0, const CVector& u0,
+                 int32_t elapsed, float worldWidth, float worldHeight);
     void CreditRamming(CShip& victim, CShip& survivor);
     void CreditObjectKill(CShip& victim, const CGameObject& object);
     void Explode(const CGameObject& mine);
-    void BlastShip(const CGameObject& mine, CShip& ship, CShip* owner, const std::string& ownerName, float accel,
-                   float damage);
+    void BlastShip(const CGameObject& mine, CShip& ship, CShip* owner, const std::string& ownerName,
+                   float accel, float damage);
     static void Push(CGameObject& object, CVector offset, double distance, float accel);
     CGameObject* LaunchAtMuzzle(CShip& ship, CGameObject* projectile, float scale);
     const CShip* PickMissileTarget(const CShip& shooter, const CGameObject& missile);
-    void PushAway(CGameObject& object, const CVector& from, const CGameObject& lineFrom, const CGameObject& lineTo);
+    void PushAway(CGameObject& object, const CVector& from, const CGameObject& lineFrom,
+                  const CGameObject& lineTo);
     void CollidePairs(float worldWidth, float worldHeight);
     void CollideShipsWithShips(float worldWidth, float worldHeight);
     void CollideShipsWithTurrets(float worldWidth, float worldHeight);

@@ -17,7 +17,10 @@ namespace
 {
 constexpr float kWallRadius = 23;
 
-CMessageLog& Log() { return CMessageLog::GetServerLog(); }
+CMessageLog& Log()
+{
+    return CMessageLog::GetServerLog();
+}
 
 bool IsMine(const CGameObject& object)
 {
@@ -29,7 +32,8 @@ bool IsMine(const CGameObject& object)
 // first look before an outline test.
 bool MayTouch(const CVector& a, const CVector& b, double reach, float width, float height)
 {
-    auto nearest = [](double d, float size) {
+    auto nearest = [](double d, float size)
+    {
         double best = std::fabs(d);
         if (size > 0)
             best = std::min({best, std::fabs(d - size), std::fabs(d + size)});
@@ -61,7 +65,8 @@ void CGameWorld::CollideWithWalls(CGameObject& object, int32_t elapsed, float wo
     CVector p1 = Predicted(p0, u0, elapsed);
     object.SetPosition(p1);
     int32_t tileWidth = m_map->GetTileWidth(), tileHeight = m_map->GetTileHeight();
-    int32_t cx = static_cast<int32_t>(p1.GetX() / tileWidth), cy = static_cast<int32_t>(p1.GetY() / tileHeight);
+    int32_t cx = static_cast<int32_t>(p1.GetX() / tileWidth),
+            cy = static_cast<int32_t>(p1.GetY() / tileHeight);
     CGameObject& wall = m_wall;
     wall.SetRadius(kWallRadius);
     float reach = object.GetRadius() + kWallRadius;
@@ -90,8 +95,8 @@ void CGameWorld::CollideWithWalls(CGameObject& object, int32_t elapsed, float wo
 // The object touched a wall cell: it learns of it from p0, a ship that dies
 // there is announced and bursts, and an object that would still be in the
 // wall after its new velocity is sent back the way it came.
-void CGameWorld::HitWall(CGameObject& object, CGameObject& wall, const CVector& p0, const CVector& u0, int32_t elapsed,
-                         float worldWidth, float worldHeight)
+void CGameWorld::HitWall(CGameObject& object, CGameObject& wall, const CVector& p0, const CVector& u0,
+                         int32_t elapsed, float worldWidth, float worldHeight)
 {
     object.SetPosition(p0);
     object.OnCollide(wall);
@@ -145,7 +150,8 @@ void CGameWorld::CollideShipsWithTurrets(float worldWidth, float worldHeight)
         CShip& ship = *entry;
         for (auto& turret : m_turrets)
         {
-            if (!ship.IsActive() || !turret->IsActive() || !MayTouch(ship, *turret, worldWidth, worldHeight) ||
+            if (!ship.IsActive() || !turret->IsActive() ||
+                !MayTouch(ship, *turret, worldWidth, worldHeight) ||
                 !ship.Collides(*turret, worldWidth, worldHeight))
                 continue;
             ship.OnCollide(*turret);
@@ -164,9 +170,11 @@ void CGameWorld::CollideShipsWithObjects(float worldWidth, float worldHeight)
         CShip& ship = *entry;
         for (auto& object : m_objects)
         {
-            if (!ship.IsActive() || !object || !object->IsActive() || !MayTouch(ship, *object, worldWidth, worldHeight))
+            if (!ship.IsActive() || !object || !object->IsActive() ||
+                !MayTouch(ship, *object, worldWidth, worldHeight))
                 continue;
-            if (!ship.Collides(*object, worldWidth, worldHeight) && !object->Collides(ship, worldWidth, worldHeight))
+            if (!ship.Collides(*object, worldWidth, worldHeight) &&
+                !object->Collides(ship, worldWidth, worldHeight))
                 continue;
             ship.OnCollide(*object);
             object->OnCollide(ship);
@@ -210,7 +218,8 @@ void CGameWorld::CollideTurretsWithObjects(float worldWidth, float worldHeight)
         for (auto& object : m_objects)
         {
             if (!turret->IsActive() || !object || !object->IsActive() ||
-                !MayTouch(*turret, *object, worldWidth, worldHeight) || !turret->Collides(*object, worldWidth, worldHeight))
+                !MayTouch(*turret, *object, worldWidth, worldHeight) ||
+                !turret->Collides(*object, worldWidth, worldHeight))
                 continue;
             turret->OnCollide(*object);
             object->OnCollide(*turret);
@@ -277,7 +286,8 @@ void CGameWorld::BlastShip(const CGameObject& mine, CShip& ship, CShip* owner, c
             ship.AddFuel(-static_cast<float>((1 - distance / g_settings.MineDamageRange) * damage));
         if (!ship.ShieldsUp() || ship.GetFuel() <= 0)
         {
-            const char* line = ship.ShieldsUp() ? "%s's shields were buckled by %s's mine" : "%s was killed by %s's mine";
+            const char* line =
+                ship.ShieldsUp() ? "%s's shields were buckled by %s's mine" : "%s was killed by %s's mine";
             ship.Kill();
             if (owner)
                 owner->AddFrags(1);
@@ -313,7 +323,8 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
     CVector p = a;
     do
     {
-        int32_t cx = static_cast<int32_t>(p.GetX() / tileWidth), cy = static_cast<int32_t>(p.GetY() / tileHeight);
+        int32_t cx = static_cast<int32_t>(p.GetX() / tileWidth),
+                cy = static_cast<int32_t>(p.GetY() / tileHeight);
         int32_t code = m_map->GetTile(cx, cy);
         const CollisionPolygon& outline = CMap::OutlineForCode(code == 7 || code == 8 ? 0 : code);
         if (!outline.GetPoints().empty())
@@ -322,7 +333,8 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
             CVector edge;
             CVector start = a - centre, here = p - centre;
             if (outline.CrossedEdge(static_cast<float>(start.GetX()), static_cast<float>(start.GetY()),
-                                    static_cast<float>(here.GetX()), static_cast<float>(here.GetY()), edge) != 0)
+                                    static_cast<float>(here.GetX()), static_cast<float>(here.GetY()),
+                                    edge) != 0)
                 return false;
         }
         p = p + step;

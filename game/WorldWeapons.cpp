@@ -37,8 +37,10 @@ void CGameWorld::FireBullets(CShip& ship)
     if (!ship.IsActive())
         return;
     CVector muzzle = MuzzlePoint(ship, 1.0);
-    CVector velocity = ship.GetVelocity() + trig::Rotate(CVector(0, g_settings.BulletMinSpeed, 0), ship.GetAngle());
-    auto fire = [&](const CVector& v, float maxSpeed) {
+    CVector velocity =
+        ship.GetVelocity() + trig::Rotate(CVector(0, g_settings.BulletMinSpeed, 0), ship.GetAngle());
+    auto fire = [&](const CVector& v, float maxSpeed)
+    {
         auto* bullet = new CBullet();
         Place(*bullet, muzzle);
         bullet->SetVelocity(v);
@@ -190,7 +192,8 @@ void CGameWorld::SpawnPowerups()
     {
         if (!(static_cast<float>(now - spawner.lastSpawn) >= period))
             continue;
-        auto drift = [] {
+        auto drift = []
+        {
             int32_t v = platform::Rand() % 200 - 100;
             return v < 0 ? v - 50 : v + 50;
         };

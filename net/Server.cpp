@@ -19,7 +19,10 @@ CServer& CServer::Get()
     return *g_server;
 }
 
-bool CServer::Exists() { return g_server != nullptr; }
+bool CServer::Exists()
+{
+    return g_server != nullptr;
+}
 
 void CServer::Destroy()
 {
@@ -28,7 +31,8 @@ void CServer::Destroy()
 }
 
 CServer::CServer()
-    : m_session(std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this)))
+    : m_session(
+          std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this)))
 {
     platform::SeedRandFromTime();
 }
@@ -45,7 +49,10 @@ void CServer::SetName(const char* name)
         m_name = name;
 }
 
-bool CServer::Init() { return true; }
+bool CServer::Init()
+{
+    return true;
+}
 
 bool CServer::Host()
 {
@@ -57,8 +64,8 @@ bool CServer::Host()
     params.maxPlayers = limit <= 0 ? 0 : static_cast<uint32_t>(limit) + 1; // the host's own player counts
     if (!m_session->Host(params))
     {
-        CMessageLog::GetServerLog().Print("Unable to host the session on UDP port %u; is another server using it?",
-                                          m_port);
+        CMessageLog::GetServerLog().Print(
+            "Unable to host the session on UDP port %u; is another server using it?", m_port);
         return false;
     }
     CLockGuard guard(m_stateLock);
@@ -130,7 +137,10 @@ void CServer::SendNow(uint32_t target, const CMessage& message)
         SendBatch(batch);
 }
 
-void CServer::DoWork(uint32_t sliceMs) { m_session->DoWork(sliceMs); }
+void CServer::DoWork(uint32_t sliceMs)
+{
+    m_session->DoWork(sliceMs);
+}
 
 CPlayerRecord* CServer::FindPlayer(platform::PlayerId player)
 {
@@ -148,7 +158,10 @@ CPlayerRecord* CServer::FindPlayerByShipId(uint32_t shipId)
     return nullptr;
 }
 
-void CServer::OnCreatePlayer(platform::PlayerId player) { m_players.emplace_back(player); }
+void CServer::OnCreatePlayer(platform::PlayerId player)
+{
+    m_players.emplace_back(player);
+}
 
 void CServer::OnDestroyPlayer(platform::PlayerId player)
 {

@@ -26,8 +26,8 @@ void CServer::OnShipInPlay(const CShip& ship)
 void CServer::OnShipState(const CShip& ship)
 {
     CMessage message;
-    message.SetShipState(static_cast<uint32_t>(ship.GetId()), ship.GetStatus(), ship.GetFuel(), ship.GetCapacity(),
-                         ship.GetFrags(), static_cast<uint8_t>(ship.GetMissiles()),
+    message.SetShipState(static_cast<uint32_t>(ship.GetId()), ship.GetStatus(), ship.GetFuel(),
+                         ship.GetCapacity(), ship.GetFrags(), static_cast<uint8_t>(ship.GetMissiles()),
                          static_cast<uint8_t>(ship.GetMines()), static_cast<uint8_t>(ship.GetPlasmaMines()),
                          static_cast<uint8_t>(ship.GetRepulses()), ship.GetPosition(), ship.GetVelocity(),
                          ship.GetAngle());
@@ -59,7 +59,7 @@ void CServer::OnObjectGone(const CGameObject& object)
 void CServer::OnTurretState(const CTurret& turret)
 {
     CMessage message;
-    message.SetTurretState(static_cast<uint32_t>(turret.GetId()), turret.GetFacing(), turret.IsActive() ? 1 : 0,
-                           turret.GetPosition());
+    message.SetTurretState(static_cast<uint32_t>(turret.GetId()), turret.GetFacing(),
+                           turret.IsActive() ? 1 : 0, turret.GetPosition());
     QueueMessage(0, message);
 }

@@ -115,7 +115,8 @@ void CServer::AddTurrets(CMap& map)
             continue;
         auto* turret = new CTurret();
         turret->SetFacing(facing);
-        turret->SetPosition(CVector(column * tileWidth + tileWidth / 2, row * tileHeight + tileHeight / 2, 1));
+        turret->SetPosition(
+            CVector(column * tileWidth + tileWidth / 2, row * tileHeight + tileHeight / 2, 1));
         turret->SetId(static_cast<int32_t>(m_nextTurretId++));
         m_world->AddTurret(turret);
         ++count;
@@ -188,8 +189,8 @@ void CServer::Welcome(CPlayerRecord& record)
         {
             CVector position = ship->GetPosition();
             message.SetShipInfo(static_cast<uint32_t>(ship->GetId()), static_cast<int32_t>(position.GetX()),
-                                static_cast<int32_t>(position.GetY()), static_cast<uint32_t>(ship->GetShipType()),
-                                ship->GetName().c_str());
+                                static_cast<int32_t>(position.GetY()),
+                                static_cast<uint32_t>(ship->GetShipType()), ship->GetName().c_str());
             batch.Add(message);
         }
     }

@@ -13,10 +13,12 @@ constexpr enet_uint16 kUnreliableSequenceResetAt = 0xFF00;
 void EnsureInitialized()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        if (enet_initialize() == 0)
-            std::atexit(enet_deinitialize);
-    });
+    std::call_once(once,
+                   []
+                   {
+                       if (enet_initialize() == 0)
+                           std::atexit(enet_deinitialize);
+                   });
 }
 
 HostAddress FromEnet(const ENetAddress& address)
@@ -53,7 +55,8 @@ void CollectStats(ENetHost* host, SessionStats& stats)
 void ConfigurePeer(ENetPeer* peer)
 {
     enet_peer_timeout(peer, ENET_PEER_TIMEOUT_LIMIT, kTimeoutMinimumMs, kTimeoutMaximumMs);
-    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE, 0);
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE,
+                                 0);
     peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
 }
 

@@ -332,7 +332,10 @@ void CSessionClient::Impl::DestroyHost()
     m_earlyPackets.clear();
 }
 
-void CSessionClient::Impl::CollectStats() { enet::CollectStats(m_host, m_stats); }
+void CSessionClient::Impl::CollectStats()
+{
+    enet::CollectStats(m_host, m_stats);
+}
 
 SessionStats CSessionClient::Impl::GetStats()
 {
@@ -343,16 +346,37 @@ SessionStats CSessionClient::Impl::GetStats()
 
 CSessionClient::CSessionClient(ISessionClientEvents& events) : m_impl(std::make_unique<Impl>(events)) {}
 CSessionClient::~CSessionClient() = default;
-EnumResult CSessionClient::EnumHosts(const EnumParams& params) { return m_impl->EnumHosts(params); }
+EnumResult CSessionClient::EnumHosts(const EnumParams& params)
+{
+    return m_impl->EnumHosts(params);
+}
 ConnectResult CSessionClient::Connect(const HostAddress& address, const Guid& application)
 {
     return m_impl->Connect(address, application);
 }
-bool CSessionClient::IsConnected() const { return m_impl->IsConnected(); }
-bool CSessionClient::Send(const uint8_t* data, size_t size) { return m_impl->Send(data, size); }
-void CSessionClient::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
-void CSessionClient::WaitForTraffic(uint32_t timeoutMs) { m_impl->WaitForTraffic(timeoutMs); }
-void CSessionClient::Close() { m_impl->Close(); }
-SessionStats CSessionClient::GetStats() const { return m_impl->GetStats(); }
+bool CSessionClient::IsConnected() const
+{
+    return m_impl->IsConnected();
+}
+bool CSessionClient::Send(const uint8_t* data, size_t size)
+{
+    return m_impl->Send(data, size);
+}
+void CSessionClient::DoWork(uint32_t sliceMs)
+{
+    m_impl->DoWork(sliceMs);
+}
+void CSessionClient::WaitForTraffic(uint32_t timeoutMs)
+{
+    m_impl->WaitForTraffic(timeoutMs);
+}
+void CSessionClient::Close()
+{
+    m_impl->Close();
+}
+SessionStats CSessionClient::GetStats() const
+{
+    return m_impl->GetStats();
+}
 
 } // namespace platform

@@ -42,8 +42,8 @@ public:
 enum class EnumResult
 {
     Ok,
-    UnknownHost,  // the host name could not be resolved
-    NoNetwork,    // no socket, or no address to search
+    UnknownHost, // the host name could not be resolved
+    NoNetwork,   // no socket, or no address to search
 };
 
 struct EnumParams

@@ -89,7 +89,8 @@ bool CSessionServer::Impl::Host(const SessionHostParams& params)
     ENetAddress address;
     address.host = params.bindIpv4 ? ENET_HOST_TO_NET_32(params.bindIpv4) : ENET_HOST_ANY;
     address.port = params.port;
-    size_t peers = params.maxPlayers == 0 ? kMostPeers : std::min<size_t>(params.maxPlayers + kSparePeers, kMostPeers);
+    size_t peers =
+        params.maxPlayers == 0 ? kMostPeers : std::min<size_t>(params.maxPlayers + kSparePeers, kMostPeers);
     m_host = enet_host_create(&address, peers, wire::kChannelCount, 0, 0);
     if (!m_host)
         return false;
@@ -150,7 +151,8 @@ bool CSessionServer::Impl::AnswerQuery(const uint8_t* data, size_t size, const E
         return true;
     wire::EnumAnswer answer;
     answer.token = query->token;
-    answer.session = {m_params.application, m_instance, m_params.sessionName, m_params.maxPlayers, GetPlayerCount()};
+    answer.session = {m_params.application, m_instance, m_params.sessionName, m_params.maxPlayers,
+                      GetPlayerCount()};
     std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, size);
     ENetBuffer buffer{bytes.data(), bytes.size()};
     enet_socket_send(m_host->socket, &from, &buffer, 1);
@@ -313,7 +315,10 @@ void CSessionServer::Impl::Close()
     m_hostPlayer = 0;
 }
 
-void CSessionServer::Impl::CollectStats() { enet::CollectStats(m_host, m_stats); }
+void CSessionServer::Impl::CollectStats()
+{
+    enet::CollectStats(m_host, m_stats);
+}
 
 SessionStats CSessionServer::Impl::GetStats()
 {
@@ -324,17 +329,41 @@ SessionStats CSessionServer::Impl::GetStats()
 
 CSessionServer::CSessionServer(ISessionServerEvents& events) : m_impl(std::make_unique<Impl>(events)) {}
 CSessionServer::~CSessionServer() = default;
-bool CSessionServer::Host(const SessionHostParams& params) { return m_impl->Host(params); }
-bool CSessionServer::IsHosting() const { return m_impl->IsHosting(); }
-PlayerId CSessionServer::GetHostPlayer() const { return m_impl->GetHostPlayer(); }
-void CSessionServer::DoWork(uint32_t sliceMs) { m_impl->DoWork(sliceMs); }
-void CSessionServer::WaitForTraffic(uint32_t timeoutMs) { m_impl->WaitForTraffic(timeoutMs); }
+bool CSessionServer::Host(const SessionHostParams& params)
+{
+    return m_impl->Host(params);
+}
+bool CSessionServer::IsHosting() const
+{
+    return m_impl->IsHosting();
+}
+PlayerId CSessionServer::GetHostPlayer() const
+{
+    return m_impl->GetHostPlayer();
+}
+void CSessionServer::DoWork(uint32_t sliceMs)
+{
+    m_impl->DoWork(sliceMs);
+}
+void CSessionServer::WaitForTraffic(uint32_t timeoutMs)
+{
+    m_impl->WaitForTraffic(timeoutMs);
+}
 bool CSessionServer::SendTo(PlayerId target, const uint8_t* data, size_t size)
 {
     return m_impl->SendTo(target, data, size);
 }
-void CSessionServer::Close() { m_impl->Close(); }
-uint32_t CSessionServer::GetPlayerCount() const { return m_impl->GetPlayerCount(); }
-SessionStats CSessionServer::GetStats() const { return m_impl->GetStats(); }
+void CSessionServer::Close()
+{
+    m_impl->Close();
+}
+uint32_t CSessionServer::GetPlayerCount() const
+{
+    return m_impl->GetPlayerCount();
+}
+SessionStats CSessionServer::GetStats() const
+{
+    return m_impl->GetStats();
+}
 
 } // namespace platform

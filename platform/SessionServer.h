@@ -40,8 +40,8 @@ struct SessionHostParams
     uint16_t port = 0;
     Guid application;
     std::string sessionName;
-    uint32_t maxPlayers = 0;      // the host's own player included; 0 = no limit
-    uint32_t bindIpv4 = 0;        // host byte order; 0 = every interface
+    uint32_t maxPlayers = 0; // the host's own player included; 0 = no limit
+    uint32_t bindIpv4 = 0;   // host byte order; 0 = every interface
 };
 
 class CSessionServer

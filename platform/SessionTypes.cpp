@@ -70,13 +70,16 @@ std::string Guid::ToString() const
     return text + "}";
 }
 
-bool Guid::IsNull() const { return *this == Guid{}; }
+bool Guid::IsNull() const
+{
+    return *this == Guid{};
+}
 
 std::string HostAddress::ToString() const
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u:%u", (ipv4 >> 24) & 0xFF, (ipv4 >> 16) & 0xFF, (ipv4 >> 8) & 0xFF,
-                  ipv4 & 0xFF, port);
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u:%u", (ipv4 >> 24) & 0xFF, (ipv4 >> 16) & 0xFF,
+                  (ipv4 >> 8) & 0xFF, ipv4 & 0xFF, port);
     return text;
 }
 

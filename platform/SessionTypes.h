@@ -41,8 +41,8 @@ struct HostAddress
 // What a server says about its session when asked.
 struct SessionDescription
 {
-    Guid application;          // the game this session plays
-    Guid instance;             // this run of this server
+    Guid application; // the game this session plays
+    Guid instance;    // this run of this server
     std::string sessionName;
     uint32_t maxPlayers = 0;     // including the host's own player; 0 = no limit
     uint32_t currentPlayers = 0; // including the host's own player

@@ -22,7 +22,10 @@ CLock& ProcessLock()
 }
 
 // Settings that are durations must not turn into huge unsigned waits.
-uint32_t NonNegative(int value) { return static_cast<uint32_t>(std::max(value, 0)); }
+uint32_t NonNegative(int value)
+{
+    return static_cast<uint32_t>(std::max(value, 0));
+}
 } // namespace
 
 CServerLoop::CServerLoop(const server::ServerOptions& options, std::FILE* out)

@@ -53,7 +53,10 @@ struct CommandLine
     int exitCode = 0;
 };
 
-bool Is(const char* argument, const char* option) { return platform::CompareNoCase(argument, option) == 0; }
+bool Is(const char* argument, const char* option)
+{
+    return platform::CompareNoCase(argument, option) == 0;
+}
 
 std::optional<uint32_t> ParsePort(const char* text)
 {
@@ -108,7 +111,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         result.next = Next::Exit;
         return i;
     }
-    bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") || Is(option, "-port");
+    bool takesValue =
+        Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") || Is(option, "-port");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -162,7 +166,8 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     std::atomic<int> threadResult{0};
     std::thread serverThread;
     bool started = launch(
-        [&] {
+        [&]
+        {
             threadResult = RunServerThread(commandLine.options);
             finished = true;
         },

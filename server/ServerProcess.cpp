@@ -33,7 +33,10 @@ bool OnConsoleControl(uint32_t event)
     }
 }
 
-bool IsRunningFlagSet() { return g_running.load() != 0; }
+bool IsRunningFlagSet()
+{
+    return g_running.load() != 0;
+}
 
 void SetRunningFlag()
 {

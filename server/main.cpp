@@ -1,3 +1,6 @@
 #include "server/ServerMain.h"
 
-int main(int argc, char** argv) { return server::ServerMain(argc, argv); }
+int main(int argc, char** argv)
+{
+    return server::ServerMain(argc, argv);
+}

@@ -83,18 +83,20 @@ Result RunUdp(size_t size, double seconds)
     to.sin_port = htons(PortOf(receiver));
     std::atomic<bool> stop{false};
     uint64_t packets = 0, bytes = 0;
-    std::thread receive([&] {
-        std::vector<uint8_t> buffer(65536);
-        while (!stop)
+    std::thread receive(
+        [&]
         {
-            ssize_t got = recv(receiver, buffer.data(), buffer.size(), 0);
-            if (got > 0)
+            std::vector<uint8_t> buffer(65536);
+            while (!stop)
             {
-                ++packets;
-                bytes += static_cast<uint64_t>(got);
+                ssize_t got = recv(receiver, buffer.data(), buffer.size(), 0);
+                if (got > 0)
+                {
+                    ++packets;
+                    bytes += static_cast<uint64_t>(got);
+                }
             }
-        }
-    });
+        });
     std::vector<uint8_t> payload(size, 0xA5);
     auto end = Clock::now() + std::chrono::duration<double>(seconds);
     uint64_t sent = 0;
@@ -150,14 +152,16 @@ Result RunSession(size_t size, double seconds)
     CountingClient clientEvents;
     CSessionClient client(clientEvents);
     std::atomic<bool> connected{false}, stop{false};
-    std::thread clientThread([&] {
-        connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
-        while (!stop)
+    std::thread clientThread(
+        [&]
         {
-            client.DoWork(5);
-            client.WaitForTraffic(5);
-        }
-    });
+            connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
+            while (!stop)
+            {
+                client.DoWork(5);
+                client.WaitForTraffic(5);
+            }
+        });
     while (!connected || serverEvents.lastPlayer < 2)
         server.DoWork(5);
     PlayerId player = serverEvents.lastPlayer;
@@ -191,7 +195,8 @@ Result RunSession(size_t size, double seconds)
     result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
     result.returnDatagrams = after.datagramsReceived - before.datagramsReceived;
     if (std::getenv("SESSION_BENCH_VERBOSE"))
-        std::fprintf(stderr, "  session %zu B: sent %llu packets in %llu datagrams, delivered %llu\n", size, (unsigned long long)sent, (unsigned long long)datagrams, (unsigned long long)packets);
+        std::fprintf(stderr, "  session %zu B: sent %llu packets in %llu datagrams, delivered %llu\n", size,
+                     (unsigned long long)sent, (unsigned long long)datagrams, (unsigned long long)packets);
     return result;
 }
 
@@ -207,11 +212,13 @@ uint64_t DatagramsForOnePacket(size_t size)
     CountingClient clientEvents;
     CSessionClient client(clientEvents);
     std::atomic<bool> connected{false}, stop{false};
-    std::thread clientThread([&] {
-        connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
-        while (!stop)
-            client.DoWork(5);
-    });
+    std::thread clientThread(
+        [&]
+        {
+            connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
+            while (!stop)
+                client.DoWork(5);
+        });
     while (!connected || serverEvents.lastPlayer < 2)
         server.DoWork(5);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -275,9 +282,9 @@ void PrintSize(size_t size, const Options& options)
     double ratio = Median(sessionRate) / Median(udpRate);
     std::printf("%6zu B | UDP %10.0f pkt/s %8.1f MB/s | session %10.0f pkt/s %8.1f MB/s | ratio %.2f | "
                 "wire/payload %.4f | overhead %.1f B/datagram %.1f B/packet | return datagrams %llu\n",
-                size, Median(udpRate), Median(udpBytes) / 1e6, Median(sessionRate), Median(sessionBytes) / 1e6,
-                ratio, last.wireBytesPerPayloadByte, last.overheadPerDatagram, last.overheadPerPacket,
-                static_cast<unsigned long long>(returned));
+                size, Median(udpRate), Median(udpBytes) / 1e6, Median(sessionRate),
+                Median(sessionBytes) / 1e6, ratio, last.wireBytesPerPayloadByte, last.overheadPerDatagram,
+                last.overheadPerPacket, static_cast<unsigned long long>(returned));
 }
 } // namespace
 
@@ -291,8 +298,8 @@ int main(int argc, char** argv)
                     "runs of S seconds each, for 64 B, 1200 B and 20 KB payloads).\n");
         return 0;
     }
-    std::printf("Session service against plain UDP, %d alternating repeats of %.1f s, medians\n", options.repeats,
-                options.seconds);
+    std::printf("Session service against plain UDP, %d alternating repeats of %.1f s, medians\n",
+                options.repeats, options.seconds);
     for (size_t size : options.sizes)
     {
         std::fflush(stdout);

@@ -35,8 +35,8 @@ public:
     }
     void OnShipState(const CShip& s) override
     {
-        m_message.SetShipState(s.GetId(), s.GetStatus(), s.GetFuel(), s.GetCapacity(), s.GetFrags(), 0, 0, 0, 0,
-                               s.GetPosition(), s.GetVelocity(), s.GetAngle());
+        m_message.SetShipState(s.GetId(), s.GetStatus(), s.GetFuel(), s.GetCapacity(), s.GetFrags(), 0, 0, 0,
+                               0, s.GetPosition(), s.GetVelocity(), s.GetAngle());
         m_batch.Add(m_message);
     }
     void OnShipOutOfPlay(const CShip& ship) override
@@ -46,7 +46,8 @@ public:
     }
     void OnObjectState(const CGameObject& o, int32_t subtype) override
     {
-        m_message.SetObjectState(o.GetId(), o.GetKind(), o.GetPosition(), o.GetVelocity(), o.GetAngle(), subtype);
+        m_message.SetObjectState(o.GetId(), o.GetKind(), o.GetPosition(), o.GetVelocity(), o.GetAngle(),
+                                 subtype);
         m_batch.Add(m_message);
     }
     void OnObjectGone(const CGameObject& o) override
@@ -105,8 +106,10 @@ CGameObject* NewObject(int index)
         powerup->SetType(index % 8);
         return powerup;
     }
-    case 2: return new CShrapnel();
-    default: return new CBullet();
+    case 2:
+        return new CShrapnel();
+    default:
+        return new CBullet();
     }
 }
 
@@ -139,8 +142,7 @@ std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost& host)
     return world;
 }
 
-template <typename Host>
-void WorldTick(benchmark::State& state)
+template <typename Host> void WorldTick(benchmark::State& state)
 {
     g_settings = GameSettings{};
     g_settings.BulletLifetime = g_settings.PowerupLifetime = g_settings.ShrapnelLifespan = 1 << 30;
@@ -166,7 +168,8 @@ void WorldTick(benchmark::State& state)
         host.Flush();
         objectSum += world->GetObjectCount();
     }
-    state.counters["objects"] = benchmark::Counter(static_cast<double>(objectSum), benchmark::Counter::kAvgIterations);
+    state.counters["objects"] =
+        benchmark::Counter(static_cast<double>(objectSum), benchmark::Counter::kAvgIterations);
 }
 
 void Arguments(benchmark::internal::Benchmark* bench)

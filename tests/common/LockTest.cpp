@@ -14,10 +14,12 @@ TEST(Lock, ReentersOnOneThreadAndIsFreeAfterMatchingLeaves)
     lock.Leave();
 
     std::atomic<bool> taken{false};
-    std::thread other([&] {
-        CLockGuard guard(lock);
-        taken = true;
-    });
+    std::thread other(
+        [&]
+        {
+            CLockGuard guard(lock);
+            taken = true;
+        });
     other.join();
     EXPECT_TRUE(taken);
 }
@@ -29,10 +31,12 @@ TEST(Lock, GuardHoldsAgainstOtherThreadsUntilScopeEnds)
     std::thread other;
     {
         CLockGuard guard(lock);
-        other = std::thread([&] {
-            CLockGuard inner(lock);
-            stage = 2;
-        });
+        other = std::thread(
+            [&]
+            {
+                CLockGuard inner(lock);
+                stage = 2;
+            });
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         EXPECT_EQ(stage.load(), 0);
         stage = 1;

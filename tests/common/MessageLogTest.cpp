@@ -81,7 +81,7 @@ TEST_F(MessageLogTest, CursorOnDroppedLineEndsTheWalk)
     log().ResetCursor();
     char buffer[16];
     ASSERT_TRUE(log().NextLine(buffer, sizeof buffer)); // cursor now on "a", the oldest
-    log().Print("c");                                    // drops "a"
+    log().Print("c");                                   // drops "a"
     EXPECT_FALSE(log().NextLine(buffer, sizeof buffer));
 }
 

@@ -30,11 +30,11 @@
 
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
+using testing_support::Finish;
 using testing_support::ProgramPath;
-using testing_support::TempDir;
 using testing_support::ServerUnderTest;
 using testing_support::ShippedData;
-using testing_support::Finish;
+using testing_support::TempDir;
 
 namespace
 {
@@ -54,7 +54,9 @@ struct ShipLine
 // fly slowly enough for the position check (see the top of the file).
 ServerUnderTest::Setup GameSetup()
 {
-    return ServerUnderTest::Setup().Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\n").Data(ShippedData());
+    return ServerUnderTest::Setup()
+        .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\n")
+        .Data(ShippedData());
 }
 
 bool HasLine(const ChildProcess& process, const std::string& wanted)

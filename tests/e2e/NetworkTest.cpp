@@ -12,11 +12,11 @@
 
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
+using testing_support::Finish;
 using testing_support::ProgramPath;
+using testing_support::ServerUnderTest;
 using testing_support::TempDir;
 using testing_support::TextMessageHex;
-using testing_support::ServerUnderTest;
-using testing_support::Finish;
 
 namespace
 {
@@ -72,8 +72,8 @@ TEST(Network, SearchByBroadcastInsideAPrivateNetwork)
                          "ip link set qvx0 up; ip link set qvx1 up; "
                          "\"$0\" -name LanArena > /dev/null & server=$!; sleep 0.5; "
                          "set +e; \"$1\" --enum; code=$?; kill $server; wait $server; exit $code";
-    ChildProcess shell("/usr/bin/unshare", {"-n", "sh", "-c", script, ProgramPath("QuorvexServer"),
-                                            ProgramPath("QuorvexProbe")});
+    ChildProcess shell("/usr/bin/unshare",
+                       {"-n", "sh", "-c", script, ProgramPath("QuorvexServer"), ProgramPath("QuorvexProbe")});
     int code = Finish(shell);
     if (code != 0 && shell.Stderr().find("unshare") != std::string::npos)
         GTEST_SKIP() << "cannot create a network namespace here: " << shell.Stderr();
@@ -103,7 +103,8 @@ TEST(Network, ChatIsLoggedAndRelayedToEveryClient)
     ASSERT_TRUE(listener->WaitForLine("CONNECTED", 10s));
     auto talker = server.Probe({"--chat", "hello there", "--duration", "300"});
     EXPECT_EQ(Finish(*talker), 0);
-    ASSERT_TRUE(server.process->WaitForLine("Console: : hello there", 10s)) << "an unregistered sender has no name";
+    ASSERT_TRUE(server.process->WaitForLine("Console: : hello there", 10s))
+        << "an unregistered sender has no name";
     ASSERT_TRUE(listener->WaitForLine(TextMessageHex(": hello there"), 10s));
     EXPECT_EQ(Finish(*listener), 0);
 }

@@ -53,7 +53,8 @@ TEST(Rounds, WelcomeBatchComesInItsOrder)
     auto second = server.Probe({"--join", "--name", "Late", "--duration", "800"});
     EXPECT_EQ(Finish(*second), 0);
     std::vector<std::string> messages = ProbeMessages(*second);
-    auto join = std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "02"; });
+    auto join =
+        std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "02"; });
     ASSERT_NE(join, messages.end());
     ASSERT_LT(join + 3, messages.end());
     EXPECT_EQ(TextAt(*join, 9), "Late");
@@ -78,13 +79,15 @@ TEST(Rounds, MapRequestEndsTheRoundAndTheNextRoundAnnouncesItsMapFirst)
     EXPECT_EQ(Finish(*player), 0);
 
     std::vector<std::string> messages = ProbeMessages(*player);
-    auto over = std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "04"; });
+    auto over =
+        std::find_if(messages.begin(), messages.end(), [](auto& m) { return MessageType(m) == "04"; });
     ASSERT_NE(over, messages.end());
     auto map = std::find_if(over, messages.end(), [](auto& m) { return MessageType(m) == "03"; });
     ASSERT_NE(map, messages.end());
     EXPECT_EQ(TextAt(*map, 1), "Fear");
     for (auto it = over + 1; it != map; ++it)
-        EXPECT_TRUE(MessageType(*it) != "0a" && MessageType(*it) != "0b" && MessageType(*it) != "0c") << "state before the new map: " << *it;
+        EXPECT_TRUE(MessageType(*it) != "0a" && MessageType(*it) != "0b" && MessageType(*it) != "0c")
+            << "state before the new map: " << *it;
 }
 
 TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
@@ -100,7 +103,8 @@ TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
         size_t seen = server.process->Lines().size();
         auto requester = server.Probe({"--send", MapRequestHex(name), "--duration", "200"});
         EXPECT_EQ(Finish(*requester), 0);
-        EXPECT_TRUE(server.process->WaitForLineAfter(seen, "Console: Loading map... Maps\\" + next + ".smp", 10s))
+        EXPECT_TRUE(
+            server.process->WaitForLineAfter(seen, "Console: Loading map... Maps\\" + next + ".smp", 10s))
             << name;
     }
 }
@@ -121,5 +125,6 @@ TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
                              [&](auto& m) { return MessageType(m) == "06" && U32At(m, 1) == leaverId; });
     ASSERT_NE(left, messages.end()) << "MSG_PLAYER_LEFT with the ship id";
     for (auto it = left + 1; it != messages.end(); ++it)
-        EXPECT_FALSE((MessageType(*it) == "0a" || MessageType(*it) == "08") && U32At(*it, 1) == leaverId) << "the ship is gone";
+        EXPECT_FALSE((MessageType(*it) == "0a" || MessageType(*it) == "08") && U32At(*it, 1) == leaverId)
+            << "the ship is gone";
 }

@@ -16,9 +16,15 @@ using testing_support::TempDir;
 
 namespace
 {
-std::string Server() { return ProgramPath("QuorvexServer"); }
+std::string Server()
+{
+    return ProgramPath("QuorvexServer");
+}
 
-std::string FreePort() { return std::to_string(testing_support::FreeUdpPort()); }
+std::string FreePort()
+{
+    return std::to_string(testing_support::FreeUdpPort());
+}
 
 // Runs the server to its end and returns its exit code.
 int RunToEnd(ChildProcess& server)
@@ -105,7 +111,8 @@ TEST(ServerProgram, EachStopSignalEndsTheServerPromptlyWithExitZero)
         ASSERT_TRUE(code.has_value()) << "signal " << signal << " did not stop the server";
         EXPECT_EQ(*code, 0) << signal;
         // Reported, not asserted: timing depends on the machine.
-        auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         RecordProperty("stop_ms_" + std::to_string(signal), static_cast<int>(took.count()));
     }
 }

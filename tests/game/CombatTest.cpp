@@ -112,7 +112,8 @@ TEST_F(CombatTest, ShieldedShipBouncesOffAWallAndPaysForTheImpact)
     world.CollideWithWalls(*ship, 100, 640, 640);
     EXPECT_TRUE(ship->IsActive());
     EXPECT_LT(ship->GetVelocity().GetX(), 0) << "sent back";
-    double cost = g_settings.BaseCollisionCost * (speed / g_settings.BaseMaxSpeed) * (speed / g_settings.BaseMaxSpeed);
+    double cost =
+        g_settings.BaseCollisionCost * (speed / g_settings.BaseMaxSpeed) * (speed / g_settings.BaseMaxSpeed);
     EXPECT_NEAR(ship->GetFuel(), g_settings.BaseFuelCapacity - cost, 1e-3);
     EXPECT_EQ(ship->GetPosition().GetX(), 300) << "the wall test never moves the ship";
 }
@@ -137,11 +138,13 @@ TEST_F(CombatTest, KillsByObjectsAreCreditedToTheirOwners)
     CShip* victim = AddShip(1, "Victim", 100, 100);
     CShip* killer = AddShip(2, "Killer", 500, 500);
     float spot = 40;
-    auto shoot = [&](int32_t owner, int32_t kind) {
+    auto shoot = [&](int32_t owner, int32_t kind)
+    {
         // A fresh spot each time, away from the shrapnel of the last death.
         spot += 60;
         victim->ForceRespawn(spot, 100);
-        CGameObject* shot = kind == KIND_SHRAPNEL ? static_cast<CGameObject*>(new CShrapnel()) : new CBullet();
+        CGameObject* shot =
+            kind == KIND_SHRAPNEL ? static_cast<CGameObject*>(new CShrapnel()) : new CBullet();
         shot->ForceRespawn(spot, 100);
         shot->SetOwnerId(owner);
         world.AddObject(shot);
@@ -152,10 +155,9 @@ TEST_F(CombatTest, KillsByObjectsAreCreditedToTheirOwners)
     shoot(2, KIND_SHRAPNEL);
     shoot(0, KIND_BULLET);
     shoot(1, KIND_BULLET);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Victim was killed by Killer",
-                                                    "Victim crashed into Killer's debris field",
-                                                    "Seems the locals didn't like Victim very much",
-                                                    "Victim committed suicide"}));
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{
+                              "Victim was killed by Killer", "Victim crashed into Killer's debris field",
+                              "Seems the locals didn't like Victim very much", "Victim committed suicide"}));
     EXPECT_EQ(killer->GetFrags(), 2);
     EXPECT_EQ(victim->GetFrags(), -5) << "one each, and a suicide costs two";
 }

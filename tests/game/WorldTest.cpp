@@ -83,10 +83,7 @@ TEST_F(WorldTest, WithoutAMapATickChangesNothing)
 TEST_F(WorldTest, NewShipsRespawnAtTheFirstTickTakingSpawnCellsInOrder)
 {
     // Spawn cells are handed out in reverse file order: (1,1) is read after (0,0).
-    LoadWorld({"7...",
-               ".7..",
-               "....",
-               "...."});
+    LoadWorld({"7...", ".7..", "....", "...."});
     CShip* first = AddShip(1);
     CShip* second = AddShip(2);
     world.Tick(0);
@@ -152,7 +149,8 @@ TEST_F(WorldTest, DeadShipsAreReportedEveryTickUntilTheyRespawn)
     EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "died 1"}));
     host.reports.clear();
     world.Tick(1000);
-    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "info 1", "ship 1"})) << "5000 ms of dead time";
+    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "info 1", "ship 1"}))
+        << "5000 ms of dead time";
 }
 
 TEST_F(WorldTest, HeldControlsSteerTheShip)

@@ -67,7 +67,8 @@ TEST(Files, BackslashPathsMatchNamesWithoutCase)
     ScopedChdir cd(dir.Path());
     EXPECT_EQ(platform::NativePath("graphics\\Xship.tga"), "Graphics/XShip.tga");
     EXPECT_EQ(platform::NativePath("Graphics/XShip.tga"), "Graphics/XShip.tga");
-    EXPECT_EQ(platform::NativePath("Graphics\\new.tga"), "Graphics/new.tga") << "missing names stay as written";
+    EXPECT_EQ(platform::NativePath("Graphics\\new.tga"), "Graphics/new.tga")
+        << "missing names stay as written";
     EXPECT_EQ(platform::NativePath("nowhere\\Sub\\x"), "nowhere/Sub/x");
     EXPECT_TRUE(platform::FileExists(platform::NativePath("GRAPHICS\\XSHIP.TGA")));
     EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));

@@ -38,10 +38,7 @@ public:
         hosted = m_server.Host(params);
         m_thread = std::thread([this] { Loop(); });
     }
-    ~ServerThread() override
-    {
-        Stop();
-    }
+    ~ServerThread() override { Stop(); }
     void Stop()
     {
         if (!m_stop.exchange(true))
@@ -54,10 +51,12 @@ public:
         std::atomic<bool> done{false};
         {
             std::lock_guard lock(m_mutex);
-            m_tasks.push_back([&] {
-                task(m_server);
-                done = true;
-            });
+            m_tasks.push_back(
+                [&]
+                {
+                    task(m_server);
+                    done = true;
+                });
         }
         while (!done)
             std::this_thread::sleep_for(1ms);
@@ -85,7 +84,8 @@ public:
     void OnDestroyPlayer(PlayerId player) override { Record("destroy " + std::to_string(player)); }
     void OnReceive(PlayerId sender, const uint8_t* data, size_t size) override
     {
-        Record("receive " + std::to_string(sender) + " " + std::string(reinterpret_cast<const char*>(data), size));
+        Record("receive " + std::to_string(sender) + " " +
+               std::string(reinterpret_cast<const char*>(data), size));
         if (std::string(reinterpret_cast<const char*>(data), size) == "echo")
             m_server.SendTo(sender, data, size);
     }
@@ -154,9 +154,15 @@ public:
     CSessionClient session{*this};
 };
 
-HostAddress Local(uint16_t port) { return HostAddress{kLoopback, port}; }
+HostAddress Local(uint16_t port)
+{
+    return HostAddress{kLoopback, port};
+}
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
 } // namespace
 
 TEST(SessionWire, GuidTextRoundTripsAndRejectsMalformed)
@@ -210,12 +216,15 @@ TEST(Session, HostPlayerComesFirstThenClientsExchangePackets)
     EXPECT_TRUE(server.WaitForEvent("receive 2 echo"));
 
     std::vector<uint8_t> all = Bytes("to everyone");
-    server.Run([&](CSessionServer& s) {
-        EXPECT_TRUE(s.SendTo(0, all.data(), all.size()));
-        EXPECT_TRUE(s.SendTo(s.GetHostPlayer(), all.data(), all.size())) << "no loopback, but not an error";
-        EXPECT_FALSE(s.SendTo(999, all.data(), all.size()));
-        EXPECT_EQ(s.GetPlayerCount(), 2u);
-    });
+    server.Run(
+        [&](CSessionServer& s)
+        {
+            EXPECT_TRUE(s.SendTo(0, all.data(), all.size()));
+            EXPECT_TRUE(s.SendTo(s.GetHostPlayer(), all.data(), all.size()))
+                << "no loopback, but not an error";
+            EXPECT_FALSE(s.SendTo(999, all.data(), all.size()));
+            EXPECT_EQ(s.GetPlayerCount(), 2u);
+        });
     ASSERT_TRUE(client.PumpUntil([&] { return client.received.size() == 2; }));
     EXPECT_EQ(client.received[1], all);
 }
@@ -245,7 +254,8 @@ TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
     EXPECT_EQ(second.session.Connect(Local(server.port), kGame), ConnectResult::ServerFull);
     EXPECT_EQ(second.connectResults, std::vector<ConnectResult>{ConnectResult::ServerFull});
     EXPECT_FALSE(second.session.IsConnected());
-    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     RecordProperty("refusal_ms", static_cast<int>(took.count()));
 
     RecordingClient stranger;
@@ -260,7 +270,8 @@ TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
 TEST(Session, NoServerMeansUnreachable)
 {
     RecordingClient client;
-    EXPECT_EQ(client.session.Connect(Local(testing_support::FreeUdpPort()), kGame), ConnectResult::Unreachable);
+    EXPECT_EQ(client.session.Connect(Local(testing_support::FreeUdpPort()), kGame),
+              ConnectResult::Unreachable);
 }
 
 TEST(Session, LargePacketsArriveWholeAsUnreliableFragments)
@@ -272,12 +283,14 @@ TEST(Session, LargePacketsArriveWholeAsUnreliableFragments)
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<uint8_t>(i * 7);
     SessionStats before{};
-    server.Run([&](CSessionServer& s) {
-        s.DoWork(0);
-        before = s.GetStats();
-        s.SendTo(0, big.data(), big.size());
-        s.DoWork(0);
-    });
+    server.Run(
+        [&](CSessionServer& s)
+        {
+            s.DoWork(0);
+            before = s.GetStats();
+            s.SendTo(0, big.data(), big.size());
+            s.DoWork(0);
+        });
     ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
     EXPECT_EQ(client.received[0], big);
     SessionStats after{};

@@ -70,8 +70,8 @@ TEST_F(ConfigFileTest, WritesDefaultsInTheFileLayout)
     std::string text = ReadFile(path);
     for (const char* expected : {"\n\n// Fuel cost section\n", "ThrustCost                    0.100\n",
                                  "BaseTurnRate                  360.000\n", "\n\n// Fuel capacity\n",
-                                 "\n\n// Basic Ship Mechanics\n", "\n\n// Powerup Mechanics\n", "\n\n// Shrapnel\n",
-                                 "ServerEOR                     12000\n"})
+                                 "\n\n// Basic Ship Mechanics\n", "\n\n// Powerup Mechanics\n",
+                                 "\n\n// Shrapnel\n", "ServerEOR                     12000\n"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
     EXPECT_EQ(lines.size(), 2u + 6u * 2u - 1u + 61u);
 }

@@ -73,8 +73,9 @@ TEST_F(ServerLoopTest, SixLinesInOnePassBroadcastNewestFiveNewestFirst)
     for (int i = 1; i <= 6; ++i)
         CMessageLog::GetServerLog().Print("line %d", i);
     loop.RunPass();
-    EXPECT_EQ(Output(), std::string(kSetUpLines) +
-                            "Console: line 6\nConsole: line 5\nConsole: line 4\nConsole: line 3\nConsole: line 2\n");
+    EXPECT_EQ(Output(),
+              std::string(kSetUpLines) +
+                  "Console: line 6\nConsole: line 5\nConsole: line 4\nConsole: line 3\nConsole: line 2\n");
     EXPECT_EQ(CMessageLog::GetServerLog().GetLineCount(), 0);
     loop.ShutDown();
 }
@@ -155,7 +156,8 @@ TEST_F(ServerLoopTest, BothLimitsInOnePassEndTheRoundOnceMoreWithoutHarm)
     clock.Advance(15 * 60000);
     loop.RunPass();
     std::string output = Output();
-    EXPECT_NE(output.find("Console: Time Limit Hit!\nConsole: Frag Limit Hit!\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("Console: Time Limit Hit!\nConsole: Frag Limit Hit!\n"), std::string::npos)
+        << output;
     EXPECT_TRUE(CServer::Get().IsRoundOver());
     g_settings = GameSettings{};
     loop.ShutDown();

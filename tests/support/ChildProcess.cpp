@@ -42,14 +42,18 @@ bool ReadSome(int fd, std::string& into)
 
 } // namespace
 
-std::string ProgramPath(const std::string& name) { return std::string(QUORVEX_BUILD_DIR) + "/" + name; }
+std::string ProgramPath(const std::string& name)
+{
+    return std::string(QUORVEX_BUILD_DIR) + "/" + name;
+}
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
     : ChildProcess(program, args, Options{})
 {
 }
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args, const Options& options)
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const Options& options)
 {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0)
@@ -144,7 +148,8 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
         }
         if (m_outputEnded || m_arrived.wait_until(lock, deadline) == std::cv_status::timeout)
         {
-            if (m_outputEnded && m_pendingStart < m_pending.size() && m_pending.find('\n', m_pendingStart) == std::string::npos)
+            if (m_outputEnded && m_pendingStart < m_pending.size() &&
+                m_pending.find('\n', m_pendingStart) == std::string::npos)
             {
                 // A last line without its newline.
                 m_lines.push_back(m_pending.substr(m_pendingStart));
@@ -157,7 +162,8 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
     }
 }
 
-std::optional<std::string> ChildProcess::WaitForLine(const std::string& text, std::chrono::milliseconds timeout)
+std::optional<std::string> ChildProcess::WaitForLine(const std::string& text,
+                                                     std::chrono::milliseconds timeout)
 {
     return WaitForLineAfter(0, text, timeout);
 }

@@ -11,17 +11,28 @@ uint8_t CodeFor(char c)
 {
     switch (c)
     {
-    case '#': return 1;
-    case '/': return 2;
-    case '\\': return 3;
-    case 'F': return 6;
-    case '7': return 7;
-    case '8': return 8;
-    case '9': return 9;
-    case 'L': return 10;
-    case 'D': return 11;
-    case 'R': return 12;
-    default: return 0;
+    case '#':
+        return 1;
+    case '/':
+        return 2;
+    case '\\':
+        return 3;
+    case 'F':
+        return 6;
+    case '7':
+        return 7;
+    case '8':
+        return 8;
+    case '9':
+        return 9;
+    case 'L':
+        return 10;
+    case 'D':
+        return 11;
+    case 'R':
+        return 12;
+    default:
+        return 0;
     }
 }
 
@@ -32,7 +43,8 @@ void PutInt(std::string& out, int32_t value)
 }
 } // namespace
 
-MapFile::MapFile(std::vector<std::string> rows, std::string title) : m_rows(std::move(rows)), m_title(std::move(title))
+MapFile::MapFile(std::vector<std::string> rows, std::string title)
+    : m_rows(std::move(rows)), m_title(std::move(title))
 {
 }
 

@@ -12,7 +12,10 @@ std::vector<std::string> ProbeMessages(const ChildProcess& probe)
     return messages;
 }
 
-std::string MessageType(const std::string& hex) { return hex.substr(0, 2); }
+std::string MessageType(const std::string& hex)
+{
+    return hex.substr(0, 2);
+}
 
 uint8_t U8At(const std::string& hex, size_t offset)
 {
@@ -51,9 +54,15 @@ static std::string StringMessageHex(char type, const std::string& text)
     return ToHex(bytes + text);
 }
 
-std::string MapRequestHex(const std::string& name) { return StringMessageHex('\x03', name); }
+std::string MapRequestHex(const std::string& name)
+{
+    return StringMessageHex('\x03', name);
+}
 
-std::string TextMessageHex(const std::string& text) { return StringMessageHex('\x01', text); }
+std::string TextMessageHex(const std::string& text)
+{
+    return StringMessageHex('\x01', text);
+}
 
 uint32_t JoinedShipId(const ChildProcess& probe)
 {

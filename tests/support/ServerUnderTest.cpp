@@ -5,7 +5,10 @@
 namespace testing_support
 {
 
-std::string ShippedData() { return std::string(QUORVEX_SOURCE_DIR) + "/data"; }
+std::string ShippedData()
+{
+    return std::string(QUORVEX_SOURCE_DIR) + "/data";
+}
 
 ServerUnderTest::ServerUnderTest(const Setup& setup) : port(FreeUdpPort())
 {

@@ -46,8 +46,7 @@ const char* const kUsage =
 namespace
 {
 
-template <typename Number>
-bool ParseNumber(const std::string& text, Number& out)
+template <typename Number> bool ParseNumber(const std::string& text, Number& out)
 {
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
     return error == std::errc() && end == text.data() + text.size();
@@ -108,8 +107,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
 
 bool TakesValue(const std::string& option)
 {
-    for (const char* known : {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send", "--duration",
-                              "--bots"})
+    for (const char* known :
+         {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send", "--duration", "--bots"})
         if (option == known)
             return true;
     return false;

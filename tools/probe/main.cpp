@@ -16,7 +16,8 @@ namespace
 class Enumerator : public platform::ISessionClientEvents
 {
 public:
-    void OnEnumHostsResponse(const platform::SessionDescription& session, const platform::HostAddress&) override
+    void OnEnumHostsResponse(const platform::SessionDescription& session,
+                             const platform::HostAddress&) override
     {
         if (!m_seen.emplace(session.instance.ToString(), true).second)
             return;
@@ -122,7 +123,8 @@ int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
         bots[i]->Close();
         std::printf("BOT %zu %s messages=%llu bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),
                     static_cast<unsigned long long>(bots[i]->GetMessages()),
-                    static_cast<unsigned long long>(bots[i]->GetBytes()), bots[i]->IsTerminated() ? " terminated" : "");
+                    static_cast<unsigned long long>(bots[i]->GetBytes()),
+                    bots[i]->IsTerminated() ? " terminated" : "");
     }
     return 0;
 }
