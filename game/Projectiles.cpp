@@ -42,7 +42,7 @@ CVector BounceOff(const CGameObject& other, const CVector& position, const CVect
     double edgeSquared = edge.Dot(edge);
     if (!(edgeSquared > 0) || !std::isfinite(edgeSquared))
         return velocity * -1.0;
-    // Keep the part along the edge, turn the part across it round.
+    // Keep the component along the edge, turn the component across it round.
     return edge * (2.0 * velocity.Dot(edge) / edgeSquared) - velocity;
 }
 

@@ -93,7 +93,7 @@ void CShip::Bounce(const CGameObject& other)
         SetVelocity(v * -1.0);
         return;
     }
-    // v - 2n, with n the part of v across the edge.
+    // v - 2n, with n the component of v across the edge.
     SetVelocity(edge * (2.0 * v.Dot(edge) / edge.Dot(edge)) - v);
     CVector impact = other.GetVelocity() + v;
     double maxSpeed = GetMaxSpeed();

@@ -35,19 +35,6 @@ void CBitmapImage::Clear()
     m_info = InfoHeader{};
 }
 
-void CBitmapImage::Load(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes))
-    {
-        Clear();
-        return;
-    }
-    LoadFromMemory(bytes);
-    if (!IsEmpty())
-        m_name = BaseName(path);
-}
-
 void CBitmapImage::LoadFromMemory(std::span<const uint8_t> bytes)
 {
     Clear();
@@ -69,11 +56,9 @@ void CBitmapImage::LoadFromMemory(std::span<const uint8_t> bytes)
 
 bool CBitmapImage::ReadHeaders(platform::ByteReader& reader)
 {
-    uint16_t reserved = 0;
     m_fileType = reader.U16();
     m_fileHeaderSize = reader.U32();
-    reserved = reader.U16();
-    reserved = reader.U16();
+    reader.Skip(4); // two reserved words
     m_pixelOffset = reader.U32();
     if (reader.Failed() || m_fileType != kBitmapType)
         return false;

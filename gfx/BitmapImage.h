@@ -39,19 +39,18 @@ public:
     // True while the pixels hold run-length data.
     bool IsCompressed() const override { return m_info.compression != 0; }
     void Decompress() override;
-    void Load(const std::string& path) override;
     // Writes an uncompressed file with 40-byte information header. The image
     // is converted to format 3 for writing and back once every write worked.
     bool Save(const std::string& path) override;
     // The reader on bytes already in memory (used by Load and by tests).
-    void LoadFromMemory(std::span<const uint8_t> bytes);
+    void LoadFromMemory(std::span<const uint8_t> bytes) override;
 
     // The compression value of the file as loaded (0, 1 or 2).
     int32_t GetCompression() const { return m_compression; }
     const InfoHeader& GetInfoHeader() const { return m_info; }
 
 private:
-    void Clear();
+    void Clear() override;
     bool ReadHeaders(platform::ByteReader& reader);
     bool HeadersUsable() const;
     bool ReadPalette(platform::ByteReader& reader);

@@ -116,6 +116,19 @@ void CImage::ClearImage()
     m_palette.clear();
 }
 
+void CImage::Load(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(path, bytes))
+    {
+        Clear();
+        return;
+    }
+    LoadFromMemory(bytes);
+    if (!IsEmpty())
+        m_name = BaseName(path);
+}
+
 bool CImage::ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes)
 {
     bytes.clear();

@@ -45,8 +45,12 @@ public:
     virtual bool IsCompressed() const { return false; }
     // Replaces run-length pixels by the decoded picture; nothing otherwise.
     virtual void Decompress() {}
-    // Reads the file at the native path; the base class does nothing.
-    virtual void Load(const std::string& path) { (void)path; }
+    // Reads the file at the native path and decodes it with LoadFromMemory,
+    // naming the image after the file; a file that cannot be read, or that the
+    // reader refuses, leaves an empty image.
+    void Load(const std::string& path);
+    // Decodes a whole file already in memory; the base class reads nothing.
+    virtual void LoadFromMemory(std::span<const uint8_t> bytes) { (void)bytes; }
     // Writes the file; the base class does nothing and returns false.
     virtual bool Save(const std::string& path)
     {
@@ -81,6 +85,8 @@ protected:
     // Height, width, file size, bits per pixel and data size become 0; the
     // pixels and the palette are freed.
     void ClearImage();
+    // Forgets the picture and everything a reader kept of its file.
+    virtual void Clear() { ClearImage(); }
     // Reads a whole file into `bytes`; false when it cannot be opened, read,
     // or is larger than kMaxFileBytes.
     static bool ReadFileBytes(const std::string& path, std::vector<uint8_t>& bytes);

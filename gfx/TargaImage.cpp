@@ -18,19 +18,6 @@ void CTargaImage::Clear()
     m_compressed = false;
 }
 
-void CTargaImage::Load(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(path, bytes))
-    {
-        Clear();
-        return;
-    }
-    LoadFromMemory(bytes);
-    if (!IsEmpty())
-        m_name = BaseName(path);
-}
-
 void CTargaImage::LoadFromMemory(std::span<const uint8_t> bytes)
 {
     Clear();

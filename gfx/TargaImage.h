@@ -32,7 +32,6 @@ public:
     bool IsCompressed() const override { return m_compressed; }
     // Run-length decodes the pixel block (the reader does this itself).
     void Decompress() override;
-    void Load(const std::string& path) override;
     // Targa files are only read; this does nothing and returns false.
     bool Save(const std::string& path) override
     {
@@ -40,7 +39,7 @@ public:
         return false;
     }
     // The reader on bytes already in memory (used by Load and by tests).
-    void LoadFromMemory(std::span<const uint8_t> bytes);
+    void LoadFromMemory(std::span<const uint8_t> bytes) override;
 
     uint8_t GetImageType() const { return m_imageType; }
     uint8_t GetImageDescriptor() const { return m_imageDescriptor; }
@@ -49,7 +48,7 @@ public:
     uint32_t GetDeveloperOffset() const { return m_developerOffset; }
 
 private:
-    void Clear();
+    void Clear() override;
     void ReadFooter(std::span<const uint8_t> bytes);
     bool ReadHeader(platform::ByteReader& reader);
     bool HeaderUsable() const;

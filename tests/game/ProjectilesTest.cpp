@@ -308,8 +308,8 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
     EXPECT_NEAR(chasing->GetAngle(), 10, kTolerance) << "no aim point, no turn";
 }
 
-// Against a wall edge a mine keeps the part of its velocity along the edge
-// and reverses the part across it.
+// Against a wall edge a mine keeps the component of its velocity along the edge
+// and reverses the component across it.
 TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
 {
     CGameObject wall = WallCell(5, 5); // centre (176, 176), edges at 159 and 193

@@ -51,16 +51,16 @@ TEST(BitmapImage, RowsAreTakenWithoutPadding)
 
 TEST(BitmapImage, LongerInformationHeadersAreSteppedOver)
 {
-    BitmapSpec spec{.width = 4, .height = 1, .infoSize = 124};
-    CBitmapImage image = LoadBitmap(Bitmap(spec, Sequence(12)));
+    BitmapSpec layout{.width = 4, .height = 1, .infoSize = 124};
+    CBitmapImage image = LoadBitmap(Bitmap(layout, Sequence(12)));
     ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.GetPixels(), Sequence(12));
 }
 
 TEST(BitmapImage, PaletteOfZeroColoursUsedIsTheFullPalette)
 {
-    BitmapSpec spec{.width = 4, .height = 1, .bits = 8, .palette = RampPalette(256)};
-    CBitmapImage image = LoadBitmap(Bitmap(spec, {7, 8, 9, 10}));
+    BitmapSpec layout{.width = 4, .height = 1, .bits = 8, .palette = RampPalette(256)};
+    CBitmapImage image = LoadBitmap(Bitmap(layout, {7, 8, 9, 10}));
     ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.GetPaletteCount(), 256);
     EXPECT_EQ(image.GetPixels(), (Bytes{7, 8, 9, 10}));
@@ -107,14 +107,14 @@ TEST(BitmapImage, BadFilesGiveAnEmptyImage)
 
 TEST(BitmapImage, RunLengthEndOfPictureFirstGivesAZeroPicture)
 {
-    BitmapSpec spec{.width = 3,
+    BitmapSpec layout{.width = 3,
                     .height = 2,
                     .bits = 8,
                     .compression = 1,
                     .imageSize = 2,
                     .coloursUsed = 4,
                     .palette = RampPalette(4)};
-    CBitmapImage image = LoadBitmap(Bitmap(spec, {0, 1}));
+    CBitmapImage image = LoadBitmap(Bitmap(layout, {0, 1}));
     ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.GetPixels(), Bytes(6, 0));
     EXPECT_EQ(image.GetDataSize(), 6);
@@ -204,9 +204,9 @@ TEST(ConvertFormat, BitmapToRgbaSwapsRedAndBlueAndAddsAlpha)
 
 TEST(ConvertFormat, PalettedImagesConvertTheirPaletteOnly)
 {
-    BitmapSpec spec{
+    BitmapSpec layout{
         .width = 2, .height = 1, .bits = 8, .coloursUsed = 2, .palette = {1, 2, 3, 0, 4, 5, 6, 0}};
-    CBitmapImage image = LoadBitmap(Bitmap(spec, {1, 0}));
+    CBitmapImage image = LoadBitmap(Bitmap(layout, {1, 0}));
     image.ConvertFormat(PIXEL_FORMAT_RGBA);
     EXPECT_EQ(image.GetPalette(), (Bytes{3, 2, 1, 255, 6, 5, 4, 255}));
     EXPECT_EQ(image.GetPixels(), (Bytes{1, 0}));

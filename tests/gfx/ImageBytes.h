@@ -33,25 +33,25 @@ struct TargaSpec
     uint8_t colourMapEntrySize = 0;
 };
 
-inline Bytes TargaHeader(const TargaSpec& spec)
+inline Bytes TargaHeader(const TargaSpec& layout)
 {
-    Bytes out = {uint8_t(spec.id.size()), spec.colourMapType, spec.type};
+    Bytes out = {uint8_t(layout.id.size()), layout.colourMapType, layout.type};
     PutU16(out, 0);
-    PutU16(out, spec.colourMapLength);
-    out.push_back(spec.colourMapEntrySize);
+    PutU16(out, layout.colourMapLength);
+    out.push_back(layout.colourMapEntrySize);
     PutU16(out, 0);
     PutU16(out, 0);
-    PutU16(out, spec.width);
-    PutU16(out, spec.height);
-    out.push_back(spec.depth);
-    out.push_back(spec.descriptor);
-    out.insert(out.end(), spec.id.begin(), spec.id.end());
+    PutU16(out, layout.width);
+    PutU16(out, layout.height);
+    out.push_back(layout.depth);
+    out.push_back(layout.descriptor);
+    out.insert(out.end(), layout.id.begin(), layout.id.end());
     return out;
 }
 
-inline Bytes Targa(const TargaSpec& spec, const Bytes& pixels)
+inline Bytes Targa(const TargaSpec& layout, const Bytes& pixels)
 {
-    Bytes out = TargaHeader(spec);
+    Bytes out = TargaHeader(layout);
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
 }
@@ -78,26 +78,26 @@ struct BitmapSpec
     Bytes palette = {}; // 4 bytes an entry
 };
 
-inline Bytes Bitmap(const BitmapSpec& spec, const Bytes& pixels)
+inline Bytes Bitmap(const BitmapSpec& layout, const Bytes& pixels)
 {
     Bytes out = {'B', 'M'};
-    uint32_t offset = 14 + spec.infoSize + uint32_t(spec.palette.size());
+    uint32_t offset = 14 + layout.infoSize + uint32_t(layout.palette.size());
     PutU32(out, offset + uint32_t(pixels.size()));
     PutU32(out, 0);
     PutU32(out, offset);
-    PutU32(out, spec.infoSize);
-    PutU32(out, uint32_t(spec.width));
-    PutU32(out, uint32_t(spec.height));
+    PutU32(out, layout.infoSize);
+    PutU32(out, uint32_t(layout.width));
+    PutU32(out, uint32_t(layout.height));
     PutU16(out, 1);
-    PutU16(out, spec.bits);
-    PutU32(out, spec.compression);
-    PutU32(out, spec.imageSize);
+    PutU16(out, layout.bits);
+    PutU32(out, layout.compression);
+    PutU32(out, layout.imageSize);
     PutU32(out, 2835);
     PutU32(out, 2835);
-    PutU32(out, spec.coloursUsed);
+    PutU32(out, layout.coloursUsed);
     PutU32(out, 0);
-    out.resize(out.size() + (spec.infoSize > 40 ? spec.infoSize - 40 : 0), 0xEE);
-    out.insert(out.end(), spec.palette.begin(), spec.palette.end());
+    out.resize(out.size() + (layout.infoSize > 40 ? layout.infoSize - 40 : 0), 0xEE);
+    out.insert(out.end(), layout.palette.begin(), layout.palette.end());
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
 }

@@ -216,16 +216,16 @@ TEST(ImageMagick, BitmapFilesRunLength4)
     for (int i = 0; i < width * height; ++i)
         indices.push_back((i * 7 + i / width) % 16);
     Bytes encoded = EncodeRle4(indices, width, height);
-    BitmapSpec spec{.width = width,
+    BitmapSpec layout{.width = width,
                     .height = height,
                     .bits = 4,
                     .compression = 2,
                     .imageSize = uint32_t(encoded.size()),
                     .coloursUsed = 16,
                     .palette = RampPalette(16)};
-    for (size_t i = 0; i < spec.palette.size(); i += 4)
-        spec.palette[i] = uint8_t(255 - i);
-    WriteBytes(dir.File("rle4.bmp"), Bitmap(spec, encoded));
+    for (size_t i = 0; i < layout.palette.size(); i += 4)
+        layout.palette[i] = uint8_t(255 - i);
+    WriteBytes(dir.File("rle4.bmp"), Bitmap(layout, encoded));
     Picture ours = ReadBitmap(dir.File("rle4.bmp"), 2);
     ASSERT_EQ(ours.size(), size_t(width * height));
     EXPECT_TRUE(ours == Decode(dir, "rle4.bmp"));

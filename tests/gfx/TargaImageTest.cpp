@@ -81,8 +81,8 @@ TEST(TargaImage, ConvertsToRgba)
 
 TEST(TargaImage, FooterAndImageIdBoundThePixelBlock)
 {
-    TargaSpec spec{.width = 1, .height = 1, .descriptor = 0x10, .id = {'h', 'i'}};
-    Bytes file = Targa(spec, {1, 2, 3});
+    TargaSpec layout{.width = 1, .height = 1, .descriptor = 0x10, .id = {'h', 'i'}};
+    Bytes file = Targa(layout, {1, 2, 3});
     uint32_t developer = uint32_t(file.size());
     file.insert(file.end(), {9, 9, 9, 9});
     AppendTargaFooter(file, 0, developer);
