@@ -1,4 +1,5 @@
 #include "tools/probe/ProbeWorld.h"
+#include "tools/probe/PumpLoop.h"
 
 #include "game/ClientAdvance.h"
 #include "tools/probe/ProbeConnection.h"
@@ -181,13 +182,7 @@ int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& serve
     }
     std::printf("CONNECTED %d\n", options.bots);
     std::fflush(stdout);
-    uint64_t end = NowMs() + options.durationMs;
-    for (uint64_t now = NowMs(); now < end; now = NowMs())
-    {
-        for (auto& bot : bots)
-            bot->Pump(now);
-        bots.front()->WaitForTraffic(1);
-    }
+    PumpAll(bots, options.durationMs);
     for (size_t i = 0; i < bots.size(); ++i)
     {
         std::printf("BOT %zu %s bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),

@@ -4,6 +4,7 @@
 #include "tools/probe/ProbeConnection.h"
 #include "tools/probe/ProbeOptions.h"
 #include "tools/probe/ProbeWorld.h"
+#include "tools/probe/PumpLoop.h"
 
 #include <cstdio>
 #include <map>
@@ -111,13 +112,7 @@ int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
     }
     std::printf("CONNECTED %d\n", options.bots);
     std::fflush(stdout);
-    uint64_t end = NowMs() + options.durationMs;
-    for (uint64_t now = NowMs(); now < end; now = NowMs())
-    {
-        for (auto& bot : bots)
-            bot->Pump(now);
-        bots.front()->WaitForTraffic(1);
-    }
+    PumpAll(bots, options.durationMs);
     for (size_t i = 0; i < bots.size(); ++i)
     {
         bots[i]->Close();

@@ -1,0 +1,26 @@
+// The probe's main loop for several clients at once: service every client and
+// send what is due until the run's time is up, sleeping on the first client's
+// socket between rounds.
+#pragma once
+
+#include "tools/probe/ProbeConnection.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace probe
+{
+
+template <typename Client> void PumpAll(std::vector<std::unique_ptr<Client>>& clients, uint32_t durationMs)
+{
+    uint64_t end = NowMs() + durationMs;
+    for (uint64_t now = NowMs(); now < end && !clients.empty(); now = NowMs())
+    {
+        for (auto& client : clients)
+            client->Pump(now);
+        clients.front()->WaitForTraffic(1);
+    }
+}
+
+} // namespace probe
