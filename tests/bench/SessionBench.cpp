@@ -140,51 +140,74 @@ public:
     std::atomic<PlayerId> lastPlayer{0};
 };
 
+// A session server on loopback with one client connected to it; the client
+// is serviced on a thread of its own and counts what it receives.
+class ConnectedPair
+{
+public:
+    explicit ConnectedPair(uint16_t firstPort) : m_server(m_serverEvents), m_client(clientEvents)
+    {
+        uint16_t port = 0;
+        for (uint16_t candidate = firstPort; !m_server.IsHosting() && candidate < firstPort + 100;
+             ++candidate)
+            if (m_server.Host(SessionHostParams{candidate, kGame, "bench", 5, kLoopback}))
+                port = candidate;
+        m_thread = std::thread([this, port] { ServeClient(port); });
+        while (!m_connected || m_serverEvents.lastPlayer < 2)
+            m_server.DoWork(5);
+        player = m_serverEvents.lastPlayer;
+    }
+    ~ConnectedPair()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    CSessionServer& Server() { return m_server; }
+    CountingClient clientEvents;
+    PlayerId player = 0;
+
+private:
+    void ServeClient(uint16_t port)
+    {
+        m_connected = m_client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
+        while (!m_stop)
+        {
+            m_client.DoWork(5);
+            m_client.WaitForTraffic(5);
+        }
+    }
+
+    IdleServer m_serverEvents;
+    CSessionServer m_server;
+    CSessionClient m_client;
+    std::atomic<bool> m_connected{false}, m_stop{false};
+    std::thread m_thread;
+};
+
 // The server sends to one client, as the game server sends its batches.
 Result RunSession(size_t size, double seconds)
 {
-    IdleServer serverEvents;
-    CSessionServer server(serverEvents);
-    uint16_t port = 0;
-    for (uint16_t candidate = 40000; !server.IsHosting() && candidate < 40100; ++candidate)
-        if (server.Host(SessionHostParams{candidate, kGame, "bench", 5, kLoopback}))
-            port = candidate;
-    CountingClient clientEvents;
-    CSessionClient client(clientEvents);
-    std::atomic<bool> connected{false}, stop{false};
-    std::thread clientThread(
-        [&]
-        {
-            connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
-            while (!stop)
-            {
-                client.DoWork(5);
-                client.WaitForTraffic(5);
-            }
-        });
-    while (!connected || serverEvents.lastPlayer < 2)
-        server.DoWork(5);
-    PlayerId player = serverEvents.lastPlayer;
+    ConnectedPair pair(40000);
+    CSessionServer& server = pair.Server();
     server.DoWork(0);
     SessionStats before = server.GetStats();
-    uint64_t startPackets = clientEvents.packets, startBytes = clientEvents.bytes;
+    uint64_t startPackets = pair.clientEvents.packets, startBytes = pair.clientEvents.bytes;
     std::vector<uint8_t> payload(size, 0xA5);
     uint64_t sent = 0;
     auto end = Clock::now() + std::chrono::duration<double>(seconds);
     while (Clock::now() < end)
     {
         for (int i = 0; i < kPacketsPerFlush; ++i, ++sent)
-            server.SendTo(player, payload.data(), payload.size());
+            server.SendTo(pair.player, payload.data(), payload.size());
         server.DoWork(0);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     server.DoWork(0);
     SessionStats after = server.GetStats();
-    stop = true;
-    clientThread.join();
 
     Result result;
-    uint64_t packets = clientEvents.packets - startPackets, bytes = clientEvents.bytes - startBytes;
+    uint64_t packets = pair.clientEvents.packets - startPackets, bytes = pair.clientEvents.bytes - startBytes;
     uint64_t datagrams = after.datagramsSent - before.datagramsSent;
     uint64_t wire = after.bytesSent - before.bytesSent;
     uint64_t payloadSent = sent * size;
@@ -194,43 +217,21 @@ Result RunSession(size_t size, double seconds)
     result.overheadPerDatagram = static_cast<double>(wire - payloadSent) / static_cast<double>(datagrams);
     result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
     result.returnDatagrams = after.datagramsReceived - before.datagramsReceived;
-    if (std::getenv("SESSION_BENCH_VERBOSE"))
-        std::fprintf(stderr, "  session %zu B: sent %llu packets in %llu datagrams, delivered %llu\n", size,
-                     (unsigned long long)sent, (unsigned long long)datagrams, (unsigned long long)packets);
     return result;
 }
 
 // Datagrams one packet of `size` takes, sent alone.
 uint64_t DatagramsForOnePacket(size_t size)
 {
-    IdleServer serverEvents;
-    CSessionServer server(serverEvents);
-    uint16_t port = 0;
-    for (uint16_t candidate = 40100; !server.IsHosting() && candidate < 40200; ++candidate)
-        if (server.Host(SessionHostParams{candidate, kGame, "bench", 5, kLoopback}))
-            port = candidate;
-    CountingClient clientEvents;
-    CSessionClient client(clientEvents);
-    std::atomic<bool> connected{false}, stop{false};
-    std::thread clientThread(
-        [&]
-        {
-            connected = client.Connect(HostAddress{kLoopback, port}, kGame) == ConnectResult::Connected;
-            while (!stop)
-                client.DoWork(5);
-        });
-    while (!connected || serverEvents.lastPlayer < 2)
-        server.DoWork(5);
+    ConnectedPair pair(40100);
+    CSessionServer& server = pair.Server();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     server.DoWork(0);
     SessionStats before = server.GetStats();
     std::vector<uint8_t> payload(size, 0x5A);
-    server.SendTo(serverEvents.lastPlayer, payload.data(), payload.size());
+    server.SendTo(pair.player, payload.data(), payload.size());
     server.DoWork(0);
-    SessionStats after = server.GetStats();
-    stop = true;
-    clientThread.join();
-    return after.datagramsSent - before.datagramsSent;
+    return server.GetStats().datagramsSent - before.datagramsSent;
 }
 
 double Median(std::vector<double> values)
