@@ -180,8 +180,6 @@ int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& serve
         bot->SendOpening();
         bots.push_back(std::move(bot));
     }
-    std::printf("CONNECTED %d\n", options.bots);
-    std::fflush(stdout);
     PumpAll(bots, options.durationMs);
     for (size_t i = 0; i < bots.size(); ++i)
     {

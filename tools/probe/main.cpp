@@ -110,8 +110,6 @@ int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
         bot->SendOpening();
         bots.push_back(std::move(bot));
     }
-    std::printf("CONNECTED %d\n", options.bots);
-    std::fflush(stdout);
     PumpAll(bots, options.durationMs);
     for (size_t i = 0; i < bots.size(); ++i)
     {
