@@ -18,6 +18,7 @@
 #include "net/Message.h"
 #include "platform/SessionClient.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -107,6 +108,9 @@ public:
     void WaitForTraffic(uint32_t timeoutMs);
     // Traffic counters of the session, for measurements.
     platform::SessionStats GetStats() const { return m_session->GetStats(); }
+    // Messages applied and bytes of the batches that carried them.
+    uint64_t GetMessagesReceived() const { return m_messagesReceived; }
+    uint64_t GetBatchBytesReceived() const { return m_batchBytesReceived; }
 
     void SetWorld(CGameWorld* world);
     CGameWorld* GetWorld();
@@ -159,6 +163,8 @@ private:
     int32_t m_ping = 0;
     CLock m_hostLock;    // guards the server list and the world pointer
     CLock m_receiveLock; // held while a batch is applied
+    std::atomic<uint64_t> m_messagesReceived{0};
+    std::atomic<uint64_t> m_batchBytesReceived{0};
     std::vector<CHostInfo> m_hosts;
     size_t m_hostCursor = 0;
     CGameWorld* m_world = nullptr;

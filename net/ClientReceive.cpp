@@ -77,6 +77,8 @@ void CClient::OnReceive(const uint8_t* data, size_t size)
     if (!batch.Parse(data, size))
         return;
     CLockGuard guard(m_receiveLock);
+    m_messagesReceived += batch.GetCount();
+    m_batchBytesReceived += size;
     batch.ResetCursor();
     while (const CMessage* message = batch.NextMessage())
         Apply(*message);

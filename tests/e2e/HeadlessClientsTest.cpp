@@ -24,6 +24,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -196,7 +197,19 @@ TEST(HeadlessClients, BotsEachKeepAWorld)
     int botLines = 0, shipLines = 0, objectLines = 0;
     for (const std::string& line : bots->Lines())
     {
-        botLines += line.rfind("BOT ", 0) == 0;
+        if (line.rfind("BOT ", 0) == 0)
+        {
+            ++botLines;
+            unsigned index = 0, nameIndex = 0;
+            unsigned long long messages = 0, bytes = 0;
+            ASSERT_EQ(std::sscanf(line.c_str(), "BOT %u Bot%u messages=%llu bytes=%llu", &index, &nameIndex,
+                                  &messages, &bytes),
+                      4)
+                << line;
+            EXPECT_EQ(index, nameIndex);
+            EXPECT_GT(messages, 0u);
+            EXPECT_GT(bytes, messages);
+        }
         shipLines += line.rfind("WORLD SHIP ", 0) == 0;
         objectLines += line.rfind("WORLD OBJECTS bullet=", 0) == 0;
     }

@@ -369,6 +369,12 @@ TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
     client.OnReceive(bytes.data(), 0);
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(world.GetPlayerCount(), 1u);
+    EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
+
+    std::vector<uint8_t> good = BatchBytes({Text("one"), Text("two")});
+    client.OnReceive(good.data(), good.size());
+    EXPECT_EQ(client.GetMessagesReceived(), 2u);
+    EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
 }
 
 TEST_F(ClientApplies, PlayersLeavingTakeTheirShipsButNeverOurs)

@@ -34,12 +34,13 @@ const char* const kUsage =
     "\n"
     "Output: CONNECTED, then MSG <ms since connect> <hex> per message received (BADBATCH for a\n"
     "packet that cannot be parsed), TERMINATED if the server ends the session.\n"
+    "With --bots N: BOT <i> <name> messages=<received> bytes=<received>[ terminated] for each.\n"
     "With --world: CONSOLE <text> for each console line as it is printed, CONNECTED or REFUSED,\n"
     "TERMINATED if the server ends the session, and at the end one line per ship of the world,\n"
     "WORLD SHIP <id> <name> <active 0|1> <x> <y> <frags>, then one line of object counts,\n"
     "WORLD OBJECTS bullet=N missile=N mine=N plasmamine=N powerup=N shrapnel=N turret=N.\n"
-    "With --bots N --world: BOT <i> <name> bytes=<received>[ terminated] for each, followed by\n"
-    "its WORLD lines; console lines are not printed.\n"
+    "With --bots N --world: the same BOT line for each, followed by its WORLD lines; console\n"
+    "lines are not printed.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
     "1 bad arguments.\n";
 

@@ -40,7 +40,8 @@ public:
 
     bool IsTerminated() const { return m_client.IsTerminated(); }
     const std::string& GetName() const { return m_name; }
-    uint64_t GetBytes() const { return m_client.GetStats().bytesReceived; }
+    uint64_t GetMessages() const { return m_client.GetMessagesReceived(); }
+    uint64_t GetBytes() const { return m_client.GetBatchBytesReceived(); }
     // "WORLD SHIP <id> <name> <active 0|1> <x> <y> <frags>" per ship, then
     // "WORLD OBJECTS <kind>=<count> ...".
     void PrintWorld(std::FILE* out);
