@@ -28,3 +28,11 @@ bool CDrawable::AddTextureByName(const char* name)
     AddTexture(GetGraphics().GetTexture(name));
     return CheckGraphicsError();
 }
+
+bool CDrawable::AddTexturesByName(std::span<const char* const> names)
+{
+    bool ok = true;
+    for (const char* name : names)
+        ok = AddTextureByName(name) && ok;
+    return ok;
+}

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 class CTexture;
@@ -43,6 +44,9 @@ protected:
     bool CheckGraphicsError();
     // Fetches a picture by name from the texture cache and adds it.
     bool AddTextureByName(const char* name);
+    // Adds every picture in order, so that index i draws names[i]; true when
+    // all of them loaded without a graphics error.
+    bool AddTexturesByName(std::span<const char* const> names);
 
 private:
     uint32_t m_lastError = 0;

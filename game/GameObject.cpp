@@ -277,12 +277,16 @@ void CGameObject::ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t&
 
 bool CGameObject::Draw(int32_t viewX, int32_t viewY)
 {
-    if (!m_active)
-        return true;
-    DrawQuad(viewX, viewY, GetTexture(0));
+    if (m_active)
+        DrawPicture(viewX, viewY, GetTexture(0));
+    return true;
+}
+
+void CGameObject::DrawPicture(int32_t viewX, int32_t viewY, const CTexture* texture) const
+{
+    DrawQuad(viewX, viewY, texture);
     if (GetDrawToggles().outlines)
         DrawOutlines(viewX, viewY, m_outline, 1.0f);
-    return true;
 }
 
 void CGameObject::DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture) const
@@ -338,5 +342,10 @@ CTimedObject::CTimedObject(int32_t kind) : CGameObject(kind), m_creationTime(Get
 
 bool CTimedObject::HasExpired(int32_t lifetime) const
 {
-    return GetTickCount() - m_creationTime > static_cast<uint32_t>(lifetime < 0 ? 0 : lifetime);
+    return LifetimeOver(m_creationTime, lifetime);
+}
+
+bool LifetimeOver(uint32_t createdAt, int32_t lifetimeMs)
+{
+    return GetTickCount() - createdAt > static_cast<uint32_t>(lifetimeMs < 0 ? 0 : lifetimeMs);
 }

@@ -127,6 +127,9 @@ protected:
     void ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t& y) const;
     // The default textured quad, with the given texture (null: untextured).
     void DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture) const;
+    // The quad with `texture`, and the collision outline when outlines are
+    // switched on: what most objects draw.
+    void DrawPicture(int32_t viewX, int32_t viewY, const CTexture* texture) const;
     // Draws polygons rotated by the angle at the object's screen point.
     void DrawOutlines(int32_t viewX, int32_t viewY, const std::list<CollisionPolygon>& polygons,
                       float alpha) const;
@@ -183,6 +186,10 @@ bool FindBounceEdge(const CGameObject& other, const CVector& position, CVector& 
 
 // A polygon's points rotated by an angle (brought into [0, 360) first).
 CollisionPolygon RotatedPolygon(const CollisionPolygon& polygon, float angle);
+
+// True once more than `lifetimeMs` (negative counts as 0) has passed on the
+// tick clock since `createdAt`; tick-count wrap is harmless.
+bool LifetimeOver(uint32_t createdAt, int32_t lifetimeMs);
 
 // A creation time for objects that expire: objects of limited life take it in
 // their constructors and compare it with the tick count in Update.

@@ -151,10 +151,7 @@ void DrawCellOutlines(const CMap& map, const CellWindow& window)
 
 bool CMap::LoadTextures()
 {
-    bool ok = true;
-    for (const char* name : kTextureNames)
-        ok = AddTextureByName(name) && ok;
-    return ok;
+    return AddTexturesByName(kTextureNames);
 }
 
 bool CMap::Draw(int32_t viewX, int32_t viewY)

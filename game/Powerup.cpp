@@ -61,27 +61,19 @@ const char* CPowerup::TextureName(int32_t type)
 
 bool CPowerup::LoadTextures()
 {
-    bool ok = true;
-    for (const char* name : kTextures)
-        ok = AddTextureByName(name) && ok;
-    return ok;
+    return AddTexturesByName(kTextures);
 }
 
 bool CPowerup::Draw(int32_t viewX, int32_t viewY)
 {
-    if (!IsActive())
-        return true;
-    DrawQuad(viewX, viewY, GetTexture(static_cast<size_t>(m_type)));
-    if (GetDrawToggles().outlines)
-        DrawOutlines(viewX, viewY, GetOutline(), 1.0f);
+    if (IsActive())
+        DrawPicture(viewX, viewY, GetTexture(static_cast<size_t>(m_type)));
     return true;
 }
 
 void CPowerup::Update(int32_t)
 {
-    uint32_t lifetime =
-        static_cast<uint32_t>(g_settings.PowerupLifetime < 0 ? 0 : g_settings.PowerupLifetime);
-    if (GetTickCount() - m_creationTime > lifetime)
+    if (LifetimeOver(m_creationTime, g_settings.PowerupLifetime))
         Kill();
 }
 

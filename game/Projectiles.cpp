@@ -128,26 +128,18 @@ void CShrapnel::SetShape(int32_t variant)
 
 bool CShrapnel::LoadTextures()
 {
-    bool ok = true;
-    for (const char* name : kShrapnelTextures)
-        ok = AddTextureByName(name) && ok;
-    return ok;
+    return AddTexturesByName(kShrapnelTextures);
 }
 
 bool CShrapnel::Draw(int32_t viewX, int32_t viewY)
 {
-    if (!IsActive())
-        return true;
-    DrawQuad(viewX, viewY, GetTexture(static_cast<size_t>(m_variant)));
-    if (GetDrawToggles().outlines)
-        DrawOutlines(viewX, viewY, GetOutline(), 1.0f);
+    if (IsActive())
+        DrawPicture(viewX, viewY, GetTexture(static_cast<size_t>(m_variant)));
     return true;
 }
 
 void CShrapnel::Update(int32_t)
 {
-    uint32_t lifetime =
-        static_cast<uint32_t>(g_settings.ShrapnelLifespan < 0 ? 0 : g_settings.ShrapnelLifespan);
-    if (GetTickCount() - m_creationTime > lifetime)
+    if (LifetimeOver(m_creationTime, g_settings.ShrapnelLifespan))
         Kill();
 }

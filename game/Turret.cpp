@@ -115,8 +115,6 @@ bool CTurret::LoadTextures()
 
 bool CTurret::Draw(int32_t viewX, int32_t viewY)
 {
-    DrawQuad(viewX, viewY, GetTexture(IsActive() ? 0 : 1));
-    if (GetDrawToggles().outlines)
-        DrawOutlines(viewX, viewY, GetOutline(), 1.0f);
+    DrawPicture(viewX, viewY, GetTexture(IsActive() ? 0 : 1));
     return true;
 }
