@@ -2,6 +2,7 @@
 // spelling) and usable, the generator still makes exactly these files, each
 // ship's silhouette matches its collision outline, and the font and turrets
 // face the way the game draws them.
+#include "game/Ship.h"
 #include "gfx/TargaImage.h"
 #include "gfx/Text.h"
 #include "platform/Files.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <list>
 
 using testing_support::ReadFile;
 
@@ -78,44 +80,28 @@ const char* const kPictureNames[] = {
     "FuelBlockIcon.tga",
 };
 
-using Polygon = std::vector<std::pair<float, float>>;
+using Point = CollisionPolygon::Point;
 
-struct ShipOutline
+float SegmentDistance(float px, float py, Point a, Point b)
 {
-    const char* name;
-    std::vector<Polygon> polygons;
-};
-
-// The collision outlines of the six ship types, in ship space (+y the nose).
-const ShipOutline kShips[] = {
-    {"Triship.tga", {{{6, -7}, {-1, 11}, {-8, -7}}}},
-    {"Curveship.tga", {{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}},
-    {"Trekship.tga", {{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}},
-    {"Xship.tga", {{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}},
-    {"Yship.tga",
-     {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}}},
-    {"Twoship.tga", {{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}},
-};
-
-float SegmentDistance(float px, float py, std::pair<float, float> a, std::pair<float, float> b)
-{
-    float dx = b.first - a.first, dy = b.second - a.second;
-    float t = std::clamp(((px - a.first) * dx + (py - a.second) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
-    return std::hypot(px - (a.first + t * dx), py - (a.second + t * dy));
+    float dx = b.x - a.x, dy = b.y - a.y;
+    float t = std::clamp(((px - a.x) * dx + (py - a.y) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+    return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
 }
 
 // Signed distance from the outline: negative inside any polygon.
-float OutlineDistance(const std::vector<Polygon>& polygons, float x, float y)
+float OutlineDistance(const std::list<CollisionPolygon>& polygons, float x, float y)
 {
     float best = 1e9f;
     bool inside = false;
-    for (const Polygon& polygon : polygons)
+    for (const CollisionPolygon& polygon : polygons)
     {
+        const std::vector<Point>& points = polygon.GetPoints();
         bool in = true;
-        for (size_t i = 0; i < polygon.size(); ++i)
+        for (size_t i = 0; i < points.size(); ++i)
         {
-            auto a = polygon[i], b = polygon[(i + 1) % polygon.size()];
-            in = in && (b.first - a.first) * (y - a.second) - (b.second - a.second) * (x - a.first) >= 0;
+            Point a = points[i], b = points[(i + 1) % points.size()];
+            in = in && (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) >= 0;
             best = std::min(best, SegmentDistance(x, y, a, b));
         }
         inside = inside || in;
@@ -156,29 +142,32 @@ TEST(Artwork, GeneratorMakesTheCommittedFiles)
 // column c holds x = c - 16, as the game's quad maps them.
 TEST(Artwork, ShipSilhouettesMatchTheirCollisionOutlines)
 {
-    for (const ShipOutline& ship : kShips)
+    for (int32_t type = 0; type < CShip::kShipTypes; ++type)
     {
-        Pixels picture = Load(ship.name);
-        ASSERT_EQ(picture.width, 32) << ship.name;
+        CShip ship;
+        ship.SetShipType(type);
+        const char* name = CShip::TextureName(type);
+        Pixels picture = Load(name);
+        ASSERT_EQ(picture.width, 32) << name;
         int opaque = 0, inside = 0;
         for (int row = 0; row < 32; ++row)
             for (int column = 0; column < 32; ++column)
             {
-                float d = OutlineDistance(ship.polygons, column - 16 + 0.5f, row - 16 + 0.5f);
+                float d = OutlineDistance(ship.GetOutline(), column - 16 + 0.5f, row - 16 + 0.5f);
                 bool solid = picture.Opaque(column, row);
                 opaque += solid;
                 inside += d < 0;
                 if (d < -1.0f)
                 {
-                    EXPECT_TRUE(solid) << ship.name << ": hole at column " << column << ", row " << row;
+                    EXPECT_TRUE(solid) << name << ": hole at column " << column << ", row " << row;
                 }
                 if (d > 1.0f)
                 {
                     EXPECT_EQ(picture.Alpha(column, row), 0)
-                        << ship.name << ": paint outside at " << column << ", " << row;
+                        << name << ": paint outside at " << column << ", " << row;
                 }
             }
-        EXPECT_NEAR(opaque, inside, inside / 10) << ship.name;
+        EXPECT_NEAR(opaque, inside, inside / 10) << name;
     }
 }
 

@@ -4,19 +4,31 @@
 // (cockpit, stripes, engines) are painted inside the hull only.
 #include "tools/artgen/Artwork.h"
 
+#include "game/Ship.h"
+
 #include <cmath>
 
+// The game's own collision outlines, so that the pictures are drawn to the
+// shapes the ships collide with.
 const std::vector<ShipOutline>& ShipOutlines()
 {
-    static const std::vector<ShipOutline> outlines = {
-        {"Triship.tga", {{{6, -7}, {-1, 11}, {-8, -7}}}},
-        {"Curveship.tga", {{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}},
-        {"Trekship.tga", {{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}},
-        {"Xship.tga", {{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}},
-        {"Yship.tga",
-         {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}}},
-        {"Twoship.tga", {{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}},
-    };
+    static const std::vector<ShipOutline> outlines = [] {
+        std::vector<ShipOutline> all;
+        for (int32_t type = 0; type < CShip::kShipTypes; ++type)
+        {
+            CShip ship;
+            ship.SetShipType(type);
+            ShipOutline outline{CShip::TextureName(type), {}};
+            for (const CollisionPolygon& polygon : ship.GetOutline())
+            {
+                std::vector<Point>& points = outline.polygons.emplace_back();
+                for (const CollisionPolygon::Point& p : polygon.GetPoints())
+                    points.push_back(Point{p.x, p.y});
+            }
+            all.push_back(std::move(outline));
+        }
+        return all;
+    }();
     return outlines;
 }
 
