@@ -19,6 +19,16 @@ auto NextAt(List& list, Iterator& cursor) -> decltype(cursor->get())
         return nullptr;
     return (cursor++)->get();
 }
+
+// The first entry of the list with this id; null when there is none.
+template <typename List>
+auto FindById(List& list, int32_t id) -> decltype(list.front().get())
+{
+    for (auto& entry : list)
+        if (entry && entry->GetId() == id)
+            return entry.get();
+    return nullptr;
+}
 } // namespace
 
 CGameWorld::CGameWorld()
@@ -69,10 +79,7 @@ void CGameWorld::RemovePlayer(CShip* ship)
 CShip* CGameWorld::FindPlayer(int32_t id)
 {
     CLockGuard guard(m_lock);
-    for (auto& ship : m_players)
-        if (ship && ship->GetId() == id)
-            return ship.get();
-    return nullptr;
+    return FindById(m_players, id);
 }
 
 CShip* CGameWorld::FirstPlayer()
@@ -105,10 +112,7 @@ void CGameWorld::AddObject(CGameObject* object)
 CGameObject* CGameWorld::FindObject(int32_t id)
 {
     CLockGuard guard(m_lock);
-    for (auto& object : m_objects)
-        if (object && object->GetId() == id)
-            return object.get();
-    return nullptr;
+    return FindById(m_objects, id);
 }
 
 void CGameWorld::ResetObjects()
@@ -140,10 +144,7 @@ void CGameWorld::AddTurret(CTurret* turret)
 CTurret* CGameWorld::FindTurret(int32_t id)
 {
     CLockGuard guard(m_lock);
-    for (auto& turret : m_turrets)
-        if (turret && turret->GetId() == id)
-            return turret.get();
-    return nullptr;
+    return FindById(m_turrets, id);
 }
 
 void CGameWorld::ResetTurrets()
