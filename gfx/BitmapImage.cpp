@@ -11,18 +11,6 @@ namespace
 constexpr uint16_t kBitmapType = 0x4D42; // "BM"
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kFileHeaderSize = 14;
-
-void PutU16(std::vector<uint8_t>& out, uint16_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(uint8_t(value >> (8 * i)));
-}
 } // namespace
 
 void CBitmapImage::Clear()
@@ -153,21 +141,22 @@ std::vector<uint8_t> CBitmapImage::BuildHeaders() const
     uint32_t paletteCount = m_bitsPerPixel < 24 ? uint32_t(m_paletteCount) : 0;
     uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + 4 * paletteCount;
     std::vector<uint8_t> out;
-    PutU16(out, kBitmapType);
-    PutU32(out, imageSize + pixelOffset);
-    PutU32(out, 0);
-    PutU32(out, pixelOffset);
-    PutU32(out, kInfoHeaderSize);
-    PutU32(out, uint32_t(m_width));
-    PutU32(out, uint32_t(m_height));
-    PutU16(out, 1);
-    PutU16(out, uint16_t(m_bitsPerPixel));
-    PutU32(out, 0);
-    PutU32(out, imageSize);
-    PutU32(out, 0);
-    PutU32(out, 0);
-    PutU32(out, uint32_t(m_paletteCount > 0 ? m_paletteCount : 0));
-    PutU32(out, 0);
+    platform::ByteWriter write(out);
+    write.U16(kBitmapType);
+    write.U32(imageSize + pixelOffset);
+    write.U32(0);
+    write.U32(pixelOffset);
+    write.U32(kInfoHeaderSize);
+    write.U32(uint32_t(m_width));
+    write.U32(uint32_t(m_height));
+    write.U16(1);
+    write.U16(uint16_t(m_bitsPerPixel));
+    write.U32(0);
+    write.U32(imageSize);
+    write.U32(0);
+    write.U32(0);
+    write.U32(uint32_t(m_paletteCount > 0 ? m_paletteCount : 0));
+    write.U32(0);
     return out;
 }
 

@@ -1,5 +1,6 @@
 // Builders of small image files for the reader tests, written field by field
-// as the formats define them.
+// as the formats define them and independently of the readers' own byte
+// helpers, so a shared mistake cannot hide.
 #pragma once
 
 #include <cstdint>
