@@ -170,11 +170,8 @@ void CServer::OnDestroyPlayer(platform::PlayerId player)
         return;
     CMessageLog::GetServerLog().Print("%s has left the game", record->GetName().c_str());
     uint32_t shipId = record->GetShipId();
-    RemoveShip(shipId);
     m_players.remove_if([player](const CPlayerRecord& r) { return r.GetPlayerId() == player; });
-    CMessage left;
-    left.SetPlayerLeft(shipId);
-    SendNow(0, left);
+    RetireShip(shipId);
 }
 
 void CServer::OnReceive(platform::PlayerId sender, const uint8_t* data, size_t size)

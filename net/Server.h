@@ -100,7 +100,8 @@ private:
     void AddTurrets(CMap& map);
     void AddShipsForPlayers();
     CShip* NewShip(const CPlayerRecord& record);
-    void RemoveShip(uint32_t shipId);
+    // Removes the ship and tells every client with MSG_PLAYER_LEFT.
+    void RetireShip(uint32_t shipId);
     std::string WorldMapName() const;
     void OnShutdown();
     void OnPing(platform::PlayerId sender, const CMessage& message);

@@ -142,10 +142,13 @@ CShip* CServer::NewShip(const CPlayerRecord& record)
     return ship;
 }
 
-void CServer::RemoveShip(uint32_t shipId)
+void CServer::RetireShip(uint32_t shipId)
 {
     if (m_world && shipId != 0)
         m_world->RemovePlayer(m_world->FindPlayer(static_cast<int32_t>(shipId)));
+    CMessage left;
+    left.SetPlayerLeft(shipId);
+    SendNow(0, left);
 }
 
 std::string CServer::WorldMapName() const
@@ -163,8 +166,10 @@ void CServer::OnJoin(platform::PlayerId sender, const CMessage& message)
     uint32_t ignoredId = 0, shipType = 0;
     char name[kMaxPlayerName + 1];
     message.GetJoin(ignoredId, shipType, name, sizeof name);
-    // A player who registers again replaces the ship of the earlier join.
-    RemoveShip(record->GetShipId());
+    // A player who registers again replaces the ship of the earlier join,
+    // and everyone is told the old ship is gone.
+    if (record->GetShipId() != 0)
+        RetireShip(record->GetShipId());
     record->SetShipType(shipType);
     record->SetName(name);
     record->SetShipId(m_nextShipId++);

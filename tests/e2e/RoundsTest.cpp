@@ -109,6 +109,21 @@ TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
     }
 }
 
+namespace
+{
+// The stayer saw MSG_PLAYER_LEFT for `shipId`, and no ship message for it after.
+void ExpectShipGoneFor(const ChildProcess& stayer, uint32_t shipId)
+{
+    std::vector<std::string> messages = ProbeMessages(stayer);
+    auto left = std::find_if(messages.begin(), messages.end(),
+                             [&](auto& m) { return MessageType(m) == "06" && U32At(m, 1) == shipId; });
+    ASSERT_NE(left, messages.end()) << "MSG_PLAYER_LEFT with the ship id";
+    for (auto it = left + 1; it != messages.end(); ++it)
+        EXPECT_FALSE((MessageType(*it) == "0a" || MessageType(*it) == "08") && U32At(*it, 1) == shipId)
+            << "the ship is gone";
+}
+} // namespace
+
 TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
 {
     ServerUnderTest server(OnShippedMaps());
@@ -120,11 +135,20 @@ TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
     EXPECT_EQ(Finish(*stayer), 0);
     uint32_t leaverId = JoinedShipId(*leaver);
     ASSERT_EQ(leaverId, 2u);
-    std::vector<std::string> messages = ProbeMessages(*stayer);
-    auto left = std::find_if(messages.begin(), messages.end(),
-                             [&](auto& m) { return MessageType(m) == "06" && U32At(m, 1) == leaverId; });
-    ASSERT_NE(left, messages.end()) << "MSG_PLAYER_LEFT with the ship id";
-    for (auto it = left + 1; it != messages.end(); ++it)
-        EXPECT_FALSE((MessageType(*it) == "0a" || MessageType(*it) == "08") && U32At(*it, 1) == leaverId)
-            << "the ship is gone";
+    ExpectShipGoneFor(*stayer, leaverId);
+}
+
+TEST(Rounds, RegisteringAgainRetiresTheEarlierShipForEveryone)
+{
+    ServerUnderTest server(OnShippedMaps());
+    ASSERT_TRUE(server.ready);
+    auto stayer = server.Probe({"--join", "--name", "Stayer", "--duration", "4000"});
+    ASSERT_TRUE(stayer->WaitForLine("MSG", 10s));
+    // MSG_JOIN again: id 0, ship type 1, name "Again".
+    auto rejoiner = server.Probe(
+        {"--join", "--name", "First", "--send", "02" "00000000" "01000000" "05000000" "416761696e",
+         "--duration", "1000"});
+    EXPECT_EQ(Finish(*rejoiner), 0);
+    EXPECT_EQ(Finish(*stayer), 0);
+    ExpectShipGoneFor(*stayer, 2);
 }
