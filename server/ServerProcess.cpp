@@ -40,8 +40,10 @@ bool IsRunningFlagSet()
 
 void SetRunningFlag()
 {
-    if (!g_stopRequested.load())
-        g_running = 1;
+    // Set first, then look: a signal landing between the two still wins.
+    g_running = 1;
+    if (g_stopRequested.load())
+        g_running = 0;
 }
 
 void ResetStopRequest()
