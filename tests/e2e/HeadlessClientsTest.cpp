@@ -128,7 +128,8 @@ const std::vector<std::vector<std::string>> kPlayers = {
 
 TEST(HeadlessClients, FourClientsFollowTheServerUntilItShutsDown)
 {
-    ServerUnderTest server(GameSetup());
+    // Each client finds the server by its name, here as long as the server allows.
+    ServerUnderTest server(GameSetup().Args({"-name", std::string(1023, 'N')}));
     ASSERT_TRUE(server.ready);
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));

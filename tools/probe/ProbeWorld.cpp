@@ -1,8 +1,9 @@
 #include "tools/probe/ProbeWorld.h"
-#include "tools/probe/PumpLoop.h"
 
 #include "game/ClientAdvance.h"
+#include "platform/SessionWire.h"
 #include "tools/probe/ProbeConnection.h"
+#include "tools/probe/PumpLoop.h"
 
 #include <array>
 #include <memory>
@@ -51,7 +52,9 @@ bool WorldClient::Find()
 {
     if (!m_client.SearchForServers(m_options.host.c_str()))
         return false;
-    char name[256];
+    // Room for any name a search answer can carry, so the prefix match of
+    // SelectServer sees all of it.
+    char name[platform::wire::kEnumQuerySize + 1];
     uint32_t maxPlayers = 0, currentPlayers = 0;
     m_client.ResetHostCursor();
     if (!m_client.NextHost(name, sizeof name, maxPlayers, currentPlayers))
