@@ -53,8 +53,6 @@ bool CMessageBatch::Parse(const uint8_t* packet, size_t size)
     for (uint32_t i = 0; i < count && in.Ok(); ++i)
     {
         const uint32_t length = in.U32();
-        if (length > in.Remaining())
-            in.Fail();
         const uint8_t* record = in.Bytes(length);
         if (!record)
             break;

@@ -29,11 +29,6 @@ void WriteString(platform::ByteWriter& out, const std::string& text)
 std::string ReadString(platform::ByteReader& in)
 {
     uint32_t length = in.U32();
-    if (length > in.Remaining())
-    {
-        in.Fail();
-        return {};
-    }
     const auto* bytes = reinterpret_cast<const char*>(in.Bytes(length));
     if (!bytes)
         return {};
