@@ -16,6 +16,7 @@
 
 #include "common/Lock.h"
 #include "net/Message.h"
+#include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 
 #include <atomic>
@@ -162,7 +163,8 @@ private:
     bool m_roundOver = false;
     int32_t m_ping = 0;
     CLock m_hostLock;    // guards the server list and the world pointer
-    CLock m_receiveLock; // held while a batch is applied
+    CLock m_receiveLock; // held while a batch is parsed and applied
+    CMessageBatch m_receiveBatch;
     std::atomic<uint64_t> m_messagesReceived{0};
     std::atomic<uint64_t> m_batchBytesReceived{0};
     std::vector<CHostInfo> m_hosts;

@@ -72,15 +72,15 @@ float ToFloat(double value)
 void CClient::OnReceive(const uint8_t* data, size_t size)
 {
     // A batch cut short by a bad record is dropped whole: the records before
-    // it may belong with the ones that were lost.
-    CMessageBatch batch;
-    if (!batch.Parse(data, size))
-        return;
+    // it may belong with the ones that were lost. One batch is reused, so its
+    // storage grows to the largest batch once instead of on every packet.
     CLockGuard guard(m_receiveLock);
-    m_messagesReceived += batch.GetCount();
+    if (!m_receiveBatch.Parse(data, size))
+        return;
+    m_messagesReceived += m_receiveBatch.GetCount();
     m_batchBytesReceived += size;
-    batch.ResetCursor();
-    while (const CMessage* message = batch.NextMessage())
+    m_receiveBatch.ResetCursor();
+    while (const CMessage* message = m_receiveBatch.NextMessage())
         Apply(*message);
 }
 
