@@ -111,10 +111,15 @@ void CServer::QueueMessage(uint32_t target, const CMessage& message)
 void CServer::FlushBatches()
 {
     CLockGuard guard(m_roundLock);
-    if (!m_batches.empty() && m_players.size() >= 2)
+    if (m_players.size() >= 2)
         for (const CMessageBatch& batch : m_batches)
-            SendBatch(batch);
-    m_batches.clear();
+            if (batch.GetCount() > 0)
+                SendBatch(batch);
+    // The broadcast batch is emptied rather than destroyed, so its storage
+    // is not grown again from nothing on every pass.
+    m_batches.remove_if([](const CMessageBatch& batch) { return batch.GetTarget() != 0; });
+    for (CMessageBatch& batch : m_batches)
+        batch.Clear();
 }
 
 void CServer::SendBatch(const CMessageBatch& batch)
