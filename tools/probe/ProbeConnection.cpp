@@ -94,54 +94,40 @@ void ProbeConnection::OnReceive(const uint8_t* data, size_t size)
 {
     uint64_t now = NowMs();
     m_bytes += size;
-    CMessageBatch batch;
-    if (!batch.Parse(data, size))
+    if (!m_batch.Parse(data, size))
     {
         if (m_out)
             std::fprintf(m_out, "BADBATCH %llu %s\n", static_cast<unsigned long long>(now - m_connectedAt),
                          Hex(data, size).c_str());
         return;
     }
-    m_messages += batch.GetCount();
-    PrintRecords(data, size, now);
-}
-
-// Walks the records of a batch that parsed, printing each one's own bytes.
-void ProbeConnection::PrintRecords(const uint8_t* data, size_t size, uint64_t nowMs)
-{
-    platform::ByteReader in(data, size);
-    uint32_t count = in.U32();
-    for (uint32_t i = 0; i < count && in.Ok(); ++i)
+    m_messages += m_batch.GetCount();
+    // The batch parsed whole, so its records and its messages match one to
+    // one; each record's own bytes are what gets printed.
+    platform::ByteReader records(data, size);
+    records.U32();
+    m_batch.ResetCursor();
+    while (const CMessage* message = m_batch.NextMessage())
     {
-        uint32_t length = in.U32();
-        if (!in.Has(length))
-            return;
-        const uint8_t* record = data + in.Offset();
-        in.Skip(length);
-        NoteShipId(record, length);
-        NotePong(record, length, nowMs);
-        if (m_out)
-            std::fprintf(m_out, "MSG %llu %s\n", static_cast<unsigned long long>(nowMs - m_connectedAt),
+        uint32_t length = records.U32();
+        const uint8_t* record = records.Bytes(length);
+        Note(*message, now);
+        if (m_out && record)
+            std::fprintf(m_out, "MSG %llu %s\n", static_cast<unsigned long long>(now - m_connectedAt),
                          Hex(record, length).c_str());
     }
     if (m_out)
         std::fflush(m_out);
 }
 
-void ProbeConnection::NoteShipId(const uint8_t* record, size_t size)
+// Remembers the ship id of the join answer and prints the round trip of a pong.
+void ProbeConnection::Note(const CMessage& message, uint64_t nowMs)
 {
-    CMessage message;
-    uint32_t shipId = 0, shipType = 0;
+    uint32_t shipId = 0, shipType = 0, clock = 0;
     char name[128];
-    if (message.Deserialize(record, size) && message.GetJoin(shipId, shipType, name, sizeof name))
+    if (message.GetJoin(shipId, shipType, name, sizeof name))
         m_shipId = shipId;
-}
-
-void ProbeConnection::NotePong(const uint8_t* record, size_t size, uint64_t nowMs)
-{
-    CMessage message;
-    uint32_t clock = 0;
-    if (m_out && message.Deserialize(record, size) && message.GetPong(clock))
+    else if (m_out && message.GetPong(clock))
         std::fprintf(m_out, "PONG %u\n", static_cast<uint32_t>(nowMs) - clock);
 }
 

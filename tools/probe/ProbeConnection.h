@@ -2,6 +2,7 @@
 // on schedule and reports every game message it receives.
 #pragma once
 
+#include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 #include "tools/probe/ProbeOptions.h"
 
@@ -40,13 +41,12 @@ private:
     void OnReceive(const uint8_t* data, size_t size) override;
 
     void Send(const CMessage& message);
-    void PrintRecords(const uint8_t* data, size_t size, uint64_t ms);
-    void NoteShipId(const uint8_t* record, size_t size);
-    void NotePong(const uint8_t* record, size_t size, uint64_t nowMs);
+    void Note(const CMessage& message, uint64_t nowMs);
 
     const ProbeOptions& m_options;
     std::string m_name;
     std::FILE* m_out;
+    CMessageBatch m_batch; // reused for every packet
     platform::CSessionClient m_session;
     uint64_t m_connectedAt = 0;
     uint64_t m_nextKeys = 0;
