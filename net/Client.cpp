@@ -16,7 +16,6 @@
 namespace
 {
 CClient* g_client = nullptr;
-constexpr size_t kMaxJoinName = 127;
 
 uint32_t WithoutHost(uint32_t players)
 {
@@ -182,7 +181,7 @@ void CClient::SendJoin()
 {
     CGameWorld* world = GetWorld();
     CShip* ship = world ? world->FirstPlayer() : nullptr;
-    std::string name = ship ? ship->GetName().substr(0, kMaxJoinName) : "";
+    std::string name = ship ? ship->GetName().substr(0, kMaxPlayerName) : "";
     CMessage join;
     join.SetJoin(0, ship ? static_cast<uint32_t>(ship->GetShipType()) : 0, name.c_str());
     Send(join);

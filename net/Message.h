@@ -52,6 +52,9 @@
 #include <string>
 #include <vector>
 
+// The longest player name the game sends or keeps; longer names are cut.
+constexpr size_t kMaxPlayerName = 127;
+
 enum MessageType : int32_t
 {
     MSG_NONE = 0,

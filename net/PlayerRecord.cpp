@@ -1,11 +1,13 @@
 #include "net/PlayerRecord.h"
 
+#include "net/Message.h"
+
 #include <algorithm>
 #include <cstring>
 
 void CPlayerRecord::SetName(const char* name)
 {
-    m_name.assign(name ? name : "", name ? std::min(std::strlen(name), kMaxName) : 0);
+    m_name.assign(name ? name : "", name ? std::min(std::strlen(name), kMaxPlayerName) : 0);
 }
 
 void CPlayerRecord::SetKeys(const uint32_t* codes, uint32_t count)

@@ -13,7 +13,6 @@ class CPlayerRecord
 {
 public:
     static constexpr size_t kMaxKeys = 32;
-    static constexpr size_t kMaxName = 127;
 
     explicit CPlayerRecord(platform::PlayerId player) : m_player(player) {}
 

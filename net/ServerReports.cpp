@@ -1,10 +1,6 @@
 // The world's reports, turned into state messages queued for every player.
 #include "net/Server.h"
 
-namespace
-{
-constexpr size_t kMaxName = 127;
-}
 
 const IWorldHost::HeldKeys* CServer::GetHeldKeys(int32_t shipId)
 {
@@ -15,11 +11,10 @@ const IWorldHost::HeldKeys* CServer::GetHeldKeys(int32_t shipId)
 void CServer::OnShipInPlay(const CShip& ship)
 {
     CVector position = ship.GetPosition();
-    std::string name = ship.GetName().substr(0, kMaxName);
     CMessage message;
     message.SetShipInfo(static_cast<uint32_t>(ship.GetId()), static_cast<int32_t>(position.GetX()),
                         static_cast<int32_t>(position.GetY()), static_cast<uint32_t>(ship.GetShipType()),
-                        name.c_str());
+                        ship.GetName().c_str());
     QueueMessage(0, message);
 }
 

@@ -16,7 +16,6 @@ namespace
 constexpr const char* kMapsFolder = "Maps";
 constexpr size_t kMaxMapPath = 127;
 constexpr size_t kMaxRequestName = 1023;
-constexpr size_t kMaxPlayerName = 127;
 
 std::string Bounded(std::string text, size_t limit)
 {
