@@ -20,9 +20,8 @@ void CTexture::Upload(const CImage& image)
                   image.GetPixels().size() >= bytes;
     if (!usable)
         return;
-    std::vector<uint8_t> buffer(image.GetPixels().begin(), image.GetPixels().begin() + std::ptrdiff_t(bytes));
     CRenderBackend& backend = GetRenderBackend();
-    TextureUpload result = backend.UploadTexture(image.GetWidth(), image.GetHeight(), buffer.data());
+    TextureUpload result = backend.UploadTexture(image.GetWidth(), image.GetHeight(), image.GetPixels().data());
     m_glName = result.name;
     if (result.error != 0)
         platform::ShowMessageBox(backend.ErrorText(result.error), "OpenGL Error (CTexture)");
