@@ -62,6 +62,7 @@ private:
     void Admit(ENetPeer* peer, PeerState& state);
     void OnDisconnect(ENetPeer* peer);
     void DropSilentJoiners();
+    bool AnyPeerDisconnecting() const;
     void SendToPeer(ENetPeer* peer, ENetPacket* packet);
     void CollectStats();
 
@@ -303,7 +304,7 @@ void CSessionServer::Impl::Close()
     enet_host_flush(m_host);
     uint64_t start = enet::NowMs();
     ENetEvent event;
-    while (m_host->connectedPeers > 0 && enet::NowMs() - start < kCloseLingerMs)
+    while (AnyPeerDisconnecting() && enet::NowMs() - start < kCloseLingerMs)
     {
         if (enet_host_service(m_host, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
             enet_packet_destroy(event.packet);
@@ -313,6 +314,18 @@ void CSessionServer::Impl::Close()
     m_peers.clear();
     m_players.clear();
     m_hostPlayer = 0;
+}
+
+// enet_peer_disconnect takes a peer out of the host's connectedPeers at once,
+// so Close watches the peers themselves: one leaves this state only once the
+// client acknowledged the disconnect (which ENet resends until it does) or
+// ENet gave up on it.
+bool CSessionServer::Impl::AnyPeerDisconnecting() const
+{
+    for (const auto& [peer, state] : m_peers)
+        if (peer->state != ENET_PEER_STATE_DISCONNECTED && peer->state != ENET_PEER_STATE_ZOMBIE)
+            return true;
+    return false;
 }
 
 void CSessionServer::Impl::CollectStats()
