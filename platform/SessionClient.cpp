@@ -19,8 +19,11 @@ namespace
 constexpr uint64_t kConnectTimeoutMs = 5000;
 constexpr uint64_t kCloseLingerMs = 200;
 constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
-// Game packets that overtake the welcome are kept for the first DoWork.
+// Game packets that overtake the welcome are kept for the first DoWork, up to
+// a bound in count and in bytes; the rest are dropped, as unreliable traffic
+// may be.
 constexpr size_t kMostEarlyPackets = 256;
+constexpr size_t kMostEarlyBytes = enet::kMaximumPacketSize;
 constexpr size_t kLargestAnswer = 2048;
 
 ConnectResult ResultForRefusal(enet_uint32 reason)
@@ -76,6 +79,7 @@ public:
 private:
     void ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application);
     ConnectResult AwaitWelcome(const Guid& application);
+    void KeepEarlyPacket(const ENetPacket& packet);
     void Dispatch(ENetEvent& event);
     void DestroyHost();
     void CollectStats();
@@ -85,6 +89,7 @@ private:
     ENetPeer* m_peer = nullptr;
     bool m_connected = false;
     std::deque<std::vector<uint8_t>> m_earlyPackets;
+    size_t m_earlyBytes = 0;
     SessionStats m_stats;
 };
 
@@ -235,15 +240,24 @@ ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
             const ENetPacket& packet = *event.packet;
             bool welcome = event.channelID == wire::kControlChannel &&
                            wire::DecodeWelcome(packet.data, packet.dataLength).has_value();
-            if (event.channelID == wire::kDataChannel && packet.dataLength > 0 &&
-                m_earlyPackets.size() < kMostEarlyPackets)
-                m_earlyPackets.emplace_back(packet.data, packet.data + packet.dataLength);
+            if (event.channelID == wire::kDataChannel)
+                KeepEarlyPacket(packet);
             enet_packet_destroy(event.packet);
             if (welcome)
                 return ConnectResult::Connected;
         }
     }
     return ConnectResult::Unreachable;
+}
+
+void CSessionClient::Impl::KeepEarlyPacket(const ENetPacket& packet)
+{
+    bool fits = packet.dataLength > 0 && m_earlyPackets.size() < kMostEarlyPackets &&
+                packet.dataLength <= kMostEarlyBytes - m_earlyBytes;
+    if (!fits)
+        return;
+    m_earlyPackets.emplace_back(packet.data, packet.data + packet.dataLength);
+    m_earlyBytes += packet.dataLength;
 }
 
 bool CSessionClient::Impl::Send(const uint8_t* data, size_t size)
@@ -266,6 +280,7 @@ void CSessionClient::Impl::DoWork(uint32_t sliceMs)
         m_earlyPackets.pop_front();
         m_events.OnReceive(packet.data(), packet.size());
     }
+    m_earlyBytes = 0;
     ENetEvent event;
     while (m_host && enet_host_service(m_host, &event, 0) > 0)
     {
@@ -330,6 +345,7 @@ void CSessionClient::Impl::DestroyHost()
     m_peer = nullptr;
     m_connected = false;
     m_earlyPackets.clear();
+    m_earlyBytes = 0;
 }
 
 void CSessionClient::Impl::CollectStats()
