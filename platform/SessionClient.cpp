@@ -52,13 +52,6 @@ void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
     if (std::find(targets.begin(), targets.end(), address) == targets.end())
         targets.push_back(address);
 }
-
-void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t size, enet_uint32 flags)
-{
-    if (ENetPacket* packet = enet_packet_create(data, size, flags))
-        if (enet_peer_send(peer, channel, packet) < 0)
-            enet_packet_destroy(packet);
-}
 } // namespace
 
 class CSessionClient::Impl
@@ -228,7 +221,8 @@ ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
         {
             enet::ConfigurePeer(m_peer);
             std::vector<uint8_t> hello = wire::EncodeHello(application);
-            SendPacket(m_peer, wire::kControlChannel, hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE);
+            enet::SendPacket(m_peer, wire::kControlChannel, hello.data(), hello.size(),
+                             ENET_PACKET_FLAG_RELIABLE);
         }
         else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
         {
@@ -265,7 +259,7 @@ bool CSessionClient::Impl::Send(const uint8_t* data, size_t size)
     if (!m_connected || !m_peer)
         return false;
     enet::KeepFragmentsUnreliable(m_peer, wire::kDataChannel);
-    SendPacket(m_peer, wire::kDataChannel, data, size, enet::kGameDataFlags);
+    enet::SendPacket(m_peer, wire::kDataChannel, data, size, enet::kGameDataFlags);
     return true;
 }
 

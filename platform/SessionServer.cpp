@@ -232,9 +232,7 @@ void CSessionServer::Impl::Admit(ENetPeer* peer, PeerState& state)
     state.player = m_nextPlayer++;
     m_players[state.player] = peer;
     std::vector<uint8_t> welcome = wire::EncodeWelcome(state.player);
-    if (ENetPacket* packet = enet_packet_create(welcome.data(), welcome.size(), ENET_PACKET_FLAG_RELIABLE))
-        if (enet_peer_send(peer, wire::kControlChannel, packet) < 0)
-            enet_packet_destroy(packet);
+    enet::SendPacket(peer, wire::kControlChannel, welcome.data(), welcome.size(), ENET_PACKET_FLAG_RELIABLE);
     m_events.OnCreatePlayer(state.player);
 }
 
