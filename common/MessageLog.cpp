@@ -158,13 +158,13 @@ void CMessageLog::CloseInputLine()
 
 void CMessageLog::SetInputActive(bool active)
 {
-    CLockGuard guard(LogLock());
-    m_inputActive = active;
     if (!active)
     {
-        CMemoryTracker::Get().Free(m_inputLine);
-        m_inputLine = nullptr;
+        CloseInputLine();
+        return;
     }
+    CLockGuard guard(LogLock());
+    m_inputActive = true;
 }
 
 bool CMessageLog::IsInputActive() const

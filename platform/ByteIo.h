@@ -70,14 +70,6 @@ public:
         return bytes ? std::string(reinterpret_cast<const char*>(bytes), count) : std::string();
     }
     bool Skip(size_t count) { return Bytes(count) != nullptr || (count == 0 && Ok()); }
-    // Moves to an absolute offset; one past the end fails.
-    bool Seek(size_t offset)
-    {
-        if (m_failed || offset > m_size)
-            return Fail(), false;
-        m_offset = offset;
-        return true;
-    }
 
     // True when at least `count` bytes remain; otherwise marks the read failed.
     bool Has(size_t count)

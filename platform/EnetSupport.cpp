@@ -60,15 +60,20 @@ void ConfigurePeer(ENetPeer* peer)
     peer->packetThrottle = ENET_PEER_PACKET_THROTTLE_SCALE;
 }
 
+void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t size, enet_uint32 flags)
+{
+    if (ENetPacket* packet = enet_packet_create(data, size, flags))
+        if (enet_peer_send(peer, channel, packet) < 0)
+            enet_packet_destroy(packet);
+}
+
 void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel)
 {
     if (channel >= peer->channelCount)
         return;
     if (peer->channels[channel].outgoingUnreliableSequenceNumber < kUnreliableSequenceResetAt)
         return;
-    if (ENetPacket* reset = enet_packet_create(nullptr, 0, ENET_PACKET_FLAG_RELIABLE))
-        if (enet_peer_send(peer, channel, reset) < 0)
-            enet_packet_destroy(reset);
+    SendPacket(peer, channel, nullptr, 0, ENET_PACKET_FLAG_RELIABLE);
 }
 
 } // namespace platform::enet

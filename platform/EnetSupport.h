@@ -34,6 +34,10 @@ constexpr enet_uint32 kTimeoutMaximumMs = 6000;
 // have it arrive than be thinned.
 void ConfigurePeer(ENetPeer* peer);
 
+// Copies `size` bytes into a new packet and queues it on `channel`; a packet
+// ENet refuses is freed here.
+void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t size, enet_uint32 flags);
+
 // Unreliable fragments carry a per-channel sequence number that only a
 // reliable send on that channel resets; once it nears its limit, ENet would
 // quietly send large packets reliably. Sending an empty reliable packet on the

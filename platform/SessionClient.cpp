@@ -19,8 +19,11 @@ namespace
 constexpr uint64_t kConnectTimeoutMs = 5000;
 constexpr uint64_t kCloseLingerMs = 200;
 constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
-// Game packets that overtake the welcome are kept for the first DoWork.
+// Game packets that overtake the welcome are kept for the first DoWork, up to
+// a bound in count and in bytes; the rest are dropped, as unreliable traffic
+// may be.
 constexpr size_t kMostEarlyPackets = 256;
+constexpr size_t kMostEarlyBytes = enet::kMaximumPacketSize;
 constexpr size_t kLargestAnswer = 2048;
 
 ConnectResult ResultForRefusal(enet_uint32 reason)
@@ -49,13 +52,6 @@ void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
     if (std::find(targets.begin(), targets.end(), address) == targets.end())
         targets.push_back(address);
 }
-
-void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t size, enet_uint32 flags)
-{
-    if (ENetPacket* packet = enet_packet_create(data, size, flags))
-        if (enet_peer_send(peer, channel, packet) < 0)
-            enet_packet_destroy(packet);
-}
 } // namespace
 
 class CSessionClient::Impl
@@ -76,6 +72,7 @@ public:
 private:
     void ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application);
     ConnectResult AwaitWelcome(const Guid& application);
+    void KeepEarlyPacket(const ENetPacket& packet);
     void Dispatch(ENetEvent& event);
     void DestroyHost();
     void CollectStats();
@@ -85,6 +82,7 @@ private:
     ENetPeer* m_peer = nullptr;
     bool m_connected = false;
     std::deque<std::vector<uint8_t>> m_earlyPackets;
+    size_t m_earlyBytes = 0;
     SessionStats m_stats;
 };
 
@@ -223,7 +221,8 @@ ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
         {
             enet::ConfigurePeer(m_peer);
             std::vector<uint8_t> hello = wire::EncodeHello(application);
-            SendPacket(m_peer, wire::kControlChannel, hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE);
+            enet::SendPacket(m_peer, wire::kControlChannel, hello.data(), hello.size(),
+                             ENET_PACKET_FLAG_RELIABLE);
         }
         else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
         {
@@ -235,9 +234,8 @@ ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
             const ENetPacket& packet = *event.packet;
             bool welcome = event.channelID == wire::kControlChannel &&
                            wire::DecodeWelcome(packet.data, packet.dataLength).has_value();
-            if (event.channelID == wire::kDataChannel && packet.dataLength > 0 &&
-                m_earlyPackets.size() < kMostEarlyPackets)
-                m_earlyPackets.emplace_back(packet.data, packet.data + packet.dataLength);
+            if (event.channelID == wire::kDataChannel)
+                KeepEarlyPacket(packet);
             enet_packet_destroy(event.packet);
             if (welcome)
                 return ConnectResult::Connected;
@@ -246,12 +244,22 @@ ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
     return ConnectResult::Unreachable;
 }
 
+void CSessionClient::Impl::KeepEarlyPacket(const ENetPacket& packet)
+{
+    bool fits = packet.dataLength > 0 && m_earlyPackets.size() < kMostEarlyPackets &&
+                packet.dataLength <= kMostEarlyBytes - m_earlyBytes;
+    if (!fits)
+        return;
+    m_earlyPackets.emplace_back(packet.data, packet.data + packet.dataLength);
+    m_earlyBytes += packet.dataLength;
+}
+
 bool CSessionClient::Impl::Send(const uint8_t* data, size_t size)
 {
     if (!m_connected || !m_peer)
         return false;
     enet::KeepFragmentsUnreliable(m_peer, wire::kDataChannel);
-    SendPacket(m_peer, wire::kDataChannel, data, size, enet::kGameDataFlags);
+    enet::SendPacket(m_peer, wire::kDataChannel, data, size, enet::kGameDataFlags);
     return true;
 }
 
@@ -266,6 +274,7 @@ void CSessionClient::Impl::DoWork(uint32_t sliceMs)
         m_earlyPackets.pop_front();
         m_events.OnReceive(packet.data(), packet.size());
     }
+    m_earlyBytes = 0;
     ENetEvent event;
     while (m_host && enet_host_service(m_host, &event, 0) > 0)
     {
@@ -330,6 +339,7 @@ void CSessionClient::Impl::DestroyHost()
     m_peer = nullptr;
     m_connected = false;
     m_earlyPackets.clear();
+    m_earlyBytes = 0;
 }
 
 void CSessionClient::Impl::CollectStats()

@@ -62,6 +62,7 @@ private:
     void Admit(ENetPeer* peer, PeerState& state);
     void OnDisconnect(ENetPeer* peer);
     void DropSilentJoiners();
+    bool AnyPeerDisconnecting() const;
     void SendToPeer(ENetPeer* peer, ENetPacket* packet);
     void CollectStats();
 
@@ -231,9 +232,7 @@ void CSessionServer::Impl::Admit(ENetPeer* peer, PeerState& state)
     state.player = m_nextPlayer++;
     m_players[state.player] = peer;
     std::vector<uint8_t> welcome = wire::EncodeWelcome(state.player);
-    if (ENetPacket* packet = enet_packet_create(welcome.data(), welcome.size(), ENET_PACKET_FLAG_RELIABLE))
-        if (enet_peer_send(peer, wire::kControlChannel, packet) < 0)
-            enet_packet_destroy(packet);
+    enet::SendPacket(peer, wire::kControlChannel, welcome.data(), welcome.size(), ENET_PACKET_FLAG_RELIABLE);
     m_events.OnCreatePlayer(state.player);
 }
 
@@ -303,7 +302,7 @@ void CSessionServer::Impl::Close()
     enet_host_flush(m_host);
     uint64_t start = enet::NowMs();
     ENetEvent event;
-    while (m_host->connectedPeers > 0 && enet::NowMs() - start < kCloseLingerMs)
+    while (AnyPeerDisconnecting() && enet::NowMs() - start < kCloseLingerMs)
     {
         if (enet_host_service(m_host, &event, 10) > 0 && event.type == ENET_EVENT_TYPE_RECEIVE)
             enet_packet_destroy(event.packet);
@@ -313,6 +312,18 @@ void CSessionServer::Impl::Close()
     m_peers.clear();
     m_players.clear();
     m_hostPlayer = 0;
+}
+
+// enet_peer_disconnect takes a peer out of the host's connectedPeers at once,
+// so Close watches the peers themselves: one leaves this state only once the
+// client acknowledged the disconnect (which ENet resends until it does) or
+// ENet gave up on it.
+bool CSessionServer::Impl::AnyPeerDisconnecting() const
+{
+    for (const auto& [peer, state] : m_peers)
+        if (peer->state != ENET_PEER_STATE_DISCONNECTED && peer->state != ENET_PEER_STATE_ZOMBIE)
+            return true;
+    return false;
 }
 
 void CSessionServer::Impl::CollectStats()

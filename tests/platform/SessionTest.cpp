@@ -1,3 +1,4 @@
+#include "platform/EnetSupport.h"
 #include "platform/SessionClient.h"
 #include "platform/SessionServer.h"
 #include "platform/SessionWire.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <mutex>
 #include <netinet/in.h>
+#include <optional>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -163,6 +165,84 @@ std::vector<uint8_t> Bytes(const std::string& text)
 {
     return {text.begin(), text.end()};
 }
+
+// Datagrams the next LossyClient to receive one throws away.
+std::atomic<int> g_datagramsToLose{0};
+
+// A bare ENet client that joins the way CSessionClient does, but whose host
+// can be told to lose what it receives next, and that reports the reason the
+// server gave when it disconnected.
+class LossyClient
+{
+public:
+    explicit LossyClient(uint16_t port)
+    {
+        enet::EnsureInitialized();
+        m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
+        m_host->intercept = &LossyClient::Intercept;
+        ENetAddress to = enet::ToEnet(Local(port));
+        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, wire::kConnectMagic);
+    }
+    ~LossyClient() { enet_host_destroy(m_host); }
+
+    bool Join()
+    {
+        ENetEvent event;
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            if (enet_host_service(m_host, &event, 2) <= 0)
+                continue;
+            if (event.type == ENET_EVENT_TYPE_CONNECT)
+            {
+                enet::ConfigurePeer(m_peer);
+                std::vector<uint8_t> hello = wire::EncodeHello(kGame);
+                enet_peer_send(m_peer, wire::kControlChannel,
+                               enet_packet_create(hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE));
+            }
+            else if (event.type == ENET_EVENT_TYPE_RECEIVE)
+            {
+                bool welcome = wire::DecodeWelcome(event.packet->data, event.packet->dataLength).has_value();
+                enet_packet_destroy(event.packet);
+                if (welcome)
+                    return true;
+            }
+            else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                return false;
+        }
+        return false;
+    }
+
+    // The reason the server disconnected us with: 0 when we gave up on it.
+    std::optional<uint32_t> AwaitDisconnect()
+    {
+        ENetEvent event;
+        auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (std::chrono::steady_clock::now() < deadline)
+        {
+            if (enet_host_service(m_host, &event, 2) <= 0)
+                continue;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(event.packet);
+            else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+                return event.data;
+        }
+        return std::nullopt;
+    }
+
+private:
+    // Only this thread takes from the count, so checking first is safe.
+    static int Intercept(ENetHost*, ENetEvent*)
+    {
+        if (g_datagramsToLose <= 0)
+            return 0;
+        --g_datagramsToLose;
+        return 1;
+    }
+
+    ENetHost* m_host = nullptr;
+    ENetPeer* m_peer = nullptr;
+};
 } // namespace
 
 TEST(SessionWire, GuidTextRoundTripsAndRejectsMalformed)
@@ -312,6 +392,31 @@ TEST(Session, ServerCloseTerminatesClientsAtOnce)
     EXPECT_FALSE(client.session.Send(data.data(), data.size()));
     client.session.DoWork(10);
     EXPECT_EQ(client.terminations, 1) << "reported once";
+}
+
+TEST(Session, ServerCloseReachesAClientThatLostTheFirstNotice)
+{
+    ServerThread server(0);
+    LossyClient client(server.port);
+    ASSERT_TRUE(client.Join());
+    ASSERT_TRUE(server.WaitForEvent("create 2"));
+
+    std::thread closer(
+        [&]
+        {
+            server.Run(
+                [](CSessionServer& s)
+                {
+                    g_datagramsToLose = 1; // the disconnect notice
+                    s.Close();
+                });
+        });
+    std::optional<uint32_t> reason = client.AwaitDisconnect();
+    closer.join();
+    g_datagramsToLose = 0;
+    ASSERT_TRUE(reason) << "never disconnected";
+    EXPECT_EQ(*reason, static_cast<uint32_t>(wire::kSessionClosed))
+        << "the server resends the notice while closing instead of leaving the client to time out";
 }
 
 TEST(Session, EnumerationByHostNameDescribesTheSession)

@@ -4,8 +4,8 @@
 #include "net/Message.h"
 #include "net/MessageBatch.h"
 #include "platform/ByteIo.h"
+#include "platform/EnetSupport.h"
 
-#include <chrono>
 #include <vector>
 
 namespace probe
@@ -29,10 +29,11 @@ std::string Hex(const uint8_t* data, size_t size)
 }
 } // namespace
 
+// The session's own clock, so that the probe's deadlines and the session's
+// slices agree; only this file sees ENet's headers.
 uint64_t NowMs()
 {
-    using namespace std::chrono;
-    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return platform::enet::NowMs();
 }
 
 ProbeConnection::ProbeConnection(const ProbeOptions& options, std::string name, std::FILE* out)
