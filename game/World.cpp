@@ -103,16 +103,54 @@ CShip* CGameWorld::NextPlayer()
 void CGameWorld::AddObject(CGameObject* object)
 {
     CLockGuard guard(m_lock);
+    if (object)
+        AddObjectWithId(object, m_nextObjectId++);
+}
+
+void CGameWorld::AddObjectWithId(CGameObject* object, int32_t id)
+{
+    CLockGuard guard(m_lock);
     if (!object)
         return;
-    object->SetId(m_nextObjectId++);
+    object->SetId(id);
     m_objects.emplace_back(object);
+    IndexObject(*object);
 }
 
 CGameObject* CGameWorld::FindObject(int32_t id)
 {
     CLockGuard guard(m_lock);
-    return FindById(m_objects, id);
+    auto it = m_objectIndex.find(id);
+    return it == m_objectIndex.end() ? nullptr : it->second.first;
+}
+
+void CGameWorld::IndexObject(CGameObject& object)
+{
+    IdEntry& entry = m_objectIndex[object.GetId()];
+    if (entry.count++ == 0)
+        entry.first = &object;
+}
+
+// Called while the object is still in the list. Only when it shared its id
+// and came first is the list walked for the next one.
+void CGameWorld::UnindexObject(const CGameObject& object)
+{
+    auto it = m_objectIndex.find(object.GetId());
+    if (it == m_objectIndex.end())
+        return;
+    if (--it->second.count == 0)
+    {
+        m_objectIndex.erase(it);
+        return;
+    }
+    if (it->second.first != &object)
+        return;
+    for (auto& entry : m_objects)
+        if (entry && entry.get() != &object && entry->GetId() == object.GetId())
+        {
+            it->second.first = entry.get();
+            return;
+        }
 }
 
 void CGameWorld::ResetObjects()
@@ -199,6 +237,7 @@ void CGameWorld::Reset()
     CLockGuard guard(m_lock);
     m_map.reset();
     m_objects.clear();
+    m_objectIndex.clear();
     m_objectCursor = m_objects.end();
     m_turrets.clear();
     m_turretCursor = m_turrets.end();
@@ -280,6 +319,7 @@ void CGameWorld::RemoveDeadObjects()
         {
             if (m_host)
                 m_host->OnObjectGone(*object);
+            UnindexObject(*object);
             object.reset();
         }
 }

@@ -236,3 +236,37 @@ TEST_F(WorldTest, RemovedPlayersAreDeletedAndIdsAreFoundPerList)
     world.AddPlayer(nullptr);
     EXPECT_EQ(world.GetPlayerCount(), 0u);
 }
+
+TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfASharedIdWins)
+{
+    auto live = [](int32_t kind)
+    {
+        auto* object = new CGameObject(kind);
+        object->ForceRespawn(16, 16);
+        return object;
+    };
+    auto* counted = live(KIND_BULLET);
+    world.AddObject(counted);
+    auto* first = live(KIND_MINE);
+    auto* second = live(KIND_MINE);
+    world.AddObjectWithId(first, 40);
+    world.AddObjectWithId(second, 40);
+    world.AddObject(live(KIND_BULLET));
+    EXPECT_EQ(world.FindObject(0), counted);
+    EXPECT_EQ(world.FindObject(1)->GetId(), 1) << "a given id does not take the counter's";
+    EXPECT_EQ(world.FindObject(40), first);
+
+    first->Kill();
+    world.RemoveInactiveObjects();
+    EXPECT_EQ(world.FindObject(40), second) << "the next holder of the id takes over";
+    second->Kill();
+    world.RemoveInactiveObjects();
+    EXPECT_EQ(world.FindObject(40), nullptr);
+    EXPECT_EQ(world.FindObject(0), counted);
+
+    world.Reset();
+    EXPECT_EQ(world.FindObject(0), nullptr);
+    auto* reused = live(KIND_BULLET);
+    world.AddObjectWithId(reused, 0);
+    EXPECT_EQ(world.FindObject(0), reused) << "a server id may come back after a reset";
+}
