@@ -6,6 +6,7 @@
 #include "platform/Random.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -207,8 +208,11 @@ void CGameWorld::SetFragLimit(int32_t frags)
 void CGameWorld::SetTimeLimit(int32_t minutes)
 {
     CLockGuard guard(m_lock);
+    // Past the longest round the millisecond count can hold, the product
+    // would wrap into a short one; such a limit means the longest instead.
+    constexpr uint32_t kMaxMinutes = UINT32_MAX / 60000u;
     if (minutes > 0)
-        m_timeLimit = static_cast<uint32_t>(minutes) * 60000u;
+        m_timeLimit = std::min(static_cast<uint32_t>(minutes), kMaxMinutes) * 60000u;
 }
 
 void CGameWorld::StartClock()

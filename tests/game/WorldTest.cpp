@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,10 @@ TEST_F(WorldTest, TimeLimitIsMeasuredFromTheClockStart)
     EXPECT_FALSE(world.IsTimeLimitReached());
     clock.Advance(1);
     EXPECT_TRUE(world.IsTimeLimitReached());
+    world.SetTimeLimit(71583);
+    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u) << "a limit past 32 bits of ms is the longest one";
+    world.SetTimeLimit(INT32_MAX);
+    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u);
 }
 
 TEST_F(WorldTest, ResetClearsTheRoundAndAZeroTimeLimitEndsTheNextAtOnce)
