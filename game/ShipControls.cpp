@@ -93,9 +93,8 @@ void CShip::CloakUpkeep(int32_t elapsed)
 {
     if (!TestStatusBits(STATUS_CLOAKED))
         return;
-    uint32_t lifetime = static_cast<uint32_t>(std::max(g_settings.CloakLifetime, 0));
-    bool expired = GetTickCount() - GetCloakStart() > lifetime;
-    if (expired || !UseFuel(COST_CLOAK, static_cast<float>(elapsed) / 1000.0f))
+    if (LifetimeOver(GetCloakStart(), g_settings.CloakLifetime) ||
+        !UseFuel(COST_CLOAK, static_cast<float>(elapsed) / 1000.0f))
     {
         ClearStatusBits(STATUS_CLOAKED | STATUS_CLOAK_HELD);
         SetCloakStart(0);
