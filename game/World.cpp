@@ -61,9 +61,8 @@ void CGameWorld::RemovePlayer(CShip* ship)
         return;
     // Missiles hold their target by reference: none may outlive the ship.
     for (auto& object : m_objects)
-        if (object && object->GetKind() == KIND_MISSILE &&
-            static_cast<CMissile&>(*object).GetTarget() == ship)
-            static_cast<CMissile&>(*object).SetTarget(nullptr);
+        if (object && object->GetKind() == KIND_MISSILE)
+            static_cast<CMissile&>(*object).ForgetTarget(ship);
     for (auto it = m_players.begin(); it != m_players.end();)
     {
         if (it->get() != ship)
