@@ -11,9 +11,6 @@ namespace
 // The steering turns radians into degrees with this rather than 2 pi, so every
 // turn comes out a hair smaller; server and client must agree on it.
 constexpr double kFullTurnRadians = 6.283194;
-
-// Brings an offset into [-size/2, size/2], the short way round a world that
-// wraps; a size of 0 (no map yet) leaves it alone.
 } // namespace
 
 CMissile::CMissile() : CTimedObject(KIND_MISSILE)

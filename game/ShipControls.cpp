@@ -42,16 +42,16 @@ void CShip::ApplyControl(uint32_t code, int32_t elapsed, bool& shieldsWanted, CG
         FireBulletControl(world);
         break;
     case KEY_FIRE_MISSILE:
-        if (CanFireMissile() && !ShieldsUp() && GetMissiles() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireMissile() && GetMissiles() > 0 && UseFuel(COST_WEAPON, 1))
             world.FireMissile(*this);
         break;
     case KEY_FIRE_MINE:
-        if (CanFireMine() && !ShieldsUp() && GetMines() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireMine() && GetMines() > 0 && UseFuel(COST_WEAPON, 1))
             world.DropMine(*this, KIND_MINE);
         break;
     case KEY_FIRE_PLASMA:
         // The plasma mine shares the bullet timer.
-        if (CanFireBullet() && !ShieldsUp() && GetPlasmaMines() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireBullet() && GetPlasmaMines() > 0 && UseFuel(COST_WEAPON, 1))
             world.DropMine(*this, KIND_PLASMA_MINE);
         break;
     case KEY_FIRE_REPULSOR:
@@ -76,7 +76,7 @@ void CShip::ApplyControl(uint32_t code, int32_t elapsed, bool& shieldsWanted, CG
 void CShip::FireBulletControl(CGameWorld& world)
 {
     int32_t cost = TestStatusBits(STATUS_TRIPLE_SHOT) ? COST_TRIPLE_SHOT : COST_WEAPON;
-    if (CanFireBullet() && !ShieldsUp() && UseFuel(cost, 1))
+    if (CanFireBullet() && UseFuel(cost, 1))
         world.FireBullets(*this);
 }
 

@@ -258,12 +258,12 @@ void CGameWorld::Reset()
 
 int32_t CGameWorld::GetWorldWidth() const
 {
-    return m_map ? m_map->GetTileWidth() * m_map->GetColumns() : 0;
+    return m_map ? m_map->GetWorldWidth() : 0;
 }
 
 int32_t CGameWorld::GetWorldHeight() const
 {
-    return m_map ? m_map->GetTileHeight() * m_map->GetRows() : 0;
+    return m_map ? m_map->GetWorldHeight() : 0;
 }
 
 CVector CGameWorld::NextSpawnPoint()
