@@ -275,3 +275,23 @@ TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfAShare
     world.AddObjectWithId(reused, 0);
     EXPECT_EQ(world.FindObject(0), reused) << "a server id may come back after a reset";
 }
+
+TEST_F(WorldTest, FuelBlocksAreFoundWithinTheShipsRangeTheShortWayRound)
+{
+    LoadWorld({"........", "........", "......F.", "........"});
+    CShip* ship = AddShip(1);
+    ship->SetPosition(CVector(48, 80, 1)); // cell (1, 2): the block is 3 cells left across the seam
+    int32_t column = -1, row = -1;
+    ship->SetFuelRange(2);
+    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
+    ship->SetFuelRange(-1);
+    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
+    for (int32_t range : {3, 4, 1000000})
+    {
+        ship->SetFuelRange(range);
+        column = row = -1;
+        EXPECT_TRUE(world.FindFuelTile(*ship, column, row)) << range;
+        EXPECT_EQ(column, 6) << range;
+        EXPECT_EQ(row, 2) << range;
+    }
+}
