@@ -61,14 +61,6 @@ int32_t WrapCell(int32_t value, int32_t size)
     int64_t wrapped = int64_t(value) % size;
     return static_cast<int32_t>(wrapped < 0 ? wrapped + size : wrapped);
 }
-
-CollisionPolygon Polygon(std::initializer_list<CollisionPolygon::Point> points)
-{
-    CollisionPolygon polygon;
-    for (const CollisionPolygon::Point& p : points)
-        polygon.AddPoint(p.x, p.y);
-    return polygon;
-}
 } // namespace
 
 CMap::CMap() : CGameObject(KIND_MAP) {}
@@ -219,12 +211,12 @@ std::array<CollisionPolygon, 13> MakeOutlines()
 {
     const float r = CMap::kOutlineReach;
     std::array<CollisionPolygon, 13> outlines;
-    outlines[TILE_WALL] = Polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
+    outlines[TILE_WALL] = CollisionPolygon{{-r, -r}, {r, -r}, {r, r}, {-r, r}};
     outlines[TILE_FUEL] = outlines[TILE_WALL];
-    outlines[TILE_WALL_LOWER_RIGHT] = Polygon({{r, -r}, {r, r}, {-r, r}});
-    outlines[TILE_WALL_LOWER_LEFT] = Polygon({{r, r}, {-r, r}, {-r, -r}});
-    outlines[TILE_WALL_UPPER_LEFT] = Polygon({{-r, r}, {-r, -r}, {r, -r}});
-    outlines[TILE_WALL_UPPER_RIGHT] = Polygon({{-r, -r}, {r, -r}, {r, r}});
+    outlines[TILE_WALL_LOWER_RIGHT] = CollisionPolygon{{r, -r}, {r, r}, {-r, r}};
+    outlines[TILE_WALL_LOWER_LEFT] = CollisionPolygon{{r, r}, {-r, r}, {-r, -r}};
+    outlines[TILE_WALL_UPPER_LEFT] = CollisionPolygon{{-r, r}, {-r, -r}, {r, -r}};
+    outlines[TILE_WALL_UPPER_RIGHT] = CollisionPolygon{{-r, -r}, {r, -r}, {r, r}};
     return outlines;
 }
 } // namespace

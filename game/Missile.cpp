@@ -15,12 +15,7 @@ constexpr double kFullTurnRadians = 6.283194;
 
 CMissile::CMissile() : CTimedObject(KIND_MISSILE)
 {
-    CollisionPolygon outline;
-    outline.AddPoint(-3, -6);
-    outline.AddPoint(3, -6);
-    outline.AddPoint(3, 6);
-    outline.AddPoint(-3, 6);
-    AddOutline(outline);
+    AddOutline(CollisionPolygon{{-3, -6}, {3, -6}, {3, 6}, {-3, 6}});
     SetRadius(10);
     SetTurnRate(450);
     SetAccelerationRate(700);
