@@ -6,23 +6,11 @@
 
 namespace
 {
-// An offset along one axis of the torus, taken the short way round: brought
-// into [-(size / 2), size / 2] with the integer half. Far-off or non-finite
-// offsets (a corrupt report) are reduced or dropped so the loops stay short.
+// An offset along one axis of the torus, taken the short way round. A
+// non-finite offset (a corrupt report) is dropped rather than followed.
 double ShortWay(double offset, int32_t size)
 {
-    if (!std::isfinite(offset))
-        return 0.0;
-    if (size <= 0)
-        return offset;
-    if (std::fabs(offset) > 4.0 * size)
-        offset = std::fmod(offset, static_cast<double>(size));
-    int32_t half = size / 2;
-    while (offset > half)
-        offset -= size;
-    while (offset < -half)
-        offset += size;
-    return offset;
+    return std::isfinite(offset) ? WrapOffset(offset, static_cast<float>(size)) : 0.0;
 }
 
 // Moves one object in play for one frame: onto its reported position when

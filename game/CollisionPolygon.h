@@ -14,6 +14,7 @@
 #include "game/Vector.h"
 
 #include <cstddef>
+#include <initializer_list>
 #include <vector>
 
 class CollisionPolygon
@@ -24,6 +25,10 @@ public:
         float x;
         float y;
     };
+
+    CollisionPolygon() = default;
+    // An outline of these points, in order.
+    CollisionPolygon(std::initializer_list<Point> points) : m_points(points) {}
 
     // Appends a point to the outline.
     void AddPoint(float x, float y);

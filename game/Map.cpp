@@ -11,6 +11,7 @@
 //     once the file is known to hold it.
 #include "game/Map.h"
 
+#include "platform/ByteIo.h"
 #include "platform/Files.h"
 
 #include <algorithm>
@@ -18,57 +19,36 @@
 #include <cstring>
 #include <fstream>
 
-// The map file as a stream of little-endian fields that knows how many bytes
-// it has left, so no field is ever allocated beyond what the file holds.
-class CMapFileReader
-{
-public:
-    explicit CMapFileReader(const std::string& nativePath)
-    {
-        // Only regular files: the size of anything else says nothing.
-        if (!platform::FileExists(nativePath))
-            return;
-        m_in.open(nativePath, std::ios::binary | std::ios::ate);
-        std::streamoff size = m_in ? std::streamoff(m_in.tellg()) : -1;
-        if (size < 0)
-        {
-            m_in.close();
-            return;
-        }
-        m_in.seekg(0);
-        m_remaining = static_cast<uint64_t>(size);
-    }
-
-    bool IsOpen() const { return m_in.is_open(); }
-    uint64_t Remaining() const { return m_remaining; }
-
-    // Reads up to `count` bytes; returns how many arrived.
-    size_t ReadSome(void* out, size_t count)
-    {
-        if (!m_in || count == 0)
-            return 0;
-        m_in.read(static_cast<char*>(out), static_cast<std::streamsize>(count));
-        size_t got = static_cast<size_t>(m_in.gcount());
-        m_remaining -= std::min<uint64_t>(got, m_remaining);
-        return got;
-    }
-    bool ReadBytes(void* out, size_t count) { return ReadSome(out, count) == count; }
-    bool ReadI32(int32_t& value)
-    {
-        uint8_t raw[4];
-        if (!ReadBytes(raw, sizeof raw))
-            return false;
-        value = static_cast<int32_t>(raw[0] | raw[1] << 8 | raw[2] << 16 | uint32_t(raw[3]) << 24);
-        return true;
-    }
-
-private:
-    std::ifstream m_in;
-    uint64_t m_remaining = 0;
-};
-
 namespace
 {
+// The bytes of a map file that loading can use: the header, as far as the
+// title's length field says it reaches, and at most the largest grid; the
+// rest would be ignored anyway. False when the path is not a regular file
+// (the size of anything else says nothing) or cannot be read.
+bool ReadMapFileBytes(const std::string& nativePath, std::vector<uint8_t>& bytes)
+{
+    if (!platform::FileExists(nativePath))
+        return false;
+    std::ifstream in(nativePath, std::ios::binary | std::ios::ate);
+    std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    if (size < 0)
+        return false;
+    in.seekg(0);
+    auto readUpTo = [&](uint64_t total)
+    {
+        size_t had = bytes.size();
+        bytes.resize(static_cast<size_t>(std::min<uint64_t>(total, uint64_t(size))));
+        in.read(reinterpret_cast<char*>(bytes.data() + had),
+                static_cast<std::streamsize>(bytes.size() - had));
+        bytes.resize(had + static_cast<size_t>(in.gcount()));
+    };
+    readUpTo(4);
+    platform::ByteReader head(bytes.data(), bytes.size());
+    uint64_t titleLength = static_cast<uint64_t>(std::max(head.I32(), 0));
+    readUpTo(12 + titleLength + 2 * uint64_t(CMap::kMaxSide) * uint64_t(CMap::kMaxSide));
+    return true;
+}
+
 // Brings a cell number into [0, size), as repeated adding or subtracting
 // would; size must be at least 1.
 int32_t WrapCell(int32_t value, int32_t size)
@@ -80,14 +60,6 @@ int32_t WrapCell(int32_t value, int32_t size)
         return value + size;
     int64_t wrapped = int64_t(value) % size;
     return static_cast<int32_t>(wrapped < 0 ? wrapped + size : wrapped);
-}
-
-CollisionPolygon Polygon(std::initializer_list<CollisionPolygon::Point> points)
-{
-    CollisionPolygon polygon;
-    for (const CollisionPolygon::Point& p : points)
-        polygon.AddPoint(p.x, p.y);
-    return polygon;
 }
 } // namespace
 
@@ -112,57 +84,67 @@ bool CMap::LoadFromFile(const std::string& path)
     if (path.empty())
         return false;
     Clear();
-    CMapFileReader reader(platform::DataPath(path));
-    if (!reader.IsOpen())
+    std::vector<uint8_t> bytes;
+    if (!ReadMapFileBytes(platform::DataPath(path), bytes))
         return false;
-    return ReadHeader(reader) && ReadCells(reader);
+    platform::ByteReader in(bytes.data(), bytes.size());
+    return ReadHeader(in) && ReadCells(in);
 }
 
-bool CMap::ReadHeader(CMapFileReader& reader)
+MapHeaderStatus ReadMapHeader(platform::ByteReader& in, MapFileHeader& header)
 {
-    int32_t titleLength = 0;
-    if (!reader.ReadI32(titleLength) || titleLength < 0 || uint64_t(titleLength) > reader.Remaining())
-        return false;
-    std::string title(static_cast<size_t>(titleLength), '\0');
-    if (!reader.ReadBytes(title.data(), title.size()))
-        return false;
+    header.titleLength = in.I32();
+    if (in.Failed() || header.titleLength < 0 || size_t(header.titleLength) > in.Remaining())
+        return MapHeaderStatus::TitleTooLong;
     // The title is a C string to everything that reads it.
-    m_name = title.substr(0, title.find('\0'));
-    int32_t columns = 0, rows = 0;
-    if (!reader.ReadI32(columns) || !reader.ReadI32(rows))
+    std::string title = in.String(size_t(header.titleLength));
+    header.title = title.substr(0, title.find('\0'));
+    header.columns = in.I32();
+    header.rows = in.I32();
+    if (in.Failed())
+        return MapHeaderStatus::SizeMissing;
+    int32_t columns = header.columns, rows = header.rows;
+    if (columns < 1 || rows < 1 || columns > CMap::kMaxSide || rows > CMap::kMaxSide)
+        return MapHeaderStatus::SizeOutOfRange;
+    return MapHeaderStatus::Ok;
+}
+
+bool CMap::ReadHeader(platform::ByteReader& in)
+{
+    MapFileHeader header;
+    MapHeaderStatus status = ReadMapHeader(in, header);
+    if (status == MapHeaderStatus::TitleTooLong)
         return false;
-    if (columns < 1 || rows < 1 || columns > kMaxSide || rows > kMaxSide)
+    m_name = header.title;
+    if (status != MapHeaderStatus::Ok)
         return false;
-    m_columns = columns;
-    m_rows = rows;
+    m_columns = header.columns;
+    m_rows = header.rows;
     return true;
 }
 
-// The cells come column by column. The present ones are always scanned for
-// spawn points and spawners; they are kept only when the whole grid is there.
-bool CMap::ReadCells(CMapFileReader& reader)
+// The cells come column by column. Every cell whose code is in the file is
+// scanned for spawn points and spawners; the cells are kept only when the
+// whole grid is there.
+bool CMap::ReadCells(platform::ByteReader& in)
 {
     size_t cellCount = size_t(m_columns) * size_t(m_rows);
-    bool complete = 2 * cellCount <= reader.Remaining();
-    std::vector<TileCell> cells(complete ? cellCount : 0);
-    std::vector<uint8_t> column(2 * size_t(m_rows));
-    bool more = true;
-    for (int32_t x = 0; x < m_columns && more; ++x)
-    {
-        size_t got = reader.ReadSome(column.data(), column.size());
-        more = got == column.size();
-        for (int32_t y = 0; 2 * size_t(y) < got; ++y)
+    bool whole = 2 * cellCount <= in.Remaining();
+    std::vector<TileCell> cells(whole ? cellCount : 0);
+    size_t available = std::min(2 * cellCount, in.Remaining());
+    const uint8_t* bytes = in.Bytes(available);
+    size_t present = (available + 1) / 2, index = 0;
+    for (int32_t x = 0; x < m_columns && index < present; ++x)
+        for (int32_t y = 0; y < m_rows && index < present; ++y, ++index)
         {
-            uint8_t code = column[2 * size_t(y)];
+            uint8_t code = bytes[2 * index];
             NoteSpecialCell(x, y, code);
-            if (complete && more)
-                cells[size_t(y) * m_columns + x] = TileCell{code, column[2 * size_t(y) + 1]};
+            if (whole)
+                cells[size_t(y) * m_columns + x] = TileCell{code, bytes[2 * index + 1]};
         }
-    }
     // Collected in file order; the game hands them out newest first.
     std::reverse(m_spawnPoints.begin(), m_spawnPoints.end());
     std::reverse(m_spawners.begin(), m_spawners.end());
-    bool whole = complete && more;
     if (whole)
         m_cells = std::move(cells);
     return whole;
@@ -229,12 +211,12 @@ std::array<CollisionPolygon, 13> MakeOutlines()
 {
     const float r = CMap::kOutlineReach;
     std::array<CollisionPolygon, 13> outlines;
-    outlines[TILE_WALL] = Polygon({{-r, -r}, {r, -r}, {r, r}, {-r, r}});
+    outlines[TILE_WALL] = CollisionPolygon{{-r, -r}, {r, -r}, {r, r}, {-r, r}};
     outlines[TILE_FUEL] = outlines[TILE_WALL];
-    outlines[TILE_WALL_LOWER_RIGHT] = Polygon({{r, -r}, {r, r}, {-r, r}});
-    outlines[TILE_WALL_LOWER_LEFT] = Polygon({{r, r}, {-r, r}, {-r, -r}});
-    outlines[TILE_WALL_UPPER_LEFT] = Polygon({{-r, r}, {-r, -r}, {r, -r}});
-    outlines[TILE_WALL_UPPER_RIGHT] = Polygon({{-r, -r}, {r, -r}, {r, r}});
+    outlines[TILE_WALL_LOWER_RIGHT] = CollisionPolygon{{r, -r}, {r, r}, {-r, r}};
+    outlines[TILE_WALL_LOWER_LEFT] = CollisionPolygon{{r, r}, {-r, r}, {-r, -r}};
+    outlines[TILE_WALL_UPPER_LEFT] = CollisionPolygon{{-r, r}, {-r, -r}, {r, -r}};
+    outlines[TILE_WALL_UPPER_RIGHT] = CollisionPolygon{{-r, -r}, {r, -r}, {r, r}};
     return outlines;
 }
 } // namespace

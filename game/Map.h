@@ -55,7 +55,28 @@ inline bool IsSolidTile(int32_t code)
     return code >= TILE_WALL && code <= TILE_FUEL;
 }
 
-class CMapFileReader;
+namespace platform
+{
+class ByteReader;
+}
+
+// A map file's header, as far as it was read.
+struct MapFileHeader
+{
+    int32_t titleLength = 0; // as the file announces it
+    std::string title;       // up to its first NUL
+    int32_t columns = 0, rows = 0;
+};
+enum class MapHeaderStatus
+{
+    Ok,
+    TitleTooLong,   // the length field is missing, negative or past the end
+    SizeMissing,    // the file ends inside the size fields
+    SizeOutOfRange, // a side outside [1, CMap::kMaxSide]
+};
+// Reads the header of a map file: the one decoding of it, shared by the
+// game's loader and the map tool. On Ok the reader is at the first cell.
+MapHeaderStatus ReadMapHeader(platform::ByteReader& in, MapFileHeader& header);
 
 class CMap : public CGameObject
 {
@@ -148,8 +169,8 @@ private:
         uint8_t state = 0;
     };
 
-    bool ReadHeader(CMapFileReader& reader);
-    bool ReadCells(CMapFileReader& reader);
+    bool ReadHeader(platform::ByteReader& in);
+    bool ReadCells(platform::ByteReader& in);
     void NoteSpecialCell(int32_t x, int32_t y, uint8_t code);
     // The cell index of a wrapped lookup; only valid while there are cells.
     size_t CellIndex(int32_t x, int32_t y) const;

@@ -11,19 +11,11 @@ namespace
 // The steering turns radians into degrees with this rather than 2 pi, so every
 // turn comes out a hair smaller; server and client must agree on it.
 constexpr double kFullTurnRadians = 6.283194;
-
-// Brings an offset into [-size/2, size/2], the short way round a world that
-// wraps; a size of 0 (no map yet) leaves it alone.
 } // namespace
 
 CMissile::CMissile() : CTimedObject(KIND_MISSILE)
 {
-    CollisionPolygon outline;
-    outline.AddPoint(-3, -6);
-    outline.AddPoint(3, -6);
-    outline.AddPoint(3, 6);
-    outline.AddPoint(-3, 6);
-    AddOutline(outline);
+    AddOutline(CollisionPolygon{{-3, -6}, {3, -6}, {3, 6}, {-3, 6}});
     SetRadius(10);
     SetTurnRate(450);
     SetAccelerationRate(700);

@@ -9,24 +9,11 @@
 
 namespace
 {
-struct OutlinePoint
-{
-    float x, y;
-};
-
-CollisionPolygon Polygon(std::initializer_list<OutlinePoint> points)
-{
-    CollisionPolygon polygon;
-    for (const OutlinePoint& point : points)
-        polygon.AddPoint(point.x, point.y);
-    return polygon;
-}
-
 const CollisionPolygon& ShrapnelOutline(int32_t variant)
 {
     static const CollisionPolygon shapes[CShrapnel::kShapes] = {
-        Polygon({{3, 0}, {-5, 4}, {0, -5}}),
-        Polygon({{2, 2}, {-3, 2}, {-3, -3}, {3, -5}}),
+        CollisionPolygon{{3, 0}, {-5, 4}, {0, -5}},
+        CollisionPolygon{{2, 2}, {-3, 2}, {-3, -3}, {3, -5}},
     };
     return shapes[variant];
 }
@@ -48,7 +35,7 @@ CVector BounceOff(const CGameObject& other, const CVector& position, const CVect
 
 CBullet::CBullet() : CTimedObject(KIND_BULLET)
 {
-    AddOutline(Polygon({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}));
+    AddOutline(CollisionPolygon{{-1, -1}, {1, -1}, {1, 1}, {-1, 1}});
     SetRadius(2);
 }
 
@@ -80,7 +67,7 @@ CMine::CMine() : CMine(KIND_MINE) {}
 
 CMine::CMine(int32_t kind) : CTimedObject(kind)
 {
-    AddOutline(Polygon({{-6, -3}, {6, -3}, {6, 3}, {-6, 3}}));
+    AddOutline(CollisionPolygon{{-6, -3}, {6, -3}, {6, 3}, {-6, 3}});
     SetRadius(8);
 }
 

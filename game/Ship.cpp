@@ -10,10 +10,7 @@
 
 namespace
 {
-struct Point
-{
-    float x, y;
-};
+using Point = CollisionPolygon::Point;
 
 struct ShipTypeInfo
 {
@@ -89,12 +86,7 @@ void CShip::BuildOutline(int32_t type)
         return;
     }
     for (const auto& points : kShipTypeTable[type].outline)
-    {
-        CollisionPolygon polygon;
-        for (const Point& p : points)
-            polygon.AddPoint(p.x, p.y);
-        AddOutline(polygon);
-    }
+        AddOutline(CollisionPolygon(points));
     m_muzzle = CVector(kShipTypeTable[type].muzzle.x, kShipTypeTable[type].muzzle.y, 0);
 }
 

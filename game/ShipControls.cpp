@@ -42,16 +42,16 @@ void CShip::ApplyControl(uint32_t code, int32_t elapsed, bool& shieldsWanted, CG
         FireBulletControl(world);
         break;
     case KEY_FIRE_MISSILE:
-        if (CanFireMissile() && !ShieldsUp() && GetMissiles() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireMissile() && GetMissiles() > 0 && UseFuel(COST_WEAPON, 1))
             world.FireMissile(*this);
         break;
     case KEY_FIRE_MINE:
-        if (CanFireMine() && !ShieldsUp() && GetMines() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireMine() && GetMines() > 0 && UseFuel(COST_WEAPON, 1))
             world.DropMine(*this, KIND_MINE);
         break;
     case KEY_FIRE_PLASMA:
         // The plasma mine shares the bullet timer.
-        if (CanFireBullet() && !ShieldsUp() && GetPlasmaMines() > 0 && UseFuel(COST_WEAPON, 1))
+        if (CanFireBullet() && GetPlasmaMines() > 0 && UseFuel(COST_WEAPON, 1))
             world.DropMine(*this, KIND_PLASMA_MINE);
         break;
     case KEY_FIRE_REPULSOR:
@@ -76,7 +76,7 @@ void CShip::ApplyControl(uint32_t code, int32_t elapsed, bool& shieldsWanted, CG
 void CShip::FireBulletControl(CGameWorld& world)
 {
     int32_t cost = TestStatusBits(STATUS_TRIPLE_SHOT) ? COST_TRIPLE_SHOT : COST_WEAPON;
-    if (CanFireBullet() && !ShieldsUp() && UseFuel(cost, 1))
+    if (CanFireBullet() && UseFuel(cost, 1))
         world.FireBullets(*this);
 }
 
@@ -93,9 +93,8 @@ void CShip::CloakUpkeep(int32_t elapsed)
 {
     if (!TestStatusBits(STATUS_CLOAKED))
         return;
-    uint32_t lifetime = static_cast<uint32_t>(std::max(g_settings.CloakLifetime, 0));
-    bool expired = GetTickCount() - GetCloakStart() > lifetime;
-    if (expired || !UseFuel(COST_CLOAK, static_cast<float>(elapsed) / 1000.0f))
+    if (LifetimeOver(GetCloakStart(), g_settings.CloakLifetime) ||
+        !UseFuel(COST_CLOAK, static_cast<float>(elapsed) / 1000.0f))
     {
         ClearStatusBits(STATUS_CLOAKED | STATUS_CLOAK_HELD);
         SetCloakStart(0);

@@ -7,7 +7,7 @@ namespace
 struct FacingInfo
 {
     float gunX, gunY;
-    float outline[3][2];
+    CollisionPolygon::Point outline[3];
     const char* alive;
     const char* dead;
 };
@@ -55,10 +55,7 @@ void CTurret::SetFacing(int32_t facing)
     m_facing = facing >= 0 && facing < 4 ? facing : FACING_UP;
     m_gunOffset = CVector(info.gunX, info.gunY, 0);
     ClearOutline();
-    CollisionPolygon triangle;
-    for (const auto& point : info.outline)
-        triangle.AddPoint(point[0], point[1]);
-    AddOutline(triangle);
+    AddOutline(CollisionPolygon{info.outline[0], info.outline[1], info.outline[2]});
     SetRadius(32);
     SetRange(256);
     SetRateOfFire(3);

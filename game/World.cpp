@@ -6,6 +6,7 @@
 #include "platform/Random.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -60,9 +61,8 @@ void CGameWorld::RemovePlayer(CShip* ship)
         return;
     // Missiles hold their target by reference: none may outlive the ship.
     for (auto& object : m_objects)
-        if (object && object->GetKind() == KIND_MISSILE &&
-            static_cast<CMissile&>(*object).GetTarget() == ship)
-            static_cast<CMissile&>(*object).SetTarget(nullptr);
+        if (object && object->GetKind() == KIND_MISSILE)
+            static_cast<CMissile&>(*object).ForgetTarget(ship);
     for (auto it = m_players.begin(); it != m_players.end();)
     {
         if (it->get() != ship)
@@ -103,16 +103,54 @@ CShip* CGameWorld::NextPlayer()
 void CGameWorld::AddObject(CGameObject* object)
 {
     CLockGuard guard(m_lock);
+    if (object)
+        AddObjectWithId(object, m_nextObjectId++);
+}
+
+void CGameWorld::AddObjectWithId(CGameObject* object, int32_t id)
+{
+    CLockGuard guard(m_lock);
     if (!object)
         return;
-    object->SetId(m_nextObjectId++);
+    object->SetId(id);
     m_objects.emplace_back(object);
+    IndexObject(*object);
 }
 
 CGameObject* CGameWorld::FindObject(int32_t id)
 {
     CLockGuard guard(m_lock);
-    return FindById(m_objects, id);
+    auto it = m_objectIndex.find(id);
+    return it == m_objectIndex.end() ? nullptr : it->second.first;
+}
+
+void CGameWorld::IndexObject(CGameObject& object)
+{
+    IdEntry& entry = m_objectIndex[object.GetId()];
+    if (entry.count++ == 0)
+        entry.first = &object;
+}
+
+// Called while the object is still in the list. Only when it shared its id
+// and came first is the list walked for the next one.
+void CGameWorld::UnindexObject(const CGameObject& object)
+{
+    auto it = m_objectIndex.find(object.GetId());
+    if (it == m_objectIndex.end())
+        return;
+    if (--it->second.count == 0)
+    {
+        m_objectIndex.erase(it);
+        return;
+    }
+    if (it->second.first != &object)
+        return;
+    for (auto& entry : m_objects)
+        if (entry && entry.get() != &object && entry->GetId() == object.GetId())
+        {
+            it->second.first = entry.get();
+            return;
+        }
 }
 
 void CGameWorld::ResetObjects()
@@ -169,8 +207,11 @@ void CGameWorld::SetFragLimit(int32_t frags)
 void CGameWorld::SetTimeLimit(int32_t minutes)
 {
     CLockGuard guard(m_lock);
+    // Past the longest round the millisecond count can hold, the product
+    // would wrap into a short one; such a limit means the longest instead.
+    constexpr uint32_t kMaxMinutes = UINT32_MAX / 60000u;
     if (minutes > 0)
-        m_timeLimit = static_cast<uint32_t>(minutes) * 60000u;
+        m_timeLimit = std::min(static_cast<uint32_t>(minutes), kMaxMinutes) * 60000u;
 }
 
 void CGameWorld::StartClock()
@@ -199,6 +240,7 @@ void CGameWorld::Reset()
     CLockGuard guard(m_lock);
     m_map.reset();
     m_objects.clear();
+    m_objectIndex.clear();
     m_objectCursor = m_objects.end();
     m_turrets.clear();
     m_turretCursor = m_turrets.end();
@@ -216,12 +258,12 @@ void CGameWorld::Reset()
 
 int32_t CGameWorld::GetWorldWidth() const
 {
-    return m_map ? m_map->GetTileWidth() * m_map->GetColumns() : 0;
+    return m_map ? m_map->GetWorldWidth() : 0;
 }
 
 int32_t CGameWorld::GetWorldHeight() const
 {
-    return m_map ? m_map->GetTileHeight() * m_map->GetRows() : 0;
+    return m_map ? m_map->GetWorldHeight() : 0;
 }
 
 CVector CGameWorld::NextSpawnPoint()
@@ -280,6 +322,7 @@ void CGameWorld::RemoveDeadObjects()
         {
             if (m_host)
                 m_host->OnObjectGone(*object);
+            UnindexObject(*object);
             object.reset();
         }
 }

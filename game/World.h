@@ -22,6 +22,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class CGameWorld
 {
@@ -48,8 +49,12 @@ public:
     CShip* NextPlayer();
     size_t GetPlayerCount() const { return m_players.size(); }
 
-    // Other objects get their ids from the world's counter.
+    // Other objects get their ids from the world's counter, or keep the one
+    // given (the client's copies carry the server's ids). An object's id must
+    // not change while the world holds it: the lookup is indexed by id.
     void AddObject(CGameObject* object);
+    void AddObjectWithId(CGameObject* object, int32_t id);
+    // The first object added with this id that is still held; null if none.
     CGameObject* FindObject(int32_t id);
     void ResetObjects();
     CGameObject* NextObject();
@@ -141,6 +146,16 @@ private:
     void TurretPass(int32_t elapsed);
     void FireTurretIfReady(CTurret& turret);
     static void Move(CGameObject& object, int32_t elapsed, int32_t worldWidth, int32_t worldHeight);
+    void IndexObject(CGameObject& object);
+    void UnindexObject(const CGameObject& object);
+
+    // The objects by id: the first held object with each id and how many
+    // share it, so a lookup costs the same however many objects there are.
+    struct IdEntry
+    {
+        CGameObject* first = nullptr;
+        size_t count = 0;
+    };
 
     std::unique_ptr<CMap> m_map;
     int32_t m_nextObjectId = 0;
@@ -148,6 +163,7 @@ private:
     std::list<std::unique_ptr<CShip>>::iterator m_playerCursor;
     std::list<std::unique_ptr<CGameObject>> m_objects;
     std::list<std::unique_ptr<CGameObject>>::iterator m_objectCursor;
+    std::unordered_map<int32_t, IdEntry> m_objectIndex;
     std::list<std::unique_ptr<CTurret>> m_turrets;
     std::list<std::unique_ptr<CTurret>>::iterator m_turretCursor;
     CLock m_lock;

@@ -326,7 +326,7 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
         int32_t cx = static_cast<int32_t>(p.GetX() / tileWidth),
                 cy = static_cast<int32_t>(p.GetY() / tileHeight);
         int32_t code = m_map->GetTile(cx, cy);
-        const CollisionPolygon& outline = CMap::OutlineForCode(code == 7 || code == 8 ? 0 : code);
+        const CollisionPolygon& outline = CMap::OutlineForCode(code);
         if (!outline.GetPoints().empty())
         {
             CVector centre(cx * tileWidth + tileWidth / 2, cy * tileHeight + tileHeight / 2, 0);

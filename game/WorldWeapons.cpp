@@ -152,11 +152,12 @@ bool CGameWorld::FindFuelTile(const CShip& ship, int32_t& column, int32_t& row)
     CVector position = ship.GetPosition();
     int32_t cx = static_cast<int32_t>(position.GetX() / m_map->GetTileWidth());
     int32_t cy = static_cast<int32_t>(position.GetY() / m_map->GetTileHeight());
-    // Only whether a block is near matters to the game, so a range wider than
-    // the map searches no further than the map.
-    int32_t range = std::min(ship.GetFuelRange(), std::max(columns, rows));
-    for (int32_t dx = -range; dx <= range; ++dx)
-        for (int32_t dy = -range; dy <= range; ++dy)
+    // Half the map each way reaches every cell of the torus once, so a range
+    // wider than that searches no further.
+    int32_t rangeX = std::min(ship.GetFuelRange(), columns / 2);
+    int32_t rangeY = std::min(ship.GetFuelRange(), rows / 2);
+    for (int32_t dx = -rangeX; dx <= rangeX; ++dx)
+        for (int32_t dy = -rangeY; dy <= rangeY; ++dy)
             if (m_map->GetTile(cx + dx, cy + dy) == 6)
             {
                 column = ((cx + dx) % columns + columns) % columns;

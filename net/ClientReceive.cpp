@@ -261,8 +261,7 @@ void CClient::ApplyObjectState(const CMessage& message)
         object = NewObjectOfKind(kind, subtype);
         if (!object)
             return;
-        world->AddObject(object);
-        object->SetId(WorldId(id)); // the server's id, not the one the world gave
+        world->AddObjectWithId(object, WorldId(id)); // the server's id, not the world's counter
     }
     if (!object->IsActive())
         object->ForceRespawn(ToFloat(position.GetX()), ToFloat(position.GetY()));

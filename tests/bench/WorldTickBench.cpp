@@ -2,7 +2,8 @@
 // 1000 and 5000 live objects. "Tick" is the simulation alone; "TickAndQueue"
 // also turns every report into a message in an outgoing batch, as the server
 // session does. Every 64 ticks the round is set up afresh, outside the
-// timing, so the object count stays near its nominal value.
+// timing, so the object count stays near its nominal value. "FindObjects"
+// is the client's side of one batch: one id lookup per object state.
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/Settings.h"
@@ -180,7 +181,20 @@ void Arguments(benchmark::internal::Benchmark* bench)
     bench->Args({4, 600})->Unit(benchmark::kMicrosecond);
     bench->Unit(benchmark::kMicrosecond);
 }
+// Looks up every object of a world of `range(0)` objects once, as the client
+// does for a batch holding one state message per object.
+void FindObjects(benchmark::State& state)
+{
+    CGameWorld world;
+    int32_t count = static_cast<int32_t>(state.range(0));
+    for (int32_t i = 0; i < count; ++i)
+        world.AddObject(new CBullet());
+    for (auto _ : state)
+        for (int32_t id = 0; id < count; ++id)
+            benchmark::DoNotOptimize(world.FindObject(id));
+}
 } // namespace
 
+BENCHMARK(FindObjects)->Arg(600)->Arg(2000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(WorldTick, NullHost)->Apply(Arguments)->Name("Tick");
 BENCHMARK_TEMPLATE(WorldTick, QueueingHost)->Apply(Arguments)->Name("TickAndQueue");

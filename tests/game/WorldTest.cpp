@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,10 @@ TEST_F(WorldTest, TimeLimitIsMeasuredFromTheClockStart)
     EXPECT_FALSE(world.IsTimeLimitReached());
     clock.Advance(1);
     EXPECT_TRUE(world.IsTimeLimitReached());
+    world.SetTimeLimit(71583);
+    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u) << "a limit past 32 bits of ms is the longest one";
+    world.SetTimeLimit(INT32_MAX);
+    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u);
 }
 
 TEST_F(WorldTest, ResetClearsTheRoundAndAZeroTimeLimitEndsTheNextAtOnce)
@@ -235,4 +240,58 @@ TEST_F(WorldTest, RemovedPlayersAreDeletedAndIdsAreFoundPerList)
     world.RemovePlayer(nullptr);
     world.AddPlayer(nullptr);
     EXPECT_EQ(world.GetPlayerCount(), 0u);
+}
+
+TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfASharedIdWins)
+{
+    auto live = [](int32_t kind)
+    {
+        auto* object = new CGameObject(kind);
+        object->ForceRespawn(16, 16);
+        return object;
+    };
+    auto* counted = live(KIND_BULLET);
+    world.AddObject(counted);
+    auto* first = live(KIND_MINE);
+    auto* second = live(KIND_MINE);
+    world.AddObjectWithId(first, 40);
+    world.AddObjectWithId(second, 40);
+    world.AddObject(live(KIND_BULLET));
+    EXPECT_EQ(world.FindObject(0), counted);
+    EXPECT_EQ(world.FindObject(1)->GetId(), 1) << "a given id does not take the counter's";
+    EXPECT_EQ(world.FindObject(40), first);
+
+    first->Kill();
+    world.RemoveInactiveObjects();
+    EXPECT_EQ(world.FindObject(40), second) << "the next holder of the id takes over";
+    second->Kill();
+    world.RemoveInactiveObjects();
+    EXPECT_EQ(world.FindObject(40), nullptr);
+    EXPECT_EQ(world.FindObject(0), counted);
+
+    world.Reset();
+    EXPECT_EQ(world.FindObject(0), nullptr);
+    auto* reused = live(KIND_BULLET);
+    world.AddObjectWithId(reused, 0);
+    EXPECT_EQ(world.FindObject(0), reused) << "a server id may come back after a reset";
+}
+
+TEST_F(WorldTest, FuelBlocksAreFoundWithinTheShipsRangeTheShortWayRound)
+{
+    LoadWorld({"........", "........", "......F.", "........"});
+    CShip* ship = AddShip(1);
+    ship->SetPosition(CVector(48, 80, 1)); // cell (1, 2): the block is 3 cells left across the seam
+    int32_t column = -1, row = -1;
+    ship->SetFuelRange(2);
+    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
+    ship->SetFuelRange(-1);
+    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
+    for (int32_t range : {3, 4, 1000000})
+    {
+        ship->SetFuelRange(range);
+        column = row = -1;
+        EXPECT_TRUE(world.FindFuelTile(*ship, column, row)) << range;
+        EXPECT_EQ(column, 6) << range;
+        EXPECT_EQ(row, 2) << range;
+    }
 }

@@ -52,25 +52,24 @@ std::vector<uint8_t> EncodeMapFile(const MapGrid& grid)
 bool DecodeMapFile(std::span<const uint8_t> bytes, MapGrid& grid, std::string& error)
 {
     platform::ByteReader in(bytes.data(), bytes.size());
-    int32_t titleLength = in.I32();
-    if (in.Failed() || titleLength < 0 || size_t(titleLength) > in.Remaining())
+    MapFileHeader header;
+    switch (ReadMapHeader(in, header))
     {
-        error = "the file is too short for its title (" + std::to_string(titleLength) + " bytes announced)";
+    case MapHeaderStatus::TitleTooLong:
+        error = "the file is too short for its title (" + std::to_string(header.titleLength) +
+                " bytes announced)";
         return false;
-    }
-    std::string title = in.String(size_t(titleLength));
-    int32_t columns = in.I32(), rows = in.I32();
-    if (in.Failed())
-    {
+    case MapHeaderStatus::SizeMissing:
         error = "the file ends before the map's size";
         return false;
-    }
-    if (columns < 1 || rows < 1 || columns > CMap::kMaxSide || rows > CMap::kMaxSide)
-    {
-        error = "the size " + std::to_string(columns) + " x " + std::to_string(rows) + " is outside 1 to " +
-                std::to_string(CMap::kMaxSide) + " cells a side";
+    case MapHeaderStatus::SizeOutOfRange:
+        error = "the size " + std::to_string(header.columns) + " x " + std::to_string(header.rows) +
+                " is outside 1 to " + std::to_string(CMap::kMaxSide) + " cells a side";
         return false;
+    case MapHeaderStatus::Ok:
+        break;
     }
+    int32_t columns = header.columns, rows = header.rows;
     size_t cells = size_t(columns) * size_t(rows);
     if (in.Remaining() < 2 * cells)
     {
@@ -78,7 +77,7 @@ bool DecodeMapFile(std::span<const uint8_t> bytes, MapGrid& grid, std::string& e
                 std::to_string(cells) + " are in the file";
         return false;
     }
-    grid.title = title.substr(0, title.find('\0'));
+    grid.title = header.title;
     grid.Resize(columns, rows);
     for (int32_t x = 0; x < columns; ++x)
         for (int32_t y = 0; y < rows; ++y)
