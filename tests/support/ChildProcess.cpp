@@ -1,5 +1,6 @@
 #include "tests/support/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -55,8 +56,10 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const Options& options)
 {
+    // Close-on-exec, so that a child started by another test thread at the
+    // same moment cannot inherit this child's pipe ends and keep them open.
     int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -118,10 +121,12 @@ void ChildProcess::ReadPipes()
         m_pending += out;
         m_errors += err;
         m_outputEnded = !outOpen;
+        m_errorsEnded = !errOpen;
         m_arrived.notify_all();
     }
     std::lock_guard lock(m_mutex);
     m_outputEnded = true;
+    m_errorsEnded = true;
     m_arrived.notify_all();
 }
 
@@ -214,7 +219,18 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout)
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    WaitForOutputEnd(deadline);
     return m_exitCode;
+}
+
+void ChildProcess::WaitForOutputEnd(Clock::time_point deadline)
+{
+    // The child has exited, but the reader thread may not have taken its
+    // last bytes yet. A grandchild that inherited the pipes may keep them
+    // open past the exit, so the wait is bounded: at least a second more.
+    deadline = std::max(deadline, Clock::now() + std::chrono::seconds(1));
+    std::unique_lock lock(m_mutex);
+    m_arrived.wait_until(lock, deadline, [this] { return m_outputEnded && m_errorsEnded; });
 }
 
 void ChildProcess::DrainOutput(std::chrono::milliseconds timeout)

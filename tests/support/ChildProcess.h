@@ -51,7 +51,8 @@ public:
 
     void Signal(int signal);
     // Exit code after the child ends (128 + signal when killed); nullopt when
-    // it is still running after the time-out.
+    // it is still running after the time-out. Once it reports an exit, all
+    // the child wrote is in Lines()'s reach and in Stderr().
     std::optional<int> Wait(std::chrono::milliseconds timeout);
     // Takes every complete line of output there is, waiting up to `timeout`
     // for the output to end.
@@ -59,6 +60,7 @@ public:
 
 private:
     void ReadPipes();
+    void WaitForOutputEnd(std::chrono::steady_clock::time_point deadline);
 
     int m_pid = -1;
     int m_stdout = -1;
@@ -71,6 +73,7 @@ private:
     size_t m_pendingStart = 0;
     std::string m_errors;
     bool m_outputEnded = false;
+    bool m_errorsEnded = false;
     std::thread m_reader;
 
     std::vector<std::string> m_lines;
