@@ -1,8 +1,57 @@
 #include "gfx/Graphics.h"
 
+#include "gfx/RenderBackend.h"
+
 CGraphics::CGraphics() : m_textures(CTextureManager::Get())
 {
     m_textures.SetDirectory("Graphics");
+}
+
+void CGraphics::Attach(platform::CWindow* window)
+{
+    if (!m_display)
+        return;
+    m_display->AttachWindow(window);
+    // The context made while attaching is replaced by a fresh one, as the
+    // window set-up has always done; its result is reported by the display.
+    m_display->CreateContext();
+    m_display->MakeCurrent();
+    GetRenderBackend().SetBlending(true);
+    m_display->ReleaseCurrent();
+}
+
+void CGraphics::Resize(int width, int height)
+{
+    if (!m_display)
+        return;
+    m_display->MakeCurrent();
+    GetRenderBackend().SetViewport(0, 0, width, height);
+    m_display->SetProjection(static_cast<float>(width), static_cast<float>(height));
+    m_display->ReleaseCurrent();
+}
+
+void CGraphics::BeginFrame()
+{
+    if (!m_display)
+        return;
+    m_display->MakeCurrent();
+    GetRenderBackend().Clear({0, 0, 0, 0});
+}
+
+void CGraphics::EndFrame()
+{
+    if (!m_display)
+        return;
+    m_display->Swap();
+    m_display->ReleaseCurrent();
+}
+
+void CGraphics::Shutdown()
+{
+    if (!m_display)
+        return;
+    m_display->RestoreMode();
+    m_display = nullptr;
 }
 
 CGraphics& GetGraphics()

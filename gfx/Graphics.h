@@ -1,9 +1,11 @@
 // CGraphics is the renderer object every screen and game object draws
-// through: here its texture access and its text drawing. The client adds its
-// display, frame and world drawing to the same object; the server only ever
-// asks it for textures (which its null backend never makes).
+// through: its texture access and its text drawing, and, in the client, the
+// frame operations on the display (attach, resize, begin and end a frame).
+// The server gives it no display, so it only ever asks for textures (which
+// its null backend never makes).
 #pragma once
 
+#include "gfx/Display.h"
 #include "gfx/Texture.h"
 
 class CGraphics
@@ -18,8 +20,27 @@ public:
     CTexture* GetTexture(const std::string& name) { return m_textures.GetTexture(name); }
     CTextureManager& GetTextureManager() { return m_textures; }
 
+    // Client frame operations. Without a display they do nothing.
+    // The display to draw on; the caller keeps it alive (nullptr: none).
+    void SetDisplay(CDisplay* display) { m_display = display; }
+    CDisplay* GetDisplay() const { return m_display; }
+    // Attaches the display to the window, makes its context once more and
+    // turns blending on.
+    void Attach(platform::CWindow* window);
+    // A new window size: the viewport and projection follow it, one unit per
+    // pixel with (0, 0) at the centre.
+    void Resize(int width, int height);
+    // Makes the context current and clears to black.
+    void BeginFrame();
+    // Swaps the buffers and releases the context.
+    void EndFrame();
+    // What destroying the design's renderer does: the display mode is put
+    // back and the display is let go.
+    void Shutdown();
+
 private:
     CTextureManager& m_textures;
+    CDisplay* m_display = nullptr;
 };
 
 // The renderer of the process, created on first use.

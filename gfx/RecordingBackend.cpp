@@ -66,4 +66,5 @@ void CRecordingBackend::ClearFrame()
     m_triangles.clear();
     m_lines.clear();
     m_loops.clear();
+    m_clears.clear();
 }

@@ -41,6 +41,14 @@ public:
         std::vector<RenderVertex> vertices;
         State state;
     };
+    struct Projection
+    {
+        double left = 0, right = 0, bottom = 0, top = 0, nearZ = 0, farZ = 0;
+    };
+    struct Viewport
+    {
+        int32_t x = 0, y = 0, width = 0, height = 0;
+    };
     struct Upload
     {
         uint32_t name = 0;
@@ -57,6 +65,18 @@ public:
     void SetTexturing(bool enabled) override { m_state.texturing = enabled; }
     void SetPolygonMode(PolygonFill front, PolygonFill back) override;
     void LoadIdentity() override {}
+    void SetFixedState() override { m_fixedState = true; }
+    void SetBlending(bool enabled) override { m_blending = enabled; }
+    void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override
+    {
+        m_viewport = {x, y, width, height};
+    }
+    void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
+                            double farZ) override
+    {
+        m_projection = {left, right, bottom, top, nearZ, farZ};
+    }
+    void Clear(const RenderColour& colour) override { m_clears.push_back(colour); }
     void DrawQuads(const RenderVertex* vertices, size_t count) override;
     void DrawTriangles(const RenderVertex* vertices, size_t count) override;
     void DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple) override;
@@ -77,6 +97,11 @@ public:
     const std::vector<Upload>& Uploads() const { return m_uploads; }
     const std::vector<uint32_t>& Deleted() const { return m_deleted; }
     const State& CurrentState() const { return m_state; }
+    const std::vector<RenderColour>& Clears() const { return m_clears; }
+    const Projection& LastProjection() const { return m_projection; }
+    const Viewport& LastViewport() const { return m_viewport; }
+    bool FixedStateSet() const { return m_fixedState; }
+    bool Blending() const { return m_blending; }
     PolygonFill FrontFill() const { return m_front; }
     PolygonFill BackFill() const { return m_back; }
 
@@ -94,4 +119,9 @@ private:
     std::vector<LineLoop> m_loops;
     std::vector<Upload> m_uploads;
     std::vector<uint32_t> m_deleted;
+    std::vector<RenderColour> m_clears;
+    Projection m_projection;
+    Viewport m_viewport;
+    bool m_fixedState = false;
+    bool m_blending = false;
 };

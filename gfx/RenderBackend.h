@@ -63,6 +63,20 @@ public:
     // Resets the model-view transform.
     virtual void LoadIdentity() = 0;
 
+    // Frame set-up, used by the client's display only.
+    // The state every frame relies on: front faces filled, back faces as
+    // lines, vertex and texture-coordinate arrays on.
+    virtual void SetFixedState() = 0;
+    // Alpha blending (source alpha, one minus source alpha) on or off.
+    virtual void SetBlending(bool enabled) = 0;
+    virtual void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    // An orthographic projection of the box left..right, bottom..top,
+    // nearZ..farZ, with the model-view transform reset afterwards.
+    virtual void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
+                                    double farZ) = 0;
+    // Clears the colour buffer to `colour` and the depth buffer.
+    virtual void Clear(const RenderColour& colour) = 0;
+
     // `count` vertices: groups of four (quads) or three (triangles).
     virtual void DrawQuads(const RenderVertex* vertices, size_t count) = 0;
     virtual void DrawTriangles(const RenderVertex* vertices, size_t count) = 0;
@@ -91,6 +105,11 @@ public:
     void SetTexturing(bool) override {}
     void SetPolygonMode(PolygonFill, PolygonFill) override {}
     void LoadIdentity() override {}
+    void SetFixedState() override {}
+    void SetBlending(bool) override {}
+    void SetViewport(int32_t, int32_t, int32_t, int32_t) override {}
+    void SetOrthoProjection(double, double, double, double, double, double) override {}
+    void Clear(const RenderColour&) override {}
     void DrawQuads(const RenderVertex*, size_t) override {}
     void DrawTriangles(const RenderVertex*, size_t) override {}
     void DrawLines(const RenderVertex*, size_t, uint16_t) override {}

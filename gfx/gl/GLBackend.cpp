@@ -87,6 +87,46 @@ void CGLBackend::LoadIdentity()
     glLoadIdentity();
 }
 
+void CGLBackend::SetFixedState()
+{
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glPolygonMode(GL_BACK, GL_LINE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+void CGLBackend::SetBlending(bool enabled)
+{
+    if (!enabled)
+    {
+        glDisable(GL_BLEND);
+        return;
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void CGLBackend::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    glViewport(x, y, width, height);
+}
+
+void CGLBackend::SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
+                                    double farZ)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(left, right, bottom, top, nearZ, farZ);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void CGLBackend::Clear(const RenderColour& colour)
+{
+    glClearColor(colour.r, colour.g, colour.b, colour.a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void CGLBackend::DrawQuads(const RenderVertex* vertices, size_t count)
 {
     Emit(GL_QUADS, vertices, count);

@@ -23,6 +23,12 @@ public:
     void SetTexturing(bool enabled) override;
     void SetPolygonMode(PolygonFill front, PolygonFill back) override;
     void LoadIdentity() override;
+    void SetFixedState() override;
+    void SetBlending(bool enabled) override;
+    void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
+                            double farZ) override;
+    void Clear(const RenderColour& colour) override;
 
     void DrawQuads(const RenderVertex* vertices, size_t count) override;
     void DrawTriangles(const RenderVertex* vertices, size_t count) override;

@@ -1,0 +1,90 @@
+// CInput turns the keyboard into the game's key actions: each frame a screen
+// polls a 256-entry array, one byte per KeyAction, set for every mapped key
+// that is down. While the player types a chat line (text-entry mode) no
+// actions are delivered at all; typed characters then arrive as window
+// events instead. Menu navigation and text entry never use it.
+//
+// The devices are the platform's (platform/InputDevices.h). Diagnostics go to
+// the debug log, which keeps nothing.
+#pragma once
+
+#include "platform/InputDevices.h"
+
+#include <array>
+#include <cstdint>
+
+enum KeyAction : int
+{
+    KEY_NONE = 0,
+    KEY_QUIT = 1,
+    KEY_TOGGLE_OUTLINES = 2,
+    KEY_TOGGLE_NAMES = 3,
+    KEY_CHAT = 5,
+    KEY_TURN_LEFT = 7,
+    KEY_TURN_RIGHT = 8,
+    KEY_THRUST = 9,
+    KEY_SHIELDS = 10,
+    KEY_FIRE_BULLET = 11,
+    KEY_FIRE_MISSILE = 12,
+    KEY_FIRE_MINE = 13,
+    KEY_FIRE_PLASMA = 14,
+    KEY_FIRE_REPULSOR = 15,
+    KEY_FUEL_UP = 16,
+    KEY_CLOAK = 17,
+    KEY_MENU = 18,
+};
+
+// Keyboard modes: game keys (actions delivered) and text entry (none).
+constexpr int kKeyboardModeGame = 1;
+constexpr int kKeyboardModeText = 3;
+
+constexpr int kActionCount = 256;
+
+class CInput
+{
+public:
+    // The input of the process, created on first use.
+    static CInput& Get();
+    static bool Exists();
+    static void Destroy();
+
+    CInput() = default;
+    virtual ~CInput();
+    CInput(const CInput&) = delete;
+    CInput& operator=(const CInput&) = delete;
+
+    // Takes the devices (the caller keeps them alive; null: none), builds
+    // the game key map and enters game-key mode.
+    void Init(platform::IInputDevices* devices);
+    bool IsInitialised() const { return m_initialised; }
+
+    // Sets every action byte: 1 for a mapped key held now, else 0. All zero
+    // in text-entry mode or without a keyboard.
+    void PollActions(uint8_t (&actions)[kActionCount]);
+    void SetMode(int mode);
+    int GetMode() const { return m_mode; }
+    bool IsTextMode() const { return m_mode == kKeyboardModeText; }
+    void Reacquire();
+    // Mouse motion since the last poll added to the position (y upwards),
+    // each coordinate clamped from above to its limit; the buttons and
+    // whether each changed since the last poll.
+    void PollMouse(int& x, int& y, bool& leftDown, bool& leftChanged, bool& rightDown, bool& rightChanged);
+
+    // The action a key code is mapped to (KEY_NONE for unmapped codes).
+    int GetKeyAction(int keyCode) const;
+
+private:
+    void BuildKeyMap();
+
+    platform::IInputDevices* m_devices = nullptr;
+    int m_mode = 0;
+    bool m_initialised = false;
+    std::array<int, platform::kKeyCodeCount> m_keyMap{};
+    bool m_mouseEnabled = true;
+    int m_mouseLimitX = 1;
+    int m_mouseLimitY = 1;
+    int m_mouseX = 0;
+    int m_mouseY = 0;
+    bool m_lastLeft = false;
+    bool m_lastRight = false;
+};

@@ -1,0 +1,21 @@
+// The address entry: the player types an IP address or host name for the
+// browser to ask; the text is kept between visits.
+#pragma once
+
+#include "client/menus/MenuScreen.h"
+#include "client/menus/TextField.h"
+
+class CAddressEntry : public CMenuScreen
+{
+public:
+    static CAddressEntry& Get();
+
+    void GetText(char* buffer, size_t size) const { m_text.GetText(buffer, size); }
+    void SetText(const char* text) { m_text.SetText(text); }
+
+protected:
+    void DrawContents(float hh) override;
+
+private:
+    CTextField m_text;
+};

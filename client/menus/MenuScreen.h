@@ -1,0 +1,45 @@
+// The common shape of the menu screens: a CDrawable drawn once per frame
+// with Draw(0, 0), laid out for the size SetSize gives (the window's size,
+// one unit per pixel, origin at the centre, y upwards). Draw brackets the
+// frame: begin, faces filled in front and drawn as lines behind, texturing
+// on, the screen's textures, its contents, end.
+#pragma once
+
+#include "game/Drawable.h"
+#include "gfx/RenderBackend.h"
+
+#include <cstdint>
+#include <string_view>
+
+// Menu colours: headings and selected lines green, other text white.
+constexpr RenderColour kMenuGreen{0, 1, 0, 1};
+constexpr RenderColour kMenuWhite{1, 1, 1, 1};
+
+class CMenuScreen : public CDrawable
+{
+public:
+    void SetSize(float width, float height)
+    {
+        m_width = width;
+        m_height = height;
+    }
+    float GetWidth() const { return m_width; }
+    float GetHeight() const { return m_height; }
+
+    bool Draw(int32_t viewX, int32_t viewY) override;
+
+protected:
+    // Draws the screen's contents; `hh` is half the screen height.
+    virtual void DrawContents(float hh) = 0;
+
+    // Text in `colour` with its first glyph's corner at (x, y).
+    static void DrawLine(float x, float y, const RenderColour& colour, std::string_view text);
+    // Text centred on x = 0: x = -5 x the number of characters.
+    static void DrawCentred(float y, const RenderColour& colour, std::string_view text);
+    // A white `size` x `size` quad centred on (x, y) with texture `index`.
+    void DrawPicture(size_t index, float x, float y, float size = 32) const;
+
+    float m_height = 600;
+    float m_width = 800;
+    float m_border = 2;
+};

@@ -1,0 +1,28 @@
+// The real keyboard and mouse, read from SDL: the keyboard's immediate state
+// mapped from SDL scancodes to the game's key codes (the DirectInput "DIK"
+// numbering) for every key a PC keyboard has, and the mouse's relative
+// motion and buttons.
+#pragma once
+
+#include "platform/InputDevices.h"
+
+#include <cstdint>
+
+namespace platform
+{
+
+// The game's key code for an SDL scancode; 0 for keys it has no code for.
+uint8_t ScancodeToKeyCode(int scancode);
+
+class CSdlInputDevices : public IInputDevices
+{
+public:
+    bool HasKeyboard() const override { return true; }
+    bool HasMouse() const override { return true; }
+    // False while no window of the program has the keyboard focus (the
+    // game's devices were only acquired in the foreground).
+    bool ReadKeyboard(uint8_t (&state)[kKeyCodeCount]) override;
+    bool ReadMouse(MouseState& state) override;
+};
+
+} // namespace platform

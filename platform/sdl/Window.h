@@ -1,0 +1,102 @@
+// The client's one window and its OpenGL context, on SDL2: what the game's
+// window class, window, display-mode calls and WGL context were. It also
+// lists the display's modes, switches between full screen and a window,
+// translates SDL's events into WindowEvents, and gives the keyboard and
+// mouse to the input layer (SdlInputDevices.h).
+//
+// Only the client links this (target quorvex_platform_sdl); the dedicated
+// server never does.
+#pragma once
+
+#include "platform/VideoModes.h"
+#include "platform/WindowEvents.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+union SDL_Event;
+
+namespace platform
+{
+
+// Starts SDL's video (once per process). SDL's own signal handlers are left
+// out: the program installs its own. False with the reason in `error`.
+bool InitVideo(std::string& error);
+// Ends SDL's video: the display gets its own mode back.
+void ShutdownVideo();
+
+// Every mode the main display offers, as SDL reports it, in SDL's order.
+std::vector<RawVideoMode> ListDisplayModes();
+// The main display's desktop mode, normalised.
+VideoMode DesktopMode();
+
+// The game's meaning of one SDL event, if it has one:
+//   quit, window close             -> Destroy
+//   window size changed            -> Size (the new size)
+//   key down Escape/arrows         -> KeyDown (repeats included)
+//   key down Return or keypad Enter-> Char 13, or ToggleFullscreen with Alt held
+//   key down Backspace             -> Char 8
+//   text input                     -> Char, for its first printable ASCII byte
+// Text input of several characters is delivered by PollEvent one Char each.
+bool TranslateEvent(const SDL_Event& event, WindowEvent& out);
+
+struct WindowSettings
+{
+    std::string title;
+    int32_t width = 1024;
+    int32_t height = 768;
+    // Full screen in the given mode (a mode of ListDisplayModes, after
+    // NormaliseMode); otherwise an ordinary resizable window of the size.
+    bool fullscreen = true;
+    VideoMode mode;
+    bool vsync = true;
+};
+
+class CWindow
+{
+public:
+    // Opens the window (hidden mouse cursor, text input on). Null with the
+    // reason in `error` when it cannot be made.
+    static std::unique_ptr<CWindow> Create(const WindowSettings& settings, std::string& error);
+    ~CWindow();
+    CWindow(const CWindow&) = delete;
+    CWindow& operator=(const CWindow&) = delete;
+
+    // Makes a new OpenGL context (compatibility profile, double-buffered,
+    // RGBA with the mode's colour bits, a depth buffer), replacing any
+    // earlier one, and sets the swap interval (vsync). False with the reason.
+    bool CreateContext(std::string& error);
+    bool HasContext() const;
+    bool MakeCurrent();
+    void ReleaseCurrent();
+    void Swap();
+
+    // The window's icon, from `width` x `height` RGBA bytes, first row on top.
+    void SetIcon(int32_t width, int32_t height, const uint8_t* rgba);
+
+    // Full screen in `mode`; false (nothing changed) when the display cannot
+    // show it.
+    bool EnterFullscreen(const VideoMode& mode);
+    // An ordinary resizable window of the given size.
+    void EnterWindowed(int32_t width, int32_t height);
+    bool IsFullscreen() const;
+    // The drawable size in pixels.
+    void GetSize(int32_t& width, int32_t& height) const;
+
+    // The next pending event, translated; false when there is none. Events
+    // that mean nothing to the game are skipped.
+    bool PollEvent(WindowEvent& event);
+
+    SDL_Window* Handle() const { return m_window; }
+
+private:
+    CWindow() = default;
+    SDL_Window* m_window = nullptr;
+    void* m_context = nullptr;
+    bool m_vsync = true;
+};
+
+} // namespace platform
