@@ -32,6 +32,9 @@ public:
     explicit CGLDisplay(ModeSource modes = {});
     ~CGLDisplay() override;
 
+    // Replaces where the system's modes come from (tests give fake lists).
+    void SetModeSource(ModeSource modes);
+
     // Windowed play: ChangeMode opens an ordinary window of the mode's size
     // instead of switching the display.
     void SetWindowed(bool windowed);
@@ -66,7 +69,7 @@ public:
     void NoteWindowSize(int32_t width, int32_t height);
 
 private:
-    const platform::VideoMode* FindMode(const platform::VideoMode& wanted, std::vector<platform::VideoMode>& all) const;
+    std::vector<platform::VideoMode> SystemModes() const;
 
     ModeSource m_source;
     int32_t m_width = 1024;

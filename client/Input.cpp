@@ -1,1 +1,143 @@
-// placeholder
+#include "client/Input.h"
+
+#include "common/DebugLog.h"
+
+#include <cstring>
+#include <memory>
+
+namespace
+{
+std::unique_ptr<CInput>& Instance()
+{
+    static std::unique_ptr<CInput> input;
+    return input;
+}
+
+// Key codes of the game's keys.
+struct KeyBinding
+{
+    int keyCode;
+    KeyAction action;
+};
+constexpr KeyBinding kGameKeys[] = {
+    {0x43, KEY_QUIT},         {0x58, KEY_TOGGLE_OUTLINES}, {0x57, KEY_TOGGLE_NAMES},   {0x28, KEY_CHAT},
+    {0x24, KEY_TURN_LEFT},    {0x26, KEY_TURN_RIGHT},      {0x25, KEY_THRUST},         {0x20, KEY_SHIELDS},
+    {0x39, KEY_FIRE_BULLET},  {0x2F, KEY_FIRE_MISSILE},    {0x2E, KEY_FIRE_MINE},      {0x12, KEY_FIRE_PLASMA},
+    {0x13, KEY_FIRE_REPULSOR}, {0x21, KEY_FUEL_UP},        {0x1F, KEY_CLOAK},          {0x01, KEY_MENU},
+};
+
+constexpr int kInitLevel = 0;
+constexpr int kTraceLevel = 5;
+} // namespace
+
+CInput& CInput::Get()
+{
+    if (!Instance())
+        Instance() = std::make_unique<CInput>();
+    return *Instance();
+}
+
+bool CInput::Exists()
+{
+    return Instance() != nullptr;
+}
+
+void CInput::Destroy()
+{
+    Instance().reset();
+}
+
+CInput::~CInput() = default;
+
+void CInput::Init(platform::IInputDevices* devices)
+{
+    m_mouseEnabled = true;
+    m_mouseLimitX = m_mouseLimitY = 1;
+    m_mouseX = m_mouseY = 0;
+    m_lastLeft = m_lastRight = false;
+    m_devices = devices;
+    CDebugLog& log = CDebugLog::Get();
+    if (!devices || !devices->HasKeyboard())
+        log.Print(kInitLevel, "Input Error: Failed to create DI keyboard");
+    else
+        log.Print(kInitLevel, "Now using DirectInput for all keyboard interaction");
+    if (!devices || !devices->HasMouse())
+        log.Print(kInitLevel, "Input Error: Failed to create DI mouse");
+    BuildKeyMap();
+    SetMode(kKeyboardModeGame);
+    m_initialised = true;
+}
+
+void CInput::BuildKeyMap()
+{
+    m_keyMap.fill(KEY_NONE);
+    for (const KeyBinding& binding : kGameKeys)
+        m_keyMap[binding.keyCode] = binding.action;
+}
+
+int CInput::GetKeyAction(int keyCode) const
+{
+    return keyCode >= 0 && keyCode < platform::kKeyCodeCount ? m_keyMap[keyCode] : KEY_NONE;
+}
+
+void CInput::SetMode(int mode)
+{
+    m_mode = mode;
+    if (!m_devices || !m_devices->HasKeyboard())
+        return;
+    // The keyboard is only ever read as an immediate state; the buffered
+    // mode is traced for the record, as it always was.
+    bool buffered = mode == 0 || mode == 1;
+    CDebugLog::Get().Print(kTraceLevel, buffered ? "Setting keyboard to buffered mode"
+                                                 : "Setting keybaord to unbuffered mode");
+}
+
+void CInput::PollActions(uint8_t (&actions)[kActionCount])
+{
+    std::memset(actions, 0, sizeof actions);
+    if (!m_devices || !m_devices->HasKeyboard())
+        return;
+    Reacquire();
+    uint8_t state[platform::kKeyCodeCount] = {};
+    if (!m_devices->ReadKeyboard(state) || m_mode != kKeyboardModeGame)
+        return;
+    for (int code = 0; code < platform::kKeyCodeCount; ++code)
+        if (state[code] & platform::kKeyDown)
+            actions[m_keyMap[code]] = 1;
+}
+
+void CInput::Reacquire()
+{
+    // The platform's devices follow the window's focus by themselves;
+    // reacquiring is only traced.
+    CDebugLog::Get().Print(kTraceLevel, "Attempting to reacquire DI devices...");
+    if (m_devices && m_devices->HasKeyboard())
+        CDebugLog::Get().Print(kTraceLevel, "DI Keyboard reacquired");
+}
+
+void CInput::PollMouse(int& x, int& y, bool& leftDown, bool& leftChanged, bool& rightDown, bool& rightChanged)
+{
+    x = y = 0;
+    leftDown = leftChanged = rightDown = rightChanged = false;
+    platform::MouseState state;
+    if (!m_devices || !m_devices->HasMouse() || !m_devices->ReadMouse(state))
+    {
+        CDebugLog::Get().Print(kTraceLevel, "mouse poll failed: Not acquired");
+        return;
+    }
+    m_mouseX += state.dx;
+    m_mouseY -= state.dy; // y grows upwards
+    // Clamped from above only, as the game always did.
+    if (m_mouseX > m_mouseLimitX)
+        m_mouseX = m_mouseLimitX;
+    if (m_mouseY > m_mouseLimitY)
+        m_mouseY = m_mouseLimitY;
+    x = m_mouseX;
+    y = m_mouseY;
+    leftDown = (state.buttons[0] & platform::kKeyDown) != 0;
+    rightDown = (state.buttons[1] & platform::kKeyDown) != 0;
+    leftChanged = leftDown != m_lastLeft;
+    rightChanged = rightDown != m_lastRight;
+    m_lastLeft = leftDown;
+    m_lastRight = rightDown;
+}

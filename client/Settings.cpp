@@ -1,1 +1,114 @@
-// placeholder
+#include "client/Settings.h"
+
+#include "client/ClientState.h"
+#include "client/menus/OptionsMenu.h"
+#include "platform/SettingsStore.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace
+{
+
+using platform::CSettingsKey;
+
+// Numbers are stored as 4 little-endian bytes whatever the machine's order,
+// so a settings folder means the same on every machine.
+using IntBytes = std::array<unsigned char, 4>;
+
+IntBytes EncodeInt(int value)
+{
+    auto bits = static_cast<uint32_t>(value);
+    return {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+            static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+}
+
+int DecodeInt(const IntBytes& bytes)
+{
+    uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+                    uint32_t{bytes[3]} << 24;
+    return static_cast<int32_t>(bits);
+}
+
+// A number is read with a buffer of exactly its size: a longer value does
+// not fit and a shorter one is not a number, so either leaves `global` as
+// it was, like a missing value.
+void LoadInt(const CSettingsKey& key, const char* name, int& global)
+{
+    IntBytes bytes{};
+    size_t size = 0;
+    if (key.QueryValue(name, bytes.data(), bytes.size(), size) && size == bytes.size())
+        global = DecodeInt(bytes);
+}
+
+// The name buffer is cleared first and read with room for one byte less than
+// it holds, so the name always ends with a zero; a longer value does not fit
+// and leaves the name empty.
+void LoadName(const CSettingsKey& key)
+{
+    std::memset(g_playerName, 0, sizeof g_playerName);
+    size_t size = 0;
+    key.QueryValue("PlayerName", g_playerName, sizeof g_playerName - 1, size);
+}
+
+// A value that cannot be written is skipped and saving carries on with the
+// next one: the globals hold the new choices for this run either way, and
+// the store keeps the old value whole.
+void SaveInt(CSettingsKey& key, const char* name, int value)
+{
+    IntBytes bytes = EncodeInt(value);
+    key.SetValue(name, bytes.data(), bytes.size());
+}
+
+void TakeChoicesFromOptionsScreen()
+{
+    COptionsMenu& options = COptionsMenu::Get();
+    options.GetText(g_playerName, sizeof g_playerName);
+    g_shipType = options.GetShipType();
+    int32_t width = 0, height = 0, depth = 0, refresh = 0;
+    options.GetResolution(width, height, depth, refresh);
+    g_resWidth = width;
+    g_resHeight = height;
+    g_resDepth = depth;
+    g_resFreq = refresh;
+}
+
+} // namespace
+
+void LoadSettings()
+{
+    std::optional<CSettingsKey> key = CSettingsKey::OpenForReading(kSettingsKey);
+    if (!key)
+        return;
+    LoadName(*key);
+    LoadInt(*key, "ShipType", g_shipType);
+    LoadInt(*key, "ResWidth", g_resWidth);
+    LoadInt(*key, "ResHeight", g_resHeight);
+    LoadInt(*key, "ResDepth", g_resDepth);
+    LoadInt(*key, "ResFreq", g_resFreq);
+    LoadInt(*key, "Windowed", g_windowed);
+}
+
+void SaveSettings()
+{
+    TakeChoicesFromOptionsScreen();
+    std::optional<CSettingsKey> key = CSettingsKey::Create(kSettingsKey);
+    if (!key)
+        return;
+    key->SetValue("PlayerName", g_playerName, strnlen(g_playerName, sizeof g_playerName - 1));
+    SaveInt(*key, "ShipType", g_shipType);
+    SaveInt(*key, "ResWidth", g_resWidth);
+    SaveInt(*key, "ResHeight", g_resHeight);
+    SaveInt(*key, "ResDepth", g_resDepth);
+    SaveInt(*key, "ResFreq", g_resFreq);
+    SaveInt(*key, "Windowed", g_windowed);
+}
+
+void SaveWindowedSetting()
+{
+    std::optional<CSettingsKey> key = CSettingsKey::Create(kSettingsKey);
+    if (key)
+        SaveInt(*key, "Windowed", g_windowed);
+}

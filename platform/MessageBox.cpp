@@ -4,6 +4,19 @@
 
 namespace platform
 {
+namespace
+{
+MessageDialog& Dialog()
+{
+    static MessageDialog dialog;
+    return dialog;
+}
+} // namespace
+
+void SetMessageDialog(MessageDialog dialog)
+{
+    Dialog() = std::move(dialog);
+}
 
 void ShowMessageBox(std::string_view text, std::string_view caption, std::FILE* sink)
 {
@@ -14,6 +27,8 @@ void ShowMessageBox(std::string_view text, std::string_view caption, std::FILE* 
     line += '\n';
     std::fputs(line.c_str(), sink);
     std::fflush(sink);
+    if (Dialog())
+        Dialog()(std::string(text), std::string(caption));
 }
 
 } // namespace platform

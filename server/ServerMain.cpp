@@ -1,5 +1,7 @@
 #include "server/ServerMain.h"
 
+#include "common/Version.h"
+
 #include "game/Settings.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleControl.h"
@@ -156,7 +158,7 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     platform::InstallConsoleControlHandler(OnConsoleControl);
-    std::printf("Quorvex Console Server v%0.2f\n\n", kVersion);
+    std::printf("Quorvex Console Server v%0.2f\n\n", kGameVersion);
 
     CommandLine commandLine = ParseCommandLine(argc, argv);
     if (commandLine.next == Next::Exit)

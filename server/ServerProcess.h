@@ -8,7 +8,6 @@
 namespace server
 {
 
-constexpr float kVersion = 1.02f;
 constexpr uint32_t kGamePort = 3001;
 constexpr size_t kMaxSessionName = 1023;
 constexpr const char* kDefaultSessionName = "Quorvex Server";

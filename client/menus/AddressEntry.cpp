@@ -1,1 +1,17 @@
-// placeholder
+#include "client/menus/AddressEntry.h"
+
+CAddressEntry& CAddressEntry::Get()
+{
+    static CAddressEntry* screen = new CAddressEntry;
+    return *screen;
+}
+
+void CAddressEntry::DrawContents(float hh)
+{
+    DrawCentred(hh - 100, kMenuGreen, "Enter IP Address or Hostname");
+    if (m_text.HasText())
+        DrawCentred(hh - 120, kMenuWhite, m_text.Text());
+    DrawCentred(60 - hh, kMenuWhite, "Type To Enter an IP Address or Hostname");
+    DrawCentred(40 - hh, kMenuWhite, "Enter Confirms the IP Address or Hostname");
+    DrawCentred(20 - hh, kMenuWhite, "Escape Returns to Main Menu");
+}

@@ -12,4 +12,12 @@ public:
 
 protected:
     void DrawContents(float hh) override;
+
+private:
+    // The left column's keys, from its left edge `lx`.
+    static void DrawKeys(float lx, float hh);
+    // The right column: each powerup's icon with its name.
+    void DrawPowerups(float rx, float hh) const;
+    // The sample fuel gauge and the fuel block, under the keys.
+    void DrawFuel(float lx, float hh) const;
 };

@@ -1,1 +1,47 @@
-// placeholder
+#include "client/menus/MainMenu.h"
+
+#include "common/Version.h"
+
+#include <array>
+#include <cstdio>
+
+namespace
+{
+constexpr std::array<const char*, CMainMenu::kItemCount> kItems = {
+    "Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit",
+};
+
+// Only characters the font has: letters, digits, space and _ ! . , " : + - = ( ) @ / '.
+constexpr const char* kNotice = "Arrows choose, Enter selects, F9 quits anytime";
+} // namespace
+
+CMainMenu& CMainMenu::Get()
+{
+    static CMainMenu* menu = new CMainMenu;
+    return *menu;
+}
+
+void CMainMenu::Previous()
+{
+    m_selected = m_selected <= 1 ? kItemCount : m_selected - 1;
+}
+
+void CMainMenu::Next()
+{
+    m_selected = m_selected >= kItemCount ? 1 : m_selected + 1;
+}
+
+void CMainMenu::DrawContents(float hh)
+{
+    DrawCentred(hh - 200, kMenuWhite, "Quorvex!");
+    char version[32];
+    std::snprintf(version, sizeof version, "v%0.2f", static_cast<double>(kGameVersion));
+    // Placed as a five-character text ("v1.02") would be centred.
+    DrawLine(-25, hh - 220, kMenuWhite, version);
+    for (int item = 1; item <= kItemCount; ++item)
+    {
+        const RenderColour& colour = item == m_selected ? kMenuGreen : kMenuWhite;
+        DrawCentred(hh - 300 - static_cast<float>((item + 1) * 16), colour, kItems[item - 1]);
+    }
+    DrawCentred(16 - hh, kMenuWhite, kNotice);
+}

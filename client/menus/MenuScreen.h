@@ -8,6 +8,7 @@
 #include "game/Drawable.h"
 #include "gfx/RenderBackend.h"
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -29,6 +30,13 @@ public:
     bool Draw(int32_t viewX, int32_t viewY) override;
 
 protected:
+    // The pictures of the screens that show ships: the six ship types'
+    // pictures in the order the texture indices 0 to 5 use, then the shield.
+    static constexpr std::array<const char*, 7> kShipTextures = {
+        "Triship.tga", "Twoship.tga", "XShip.tga", "YShip.tga", "CurveShip.tga", "TrekShip.tga", "shield.tga",
+    };
+    static constexpr size_t kShieldTexture = 6;
+
     // Draws the screen's contents; `hh` is half the screen height.
     virtual void DrawContents(float hh) = 0;
 

@@ -1,1 +1,137 @@
-// placeholder
+#include "client/menus/OptionsMenu.h"
+
+#include "client/GLDisplay.h"
+
+#include <array>
+#include <cstdio>
+
+namespace
+{
+// Selection 1..6 (left to right on screen) and the ship type each stands for.
+constexpr std::array<int, COptionsMenu::kShipCount> kTypeOfSelection = {0, 5, 2, 3, 4, 1};
+// The picture of each ship type, as an index into kShipTextures.
+constexpr std::array<size_t, COptionsMenu::kShipCount> kTextureOfType = {0, 4, 5, 2, 3, 1};
+// Where each selection's picture is centred across the screen.
+constexpr std::array<float, COptionsMenu::kShipCount> kShipX = {-160, -96, -32, 32, 96, 160};
+
+constexpr size_t SelectionIndex(int selection)
+{
+    return static_cast<size_t>(selection - 1);
+}
+} // namespace
+
+COptionsMenu& COptionsMenu::Get()
+{
+    static COptionsMenu* options = new COptionsMenu;
+    return *options;
+}
+
+bool COptionsMenu::LoadTextures()
+{
+    return AddTexturesByName(kShipTextures);
+}
+
+void COptionsMenu::PreviousShip()
+{
+    m_shipSelection = m_shipSelection <= 1 ? kShipCount : m_shipSelection - 1;
+}
+
+void COptionsMenu::NextShip()
+{
+    m_shipSelection = m_shipSelection >= kShipCount ? 1 : m_shipSelection + 1;
+}
+
+// With an empty mode list both leave an index that selects nothing, so the
+// resolution reads back as zeros.
+void COptionsMenu::PreviousResolution()
+{
+    CGLDisplay& display = CGLDisplay::Get();
+    display.EnumerateModes();
+    m_resolution = m_resolution - 1 < 0 ? display.GetModeCount() - 1 : m_resolution - 1;
+}
+
+void COptionsMenu::NextResolution()
+{
+    CGLDisplay& display = CGLDisplay::Get();
+    display.EnumerateModes();
+    m_resolution = m_resolution + 1 > display.GetModeCount() - 1 ? 0 : m_resolution + 1;
+}
+
+int COptionsMenu::GetShipType() const
+{
+    if (m_shipSelection < 1 || m_shipSelection > kShipCount)
+        return 0;
+    return kTypeOfSelection[SelectionIndex(m_shipSelection)];
+}
+
+void COptionsMenu::SetShipType(int type)
+{
+    m_shipSelection = 1;
+    for (int selection = 1; selection <= kShipCount; ++selection)
+        if (kTypeOfSelection[SelectionIndex(selection)] == type)
+            m_shipSelection = selection;
+}
+
+void COptionsMenu::SetResolution(int32_t width, int32_t height, int32_t depth, int32_t refresh)
+{
+    CGLDisplay& display = CGLDisplay::Get();
+    display.EnumerateModes();
+    if (refresh == 0)
+        return;
+    for (int i = 0; i < display.GetModeCount(); ++i)
+        if (display.GetModeWidth(i) == width && display.GetModeHeight(i) == height &&
+            display.GetModeDepth(i) == depth)
+            m_resolution = i;
+}
+
+void COptionsMenu::GetResolution(int32_t& width, int32_t& height, int32_t& depth, int32_t& refresh) const
+{
+    CGLDisplay& display = CGLDisplay::Get();
+    display.EnumerateModes();
+    bool listed = m_resolution >= 0 && m_resolution < display.GetModeCount();
+    width = listed ? display.GetModeWidth(m_resolution) : 0;
+    height = listed ? display.GetModeHeight(m_resolution) : 0;
+    depth = listed ? display.GetModeDepth(m_resolution) : 0;
+    refresh = listed ? display.GetModeRefresh(m_resolution) : 0;
+}
+
+void COptionsMenu::DrawContents(float hh)
+{
+    DrawCentred(hh - 70, kMenuGreen, "Choose Your Ship");
+    DrawShips(hh - 106);
+    DrawCentred(hh - 200, kMenuGreen, "Enter Your Name");
+    if (m_name.HasText())
+        DrawCentred(hh - 232, kMenuWhite, m_name.Text());
+    DrawResolutions(hh);
+    DrawCentred(80 - hh, kMenuWhite, "Left and Right Arrow Select Ship");
+    DrawCentred(60 - hh, kMenuWhite, "Up and Down Arrow Selects Resolution");
+    DrawCentred(40 - hh, kMenuWhite, "Enter Saves Changes and Returns to Main Menu");
+    DrawCentred(20 - hh, kMenuWhite, "Escape Discards Changes and Returns to Main Menu");
+}
+
+void COptionsMenu::DrawShips(float y) const
+{
+    for (int selection = 1; selection <= kShipCount; ++selection)
+    {
+        int type = kTypeOfSelection[SelectionIndex(selection)];
+        DrawPicture(kTextureOfType[static_cast<size_t>(type)], kShipX[SelectionIndex(selection)], y);
+    }
+    if (m_shipSelection >= 1 && m_shipSelection <= kShipCount)
+        DrawPicture(kShieldTexture, kShipX[SelectionIndex(m_shipSelection)], y);
+}
+
+void COptionsMenu::DrawResolutions(float hh) const
+{
+    CGLDisplay& display = CGLDisplay::Get();
+    display.EnumerateModes();
+    DrawCentred(hh - 300, kMenuGreen, "Resolutions");
+    for (int i = 0; i < display.GetModeCount(); ++i)
+    {
+        char line[64];
+        std::snprintf(line, sizeof line, "%4dx%4dx%2d", display.GetModeWidth(i), display.GetModeHeight(i),
+                      display.GetModeDepth(i));
+        const RenderColour& colour = i == m_resolution ? kMenuGreen : kMenuWhite;
+        // Placed as a twelve-character line ("1600x1200x32") would be centred.
+        DrawLine(-60, hh - 340 - 20 * static_cast<float>(i), colour, line);
+    }
+}

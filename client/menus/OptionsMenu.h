@@ -40,6 +40,11 @@ protected:
     void DrawContents(float hh) override;
 
 private:
+    // The six ship pictures centred on `y`, and the shield over the chosen one.
+    void DrawShips(float y) const;
+    // The heading and one line per display mode.
+    void DrawResolutions(float hh) const;
+
     CTextField m_name;
     int m_shipSelection = 1;
     int m_resolution = 0;

@@ -1,1 +1,101 @@
-// placeholder
+#include "client/menus/ServerBrowser.h"
+
+#include "gfx/RenderBackend.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+// Left edge of the list and the half length of the rule under its header.
+constexpr float kListLeft = -285;
+} // namespace
+
+CServerBrowser& CServerBrowser::Get()
+{
+    static CServerBrowser* browser = new CServerBrowser;
+    return *browser;
+}
+
+bool CServerBrowser::LoadTextures()
+{
+    return AddTexturesByName(kShipTextures);
+}
+
+void CServerBrowser::Clear()
+{
+    m_entries.clear();
+    // A new list starts at its first line, whatever was chosen last visit.
+    m_selected = 1;
+}
+
+void CServerBrowser::AddServer(const char* name, int32_t limit, int32_t count)
+{
+    m_entries.push_back({name ? name : "", limit, count});
+}
+
+void CServerBrowser::Previous()
+{
+    if (m_entries.empty())
+        return;
+    m_selected = m_selected <= 1 ? static_cast<int>(m_entries.size()) : m_selected - 1;
+}
+
+void CServerBrowser::Next()
+{
+    if (m_entries.empty())
+        return;
+    m_selected = m_selected >= static_cast<int>(m_entries.size()) ? 1 : m_selected + 1;
+}
+
+void CServerBrowser::GetSelectedName(char* buffer, size_t size) const
+{
+    if (!buffer || size == 0)
+        return;
+    std::memset(buffer, 0, size);
+    if (m_selected < 1 || m_selected > static_cast<int>(m_entries.size()))
+        return;
+    const std::string& name = m_entries[static_cast<size_t>(m_selected - 1)].name;
+    name.copy(buffer, std::min(name.size(), size - 1));
+}
+
+void CServerBrowser::DrawContents(float hh)
+{
+    DrawCentred(hh - 60, kMenuGreen, "Select A Server To Play On");
+    if (m_entries.empty())
+        DrawCentred(hh - 132, kMenuWhite,
+                    m_searching ? "Searching for hosts, please wait..." : "No Servers Found...");
+    else
+        DrawList(hh);
+    DrawCentred(100 - hh, kMenuWhite, "Up and Down Arrow Moves Between Servers");
+    DrawCentred(80 - hh, kMenuWhite, "Enter Selects a Server");
+    DrawCentred(60 - hh, kMenuWhite, "Escape Returns to main menu");
+}
+
+void CServerBrowser::DrawList(float hh) const
+{
+    char line[1100];
+    std::snprintf(line, sizeof line, "%-28s %28s", "Server Name", "Players/Max");
+    DrawLine(kListLeft, hh - 132, kMenuWhite, line);
+    DrawHeaderRule(hh - 134);
+    for (size_t i = 0; i < m_entries.size(); ++i)
+    {
+        const Entry& entry = m_entries[i];
+        int row = static_cast<int>(i) + 1;
+        std::snprintf(line, sizeof line, "%-50s  %02d/%02d", entry.name.c_str(), entry.count, entry.limit);
+        const RenderColour& colour = row == m_selected ? kMenuGreen : kMenuWhite;
+        DrawLine(kListLeft, hh - 120 - static_cast<float>((row + 1) * 16), colour, line);
+    }
+}
+
+void CServerBrowser::DrawHeaderRule(float y)
+{
+    CRenderBackend& backend = GetRenderBackend();
+    // Lines are plain colour; the font texture must not tint them.
+    backend.SetTexturing(false);
+    backend.SetColour(kMenuWhite);
+    const RenderVertex rule[2] = {{kListLeft, y, 0, 0, 0}, {-kListLeft, y, 0, 0, 0}};
+    backend.DrawLines(rule, 2);
+    backend.SetTexturing(true);
+}

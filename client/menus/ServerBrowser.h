@@ -44,6 +44,10 @@ protected:
     void DrawContents(float hh) override;
 
 private:
+    // The header, the rule under it and one line per entry.
+    void DrawList(float hh) const;
+    static void DrawHeaderRule(float y);
+
     int m_selected = 1;
     bool m_searching = false;
     std::vector<Entry> m_entries;

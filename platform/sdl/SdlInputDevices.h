@@ -19,8 +19,10 @@ class CSdlInputDevices : public IInputDevices
 public:
     bool HasKeyboard() const override { return true; }
     bool HasMouse() const override { return true; }
-    // False while no window of the program has the keyboard focus (the
-    // game's devices were only acquired in the foreground).
+    // Always true. Focus is not required: SDL releases every key itself when
+    // the window loses the focus, and under an X server without a window
+    // manager no focus event may ever arrive. SDL's events are not pumped
+    // here: the window's event loop does that.
     bool ReadKeyboard(uint8_t (&state)[kKeyCodeCount]) override;
     bool ReadMouse(MouseState& state) override;
 };

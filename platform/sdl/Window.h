@@ -12,6 +12,7 @@
 #include "platform/WindowEvents.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +30,11 @@ bool InitVideo(std::string& error);
 void ShutdownVideo();
 
 // Every mode the main display offers, as SDL reports it, in SDL's order.
+// Starts the video first when needed (the game lists modes before it opens
+// its window); empty when there is no display.
 std::vector<RawVideoMode> ListDisplayModes();
-// The main display's desktop mode, normalised.
+// The main display's desktop mode, normalised; all zero when there is no
+// display.
 VideoMode DesktopMode();
 
 // The game's meaning of one SDL event, if it has one:
@@ -41,6 +45,8 @@ VideoMode DesktopMode();
 //   key down Backspace             -> Char 8
 //   text input                     -> Char, for its first printable ASCII byte
 // Text input of several characters is delivered by PollEvent one Char each.
+// Alt+Enter held down does not repeat: a repeated toggle would flicker
+// between full screen and the window.
 bool TranslateEvent(const SDL_Event& event, WindowEvent& out);
 
 struct WindowSettings
@@ -67,7 +73,8 @@ public:
 
     // Makes a new OpenGL context (compatibility profile, double-buffered,
     // RGBA with the mode's colour bits, a depth buffer), replacing any
-    // earlier one, and sets the swap interval (vsync). False with the reason.
+    // earlier one, and sets the swap interval (vsync). The new context is
+    // left current. False with the reason.
     bool CreateContext(std::string& error);
     bool HasContext() const;
     bool MakeCurrent();
@@ -94,9 +101,19 @@ public:
 
 private:
     CWindow() = default;
+    bool OpenWindow(const WindowSettings& settings, std::string& error);
+    void DeleteContext();
+    bool TakePendingChar(WindowEvent& event);
+
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
     bool m_vsync = true;
+    int m_colourDepth = 32;
+    // The depth buffer the window's pixel format was found with; the
+    // context asks for the same.
+    int m_depthBufferBits = 32;
+    // Characters of a text input not yet handed out.
+    std::deque<char> m_pendingChars;
 };
 
 } // namespace platform

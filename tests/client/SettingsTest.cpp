@@ -1,1 +1,251 @@
-// placeholder
+#include "client/Settings.h"
+
+#include "client/ClientState.h"
+#include "client/GLDisplay.h"
+#include "client/menus/OptionsMenu.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+namespace
+{
+
+constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
+
+std::string Bytes(std::initializer_list<unsigned char> bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The display modes the options screen offers in these tests, in order:
+// 1024 x 768 x 32, 1152 x 864 x 16, 1280 x 1024 x 32 (an X server's 24-bit
+// true colour at an unknown refresh rate), all at 60 Hz.
+std::vector<platform::RawVideoMode> FakeModes()
+{
+    return {{1024, 768, 32, 8, 60}, {1152, 864, 16, 6, 60}, {1280, 1024, 24, 8, 0}};
+}
+
+// A fresh client with a private, empty configuration home.
+class Settings : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
+            m_oldXdg = old;
+        setenv("XDG_CONFIG_HOME", m_home.Path().c_str(), 1);
+        ResetClientState();
+        CGLDisplay::Get().SetModeSource(FakeModes);
+        COptionsMenu& options = COptionsMenu::Get();
+        options.SetText("");
+        options.SetShipType(0);
+        options.SetResolution(1024, 768, 32, 60);
+    }
+    void TearDown() override
+    {
+        if (m_oldXdg)
+            setenv("XDG_CONFIG_HOME", m_oldXdg->c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        CGLDisplay::Destroy();
+        ResetClientState();
+    }
+
+    std::string Value(const char* name) const { return ReadFile(m_home.File(std::string(kFolder) + name)); }
+    void WriteValue(const char* name, const std::string& bytes) const
+    {
+        m_home.Write(std::string(kFolder) + name, bytes);
+    }
+    std::vector<std::string> StoredNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_home.File(kFolder)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TempDir m_home;
+    std::optional<std::string> m_oldXdg;
+};
+
+} // namespace
+
+TEST_F(Settings, FirstStartKeepsDefaultsAndWritesNothing)
+{
+    LoadSettings();
+    EXPECT_STREQ(g_playerName, "");
+    EXPECT_EQ(g_shipType, 0);
+    EXPECT_EQ(g_resWidth, 1024);
+    EXPECT_EQ(g_resHeight, 768);
+    EXPECT_EQ(g_resDepth, 32);
+    EXPECT_EQ(g_resFreq, 60);
+    EXPECT_EQ(g_windowed, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(m_home.Path())) << "not even the folder appears";
+}
+
+TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
+{
+    COptionsMenu& options = COptionsMenu::Get();
+    options.SetText("Ace");
+    options.SetShipType(5);
+    options.SetResolution(1280, 1024, 32, 60);
+    g_windowed = 1;
+    SaveSettings();
+
+    EXPECT_STREQ(g_playerName, "Ace");
+    EXPECT_EQ(g_shipType, 5);
+    EXPECT_EQ(g_resWidth, 1280);
+    EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
+    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0}));
+    EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
+    EXPECT_EQ(Value("ResHeight"), Bytes({0x00, 0x04, 0, 0}));
+    EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
+    EXPECT_EQ(Value("ResFreq"), Bytes({60, 0, 0, 0}));
+    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(StoredNames().size(), 7u) << "no temporary files are left";
+
+    ResetClientState();
+    LoadSettings();
+    EXPECT_STREQ(g_playerName, "Ace");
+    EXPECT_EQ(g_shipType, 5);
+    EXPECT_EQ(g_resWidth, 1280);
+    EXPECT_EQ(g_resHeight, 1024);
+    EXPECT_EQ(g_resDepth, 32);
+    EXPECT_EQ(g_resFreq, 60);
+    EXPECT_EQ(g_windowed, 1);
+}
+
+TEST_F(Settings, StoredShipTypeFiveSelectsTheSecondShip)
+{
+    WriteValue("ShipType", Bytes({5, 0, 0, 0}));
+    LoadSettings();
+    ASSERT_EQ(g_shipType, 5);
+    COptionsMenu::Get().SetShipType(g_shipType);
+    EXPECT_EQ(COptionsMenu::Get().GetShipSelection(), 2);
+}
+
+TEST_F(Settings, NumbersAreLittleEndianAndSigned)
+{
+    WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
+    WriteValue("ResHeight", Bytes({0xff, 0xff, 0xff, 0xff}));
+    WriteValue("ResFreq", Bytes({0x00, 0x00, 0x00, 0x80}));
+    LoadSettings();
+    EXPECT_EQ(g_resWidth, 0x12345678);
+    EXPECT_EQ(g_resHeight, -1);
+    EXPECT_EQ(g_resFreq, INT32_MIN);
+}
+
+TEST_F(Settings, ValuesOfTheWrongSizeAreIgnored)
+{
+    WriteValue("ShipType", Bytes({3, 0}));
+    WriteValue("ResWidth", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
+    WriteValue("ResDepth", "");
+    WriteValue("PlayerName", std::string(200, 'n'));
+    g_shipType = 4;
+    std::memcpy(g_playerName, "Old", 4);
+    LoadSettings();
+    EXPECT_EQ(g_shipType, 4);
+    EXPECT_EQ(g_resWidth, 1024);
+    EXPECT_EQ(g_resDepth, 32);
+    EXPECT_STREQ(g_playerName, "") << "a name too long to read leaves the cleared buffer";
+}
+
+TEST_F(Settings, NameOfAtMost127CharactersLoadsAndStaysTerminated)
+{
+    std::memset(g_playerName, 'x', sizeof g_playerName);
+    WriteValue("PlayerName", std::string(127, 'n'));
+    LoadSettings();
+    EXPECT_EQ(std::string(g_playerName), std::string(127, 'n'));
+    WriteValue("PlayerName", std::string(128, 'n'));
+    LoadSettings();
+    EXPECT_STREQ(g_playerName, "");
+}
+
+TEST_F(Settings, TypedNameIsSavedCutTo127Characters)
+{
+    COptionsMenu::Get().SetText(std::string(200, 'a').c_str());
+    SaveSettings();
+    EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
+}
+
+TEST_F(Settings, NoDisplayModesSavesZeros)
+{
+    CGLDisplay::Get().SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    SaveSettings();
+    EXPECT_EQ(g_resWidth, 0);
+    EXPECT_EQ(g_resFreq, 0);
+    EXPECT_EQ(Value("ResWidth"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Value("PlayerName"), "") << "an empty name is an empty value";
+}
+
+TEST_F(Settings, KeyThatCannotBeCreatedSavesNothingButKeepsTheChoices)
+{
+    m_home.Write("Tessaloon/Quorvex", "a file where a folder should be");
+    COptionsMenu::Get().SetText("Ace");
+    COptionsMenu::Get().SetShipType(3);
+    SaveSettings();
+    EXPECT_STREQ(g_playerName, "Ace");
+    EXPECT_EQ(g_shipType, 3);
+    EXPECT_FALSE(std::filesystem::exists(m_home.File(kFolder)));
+}
+
+TEST_F(Settings, WindowedChoiceIsSavedAlone)
+{
+    g_windowed = 1;
+    SaveWindowedSetting();
+    EXPECT_EQ(StoredNames(), std::vector<std::string>{"Windowed"});
+    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
+    g_windowed = 0;
+    LoadSettings();
+    EXPECT_EQ(g_windowed, 1);
+    EXPECT_EQ(g_resWidth, 1024) << "the other values stay missing";
+}
+
+TEST_F(Settings, SaveFailingHalfWayLeavesEveryValueWhole)
+{
+    COptionsMenu& options = COptionsMenu::Get();
+    options.SetText("Ace");
+    options.SetShipType(2);
+    SaveSettings();
+
+    // A child process may write files of at most 4 bytes: the numbers of its
+    // save fit, the longer name does not.
+    pid_t child = fork();
+    if (child == 0)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4, 4};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(2);
+        options.SetText("Maverick");
+        options.SetShipType(4);
+        SaveSettings();
+        _exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    ResetClientState();
+    LoadSettings();
+    EXPECT_STREQ(g_playerName, "Ace") << "the name that could not be written keeps its old value";
+    EXPECT_EQ(g_shipType, 4) << "values after the failed one are still saved";
+    EXPECT_EQ(StoredNames().size(), 7u) << "no temporary files are left";
+}
