@@ -27,8 +27,8 @@ IntBytes EncodeInt(int value)
 
 int DecodeInt(const IntBytes& bytes)
 {
-    uint32_t bits = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                    uint32_t{bytes[3]} << 24;
+    uint32_t bits =
+        uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
     return static_cast<int32_t>(bits);
 }
 

@@ -161,7 +161,8 @@ std::string WriteTemporary(const std::string& folder, const char* name, const vo
     CFileDescriptor file(::mkostemp(path.data(), O_CLOEXEC));
     if (file.Get() < 0)
         return {};
-    bool written = WriteAll(file.Get(), static_cast<const unsigned char*>(data), size) && ::fsync(file.Get()) == 0;
+    bool written =
+        WriteAll(file.Get(), static_cast<const unsigned char*>(data), size) && ::fsync(file.Get()) == 0;
     if (file.Close() && written)
         return path;
     ::unlink(path.c_str());

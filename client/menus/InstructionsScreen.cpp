@@ -118,6 +118,11 @@ void CInstructionsScreen::DrawKeys(float lx, float hh)
         DrawLine(lx + 20, hh - line.drop, kMenuWhite, line.text);
 }
 
+namespace
+{
+constexpr float kPowerupLabelOffset = 52;
+} // namespace
+
 void CInstructionsScreen::DrawPowerups(float rx, float hh) const
 {
     DrawLine(rx, hh - 120, kMenuGreen, "Powerups");
@@ -125,7 +130,9 @@ void CInstructionsScreen::DrawPowerups(float rx, float hh) const
     {
         float y = hh - powerup.drop;
         DrawPicture(powerup.icon, rx + 26, y + 8);
-        DrawLine(rx + 20, y, kMenuWhite, powerup.label);
+        // Beside its icon (rx + 10 .. rx + 42): a label on top of the icon
+        // could be read by nobody.
+        DrawLine(rx + kPowerupLabelOffset, y, kMenuWhite, powerup.label);
     }
 }
 

@@ -183,9 +183,39 @@ uint8_t ScancodeToKeyCode(int scancode)
     return kKeyCodeOfScancode[static_cast<size_t>(scancode)];
 }
 
+namespace
+{
+int WatchKeyPresses(void* devices, SDL_Event* event)
+{
+    if (event->type == SDL_KEYDOWN)
+        static_cast<CSdlInputDevices*>(devices)->NotePressed(event->key.keysym.scancode);
+    return 1;
+}
+} // namespace
+
+CSdlInputDevices::CSdlInputDevices()
+{
+    SDL_AddEventWatch(WatchKeyPresses, this);
+}
+
+CSdlInputDevices::~CSdlInputDevices()
+{
+    SDL_DelEventWatch(WatchKeyPresses, this);
+}
+
+void CSdlInputDevices::NotePressed(int scancode)
+{
+    if (uint8_t keyCode = ScancodeToKeyCode(scancode))
+        m_tapped[keyCode] = true;
+}
+
 bool CSdlInputDevices::ReadKeyboard(uint8_t (&state)[kKeyCodeCount])
 {
     std::fill(std::begin(state), std::end(state), uint8_t{0});
+    for (int code = 0; code < kKeyCodeCount; ++code)
+        if (m_tapped[code])
+            state[code] = kKeyDown;
+    m_tapped.fill(false);
     // The window's event loop pumps SDL's events; pumping here too would
     // take events out of order with the ones the loop is about to read.
     int scancodeCount = 0;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <list>
+#include <utility>
 
 using testing_support::ReadFile;
 
@@ -249,4 +250,38 @@ TEST(Artwork, FontCellsHoldUprightGlyphs)
     for (int y = 48; y < 128; ++y)
         for (int x = 0; x < 512; ++x)
             ASSERT_EQ(font.Alpha(x, y), 0) << "rows 3 to 7 of the grid are unused";
+}
+
+// The window icon is handed to the window as loaded, first row at the top:
+// a round badge (transparent corners, a green ring) with the ship flying up,
+// its engine glow below the middle.
+TEST(Artwork, WindowIconIsAnUprightRoundBadge)
+{
+    Pixels icon = Load("QuorvexIcon.tga");
+    ASSERT_EQ(icon.width, 64);
+    ASSERT_EQ(icon.height, 64);
+    auto colour = [&](int x, int y, int channel)
+    { return int(icon.rgba[(size_t(y) * 64 + x) * 4 + channel]); };
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+        {
+            float r = std::hypot(x + 0.5f - 32, y + 0.5f - 32);
+            if (r > 32.0f)
+            {
+                EXPECT_EQ(icon.Alpha(x, y), 0) << "corner painted at " << x << ", " << y;
+            }
+            if (r < 30.0f)
+            {
+                EXPECT_EQ(icon.Alpha(x, y), 255) << "hole at " << x << ", " << y;
+            }
+        }
+    for (auto [x, y] : {std::pair{32, 4}, std::pair{4, 32}, std::pair{32, 59}, std::pair{59, 32}})
+        EXPECT_GT(colour(x, y, 1), colour(x, y, 0) + 60) << "no green ring at " << x << ", " << y;
+    int glowAbove = 0, glowBelow = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            if (colour(x, y, 0) < 150 && colour(x, y, 1) > 180 && colour(x, y, 2) > 200)
+                (y < 32 ? glowAbove : glowBelow)++;
+    EXPECT_EQ(glowAbove, 0);
+    EXPECT_GT(glowBelow, 10);
 }

@@ -432,3 +432,22 @@ TEST_F(SdlDummyVideo, WindowWithoutOpenGlFailsWithAReason)
     EXPECT_EQ(platform::CWindow::Create(settings, error), nullptr);
     EXPECT_FALSE(error.empty());
 }
+
+TEST_F(SdlDummyVideo, AKeyTappedBetweenTwoReadsCountsAsHeldOnce)
+{
+    platform::CSdlInputDevices devices;
+    SDL_Event press = {};
+    press.type = SDL_KEYDOWN;
+    press.key.keysym.scancode = SDL_SCANCODE_F9;
+    SDL_Event release = press;
+    release.type = SDL_KEYUP;
+    SDL_PushEvent(&press);
+    SDL_PushEvent(&release);
+    SDL_PumpEvents();
+
+    uint8_t state[platform::kKeyCodeCount];
+    EXPECT_TRUE(devices.ReadKeyboard(state));
+    EXPECT_EQ(state[0x43], platform::kKeyDown) << "the tap is seen";
+    EXPECT_TRUE(devices.ReadKeyboard(state));
+    EXPECT_EQ(state[0x43], 0) << "and only once";
+}

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -99,8 +99,8 @@ TEST_F(SettingsStore, KeyPathMapsBelowTheConfigHome)
 
 TEST_F(SettingsStore, UnsafeKeyPathsAreRefused)
 {
-    for (const char* path : {"Software\\", "Software\\a\\\\b", "Software\\..\\x", "Software\\a\\.", "a/b", "",
-                             "Software\\a\\"})
+    for (const char* path :
+         {"Software\\", "Software\\a\\\\b", "Software\\..\\x", "Software\\a\\.", "a/b", "", "Software\\a\\"})
     {
         EXPECT_EQ(platform::SettingsFolder(path), "") << path;
         EXPECT_FALSE(CSettingsKey::Create(path)) << path;

@@ -1,0 +1,189 @@
+#include "tests/support/XSession.h"
+
+#include "tests/support/ServerUnderTest.h"
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <fstream>
+#include <utility>
+
+using namespace std::chrono_literals;
+
+namespace testing_support
+{
+namespace
+{
+
+// Tools are started through env(1): it finds them on PATH and sets DISPLAY
+// for them, replacing whatever the test inherited.
+constexpr const char* kEnv = "/usr/bin/env";
+
+bool AllDigits(const std::string& text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// The next header field of a PPM: skips whitespace and # comments.
+std::string HeaderToken(std::istream& in)
+{
+    std::string token;
+    int c;
+    while ((c = in.get()) != EOF)
+    {
+        if (c == '#')
+            while ((c = in.get()) != EOF && c != '\n')
+            {
+            }
+        else if (std::isspace(c))
+        {
+            if (!token.empty())
+                return token;
+        }
+        else
+            token += static_cast<char>(c);
+    }
+    return token;
+}
+
+int HeaderNumber(std::istream& in)
+{
+    std::string token = HeaderToken(in);
+    return AllDigits(token) && token.size() < 6 ? std::stoi(token) : -1;
+}
+
+} // namespace
+
+PixelRect TextArea(int x, int y, int length, int screenWidth, int screenHeight)
+{
+    // The glyphs go up from y, so their top row on screen is 16 above it.
+    return {screenWidth / 2 + x, screenHeight / 2 - y - 16, 10 * length, 16};
+}
+
+PixelRect CentredTextArea(int y, int length, int screenWidth, int screenHeight)
+{
+    return TextArea(-5 * length, y, length, screenWidth, screenHeight);
+}
+
+std::optional<Picture> Picture::LoadPpm(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (HeaderToken(in) != "P6")
+        return std::nullopt;
+    Picture picture;
+    picture.m_width = HeaderNumber(in);
+    picture.m_height = HeaderNumber(in);
+    int maximum = HeaderNumber(in); // its one whitespace byte ends the header
+    if (picture.m_width <= 0 || picture.m_height <= 0 || maximum != 255)
+        return std::nullopt;
+    size_t size = size_t(picture.m_width) * size_t(picture.m_height) * 3;
+    picture.m_rgb.resize(size);
+    if (!in.read(reinterpret_cast<char*>(picture.m_rgb.data()), std::streamsize(size)))
+        return std::nullopt;
+    return picture;
+}
+
+Colour Picture::At(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return {};
+    size_t at = (size_t(y) * size_t(m_width) + size_t(x)) * 3;
+    return {m_rgb[at], m_rgb[at + 1], m_rgb[at + 2]};
+}
+
+int Picture::Count(const PixelRect& area, Colour colour) const
+{
+    int count = 0;
+    for (int y = std::max(area.y, 0); y < std::min(area.y + area.height, m_height); ++y)
+        for (int x = std::max(area.x, 0); x < std::min(area.x + area.width, m_width); ++x)
+            count += At(x, y) == colour ? 1 : 0;
+    return count;
+}
+
+XSession::XSession()
+{
+    // -displayfd lets Xvfb pick a free display number and write it to
+    // standard output once it accepts connections.
+    m_server = std::make_unique<ChildProcess>(
+        kEnv, std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten",
+                                       "tcp", "-noreset"});
+    while (std::optional<std::string> line = m_server->ReadLine(15s))
+        if (AllDigits(*line))
+        {
+            m_display = ":" + *line;
+            break;
+        }
+}
+
+XSession::~XSession()
+{
+    // A clean stop removes the display's lock file and socket.
+    m_server->Signal(SIGTERM);
+    m_server->Wait(5s);
+}
+
+std::string XSession::Problem()
+{
+    return Ready() ? "" : "Xvfb did not start (package xvfb): " + m_server->Stderr();
+}
+
+std::optional<std::string> XSession::RunTool(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "DISPLAY=" + m_display);
+    ChildProcess tool(kEnv, args);
+    if (Finish(tool, 20s) != 0)
+        return std::nullopt;
+    std::string output;
+    for (const std::string& line : tool.Lines())
+        output += line + "\n";
+    return output;
+}
+
+std::optional<std::string> XSession::Xdotool(const std::vector<std::string>& args)
+{
+    std::vector<std::string> command{"xdotool"};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunTool(command);
+}
+
+bool XSession::Key(const std::string& keys)
+{
+    std::vector<std::string> args{"key"};
+    std::string key;
+    for (char c : keys + " ")
+        if (c != ' ')
+            key += c;
+        else if (!key.empty())
+            args.push_back(std::exchange(key, ""));
+    return Xdotool(args).has_value();
+}
+
+bool XSession::KeyDown(const std::string& key)
+{
+    return Xdotool({"keydown", key}).has_value();
+}
+
+bool XSession::KeyUp(const std::string& key)
+{
+    return Xdotool({"keyup", key}).has_value();
+}
+
+bool XSession::Type(const std::string& text)
+{
+    return Xdotool({"type", "--delay", "30", text}).has_value();
+}
+
+bool XSession::Screenshot(const std::string& pngPath)
+{
+    return RunTool({"import", "-display", m_display, "-window", "root", pngPath}).has_value();
+}
+
+std::optional<Picture> XSession::Capture(const std::string& pngPath)
+{
+    std::string ppm = m_scratch.File("capture.ppm");
+    if (!Screenshot(pngPath) || !RunTool({"convert", pngPath, "-depth", "8", "ppm:" + ppm}))
+        return std::nullopt;
+    return Picture::LoadPpm(ppm);
+}
+
+} // namespace testing_support
