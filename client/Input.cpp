@@ -77,7 +77,7 @@ void CInput::BuildKeyMap()
 
 int CInput::GetKeyAction(int keyCode) const
 {
-    return keyCode >= 0 && keyCode < platform::kKeyCodeCount ? m_keyMap[keyCode] : KEY_NONE;
+    return keyCode >= 0 && keyCode < platform::kKeyCodeCount ? m_keyMap[keyCode] : static_cast<int>(KEY_NONE);
 }
 
 void CInput::SetMode(int mode)

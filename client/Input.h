@@ -8,31 +8,11 @@
 // the debug log, which keeps nothing.
 #pragma once
 
+#include "game/KeyAction.h"
 #include "platform/InputDevices.h"
 
 #include <array>
 #include <cstdint>
-
-enum KeyAction : int
-{
-    KEY_NONE = 0,
-    KEY_QUIT = 1,
-    KEY_TOGGLE_OUTLINES = 2,
-    KEY_TOGGLE_NAMES = 3,
-    KEY_CHAT = 5,
-    KEY_TURN_LEFT = 7,
-    KEY_TURN_RIGHT = 8,
-    KEY_THRUST = 9,
-    KEY_SHIELDS = 10,
-    KEY_FIRE_BULLET = 11,
-    KEY_FIRE_MISSILE = 12,
-    KEY_FIRE_MINE = 13,
-    KEY_FIRE_PLASMA = 14,
-    KEY_FIRE_REPULSOR = 15,
-    KEY_FUEL_UP = 16,
-    KEY_CLOAK = 17,
-    KEY_MENU = 18,
-};
 
 // Keyboard modes: game keys (actions delivered) and text entry (none).
 constexpr int kKeyboardModeGame = 1;

@@ -6,28 +6,13 @@
 #pragma once
 
 #include "game/GameObject.h"
+#include "game/KeyAction.h"
 
 #include <cstdint>
 #include <list>
 #include <string>
 
 class CGameWorld;
-
-enum KeyAction : uint32_t
-{
-    KEY_NONE = 0,
-    KEY_TURN_LEFT = 7,
-    KEY_TURN_RIGHT = 8,
-    KEY_THRUST = 9,
-    KEY_SHIELDS = 10,
-    KEY_FIRE_BULLET = 11,
-    KEY_FIRE_MISSILE = 12,
-    KEY_FIRE_MINE = 13,
-    KEY_FIRE_PLASMA = 14,
-    KEY_FIRE_REPULSOR = 15,
-    KEY_FUEL_UP = 16,
-    KEY_CLOAK = 17,
-};
 
 enum ShipStatus : uint8_t
 {
