@@ -6,6 +6,7 @@
 #include "client/ScreenLoops.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
+#include "client/menus/AddressEntry.h"
 #include "client/menus/OptionsMenu.h"
 #include "gfx/Graphics.h"
 #include "gfx/TargaImage.h"
@@ -29,9 +30,10 @@ constexpr const char* kWindowTitle = "Quorvex (OpenGL)";
 constexpr const char* kIconPicture = "Graphics/QuorvexIcon.tga";
 
 constexpr const char* kUsage =
-    "Usage: QuorvexClient [--windowed | --fullscreen] [--no-vsync] [--port N] [--help]\n"
+    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N] [--help]\n"
     "Plays Quorvex: find a server on the local network or by address, fly, fight.\n"
     "\n"
+    "  --connect HOST  skip the menus and join the first server found at HOST (a name or address)\n"
     "  --windowed      play in a window this time (Alt+Enter switches at any time)\n"
     "  --fullscreen    play full screen this time\n"
     "  --no-vsync      draw as fast as possible instead of at the display's refresh\n"
@@ -133,6 +135,17 @@ void StartWindow(platform::CWindow& window, platform::IInputDevices& devices)
     ClientWndProc(size);
 }
 
+// The intro, or with --connect the browser asking that host.
+void StartScreen()
+{
+    g_screenState = SCREEN_INTRO;
+    if (g_options.connectHost.empty())
+        return;
+    CAddressEntry::Get().SetText(g_options.connectHost.c_str());
+    g_joinFirstServer = true;
+    g_screenState = SCREEN_INTERNET_BROWSER;
+}
+
 void Shutdown(std::unique_ptr<platform::CWindow>& window)
 {
     CGLDisplay::Get().RestoreMode();
@@ -160,6 +173,12 @@ int ParseClientOptions(int argc, char** argv)
             g_options.windowedOverride = 0;
         else if (option == "--no-vsync")
             g_options.vsync = false;
+        else if (option == "--connect")
+        {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return Usage("--connect needs a host name or address");
+            g_options.connectHost = argv[++i];
+        }
         else if (option == "--port")
         {
             if (i + 1 >= argc || !ParsePort(argv[++i], g_options.port))
@@ -196,7 +215,7 @@ int ClientMain(int argc, char** argv)
     }
     platform::CSdlInputDevices devices;
     StartWindow(*window, devices);
-    g_screenState = SCREEN_INTRO;
+    StartScreen();
     g_quit = false;
     platform::InstallConsoleControlHandler(StopRequested);
     RunScreens();

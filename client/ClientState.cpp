@@ -15,6 +15,7 @@ int g_resFreq = 60;
 int g_windowed = 0;
 char g_serverName[kServerNameSize] = {};
 ClientOptions g_options;
+bool g_joinFirstServer = false;
 
 void ResetClientState()
 {
@@ -31,4 +32,5 @@ void ResetClientState()
     g_windowed = 0;
     std::memset(g_serverName, 0, sizeof g_serverName);
     g_options = ClientOptions{};
+    g_joinFirstServer = false;
 }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Screen-state values. 1 and 5 are never set; any value not listed here ends
 // the dispatch loop.
@@ -51,8 +52,12 @@ struct ClientOptions
     uint16_t port = game_identity::kGamePort; // the UDP port to search and connect to
     int windowedOverride = -1;  // -1: the saved choice; 0: full screen; 1: window
     bool vsync = true;
+    std::string connectHost;    // --connect: join the first server found there
 };
 extern ClientOptions g_options;
+// Set by --connect until the browser has acted on it: the first server found
+// is joined as if the player had picked it.
+extern bool g_joinFirstServer;
 
 // Puts every global back to its value at program start (for tests).
 void ResetClientState();

@@ -60,6 +60,16 @@ void FillServerList(CServerBrowser& browser)
     while (client.NextHost(name, sizeof name, limit, count))
         browser.AddServer(name, static_cast<int32_t>(limit), static_cast<int32_t>(count));
 }
+// --connect: the first server found is picked as if with carriage return;
+// with none, the browser stays and says so.
+void JoinFirstServerIfAsked(const CServerBrowser& browser)
+{
+    if (!g_joinFirstServer)
+        return;
+    g_joinFirstServer = false;
+    if (browser.HasServers())
+        ClientWndProc({platform::WindowEvent::Type::Char, 0, 0, 0, platform::kCharReturn});
+}
 } // namespace
 
 bool StaysOn(int state)
@@ -133,7 +143,10 @@ void RunServerBrowser(bool internet)
         if (frame == 0 && StaysOn(state))
             SearchForServers(internet);
         else if (frame == 1)
+        {
             FillServerList(browser);
+            JoinFirstServerIfAsked(browser);
+        }
     }
 }
 

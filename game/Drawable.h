@@ -36,6 +36,8 @@ public:
         return index < m_textures.size() ? m_textures[index] : nullptr;
     }
     int32_t GetTextureCount() const { return static_cast<int32_t>(m_textures.size()); }
+    // Forgets every texture reference (the cache keeps the textures).
+    void ClearTextures() { m_textures.clear(); }
     uint32_t GetLastError() const { return m_lastError; }
 
 protected:

@@ -137,7 +137,7 @@ TEST_F(SettingsStore, OpeningAMissingKeyForReadingCreatesNothing)
     EXPECT_TRUE(std::filesystem::is_empty(m_home.Path()));
 }
 
-TEST_F(SettingsStore, CreateMakesPrivateFoldersAndKeepsExistingOnes)
+TEST_F(SettingsStore, CreateMakesPrivateFoldersUnlessAFileIsInTheWay)
 {
     ASSERT_TRUE(CSettingsKey::Create(kKey));
     struct stat info;
@@ -145,15 +145,11 @@ TEST_F(SettingsStore, CreateMakesPrivateFoldersAndKeepsExistingOnes)
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_TRUE(CSettingsKey::Create(kKey)) << "an existing key opens again";
     EXPECT_TRUE(CSettingsKey::OpenForReading(kKey));
-}
 
-TEST_F(SettingsStore, CreateFailsWhereAFileBlocksTheFolder)
-{
-    m_home.Write("Tessaloon/Quorvex", "not a folder");
-    EXPECT_FALSE(CSettingsKey::Create(kKey));
-    m_home.Write("Tessaloon2/Quorvex/Settings", "not a folder");
-    EXPECT_FALSE(CSettingsKey::Create("Software\\Tessaloon2\\Quorvex\\Settings"));
-    EXPECT_FALSE(CSettingsKey::OpenForReading("Software\\Tessaloon2\\Quorvex\\Settings"));
+    m_home.Write("Other/Quorvex", "not a folder");
+    EXPECT_FALSE(CSettingsKey::Create("Software\\Other\\Quorvex\\Settings"));
+    EXPECT_FALSE(CSettingsKey::Create("Software\\Other\\Quorvex"));
+    EXPECT_FALSE(CSettingsKey::OpenForReading("Software\\Other\\Quorvex"));
 }
 
 TEST_F(SettingsStore, ValuesRoundTripAsRawBytes)

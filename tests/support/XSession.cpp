@@ -21,7 +21,8 @@ constexpr const char* kEnv = "/usr/bin/env";
 
 bool AllDigits(const std::string& text)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // The next header field of a PPM: skips whitespace and # comments.
@@ -104,9 +105,9 @@ XSession::XSession()
 {
     // -displayfd lets Xvfb pick a free display number and write it to
     // standard output once it accepts connections.
-    m_server = std::make_unique<ChildProcess>(
-        kEnv, std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten",
-                                       "tcp", "-noreset"});
+    m_server = std::make_unique<ChildProcess>(kEnv, std::vector<std::string>{"Xvfb", "-displayfd", "1",
+                                                                             "-screen", "0", "1024x768x24",
+                                                                             "-nolisten", "tcp", "-noreset"});
     while (std::optional<std::string> line = m_server->ReadLine(15s))
         if (AllDigits(*line))
         {

@@ -16,5 +16,6 @@ std::vector<Picture> MakeAllPictures()
         for (Picture& picture : make())
             all.push_back(std::move(picture));
     all.push_back(MakeFont());
+    all.push_back(MakeWindowIcon());
     return all;
 }

@@ -50,6 +50,9 @@ std::vector<Picture> MakeEffects();    // shield, cloak, missile, mines, shrapne
 std::vector<Picture> MakeIcons();      // the eight "pup_" pictures
 std::vector<Picture> MakeStructures(); // turrets, fuel block and its icon
 Picture MakeFont();
+// The 64 x 64 window icon (rows top first as loaded, like world pictures).
+Picture MakeWindowIcon();
+inline constexpr const char* kWindowIconName = "QuorvexIcon.tga";
 std::vector<Picture> MakeAllPictures();
 
 // Ship space (x right, y towards the nose) to canvas pixels of a 32 x 32 quad.

@@ -79,6 +79,43 @@ std::string Label(const std::string& name)
 {
     return name.substr(0, name.rfind('.'));
 }
+
+// The picture shrunk by a whole factor, each pixel the alpha-weighted mean of
+// its block, as a desktop shrinks a window icon.
+CCanvas Shrunk(const CCanvas& source, int factor)
+{
+    CCanvas result(source.Width() / factor, source.Height() / factor);
+    for (int y = 0; y < result.Height(); ++y)
+        for (int x = 0; x < result.Width(); ++x)
+        {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx)
+                {
+                    Colour c = source.Get(x * factor + dx, y * factor + dy);
+                    r += c.r * c.a;
+                    g += c.g * c.a;
+                    b += c.b * c.a;
+                    a += c.a;
+                }
+            if (a > 0)
+                result.Set(x, y,
+                           {uint8_t(r / a), uint8_t(g / a), uint8_t(b / a), uint8_t(a / (factor * factor))});
+        }
+    return result;
+}
+
+constexpr int kIconSectionHeight = 20 + 64 * kZoom + 16;
+
+// The window icon at the sizes desktops show it, and enlarged.
+void IconSection(CCanvas& sheet, const CCanvas& font, const CCanvas& icon, int top)
+{
+    Write(sheet, font, 16, top, "QuorvexIcon at 64, 32 and 16 pixels, and tripled:", {0, 255, 0, 255});
+    sheet.Paste(icon, 16, top + 20);
+    sheet.Paste(Shrunk(icon, 2), 96, top + 20);
+    sheet.Paste(Shrunk(icon, 4), 144, top + 20);
+    sheet.Paste(icon, 176, top + 20, kZoom);
+}
 } // namespace
 
 bool WriteContactSheet(const std::string& folder, const std::string& sheetPath)
@@ -95,7 +132,7 @@ bool WriteContactSheet(const std::string& folder, const std::string& sheetPath)
     const CCanvas& font = seen.at("Font2.tga");
     std::vector<std::pair<std::string, CCanvas>> tiles;
     for (const Picture& picture : pictures)
-        if (picture.mapping == ScreenMapping::World)
+        if (picture.mapping == ScreenMapping::World && picture.name != kWindowIconName)
         {
             const CCanvas& art = seen.at(picture.name);
             CCanvas tile(art.Width() * kZoom, art.Height() * kZoom);
@@ -111,7 +148,8 @@ bool WriteContactSheet(const std::string& folder, const std::string& sheetPath)
     }
     int perRow = kSheetWidth / kTilePitchX;
     int tileRows = (int(tiles.size()) + perRow - 1) / perRow;
-    int fontTop = 16 + tileRows * kTilePitchY;
+    int iconTop = 16 + tileRows * kTilePitchY;
+    int fontTop = iconTop + kIconSectionHeight;
     CCanvas sheet(kSheetWidth, fontTop + 16 + 128 + 24 + 256 + 110);
     Backdrop(sheet);
     for (size_t i = 0; i < tiles.size(); ++i)
@@ -120,6 +158,7 @@ bool WriteContactSheet(const std::string& folder, const std::string& sheetPath)
         sheet.Paste(tiles[i].second, x, y);
         Write(sheet, font, x, y + 98, tiles[i].first, {255, 255, 255, 255});
     }
+    IconSection(sheet, font, seen.at(kWindowIconName), iconTop);
     Write(sheet, font, 16, fontTop, "Font2 at full size and doubled:", {0, 255, 0, 255});
     sheet.Paste(font, 16, fontTop + 20);
     sheet.Paste(font, 16, fontTop + 20 + 128 + 16, 2);

@@ -14,7 +14,7 @@ void PrintUsage(std::FILE* out)
 {
     std::fputs("Usage: QuorvexArtGen [--out FOLDER] [--contact-sheet FILE.tga] [--help]\n"
                "Draws the game's pictures (ships, shield and cloak, projectiles, powerups,\n"
-               "turrets, fuel block, font) and writes them as Targa files.\n"
+               "turrets, fuel block, font, window icon) and writes them as Targa files.\n"
                "  --out FOLDER             where to write them (default: data/Graphics)\n"
                "  --contact-sheet FILE.tga instead, read the pictures from the --out folder\n"
                "                           and write one sheet showing them as the game does\n"

@@ -1,0 +1,454 @@
+// The side panel drawn through the recording backend with the shipped
+// pictures: frame, fuel gauge, minimap (its texture coordinates and which way
+// up the overview shows), score lines, minimap markers across the wrap, and
+// the inventory icons with their counts. The panel sits where the game view
+// puts it on a 1024 x 600 window: centre (-412, 0), so its top is at y = 300.
+#include "client/game/SidePanel.h"
+#include "game/Map.h"
+#include "game/Powerup.h"
+#include "game/Settings.h"
+#include "game/Ship.h"
+#include "game/World.h"
+#include "gfx/Graphics.h"
+#include "gfx/RecordingBackend.h"
+#include "tests/client/TextRuns.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace
+{
+const RenderColour kGreen{0, 1, 0, 1};
+const RenderColour kBlack{0, 0, 0, 1};
+const RenderColour kWhite{1, 1, 1, 1};
+const RenderColour kBlue{0, 0, 1, 1};
+const RenderColour kRed{1, 0, 0, 1};
+
+constexpr int32_t kCentreX = -412, kCentreY = 0;
+constexpr float kTop = 300;
+// The inventory row's base point: the panel's lower left corner, inside the
+// border, plus half an icon.
+constexpr float kBaseX = -494, kBaseY = -282;
+// The test world: 32 x 16 cells of 32 units.
+constexpr double kWorldWidth = 1024, kWorldHeight = 512;
+
+// An axis-aligned quad as drawn: lower-left and upper-right corners.
+struct Box
+{
+    float left = 0, bottom = 0, right = 0, top = 0;
+    RenderColour colour;
+    bool texturing = false;
+    bool operator==(const Box&) const = default;
+};
+
+void PrintTo(const Box& box, std::ostream* out)
+{
+    const RenderColour& c = box.colour;
+    *out << "(" << box.left << ", " << box.bottom << ")-(" << box.right << ", " << box.top << ") colour ("
+         << c.r << ", " << c.g << ", " << c.b << ", " << c.a << ")" << (box.texturing ? " textured" : "");
+}
+
+Box Flat(float left, float bottom, float right, float top, const RenderColour& colour)
+{
+    return {left, bottom, right, top, colour, false};
+}
+
+Box BoxOf(const CRecordingBackend::Quad& quad)
+{
+    const RenderVertex &low = quad.vertices[0], &high = quad.vertices[2];
+    return {low.x, low.y, high.x, high.y, quad.state.colour, quad.state.texturing};
+}
+
+// A 4 x 4, 24-bit bitmap, as a picture viewer shows it: the top-left pixel
+// green, the bottom-right one white, the rest black. The file stores the
+// bottom row first.
+std::string CornerMarkedBitmap()
+{
+    std::string bytes = "BM";
+    auto put32 = [&bytes](uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes += char((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&bytes](uint16_t v)
+    {
+        bytes += char(v & 0xFF);
+        bytes += char(v >> 8);
+    };
+    put32(54 + 48), put32(0), put32(54);
+    put32(40), put32(4), put32(4), put16(1), put16(24), put32(0), put32(48);
+    put32(0), put32(0), put32(0), put32(0);
+    for (int row = 3; row >= 0; --row)
+        for (int column = 0; column < 4; ++column)
+        {
+            bool green = row == 0 && column == 0, white = row == 3 && column == 3;
+            bytes += char(white ? 255 : 0);
+            bytes += char(white || green ? 255 : 0);
+            bytes += char(white ? 255 : 0);
+        }
+    return bytes;
+}
+
+class SidePanelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_settings = GameSettings{};
+        if (const char* old = std::getenv("QUORVEX_DATA"))
+            m_oldData = old;
+        UseData(std::string(QUORVEX_SOURCE_DIR) + "/data");
+        SetRenderBackend(&m_backend);
+        LoadWorld();
+        m_panel.SetSize(CSidePanel::kWidth, 600);
+        m_panel.SetWorld(&m_world);
+    }
+
+    void TearDown() override
+    {
+        GetGraphics().GetTextureManager().Clear();
+        SetRenderBackend(nullptr);
+        if (m_oldData.empty())
+            unsetenv("QUORVEX_DATA");
+        else
+            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
+        g_settings = GameSettings{};
+    }
+
+    // Pictures and maps come from `folder` from now on.
+    static void UseData(const std::string& folder)
+    {
+        setenv("QUORVEX_DATA", folder.c_str(), 1);
+        GetGraphics().GetTextureManager().Clear();
+    }
+
+    void LoadWorld()
+    {
+        std::vector<std::string> rows(16, std::string(32, '.'));
+        auto* map = new CMap();
+        ASSERT_TRUE(map->LoadFromFile(testing_support::MapFile(rows).WriteTo(m_dir.File("panel.smp"))));
+        m_world.AttachMap(map);
+    }
+
+    // A ship in play at (x, y), added to the player list (the first is local).
+    CShip* AddShip(const char* name, double x, double y)
+    {
+        auto* ship = new CShip();
+        ship->SetName(name);
+        ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        m_world.AddPlayer(ship);
+        return ship;
+    }
+
+    void DrawPanel()
+    {
+        m_backend.ClearFrame();
+        EXPECT_TRUE(m_panel.Draw(kCentreX, kCentreY));
+    }
+
+    static uint32_t TextureName(const char* file) { return GetGraphics().GetTexture(file)->GetGLName(); }
+
+    std::vector<TextRun> Text() const { return ReadTextRuns(m_backend, TextureName("Font2.tga")); }
+
+    // Every quad that is not a glyph, in drawing order.
+    std::vector<CRecordingBackend::Quad> Shapes() const
+    {
+        uint32_t font = TextureName("Font2.tga");
+        std::vector<CRecordingBackend::Quad> shapes;
+        for (const CRecordingBackend::Quad& quad : m_backend.Quads())
+            if (quad.state.texture != font || !quad.state.texturing)
+                shapes.push_back(quad);
+        return shapes;
+    }
+
+    // The quads drawn with both faces filled after the frame: the markers.
+    std::vector<Box> MarkerBoxes() const
+    {
+        std::vector<Box> boxes;
+        for (const CRecordingBackend::Quad& quad : Shapes())
+            if (!quad.state.texturing && quad.vertices[2].x - quad.vertices[0].x == 2.0f &&
+                quad.vertices[2].y - quad.vertices[0].y == 2.0f)
+                boxes.push_back(BoxOf(quad));
+        return boxes;
+    }
+
+    // The minimap: the only quad whose upper edge is the top inside the border
+    // and whose lower edge is the bar under it.
+    CRecordingBackend::Quad Minimap() const
+    {
+        for (const CRecordingBackend::Quad& quad : Shapes())
+            if (quad.vertices[0].y == kTop - 202 && quad.vertices[2].y == kTop - 2)
+                return quad;
+        ADD_FAILURE() << "no minimap drawn";
+        return {};
+    }
+
+    // The overview's colour at a point of the minimap, as nearest filtering
+    // picks it from the uploaded rows: (fx, fy) run from 0 at the lower left
+    // to 1 at the upper right of the square.
+    std::array<uint8_t, 4> ColourOnMinimap(float fx, float fy) const
+    {
+        const CRecordingBackend::Quad map = Minimap();
+        const RenderVertex &low = map.vertices[0], &high = map.vertices[2];
+        float u = low.u + (high.u - low.u) * fx, v = low.v + (high.v - low.v) * fy;
+        for (const CRecordingBackend::Upload& upload : m_backend.Uploads())
+            if (upload.name == map.state.texture)
+            {
+                int column = int(std::floor(u * float(upload.width)));
+                int row = int(std::floor(v * float(upload.height)));
+                const uint8_t* p = &upload.rgba[size_t(row * upload.width + column) * 4];
+                return {p[0], p[1], p[2], p[3]};
+            }
+        ADD_FAILURE() << "the minimap's texture was never uploaded";
+        return {};
+    }
+
+    // A white icon of `file` centred on (x, y), its first row at the top.
+    static void ExpectIcon(const CRecordingBackend::Quad& quad, const char* file, float x, float y)
+    {
+        EXPECT_NE(TextureName(file), 0u) << file << " did not load";
+        EXPECT_EQ(quad.state.texture, TextureName(file)) << file;
+        EXPECT_EQ(BoxOf(quad), (Box{x - 16, y - 16, x + 16, y + 16, kWhite, true})) << file;
+        EXPECT_EQ(std::vector<float>(
+                      {quad.vertices[0].u, quad.vertices[0].v, quad.vertices[2].u, quad.vertices[2].v}),
+                  std::vector<float>({0, 1, 1, 0}))
+            << file;
+    }
+
+    testing_support::TempDir m_dir;
+    CRecordingBackend m_backend;
+    CGameWorld m_world;
+    CSidePanel m_panel;
+
+private:
+    std::string m_oldData;
+};
+} // namespace
+
+TEST_F(SidePanelTest, FrameBarsAndHalfFullFuelGauge)
+{
+    CShip* local = AddShip("Local", 512, 256);
+    local->SetFuel(50);
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    DrawPanel();
+    std::vector<CRecordingBackend::Quad> shapes = Shapes();
+    ASSERT_GE(shapes.size(), 8u);
+    std::vector<Box> frame;
+    for (size_t i = 0; i < 7; ++i)
+        frame.push_back(BoxOf(shapes[i]));
+    // The gauge spans x from -500 to -324; half a tank fills (200 - 20) x 0.5
+    // less the border at each end: 86 units.
+    EXPECT_EQ(frame, (std::vector<Box>{
+                         Flat(-512, -300, -312, 300, kGreen),
+                         Flat(-510, -298, -314, 298, kBlack),
+                         Flat(-512, 96, -312, 98, kGreen),
+                         Flat(-501, 77, -323, 89, kWhite),
+                         Flat(-500, 78, -324, 88, kBlack),
+                         Flat(-500, 78, -414, 88, kBlue),
+                         Flat(-512, 66, -312, 68, kGreen),
+                     }));
+    EXPECT_EQ(m_backend.FrontFill(), PolygonFill::Fill);
+    EXPECT_EQ(m_backend.BackFill(), PolygonFill::Fill) << "markers are drawn with both faces filled";
+}
+
+TEST_F(SidePanelTest, FuelGaugeFollowsCapacityAndEmptiesForADeadShip)
+{
+    CShip* local = AddShip("Local", 512, 256);
+    local->PickUp(POWERUP_EXTRA_TANK);
+    DrawPanel();
+    EXPECT_EQ(BoxOf(Shapes()[5]), Flat(-500, 78, -414, 88, kBlue)) << "100 of 200";
+
+    local->Kill();
+    DrawPanel();
+    // Zero fuel puts the right edge left of the left one, as designed.
+    EXPECT_EQ(BoxOf(Shapes()[5]), Flat(-500, 78, -504, 88, kBlue));
+}
+
+TEST_F(SidePanelTest, MinimapIsCentredOnTheLocalShip)
+{
+    AddShip("Local", 256, 384);
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    DrawPanel();
+    const CRecordingBackend::Quad map = Minimap();
+    EXPECT_EQ(BoxOf(map), (Box{-510, 98, -314, 298, kWhite, true}));
+    EXPECT_NE(map.state.texture, 0u);
+    EXPECT_EQ(map.state.texture, m_panel.GetTexture(CSidePanel::kOverviewSlot)->GetGLName());
+    // px = 0.25, py = 0.75: u from -0.25 to 0.75, v from -0.25 (bottom) to
+    // 0.75 (top).
+    std::vector<float> uv;
+    for (const RenderVertex& vertex : map.vertices)
+        uv.insert(uv.end(), {vertex.x, vertex.y, vertex.u, vertex.v});
+    EXPECT_EQ(uv, (std::vector<float>{-510, 98, -0.25f, -0.25f, -314, 98, 0.75f, -0.25f, -314, 298, 0.75f,
+                                      0.75f, -510, 298, -0.25f, 0.75f}));
+}
+
+TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
+{
+    testing_support::TempDir data;
+    std::filesystem::create_directories(data.Path() + "/Graphics");
+    std::filesystem::create_directories(data.Path() + "/Maps");
+    std::ofstream(data.Path() + "/Maps/Corners.bmp", std::ios::binary) << CornerMarkedBitmap();
+    UseData(data.Path());
+    CShip* local = AddShip("Local", kWorldWidth / 2, kWorldHeight / 2);
+    m_panel.SetMapName("Corners");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    ASSERT_NE(m_panel.GetTexture(CSidePanel::kOverviewSlot)->GetGLName(), 0u) << "Corners.bmp did not load";
+
+    using Rgba = std::array<uint8_t, 4>;
+    const Rgba green{0, 255, 0, 255}, white{255, 255, 255, 255}, black{0, 0, 0, 255};
+
+    // From the world's centre the whole picture shows, as a viewer shows it:
+    // its top-left pixel in the square's upper left, and so on.
+    DrawPanel();
+    EXPECT_EQ(ColourOnMinimap(0.125f, 0.875f), green);
+    EXPECT_EQ(ColourOnMinimap(0.875f, 0.125f), white);
+    EXPECT_EQ(ColourOnMinimap(0.875f, 0.875f), black);
+    EXPECT_EQ(ColourOnMinimap(0.125f, 0.125f), black);
+
+    // Near a corner of the world the square's centre shows that corner.
+    local->SetPosition(CVector(128, 64, 0));
+    DrawPanel();
+    EXPECT_EQ(ColourOnMinimap(0.5f, 0.5f), green);
+    local->SetPosition(CVector(kWorldWidth - 128, kWorldHeight - 64, 0));
+    DrawPanel();
+    EXPECT_EQ(ColourOnMinimap(0.5f, 0.5f), white);
+}
+
+TEST_F(SidePanelTest, NoMapNameOrNoPictureLeavesTheMinimapBlack)
+{
+    AddShip("Local", 512, 256);
+    EXPECT_FALSE(m_panel.LoadTextures()) << "no map name";
+    EXPECT_FALSE(m_panel.HasTextures());
+    DrawPanel();
+    EXPECT_EQ(BoxOf(Minimap()), Flat(-510, 98, -314, 298, kBlack));
+
+    m_panel.SetMapName("NoSuchMap");
+    EXPECT_TRUE(m_panel.LoadTextures()) << "a missing picture is no graphics error";
+    EXPECT_TRUE(m_panel.HasTextures());
+    DrawPanel();
+    EXPECT_EQ(BoxOf(Minimap()), Flat(-510, 98, -314, 298, kBlack));
+
+    m_panel.SetMapName(nullptr);
+    EXPECT_FALSE(m_panel.GetMapName());
+    m_panel.ClearTextures();
+    EXPECT_FALSE(m_panel.HasTextures());
+    EXPECT_FALSE(m_panel.LoadTextures());
+}
+
+TEST_F(SidePanelTest, ScoreLinesListEveryPlayerInOrder)
+{
+    AddShip("Local", 512, 256)->SetFrags(5);
+    AddShip("AVeryLongPilotName", 0, 0)->SetFrags(12);
+    AddShip("Neg", 0, 0)->SetFrags(-3);
+    DrawPanel();
+    // Names are cut at 13 characters and padded to 14, scores right-aligned
+    // in 3, from 26 units under the gauge's bar down 16 a line.
+    EXPECT_EQ(Text(), (std::vector<TextRun>{
+                          TextAt(-500, 40, kWhite, "Local            5"),
+                          TextAt(-500, 24, kWhite, "AVeryLongPilo   12"),
+                          TextAt(-500, 8, kWhite, "Neg             -3"),
+                      }));
+}
+
+TEST_F(SidePanelTest, MarkersShowVisiblePlayersTheShortWayAcrossTheSeam)
+{
+    AddShip("Local", 100, 100);
+    AddShip("Across", 1000, 500); // -124 and -112 the short way
+    AddShip("Cloaked", 200, 100)->SetStatusBits(STATUS_CLOAKED);
+    AddShip("Dead", 300, 100)->Kill();
+    DrawPanel();
+    // The minimap's centre is (-412, 198); half the world maps onto 100 units.
+    const float x = -412.0f - 124.0f / 512.0f * 100.0f, y = 198.0f + 100.0f * 112.0f / 256.0f;
+    EXPECT_EQ(MarkerBoxes(), (std::vector<Box>{
+                                 Flat(-413, 197, -411, 199, kGreen),
+                                 Flat(x - 1, y - 1, x + 1, y + 1, kRed),
+                             }));
+}
+
+TEST_F(SidePanelTest, MarkersWithoutAWorldShowOnlyTheLocalMarker)
+{
+    m_panel.SetWorld(nullptr);
+    DrawPanel();
+    EXPECT_EQ(MarkerBoxes(), (std::vector<Box>{Flat(-413, 197, -411, 199, kGreen)}));
+    EXPECT_TRUE(Text().empty());
+}
+
+TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
+{
+    CShip* local = AddShip("Local", 512, 256);
+    local->SetStatusBits(STATUS_EXTRA_TANK | STATUS_CLOAK_HELD | STATUS_TRIPLE_SHOT);
+    local->SetMissiles(2);
+    local->SetMines(3);
+    local->SetPlasmaMines(1);
+    local->SetRepulses(4);
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    DrawPanel();
+
+    std::vector<CRecordingBackend::Quad> icons;
+    for (const CRecordingBackend::Quad& quad : Shapes())
+        if (quad.state.texturing && quad.vertices[2].x - quad.vertices[0].x == 32.0f)
+            icons.push_back(quad);
+    ASSERT_EQ(icons.size(), 7u);
+    const float bx = kBaseX, by = kBaseY;
+    ExpectIcon(icons[0], "pup_tank.tga", bx, by);
+    ExpectIcon(icons[1], "pup_cloak.tga", bx + 32, by);
+    ExpectIcon(icons[2], "pup_triple.tga", bx + 64, by);
+    ExpectIcon(icons[3], "pup_missile.tga", bx + 96, by);
+    ExpectIcon(icons[4], "pup_mine.tga", bx + 128, by);
+    ExpectIcon(icons[5], "pup_plasma.tga", bx + 160, by);
+    ExpectIcon(icons[6], "pup_repulse.tga", bx + 160, by + 32);
+
+    std::vector<TextRun> counts = Text();
+    ASSERT_FALSE(counts.empty());
+    counts.erase(counts.begin()); // the score line
+    EXPECT_EQ(counts, (std::vector<TextRun>{
+                          TextAt(bx + 141, by + 38, kGreen, "4"),
+                          TextAt(bx + 77, by + 6, kGreen, "2"),
+                          TextAt(bx + 109, by + 6, kGreen, "3"),
+                          TextAt(bx + 141, by + 6, kGreen, "1"),
+                      }));
+}
+
+TEST_F(SidePanelTest, InventoryIsEmptyWithoutItems)
+{
+    AddShip("Local", 512, 256)->SetMissiles(-1);
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    DrawPanel();
+    for (const CRecordingBackend::Quad& quad : Shapes())
+        EXPECT_NE(quad.vertices[2].x - quad.vertices[0].x, 32.0f) << "an icon was drawn";
+    EXPECT_EQ(Text().size(), 1u) << "only the score line";
+}
+
+TEST_F(SidePanelTest, DrawIconPicksThePowerupsPicture)
+{
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
+    const char* files[] = {"pup_triple.tga", "pup_missile.tga", "pup_mine.tga",  "pup_plasma.tga",
+                           "pup_tank.tga",   nullptr,           "pup_cloak.tga", "pup_repulse.tga"};
+    for (int kind = -1; kind <= 8; ++kind)
+    {
+        m_backend.ClearFrame();
+        m_panel.DrawIcon(kind, 10, 20);
+        const char* file = kind >= 0 && kind < 8 ? files[kind] : nullptr;
+        if (!file)
+        {
+            EXPECT_TRUE(m_backend.Quads().empty()) << "kind " << kind;
+            continue;
+        }
+        ASSERT_EQ(m_backend.Quads().size(), 1u) << "kind " << kind;
+        ExpectIcon(m_backend.Quads()[0], file, 10, 20);
+    }
+}

@@ -1,0 +1,81 @@
+// Reads the text of a frame back from the recording backend: every glyph
+// quad drawn with the font picture is turned back into its character, and
+// glyphs that follow one another on a baseline (10 units apart, one colour)
+// are joined into runs. Screens' tests compare these runs with the texts,
+// places and colours the layout asks for. Header-only so that any test file
+// can use it without a build change.
+#pragma once
+
+#include "gfx/RecordingBackend.h"
+#include "gfx/Text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One piece of text as a screen drew it: the corner of its first glyph.
+struct TextRun
+{
+    std::string text;
+    float x = 0, y = 0;
+    RenderColour colour;
+    bool operator==(const TextRun&) const = default;
+};
+
+inline void PrintTo(const TextRun& run, std::ostream* out)
+{
+    const RenderColour& c = run.colour;
+    *out << "\"" << run.text << "\" at (" << run.x << ", " << run.y << ") colour (" << c.r << ", " << c.g
+         << ", " << c.b << ", " << c.a << ")";
+}
+
+inline TextRun TextAt(float x, float y, const RenderColour& colour, std::string text)
+{
+    return {std::move(text), x, y, colour};
+}
+
+// The character a glyph quad shows: a space for the cell it shares with "?",
+// "_" also for every character the font lacks, "#" for a cell no character has.
+inline char CharacterOfGlyph(const CRecordingBackend::Quad& glyph)
+{
+    int row = int(std::lround(glyph.vertices[0].v / kGlyphCellV));
+    int column = int(std::lround(glyph.vertices[0].u / kGlyphCellU));
+    static const std::string kRowZero = "0123456789_!.,\":+-=()@/'# ";
+    if (row == 0 && column < int(kRowZero.size()))
+        return kRowZero[size_t(column)];
+    if ((row == 1 || row == 2) && column < 26)
+        return char((row == 1 ? 'A' : 'a') + column);
+    return '#';
+}
+
+inline bool ContinuesRun(const TextRun& run, const CRecordingBackend::Quad& glyph)
+{
+    const RenderVertex& corner = glyph.vertices[0];
+    return corner.y == run.y && glyph.state.colour == run.colour &&
+           corner.x == run.x + kGlyphWidth * float(run.text.size());
+}
+
+// The runs drawn with the font texture `font`, top to bottom, then left to
+// right, so layouts compare in reading order.
+inline std::vector<TextRun> ReadTextRuns(const CRecordingBackend& backend, uint32_t font)
+{
+    std::vector<TextRun> runs;
+    bool open = false;
+    for (const CRecordingBackend::Quad& quad : backend.Quads())
+    {
+        open = open && quad.state.texture == font;
+        if (font == 0 || quad.state.texture != font)
+            continue;
+        if (!open || !ContinuesRun(runs.back(), quad))
+            runs.push_back({"", quad.vertices[0].x, quad.vertices[0].y, quad.state.colour});
+        runs.back().text += CharacterOfGlyph(quad);
+        open = true;
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const TextRun& a, const TextRun& b) { return a.y != b.y ? a.y > b.y : a.x < b.x; });
+    return runs;
+}
