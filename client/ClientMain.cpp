@@ -102,6 +102,8 @@ void SetWindowIcon(platform::CWindow& window)
 {
     CTargaImage icon;
     icon.Load(platform::DataPath(kIconPicture));
+    // The reader keeps the file's blue-green-red order; the window wants RGBA.
+    icon.ConvertFormat(PIXEL_FORMAT_RGBA);
     const std::vector<uint8_t>& pixels = icon.GetPixels();
     if (icon.GetBitsPerPixel() == 32 &&
         pixels.size() >= size_t(icon.GetWidth()) * size_t(icon.GetHeight()) * 4)

@@ -198,7 +198,7 @@ TEST_F(CommandParserTest, NameRenamesTheLocalShip)
 TEST_F(CommandParserTest, NameWithoutWorldOnlyPrints)
 {
     Parse("/name");
-    EXPECT_EQ(LoggedLines().at(1), "Player name set to , long live !");
+    EXPECT_EQ(LoggedLines().at(0), "Player name set to , long live !");
 }
 
 TEST_F(CommandParserTest, ClearEmptiesTheLog)

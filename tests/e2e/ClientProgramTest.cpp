@@ -148,6 +148,16 @@ bool ShowsArenaAlone(const Picture& picture)
            Blank(picture, TextArea(-285, BrowserLineY(2), 57));
 }
 
+// The game view's console, right of the side panel at the bottom, lists
+// the join among its five newest lines (the newest lowest).
+bool ShowsJoinInConsole(const Picture& picture)
+{
+    for (int n = 2; n <= 6; ++n)
+        if (ShowsAt(picture, 210 - kHalfWidth, 16 * n - kHalfHeight, "Player has joined the game.", kWhite))
+            return true;
+    return false;
+}
+
 bool ShowsOptionsHeadings(const Picture& picture)
 {
     return ShowsCentred(picture, kHalfHeight - 70, "Choose Your Ship", kGreen) &&
@@ -372,11 +382,13 @@ TEST_F(ClientProgram, LanBrowserListsTheServerAndLeadsIntoTheGame)
     ASSERT_TRUE(x.Key("Return"));
     ASSERT_TRUE(WaitForScreen("lan-browser", ShowsArenaAlone));
 
+    // With no saved name the player joins as "Player".
     ASSERT_TRUE(x.Key("Return"));
-    ASSERT_TRUE(WaitForScreen("game", [](const Picture& p)
-                              { return !ShowsBrowserHeading(p) && !MainMenuWith(1)(p); }));
+    EXPECT_TRUE(server.process->WaitForLine("Console: Player has joined the game.", kPatience));
+    ASSERT_TRUE(WaitForScreen("game", ShowsJoinInConsole));
     ASSERT_TRUE(x.Key("Escape"));
     ASSERT_TRUE(WaitForScreen("main-menu-after-game", MainMenuWith(1)));
+    EXPECT_TRUE(server.process->WaitForLine("Console: Player has left the game", kPatience));
 
     // A second visit searches again and lists the server once.
     ASSERT_TRUE(x.Key("Return"));
