@@ -4,17 +4,13 @@
 #include "client/Input.h"
 #include "client/ScreenLoops.h"
 #include "client/game/Console.h"
+#include "client/game/GameFrame.h"
 #include "client/game/GameKeys.h"
 #include "client/game/GameView.h"
-#include "client/game/RoundOverScreen.h"
 #include "client/game/SidePanel.h"
 #include "common/MessageLog.h"
-#include "game/ClientAdvance.h"
-#include "game/Map.h"
 #include "game/Ship.h"
 #include "game/World.h"
-#include "gfx/Graphics.h"
-#include "gfx/RenderBackend.h"
 #include "net/Client.h"
 #include "net/Message.h"
 #include "platform/Clock.h"
@@ -26,8 +22,6 @@ namespace
 constexpr uint32_t kNetworkSliceMs = 10;
 constexpr uint32_t kFpsPeriodMs = 1000;
 constexpr int kConsoleLines = 5;
-constexpr size_t kMapNameSize = 128;
-constexpr RenderColour kWhite{1, 1, 1, 1};
 
 // The client's copy of the game: its world (owning the local ship) and the
 // session that fills it.
@@ -70,7 +64,7 @@ struct FrameClock
     int32_t frameTime = 0;
     uint32_t fpsUpdate = GetTickCount();
     int frames = 0;
-    int fps = 0;
+    HudFigures hud;
 
     void EndFrame(CClient& client)
     {
@@ -79,7 +73,7 @@ struct FrameClock
         frameTime = static_cast<int32_t>(currentTick - previousTick);
         if (currentTick - fpsUpdate < kFpsPeriodMs)
             return;
-        fps = frames;
+        hud.fps = frames;
         frames = 0;
         fpsUpdate = currentTick;
         if (client.IsConnected())
@@ -95,62 +89,6 @@ void SendKeys(CClient& client, CGameWorld& world, const uint8_t (&actions)[kActi
     message.SetKeys(local ? static_cast<uint32_t>(local->GetId()) : 0, keys.data(),
                     static_cast<uint32_t>(keys.size()));
     client.Send(message);
-}
-
-void DrawHud(const FrameClock& clock, CClient& client)
-{
-    CRenderBackend& backend = GetRenderBackend();
-    backend.SetTexturing(true);
-    backend.SetColour(kWhite);
-    float x = static_cast<float>(g_windowWidth / 2 - 100);
-    DrawText(GetGraphics(), x, static_cast<float>(g_windowHeight / 2 - 20), "FPS: %d", clock.fps);
-    DrawText(GetGraphics(), x, static_cast<float>(g_windowHeight / 2 - 36), "Ping: %d", client.GetPing());
-    DrawConsole(static_cast<float>(-(g_windowWidth / 2) + 210), static_cast<float>(-(g_windowHeight / 2)));
-}
-
-// One frame of play: the world around the local ship and the side panel.
-void DrawGameFrame(CGameView& view, CSidePanel& panel, const FrameClock& clock, CClient& client)
-{
-    GetGraphics().BeginFrame();
-    CGameWorld* world = view.GetWorld();
-    if (!client.IsConnected() || !world)
-    {
-        panel.ClearTextures();
-        panel.SetWorld(nullptr);
-    }
-    else
-    {
-        if (CMap* map = world->GetMap())
-        {
-            AdvanceClientWorld(*world, clock.frameTime);
-            view.SetViewSize(g_windowWidth, g_windowHeight);
-            view.UpdateCamera();
-            view.DrawWorld();
-            if (!panel.HasTextures())
-            {
-                char mapName[kMapNameSize];
-                map->GetName(mapName, sizeof mapName);
-                panel.SetMapName(mapName);
-                panel.LoadTextures();
-            }
-        }
-        panel.SetWorld(world);
-        panel.SetSize(CSidePanel::kWidth, static_cast<float>(g_windowHeight));
-        panel.Draw(-(g_windowWidth / 2) + 100, 0);
-    }
-    DrawHud(clock, client);
-    GetGraphics().EndFrame();
-}
-
-void DrawRoundOverFrame(CGameWorld& world, const FrameClock& clock, CClient& client)
-{
-    GetGraphics().BeginFrame();
-    CRenderBackend& backend = GetRenderBackend();
-    backend.SetTexturing(true);
-    backend.SetColour({0, 1, 0, 1});
-    DrawRoundOver(world);
-    DrawHud(clock, client);
-    GetGraphics().EndFrame();
 }
 
 std::unique_ptr<CSidePanel> NewSidePanel()
@@ -206,7 +144,8 @@ void RunGame()
         }
         if (client->IsRoundOver())
         {
-            DrawRoundOverFrame(*session.world, clock, *client);
+            clock.hud.ping = client->GetPing();
+            DrawRoundOverFrame(*session.world, clock.hud);
             roundOverSeen = true;
         }
         else
@@ -217,7 +156,8 @@ void RunGame()
                 roundOverSeen = false;
                 panel = NewSidePanel();
             }
-            DrawGameFrame(view, *panel, clock, *client);
+            clock.hud.ping = client->GetPing();
+            DrawGameFrame(view, *panel, client->IsConnected(), clock.frameTime, clock.hud);
         }
         clock.EndFrame(*client);
         toggles.Elapse(clock.frameTime);
