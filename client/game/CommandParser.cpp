@@ -108,8 +108,10 @@ void ConnectToServer(CTokenizer& tokens, const Sender&)
 {
     std::string name = tokens.Rest();
     Console().Print("Attempting to connect to \"%s\"...", name.c_str());
-    CClient::Get().SelectServer(name.c_str());
-    CClient::Get().Connect();
+    // Only a server that matched: connecting anyway would reach whichever
+    // server an earlier command had selected.
+    if (CClient::Get().SelectServer(name.c_str()))
+        CClient::Get().Connect();
 }
 
 void NotImplemented(CTokenizer&, const Sender&)

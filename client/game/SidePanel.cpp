@@ -9,6 +9,7 @@
 #include "gfx/Texture.h"
 
 #include <array>
+#include <cmath>
 #include <optional>
 
 namespace
@@ -46,6 +47,10 @@ void DrawMarker(double x, double y, const RenderColour& colour)
 // so a ship just across the seam shows next to the local one.
 double WrapShortWay(double offset, double size)
 {
+    // Positions arrive from the network: never loop on a wild one.
+    if (!std::isfinite(offset))
+        return 0;
+    offset = std::fmod(offset, size);
     while (offset > size / 2)
         offset -= size;
     while (offset < -size / 2)

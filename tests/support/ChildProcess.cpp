@@ -28,6 +28,16 @@ std::vector<char*> CStrings(std::vector<std::string>& strings)
     return pointers;
 }
 
+// True when `entry` ("NAME=value") names a variable that `overrides` sets.
+bool Overridden(const std::string& entry, const std::vector<std::string>& overrides)
+{
+    std::string name = entry.substr(0, entry.find('=') + 1);
+    for (const std::string& o : overrides)
+        if (o.compare(0, name.size(), name) == 0)
+            return true;
+    return false;
+}
+
 // Reads what is there; false once the pipe has ended.
 bool ReadSome(int fd, std::string& into)
 {
@@ -63,9 +73,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
+    // The test's entries replace inherited ones of the same name (getenv
+    // would find the inherited one first).
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
+        if (!Overridden(*e, options.environment))
+            env.emplace_back(*e);
     env.insert(env.end(), options.environment.begin(), options.environment.end());
     std::vector<char*> argvPointers = CStrings(argv);
     std::vector<char*> envPointers = CStrings(env);

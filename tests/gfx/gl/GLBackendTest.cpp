@@ -32,6 +32,7 @@ protected:
         glOrtho(0, kWindow, 0, kWindow, -100, 100);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
+        m_backend.SetFixedState();
     }
 
     void TearDown() override
