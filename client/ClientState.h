@@ -50,9 +50,9 @@ extern char g_serverName[kServerNameSize];
 struct ClientOptions
 {
     uint16_t port = game_identity::kGamePort; // the UDP port to search and connect to
-    int windowedOverride = -1;  // -1: the saved choice; 0: full screen; 1: window
+    int windowedOverride = -1;                // -1: the saved choice; 0: full screen; 1: window
     bool vsync = true;
-    std::string connectHost;    // --connect: join the first server found there
+    std::string connectHost; // --connect: join the first server found there
 };
 extern ClientOptions g_options;
 // Set by --connect until the browser has acted on it: the first server found

@@ -20,10 +20,10 @@ struct KeyBinding
     KeyAction action;
 };
 constexpr KeyBinding kGameKeys[] = {
-    {0x43, KEY_QUIT},         {0x58, KEY_TOGGLE_OUTLINES}, {0x57, KEY_TOGGLE_NAMES},   {0x28, KEY_CHAT},
-    {0x24, KEY_TURN_LEFT},    {0x26, KEY_TURN_RIGHT},      {0x25, KEY_THRUST},         {0x20, KEY_SHIELDS},
-    {0x39, KEY_FIRE_BULLET},  {0x2F, KEY_FIRE_MISSILE},    {0x2E, KEY_FIRE_MINE},      {0x12, KEY_FIRE_PLASMA},
-    {0x13, KEY_FIRE_REPULSOR}, {0x21, KEY_FUEL_UP},        {0x1F, KEY_CLOAK},          {0x01, KEY_MENU},
+    {0x43, KEY_QUIT},          {0x58, KEY_TOGGLE_OUTLINES}, {0x57, KEY_TOGGLE_NAMES}, {0x28, KEY_CHAT},
+    {0x24, KEY_TURN_LEFT},     {0x26, KEY_TURN_RIGHT},      {0x25, KEY_THRUST},       {0x20, KEY_SHIELDS},
+    {0x39, KEY_FIRE_BULLET},   {0x2F, KEY_FIRE_MISSILE},    {0x2E, KEY_FIRE_MINE},    {0x12, KEY_FIRE_PLASMA},
+    {0x13, KEY_FIRE_REPULSOR}, {0x21, KEY_FUEL_UP},         {0x1F, KEY_CLOAK},        {0x01, KEY_MENU},
 };
 
 constexpr int kInitLevel = 0;

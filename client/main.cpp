@@ -1,6 +1,6 @@
 #include "client/ClientMain.h"
-#include "gfx/gl/GLBackend.h"
 #include "gfx/RenderBackend.h"
+#include "gfx/gl/GLBackend.h"
 
 int main(int argc, char** argv)
 {

@@ -42,6 +42,7 @@ void CGraphics::EndFrame()
 {
     if (!m_display)
         return;
+    GetRenderBackend().Flush();
     m_display->Swap();
     m_display->ReleaseCurrent();
 }

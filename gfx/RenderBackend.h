@@ -84,6 +84,9 @@ public:
     virtual void DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple = 0) = 0;
     // A closed outline through `count` vertices.
     virtual void DrawLineLoop(const RenderVertex* vertices, size_t count) = 0;
+    // Sends whatever draws the backend has gathered (before a frame is shown
+    // or its pixels read).
+    virtual void Flush() {}
 };
 
 // The backend in use (the null backend until another is set).

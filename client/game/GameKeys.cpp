@@ -4,9 +4,9 @@
 
 namespace
 {
-constexpr KeyAction kSentInOrder[] = {KEY_TURN_LEFT,    KEY_TURN_RIGHT, KEY_THRUST,     KEY_FUEL_UP,
-                                      KEY_FIRE_BULLET,  KEY_FIRE_MISSILE, KEY_FIRE_MINE, KEY_FIRE_PLASMA,
-                                      KEY_SHIELDS,      KEY_CLOAK,      KEY_FIRE_REPULSOR};
+constexpr KeyAction kSentInOrder[] = {KEY_TURN_LEFT,   KEY_TURN_RIGHT,   KEY_THRUST,       KEY_FUEL_UP,
+                                      KEY_FIRE_BULLET, KEY_FIRE_MISSILE, KEY_FIRE_MINE,    KEY_FIRE_PLASMA,
+                                      KEY_SHIELDS,     KEY_CLOAK,        KEY_FIRE_REPULSOR};
 } // namespace
 
 std::vector<uint32_t> BuildKeyList(const uint8_t (&actions)[kActionCount])

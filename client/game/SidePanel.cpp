@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace
 {
@@ -98,6 +99,24 @@ constexpr std::array<AmmoItem, 4> kAmmoItems = {{
     {POWERUP_PLASMA_MINES, 160, 0, 141, 6, &CShip::GetPlasmaMines},
     {POWERUP_REPULSE, 160, 32, 141, 38, &CShip::GetRepulses},
 }};
+// A part of a unit-long run of texture coordinates that starts at t0: the
+// part of the side it covers (from, to, as fractions) and its coordinates
+// moved into [0, 1].
+struct WrapSpan
+{
+    float from, to;
+    float t0, t1;
+};
+
+// The run from t0 to t0 + 1 split where it crosses a whole number.
+std::vector<WrapSpan> SplitAtWrap(double t0)
+{
+    double start = std::isfinite(t0) ? t0 - std::floor(t0) : 0;
+    auto a = static_cast<float>(start);
+    if (a <= 0 || a >= 1)
+        return {{0, 1, 0, 1}};
+    return {{0, 1 - a, a, 1}, {1 - a, 1, 0, a}};
+}
 } // namespace
 
 void CSidePanel::SetSize(float width, float height)
@@ -169,9 +188,11 @@ void CSidePanel::DrawFuelGauge(const Anchor& at, const CShip* local) const
         fraction = local->GetFuel() / local->GetCapacity();
     DrawRectangle(left - 1, right + 1, lower - 1, upper + 1, kWhite);
     DrawRectangle(left, right, lower, upper, kBlack);
-    // An empty tank gives a right edge left of the left one: the reversed
-    // quad is a back face, which shows as a thin outline, as it always has.
-    DrawRectangle(left, at.x - w / 2 + 10 + (w - 20) * fraction - b, lower, upper, kBlue);
+    // Nearly empty, the bar's right edge would fall left of its left edge and
+    // the reversed quad would show as a thin outline, like a sliver of fuel.
+    const float level = at.x - w / 2 + 10 + (w - 20) * fraction - b;
+    if (level > left)
+        DrawRectangle(left, level, lower, upper, kBlue);
     // The bar that closes the gauge's strip below.
     DrawRectangle(at.x - w / 2, at.x + w / 2, at.top - (w + 32) - b, at.top - (w + 32), kGreen);
 }
@@ -195,17 +216,23 @@ void CSidePanel::DrawMinimap(const Anchor& at, const CShip* local) const
     }
     double px = 0, py = 0;
     WorldFraction(local, px, py);
-    const float u0 = static_cast<float>(px - 0.5), u1 = static_cast<float>(px + 0.5);
-    const float v0 = static_cast<float>(0.5 - py), v1 = static_cast<float>(1.5 - py);
     CRenderBackend& backend = GetRenderBackend();
     backend.SetTexturing(true);
     backend.SetColour(kWhite);
     backend.BindTexture(overview->GetGLName());
-    const RenderVertex quad[4] = {{left, lower, 0, u0, v0},
-                                  {right, lower, 0, u1, v0},
-                                  {right, upper, 0, u1, v1},
-                                  {left, upper, 0, u0, v1}};
-    backend.DrawQuads(quad, 4);
+    // The picture is clamped at its edges, but the world wraps: the square
+    // is drawn in up to four pieces, each showing its own part of the map.
+    for (const WrapSpan& across : SplitAtWrap(px - 0.5))
+        for (const WrapSpan& up : SplitAtWrap(0.5 - py))
+        {
+            const float x0 = left + (right - left) * across.from, x1 = left + (right - left) * across.to;
+            const float y0 = lower + (upper - lower) * up.from, y1 = lower + (upper - lower) * up.to;
+            const RenderVertex quad[4] = {{x0, y0, 0, across.t0, up.t0},
+                                          {x1, y0, 0, across.t1, up.t0},
+                                          {x1, y1, 0, across.t1, up.t1},
+                                          {x0, y1, 0, across.t0, up.t1}};
+            backend.DrawQuads(quad, 4);
+        }
     backend.BindTexture(0);
     backend.SetTexturing(false);
 }

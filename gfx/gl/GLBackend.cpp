@@ -25,9 +25,11 @@ void Emit(GLenum mode, const RenderVertex* vertices, size_t count)
 
 TextureUpload CGLBackend::UploadTexture(int32_t width, int32_t height, const uint8_t* rgba)
 {
+    Flush();
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    m_known.texture = name;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -44,17 +46,25 @@ TextureUpload CGLBackend::UploadTexture(int32_t width, int32_t height, const uin
 
 void CGLBackend::DeleteTexture(uint32_t name)
 {
+    Flush();
+    if (m_known.texture == name)
+        m_known.texture = 0; // deleting a bound texture unbinds it
     GLuint texture = name;
     glDeleteTextures(1, &texture);
 }
 
 void CGLBackend::BindTexture(uint32_t name)
 {
+    if (m_known.valid && m_known.texture == name)
+        return;
+    Flush();
     glBindTexture(GL_TEXTURE_2D, name);
+    m_known.texture = name;
 }
 
 uint32_t CGLBackend::GetError()
 {
+    Flush();
     return glGetError();
 }
 
@@ -66,11 +76,19 @@ std::string CGLBackend::ErrorText(uint32_t error)
 
 void CGLBackend::SetColour(const RenderColour& colour)
 {
+    if (m_known.valid && m_known.colour == colour)
+        return;
+    Flush();
     glColor4f(colour.r, colour.g, colour.b, colour.a);
+    m_known.colour = colour;
 }
 
 void CGLBackend::SetTexturing(bool enabled)
 {
+    if (m_known.valid && m_known.texturing == enabled)
+        return;
+    Flush();
+    m_known.texturing = enabled;
     if (enabled)
         glEnable(GL_TEXTURE_2D);
     else
@@ -79,25 +97,43 @@ void CGLBackend::SetTexturing(bool enabled)
 
 void CGLBackend::SetPolygonMode(PolygonFill front, PolygonFill back)
 {
+    if (m_known.valid && m_known.front == front && m_known.back == back)
+        return;
+    Flush();
     glPolygonMode(GL_FRONT, ToGL(front));
     glPolygonMode(GL_BACK, ToGL(back));
+    m_known.front = front;
+    m_known.back = back;
 }
 
 void CGLBackend::LoadIdentity()
 {
+    // Nothing but this and the projection ever sets the model-view matrix.
+    if (m_known.valid && m_known.identity)
+        return;
+    Flush();
     glLoadIdentity();
+    m_known.identity = true;
 }
 
 void CGLBackend::SetFixedState()
 {
+    Flush();
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    // A context's state from here on is known: its defaults and the above.
+    glColor4f(1, 1, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    m_known = KnownState{true, {1, 1, 1, 1}, 0, false, PolygonFill::Fill, PolygonFill::Line, true};
 }
 
 void CGLBackend::SetBlending(bool enabled)
 {
+    Flush();
     if (!enabled)
     {
         glDisable(GL_BLEND);
@@ -109,37 +145,60 @@ void CGLBackend::SetBlending(bool enabled)
 
 void CGLBackend::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)
 {
+    Flush();
     glViewport(x, y, width, height);
 }
 
 void CGLBackend::SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
                                     double farZ)
 {
+    Flush();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(left, right, bottom, top, nearZ, farZ);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    m_known.identity = true;
 }
 
 void CGLBackend::Clear(const RenderColour& colour)
 {
+    Flush();
     glClearColor(colour.r, colour.g, colour.b, colour.a);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void CGLBackend::DrawQuads(const RenderVertex* vertices, size_t count)
 {
-    Emit(GL_QUADS, vertices, count);
+    Gather(GL_QUADS, vertices, count - count % 4);
 }
 
 void CGLBackend::DrawTriangles(const RenderVertex* vertices, size_t count)
 {
-    Emit(GL_TRIANGLES, vertices, count);
+    Gather(GL_TRIANGLES, vertices, count - count % 3);
+}
+
+void CGLBackend::Gather(unsigned mode, const RenderVertex* vertices, size_t count)
+{
+    if (count == 0)
+        return;
+    if (mode != m_pendingMode)
+        Flush();
+    m_pendingMode = mode;
+    m_pending.insert(m_pending.end(), vertices, vertices + count);
+}
+
+void CGLBackend::Flush()
+{
+    if (!m_pending.empty())
+        Emit(m_pendingMode, m_pending.data(), m_pending.size());
+    m_pending.clear();
+    m_pendingMode = 0;
 }
 
 void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple)
 {
+    Flush();
     if (stipple != 0)
     {
         glEnable(GL_LINE_STIPPLE);
@@ -152,5 +211,6 @@ void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t 
 
 void CGLBackend::DrawLineLoop(const RenderVertex* vertices, size_t count)
 {
+    Flush();
     Emit(GL_LINE_LOOP, vertices, count);
 }

@@ -1,9 +1,18 @@
-// The OpenGL 1.1 render backend of the client: immediate-mode drawing and
-// texture uploads on the context that is current when it is called. Only the
-// client links it (target quorvex_gfx_gl); the dedicated server never does.
+// The OpenGL 1.1 render backend of the client: array draws and texture
+// uploads on the context that is current when it is called. Only the client
+// links it (target quorvex_gfx_gl); the dedicated server never does.
+//
+// A software renderer pays for every draw call and every state change, and
+// the game draws hundreds of small pictures a frame. So the backend keeps the
+// drawing state it last gave OpenGL and skips calls that change nothing, and
+// it gathers consecutive triangles (or quads) drawn with the same state into
+// one draw, sent when the state changes or at Flush. The picture on screen is
+// the same: the draws keep their order.
 #pragma once
 
 #include "gfx/RenderBackend.h"
+
+#include <vector>
 
 class CGLBackend : public CRenderBackend
 {
@@ -23,6 +32,7 @@ public:
     void SetTexturing(bool enabled) override;
     void SetPolygonMode(PolygonFill front, PolygonFill back) override;
     void LoadIdentity() override;
+    // Also forgets the drawing state it knew: a new context starts afresh.
     void SetFixedState() override;
     void SetBlending(bool enabled) override;
     void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
@@ -34,4 +44,25 @@ public:
     void DrawTriangles(const RenderVertex* vertices, size_t count) override;
     void DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple) override;
     void DrawLineLoop(const RenderVertex* vertices, size_t count) override;
+    // Sends the gathered draws.
+    void Flush() override;
+
+private:
+    // The drawing state as last given to OpenGL; unknown until first set.
+    struct KnownState
+    {
+        bool valid = false;
+        RenderColour colour;
+        uint32_t texture = 0;
+        bool texturing = false;
+        PolygonFill front = PolygonFill::Fill;
+        PolygonFill back = PolygonFill::Fill;
+        bool identity = false;
+    };
+
+    void Gather(unsigned mode, const RenderVertex* vertices, size_t count);
+
+    KnownState m_known;
+    unsigned m_pendingMode = 0;
+    std::vector<RenderVertex> m_pending;
 };

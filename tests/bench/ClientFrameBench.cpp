@@ -123,7 +123,9 @@ int main(int argc, char** argv)
     int frames = ParseFrames(argc, argv);
     std::string error;
     if (!platform::InitVideo(error))
-        return std::fprintf(stderr, "client_frame_bench: no display (%s); run under xvfb-run\n", error.c_str()), 1;
+        return std::fprintf(stderr, "client_frame_bench: no display (%s); run under xvfb-run\n",
+                            error.c_str()),
+               1;
     CGLBackend backend;
     SetRenderBackend(&backend);
     CGLDisplay& display = CGLDisplay::Get();
@@ -144,22 +146,28 @@ int main(int argc, char** argv)
     view.SetWorld(world.get());
     CSidePanel panel;
     HudFigures hud{60, 12};
-    double empty = TimeFrames(frames, [] {
-        GetGraphics().BeginFrame();
-        GetGraphics().EndFrame();
-    });
+    double empty = TimeFrames(frames,
+                              []
+                              {
+                                  GetGraphics().BeginFrame();
+                                  GetGraphics().EndFrame();
+                              });
     double game = TimeFrames(frames, [&] { DrawGameFrame(view, panel, true, 0, hud); });
     // Where the time goes: the world alone, and the map alone.
-    double worldOnly = TimeFrames(frames, [&] {
-        GetGraphics().BeginFrame();
-        view.DrawWorld();
-        GetGraphics().EndFrame();
-    });
-    double mapOnly = TimeFrames(frames, [&] {
-        GetGraphics().BeginFrame();
-        world->GetMap()->Draw(view.GetCameraX(), view.GetCameraY());
-        GetGraphics().EndFrame();
-    });
+    double worldOnly = TimeFrames(frames,
+                                  [&]
+                                  {
+                                      GetGraphics().BeginFrame();
+                                      view.DrawWorld();
+                                      GetGraphics().EndFrame();
+                                  });
+    double mapOnly = TimeFrames(frames,
+                                [&]
+                                {
+                                    GetGraphics().BeginFrame();
+                                    world->GetMap()->Draw(view.GetCameraX(), view.GetCameraY());
+                                    GetGraphics().EndFrame();
+                                });
     std::printf("clear and swap: %.3f ms per frame\ngame frame (4 ships, %d objects): %.3f ms per frame\n"
                 "  of which the world: %.3f ms, the map alone: %.3f ms (each with its clear and swap)\n"
                 "ratio: %.2f\n",

@@ -43,9 +43,8 @@ protected:
     {
         setenv("QUORVEX_DATA", testing_support::ShippedData().c_str(), 1);
         SetRenderBackend(&backend);
-        std::string path = dir.Write("open.smp", testing_support::MapFile(
-                                                     std::vector<std::string>(64, std::string(64, '.')))
-                                                     .Bytes());
+        std::string path = dir.Write(
+            "open.smp", testing_support::MapFile(std::vector<std::string>(64, std::string(64, '.'))).Bytes());
         auto* map = new CMap();
         ASSERT_TRUE(map->LoadFromFile(path));
         world.AttachMap(map);
@@ -81,8 +80,8 @@ protected:
 
 TEST_F(GameViewTest, DrawOrderAndTheSeam)
 {
-    Ship(10, 1000, "Across");  // 18 units right of the local ship, across the seam
-    Ship(1000, 1000, "Far");   // beyond half the view at every wrap position
+    Ship(10, 1000, "Across"); // 18 units right of the local ship, across the seam
+    Ship(1000, 1000, "Far");  // beyond half the view at every wrap position
     auto* debris = new CShrapnel();
     debris->ForceRespawn(2030, 1010);
     world.AddObject(debris);
@@ -119,7 +118,8 @@ TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
     Ship(10, 1000, "Ace");
     view.UpdateCamera();
     view.DrawWorld();
-    auto redGlyphs = [&] {
+    auto redGlyphs = [&]
+    {
         int count = 0;
         for (const auto& quad : backend.Quads())
             count += quad.state.colour == RenderColour{1, 0, 0, 1};

@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -181,8 +182,19 @@ protected:
         return boxes;
     }
 
-    // The minimap: the only quad whose upper edge is the top inside the border
-    // and whose lower edge is the bar under it.
+    // The minimap's pieces: the quads inside the square between the border
+    // and the bar under it (one, or up to four where the world wraps).
+    std::vector<CRecordingBackend::Quad> MinimapPieces() const
+    {
+        std::vector<CRecordingBackend::Quad> pieces;
+        for (const CRecordingBackend::Quad& quad : Shapes())
+            if (quad.vertices[0].y >= kTop - 202 && quad.vertices[2].y <= kTop - 2 &&
+                quad.vertices[0].x >= -510 && quad.vertices[2].x <= -314 && quad.state.colour == kWhite)
+                pieces.push_back(quad);
+        return pieces;
+    }
+
+    // The minimap when it is one quad (black, or a picture that needs no split).
     CRecordingBackend::Quad Minimap() const
     {
         for (const CRecordingBackend::Quad& quad : Shapes())
@@ -192,20 +204,41 @@ protected:
         return {};
     }
 
+    // The texture coordinates at a point of the minimap: (fx, fy) run from 0
+    // at the lower left to 1 at the upper right of the square.
+    std::optional<std::pair<float, float>> TextureAt(float fx, float fy, uint32_t& texture) const
+    {
+        float x = -510 + 196 * fx, y = kTop - 202 + 200 * fy;
+        for (const CRecordingBackend::Quad& piece : MinimapPieces())
+        {
+            const RenderVertex &low = piece.vertices[0], &high = piece.vertices[2];
+            if (x < low.x || x > high.x || y < low.y || y > high.y)
+                continue;
+            texture = piece.state.texture;
+            return std::make_pair(low.u + (high.u - low.u) * (x - low.x) / (high.x - low.x),
+                                  low.v + (high.v - low.v) * (y - low.y) / (high.y - low.y));
+        }
+        return std::nullopt;
+    }
+
     // The overview's colour at a point of the minimap, as nearest filtering
-    // picks it from the uploaded rows: (fx, fy) run from 0 at the lower left
-    // to 1 at the upper right of the square.
+    // picks it from the uploaded rows.
     std::array<uint8_t, 4> ColourOnMinimap(float fx, float fy) const
     {
-        const CRecordingBackend::Quad map = Minimap();
-        const RenderVertex &low = map.vertices[0], &high = map.vertices[2];
-        float u = low.u + (high.u - low.u) * fx, v = low.v + (high.v - low.v) * fy;
+        uint32_t texture = 0;
+        auto uv = TextureAt(fx, fy, texture);
+        if (!uv)
+        {
+            ADD_FAILURE() << "no piece of the minimap at " << fx << ", " << fy;
+            return {};
+        }
         for (const CRecordingBackend::Upload& upload : m_backend.Uploads())
-            if (upload.name == map.state.texture)
+            if (upload.name == texture)
             {
-                // Clamped at the edges, as the textures are.
-                int column = std::clamp(int(std::floor(u * float(upload.width))), 0, upload.width - 1);
-                int row = std::clamp(int(std::floor(v * float(upload.height))), 0, upload.height - 1);
+                int column =
+                    std::clamp(int(std::floor(uv->first * float(upload.width))), 0, upload.width - 1);
+                int row =
+                    std::clamp(int(std::floor(uv->second * float(upload.height))), 0, upload.height - 1);
                 const uint8_t* p = &upload.rgba[size_t(row * upload.width + column) * 4];
                 return {p[0], p[1], p[2], p[3]};
             }
@@ -263,8 +296,9 @@ TEST_F(SidePanelTest, FrameBarsAndFuelGauge)
     EXPECT_EQ(BoxOf(Shapes()[5]), Flat(-500, 78, -414, 88, kBlue)) << "100 of 200";
     local->Kill();
     DrawPanel();
-    // A dead ship's gauge is empty: the right edge falls left of the left one.
-    EXPECT_EQ(BoxOf(Shapes()[5]), Flat(-500, 78, -504, 88, kBlue));
+    // A dead ship's gauge is empty: no blue at all, not even a sliver.
+    for (const CRecordingBackend::Quad& quad : Shapes())
+        EXPECT_FALSE(quad.state.colour == kBlue);
 }
 
 TEST_F(SidePanelTest, MinimapIsCentredOnTheLocalShip)
@@ -273,17 +307,31 @@ TEST_F(SidePanelTest, MinimapIsCentredOnTheLocalShip)
     m_panel.SetMapName("Caves");
     ASSERT_TRUE(m_panel.LoadTextures());
     DrawPanel();
-    const CRecordingBackend::Quad map = Minimap();
-    EXPECT_EQ(BoxOf(map), (Box{-510, 98, -314, 298, kWhite, true}));
-    EXPECT_NE(map.state.texture, 0u);
-    EXPECT_EQ(map.state.texture, m_panel.GetTexture(CSidePanel::kOverviewSlot)->GetGLName());
-    // px = 0.25, py = 0.75: u from -0.25 to 0.75, v from -0.25 (lower edge)
-    // to 0.75 (upper edge).
-    std::vector<float> uv;
-    for (const RenderVertex& vertex : map.vertices)
-        uv.insert(uv.end(), {vertex.x, vertex.y, vertex.u, vertex.v});
-    EXPECT_EQ(uv, (std::vector<float>{-510, 98, -0.25f, -0.25f, -314, 98, 0.75f, -0.25f, -314, 298, 0.75f,
-                                      0.75f, -510, 298, -0.25f, 0.75f}));
+    // px = 0.25, py = 0.75: u runs from -0.25 to 0.75 and v from -0.25 (lower
+    // edge) to 0.75 (upper edge); both runs cross the picture's edge, so the
+    // square is drawn in four pieces that each stay inside the picture.
+    std::vector<CRecordingBackend::Quad> pieces = MinimapPieces();
+    ASSERT_EQ(pieces.size(), 4u);
+    float area = 0;
+    for (const CRecordingBackend::Quad& piece : pieces)
+    {
+        EXPECT_EQ(piece.state.texture, m_panel.GetTexture(CSidePanel::kOverviewSlot)->GetGLName());
+        EXPECT_TRUE(piece.state.texturing);
+        area += (piece.vertices[2].x - piece.vertices[0].x) * (piece.vertices[2].y - piece.vertices[0].y);
+        for (const RenderVertex& vertex : piece.vertices)
+        {
+            EXPECT_GE(vertex.u, 0);
+            EXPECT_LE(vertex.u, 1);
+            EXPECT_GE(vertex.v, 0);
+            EXPECT_LE(vertex.v, 1);
+        }
+    }
+    EXPECT_FLOAT_EQ(area, 196 * 200) << "the pieces tile the square";
+    uint32_t texture = 0;
+    auto centre = TextureAt(0.5f, 0.5f, texture);
+    ASSERT_TRUE(centre);
+    EXPECT_FLOAT_EQ(centre->first, 0.25f) << "the ship's place in the picture";
+    EXPECT_FLOAT_EQ(centre->second, 0.25f);
 }
 
 TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
@@ -312,6 +360,11 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
     local->SetPosition(CVector(kWorldWidth - 128, kWorldHeight - 64, 0));
     DrawPanel();
     EXPECT_EQ(ColourOnMinimap(0.5f, 0.5f), white);
+    // The world wraps, so across both seams from the top-left corner lies
+    // the bottom-right one, not the picture's clamped edge.
+    local->SetPosition(CVector(128, 64, 0));
+    DrawPanel();
+    EXPECT_EQ(ColourOnMinimap(0.3f, 0.7f), white);
 }
 
 TEST_F(SidePanelTest, NoMapNameOrNoPictureLeavesTheMinimapBlack)

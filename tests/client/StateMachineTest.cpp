@@ -49,9 +49,10 @@ protected:
         setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
         SetRenderBackend(&m_backend);
         ResetClientState();
-        CGLDisplay::Get().SetModeSource([] {
-            return std::vector<platform::RawVideoMode>{{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
-        });
+        CGLDisplay::Get().SetModeSource(
+            [] {
+                return std::vector<platform::RawVideoMode>{{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
+            });
         CInput::Get().Init(&m_keys);
         CInput::Get().SetMode(kKeyboardModeGame);
         CServerBrowser::Get().Clear();
@@ -95,8 +96,8 @@ protected:
 
 TEST_F(ScreenStates, LettersAndEscapeLeadToTheMainMenu)
 {
-    for (int state : {SCREEN_INTRO, SCREEN_INSTRUCTIONS, SCREEN_CREDITS, SCREEN_LAN_BROWSER,
-                      SCREEN_INTERNET_BROWSER})
+    for (int state :
+         {SCREEN_INTRO, SCREEN_INSTRUCTIONS, SCREEN_CREDITS, SCREEN_LAN_BROWSER, SCREEN_INTERNET_BROWSER})
     {
         EXPECT_EQ(After(state, [] { Char('x'); }), SCREEN_MAIN_MENU) << state;
         EXPECT_EQ(After(state, [] { Key(platform::kVkEscape); }), SCREEN_MAIN_MENU) << state;
@@ -199,8 +200,9 @@ TEST_F(ScreenStates, SavedNewResolutionSwitchesTheMode)
 TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
 {
     m_keys.held = {kF9};
-    for (int state : {SCREEN_INTRO, SCREEN_MAIN_MENU, SCREEN_OPTIONS, SCREEN_ADDRESS_ENTRY, SCREEN_INSTRUCTIONS,
-                      SCREEN_CREDITS, SCREEN_LAN_BROWSER, SCREEN_INTERNET_BROWSER, SCREEN_GAME})
+    for (int state :
+         {SCREEN_INTRO, SCREEN_MAIN_MENU, SCREEN_OPTIONS, SCREEN_ADDRESS_ENTRY, SCREEN_INSTRUCTIONS,
+          SCREEN_CREDITS, SCREEN_LAN_BROWSER, SCREEN_INTERNET_BROWSER, SCREEN_GAME})
     {
         g_quit = false;
         g_screenState = state;

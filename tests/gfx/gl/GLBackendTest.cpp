@@ -46,6 +46,7 @@ protected:
 
     std::array<uint8_t, 4> PixelAt(int x, int y)
     {
+        m_backend.Flush();
         std::array<uint8_t, 4> pixel{};
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
         return pixel;
