@@ -1,6 +1,7 @@
 // The screen-state machine: window events in every state, F9 from every
 // screen loop, and the states that end the program. Settings go to a
 // temporary config folder; drawing goes to the recording backend.
+#include "client/ClientMain.h"
 #include "client/ClientState.h"
 #include "client/GLDisplay.h"
 #include "client/Input.h"
@@ -235,4 +236,33 @@ TEST_F(ScreenStates, WindowEvents)
     ClientWndProc({WindowEvent::Type::Destroy});
     EXPECT_TRUE(g_quit);
     EXPECT_FALSE(CInput::Exists());
+}
+
+TEST(ClientOptions, CommandLine)
+{
+    auto parse = [](std::vector<std::string> args) {
+        ResetClientState();
+        args.insert(args.begin(), "QuorvexClient");
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        int status = ParseClientOptions(static_cast<int>(argv.size()), argv.data());
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
+        return status;
+    };
+    EXPECT_EQ(parse({"--windowed", "--no-vsync", "--port", "4000", "--connect", "10.0.0.9"}), -1);
+    EXPECT_EQ(g_options.windowedOverride, 1);
+    EXPECT_FALSE(g_options.vsync);
+    EXPECT_EQ(g_options.port, 4000);
+    EXPECT_EQ(g_options.connectHost, "10.0.0.9");
+    EXPECT_EQ(parse({"--windowed", "--fullscreen"}), -1);
+    EXPECT_EQ(g_options.windowedOverride, 0) << "the last choice wins";
+    EXPECT_EQ(parse({"--help"}), 0);
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--port"}, {"--port", "0"}, {"--port", "70000"},
+                                         {"--port", "12x"}, {"--connect"}, {"--connect", ""}, {"-name"}, {"x"}})
+        EXPECT_EQ(parse(bad), 2) << bad[0];
+    ResetClientState();
 }
