@@ -29,8 +29,6 @@ enum ScreenState : int
 // The name holds at most this many characters (the buffer keeps a zero).
 constexpr size_t kPlayerNameSize = 128;
 constexpr size_t kServerNameSize = 1024;
-// Typed texts (names, addresses, chat) stop growing at this length.
-constexpr size_t kMaxTypedLength = 1023;
 
 extern int g_screenState;
 extern std::atomic<bool> g_quit;

@@ -3,6 +3,7 @@
 #include "client/ClientState.h"
 #include "client/GameScreen.h"
 #include "client/Input.h"
+#include "client/TypedText.h"
 #include "client/WindowProc.h"
 #include "client/menus/AddressEntry.h"
 #include "client/menus/CreditsScreen.h"

@@ -5,6 +5,7 @@
 #include "client/GameScreen.h"
 #include "client/Input.h"
 #include "client/Settings.h"
+#include "client/TypedText.h"
 #include "client/menus/AddressEntry.h"
 #include "client/menus/MainMenu.h"
 #include "client/menus/OptionsMenu.h"
@@ -28,17 +29,7 @@ template <typename Field> void EditText(Field& field, char c)
 {
     char text[kMaxTypedLength + 1];
     field.GetText(text, sizeof text);
-    size_t length = std::strlen(text);
-    if (c == platform::kCharBackspace)
-    {
-        if (length > 0)
-            text[length - 1] = '\0';
-    }
-    else if (length < kMaxTypedLength)
-    {
-        text[length] = c;
-        text[length + 1] = '\0';
-    }
+    EditTypedLine(text, c);
     field.SetText(text);
 }
 

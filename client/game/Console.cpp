@@ -1,5 +1,7 @@
 #include "client/game/Console.h"
 
+#include "client/TypedText.h"
+
 #include "client/Input.h"
 #include "common/MessageLog.h"
 #include "gfx/Graphics.h"
@@ -13,7 +15,6 @@ namespace
 {
 constexpr float kConsoleLineHeight = 16.0f;
 // The line's block holds 1023 characters and its terminator.
-constexpr size_t kMaxConsoleLine = CMessageLog::kLineSize - 1;
 
 CMessageLog& Console()
 {
@@ -41,17 +42,7 @@ void RunLine(const char* line, const CCommandParser::Sender& send)
 
 void EditLine(char* line, char c)
 {
-    size_t length = std::strlen(line);
-    if (c == platform::kCharBackspace)
-    {
-        if (length > 0)
-            line[length - 1] = '\0';
-    }
-    else if (length < kMaxConsoleLine)
-    {
-        line[length] = c;
-        line[length + 1] = '\0';
-    }
+    EditTypedLine(line, c);
     Console().OpenInputLine(line);
 }
 } // namespace

@@ -11,6 +11,7 @@
 #include "net/Client.h"
 #include "net/Message.h"
 #include "platform/WindowEvents.h"
+#include "tests/client/ShippedDrawing.h"
 #include "tests/client/TextRuns.h"
 
 #include <gtest/gtest.h>
@@ -317,23 +318,7 @@ protected:
     void SetUp() override
     {
         ConsoleTest::SetUp();
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        setenv("QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str(), 1);
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(&m_backend);
         m_backend.SetColour(kWhite);
-    }
-
-    void TearDown() override
-    {
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
-        ConsoleTest::TearDown();
     }
 
     std::vector<TextRun> Draw(float x, float y)
@@ -344,8 +329,8 @@ protected:
     }
 
     static constexpr RenderColour kWhite{1, 1, 1, 1};
-    CRecordingBackend m_backend;
-    std::string m_oldData;
+    CShippedDrawing m_drawing;
+    CRecordingBackend& m_backend = m_drawing.backend;
 };
 
 TEST_F(ConsoleDrawingTest, InputLineBelowTheNewestFiveLines)

@@ -11,6 +11,8 @@
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
 #include "gfx/Text.h"
+#include "tests/client/ShippedDrawing.h"
+#include "tests/client/TextRuns.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,25 +31,9 @@ constexpr float kHalfHeight = 384;
 const RenderColour kGreen{0, 1, 0, 1};
 const RenderColour kWhite{1, 1, 1, 1};
 
-// One piece of text as a screen drew it: the corner of its first glyph.
-struct TextRun
-{
-    std::string text;
-    float x = 0, y = 0;
-    RenderColour colour;
-    bool operator==(const TextRun&) const = default;
-};
-
-void PrintTo(const TextRun& run, std::ostream* out)
-{
-    const RenderColour& c = run.colour;
-    *out << "\"" << run.text << "\" at (" << run.x << ", " << run.y << ") colour (" << c.r << ", " << c.g
-         << ", " << c.b << ", " << c.a << ")";
-}
-
 TextRun At(float x, float y, const RenderColour& colour, std::string text)
 {
-    return {std::move(text), x, y, colour};
+    return TextAt(x, y, colour, std::move(text));
 }
 
 TextRun Centred(float y, const RenderColour& colour, std::string text)
@@ -64,48 +50,9 @@ std::vector<TextRun> InReadingOrder(std::vector<TextRun> runs)
     return runs;
 }
 
-// The character a glyph quad shows (a space for the cell it shares with "?";
-// "#" for a cell no character has).
-char CharacterOf(const CRecordingBackend::Quad& glyph)
-{
-    int row = int(std::lround(glyph.vertices[0].v / kGlyphCellV));
-    int column = int(std::lround(glyph.vertices[0].u / kGlyphCellU));
-    static const std::string kRowZero = "0123456789_!.,\":+-=()@/'# ";
-    if (row == 0 && column < int(kRowZero.size()))
-        return kRowZero[size_t(column)];
-    if ((row == 1 || row == 2) && column < 26)
-        return char((row == 1 ? 'A' : 'a') + column);
-    return '#';
-}
-
 class MenuLayoutTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        UseData(std::string(QUORVEX_SOURCE_DIR) + "/data");
-        SetRenderBackend(&m_backend);
-    }
-
-    void TearDown() override
-    {
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
-    }
-
-    // Pictures come from `folder`/Graphics from now on.
-    void UseData(const std::string& folder)
-    {
-        setenv("QUORVEX_DATA", folder.c_str(), 1);
-        GetGraphics().GetTextureManager().Clear();
-    }
-
     // Draws one frame of `screen` on a 1024 x 768 screen and returns its text.
     std::vector<TextRun> DrawFrame(CMenuScreen& screen)
     {
@@ -123,23 +70,14 @@ protected:
     std::vector<TextRun> TextRuns() const
     {
         uint32_t font = TextureName("Font2.tga");
-        std::vector<TextRun> runs;
-        bool open = false;
         for (const CRecordingBackend::Quad& quad : m_backend.Quads())
         {
-            open = open && quad.state.texture == font;
-            if (quad.state.texture != font || font == 0)
-                continue;
-            EXPECT_TRUE(quad.state.texturing) << "text drawn with texturing off";
-            const RenderVertex& corner = quad.vertices[0];
-            bool continues = open && corner.y == runs.back().y && quad.state.colour == runs.back().colour &&
-                             corner.x == runs.back().x + 10.0f * float(runs.back().text.size());
-            if (!continues)
-                runs.push_back({"", corner.x, corner.y, quad.state.colour});
-            runs.back().text += CharacterOf(quad);
-            open = true;
+            if (font != 0 && quad.state.texture == font)
+            {
+                EXPECT_TRUE(quad.state.texturing) << "text drawn with texturing off";
+            }
         }
-        return InReadingOrder(runs);
+        return ReadTextRuns(m_backend, font);
     }
 
     // Every quad that is not a glyph, in drawing order.
@@ -167,10 +105,8 @@ protected:
             << file;
     }
 
-    CRecordingBackend m_backend;
-
-private:
-    std::string m_oldData;
+    CShippedDrawing m_drawing;
+    CRecordingBackend& m_backend = m_drawing.backend;
 };
 
 // An untextured rectangle from (left, bottom) to (right, top).
@@ -413,7 +349,7 @@ TEST_F(MenuLayoutTest, Options)
 
     // Pictures that cannot be read are drawn as plain white squares.
     testing_support::TempDir empty;
-    UseData(empty.Path());
+    CShippedDrawing::UseData(empty.Path());
     COptionsMenu unloaded;
     DrawFrame(unloaded);
     // The glyphs, without their font, still come with texturing on.

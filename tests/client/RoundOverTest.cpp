@@ -6,6 +6,7 @@
 #include "game/World.h"
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
+#include "tests/client/ShippedDrawing.h"
 #include "tests/client/TextRuns.h"
 
 #include <gtest/gtest.h>
@@ -31,25 +32,6 @@ void AddPlayer(CGameWorld& world, const char* name, int frags)
 class RoundOverTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        setenv("QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str(), 1);
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(&m_backend);
-    }
-
-    void TearDown() override
-    {
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
-    }
-
     std::vector<TextRun> DrawFrame(CGameWorld& world)
     {
         m_backend.ClearFrame();
@@ -58,10 +40,10 @@ protected:
         return ReadTextRuns(m_backend, GetGraphics().GetTexture("Font2.tga")->GetGLName());
     }
 
-    CRecordingBackend m_backend;
+    CShippedDrawing m_drawing;
+    CRecordingBackend& m_backend = m_drawing.backend;
 
 private:
-    std::string m_oldData;
 };
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "game/World.h"
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
+#include "tests/client/ShippedDrawing.h"
 #include "tests/client/TextRuns.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/TempDir.h"
@@ -97,32 +98,12 @@ protected:
     void SetUp() override
     {
         g_settings = GameSettings{};
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        UseData(std::string(QUORVEX_SOURCE_DIR) + "/data");
-        SetRenderBackend(&m_backend);
         LoadWorld();
         m_panel.SetSize(CSidePanel::kWidth, 600);
         m_panel.SetWorld(&m_world);
     }
 
-    void TearDown() override
-    {
-        GetGraphics().GetTextureManager().Clear();
-        SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
-        g_settings = GameSettings{};
-    }
-
-    // Pictures and maps come from `folder` from now on.
-    static void UseData(const std::string& folder)
-    {
-        setenv("QUORVEX_DATA", folder.c_str(), 1);
-        GetGraphics().GetTextureManager().Clear();
-    }
+    void TearDown() override { g_settings = GameSettings{}; }
 
     void LoadWorld()
     {
@@ -259,12 +240,12 @@ protected:
     }
 
     testing_support::TempDir m_dir;
-    CRecordingBackend m_backend;
+    CShippedDrawing m_drawing;
+    CRecordingBackend& m_backend = m_drawing.backend;
     CGameWorld m_world;
     CSidePanel m_panel;
 
 private:
-    std::string m_oldData;
 };
 } // namespace
 
@@ -340,7 +321,7 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
     std::filesystem::create_directories(data.Path() + "/Graphics");
     std::filesystem::create_directories(data.Path() + "/Maps");
     std::ofstream(data.Path() + "/Maps/Corners.bmp", std::ios::binary) << CornerMarkedBitmap();
-    UseData(data.Path());
+    CShippedDrawing::UseData(data.Path());
     CShip* local = AddShip("Local", kWorldWidth / 2, kWorldHeight / 2);
     m_panel.SetMapName("Corners");
     ASSERT_TRUE(m_panel.LoadTextures());

@@ -240,7 +240,8 @@ TEST_F(ScreenStates, WindowEvents)
 
 TEST(ClientOptions, CommandLine)
 {
-    auto parse = [](std::vector<std::string> args) {
+    auto parse = [](std::vector<std::string> args)
+    {
         ResetClientState();
         args.insert(args.begin(), "QuorvexClient");
         std::vector<char*> argv;
@@ -261,8 +262,14 @@ TEST(ClientOptions, CommandLine)
     EXPECT_EQ(parse({"--windowed", "--fullscreen"}), -1);
     EXPECT_EQ(g_options.windowedOverride, 0) << "the last choice wins";
     EXPECT_EQ(parse({"--help"}), 0);
-    for (std::vector<std::string> bad : {std::vector<std::string>{"--port"}, {"--port", "0"}, {"--port", "70000"},
-                                         {"--port", "12x"}, {"--connect"}, {"--connect", ""}, {"-name"}, {"x"}})
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--port"},
+                                         {"--port", "0"},
+                                         {"--port", "70000"},
+                                         {"--port", "12x"},
+                                         {"--connect"},
+                                         {"--connect", ""},
+                                         {"-name"},
+                                         {"x"}})
         EXPECT_EQ(parse(bad), 2) << bad[0];
     ResetClientState();
 }

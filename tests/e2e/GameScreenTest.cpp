@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <csignal>
@@ -24,6 +25,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
@@ -91,9 +94,53 @@ bool ShowsFullFuel(const Picture& p)
     return p.Count(kFuelGauge, kBlue) >= kFuelGauge.width * kFuelGauge.height * 9 / 10;
 }
 
+// Pixels of each colour in the area, the colour packed as 0xRRGGBB.
+std::map<uint32_t, int> Histogram(const Picture& p, const PixelRect& area)
+{
+    std::map<uint32_t, int> counts;
+    for (int y = area.y; y < area.y + area.height; ++y)
+        for (int x = area.x; x < area.x + area.width; ++x)
+        {
+            Colour c = p.At(x, y);
+            ++counts[uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b];
+        }
+    return counts;
+}
+
+// The minimap shows the whole world, scrolled so that the ship sits at its
+// centre: wherever the ship is, the colours of the map's overview picture
+// come in the picture's proportions. The two commonest (open space and
+// rock) must match within three points of a hundred; the shipped maps
+// differ by far more.
+::testing::AssertionResult MinimapShowsOverviewOf(const Picture& screen, const std::string& map)
+{
+    const std::string path = ShippedData() + "/Maps/" + map + ".bmp";
+    std::optional<Picture> overview = LoadPicture(path);
+    if (!overview)
+        return ::testing::AssertionFailure() << "cannot read " << path;
+    std::map<uint32_t, int> expected = Histogram(*overview, {0, 0, overview->Width(), overview->Height()});
+    std::map<uint32_t, int> seen = Histogram(screen, kMinimap);
+    std::vector<std::pair<int, uint32_t>> commonest;
+    for (auto [colour, count] : expected)
+        commonest.emplace_back(count, colour);
+    std::sort(commonest.rbegin(), commonest.rend());
+    for (size_t i = 0; i < 2 && i < commonest.size(); ++i)
+    {
+        const auto [count, colour] = commonest[i];
+        double want = double(count) / double(overview->Width() * overview->Height());
+        double got = double(seen[colour]) / double(kMinimap.width * kMinimap.height);
+        if (std::fabs(want - got) > 0.03)
+            return ::testing::AssertionFailure() << "colour " << std::hex << colour << std::dec << " covers "
+                                                 << got << " of the minimap and " << want << " of " << path;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 bool ShowsScore(const Picture& p, int i, const std::string& name, int score)
 {
-    return ShowsAt(p, kScoreX, ScoreY(i), Formatted("%-14s %3d", name, score), kWhite);
+    // The line ends 6 pixels short of the panel's right edge.
+    return Blank(p, TextArea(kScoreX - 10, ScoreY(i), 1)) &&
+           ShowsCells(p, kScoreX, ScoreY(i), Formatted("%-14s %3d", name, score), kWhite);
 }
 
 bool ShowsInConsole(const Picture& p, int n, const std::string& text)
@@ -155,6 +202,14 @@ public:
         return found == m_ids.end() ? std::nullopt : std::optional(found->second);
     }
 
+    // How many states of the ship the observer has heard so far.
+    int StateCount(const std::string& name) const
+    {
+        std::optional<uint32_t> id = IdOf(name);
+        auto found = id ? m_counts.find(*id) : m_counts.end();
+        return found == m_counts.end() ? 0 : found->second;
+    }
+
     std::optional<State> LastState(const std::string& name) const
     {
         std::optional<uint32_t> id = IdOf(name);
@@ -171,14 +226,21 @@ private:
         if (MessageType(hex) == "05" && hex.size() >= 21 * 2)
             m_ids[TextAt(hex, 17)] = U32At(hex, 1);
         else if (MessageType(hex) == "0a" && hex.size() == 47 * 2)
-            m_states[U32At(hex, 1)] = {std::bit_cast<float>(U32At(hex, 19)),
-                                       std::bit_cast<float>(U32At(hex, 23)),
-                                       std::bit_cast<float>(U32At(hex, 43))};
+            TakeState(hex);
+    }
+
+    void TakeState(const std::string& hex)
+    {
+        const uint32_t id = U32At(hex, 1);
+        ++m_counts[id];
+        m_states[id] = {std::bit_cast<float>(U32At(hex, 19)), std::bit_cast<float>(U32At(hex, 23)),
+                        std::bit_cast<float>(U32At(hex, 43))};
     }
 
     ChildProcess& m_observer;
     std::map<std::string, uint32_t> m_ids;
     std::map<uint32_t, State> m_states;
+    std::map<uint32_t, int> m_counts;
 };
 
 double Distance(const ShipWatch::State& a, const ShipWatch::State& b)
@@ -266,6 +328,7 @@ TEST_F(GameScreen, JoinedFromTheBrowserUnderTheTypedNameShowsPanelAndHudAndEscap
                    ShowsLoggedLine(p, "Ace has joined the game.");
         },
         &game));
+    EXPECT_TRUE(MinimapShowsOverviewOf(game, "Caves"));
     EXPECT_EQ(game.Count(kLocalMarker, kGreen), 4) << "the local ship's marker at the minimap's centre";
     EXPECT_EQ(game.Count(kMinimap, kRed), 0) << "no other ship on the minimap";
 
@@ -285,6 +348,11 @@ TEST_F(GameScreen, HeldThrustAndTurnKeysFlyTheShipOnTheServer)
     ShipWatch watch(*observer);
     ASSERT_TRUE(watch.Until([&] { return watch.LastState("Ace").has_value(); })) << "no state of Ace's ship";
     const ShipWatch::State spawned = *watch.LastState("Ace");
+    // The server sends a state every pass; a good many later, with no key
+    // held, the ship has not moved.
+    const int seen = watch.StateCount("Ace");
+    ASSERT_TRUE(watch.Until([&] { return watch.StateCount("Ace") >= seen + 200; }));
+    EXPECT_EQ(Distance(*watch.LastState("Ace"), spawned), 0) << "the ship drifted with no key held";
 
     ASSERT_TRUE(x.KeyDown("k"));
     ASSERT_TRUE(x.KeyDown("j"));
@@ -357,9 +425,8 @@ TEST_F(GameScreen, SecondPlayerJoinsTheScoresAndAMapRequestShowsTheRoundOverScre
         [](const Picture& p)
         { return ShowsPanelAndHud(p) && ShowsScore(p, 1, "Ace", 0) && ShowsScore(p, 2, "Rival", 0); },
         &fear));
-    // The minimap shows the whole world around the ship, wherever it is, so
-    // another picture means another map's overview.
-    EXPECT_NE(CountNotBlack(caves, kMinimap), CountNotBlack(fear, kMinimap));
+    EXPECT_TRUE(MinimapShowsOverviewOf(caves, "Caves"));
+    EXPECT_TRUE(MinimapShowsOverviewOf(fear, "Fear")) << "the panel follows the new map";
     rival->Signal(SIGTERM);
     QuitWithF9();
 }

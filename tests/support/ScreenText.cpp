@@ -1,5 +1,9 @@
 #include "tests/support/ScreenText.h"
 
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ServerUnderTest.h"
+#include "tests/support/TempDir.h"
+
 #include <algorithm>
 
 namespace testing_support
@@ -28,9 +32,13 @@ bool Coloured(const Picture& picture, const PixelRect& area, Colour colour)
 bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour colour)
 {
     const int length = Length(text);
-    if (!Blank(picture, TextArea(x - 10, y, 1)) || !Blank(picture, TextArea(x + 10 * length, y, 1)))
-        return false;
-    for (int i = 0; i < length; ++i)
+    return Blank(picture, TextArea(x - 10, y, 1)) && Blank(picture, TextArea(x + 10 * length, y, 1)) &&
+           ShowsCells(picture, x, y, text, colour);
+}
+
+bool ShowsCells(const Picture& picture, int x, int y, std::string_view text, Colour colour)
+{
+    for (int i = 0; i < Length(text); ++i)
     {
         PixelRect cell = TextArea(x + 10 * i, y, 1);
         if (text[size_t(i)] == ' ' ? !Blank(picture, cell) : !Coloured(picture, cell, colour))
@@ -58,6 +66,16 @@ int CountNotBlack(const Picture& picture, const PixelRect& area)
     const int all = std::max(0, std::min(area.x + area.width, picture.Width()) - std::max(area.x, 0)) *
                     std::max(0, std::min(area.y + area.height, picture.Height()) - std::max(area.y, 0));
     return all - picture.Count(area, Colour{});
+}
+
+std::optional<Picture> LoadPicture(const std::string& path)
+{
+    TempDir scratch;
+    const std::string ppm = scratch.File("picture.ppm");
+    ChildProcess convert("/usr/bin/env", {"convert", path, "-depth", "8", "ppm:" + ppm});
+    if (Finish(convert) != 0)
+        return std::nullopt;
+    return Picture::LoadPpm(ppm);
 }
 
 } // namespace testing_support

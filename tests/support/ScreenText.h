@@ -8,6 +8,8 @@
 
 #include "tests/support/XSession.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace testing_support
@@ -27,6 +29,10 @@ bool Coloured(const Picture& picture, const PixelRect& area, Colour colour);
 // corner in the client's coordinates (origin at the centre, y up).
 bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour colour);
 
+// The text's own cells only, for a text that ends at an edge the layout
+// draws right after it.
+bool ShowsCells(const Picture& picture, int x, int y, std::string_view text, Colour colour);
+
 // The same for a text centred the client's way (x = -5 x length).
 bool ShowsCentred(const Picture& picture, int y, std::string_view text, Colour colour);
 
@@ -35,5 +41,8 @@ bool SamePixels(const Picture& a, const Picture& b, const PixelRect& area);
 
 // Pixels in the area that are not black.
 int CountNotBlack(const Picture& picture, const PixelRect& area);
+
+// Reads a picture file of any format ImageMagick knows; nullopt when it cannot.
+std::optional<Picture> LoadPicture(const std::string& path);
 
 } // namespace testing_support
