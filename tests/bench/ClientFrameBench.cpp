@@ -47,29 +47,57 @@ CShip* AddShip(CGameWorld& world, const CVector& at, int type, const char* name)
     return ship;
 }
 
-// Objects of three kinds scattered over the visible area around `centre`.
-void AddObjects(CGameWorld& world, const CVector& centre)
+CVector Scattered(const CVector& centre)
 {
-    for (int i = 0; i < kObjects; ++i)
+    return centre + CVector(platform::Rand() % 800 - 400, platform::Rand() % 600 - 300, 0);
+}
+
+void Place(CGameWorld& world, CGameObject* object, const CVector& at)
+{
+    object->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
+    object->SetReportedPosition(object->GetPosition());
+    world.AddObject(object);
+}
+
+CGameObject* NewPowerup()
+{
+    auto* powerup = new CPowerup;
+    powerup->SetType(platform::Rand() % CPowerup::kTypes);
+    return powerup;
+}
+
+CGameObject* NewShrapnel()
+{
+    auto* piece = new CShrapnel;
+    piece->SetShape(platform::Rand() % CShrapnel::kShapes);
+    return piece;
+}
+
+// A fight's objects in the order the game makes them: a bullet from each of
+// four ships every tenth of a second, now and then an explosion's eight
+// pieces of shrapnel, and a powerup from time to time.
+void AddFightObjects(CGameWorld& world, const CVector& centre)
+{
+    for (int tick = 0; static_cast<int>(world.GetObjectCount()) < kObjects; ++tick)
     {
-        CGameObject* object = nullptr;
-        if (i % 3 == 0)
-        {
-            auto* powerup = new CPowerup;
-            powerup->SetType(i % CPowerup::kTypes);
-            object = powerup;
-        }
-        else
-            object = i % 3 == 1 ? static_cast<CGameObject*>(new CShrapnel) : new CBullet;
-        float x = static_cast<float>(centre.GetX()) + static_cast<float>(platform::Rand() % 800) - 400;
-        float y = static_cast<float>(centre.GetY()) + static_cast<float>(platform::Rand() % 600) - 300;
-        object->ForceRespawn(x, y);
-        object->SetReportedPosition(object->GetPosition());
-        world.AddObject(object);
+        for (int ship = 0; ship < 4; ++ship)
+            Place(world, new CBullet, Scattered(centre));
+        if (tick % 10 == 9)
+            for (int piece = 0; piece < 8; ++piece)
+                Place(world, NewShrapnel(), Scattered(centre));
+        if (tick % 25 == 24)
+            Place(world, NewPowerup(), Scattered(centre));
     }
 }
 
-std::unique_ptr<CGameWorld> MakeWorld()
+// The worst case for drawing: three kinds, each object unlike the last.
+void AddInterleavedObjects(CGameWorld& world, const CVector& centre)
+{
+    for (int i = 0; i < kObjects; ++i)
+        Place(world, i % 3 == 0 ? NewPowerup() : i % 3 == 1 ? NewShrapnel() : new CBullet, Scattered(centre));
+}
+
+std::unique_ptr<CGameWorld> MakeWorld(bool interleaved)
 {
     auto world = std::make_unique<CGameWorld>();
     auto* map = new CMap;
@@ -84,7 +112,10 @@ std::unique_ptr<CGameWorld> MakeWorld()
     const char* names[kOtherShips] = {"Ace", "Bravo", "Charlie"};
     for (int i = 0; i < kOtherShips; ++i)
         AddShip(*world, centre + CVector(60.0 * (i + 1), 40.0 * i, 0), i + 1, names[i]);
-    AddObjects(*world, centre);
+    if (interleaved)
+        AddInterleavedObjects(*world, centre);
+    else
+        AddFightObjects(*world, centre);
     for (int i = 0; i < 5; ++i)
         CMessageLog::GetConsoleLog().Print("A console line of the kind a game prints, number %d", i);
     return world;
@@ -141,37 +172,33 @@ int main(int argc, char** argv)
     g_windowWidth = kWidth;
     g_windowHeight = kHeight;
 
-    std::unique_ptr<CGameWorld> world = MakeWorld();
-    CGameView view;
-    view.SetWorld(world.get());
-    CSidePanel panel;
-    HudFigures hud{60, 12};
     double empty = TimeFrames(frames,
                               []
                               {
                                   GetGraphics().BeginFrame();
                                   GetGraphics().EndFrame();
                               });
-    double game = TimeFrames(frames, [&] { DrawGameFrame(view, panel, true, 0, hud); });
-    // Where the time goes: the world alone, and the map alone.
-    double worldOnly = TimeFrames(frames,
-                                  [&]
-                                  {
-                                      GetGraphics().BeginFrame();
-                                      view.DrawWorld();
-                                      GetGraphics().EndFrame();
-                                  });
-    double mapOnly = TimeFrames(frames,
-                                [&]
-                                {
-                                    GetGraphics().BeginFrame();
-                                    world->GetMap()->Draw(view.GetCameraX(), view.GetCameraY());
-                                    GetGraphics().EndFrame();
-                                });
-    std::printf("clear and swap: %.3f ms per frame\ngame frame (4 ships, %d objects): %.3f ms per frame\n"
-                "  of which the world: %.3f ms, the map alone: %.3f ms (each with its clear and swap)\n"
-                "ratio: %.2f\n",
-                empty, kObjects, game, worldOnly, mapOnly, game / empty);
+    std::printf("clear and swap: %.3f ms per frame\n", empty);
+    for (bool interleaved : {false, true})
+    {
+        std::unique_ptr<CGameWorld> world = MakeWorld(interleaved);
+        CGameView view;
+        view.SetWorld(world.get());
+        CSidePanel panel;
+        HudFigures hud{60, 12};
+        double game = TimeFrames(frames, [&] { DrawGameFrame(view, panel, true, 0, hud); });
+        double mapOnly = TimeFrames(frames,
+                                    [&]
+                                    {
+                                        GetGraphics().BeginFrame();
+                                        world->GetMap()->Draw(view.GetCameraX(), view.GetCameraY());
+                                        GetGraphics().EndFrame();
+                                    });
+        std::printf("game frame, 4 ships and %d objects %s: %.3f ms per frame (the map alone %.3f ms); "
+                    "ratio %.2f\n",
+                    kObjects, interleaved ? "each unlike the last" : "as a fight makes them", game, mapOnly,
+                    game / empty);
+    }
     GetGraphics().SetDisplay(nullptr);
     window.reset();
     platform::ShutdownVideo();
