@@ -391,7 +391,7 @@ TEST_F(GameScreen, ConsoleLineGoesOutAsChatAndSlashHelpPrintsLocally)
     // command itself never did.
     TypeConsoleLine("console-typing-bye", "bye");
     EXPECT_TRUE(ServerSays("Ace: bye"));
-    EXPECT_FALSE(server.process->WaitForLine("/help", 0ms)) << "a command is not sent as chat";
+    EXPECT_FALSE(server.process->WaitForLine("Console: Ace: /help", 0ms)) << "a command is not sent as chat";
     QuitWithF9();
 }
 
