@@ -200,6 +200,7 @@ int main(int argc, char** argv)
                     game / empty);
     }
     GetGraphics().SetDisplay(nullptr);
+    CGLDisplay::Destroy(); // it lets go of the window's context, so before the window
     window.reset();
     platform::ShutdownVideo();
     SetRenderBackend(nullptr);
