@@ -8,6 +8,7 @@
 #include "client/WindowProc.h"
 #include "client/menus/AddressEntry.h"
 #include "client/menus/OptionsMenu.h"
+#include "common/Version.h"
 #include "gfx/Graphics.h"
 #include "gfx/TargaImage.h"
 #include "net/Client.h"
@@ -30,7 +31,8 @@ constexpr const char* kWindowTitle = "Quorvex (OpenGL)";
 constexpr const char* kIconPicture = "Graphics/QuorvexIcon.tga";
 
 constexpr const char* kUsage =
-    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N] [--help]\n"
+    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N]\n"
+    "                     [--version] [--help]\n"
     "Plays Quorvex: find a server on the local network or by address, fly, fight.\n"
     "\n"
     "  --connect HOST  skip the menus and join the first server found at HOST (a name or address)\n"
@@ -38,6 +40,7 @@ constexpr const char* kUsage =
     "  --fullscreen    play full screen this time\n"
     "  --no-vsync      draw as fast as possible instead of at the display's refresh\n"
     "  --port N        search and join servers on UDP port N instead of 3001\n"
+    "  --version       print the version and exit\n"
     "  --help          print this and exit\n"
     "\n"
     "Settings are kept in $XDG_CONFIG_HOME/Tessaloon/Quorvex/Settings/ (~/.config when unset).\n"
@@ -169,6 +172,8 @@ int ParseClientOptions(int argc, char** argv)
         std::string option = argv[i];
         if (option == "--help" || option == "-h")
             return std::fputs(kUsage, stdout), 0;
+        if (option == "--version")
+            return std::printf("QuorvexClient %0.2f\n", kGameVersion), 0;
         if (option == "--windowed")
             g_options.windowedOverride = 1;
         else if (option == "--fullscreen")

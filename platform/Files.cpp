@@ -9,6 +9,10 @@
 #ifndef QUORVEX_DATA_DIR
 #define QUORVEX_DATA_DIR "data"
 #endif
+// The installed data folder relative to the installed programs' folder.
+#ifndef QUORVEX_DATA_BESIDE_PROGRAM
+#define QUORVEX_DATA_BESIDE_PROGRAM "../share/quorvex"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -90,6 +94,12 @@ std::string ResolveBelow(const std::string& base, std::string_view relative)
     return resolved.string();
 }
 
+// A data folder is one that holds the game's "Maps" or "Graphics" folder.
+bool HoldsData(const std::string& folder)
+{
+    return IsDirectory(ResolveBelow(folder, "Maps")) || IsDirectory(ResolveBelow(folder, "Graphics"));
+}
+
 } // namespace
 
 int CompareNoCase(std::string_view a, std::string_view b)
@@ -114,13 +124,34 @@ std::string NativePath(std::string_view gamePath)
     return resolved.size() > 2 ? resolved.substr(2) : resolved;
 }
 
-std::string DataRoot()
+std::string ProgramPath()
+{
+    std::error_code error;
+    fs::path path = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+std::string DataRootFor(const std::string& programPath)
 {
     if (const char* env = std::getenv("QUORVEX_DATA"); env && *env)
         return env;
-    if (IsDirectory(NativePath("Maps")) || IsDirectory(NativePath("Graphics")))
+    if (HoldsData("."))
         return ".";
+    if (!programPath.empty())
+    {
+        std::string installed =
+            (fs::path(programPath).parent_path() / QUORVEX_DATA_BESIDE_PROGRAM).lexically_normal().string();
+        if (HoldsData(installed))
+            return installed;
+    }
     return QUORVEX_DATA_DIR;
+}
+
+std::string DataRoot()
+{
+    // The program does not move while it runs.
+    static const std::string programPath = ProgramPath();
+    return DataRootFor(programPath);
 }
 
 std::string DataPath(std::string_view gamePath)

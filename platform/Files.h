@@ -4,9 +4,20 @@
 // "Graphics". This unit maps such paths onto the native file system and
 // decides where the data folders are.
 //
-// Data lookup: the QUORVEX_DATA environment variable names the data folder
-// when set; otherwise the current folder is used when it holds "Maps" or
-// "Graphics"; otherwise the folder the build was configured with.
+// Data lookup, the first that applies wins:
+//  1. the folder named by the QUORVEX_DATA environment variable, when set;
+//  2. the current folder, when it holds "Maps" or "Graphics";
+//  3. the installed data folder beside the program, <program's folder>/
+//     ../share/quorvex (the install layout fixes the relative path), when it
+//     holds "Maps" or "Graphics";
+//  4. the folder the build was configured with (QUORVEX_DATA_DIR, by default
+//     the source tree's data/).
+// The installed folder is found from the program's own location, so a prefix
+// that is moved or unpacked elsewhere keeps working, and it comes before the
+// configured folder so that an installed copy uses the data installed with it
+// even while the source tree it was built from still exists. A program run
+// from the build folder has no share/quorvex beside it and uses the source
+// tree's data.
 #pragma once
 
 #include <string>
@@ -27,6 +38,13 @@ std::string NativePath(std::string_view gamePath);
 
 // The folder that relative data paths resolve against (see above).
 std::string DataRoot();
+
+// DataRoot() as it would be for a program at `programPath` (an empty path
+// skips the installed folder).
+std::string DataRootFor(const std::string& programPath);
+
+// The path of the running program, empty when the system cannot tell.
+std::string ProgramPath();
 
 // NativePath of a data path: relative paths resolve under DataRoot().
 std::string DataPath(std::string_view gamePath);

@@ -16,7 +16,7 @@ esac
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libenet-dev libgl1-mesa-dev libglu1-mesa-dev)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-               xvfb xauth xdotool imagemagick iproute2 util-linux)
+               xvfb xauth xdotool imagemagick iproute2 util-linux desktop-file-utils appstream man-db dpkg-dev file)
 fi
 
 missing=()

@@ -37,6 +37,7 @@ const char* const kUsage =
     "  -loadcfg FILE   load settings from a configuration file\n"
     "  -dumpcfg FILE   write the current settings to FILE and exit\n"
     "  -port N         host on UDP port N instead of 3001\n"
+    "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
     "Stop the server with Ctrl+C (or SIGTERM / SIGHUP).\n";
@@ -110,6 +111,12 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
     if (Is(option, "-help") || Is(option, "--help") || Is(option, "-h"))
     {
         std::fputs(kUsage, stdout);
+        result.next = Next::Exit;
+        return i;
+    }
+    if (Is(option, "-version") || Is(option, "--version"))
+    {
+        std::printf("QuorvexServer %0.2f\n", kGameVersion);
         result.next = Next::Exit;
         return i;
     }

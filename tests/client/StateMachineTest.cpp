@@ -240,7 +240,8 @@ TEST_F(ScreenStates, WindowEvents)
 
 TEST(ClientOptions, CommandLine)
 {
-    auto parse = [](std::vector<std::string> args)
+    std::string printed;
+    auto parse = [&printed](std::vector<std::string> args)
     {
         ResetClientState();
         args.insert(args.begin(), "QuorvexClient");
@@ -250,7 +251,7 @@ TEST(ClientOptions, CommandLine)
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         int status = ParseClientOptions(static_cast<int>(argv.size()), argv.data());
-        testing::internal::GetCapturedStdout();
+        printed = testing::internal::GetCapturedStdout();
         testing::internal::GetCapturedStderr();
         return status;
     };
@@ -262,6 +263,9 @@ TEST(ClientOptions, CommandLine)
     EXPECT_EQ(parse({"--windowed", "--fullscreen"}), -1);
     EXPECT_EQ(g_options.windowedOverride, 0) << "the last choice wins";
     EXPECT_EQ(parse({"--help"}), 0);
+    EXPECT_NE(printed.find("--version"), std::string::npos) << "the help lists --version";
+    EXPECT_EQ(parse({"--windowed", "--version", "--port", "0"}), 0) << "--version ends before later options";
+    EXPECT_EQ(printed, "QuorvexClient 1.02\n");
     for (std::vector<std::string> bad : {std::vector<std::string>{"--port"},
                                          {"--port", "0"},
                                          {"--port", "70000"},

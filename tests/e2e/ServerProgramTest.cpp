@@ -125,6 +125,20 @@ TEST(ServerProgram, HelpDescribesTheOptions)
     EXPECT_FALSE(HasLine(server, "Console: starting up server"));
 }
 
+TEST(ServerProgram, VersionPrintsTheGameVersionAndExitsWithoutServing)
+{
+    for (const char* option : {"-version", "--version", "-VERSION"})
+    {
+        ChildProcess server(Server(), {"-port", FreePort(), option, "-name", "Late"});
+        ASSERT_EQ(RunToEnd(server), 0) << option;
+        EXPECT_TRUE(HasLine(server, "QuorvexServer 1.02")) << option;
+        EXPECT_FALSE(HasLine(server, "Console: starting up server")) << option;
+    }
+    ChildProcess help(Server(), {"-help"});
+    ASSERT_EQ(RunToEnd(help), 0);
+    EXPECT_TRUE(HasLine(help, "  -version        print the version and exit"));
+}
+
 TEST(ServerProgram, BadPortIsAUsageError)
 {
     ChildProcess server(Server(), {"-port", "70000"});

@@ -118,3 +118,62 @@ TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
         EXPECT_NE(platform::DataRoot(), ".") << "falls back to the installed data folder";
     }
 }
+
+TEST(Files, InstalledProgramFindsTheDataBesideItWhereverThePrefixIs)
+{
+    ScopedEnv env("QUORVEX_DATA", nullptr);
+    TempDir elsewhere;
+    ScopedChdir cd(elsewhere.Path());
+    TempDir root;
+    root.Write("usr/share/quorvex/Maps/Caves.smp", "");
+    EXPECT_EQ(platform::DataRootFor(root.File("usr/bin/QuorvexServer")), root.File("usr/share/quorvex"));
+
+    std::filesystem::rename(root.File("usr"), root.File("moved"));
+    EXPECT_EQ(platform::DataRootFor(root.File("moved/bin/QuorvexServer")), root.File("moved/share/quorvex"))
+        << "a moved prefix keeps working";
+
+    root.Write("pictures-only/share/quorvex/Graphics/Font2.tga", "");
+    EXPECT_EQ(platform::DataRootFor(root.File("pictures-only/bin/QuorvexClient")),
+              root.File("pictures-only/share/quorvex"));
+}
+
+TEST(Files, InstalledFolderYieldsToEnvironmentAndCurrentFolderButBeatsTheBuildFolder)
+{
+    TempDir root;
+    root.Write("prefix/share/quorvex/Maps/Caves.smp", "");
+    std::string program = root.File("prefix/bin/QuorvexServer");
+    TempDir current;
+    current.Write("Maps/Fear.smp", "");
+    TempDir empty;
+    {
+        ScopedEnv env("QUORVEX_DATA", current.Path().c_str());
+        ScopedChdir cd(empty.Path());
+        EXPECT_EQ(platform::DataRootFor(program), current.Path());
+    }
+    ScopedEnv env("QUORVEX_DATA", nullptr);
+    {
+        ScopedChdir cd(current.Path());
+        EXPECT_EQ(platform::DataRootFor(program), ".");
+    }
+    ScopedChdir cd(empty.Path());
+    std::string configured = platform::DataRootFor("");
+    EXPECT_NE(configured, root.File("prefix/share/quorvex"));
+    EXPECT_EQ(platform::DataRootFor(program), root.File("prefix/share/quorvex"));
+
+    root.Write("bare/share/quorvex/readme.txt", "");
+    EXPECT_EQ(platform::DataRootFor(root.File("bare/bin/QuorvexServer")), configured)
+        << "a share/quorvex without Maps or Graphics is not a data folder";
+    EXPECT_EQ(platform::DataRootFor(root.File("build/QuorvexServer")), configured);
+}
+
+TEST(Files, ProgramInTheBuildFolderFindsTheSourceTreesData)
+{
+    ScopedEnv env("QUORVEX_DATA", nullptr);
+    TempDir empty;
+    ScopedChdir cd(empty.Path());
+    std::string program = platform::ProgramPath();
+    ASSERT_FALSE(program.empty());
+    EXPECT_TRUE(platform::FileExists(program)) << program;
+    EXPECT_EQ(platform::DataRoot(), platform::DataRootFor(program));
+    EXPECT_TRUE(platform::FileExists(platform::DataPath("Maps\\Caves.smp"))) << platform::DataRoot();
+}

@@ -53,6 +53,11 @@ Picture MakeFont();
 // The 64 x 64 window icon (rows top first as loaded, like world pictures).
 Picture MakeWindowIcon();
 inline constexpr const char* kWindowIconName = "QuorvexIcon.tga";
+// The same icon at `size` x `size` for the desktop's menus and launchers
+// (top row first; at 64 exactly the window icon).
+CCanvas MakeDesktopIcon(int size);
+// The sizes desktops look for under share/icons/hicolor/.
+inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 std::vector<Picture> MakeAllPictures();
 
 // Ship space (x right, y towards the nose) to canvas pixels of a 32 x 32 quad.

@@ -5,6 +5,14 @@
 // large light ship against a dark field, and no detail that only makes sense
 // up close. The badge's round edges are smoothed (a window icon sits on any
 // background); the ship keeps the crisp pixel look of the game's pictures.
+//
+// The desktop wants the same icon at other sizes too. It is designed on a
+// 64-unit grid and drawn at any multiple of it: shapes scale, and every
+// pixel-wide detail of the 64 x 64 picture (outline bands, lit rims, stripes,
+// stars) becomes as many pixels as the scale, so the larger icons look like
+// the 64 x 64 one seen closer. Sizes below 64 are drawn at a larger multiple
+// and averaged down, which keeps the bold shapes that were designed to
+// survive shrinking.
 #include "tools/artgen/Artwork.h"
 
 #include <algorithm>
@@ -12,7 +20,7 @@
 
 namespace
 {
-constexpr int kIconSize = 64;
+constexpr int kIconSize = 64; // the design grid, and the window icon's size
 constexpr float kCentre = 32.0f;
 constexpr float kBadgeRadius = 31.5f;
 constexpr float kRingOuter = 30.0f;
@@ -28,17 +36,40 @@ constexpr Colour kEngine{90, 220, 255, 255};
 constexpr float kShipScale = 1.75f;
 constexpr float kShipLift = -0.5f; // ship space y at the icon's centre, flames included
 
-// Ship space (x right, y towards the nose) to icon pixels, nose up.
-Point ShipToIcon(float x, float y)
+// An icon being drawn: its canvas and how many pixels one design unit takes.
+struct IconCanvas
 {
-    return {kCentre + x * kShipScale, kCentre - (y - kShipLift) * kShipScale};
+    CCanvas& canvas;
+    float scale;
+
+    int Size() const { return canvas.Width(); }
+    // A width of `units` design pixels in pixels of this icon (at least one).
+    int Pixels(float units) const { return std::max(1, int(std::lround(units * scale))); }
+    CMask Polygon(const std::vector<Point>& points) const { return CMask::Polygon(Size(), Size(), points); }
+    CMask Ellipse(Point centre, float radius) const
+    {
+        return CMask::Ellipse(Size(), Size(), centre, radius * scale, radius * scale);
+    }
+};
+
+CMask ErodedTimes(CMask mask, int times)
+{
+    for (int i = 0; i < times; ++i)
+        mask = mask.Eroded();
+    return mask;
 }
 
-std::vector<Point> ShipToIcon(const std::vector<Point>& points)
+// Ship space (x right, y towards the nose) to icon pixels, nose up.
+Point ShipToIcon(const IconCanvas& icon, float x, float y)
+{
+    return {(kCentre + x * kShipScale) * icon.scale, (kCentre - (y - kShipLift) * kShipScale) * icon.scale};
+}
+
+std::vector<Point> ShipToIcon(const IconCanvas& icon, const std::vector<Point>& points)
 {
     std::vector<Point> result;
     for (const Point& p : points)
-        result.push_back(ShipToIcon(p.x, p.y));
+        result.push_back(ShipToIcon(icon, p.x, p.y));
     return result;
 }
 
@@ -71,16 +102,17 @@ Colour BadgeAt(float x, float y)
 
 // Averages BadgeAt over each pixel, weighting colour by alpha, so the round
 // edges blend into whatever lies behind the icon.
-void PaintBadge(CCanvas& canvas)
+void PaintBadge(const IconCanvas& icon)
 {
-    for (int y = 0; y < kIconSize; ++y)
-        for (int x = 0; x < kIconSize; ++x)
+    for (int y = 0; y < icon.Size(); ++y)
+        for (int x = 0; x < icon.Size(); ++x)
         {
             float r = 0, g = 0, b = 0, a = 0;
             for (int sy = 0; sy < kSubsamples; ++sy)
                 for (int sx = 0; sx < kSubsamples; ++sx)
                 {
-                    Colour c = BadgeAt(x + (sx + 0.5f) / kSubsamples, y + (sy + 0.5f) / kSubsamples);
+                    Colour c = BadgeAt((x + (sx + 0.5f) / kSubsamples) / icon.scale,
+                                       (y + (sy + 0.5f) / kSubsamples) / icon.scale);
                     float weight = c.a / 255.0f;
                     r += c.r * weight;
                     g += c.g * weight;
@@ -88,87 +120,164 @@ void PaintBadge(CCanvas& canvas)
                     a += weight;
                 }
             if (a > 0)
-                canvas.Set(x, y,
-                           {uint8_t(std::lround(r / a)), uint8_t(std::lround(g / a)),
-                            uint8_t(std::lround(b / a)),
-                            uint8_t(std::lround(255.0f * a / (kSubsamples * kSubsamples)))});
+                icon.canvas.Set(x, y,
+                                {uint8_t(std::lround(r / a)), uint8_t(std::lround(g / a)),
+                                 uint8_t(std::lround(b / a)),
+                                 uint8_t(std::lround(255.0f * a / (kSubsamples * kSubsamples)))});
         }
 }
 
-// A few faint stars in the dark field, clear of the ship.
-void PaintStars(CCanvas& canvas)
+// A few faint stars in the dark field, clear of the ship: one design pixel
+// each, a round dot when scaled up.
+void PaintStars(const IconCanvas& icon)
 {
     for (Point star : {Point{15, 22}, Point{47, 17}, Point{16, 44}, Point{47, 42}, Point{40, 12}})
-        canvas.Blend(int(star.x), int(star.y), {200, 220, 255, 150});
+    {
+        Point centre{(std::floor(star.x) + 0.5f) * icon.scale, (std::floor(star.y) + 0.5f) * icon.scale};
+        icon.canvas.Fill(icon.Ellipse(centre, 0.5f), {200, 220, 255, 150});
+    }
 }
 
 // Thrust below each engine: a tapering cyan flame with a white core.
-void PaintFlame(CCanvas& canvas, float x)
+void PaintFlame(const IconCanvas& icon, float x)
 {
-    CMask flame =
-        CMask::Polygon(kIconSize, kIconSize, ShipToIcon({{x - 1.5f, -7.5f}, {x + 1.5f, -7.5f}, {x, -13.5f}}));
-    canvas.Fill(flame, WithAlpha(kEngine, 220));
-    CMask core =
-        CMask::Polygon(kIconSize, kIconSize, ShipToIcon({{x - 0.7f, -7.5f}, {x + 0.7f, -7.5f}, {x, -11.5f}}));
-    canvas.Fill(core, {235, 255, 255, 255});
+    CMask flame = icon.Polygon(ShipToIcon(icon, {{x - 1.5f, -7.5f}, {x + 1.5f, -7.5f}, {x, -13.5f}}));
+    icon.canvas.Fill(flame, WithAlpha(kEngine, 220));
+    CMask core = icon.Polygon(ShipToIcon(icon, {{x - 0.7f, -7.5f}, {x + 0.7f, -7.5f}, {x, -11.5f}}));
+    icon.canvas.Fill(core, {235, 255, 255, 255});
 }
 
-// A two-pixel line painted inside the hull only.
-void PaintStripe(CCanvas& canvas, const CMask& interior, Point from, Point to, Colour colour)
+// CCanvas::ShadeBody with every band `width` pixels wide: the mask's edge in
+// `outline`, then a lit rim towards the top left and a shaded rim towards the
+// bottom right, the rest `base` scaled by `tone`.
+void ShadeHull(const IconCanvas& icon, const CMask& mask, Colour base, Colour outline, int width,
+               const std::function<float(int, int)>& tone)
 {
-    CCanvas layer(kIconSize, kIconSize);
-    Point a = ShipToIcon(from.x, from.y), b = ShipToIcon(to.x, to.y);
-    layer.Line(a, b, colour);
-    layer.Line({a.x + 1, a.y}, {b.x + 1, b.y}, colour);
-    for (int y = 0; y < kIconSize; ++y)
-        for (int x = 0; x < kIconSize; ++x)
+    CMask inner = ErodedTimes(mask, width);
+    auto rim = [&](int x, int y, int dx, int dy)
+    {
+        for (int k = 1; k <= width; ++k)
+            if (!inner.Get(x + dx * k, y) || !inner.Get(x, y + dy * k))
+                return true;
+        return false;
+    };
+    for (int y = 0; y < icon.Size(); ++y)
+        for (int x = 0; x < icon.Size(); ++x)
+        {
+            if (!mask.Get(x, y))
+                continue;
+            if (!inner.Get(x, y))
+            {
+                icon.canvas.Set(x, y, outline);
+                continue;
+            }
+            float light = rim(x, y, -1, -1) ? 1.35f : (rim(x, y, 1, 1) ? 0.72f : 1.0f);
+            icon.canvas.Set(x, y, Scale(base, light * tone(x, y)));
+        }
+}
+
+// A line two design pixels wide painted inside the hull only.
+void PaintStripe(const IconCanvas& icon, const CMask& interior, Point from, Point to, Colour colour)
+{
+    CCanvas layer(icon.Size(), icon.Size());
+    Point a = ShipToIcon(icon, from.x, from.y), b = ShipToIcon(icon, to.x, to.y);
+    for (int k = 0; k < icon.Pixels(2.0f); ++k)
+        layer.Line({a.x + k, a.y}, {b.x + k, b.y}, colour);
+    for (int y = 0; y < icon.Size(); ++y)
+        for (int x = 0; x < icon.Size(); ++x)
             if (interior.Get(x, y) && layer.Get(x, y).a > 0)
-                canvas.Blend(x, y, layer.Get(x, y));
+                icon.canvas.Blend(x, y, layer.Get(x, y));
 }
 
-void PaintCockpit(CCanvas& canvas, const CMask& interior)
+void PaintCockpit(const IconCanvas& icon, const CMask& interior)
 {
-    Point centre = ShipToIcon(0.0f, 2.0f);
-    CMask glass = CMask::Ellipse(kIconSize, kIconSize, centre, 3.8f, 3.8f);
+    Point centre = ShipToIcon(icon, 0.0f, 2.0f);
+    CMask glass = icon.Ellipse(centre, 3.8f);
     glass &= interior;
-    canvas.Fill(glass, {22, 40, 80, 255});
-    CMask inner = glass.Eroded();
-    canvas.Fill(inner, {44, 96, 170, 255});
-    CMask shine = CMask::Ellipse(kIconSize, kIconSize, {centre.x - 1.2f, centre.y - 1.2f}, 1.4f, 1.4f);
+    icon.canvas.Fill(glass, {22, 40, 80, 255});
+    CMask inner = ErodedTimes(glass, icon.Pixels(1.0f));
+    icon.canvas.Fill(inner, {44, 96, 170, 255});
+    CMask shine = icon.Ellipse({centre.x - 1.2f * icon.scale, centre.y - 1.2f * icon.scale}, 1.4f);
     shine &= inner;
-    canvas.Fill(shine, {190, 235, 255, 255});
+    icon.canvas.Fill(shine, {190, 235, 255, 255});
 }
 
-void PaintShip(CCanvas& canvas)
+void PaintShip(const IconCanvas& icon)
 {
-    CMask silhouette = CMask::Polygon(kIconSize, kIconSize, ShipToIcon(kFighter));
+    CMask silhouette = icon.Polygon(ShipToIcon(icon, kFighter));
     // A two-pixel dark border keeps the silver hull apart from the field
     // when the icon is shrunk.
-    canvas.Fill(silhouette, kHullOutline);
-    CMask hull = silhouette.Eroded();
-    float halfWidth = 10.0f * kShipScale;
-    canvas.ShadeBody(hull, kHull, kHullOutline,
-                     [&](int x, int)
-                     {
-                         // Rounder look: brighter along the axis than on the wings.
-                         float d = std::fabs(x + 0.5f - kCentre) / halfWidth;
-                         return 1.1f - 0.3f * std::min(d, 1.0f);
-                     });
-    CMask interior = hull.Eroded();
-    PaintStripe(canvas, interior, {-8.5f, -6}, {-1.5f, 4}, kAccent);
-    PaintStripe(canvas, interior, {8, -6}, {1, 4}, kAccent);
-    PaintCockpit(canvas, interior);
+    icon.canvas.Fill(silhouette, kHullOutline);
+    int band = icon.Pixels(1.0f);
+    CMask hull = ErodedTimes(silhouette, band);
+    float halfWidth = 10.0f * kShipScale * icon.scale;
+    float centre = kCentre * icon.scale;
+    ShadeHull(icon, hull, kHull, kHullOutline, band,
+              [&](int x, int)
+              {
+                  // Rounder look: brighter along the axis than on the wings.
+                  float d = std::fabs(x + 0.5f - centre) / halfWidth;
+                  return 1.1f - 0.3f * std::min(d, 1.0f);
+              });
+    CMask interior = ErodedTimes(hull, band);
+    PaintStripe(icon, interior, {-8.5f, -6}, {-1.5f, 4}, kAccent);
+    PaintStripe(icon, interior, {8, -6}, {1, 4}, kAccent);
+    PaintCockpit(icon, interior);
+}
+
+// The icon drawn `factor` times the design size.
+CCanvas DrawIcon(int factor)
+{
+    CCanvas canvas(kIconSize * factor, kIconSize * factor);
+    IconCanvas icon{canvas, float(factor)};
+    PaintBadge(icon);
+    PaintStars(icon);
+    PaintFlame(icon, -3.0f);
+    PaintFlame(icon, 3.0f);
+    PaintShip(icon);
+    return canvas;
+}
+
+// Averages each `factor` x `factor` block into one pixel, weighting colour by
+// alpha so that transparent pixels lend the edges no colour.
+CCanvas Shrink(const CCanvas& large, int factor)
+{
+    CCanvas small(large.Width() / factor, large.Height() / factor);
+    for (int y = 0; y < small.Height(); ++y)
+        for (int x = 0; x < small.Width(); ++x)
+        {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int sy = 0; sy < factor; ++sy)
+                for (int sx = 0; sx < factor; ++sx)
+                {
+                    Colour c = large.Get(x * factor + sx, y * factor + sy);
+                    r += c.r * c.a;
+                    g += c.g * c.a;
+                    b += c.b * c.a;
+                    a += c.a;
+                }
+            if (a > 0)
+                small.Set(x, y,
+                          {uint8_t(std::lround(r / a)), uint8_t(std::lround(g / a)),
+                           uint8_t(std::lround(b / a)), uint8_t(std::lround(a / float(factor * factor)))});
+        }
+    return small;
 }
 
 } // namespace
 
 Picture MakeWindowIcon()
 {
-    Picture picture{kWindowIconName, CCanvas(kIconSize, kIconSize), ScreenMapping::World};
-    PaintBadge(picture.canvas);
-    PaintStars(picture.canvas);
-    PaintFlame(picture.canvas, -3.0f);
-    PaintFlame(picture.canvas, 3.0f);
-    PaintShip(picture.canvas);
-    return picture;
+    return {kWindowIconName, DrawIcon(1), ScreenMapping::World};
+}
+
+CCanvas MakeDesktopIcon(int size)
+{
+    if (size % kIconSize == 0)
+        return DrawIcon(size / kIconSize);
+    // The smallest multiple of the design size that `size` divides.
+    int factor = 1;
+    while ((kIconSize * factor) % size != 0)
+        ++factor;
+    return Shrink(DrawIcon(factor), kIconSize * factor / size);
 }
