@@ -75,6 +75,15 @@ void TakeChoicesFromOptionsScreen()
     g_resFreq = refresh;
 }
 
+// The numeric values, in the order they are written.
+struct IntSetting
+{
+    const char* name;
+    int& global;
+};
+const IntSetting kIntSettings[] = {{"ShipType", g_shipType},   {"ResWidth", g_resWidth},
+                                   {"ResHeight", g_resHeight}, {"ResDepth", g_resDepth},
+                                   {"ResFreq", g_resFreq},     {"Windowed", g_windowed}};
 } // namespace
 
 void LoadSettings()
@@ -83,12 +92,8 @@ void LoadSettings()
     if (!key)
         return;
     LoadName(*key);
-    LoadInt(*key, "ShipType", g_shipType);
-    LoadInt(*key, "ResWidth", g_resWidth);
-    LoadInt(*key, "ResHeight", g_resHeight);
-    LoadInt(*key, "ResDepth", g_resDepth);
-    LoadInt(*key, "ResFreq", g_resFreq);
-    LoadInt(*key, "Windowed", g_windowed);
+    for (const IntSetting& setting : kIntSettings)
+        LoadInt(*key, setting.name, setting.global);
 }
 
 void SaveSettings()
@@ -98,12 +103,8 @@ void SaveSettings()
     if (!key)
         return;
     key->SetValue("PlayerName", g_playerName, strnlen(g_playerName, sizeof g_playerName - 1));
-    SaveInt(*key, "ShipType", g_shipType);
-    SaveInt(*key, "ResWidth", g_resWidth);
-    SaveInt(*key, "ResHeight", g_resHeight);
-    SaveInt(*key, "ResDepth", g_resDepth);
-    SaveInt(*key, "ResFreq", g_resFreq);
-    SaveInt(*key, "Windowed", g_windowed);
+    for (const IntSetting& setting : kIntSettings)
+        SaveInt(*key, setting.name, setting.global);
 }
 
 void SaveWindowedSetting()

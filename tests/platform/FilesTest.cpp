@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ using testing_support::TempDir;
 
 namespace
 {
+using testing_support::ScopedEnv;
 // Runs the test body with the current folder set to `dir`.
 class ScopedChdir
 {
@@ -26,30 +28,6 @@ private:
     std::filesystem::path m_old;
 };
 
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old.empty())
-            unsetenv(m_name);
-        else
-            setenv(m_name, m_old.c_str(), 1);
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-};
 } // namespace
 
 TEST(Files, CompareNoCaseOrdersLikeLowercase)

@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,34 +23,9 @@ using testing_support::TempDir;
 
 namespace
 {
+using testing_support::ScopedEnv;
 
 constexpr const char* kKey = "Software\\Tessaloon\\Quorvex\\Settings";
-
-// Sets an environment variable (or removes it, for null) for one scope.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // A private configuration home for one test.
 class SettingsStore : public ::testing::Test
