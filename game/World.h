@@ -14,6 +14,7 @@
 #include "common/Lock.h"
 #include "game/GameObject.h"
 #include "game/Map.h"
+#include "game/OwnedRange.h"
 #include "game/Ship.h"
 #include "game/Turret.h"
 #include "game/WorldHost.h"
@@ -48,6 +49,10 @@ public:
     void ResetPlayers();
     CShip* NextPlayer();
     size_t GetPlayerCount() const { return m_players.size(); }
+    // Plain iteration over the ships, the objects and the turrets.
+    COwnedRange<CShip> Players() { return COwnedRange<CShip>(m_players); }
+    COwnedRange<CGameObject> Objects() { return COwnedRange<CGameObject>(m_objects); }
+    COwnedRange<CTurret> Turrets() { return COwnedRange<CTurret>(m_turrets); }
 
     // Other objects get their ids from the world's counter, or keep the one
     // given (the client's copies carry the server's ids). An object's id must
