@@ -77,12 +77,6 @@ enum MessageType : int32_t
     MSG_PONG = 17,
 };
 
-namespace platform
-{
-class ByteReader;
-class ByteWriter;
-} // namespace platform
-
 class CMessage
 {
 public:
@@ -172,11 +166,10 @@ private:
     void SetIdOnly(MessageType type, uint32_t objectId);
     bool GetIdOnly(MessageType type, uint32_t& objectId) const;
     bool GetValue(MessageType type, uint32_t& value) const;
-    void WriteFields(platform::ByteWriter& out) const;
-    void WriteMovingState(platform::ByteWriter& out) const;
-    void ReadFields(platform::ByteReader& in);
-    void ReadMovingState(platform::ByteReader& in);
-    void ReadKeys(platform::ByteReader& in);
+    // Every type's fields, once: walked by the size counter, the writer and
+    // the reader of the codec (MessageCodec.cpp).
+    template <typename Io, typename Self>
+    static bool Describe(Io& io, Self& message);
 
     int32_t m_type = MSG_NONE;
     std::string m_text; // text, player name or map name

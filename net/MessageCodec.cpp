@@ -1,4 +1,6 @@
-// The wire side of CMessage: sizes, Serialize and Deserialize. The layout is
+// The wire side of CMessage: sizes, Serialize and Deserialize. Each type's
+// fields are listed once, in Describe; a size counter, a writer and a reader
+// each walk that one list, so the three can never disagree. The layout is
 // documented at the top of Message.h.
 #include "net/Message.h"
 #include "platform/ByteIo.h"
@@ -8,84 +10,186 @@
 namespace
 {
 constexpr size_t kTypeSize = 1;
-constexpr size_t kU32Size = 4;
-constexpr size_t kObjectStateSize = 41;
-constexpr size_t kShipStateSize = 47;
-constexpr size_t kTurretStateSize = 22;
-constexpr size_t kTileSize = 10;
 
-size_t StringSize(const std::string& text)
+// Counts the bytes the fields take.
+class SizeCounter
 {
-    return kU32Size + text.size();
-}
+public:
+    void U8(uint8_t) { m_size += 1; }
+    void I8(int8_t) { m_size += 1; }
+    void U32(uint32_t) { m_size += 4; }
+    void I32(int32_t) { m_size += 4; }
+    void F32(float) { m_size += 4; }
+    void Vector(const CVector&) { m_size += 3 * 4; }
+    void Text(const std::string& text) { m_size += 4 + text.size(); }
+    void Codes(const std::vector<uint32_t>& codes) { m_size += 4 + 4 * codes.size(); }
+    size_t Size() const { return m_size; }
 
-void WriteString(platform::ByteWriter& out, const std::string& text)
-{
-    out.U32(static_cast<uint32_t>(text.size()));
-    out.Bytes(text.data(), text.size());
-}
+private:
+    size_t m_size = 0;
+};
 
-// A decoded string ends at its first zero byte, as a C string would.
-std::string ReadString(platform::ByteReader& in)
+// Writes the fields into a buffer that GetSize() has already checked.
+class FieldWriter
 {
-    uint32_t length = in.U32();
-    const auto* bytes = reinterpret_cast<const char*>(in.Bytes(length));
-    if (!bytes)
-        return {};
-    const void* zero = std::memchr(bytes, 0, length);
-    return std::string(bytes, zero ? static_cast<const char*>(zero) - bytes : length);
-}
+public:
+    explicit FieldWriter(platform::ByteWriter& out) : m_out(out) {}
+    void U8(uint8_t value) { m_out.U8(value); }
+    void I8(int8_t value) { m_out.U8(static_cast<uint8_t>(value)); }
+    void U32(uint32_t value) { m_out.U32(value); }
+    void I32(int32_t value) { m_out.I32(value); }
+    void F32(float value) { m_out.F32(value); }
+    // Narrowed from the double CVector to three single floats.
+    void Vector(const CVector& v)
+    {
+        m_out.F32(static_cast<float>(v.GetX()));
+        m_out.F32(static_cast<float>(v.GetY()));
+        m_out.F32(static_cast<float>(v.GetZ()));
+    }
+    void Text(const std::string& text)
+    {
+        m_out.U32(static_cast<uint32_t>(text.size()));
+        m_out.Bytes(text.data(), text.size());
+    }
+    void Codes(const std::vector<uint32_t>& codes)
+    {
+        m_out.U32(static_cast<uint32_t>(codes.size()));
+        for (uint32_t code : codes)
+            m_out.U32(code);
+    }
 
-void WriteVector(platform::ByteWriter& out, const CVector& v)
-{
-    out.F32(static_cast<float>(v.GetX()));
-    out.F32(static_cast<float>(v.GetY()));
-    out.F32(static_cast<float>(v.GetZ()));
-}
+private:
+    platform::ByteWriter& m_out;
+};
 
-CVector ReadVector(platform::ByteReader& in)
+// Reads the fields from untrusted bytes. Every read is bounds-checked by the
+// byte reader; the first one that does not fit fails the whole message.
+class FieldReader
 {
-    float x = in.F32();
-    float y = in.F32();
-    float z = in.F32();
-    return CVector(x, y, z);
-}
+public:
+    explicit FieldReader(platform::ByteReader& in) : m_in(in) {}
+    void U8(uint8_t& value) { value = m_in.U8(); }
+    void I8(int8_t& value) { value = static_cast<int8_t>(m_in.U8()); }
+    void U32(uint32_t& value) { value = m_in.U32(); }
+    void I32(int32_t& value) { value = m_in.I32(); }
+    void F32(float& value) { value = m_in.F32(); }
+    void Vector(CVector& v)
+    {
+        float x = m_in.F32();
+        float y = m_in.F32();
+        float z = m_in.F32();
+        v = CVector(x, y, z);
+    }
+    // A decoded string ends at its first zero byte, as a C string would.
+    void Text(std::string& text)
+    {
+        uint32_t length = m_in.U32();
+        const auto* bytes = reinterpret_cast<const char*>(m_in.Bytes(length));
+        if (!bytes)
+            return;
+        const void* zero = std::memchr(bytes, 0, length);
+        text.assign(bytes, zero ? static_cast<const char*>(zero) - bytes : length);
+    }
+    void Codes(std::vector<uint32_t>& codes)
+    {
+        uint32_t count = m_in.U32();
+        // Bound the count by the bytes that remain before allocating for it.
+        if (count > m_in.Remaining() / 4)
+        {
+            m_in.Fail();
+            return;
+        }
+        codes.resize(count);
+        for (uint32_t& code : codes)
+            code = m_in.U32();
+    }
+
+private:
+    platform::ByteReader& m_in;
+};
 } // namespace
 
-size_t CMessage::GetSize() const
+// The one list of every type's fields, in wire order. `Self` is a const
+// CMessage for counting and writing, a CMessage for reading. False for a type
+// outside 1 to 17, which has no fields.
+template <typename Io, typename Self>
+bool CMessage::Describe(Io& io, Self& m)
 {
-    switch (m_type)
+    switch (m.m_type)
     {
     case MSG_TEXT:
     case MSG_MAP:
-        return kTypeSize + StringSize(m_text);
+        io.Text(m.m_text);
+        return true;
     case MSG_JOIN:
-        return kTypeSize + 2 * kU32Size + StringSize(m_text);
+        io.U32(m.m_objectId);
+        io.U32(m.m_value);
+        io.Text(m.m_text);
+        return true;
     case MSG_ROUND_OVER:
-        return kTypeSize;
+        return true;
     case MSG_SHIP_INFO:
-        return kTypeSize + 4 * kU32Size + StringSize(m_text);
+        io.U32(m.m_objectId);
+        io.I32(m.m_x);
+        io.I32(m.m_y);
+        io.U32(m.m_value);
+        io.Text(m.m_text);
+        return true;
     case MSG_PLAYER_LEFT:
     case MSG_SHIP_DIED:
     case MSG_OBJECT_GONE:
+        io.U32(m.m_objectId);
+        return true;
+    case MSG_RESERVED:
+    case MSG_OBJECT_STATE:
+        io.U32(m.m_objectId);
+        io.I32(m.m_kind);
+        io.I32(m.m_subtype);
+        io.Vector(m.m_position);
+        io.Vector(m.m_velocity);
+        io.F32(m.m_angle);
+        return true;
+    case MSG_SHIP_STATE:
+        io.U32(m.m_objectId);
+        io.U8(m.m_flags);
+        io.F32(m.m_fuel);
+        io.F32(m.m_capacity);
+        io.I8(m.m_frags);
+        for (auto& count : m.m_counts)
+            io.U8(count);
+        io.Vector(m.m_position);
+        io.Vector(m.m_velocity);
+        io.F32(m.m_angle);
+        return true;
+    case MSG_TURRET_STATE:
+        io.U32(m.m_objectId);
+        io.U8(m.m_flags);
+        io.I32(m.m_kind);
+        io.Vector(m.m_position);
+        return true;
+    case MSG_TILE:
+        io.I32(m.m_x);
+        io.I32(m.m_y);
+        io.U8(m.m_flags);
+        return true;
+    case MSG_KEYS:
+        io.U32(m.m_objectId);
+        io.Codes(m.m_codes);
+        return true;
     case MSG_SHUTDOWN:
     case MSG_PING:
     case MSG_PONG:
-        return kTypeSize + kU32Size;
-    case MSG_RESERVED:
-    case MSG_OBJECT_STATE:
-        return kObjectStateSize;
-    case MSG_SHIP_STATE:
-        return kShipStateSize;
-    case MSG_TURRET_STATE:
-        return kTurretStateSize;
-    case MSG_TILE:
-        return kTileSize;
-    case MSG_KEYS:
-        return kTypeSize + 2 * kU32Size + kU32Size * m_codes.size();
+        io.U32(m.m_value);
+        return true;
     default:
-        return 0;
+        return false;
     }
+}
+
+size_t CMessage::GetSize() const
+{
+    SizeCounter counter;
+    return Describe(counter, *this) ? kTypeSize + counter.Size() : 0;
 }
 
 bool CMessage::Serialize(uint8_t* buffer, size_t size) const
@@ -98,86 +202,9 @@ bool CMessage::Serialize(uint8_t* buffer, size_t size) const
         return false;
     platform::ByteWriter out(buffer, needed);
     out.U8(static_cast<uint8_t>(m_type));
-    WriteFields(out);
+    FieldWriter writer(out);
+    Describe(writer, *this);
     return out.Ok() && out.Written() == needed;
-}
-
-void CMessage::WriteMovingState(platform::ByteWriter& out) const
-{
-    out.U32(m_objectId);
-    out.I32(m_kind);
-    out.I32(m_subtype);
-    WriteVector(out, m_position);
-    WriteVector(out, m_velocity);
-    out.F32(m_angle);
-}
-
-void CMessage::WriteFields(platform::ByteWriter& out) const
-{
-    switch (m_type)
-    {
-    case MSG_TEXT:
-    case MSG_MAP:
-        WriteString(out, m_text);
-        break;
-    case MSG_JOIN:
-        out.U32(m_objectId);
-        out.U32(m_value);
-        WriteString(out, m_text);
-        break;
-    case MSG_SHIP_INFO:
-        out.U32(m_objectId);
-        out.I32(m_x);
-        out.I32(m_y);
-        out.U32(m_value);
-        WriteString(out, m_text);
-        break;
-    case MSG_PLAYER_LEFT:
-    case MSG_SHIP_DIED:
-    case MSG_OBJECT_GONE:
-        out.U32(m_objectId);
-        break;
-    case MSG_RESERVED:
-    case MSG_OBJECT_STATE:
-        WriteMovingState(out);
-        break;
-    case MSG_SHIP_STATE:
-        out.U32(m_objectId);
-        out.U8(m_flags);
-        out.F32(m_fuel);
-        out.F32(m_capacity);
-        out.U8(static_cast<uint8_t>(m_frags));
-        for (uint8_t count : m_counts)
-            out.U8(count);
-        WriteVector(out, m_position);
-        WriteVector(out, m_velocity);
-        out.F32(m_angle);
-        break;
-    case MSG_TURRET_STATE:
-        out.U32(m_objectId);
-        out.U8(m_flags);
-        out.I32(m_kind);
-        WriteVector(out, m_position);
-        break;
-    case MSG_TILE:
-        out.I32(m_x);
-        out.I32(m_y);
-        out.U8(m_flags);
-        break;
-    case MSG_KEYS:
-        out.U32(m_objectId);
-        out.U32(static_cast<uint32_t>(m_codes.size()));
-        for (uint32_t code : m_codes)
-            out.U32(code);
-        break;
-    case MSG_SHUTDOWN:
-    case MSG_PING:
-    case MSG_PONG:
-        out.U32(m_value);
-        break;
-    default:
-        break;
-    }
 }
 
 bool CMessage::Deserialize(const uint8_t* bytes, size_t size)
@@ -188,99 +215,10 @@ bool CMessage::Deserialize(const uint8_t* bytes, size_t size)
     if (!in.Ok())
         return false;
     m_type = type;
-    ReadFields(in);
+    FieldReader reader(in);
+    Describe(reader, *this);
     if (in.Ok())
         return true;
     Clear();
     return false;
-}
-
-void CMessage::ReadMovingState(platform::ByteReader& in)
-{
-    m_objectId = in.U32();
-    m_kind = in.I32();
-    m_subtype = in.I32();
-    m_position = ReadVector(in);
-    m_velocity = ReadVector(in);
-    m_angle = in.F32();
-}
-
-void CMessage::ReadKeys(platform::ByteReader& in)
-{
-    m_objectId = in.U32();
-    uint32_t count = in.U32();
-    // Bound the count by the bytes that remain before allocating for it.
-    if (count > in.Remaining() / kU32Size)
-    {
-        in.Fail();
-        return;
-    }
-    m_codes.resize(count);
-    for (uint32_t& code : m_codes)
-        code = in.U32();
-}
-
-void CMessage::ReadFields(platform::ByteReader& in)
-{
-    switch (m_type)
-    {
-    case MSG_TEXT:
-    case MSG_MAP:
-        m_text = ReadString(in);
-        break;
-    case MSG_JOIN:
-        m_objectId = in.U32();
-        m_value = in.U32();
-        m_text = ReadString(in);
-        break;
-    case MSG_SHIP_INFO:
-        m_objectId = in.U32();
-        m_x = in.I32();
-        m_y = in.I32();
-        m_value = in.U32();
-        m_text = ReadString(in);
-        break;
-    case MSG_PLAYER_LEFT:
-    case MSG_SHIP_DIED:
-    case MSG_OBJECT_GONE:
-        m_objectId = in.U32();
-        break;
-    case MSG_RESERVED:
-    case MSG_OBJECT_STATE:
-        ReadMovingState(in);
-        break;
-    case MSG_SHIP_STATE:
-        m_objectId = in.U32();
-        m_flags = in.U8();
-        m_fuel = in.F32();
-        m_capacity = in.F32();
-        m_frags = static_cast<int8_t>(in.U8());
-        for (uint8_t& count : m_counts)
-            count = in.U8();
-        m_position = ReadVector(in);
-        m_velocity = ReadVector(in);
-        m_angle = in.F32();
-        break;
-    case MSG_TURRET_STATE:
-        m_objectId = in.U32();
-        m_flags = in.U8();
-        m_kind = in.I32();
-        m_position = ReadVector(in);
-        break;
-    case MSG_TILE:
-        m_x = in.I32();
-        m_y = in.I32();
-        m_flags = in.U8();
-        break;
-    case MSG_KEYS:
-        ReadKeys(in);
-        break;
-    case MSG_SHUTDOWN:
-    case MSG_PING:
-    case MSG_PONG:
-        m_value = in.U32();
-        break;
-    default:
-        break;
-    }
 }
