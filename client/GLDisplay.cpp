@@ -9,12 +9,6 @@
 
 namespace
 {
-std::unique_ptr<CGLDisplay>& Instance()
-{
-    static std::unique_ptr<CGLDisplay> display;
-    return display;
-}
-
 // The sizes the game offers; other sizes never reach the options screen.
 bool OfferedSize(int32_t width, int32_t height)
 {
@@ -25,23 +19,6 @@ bool OfferedSize(int32_t width, int32_t height)
 constexpr int32_t kOfferedRefresh = 60;
 constexpr int kMaxReportedErrors = 8;
 } // namespace
-
-CGLDisplay& CGLDisplay::Get()
-{
-    if (!Instance())
-        Instance() = std::make_unique<CGLDisplay>();
-    return *Instance();
-}
-
-bool CGLDisplay::Exists()
-{
-    return Instance() != nullptr;
-}
-
-void CGLDisplay::Destroy()
-{
-    Instance().reset();
-}
 
 CGLDisplay::CGLDisplay(ModeSource modes) : m_source(std::move(modes))
 {

@@ -9,6 +9,7 @@
 // counts as 32 bits and an unknown refresh rate as 60 Hz.
 #pragma once
 
+#include "common/Singleton.h"
 #include "gfx/Display.h"
 #include "platform/VideoModes.h"
 
@@ -17,16 +18,13 @@
 #include <functional>
 #include <vector>
 
-class CGLDisplay : public CDisplay
+class CGLDisplay : public CDisplay, public CSingleton<CGLDisplay>
 {
 public:
     static constexpr int kMaxModes = 50;
     using ModeSource = std::function<std::vector<platform::RawVideoMode>()>;
 
-    // The display of the process, created on first use.
-    static CGLDisplay& Get();
-    static bool Exists();
-    static void Destroy();
+    // The display of the process is CSingleton's Get(), made on first use.
 
     // `modes` lists the system's modes (the windowing system's by default).
     explicit CGLDisplay(ModeSource modes = {});

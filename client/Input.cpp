@@ -7,12 +7,6 @@
 
 namespace
 {
-std::unique_ptr<CInput>& Instance()
-{
-    static std::unique_ptr<CInput> input;
-    return input;
-}
-
 // Key codes of the game's keys.
 struct KeyBinding
 {
@@ -29,23 +23,6 @@ constexpr KeyBinding kGameKeys[] = {
 constexpr int kInitLevel = 0;
 constexpr int kTraceLevel = 5;
 } // namespace
-
-CInput& CInput::Get()
-{
-    if (!Instance())
-        Instance() = std::make_unique<CInput>();
-    return *Instance();
-}
-
-bool CInput::Exists()
-{
-    return Instance() != nullptr;
-}
-
-void CInput::Destroy()
-{
-    Instance().reset();
-}
 
 CInput::~CInput() = default;
 

@@ -8,6 +8,7 @@
 // the debug log, which keeps nothing.
 #pragma once
 
+#include "common/Singleton.h"
 #include "game/KeyAction.h"
 #include "platform/InputDevices.h"
 
@@ -20,13 +21,10 @@ constexpr int kKeyboardModeText = 3;
 
 constexpr int kActionCount = 256;
 
-class CInput
+class CInput : public CSingleton<CInput>
 {
 public:
-    // The input of the process, created on first use.
-    static CInput& Get();
-    static bool Exists();
-    static void Destroy();
+    // The input of the process is CSingleton's Get(), made on first use.
 
     CInput() = default;
     virtual ~CInput();
