@@ -6,6 +6,7 @@
 #pragma once
 
 #include "game/GameObject.h"
+#include "game/HeldKeys.h"
 #include "game/KeyAction.h"
 
 #include <cstdint>
@@ -65,6 +66,13 @@ public:
     // Applies the held action codes for one tick, in order until the first 0,
     // then the shield and cloak upkeep.
     void ApplyControls(const uint32_t* codes, size_t count, int32_t elapsed, CGameWorld& world);
+
+    // The controls the ship's player holds, which the server's tick applies:
+    // the player's own array, set when the server makes the ship and valid
+    // for the ship's whole life. Null for a ship no player controls (the
+    // client's copies).
+    void SetHeldKeys(const HeldKeys* keys) { m_heldKeys = keys; }
+    const HeldKeys* GetHeldKeys() const { return m_heldKeys; }
 
     void SetShipType(int32_t type);
     int32_t GetShipType() const { return m_shipType; }
@@ -172,4 +180,5 @@ private:
     std::list<CollisionPolygon> m_shieldOutline;
     CRotatedOutline m_rotatedShield;
     bool m_local = false;
+    const HeldKeys* m_heldKeys = nullptr;
 };

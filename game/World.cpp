@@ -360,7 +360,7 @@ void CGameWorld::ShipPass(int32_t elapsed, int32_t worldWidth, int32_t worldHeig
             RespawnShip(ship, elapsed);
         if (!ship.IsActive())
             continue;
-        const IWorldHost::HeldKeys* keys = m_host ? m_host->GetHeldKeys(ship.GetId()) : nullptr;
+        const HeldKeys* keys = ship.GetHeldKeys();
         ship.ApplyControls(keys ? keys->data() : nullptr, keys ? keys->size() : 0, elapsed, *this);
         Move(ship, elapsed, worldWidth, worldHeight);
         if (m_host)

@@ -1,10 +1,8 @@
-// What the server's world reports while it ticks, and what it asks of the
-// session: the held controls of each ship's player. The server session turns
+// What the server's world reports while it ticks. The server session turns
 // each report into the game message its players receive; the client's world
 // has no host.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
 class CGameObject;
@@ -14,14 +12,7 @@ class CTurret;
 class IWorldHost
 {
 public:
-    static constexpr size_t kMaxHeldKeys = 32;
-    using HeldKeys = std::array<uint32_t, kMaxHeldKeys>;
-
     virtual ~IWorldHost() = default;
-
-    // The action codes the player of this ship holds; null when no player
-    // controls it.
-    virtual const HeldKeys* GetHeldKeys(int32_t shipId) = 0;
 
     // A ship was put into play (spawn or respawn).
     virtual void OnShipInPlay(const CShip& ship) = 0;

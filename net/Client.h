@@ -15,6 +15,7 @@
 #pragma once
 
 #include "common/Lock.h"
+#include "net/GameIdentity.h"
 #include "net/Message.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
@@ -49,7 +50,6 @@ struct CHostInfo
 class CClient : private platform::ISessionClientEvents
 {
 public:
-    static constexpr uint32_t kDefaultPort = 3000;
     // A crowded network cannot grow the server list without limit.
     static constexpr size_t kMaxHosts = 256;
 
@@ -155,7 +155,7 @@ private:
     void ApplyPong(const CMessage& message);
 
     std::unique_ptr<platform::CSessionClient> m_session;
-    uint32_t m_port = kDefaultPort;
+    uint32_t m_port = game_identity::kGamePort;
     bool m_selected = false;
     platform::HostAddress m_hostAddress;
     bool m_connected = false;

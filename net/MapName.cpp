@@ -1,5 +1,7 @@
 #include "net/MapName.h"
 
+#include "platform/Files.h"
+
 #include <algorithm>
 
 namespace map_name
@@ -16,9 +18,14 @@ bool IsPlain(const std::string& name)
                         });
 }
 
+std::string InMapsFolder(const std::string& fileName)
+{
+    return std::string(platform::kMapsFolder) + "\\" + fileName;
+}
+
 std::string MapPath(const std::string& name)
 {
-    return "Maps\\" + name + ".smp";
+    return InMapsFolder(name + ".smp");
 }
 
 } // namespace map_name

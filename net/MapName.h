@@ -16,6 +16,9 @@ constexpr size_t kMaxLength = 127;
 // colons, "..", or control characters.
 bool IsPlain(const std::string& name);
 
+// The game path of a file in the maps folder: "Maps\\<fileName>".
+std::string InMapsFolder(const std::string& fileName);
+
 // The game path of a map: "Maps\\<name>.smp".
 std::string MapPath(const std::string& name);
 

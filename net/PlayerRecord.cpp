@@ -15,5 +15,5 @@ void CPlayerRecord::SetKeys(const uint32_t* codes, uint32_t count)
     m_keys.fill(0);
     if (!codes)
         return;
-    std::copy_n(codes, std::min<size_t>(count, kMaxKeys), m_keys.begin());
+    std::copy_n(codes, std::min<size_t>(count, kMaxHeldKeys), m_keys.begin());
 }

@@ -3,17 +3,16 @@
 // holds down.
 #pragma once
 
+#include "game/HeldKeys.h"
+#include "game/ObjectId.h"
 #include "platform/SessionTypes.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 class CPlayerRecord
 {
 public:
-    static constexpr size_t kMaxKeys = 32;
-
     explicit CPlayerRecord(platform::PlayerId player) : m_player(player) {}
 
     platform::PlayerId GetPlayerId() const { return m_player; }
@@ -25,17 +24,19 @@ public:
 
     uint32_t GetShipType() const { return m_shipType; }
     void SetShipType(uint32_t shipType) { m_shipType = shipType; }
-    uint32_t GetShipId() const { return m_shipId; }
-    void SetShipId(uint32_t shipId) { m_shipId = shipId; }
+    ObjectId GetShipId() const { return m_shipId; }
+    void SetShipId(ObjectId shipId) { m_shipId = shipId; }
 
-    // Stores at most the first 32 codes; the remaining entries become 0.
+    // Stores at most the first kMaxHeldKeys codes; the remaining entries
+    // become 0. The array stays where it is for the record's whole life: the
+    // record's ship holds its address.
     void SetKeys(const uint32_t* codes, uint32_t count);
-    const std::array<uint32_t, kMaxKeys>& GetKeys() const { return m_keys; }
+    const HeldKeys& GetKeys() const { return m_keys; }
 
 private:
     platform::PlayerId m_player;
     std::string m_name;
     uint32_t m_shipType = 0;
-    uint32_t m_shipId = 0;
-    std::array<uint32_t, kMaxKeys> m_keys{};
+    ObjectId m_shipId = 0;
+    HeldKeys m_keys{};
 };

@@ -1,38 +1,14 @@
 #include "net/Server.h"
 
-#include "common/MemoryTracker.h"
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "net/GameIdentity.h"
 #include "platform/Random.h"
 
-namespace
-{
-CServer* g_server = nullptr;
-constexpr size_t kTextLimit = 1024;
-} // namespace
-
-CServer& CServer::Get()
-{
-    if (!g_server)
-        g_server = new CServer();
-    return *g_server;
-}
-
-bool CServer::Exists()
-{
-    return g_server != nullptr;
-}
-
-void CServer::Destroy()
-{
-    delete g_server;
-    g_server = nullptr;
-}
-
 CServer::CServer()
     : m_session(
-          std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this)))
+          std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this))),
+      m_relay(*this, m_roundLock), m_rounds(m_relay, m_roundLock)
 {
     platform::SeedRandFromTime();
 }
@@ -40,7 +16,6 @@ CServer::CServer()
 CServer::~CServer()
 {
     m_session->Close();
-    m_world.reset();
 }
 
 void CServer::SetName(const char* name)
@@ -79,104 +54,24 @@ bool CServer::IsRunning()
     return m_running;
 }
 
-bool CServer::IsRoundOver()
-{
-    CLockGuard guard(m_roundLock);
-    return m_roundOver;
-}
-
-void CServer::EndRound()
-{
-    CLockGuard guard(m_roundLock);
-    m_roundOver = true;
-    CMessage message;
-    message.SetRoundOver();
-    QueueMessage(0, message);
-}
-
-void CServer::QueueMessage(uint32_t target, const CMessage& message)
-{
-    CLockGuard guard(m_roundLock);
-    for (CMessageBatch& batch : m_batches)
-        if (batch.GetTarget() == target)
-        {
-            batch.Add(message);
-            return;
-        }
-    m_batches.emplace_back();
-    m_batches.back().SetTarget(target);
-    m_batches.back().Add(message);
-}
-
-void CServer::FlushBatches()
-{
-    CLockGuard guard(m_roundLock);
-    if (m_players.size() >= 2)
-        for (const CMessageBatch& batch : m_batches)
-            if (batch.GetCount() > 0)
-                SendBatch(batch);
-    // The broadcast batch is emptied rather than destroyed, so its storage
-    // is not grown again from nothing on every pass.
-    m_batches.remove_if([](const CMessageBatch& batch) { return batch.GetTarget() != 0; });
-    for (CMessageBatch& batch : m_batches)
-        batch.Clear();
-}
-
-void CServer::SendBatch(const CMessageBatch& batch)
-{
-    size_t size = batch.GetWireSize();
-    CMemoryTracker& tracker = CMemoryTracker::Get();
-    auto* buffer = static_cast<uint8_t*>(tracker.Alloc(size));
-    if (!buffer)
-        return;
-    if (batch.Write(buffer, size))
-        m_session->SendTo(batch.GetTarget(), buffer, size);
-    tracker.Free(buffer);
-}
-
-void CServer::SendNow(uint32_t target, const CMessage& message)
-{
-    CMessageBatch batch;
-    batch.SetTarget(target);
-    if (batch.Add(message))
-        SendBatch(batch);
-}
-
 void CServer::DoWork(uint32_t sliceMs)
 {
     m_session->DoWork(sliceMs);
 }
 
-CPlayerRecord* CServer::FindPlayer(platform::PlayerId player)
-{
-    for (CPlayerRecord& record : m_players)
-        if (record.GetPlayerId() == player)
-            return &record;
-    return nullptr;
-}
-
-CPlayerRecord* CServer::FindPlayerByShipId(uint32_t shipId)
-{
-    for (CPlayerRecord& record : m_players)
-        if (record.GetShipId() == shipId && shipId != 0)
-            return &record;
-    return nullptr;
-}
-
 void CServer::OnCreatePlayer(platform::PlayerId player)
 {
-    m_players.emplace_back(player);
+    m_relay.AddPlayer(player);
 }
 
 void CServer::OnDestroyPlayer(platform::PlayerId player)
 {
-    CPlayerRecord* record = FindPlayer(player);
+    CPlayerRecord* record = m_relay.FindPlayer(player);
     if (!record)
         return;
-    CMessageLog::GetServerLog().Print("%s has left the game", record->GetName().c_str());
-    uint32_t shipId = record->GetShipId();
-    m_players.remove_if([player](const CPlayerRecord& r) { return r.GetPlayerId() == player; });
-    RetireShip(shipId);
+    // The ship goes before the record whose keys it holds.
+    m_rounds.RetireShip(record->GetShipId());
+    m_relay.RemovePlayer(player);
 }
 
 void CServer::OnReceive(platform::PlayerId sender, const uint8_t* data, size_t size)
@@ -187,34 +82,33 @@ void CServer::OnReceive(platform::PlayerId sender, const uint8_t* data, size_t s
     switch (message.GetType())
     {
     case MSG_TEXT:
-        OnText(sender, message);
+        m_relay.OnText(sender, message);
         break;
     case MSG_JOIN:
-        OnJoin(sender, message);
+        if (CPlayerRecord* record = m_relay.FindPlayer(sender))
+            m_rounds.OnJoin(*record, message);
         break;
     case MSG_MAP:
-        OnMapRequest(message);
+        m_rounds.OnMapRequest(message);
         break;
     case MSG_KEYS:
-        OnKeys(sender, message);
+        if (CPlayerRecord* record = m_relay.FindPlayer(sender))
+            m_rounds.OnKeys(*record, message);
         break;
     case MSG_SHUTDOWN:
         OnShutdown();
         break;
     case MSG_PING:
-        OnPing(sender, message);
+        m_relay.OnPing(sender, message);
         break;
     default:
         break;
     }
 }
 
-void CServer::OnText(platform::PlayerId sender, const CMessage& message)
+void CServer::SendPacket(platform::PlayerId target, const uint8_t* data, size_t size)
 {
-    CPlayerRecord* record = FindPlayer(sender);
-    char text[kTextLimit];
-    message.GetText(text, sizeof text);
-    CMessageLog::GetServerLog().Print("%s: %s", record ? record->GetName().c_str() : "Unknown", text);
+    m_session->SendTo(target, data, size);
 }
 
 void CServer::OnShutdown()
@@ -222,13 +116,4 @@ void CServer::OnShutdown()
     CLockGuard guard(m_stateLock);
     m_running = false;
     CMessageLog::GetServerLog().Print("Server is shutting down...");
-}
-
-void CServer::OnPing(platform::PlayerId sender, const CMessage& message)
-{
-    uint32_t clock = 0;
-    message.GetPing(clock);
-    CMessage pong;
-    pong.SetPong(clock);
-    SendNow(sender, pong);
 }

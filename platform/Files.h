@@ -27,6 +27,9 @@
 namespace platform
 {
 
+// The data folder of the maps, as game paths name it ("Maps\\Caves.smp").
+constexpr const char* kMapsFolder = "Maps";
+
 // Compares ASCII strings without regard to case: <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 

@@ -41,6 +41,7 @@ void CServerLoop::SetUp()
     CDebugLog::Get();
 
     CServer& server = CServer::Get();
+    m_server = &server;
     server.SetPort(m_options.port);
     server.SetName(m_options.sessionName.c_str());
     server.Init();
@@ -58,37 +59,35 @@ void CServerLoop::SetUp()
 
 void CServerLoop::AddMaps()
 {
-    std::string folder = platform::DataPath(server::kMapsFolder);
+    std::string folder = platform::DataPath(platform::kMapsFolder);
     for (const std::string& name : platform::ListFiles(folder, ".smp"))
     {
-        CServer::Get().AddMap(name.c_str());
+        m_server->AddMap(name.c_str());
         CDebugLog::Get().Print(0, "Found Map: %s", name.c_str());
     }
 }
 
 void CServerLoop::StartRound()
 {
-    CServer& server = CServer::Get();
-    server.NewRound(nullptr);
-    server.GetWorld()->SetFragLimit(g_settings.DefaultFragLimit);
-    server.GetWorld()->SetTimeLimit(g_settings.DefaultTimeLimit);
+    m_server->NewRound(nullptr);
+    m_server->GetWorld()->SetFragLimit(g_settings.DefaultFragLimit);
+    m_server->GetWorld()->SetTimeLimit(g_settings.DefaultTimeLimit);
 }
 
 void CServerLoop::EndRoundOnLimits()
 {
-    CServer& server = CServer::Get();
-    if (server.IsRoundOver())
+    if (m_server->IsRoundOver())
         return;
     // Both limits may fire in the same pass; ending twice does no harm.
-    if (server.GetWorld()->IsFragLimitReached())
+    if (m_server->GetWorld()->IsFragLimitReached())
     {
         CMessageLog::GetServerLog().Print("Frag Limit Hit!");
-        server.EndRound();
+        m_server->EndRound();
     }
-    if (server.GetWorld()->IsTimeLimitReached())
+    if (m_server->GetWorld()->IsTimeLimitReached())
     {
         CMessageLog::GetServerLog().Print("Time Limit Hit!");
-        server.EndRound();
+        m_server->EndRound();
     }
 }
 
@@ -96,10 +95,9 @@ void CServerLoop::EndRoundOnLimits()
 // pause, measured in whole passes, and starts the next round.
 void CServerLoop::AdvanceRound()
 {
-    CServer& server = CServer::Get();
-    if (!server.IsRoundOver())
+    if (!m_server->IsRoundOver())
     {
-        server.GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
+        m_server->GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
         return;
     }
     if (!m_endOfRoundStart)
@@ -109,7 +107,7 @@ void CServerLoop::AdvanceRound()
     }
     if (m_now - *m_endOfRoundStart > NonNegative(g_settings.ServerEOR))
     {
-        server.GetWorld()->Reset();
+        m_server->GetWorld()->Reset();
         StartRound();
         m_endOfRoundStart.reset();
     }
@@ -117,11 +115,10 @@ void CServerLoop::AdvanceRound()
 
 bool CServerLoop::RunPass()
 {
-    CServer& server = CServer::Get();
     EndRoundOnLimits();
     AdvanceRound();
-    server.FlushBatches();
-    server.DoWork(NonNegative(g_settings.ServerDPTimeSlice));
+    m_server->FlushBatches();
+    m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;
     BroadcastConsole(message);
     return FinishPass();
@@ -136,7 +133,7 @@ void CServerLoop::BroadcastConsole(CMessage& message)
     {
         message.Clear();
         message.SetText(line);
-        CServer::Get().QueueMessage(0, message);
+        m_server->QueueMessage(0, message);
         std::fprintf(m_out, "Console: %s\n", line);
     }
     std::fflush(m_out);
@@ -146,7 +143,7 @@ void CServerLoop::BroadcastConsole(CMessage& message)
 bool CServerLoop::FinishPass()
 {
     CLockGuard guard(ProcessLock());
-    if (!CServer::Get().IsRunning())
+    if (!m_server->IsRunning())
         return false;
     uint32_t previous = m_now;
     m_now = GetTickCount();
@@ -171,6 +168,7 @@ void CServerLoop::Run()
 
 void CServerLoop::ShutDown()
 {
+    m_server = nullptr;
     CServer::Destroy();
     CMessageLog::DestroyServerLog();
     CMemoryTracker::Destroy();

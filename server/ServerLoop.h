@@ -10,6 +10,7 @@
 #include <optional>
 
 class CMessage;
+class CServer;
 
 class CServerLoop
 {
@@ -41,6 +42,8 @@ private:
 
     server::ServerOptions m_options;
     std::FILE* m_out;
+    // The session, from SetUp until ShutDown destroys it.
+    CServer* m_server = nullptr;
     uint32_t m_now = 0;
     uint32_t m_elapsed = 0;
     uint32_t m_updates = 0;

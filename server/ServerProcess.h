@@ -2,21 +2,21 @@
 // server thread and the stop-signal handler.
 #pragma once
 
+#include "net/GameIdentity.h"
+
 #include <cstdint>
 #include <string>
 
 namespace server
 {
 
-constexpr uint32_t kGamePort = 3001;
 constexpr size_t kMaxSessionName = 1023;
 constexpr const char* kDefaultSessionName = "Quorvex Server";
-constexpr const char* kMapsFolder = "Maps";
 
 struct ServerOptions
 {
     std::string sessionName;
-    uint32_t port = kGamePort;
+    uint32_t port = game_identity::kGamePort;
 };
 
 // The console control handler: clears the running flag for the stop events

@@ -5,17 +5,16 @@
 #pragma once
 
 #include "client/Input.h"
+#include "game/HeldKeys.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// At most this many key codes go into one MSG_KEYS.
-constexpr size_t kMaxHeldKeys = 64;
-
 // The held controls as MSG_KEYS codes, in the order turn left, turn right,
 // thrust, fuel up, bullets, missiles, mines, plasma mines, shields, cloak,
-// repulsor; the single code 0 when none is held (keys go out every frame).
+// repulsor, at most kMaxHeldKeys of them; the single code 0 when none is
+// held (keys go out every frame).
 std::vector<uint32_t> BuildKeyList(const uint8_t (&actions)[kActionCount]);
 
 class CDisplayToggleKeys

@@ -1,14 +1,16 @@
 // The server's world tick on a shipped map, for 4, 16 and 64 ships with 100,
 // 1000 and 5000 live objects. "Tick" is the simulation alone; "TickAndQueue"
-// also turns every report into a message in an outgoing batch, as the server
-// session does. Every 64 ticks the round is set up afresh, outside the
-// timing, so the object count stays near its nominal value. "FindObjects"
-// is the client's side of one batch: one id lookup per object state.
+// also turns every report into a message in the outgoing batch, through the
+// server session's own reports and queue. Every 64 ticks the round is set up
+// afresh, outside the timing, so the object count stays near its nominal
+// value. "FindObjects" is the client's side of one batch: one id lookup per
+// object state.
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/Settings.h"
 #include "game/World.h"
-#include "net/MessageBatch.h"
+#include "net/SessionRelay.h"
+#include "net/WorldReports.h"
 #include "platform/Random.h"
 
 #include <benchmark/benchmark.h>
@@ -23,56 +25,32 @@ constexpr int kTicksPerRound = 64;
 
 const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
 
-// Turns each report into a message and adds it to one batch, like the
-// server session's queue.
-class QueueingHost : public IWorldHost
+// Nothing leaves the process: with no client connected, the relay's flush
+// sends nothing.
+class NoSender : public IPacketSender
 {
 public:
-    const HeldKeys* GetHeldKeys(int32_t) override { return &m_keys; }
-    void OnShipInPlay(const CShip& ship) override
-    {
-        m_message.SetShipInfo(ship.GetId(), 0, 0, ship.GetShipType(), ship.GetName().c_str());
-        m_batch.Add(m_message);
-    }
-    void OnShipState(const CShip& s) override
-    {
-        m_message.SetShipState(s.GetId(), s.GetStatus(), s.GetFuel(), s.GetCapacity(), s.GetFrags(), 0, 0, 0,
-                               0, s.GetPosition(), s.GetVelocity(), s.GetAngle());
-        m_batch.Add(m_message);
-    }
-    void OnShipOutOfPlay(const CShip& ship) override
-    {
-        m_message.SetShipDied(ship.GetId());
-        m_batch.Add(m_message);
-    }
-    void OnObjectState(const CGameObject& o, int32_t subtype) override
-    {
-        m_message.SetObjectState(o.GetId(), o.GetKind(), o.GetPosition(), o.GetVelocity(), o.GetAngle(),
-                                 subtype);
-        m_batch.Add(m_message);
-    }
-    void OnObjectGone(const CGameObject& o) override
-    {
-        m_message.SetObjectGone(o.GetId());
-        m_batch.Add(m_message);
-    }
-    void OnTurretState(const CTurret& t) override
-    {
-        m_message.SetTurretState(t.GetId(), t.GetFacing(), t.IsActive(), t.GetPosition());
-        m_batch.Add(m_message);
-    }
-    void Flush() { m_batch.Clear(); }
+    void SendPacket(platform::PlayerId, const uint8_t*, size_t) override {}
+};
 
-private:
-    HeldKeys m_keys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
-    CMessage m_message;
-    CMessageBatch m_batch;
+struct ServerQueue
+{
+    NoSender sender;
+    CLock lock;
+    CSessionRelay relay{sender, lock};
+};
+
+// The server session's own reports, queued in its own outgoing batch.
+class QueueingHost : private ServerQueue, public CWorldReports
+{
+public:
+    QueueingHost() : CWorldReports(relay) {}
+    void Flush() { relay.FlushBatches(); }
 };
 
 class NullHost : public IWorldHost
 {
 public:
-    const HeldKeys* GetHeldKeys(int32_t) override { return &m_keys; }
     void OnShipInPlay(const CShip&) override {}
     void OnShipState(const CShip&) override {}
     void OnShipOutOfPlay(const CShip&) override {}
@@ -80,10 +58,10 @@ public:
     void OnObjectGone(const CGameObject&) override {}
     void OnTurretState(const CTurret&) override {}
     void Flush() {}
-
-private:
-    HeldKeys m_keys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
 };
+
+// What every ship's player holds.
+const HeldKeys kHeldKeys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
 
 // A point at the centre of a random open cell.
 CVector OpenPoint(const CMap& map)
@@ -129,6 +107,7 @@ std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost& host)
     {
         auto* ship = new CShip();
         ship->SetId(i);
+        ship->SetHeldKeys(&kHeldKeys);
         world->AddPlayer(ship);
     }
     for (int i = 0; i < objects; ++i)

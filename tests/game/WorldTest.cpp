@@ -20,11 +20,6 @@ namespace
 class RecordingHost : public IWorldHost
 {
 public:
-    const HeldKeys* GetHeldKeys(int32_t shipId) override
-    {
-        auto it = keys.find(shipId);
-        return it == keys.end() ? nullptr : &it->second;
-    }
     void OnShipInPlay(const CShip& ship) override { Note("info", ship); }
     void OnShipState(const CShip& ship) override { Note("ship", ship); }
     void OnShipOutOfPlay(const CShip& ship) override { Note("died", ship); }
@@ -37,7 +32,6 @@ public:
         reports.push_back(what + " " + std::to_string(object.GetId()));
     }
 
-    std::map<int32_t, HeldKeys> keys;
     std::vector<std::string> reports;
 };
 
@@ -158,7 +152,8 @@ TEST_F(WorldTest, HeldControlsSteerTheShip)
 {
     LoadWorld({"7...", "....", "....", "...."});
     CShip* ship = AddShip(1);
-    host.keys[1] = {KEY_TURN_RIGHT, KEY_THRUST, KEY_NONE, KEY_TURN_RIGHT};
+    HeldKeys keys{KEY_TURN_RIGHT, KEY_THRUST, KEY_NONE, KEY_TURN_RIGHT};
+    ship->SetHeldKeys(&keys);
     world.Tick(0);
     world.Tick(250);
     EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "one turn; codes after the first 0 are not read";

@@ -8,6 +8,7 @@
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/World.h"
+#include "net/GameIdentity.h"
 #include "net/MessageBatch.h"
 #include "platform/Clock.h"
 
@@ -481,7 +482,7 @@ TEST(ClientAccessor, OneSessionUntilDestroyed)
     EXPECT_FALSE(CClient::Exists());
     CClient& first = CClient::Get();
     EXPECT_EQ(&CClient::Get(), &first);
-    EXPECT_EQ(first.GetPort(), CClient::kDefaultPort);
+    EXPECT_EQ(first.GetPort(), game_identity::kGamePort);
     CClient::Destroy();
     EXPECT_FALSE(CClient::Exists());
 }

@@ -1,63 +1,37 @@
-// Rounds: the map rotation, starting a round, welcoming a player who
-// registers, map requests and held controls.
-#include "net/Server.h"
+#include "net/RoundController.h"
 
 #include "common/MessageLog.h"
+#include "game/HeldKeys.h"
 #include "game/Settings.h"
 #include "net/MapName.h"
+#include "net/Message.h"
+#include "net/MessageBatch.h"
+#include "net/PlayerRecord.h"
+#include "net/SessionRelay.h"
 #include "platform/Clock.h"
-#include "platform/Files.h"
 #include "platform/Random.h"
-
-#include <algorithm>
 
 namespace
 {
-constexpr const char* kMapsFolder = "Maps";
-constexpr size_t kMaxMapPath = 127;
 constexpr size_t kMaxRequestName = 1023;
-
-std::string Bounded(std::string text, size_t limit)
-{
-    if (text.size() > limit)
-        text.resize(limit);
-    return text;
-}
-
 } // namespace
 
-void CServer::AddMap(const char* fileName)
+CRoundController::CRoundController(CSessionRelay& relay, CLock& roundLock)
+    : m_relay(relay), m_roundLock(roundLock), m_reports(relay)
 {
-    if (!fileName)
-        return;
-    std::string path = Bounded(std::string(kMapsFolder) + "\\" + fileName, 1023);
-    if (platform::FileExists(platform::DataPath(path)))
-        m_rotation.push_back(path);
 }
 
-std::string CServer::NextMapOfRotation()
+CRoundController::~CRoundController() = default;
+
+void CRoundController::AddMap(const char* fileName)
 {
-    if (m_rotation.empty())
-        return {};
-    if (m_rotationCursor >= m_rotation.size())
-        m_rotationCursor = 0;
-    return m_rotation[m_rotationCursor++];
+    m_rotation.Add(fileName);
 }
 
-std::optional<std::string> CServer::RequestedMapPath(const std::string& name) const
-{
-    if (!map_name::IsPlain(name))
-        return std::nullopt;
-    std::string path = Bounded(map_name::MapPath(name), kMaxMapPath);
-    if (!platform::FileExists(platform::DataPath(path)))
-        return std::nullopt;
-    return path;
-}
-
-bool CServer::NewRound(const char* mapPath)
+bool CRoundController::NewRound(const char* mapPath)
 {
     if (!mapPath && !m_pendingMap)
-        m_pendingMap = Bounded(NextMapOfRotation(), kMaxMapPath);
+        m_pendingMap = m_rotation.Next();
     std::string path = mapPath ? mapPath : *m_pendingMap;
     {
         CLockGuard guard(m_roundLock);
@@ -66,7 +40,7 @@ bool CServer::NewRound(const char* mapPath)
     CMessageLog& log = CMessageLog::GetServerLog();
     log.Print("Initializing new round...");
     m_world = std::make_unique<CGameWorld>();
-    m_world->SetHost(this);
+    m_world->SetHost(&m_reports);
     log.Print("Loading map... %s", path.c_str());
     auto map = std::make_unique<CMap>();
     map->LoadFromFile(path.c_str());
@@ -80,10 +54,10 @@ bool CServer::NewRound(const char* mapPath)
     m_world->SetFragLimit(g_settings.DefaultFragLimit);
     {
         CLockGuard guard(m_roundLock);
-        m_batches.clear();
+        m_relay.DropQueued();
         CMessage message;
         message.SetMap(WorldMapName().c_str());
-        QueueMessage(0, message);
+        m_relay.QueueMessage(CSessionRelay::kEveryPlayer, message);
     }
     m_pendingMap.reset();
     m_world->StartClock();
@@ -92,7 +66,7 @@ bool CServer::NewRound(const char* mapPath)
 
 // Spawners whose last spawn lies a whole period back get a random first
 // delay, so powerups appear at staggered times after the round starts.
-void CServer::StaggerSpawners(CMap& map)
+void CRoundController::StaggerSpawners(CMap& map)
 {
     uint32_t now = GetTickCount();
     int32_t period = static_cast<int32_t>(g_settings.PowerupSpawnRate * 1000);
@@ -103,7 +77,7 @@ void CServer::StaggerSpawners(CMap& map)
     }
 }
 
-void CServer::AddTurrets(CMap& map)
+void CRoundController::AddTurrets(CMap& map)
 {
     int count = 0;
     int32_t tileWidth = map.GetTileWidth(), tileHeight = map.GetTileHeight();
@@ -116,7 +90,7 @@ void CServer::AddTurrets(CMap& map)
         turret->SetFacing(facing);
         turret->SetPosition(
             CVector(column * tileWidth + tileWidth / 2, row * tileHeight + tileHeight / 2, 1));
-        turret->SetId(static_cast<int32_t>(m_nextTurretId++));
+        turret->SetId(m_nextTurretId++);
         m_world->AddTurret(turret);
         ++count;
     }
@@ -124,58 +98,73 @@ void CServer::AddTurrets(CMap& map)
 }
 
 // Only players who registered get a ship; the server's own player never does.
-void CServer::AddShipsForPlayers()
+void CRoundController::AddShipsForPlayers()
 {
-    for (const CPlayerRecord& record : m_players)
+    for (const CPlayerRecord& record : m_relay.GetPlayers())
         if (record.IsRegistered())
             m_world->AddPlayer(NewShip(record));
 }
 
-CShip* CServer::NewShip(const CPlayerRecord& record)
+CShip* CRoundController::NewShip(const CPlayerRecord& record)
 {
     auto* ship = new CShip();
     ship->SetShipType(static_cast<int32_t>(record.GetShipType()));
     ship->SetName(record.GetName().c_str());
-    ship->SetId(static_cast<int32_t>(record.GetShipId()));
+    ship->SetId(record.GetShipId());
     ship->SetFrags(0);
+    ship->SetHeldKeys(&record.GetKeys());
     return ship;
 }
 
-void CServer::RetireShip(uint32_t shipId)
-{
-    if (m_world && shipId != 0)
-        m_world->RemovePlayer(m_world->FindPlayer(static_cast<int32_t>(shipId)));
-    CMessage left;
-    left.SetPlayerLeft(shipId);
-    SendNow(0, left);
-}
-
-std::string CServer::WorldMapName() const
+std::string CRoundController::WorldMapName() const
 {
     if (!m_world || !m_world->GetMap())
         return {};
-    return Bounded(m_world->GetMap()->GetName(), kMaxMapPath);
+    return m_world->GetMap()->GetName().substr(0, map_name::kMaxLength);
 }
 
-void CServer::OnJoin(platform::PlayerId sender, const CMessage& message)
+bool CRoundController::IsRoundOver()
 {
-    CPlayerRecord* record = FindPlayer(sender);
-    if (!record)
-        return;
+    CLockGuard guard(m_roundLock);
+    return m_roundOver;
+}
+
+void CRoundController::EndRound()
+{
+    CLockGuard guard(m_roundLock);
+    m_roundOver = true;
+    CMessage message;
+    message.SetRoundOver();
+    m_relay.QueueMessage(CSessionRelay::kEveryPlayer, message);
+}
+
+void CRoundController::RetireShip(ObjectId shipId)
+{
+    if (m_world && shipId != 0)
+        m_world->RemovePlayer(m_world->FindPlayer(shipId));
+    CMessage left;
+    left.SetPlayerLeft(shipId);
+    m_relay.SendNow(CSessionRelay::kEveryPlayer, left);
+}
+
+void CRoundController::OnJoin(CPlayerRecord& record, const CMessage& message)
+{
     uint32_t ignoredId = 0, shipType = 0;
     char name[kMaxPlayerName + 1];
     message.GetJoin(ignoredId, shipType, name, sizeof name);
     // A player who registers again replaces the ship of the earlier join,
     // and everyone is told the old ship is gone.
-    if (record->GetShipId() != 0)
-        RetireShip(record->GetShipId());
-    record->SetShipType(shipType);
-    record->SetName(name);
-    record->SetShipId(m_nextShipId++);
-    Welcome(*record);
+    if (record.GetShipId() != 0)
+        RetireShip(record.GetShipId());
+    record.SetShipType(shipType);
+    record.SetName(name);
+    record.SetShipId(m_nextShipId++);
+    Welcome(record);
 }
 
-void CServer::Welcome(CPlayerRecord& record)
+// The new player's batch: its own registration, the map, every ship already
+// in the round, and the round's end when it is over; its ship then joins.
+void CRoundController::Welcome(const CPlayerRecord& record)
 {
     CMessageBatch batch;
     batch.SetTarget(record.GetPlayerId());
@@ -188,15 +177,8 @@ void CServer::Welcome(CPlayerRecord& record)
     if (m_world)
     {
         CLockGuard worldGuard(m_world->GetLock());
-        m_world->ResetPlayers();
-        while (CShip* ship = m_world->NextPlayer())
-        {
-            CVector position = ship->GetPosition();
-            message.SetShipInfo(static_cast<uint32_t>(ship->GetId()), static_cast<int32_t>(position.GetX()),
-                                static_cast<int32_t>(position.GetY()),
-                                static_cast<uint32_t>(ship->GetShipType()), ship->GetName().c_str());
-            batch.Add(message);
-        }
+        for (const CShip& ship : m_world->Players())
+            batch.Add(CWorldReports::ShipInfo(ship));
     }
     CMessageLog::GetServerLog().Print("%s has joined the game.", record.GetName().c_str());
     if (m_world)
@@ -206,10 +188,10 @@ void CServer::Welcome(CPlayerRecord& record)
         message.SetRoundOver();
         batch.Add(message);
     }
-    SendBatch(batch);
+    m_relay.SendBatch(batch);
 }
 
-void CServer::OnMapRequest(const CMessage& message)
+void CRoundController::OnMapRequest(const CMessage& message)
 {
     char name[kMaxRequestName + 1];
     message.GetMap(name, sizeof name);
@@ -217,22 +199,20 @@ void CServer::OnMapRequest(const CMessage& message)
     {
         CLockGuard guard(m_roundLock);
         m_roundOver = true;
-        std::optional<std::string> path = RequestedMapPath(name);
-        m_pendingMap = path ? *path : Bounded(NextMapOfRotation(), kMaxMapPath);
+        m_pendingMap = m_rotation.Resolve(name);
     }
     CMessage roundOver;
     roundOver.SetRoundOver();
-    SendNow(0, roundOver);
+    m_relay.SendNow(CSessionRelay::kEveryPlayer, roundOver);
 }
 
-void CServer::OnKeys(platform::PlayerId sender, const CMessage& message)
+void CRoundController::OnKeys(CPlayerRecord& record, const CMessage& message)
 {
-    CPlayerRecord* record = FindPlayer(sender);
-    if (!record || !m_world || !m_world->FindPlayer(static_cast<int32_t>(record->GetShipId())))
+    if (!m_world || !m_world->FindPlayer(record.GetShipId()))
         return;
     uint32_t objectId = 0;
-    uint32_t codes[CPlayerRecord::kMaxKeys] = {};
-    uint32_t count = CPlayerRecord::kMaxKeys;
+    uint32_t codes[kMaxHeldKeys] = {};
+    uint32_t count = static_cast<uint32_t>(kMaxHeldKeys);
     if (message.GetKeys(objectId, codes, count))
-        record->SetKeys(codes, count);
+        record.SetKeys(codes, count);
 }

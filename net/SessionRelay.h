@@ -1,0 +1,78 @@
+// CSessionRelay is the server's list of connected players and its way of
+// talking to them. It keeps one CPlayerRecord per session player, from the
+// session's create-player event to its destroy-player event; queues outgoing
+// messages into one batch per target, which the server loop flushes once per
+// pass; sends single messages at once; and answers what concerns the sender
+// alone: a chat line goes into the server's log, a ping gets its pong.
+//
+// The records live in a list, so a record stays where it is until its player
+// leaves: its ship holds the address of the record's held keys.
+#pragma once
+
+#include "common/Lock.h"
+#include "game/ObjectId.h"
+#include "net/Message.h"
+#include "net/MessageBatch.h"
+#include "net/PlayerRecord.h"
+#include "platform/SessionTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+
+// Where the relay's packets go: the session, or a test's recorder.
+class IPacketSender
+{
+public:
+    virtual ~IPacketSender() = default;
+    // One packet for a player, or for every player with target 0.
+    virtual void SendPacket(platform::PlayerId target, const uint8_t* data, size_t size) = 0;
+};
+
+class CSessionRelay
+{
+public:
+    // The target of a message for every player.
+    static constexpr platform::PlayerId kEveryPlayer = 0;
+
+    // `queueLock` guards the batch queue. The server shares it with the round
+    // controller, which holds it while it queues a round's first messages.
+    CSessionRelay(IPacketSender& sender, CLock& queueLock);
+    CSessionRelay(const CSessionRelay&) = delete;
+    CSessionRelay& operator=(const CSessionRelay&) = delete;
+
+    // A new record for a player the session created, the host's own included.
+    void AddPlayer(platform::PlayerId player);
+    // Forgets the player's record, saying "<name> has left the game" in the
+    // server's log. Its ship must be retired first.
+    void RemovePlayer(platform::PlayerId player);
+    CPlayerRecord* FindPlayer(platform::PlayerId player);
+    // The record whose ship has this id; null for 0 or an unknown id.
+    CPlayerRecord* FindPlayerByShipId(ObjectId shipId);
+    const std::list<CPlayerRecord>& GetPlayers() const { return m_players; }
+    size_t GetPlayerCount() const { return m_players.size(); }
+
+    // Queues a message for one player, or for every player.
+    void QueueMessage(platform::PlayerId target, const CMessage& message);
+    // Sends what was queued since the last flush when at least one client is
+    // connected (the host's own player is always there); drops it otherwise.
+    // The broadcast batch is kept, emptied; the targeted ones go.
+    void FlushBatches();
+    // Drops everything queued, the broadcast batch too.
+    void DropQueued();
+    // Sends one message to `target` at once, outside the queue.
+    void SendNow(platform::PlayerId target, const CMessage& message);
+    void SendBatch(const CMessageBatch& batch);
+
+    // A chat line: "<name>: <text>" in the server's log ("Unknown" for a
+    // sender without a record).
+    void OnText(platform::PlayerId sender, const CMessage& message);
+    // A ping: a pong with the same clock, to the sender at once.
+    void OnPing(platform::PlayerId sender, const CMessage& message);
+
+private:
+    IPacketSender& m_sender;
+    CLock& m_queueLock;
+    std::list<CPlayerRecord> m_players;
+    std::list<CMessageBatch> m_batches;
+};

@@ -1,0 +1,196 @@
+// The server's rounds: the rotation and map requests, the round's opening
+// message, registering (again), and the held keys a ship flies by.
+#include "net/RoundController.h"
+
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "net/SessionRelay.h"
+#include "platform/Clock.h"
+#include "tests/net/RecordingSender.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::RecordingSender;
+using testing_support::SentPacket;
+using testing_support::TextMessage;
+
+namespace
+{
+constexpr platform::PlayerId kHost = 1;
+constexpr platform::PlayerId kPlayer = 7;
+
+class RoundControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_settings = GameSettings{};
+        CMessageLog::GetServerLog().Clear();
+        relay.AddPlayer(kHost);
+        relay.AddPlayer(kPlayer);
+    }
+    void TearDown() override
+    {
+        g_settings = GameSettings{};
+        CMessageLog::DestroyServerLog();
+    }
+
+    void WriteMaps(std::initializer_list<const char*> titles)
+    {
+        for (const char* title : titles)
+        {
+            data.Write(std::string("Maps/") + title + ".smp",
+                       testing_support::MapFile({"7...", "....", "....", "...."}, title).Bytes());
+            rounds.AddMap((std::string(title) + ".smp").c_str());
+        }
+    }
+    std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
+    void RequestMap(const char* name)
+    {
+        CMessage request;
+        request.SetMap(name);
+        rounds.OnMapRequest(request);
+    }
+    CPlayerRecord& Join(const char* name)
+    {
+        CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+        CMessage join;
+        join.SetJoin(0, 2, name);
+        rounds.OnJoin(record, join);
+        return record;
+    }
+    void HoldKeys(CPlayerRecord& record, std::vector<uint32_t> codes)
+    {
+        CMessage keys;
+        keys.SetKeys(record.GetShipId(), codes.data(), static_cast<uint32_t>(codes.size()));
+        rounds.OnKeys(record, keys);
+    }
+
+    platform::FakeClock clock{100000};
+    testing_support::TempDir data;
+    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
+    RecordingSender sender;
+    CLock lock;
+    CSessionRelay relay{sender, lock};
+    CRoundController rounds{relay, lock};
+};
+} // namespace
+
+TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
+{
+    WriteMaps({"Beta", "Alpha"});
+    rounds.AddMap("Missing.smp");
+    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Alpha.smp"}));
+    std::vector<std::string> played;
+    for (int round = 0; round < 3; ++round)
+    {
+        rounds.NewRound(nullptr);
+        played.push_back(PlayedMap());
+    }
+    EXPECT_EQ(played, (std::vector<std::string>{"Beta", "Alpha", "Beta"}));
+}
+
+TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
+{
+    WriteMaps({"Alpha"});
+    relay.QueueMessage(0, TextMessage("from the last round"));
+    relay.QueueMessage(kPlayer, TextMessage("also from the last round"));
+    rounds.EndRound();
+    EXPECT_TRUE(rounds.IsRoundOver());
+    rounds.NewRound(nullptr);
+    EXPECT_FALSE(rounds.IsRoundOver());
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].target, 0u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_MAP});
+    char name[128];
+    sender.packets[0].messages[0].GetMap(name, sizeof name);
+    EXPECT_STREQ(name, "Alpha");
+}
+
+TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
+{
+    WriteMaps({"Alpha", "Beta", "Gamma"});
+    rounds.NewRound(nullptr);
+    const std::pair<const char*, const char*> requests[] = {
+        {"Gamma", "Gamma"}, {"NoSuchMap", "Beta"}, {"..\\Maps\\Alpha", "Gamma"}, {"Maps/Beta", "Alpha"}};
+    for (const auto& [name, next] : requests)
+    {
+        sender.packets.clear();
+        RequestMap(name);
+        EXPECT_TRUE(rounds.IsRoundOver()) << name;
+        ASSERT_EQ(sender.packets.size(), 1u) << name;
+        EXPECT_EQ(sender.packets[0].target, 0u);
+        EXPECT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_ROUND_OVER}) << "sent, not queued";
+        rounds.NewRound(nullptr);
+        EXPECT_EQ(PlayedMap(), next) << name;
+    }
+}
+
+TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+    HoldKeys(record, {KEY_THRUST});
+    EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
+
+    Join("Ace");
+    CShip* ship = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(ship, nullptr);
+    EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
+    HoldKeys(record, {KEY_TURN_RIGHT});
+    rounds.GetWorld()->Tick(0);
+    rounds.GetWorld()->Tick(250);
+    EXPECT_FLOAT_EQ(ship->GetAngle(), 90);
+
+    rounds.NewRound(nullptr);
+    CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(next, nullptr) << "every registered player gets a ship in the new round";
+    EXPECT_EQ(next->GetHeldKeys(), &record.GetKeys());
+}
+
+TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = Join("First");
+    EXPECT_EQ(record.GetShipId(), 1u);
+    sender.packets.clear();
+
+    Join("Again");
+    EXPECT_EQ(record.GetShipId(), 2u);
+    CGameWorld& world = *rounds.GetWorld();
+    EXPECT_EQ(world.GetPlayerCount(), 1u);
+    EXPECT_EQ(world.FindPlayer(1), nullptr);
+    ASSERT_NE(world.FindPlayer(2), nullptr);
+    EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
+    EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
+
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[0].target, 0u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
+    uint32_t left = 0;
+    sender.packets[0].messages[0].GetPlayerLeft(left);
+    EXPECT_EQ(left, 1u);
+    EXPECT_EQ(sender.packets[1].target, kPlayer);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP}))
+        << "the retired ship is not shown";
+}
+
+TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    rounds.EndRound();
+    Join("Late");
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
+        << "the round's end is queued for all after the round's map";
+}

@@ -1,0 +1,113 @@
+// The server's player records and outgoing queue: what a flush sends and
+// keeps, what a new round drops, and the replies to one sender.
+#include "net/SessionRelay.h"
+
+#include "common/MessageLog.h"
+#include "tests/net/RecordingSender.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::RecordingSender;
+using testing_support::TextMessage;
+using testing_support::TextOf;
+
+namespace
+{
+class SessionRelayTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { CMessageLog::GetServerLog().Clear(); }
+    void TearDown() override { CMessageLog::DestroyServerLog(); }
+
+    std::vector<std::string> LogLines()
+    {
+        CMessageLog& log = CMessageLog::GetServerLog();
+        std::vector<std::string> lines;
+        char line[CMessageLog::kLineSize];
+        log.ResetCursor();
+        while (log.NextLine(line, sizeof line))
+            lines.insert(lines.begin(), line);
+        return lines;
+    }
+
+    RecordingSender sender;
+    CLock lock;
+    CSessionRelay relay{sender, lock};
+};
+} // namespace
+
+TEST_F(SessionRelayTest, FlushNeedsAClientBesideTheHostAndKeepsOnlyTheBroadcastBatch)
+{
+    relay.AddPlayer(1);
+    relay.QueueMessage(0, TextMessage("dropped for all"));
+    relay.QueueMessage(1, TextMessage("dropped for one"));
+    relay.FlushBatches();
+    EXPECT_TRUE(sender.packets.empty()) << "the host's own player alone is sent nothing";
+
+    relay.AddPlayer(2);
+    relay.QueueMessage(2, TextMessage("for two"));
+    relay.QueueMessage(0, TextMessage("for all"));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[0].target, 0u) << "the broadcast batch was kept, so it still comes first";
+    ASSERT_EQ(sender.packets[0].messages.size(), 1u) << "and it was emptied";
+    EXPECT_EQ(TextOf(sender.packets[0].messages[0]), "for all");
+    EXPECT_EQ(sender.packets[1].target, 2u);
+    ASSERT_EQ(sender.packets[1].messages.size(), 1u);
+    EXPECT_EQ(TextOf(sender.packets[1].messages[0]), "for two");
+
+    relay.FlushBatches();
+    EXPECT_EQ(sender.packets.size(), 2u) << "empty batches are not sent";
+}
+
+TEST_F(SessionRelayTest, DropQueuedDropsTheBroadcastBatchToo)
+{
+    relay.AddPlayer(1);
+    relay.AddPlayer(2);
+    relay.QueueMessage(0, TextMessage("old for all"));
+    relay.QueueMessage(2, TextMessage("old for two"));
+    relay.DropQueued();
+    relay.QueueMessage(2, TextMessage("new for two"));
+    relay.QueueMessage(0, TextMessage("new for all"));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[0].target, 2u) << "the broadcast batch was made afresh";
+    EXPECT_EQ(TextOf(sender.packets[0].messages.at(0)), "new for two");
+    ASSERT_EQ(sender.packets[1].messages.size(), 1u);
+    EXPECT_EQ(TextOf(sender.packets[1].messages[0]), "new for all");
+}
+
+TEST_F(SessionRelayTest, PingIsAnsweredAtOnceEvenWithoutAClient)
+{
+    CMessage ping;
+    ping.SetPing(123456);
+    relay.OnPing(5, ping);
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].target, 5u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PONG});
+    uint32_t clock = 0;
+    EXPECT_TRUE(sender.packets[0].messages[0].GetPong(clock));
+    EXPECT_EQ(clock, 123456u);
+}
+
+TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedUnderThePlayersName)
+{
+    relay.AddPlayer(3);
+    relay.FindPlayer(3)->SetName("Ace");
+    relay.OnText(3, TextMessage("hello"));
+    relay.OnText(9, TextMessage("who?"));
+    relay.RemovePlayer(3);
+    relay.RemovePlayer(3);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Ace: hello", "Unknown: who?", "Ace has left the game"}));
+    EXPECT_EQ(relay.GetPlayerCount(), 0u);
+}
+
+TEST_F(SessionRelayTest, ShipIdZeroFindsNoRecordThoughUnregisteredRecordsHaveIt)
+{
+    relay.AddPlayer(3);
+    relay.AddPlayer(4);
+    relay.FindPlayer(4)->SetShipId(7);
+    EXPECT_EQ(relay.FindPlayerByShipId(0), nullptr);
+    EXPECT_EQ(relay.FindPlayerByShipId(7), relay.FindPlayer(4));
+    EXPECT_EQ(relay.FindPlayerByShipId(8), nullptr);
+}
