@@ -86,8 +86,7 @@ void SendKeys(CClient& client, CGameWorld& world, const uint8_t (&actions)[kActi
     std::vector<uint32_t> keys = BuildKeyList(actions);
     CShip* local = world.FirstPlayer();
     CMessage message;
-    message.SetKeys(local ? static_cast<uint32_t>(local->GetId()) : 0, keys.data(),
-                    static_cast<uint32_t>(keys.size()));
+    message.SetKeys(local ? local->GetId() : 0, keys.data(), static_cast<uint32_t>(keys.size()));
     client.Send(message);
 }
 

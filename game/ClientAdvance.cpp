@@ -47,14 +47,13 @@ void NoteFuelSource(CGameWorld& world, CShip& ship)
 
 void AdvanceTurrets(CGameWorld& world, int32_t dt)
 {
-    world.ResetTurrets();
-    while (CTurret* turret = world.NextTurret())
+    for (CTurret& turret : world.Turrets())
     {
-        if (turret->IsActive())
+        if (turret.IsActive())
             continue;
-        turret->AddDeadTime(dt);
-        if (turret->CanRespawn())
-            turret->Respawn(0, 0);
+        turret.AddDeadTime(dt);
+        if (turret.CanRespawn())
+            turret.Respawn(0, 0);
     }
 }
 
@@ -72,19 +71,17 @@ void AdvanceClientWorld(CGameWorld& world, int32_t dt)
     if (!world.GetMap())
         return;
     int32_t width = world.GetWorldWidth(), height = world.GetWorldHeight();
-    world.ResetPlayers();
-    while (CShip* ship = world.NextPlayer())
+    for (CShip& ship : world.Players())
     {
-        if (!ship->IsActive())
+        if (!ship.IsActive())
             continue;
-        Follow(*ship, snap, dt, width, height);
-        NoteFuelSource(world, *ship);
+        Follow(ship, snap, dt, width, height);
+        NoteFuelSource(world, ship);
     }
     AdvanceTurrets(world, dt);
-    world.ResetObjects();
-    while (CGameObject* object = world.NextObject())
-        if (object->IsActive())
-            Follow(*object, snap, dt, width, height);
+    for (CGameObject& object : world.Objects())
+        if (object.IsActive())
+            Follow(object, snap, dt, width, height);
     world.RemoveInactiveObjects();
     CLockGuard clientGuard(world.GetClientLock());
     world.SetUpdateFlag(false);

@@ -9,6 +9,7 @@
 
 #include "game/CollisionPolygon.h"
 #include "game/Drawable.h"
+#include "game/ObjectId.h"
 #include "game/Vector.h"
 
 #include <cstdint>
@@ -64,11 +65,12 @@ public:
     // shrapnel's variant; 0 for everything else.
     virtual int32_t GetStateSubtype() const { return 0; }
 
-    int32_t GetId() const { return m_id; }
-    void SetId(int32_t id) { m_id = id; }
+    ObjectId GetId() const { return m_id; }
+    void SetId(ObjectId id) { m_id = id; }
     int32_t GetKind() const { return m_kind; }
-    int32_t GetOwnerId() const { return m_ownerId; }
-    void SetOwnerId(int32_t ownerId) { m_ownerId = ownerId; }
+    // 0: no owner.
+    ObjectId GetOwnerId() const { return m_ownerId; }
+    void SetOwnerId(ObjectId ownerId) { m_ownerId = ownerId; }
     bool IsActive() const { return m_active; }
 
     CVector GetPosition() const { return m_position; }
@@ -143,9 +145,9 @@ protected:
     int32_t m_respawnDelay;
 
 private:
-    int32_t m_id = 0;
+    ObjectId m_id = 0;
     int32_t m_kind;
-    int32_t m_ownerId = 0;
+    ObjectId m_ownerId = 0;
     CVector m_position{0, 0, 1};
     CVector m_velocity{0, 0, 0};
     CVector m_reportedPosition{0, 0, 0};

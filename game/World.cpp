@@ -23,7 +23,7 @@ auto NextAt(List& list, Iterator& cursor) -> decltype(cursor->get())
 
 // The first entry of the list with this id; null when there is none.
 template <typename List>
-auto FindById(List& list, int32_t id) -> decltype(list.front().get())
+auto FindById(List& list, ObjectId id) -> decltype(list.front().get())
 {
     for (auto& entry : list)
         if (entry && entry->GetId() == id)
@@ -76,7 +76,7 @@ void CGameWorld::RemovePlayer(CShip* ship)
     }
 }
 
-CShip* CGameWorld::FindPlayer(int32_t id)
+CShip* CGameWorld::FindPlayer(ObjectId id)
 {
     CLockGuard guard(m_lock);
     return FindById(m_players, id);
@@ -107,7 +107,7 @@ void CGameWorld::AddObject(CGameObject* object)
         AddObjectWithId(object, m_nextObjectId++);
 }
 
-void CGameWorld::AddObjectWithId(CGameObject* object, int32_t id)
+void CGameWorld::AddObjectWithId(CGameObject* object, ObjectId id)
 {
     CLockGuard guard(m_lock);
     if (!object)
@@ -117,7 +117,7 @@ void CGameWorld::AddObjectWithId(CGameObject* object, int32_t id)
     IndexObject(*object);
 }
 
-CGameObject* CGameWorld::FindObject(int32_t id)
+CGameObject* CGameWorld::FindObject(ObjectId id)
 {
     CLockGuard guard(m_lock);
     auto it = m_objectIndex.find(id);
@@ -179,7 +179,7 @@ void CGameWorld::AddTurret(CTurret* turret)
         m_turrets.emplace_back(turret);
 }
 
-CTurret* CGameWorld::FindTurret(int32_t id)
+CTurret* CGameWorld::FindTurret(ObjectId id)
 {
     CLockGuard guard(m_lock);
     return FindById(m_turrets, id);

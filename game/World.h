@@ -14,6 +14,7 @@
 #include "common/Lock.h"
 #include "game/GameObject.h"
 #include "game/Map.h"
+#include "game/ObjectId.h"
 #include "game/OwnedRange.h"
 #include "game/Ship.h"
 #include "game/Turret.h"
@@ -44,8 +45,11 @@ public:
     void AddPlayer(CShip* ship);
     // Deletes the ship and forgets it.
     void RemovePlayer(CShip* ship);
-    CShip* FindPlayer(int32_t id);
+    CShip* FindPlayer(ObjectId id);
+    // The first ship in joining order: on the client, the local ship.
     CShip* FirstPlayer();
+    // Each list also has one shared cursor (Reset..., Next...), which nested
+    // or concurrent walks of that list disturb; the ranges below do not.
     void ResetPlayers();
     CShip* NextPlayer();
     size_t GetPlayerCount() const { return m_players.size(); }
@@ -58,9 +62,9 @@ public:
     // given (the client's copies carry the server's ids). An object's id must
     // not change while the world holds it: the lookup is indexed by id.
     void AddObject(CGameObject* object);
-    void AddObjectWithId(CGameObject* object, int32_t id);
+    void AddObjectWithId(CGameObject* object, ObjectId id);
     // The first object added with this id that is still held; null if none.
-    CGameObject* FindObject(int32_t id);
+    CGameObject* FindObject(ObjectId id);
     void ResetObjects();
     CGameObject* NextObject();
     size_t GetObjectCount() const { return m_objects.size(); }
@@ -71,7 +75,7 @@ public:
 
     // Turrets keep the ids the caller gave them.
     void AddTurret(CTurret* turret);
-    CTurret* FindTurret(int32_t id);
+    CTurret* FindTurret(ObjectId id);
     void ResetTurrets();
     CTurret* NextTurret();
     size_t GetTurretCount() const { return m_turrets.size(); }
@@ -103,7 +107,7 @@ public:
     // Collisions, damage and kills.
     void CollideWithWalls(CGameObject& object, int32_t elapsed, float worldWidth, float worldHeight);
     bool HasClearLine(const CGameObject& from, const CGameObject& to);
-    void SpawnShrapnel(const CVector& position, int32_t ownerId);
+    void SpawnShrapnel(const CVector& position, ObjectId ownerId);
 
     // What the ships' controls do in the world.
     void FireBullets(CShip& ship);
@@ -163,12 +167,12 @@ private:
     };
 
     std::unique_ptr<CMap> m_map;
-    int32_t m_nextObjectId = 0;
+    ObjectId m_nextObjectId = 0;
     std::list<std::unique_ptr<CShip>> m_players;
     std::list<std::unique_ptr<CShip>>::iterator m_playerCursor;
     std::list<std::unique_ptr<CGameObject>> m_objects;
     std::list<std::unique_ptr<CGameObject>>::iterator m_objectCursor;
-    std::unordered_map<int32_t, IdEntry> m_objectIndex;
+    std::unordered_map<ObjectId, IdEntry> m_objectIndex;
     std::list<std::unique_ptr<CTurret>> m_turrets;
     std::list<std::unique_ptr<CTurret>>::iterator m_turretCursor;
     CLock m_lock;

@@ -188,7 +188,7 @@ void CGameWorld::CollideShipsWithObjects(float worldWidth, float worldHeight)
 // Who gets the frag when a ship dies against an object, and the line said.
 void CGameWorld::CreditObjectKill(CShip& victim, const CGameObject& object)
 {
-    int32_t owner = object.GetOwnerId();
+    ObjectId owner = object.GetOwnerId();
     victim.AddFrags(-1);
     SpawnShrapnel(victim.GetPosition(), victim.GetId());
     if (owner == 0)
@@ -342,7 +342,7 @@ bool CGameWorld::HasClearLine(const CGameObject& from, const CGameObject& to)
     return true;
 }
 
-void CGameWorld::SpawnShrapnel(const CVector& position, int32_t ownerId)
+void CGameWorld::SpawnShrapnel(const CVector& position, ObjectId ownerId)
 {
     CLockGuard guard(m_lock);
     for (int32_t i = 0; i < g_settings.ShrapnelCount; ++i)

@@ -5,6 +5,7 @@
 #include "net/Client.h"
 
 #include "common/MessageLog.h"
+#include "game/ObjectId.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/World.h"
@@ -18,11 +19,6 @@
 namespace
 {
 constexpr size_t kTextSize = CMessageLog::kLineSize; // at most 1023 characters
-
-int32_t WorldId(uint32_t id)
-{
-    return static_cast<int32_t>(id);
-}
 
 // A cell index brought onto a grid of `size` cells, as if by repeatedly
 // adding or subtracting the size.
@@ -130,12 +126,13 @@ void CClient::ApplyText(const CMessage& message)
 // The server's answer to our join: the id of our ship.
 void CClient::ApplyJoin(const CMessage& message)
 {
-    uint32_t id = 0, shipType = 0;
+    ObjectId id = 0;
+    uint32_t shipType = 0;
     char name[kTextSize];
     message.GetJoin(id, shipType, name, sizeof name);
     CGameWorld* world = GetWorld();
     if (CShip* local = world ? world->FirstPlayer() : nullptr)
-        local->SetId(WorldId(id));
+        local->SetId(id);
 }
 
 void CClient::ApplyMap(const CMessage& message)
@@ -168,19 +165,20 @@ void CClient::LoadMap(const std::string& name)
 // take every reported position as it stands.
 void CClient::ApplyShipInfo(const CMessage& message)
 {
-    uint32_t id = 0, shipType = 0;
+    ObjectId id = 0;
+    uint32_t shipType = 0;
     int32_t x = 0, y = 0;
     char name[kTextSize];
     CGameWorld* world = GetWorld();
     if (!world || !message.GetShipInfo(id, x, y, shipType, name, sizeof name))
         return;
-    CShip* ship = world->FindPlayer(WorldId(id));
+    CShip* ship = world->FindPlayer(id);
     if (!ship)
     {
         ship = new CShip();
         ship->SetShipType(static_cast<int32_t>(shipType));
         ship->SetName(name);
-        ship->SetId(WorldId(id));
+        ship->SetId(id);
         world->AddPlayer(ship);
     }
     ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
@@ -194,32 +192,32 @@ void CClient::ApplyShipInfo(const CMessage& message)
 // server's answer) leaves.
 void CClient::ApplyPlayerLeft(const CMessage& message)
 {
-    uint32_t id = 0;
+    ObjectId id = 0;
     CGameWorld* world = GetWorld();
     if (!world || !message.GetPlayerLeft(id))
         return;
-    CShip* ship = world->FindPlayer(WorldId(id));
+    CShip* ship = world->FindPlayer(id);
     if (ship && ship != world->FirstPlayer() && !ship->IsLocal())
         world->RemovePlayer(ship);
 }
 
 void CClient::ApplyShipDied(const CMessage& message)
 {
-    uint32_t id = 0;
+    ObjectId id = 0;
     CGameWorld* world = GetWorld();
     if (!world || !message.GetShipDied(id))
         return;
-    if (CShip* ship = world->FindPlayer(WorldId(id)))
+    if (CShip* ship = world->FindPlayer(id))
         ship->Kill();
 }
 
 void CClient::ApplyObjectGone(const CMessage& message)
 {
-    uint32_t id = 0;
+    ObjectId id = 0;
     CGameWorld* world = GetWorld();
     if (!world || !message.GetObjectGone(id))
         return;
-    if (CGameObject* object = world->FindObject(WorldId(id)))
+    if (CGameObject* object = world->FindObject(id))
         object->Kill();
 }
 
@@ -229,7 +227,7 @@ void CClient::ApplyShipState(const CMessage& message)
     CGameWorld* world = GetWorld();
     if (!world || !message.GetShipState(state))
         return;
-    CShip* ship = world->FindPlayer(WorldId(state.objectId));
+    CShip* ship = world->FindPlayer(state.objectId);
     if (!ship)
         return;
     ship->SetReportedPosition(state.position);
@@ -247,21 +245,21 @@ void CClient::ApplyShipState(const CMessage& message)
 
 void CClient::ApplyObjectState(const CMessage& message)
 {
-    uint32_t id = 0;
+    ObjectId id = 0;
     int32_t kind = 0, subtype = 0;
     CVector position, velocity;
     float angle = 0;
     CGameWorld* world = GetWorld();
     if (!world || !message.GetObjectState(id, kind, position, velocity, angle, subtype))
         return;
-    CGameObject* object = world->FindObject(WorldId(id));
+    CGameObject* object = world->FindObject(id);
     bool created = !object;
     if (created)
     {
         object = NewObjectOfKind(kind, subtype);
         if (!object)
             return;
-        world->AddObjectWithId(object, WorldId(id)); // the server's id, not the world's counter
+        world->AddObjectWithId(object, id); // the server's id, not the world's counter
     }
     if (!object->IsActive())
         object->ForceRespawn(ToFloat(position.GetX()), ToFloat(position.GetY()));
@@ -274,18 +272,18 @@ void CClient::ApplyObjectState(const CMessage& message)
 
 void CClient::ApplyTurretState(const CMessage& message)
 {
-    uint32_t id = 0;
+    ObjectId id = 0;
     int32_t direction = 0;
     uint8_t inPlay = 0;
     CVector position;
     CGameWorld* world = GetWorld();
     if (!world || !message.GetTurretState(id, direction, inPlay, position))
         return;
-    CTurret* turret = world->FindTurret(WorldId(id));
+    CTurret* turret = world->FindTurret(id);
     if (!turret)
     {
         turret = new CTurret();
-        turret->SetId(WorldId(id));
+        turret->SetId(id);
         turret->SetFacing(direction);
         turret->SetPosition(position);
         world->AddTurret(turret);

@@ -67,13 +67,10 @@ void CGameView::DrawWorld()
     map.Draw(m_cameraX, m_cameraY);
     if (CShip* local = m_world->FirstPlayer())
         DrawObject(*local);
-    m_world->ResetPlayers();
-    while (CShip* ship = m_world->NextPlayer())
-        DrawObject(*ship);
-    m_world->ResetTurrets();
-    while (CTurret* turret = m_world->NextTurret())
-        DrawObject(*turret);
-    m_world->ResetObjects();
-    while (CGameObject* object = m_world->NextObject())
-        DrawObject(*object);
+    for (CShip& ship : m_world->Players())
+        DrawObject(ship);
+    for (CTurret& turret : m_world->Turrets())
+        DrawObject(turret);
+    for (CGameObject& object : m_world->Objects())
+        DrawObject(object);
 }

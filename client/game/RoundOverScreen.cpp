@@ -34,10 +34,9 @@ std::vector<ScoreEntry> BuildScoreList(CGameWorld& world)
 {
     CLockGuard guard(world.GetLock());
     std::vector<ScoreEntry> list;
-    world.ResetPlayers();
-    while (const CShip* ship = world.NextPlayer())
+    for (const CShip& ship : world.Players())
     {
-        ScoreEntry entry{ship->GetName().substr(0, kRoundOverNameLength), ship->GetFrags()};
+        ScoreEntry entry{ship.GetName().substr(0, kRoundOverNameLength), ship.GetFrags()};
         // Before the first entry it outranks; equal entries keep their order.
         auto at = std::find_if(list.begin(), list.end(),
                                [&entry](const ScoreEntry& other) { return RanksBefore(entry, other); });

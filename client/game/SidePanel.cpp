@@ -257,11 +257,11 @@ void CSidePanel::DrawScores(const Anchor& at) const
     backend.SetColour(kWhite);
     const float x = at.x - m_width / 2 + 10 + m_border;
     float y = at.top - (m_width + 32) - m_border - 26;
-    m_world->ResetPlayers();
-    for (const CShip* ship = m_world->NextPlayer(); ship; ship = m_world->NextPlayer(), y -= kLineHeight)
+    for (const CShip& ship : m_world->Players())
     {
-        const std::string name = ship->GetName().substr(0, kScoreNameLength);
-        DrawText(GetGraphics(), x, y, "%-14s %3d", name.c_str(), static_cast<int>(ship->GetFrags()));
+        const std::string name = ship.GetName().substr(0, kScoreNameLength);
+        DrawText(GetGraphics(), x, y, "%-14s %3d", name.c_str(), static_cast<int>(ship.GetFrags()));
+        y -= kLineHeight;
     }
 }
 
@@ -276,12 +276,11 @@ void CSidePanel::DrawMarkers(const Anchor& at, const CShip* local) const
     const double worldHeight = m_world ? m_world->GetWorldHeight() : 0;
     if (!local || worldWidth <= 0 || worldHeight <= 0)
         return;
-    m_world->ResetPlayers();
-    while (const CShip* ship = m_world->NextPlayer())
+    for (const CShip& ship : m_world->Players())
     {
-        if (ship == local || !ship->IsActive() || ship->TestStatusBits(STATUS_CLOAKED))
+        if (&ship == local || !ship.IsActive() || ship.TestStatusBits(STATUS_CLOAKED))
             continue;
-        const CVector d = ship->GetPosition() - local->GetPosition();
+        const CVector d = ship.GetPosition() - local->GetPosition();
         const double dx = WrapShortWay(d.GetX(), worldWidth), dy = WrapShortWay(d.GetY(), worldHeight);
         DrawMarker(at.x + dx / (worldWidth / 2) * half, centreY - half * dy / (worldHeight / 2), kRed);
     }

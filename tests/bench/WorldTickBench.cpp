@@ -165,11 +165,11 @@ void Arguments(benchmark::internal::Benchmark* bench)
 void FindObjects(benchmark::State& state)
 {
     CGameWorld world;
-    int32_t count = static_cast<int32_t>(state.range(0));
-    for (int32_t i = 0; i < count; ++i)
+    ObjectId count = static_cast<ObjectId>(state.range(0));
+    for (ObjectId i = 0; i < count; ++i)
         world.AddObject(new CBullet());
     for (auto _ : state)
-        for (int32_t id = 0; id < count; ++id)
+        for (ObjectId id = 0; id < count; ++id)
             benchmark::DoNotOptimize(world.FindObject(id));
 }
 } // namespace

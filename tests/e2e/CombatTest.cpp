@@ -63,7 +63,7 @@ public:
 };
 
 // The frag count in the last MSG_SHIP_STATE a probe saw for a ship.
-int LastFrags(const ChildProcess& probe, uint32_t shipId)
+int LastFrags(const ChildProcess& probe, ObjectId shipId)
 {
     int frags = -1000;
     for (const std::string& hex : ProbeMessages(probe))
@@ -73,7 +73,7 @@ int LastFrags(const ChildProcess& probe, uint32_t shipId)
 }
 // The frag count in the first MSG_SHIP_STATE of a ship after it first went
 // out of play (ships report no state while out of play).
-int FragsAfterFirstDeath(const ChildProcess& probe, uint32_t shipId)
+int FragsAfterFirstDeath(const ChildProcess& probe, ObjectId shipId)
 {
     bool seenAlive = false, seenDead = false;
     for (const std::string& hex : ProbeMessages(probe))
@@ -95,8 +95,8 @@ TEST(Combat, ShipFlownIntoAWallDiesAndLeavesEightFragments)
     auto pilot = server.Probe({"--name", "Pilot", "--keys", "9", "--duration", "6000"});
     EXPECT_TRUE(server.process->WaitForLine("Console: Pilot tried to land.  It didn't go so well...", 10s));
     EXPECT_EQ(Finish(*pilot), 0);
-    uint32_t shipId = JoinedShipId(*pilot);
-    std::set<uint32_t> fragments;
+    ObjectId shipId = JoinedShipId(*pilot);
+    std::set<ObjectId> fragments;
     bool died = false;
     for (const std::string& hex : ProbeMessages(*pilot))
     {
@@ -122,7 +122,7 @@ TEST(Combat, TwoShipsFightAndTheRoundEndsAtTheFragLimit)
     EXPECT_TRUE(server.process->WaitForLine("Console: Frag Limit Hit!", 20s));
     EXPECT_EQ(Finish(*target), 0);
     EXPECT_EQ(Finish(*shooter), 0);
-    uint32_t shooterId = JoinedShipId(*shooter), targetId = JoinedShipId(*target);
+    ObjectId shooterId = JoinedShipId(*shooter), targetId = JoinedShipId(*target);
     EXPECT_EQ(LastFrags(*target, shooterId), 2) << "the shooter's frags, as every client sees them";
     EXPECT_EQ(FragsAfterFirstDeath(*shooter, targetId), -1) << "the target's frags once it came back";
     std::vector<std::string> messages = ProbeMessages(*target);

@@ -196,7 +196,7 @@ public:
         return true;
     }
 
-    std::optional<uint32_t> IdOf(const std::string& name) const
+    std::optional<ObjectId> IdOf(const std::string& name) const
     {
         auto found = m_ids.find(name);
         return found == m_ids.end() ? std::nullopt : std::optional(found->second);
@@ -205,14 +205,14 @@ public:
     // How many states of the ship the observer has heard so far.
     int StateCount(const std::string& name) const
     {
-        std::optional<uint32_t> id = IdOf(name);
+        std::optional<ObjectId> id = IdOf(name);
         auto found = id ? m_counts.find(*id) : m_counts.end();
         return found == m_counts.end() ? 0 : found->second;
     }
 
     std::optional<State> LastState(const std::string& name) const
     {
-        std::optional<uint32_t> id = IdOf(name);
+        std::optional<ObjectId> id = IdOf(name);
         auto found = id ? m_states.find(*id) : m_states.end();
         return found == m_states.end() ? std::nullopt : std::optional(found->second);
     }
@@ -231,16 +231,16 @@ private:
 
     void TakeState(const std::string& hex)
     {
-        const uint32_t id = U32At(hex, 1);
+        const ObjectId id = U32At(hex, 1);
         ++m_counts[id];
         m_states[id] = {std::bit_cast<float>(U32At(hex, 19)), std::bit_cast<float>(U32At(hex, 23)),
                         std::bit_cast<float>(U32At(hex, 43))};
     }
 
     ChildProcess& m_observer;
-    std::map<std::string, uint32_t> m_ids;
-    std::map<uint32_t, State> m_states;
-    std::map<uint32_t, int> m_counts;
+    std::map<std::string, ObjectId> m_ids;
+    std::map<ObjectId, State> m_states;
+    std::map<ObjectId, int> m_counts;
 };
 
 double Distance(const ShipWatch::State& a, const ShipWatch::State& b)

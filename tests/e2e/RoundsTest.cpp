@@ -112,7 +112,7 @@ TEST(Rounds, RequestForAMissingMapPlaysTheNextOfTheRotation)
 namespace
 {
 // The stayer saw MSG_PLAYER_LEFT for `shipId`, and no ship message for it after.
-void ExpectShipGoneFor(const ChildProcess& stayer, uint32_t shipId)
+void ExpectShipGoneFor(const ChildProcess& stayer, ObjectId shipId)
 {
     std::vector<std::string> messages = ProbeMessages(stayer);
     auto left = std::find_if(messages.begin(), messages.end(),
@@ -133,7 +133,7 @@ TEST(Rounds, DepartingPlayersShipDisappearsForEveryone)
     auto leaver = server.Probe({"--join", "--name", "Leaver", "--duration", "1000"});
     EXPECT_EQ(Finish(*leaver), 0);
     EXPECT_EQ(Finish(*stayer), 0);
-    uint32_t leaverId = JoinedShipId(*leaver);
+    ObjectId leaverId = JoinedShipId(*leaver);
     ASSERT_EQ(leaverId, 2u);
     ExpectShipGoneFor(*stayer, leaverId);
 }

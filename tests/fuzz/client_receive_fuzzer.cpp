@@ -24,13 +24,12 @@ void CheckInside(const CGameObject& object, int32_t width, int32_t height)
 
 void CheckWorld(CGameWorld& world)
 {
+    CLockGuard guard(world.GetLock());
     int32_t width = world.GetWorldWidth(), height = world.GetWorldHeight();
-    world.ResetPlayers();
-    while (CShip* ship = world.NextPlayer())
-        CheckInside(*ship, width, height);
-    world.ResetObjects();
-    while (CGameObject* object = world.NextObject())
-        CheckInside(*object, width, height);
+    for (const CShip& ship : world.Players())
+        CheckInside(ship, width, height);
+    for (const CGameObject& object : world.Objects())
+        CheckInside(object, width, height);
 }
 } // namespace
 

@@ -48,7 +48,7 @@ protected:
         LoadMap(rows);
     }
 
-    CShip* AddShip(int32_t id, const char* name, float x, float y)
+    CShip* AddShip(ObjectId id, const char* name, float x, float y)
     {
         auto* ship = new CShip();
         ship->SetId(id);
@@ -72,10 +72,16 @@ protected:
     size_t CountKind(int32_t kind)
     {
         size_t count = 0;
-        world.ResetObjects();
-        while (CGameObject* object = world.NextObject())
-            count += object->GetKind() == kind;
+        for (const CGameObject& object : world.Objects())
+            count += object.GetKind() == kind;
         return count;
+    }
+
+    // The first object in the world's list; null when there is none.
+    CGameObject* FirstObject()
+    {
+        COwnedRange<CGameObject> objects = world.Objects();
+        return objects.begin() == objects.end() ? nullptr : &*objects.begin();
     }
 
     platform::FakeClock clock{80000};
@@ -95,10 +101,9 @@ TEST_F(CombatTest, UnshieldedShipDiesOnAWallAndLeavesShrapnel)
     EXPECT_EQ(ship->GetFrags(), -1);
     EXPECT_EQ(LogLines(), std::vector<std::string>{"Pilot tried to land.  It didn't go so well..."});
     EXPECT_EQ(CountKind(KIND_SHRAPNEL), static_cast<size_t>(g_settings.ShrapnelCount));
-    world.ResetObjects();
-    CGameObject* piece = world.NextObject();
+    CGameObject* piece = FirstObject();
     ASSERT_NE(piece, nullptr);
-    EXPECT_EQ(piece->GetOwnerId(), 1);
+    EXPECT_EQ(piece->GetOwnerId(), 1u);
     EXPECT_NEAR(piece->GetVelocity().Length(), g_settings.ShrapnelSpeed, 1e-3);
 }
 
@@ -138,7 +143,7 @@ TEST_F(CombatTest, KillsByObjectsAreCreditedToTheirOwners)
     CShip* victim = AddShip(1, "Victim", 100, 100);
     CShip* killer = AddShip(2, "Killer", 500, 500);
     float spot = 40;
-    auto shoot = [&](int32_t owner, int32_t kind)
+    auto shoot = [&](ObjectId owner, int32_t kind)
     {
         // A fresh spot each time, away from the shrapnel of the last death.
         spot += 60;
@@ -281,9 +286,8 @@ TEST_F(CombatTest, TurretBulletKillIsCreditedToNobody)
     CShip* ship = AddShip(1, "Target", 100, 200);
     world.Tick(0);
     ASSERT_EQ(CountKind(KIND_BULLET), 1u) << "the turret fired at the only ship in view";
-    world.ResetObjects();
-    CGameObject* bullet = world.NextObject();
-    EXPECT_EQ(bullet->GetOwnerId(), 0);
+    CGameObject* bullet = FirstObject();
+    EXPECT_EQ(bullet->GetOwnerId(), 0u);
     EXPECT_LT(bullet->GetVelocity().GetY(), 0) << "towards the ship";
     for (int i = 0; i < 30 && ship->IsActive(); ++i)
         world.Tick(20);

@@ -51,7 +51,7 @@ protected:
         world.SetHost(&host);
     }
 
-    CShip* AddShip(int32_t id)
+    CShip* AddShip(ObjectId id)
     {
         auto* ship = new CShip();
         ship->SetId(id);
@@ -228,7 +228,7 @@ TEST_F(WorldTest, RemovedPlayersAreDeletedAndIdsAreFoundPerList)
     CShip* ship = AddShip(7);
     world.AddObject(new CGameObject(KIND_BULLET));
     world.AddObject(new CGameObject(KIND_BULLET));
-    EXPECT_EQ(world.FindObject(1)->GetId(), 1) << "objects are numbered from 0 by the world";
+    EXPECT_EQ(world.FindObject(1)->GetId(), 1u) << "objects are numbered from 0 by the world";
     EXPECT_EQ(world.FindPlayer(7), ship);
     world.RemovePlayer(ship);
     EXPECT_EQ(world.FindPlayer(7), nullptr);
@@ -253,7 +253,7 @@ TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfAShare
     world.AddObjectWithId(second, 40);
     world.AddObject(live(KIND_BULLET));
     EXPECT_EQ(world.FindObject(0), counted);
-    EXPECT_EQ(world.FindObject(1)->GetId(), 1) << "a given id does not take the counter's";
+    EXPECT_EQ(world.FindObject(1)->GetId(), 1u) << "a given id does not take the counter's";
     EXPECT_EQ(world.FindObject(40), first);
 
     first->Kill();
@@ -269,6 +269,48 @@ TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfAShare
     auto* reused = live(KIND_BULLET);
     world.AddObjectWithId(reused, 0);
     EXPECT_EQ(world.FindObject(0), reused) << "a server id may come back after a reset";
+}
+
+TEST_F(WorldTest, NestedWalksOverThePlayersDoNotDisturbEachOther)
+{
+    for (ObjectId id = 1; id <= 3; ++id)
+        AddShip(id);
+    std::vector<std::string> pairs;
+    for (const CShip& outer : world.Players())
+        for (const CShip& inner : world.Players())
+            pairs.push_back(std::to_string(outer.GetId()) + std::to_string(inner.GetId()));
+    EXPECT_EQ(pairs, (std::vector<std::string>{"11", "12", "13", "21", "22", "23", "31", "32", "33"}));
+}
+
+// Between taking dead objects out of play and erasing their entries, the tick
+// reports the ships out of play: a host that walks the objects then must meet
+// only the ones still held.
+TEST_F(WorldTest, AHostWalkingTheObjectsDuringATickMeetsNoEmptiedEntries)
+{
+    class WalkingHost : public RecordingHost
+    {
+    public:
+        explicit WalkingHost(CGameWorld& world) : m_world(world) {}
+        void OnShipOutOfPlay(const CShip&) override
+        {
+            for (const CGameObject& object : m_world.Objects())
+                walked.push_back(object.GetId());
+        }
+        std::vector<ObjectId> walked;
+
+    private:
+        CGameWorld& m_world;
+    };
+    LoadWorld({"7...", "....", "....", "...."});
+    WalkingHost walker(world);
+    world.SetHost(&walker);
+    AddShip(1);
+    world.AddObject(new CGameObject(KIND_BULLET)); // never in play: emptied by the tick
+    auto* held = new CGameObject(KIND_BULLET);
+    held->ForceRespawn(80, 80);
+    world.AddObject(held);
+    world.Tick(0);
+    EXPECT_EQ(walker.walked, std::vector<ObjectId>{1}) << "one report of the new ship, one held object";
 }
 
 TEST_F(WorldTest, FuelBlocksAreFoundWithinTheShipsRangeTheShortWayRound)

@@ -157,7 +157,8 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
     EXPECT_TRUE(Printed("Registering with server..."));
     auto joined = [&] { return !host.Received().empty(); };
     ASSERT_TRUE(PumpUntil(client, joined));
-    uint32_t id = 99, shipType = 0;
+    ObjectId id = 99;
+    uint32_t shipType = 0;
     char joinName[16];
     ASSERT_TRUE(host.Received()[0].GetJoin(id, shipType, joinName, sizeof joinName));
     EXPECT_EQ(id, 0u);
@@ -172,7 +173,7 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
     answer.Add(message);
     host.SendToAll(answer);
     ASSERT_TRUE(PumpUntil(client, [&] { return Printed("Me has joined the game."); }));
-    EXPECT_EQ(local->GetId(), 7);
+    EXPECT_EQ(local->GetId(), 7u);
 
     host.Stop();
     ASSERT_TRUE(PumpUntil(client, [&] { return client.IsTerminated(); }));

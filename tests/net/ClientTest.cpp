@@ -47,21 +47,21 @@ CMessage Map(const char* name)
     return message;
 }
 
-CMessage ShipInfo(uint32_t id, int32_t x, int32_t y, uint32_t type, const char* name)
+CMessage ShipInfo(ObjectId id, int32_t x, int32_t y, uint32_t type, const char* name)
 {
     CMessage message;
     message.SetShipInfo(id, x, y, type, name);
     return message;
 }
 
-CMessage ObjectState(uint32_t id, int32_t kind, CVector position, int32_t subtype = 0)
+CMessage ObjectState(ObjectId id, int32_t kind, CVector position, int32_t subtype = 0)
 {
     CMessage message;
     message.SetObjectState(id, kind, position, CVector(10, -20, 0), 90.0f, subtype);
     return message;
 }
 
-CMessage IdOnly(MessageType type, uint32_t id)
+CMessage IdOnly(MessageType type, ObjectId id)
 {
     CMessage message;
     if (type == MSG_PLAYER_LEFT)
@@ -135,7 +135,7 @@ TEST_F(ClientApplies, TextJoinAndMap)
           }(),
           Map("Arena")});
     EXPECT_EQ(lines, (std::vector<std::string>{"Welcome aboard", "Loaded map \"Arena\""}));
-    EXPECT_EQ(local->GetId(), 7) << "the join answer names our ship";
+    EXPECT_EQ(local->GetId(), 7u) << "the join answer names our ship";
     ASSERT_NE(world.GetMap(), nullptr);
     EXPECT_EQ(world.GetMap()->GetColumns(), 64);
 }

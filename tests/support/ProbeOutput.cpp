@@ -64,7 +64,7 @@ std::string TextMessageHex(const std::string& text)
     return StringMessageHex('\x01', text);
 }
 
-uint32_t JoinedShipId(const ChildProcess& probe)
+ObjectId JoinedShipId(const ChildProcess& probe)
 {
     for (const std::string& hex : ProbeMessages(probe))
         if (MessageType(hex) == "02")

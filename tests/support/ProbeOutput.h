@@ -2,6 +2,7 @@
 // and the fields inside them.
 #pragma once
 
+#include "game/ObjectId.h"
 #include "tests/support/ChildProcess.h"
 
 #include <cstdint>
@@ -28,6 +29,6 @@ std::string MapRequestHex(const std::string& name);
 std::string TextMessageHex(const std::string& text);
 
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
-uint32_t JoinedShipId(const ChildProcess& probe);
+ObjectId JoinedShipId(const ChildProcess& probe);
 
 } // namespace testing_support

@@ -124,7 +124,8 @@ void ProbeConnection::OnReceive(const uint8_t* data, size_t size)
 // Remembers the ship id of the join answer and prints the round trip of a pong.
 void ProbeConnection::Note(const CMessage& message, uint64_t nowMs)
 {
-    uint32_t shipId = 0, shipType = 0, clock = 0;
+    ObjectId shipId = 0;
+    uint32_t shipType = 0, clock = 0;
     char name[128];
     if (message.GetJoin(shipId, shipType, name, sizeof name))
         m_shipId = shipId;

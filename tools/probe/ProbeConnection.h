@@ -2,6 +2,7 @@
 // on schedule and reports every game message it receives.
 #pragma once
 
+#include "game/ObjectId.h"
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 #include "tools/probe/ProbeOptions.h"
@@ -51,7 +52,7 @@ private:
     uint64_t m_connectedAt = 0;
     uint64_t m_nextKeys = 0;
     uint64_t m_nextPing = 0;
-    uint32_t m_shipId = 0;
+    ObjectId m_shipId = 0;
     bool m_terminated = false;
     uint64_t m_messages = 0;
     uint64_t m_bytes = 0;

@@ -92,8 +92,7 @@ void WorldClient::SendKeys()
     std::vector<uint32_t> codes = m_options.keys.empty() ? std::vector<uint32_t>{0} : m_options.keys;
     CShip* local = m_world.FirstPlayer();
     CMessage message;
-    message.SetKeys(local ? static_cast<uint32_t>(local->GetId()) : 0, codes.data(),
-                    static_cast<uint32_t>(codes.size()));
+    message.SetKeys(local ? local->GetId() : 0, codes.data(), static_cast<uint32_t>(codes.size()));
     m_client.Send(message);
 }
 
@@ -123,18 +122,16 @@ void WorldClient::Pump(uint64_t nowMs)
 void WorldClient::PrintWorld(std::FILE* out)
 {
     CLockGuard guard(m_world.GetLock());
-    m_world.ResetPlayers();
-    while (CShip* ship = m_world.NextPlayer())
+    for (const CShip& ship : m_world.Players())
     {
-        CVector position = ship->GetPosition();
-        std::fprintf(out, "WORLD SHIP %d %s %d %.1f %.1f %d\n", ship->GetId(), ship->GetName().c_str(),
-                     ship->IsActive() ? 1 : 0, position.GetX(), position.GetY(), ship->GetFrags());
+        CVector position = ship.GetPosition();
+        std::fprintf(out, "WORLD SHIP %u %s %d %.1f %.1f %d\n", ship.GetId(), ship.GetName().c_str(),
+                     ship.IsActive() ? 1 : 0, position.GetX(), position.GetY(), ship.GetFrags());
     }
     std::array<size_t, kObjectKinds.size()> counts{};
-    m_world.ResetObjects();
-    while (CGameObject* object = m_world.NextObject())
+    for (const CGameObject& object : m_world.Objects())
         for (size_t i = 0; i < kObjectKinds.size(); ++i)
-            counts[i] += object->GetKind() == kObjectKinds[i].first ? 1 : 0;
+            counts[i] += object.GetKind() == kObjectKinds[i].first ? 1 : 0;
     std::fprintf(out, "WORLD OBJECTS");
     for (size_t i = 0; i < kObjectKinds.size(); ++i)
         std::fprintf(out, " %s=%zu", kObjectKinds[i].second, counts[i]);
