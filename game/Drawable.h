@@ -23,10 +23,11 @@ class CDrawable
 public:
     virtual ~CDrawable() = default;
 
-    // Slot 0: fetches the textures this thing draws with. True when the
-    // graphics library reported no error.
+    // Fetches the textures this thing draws with from the texture cache,
+    // before its first Draw. True when the graphics library reported no error.
     virtual bool LoadTextures() { return true; }
-    // Slot 1: draws with the view point at (viewX, viewY) world units.
+    // Draws this thing for one frame, with the view point at (viewX, viewY)
+    // world units.
     virtual bool Draw(int32_t viewX, int32_t viewY) = 0;
 
     // Adds a texture unless it is already there.

@@ -53,13 +53,23 @@ public:
     explicit CGameObject(int32_t kind = KIND_MAP, int32_t respawnDelay = kDefaultRespawnDelay);
     ~CGameObject() override = default;
 
-    // Slots 1 to 8 (slot 0, LoadTextures, comes from CDrawable).
+    // Draws the object while it is in play: the quad with the picture at the
+    // index of its state subtype (the first picture for most objects), and
+    // the collision outline when outlines are switched on.
     bool Draw(int32_t viewX, int32_t viewY) override;
+    // Advances the object by `elapsed` ms of game time; nothing by default.
     virtual void Update(int32_t elapsed) { (void)elapsed; }
+    // What touching `other` does to this object; by default it dies.
     virtual void OnCollide(CGameObject& other);
+    // Takes the object out of play and starts its dead time.
     virtual void Kill();
+    // Puts the object back in play at (x, y), unturned and at rest, once its
+    // dead time has reached the respawn delay; nothing happens before then.
     virtual void Respawn(float x, float y);
+    // Puts the object back in play at (x, y) whatever its dead time.
     virtual void ForceRespawn(float x, float y);
+    // True when this object and `other` touch: their bounding circles meet
+    // across the wrap of a world of that size, and their outlines overlap.
     virtual bool Collides(const CGameObject& other, float worldWidth, float worldHeight) const;
     // The extra number a state report carries: a powerup's type or a
     // shrapnel's variant; 0 for everything else.

@@ -261,11 +261,3 @@ bool CMap::NextSpawnCell(int32_t& x, int32_t& y)
     ++m_spawnCursor;
     return true;
 }
-
-void CMap::SetDisplaySize(int32_t width, int32_t height)
-{
-    if (width < 1 || height < 1 || width > 16384 || height > 16384)
-        return;
-    m_displayWidth = width;
-    m_displayHeight = height;
-}

@@ -149,6 +149,14 @@ void DrawCellOutlines(const CMap& map, const CellWindow& window)
 }
 } // namespace
 
+void CMap::SetDisplaySize(int32_t width, int32_t height)
+{
+    if (width < 1 || height < 1 || width > 16384 || height > 16384)
+        return;
+    m_displayWidth = width;
+    m_displayHeight = height;
+}
+
 bool CMap::LoadTextures()
 {
     return AddTexturesByName(kTextureNames);

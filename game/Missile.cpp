@@ -22,11 +22,6 @@ CMissile::CMissile() : CTimedObject(KIND_MISSILE)
     SetMaxSpeed(g_settings.MissileMaxSpeed);
 }
 
-bool CMissile::LoadTextures()
-{
-    return AddTextureByName("missile.tga");
-}
-
 void CMissile::ForgetTarget(const CGameObject* gone)
 {
     if (m_target == gone)

@@ -4,20 +4,9 @@
 #include "game/Settings.h"
 #include "game/Ship.h"
 #include "game/Trig.h"
-#include "platform/Clock.h"
 
 namespace
 {
-const char* const kTextures[CPowerup::kTypes] = {
-    "pup_triple.tga", "pup_missile.tga", "pup_mine.tga",  "pup_plasma.tga",
-    "pup_tank.tga",   "pup_fuel.tga",    "pup_cloak.tga", "pup_repulse.tga",
-};
-
-bool IsValidType(int32_t type)
-{
-    return type >= 0 && type < CPowerup::kTypes;
-}
-
 // A regular octagon of circumradius 16 from (0, -16), counter-clockwise, with
 // the first point repeated at the end.
 CollisionPolygon Octagon()
@@ -41,9 +30,14 @@ bool ShieldsDown(const CGameObject& other)
 }
 } // namespace
 
-CPowerup::CPowerup() : CGameObject(KIND_POWERUP), m_creationTime(GetTickCount())
+CPowerup::CPowerup() : CTimedObject(KIND_POWERUP)
 {
     SetType(POWERUP_TRIPLE_SHOT);
+}
+
+bool CPowerup::IsValidType(int32_t type)
+{
+    return type >= 0 && type < CPowerup::kTypes;
 }
 
 void CPowerup::SetType(int32_t type)
@@ -54,26 +48,9 @@ void CPowerup::SetType(int32_t type)
     AddOutline(octagon);
 }
 
-const char* CPowerup::TextureName(int32_t type)
-{
-    return kTextures[IsValidType(type) ? type : 0];
-}
-
-bool CPowerup::LoadTextures()
-{
-    return AddTexturesByName(kTextures);
-}
-
-bool CPowerup::Draw(int32_t viewX, int32_t viewY)
-{
-    if (IsActive())
-        DrawPicture(viewX, viewY, GetTexture(static_cast<size_t>(m_type)));
-    return true;
-}
-
 void CPowerup::Update(int32_t)
 {
-    if (LifetimeOver(m_creationTime, g_settings.PowerupLifetime))
+    if (HasExpired(g_settings.PowerupLifetime))
         Kill();
 }
 

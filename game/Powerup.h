@@ -19,16 +19,16 @@ enum PowerupType : int32_t
     POWERUP_REPULSE = 7,
 };
 
-class CPowerup : public CGameObject
+class CPowerup : public CTimedObject
 {
 public:
     static constexpr int32_t kTypes = 8;
 
     CPowerup();
-    // All eight pictures in type order, so a texture's index is its type.
+    // All eight pictures in type order, so a texture's index is its type:
+    // the default Draw, which shows the picture at the state subtype, shows
+    // the picture of the type.
     bool LoadTextures() override;
-    // Drawn like any object, with the picture of its type.
-    bool Draw(int32_t viewX, int32_t viewY) override;
     // Out of play once PowerupLifetime has passed since creation.
     void Update(int32_t elapsed) override;
     // Picked up (killed) by a ship with its shields down; bounced by anything
@@ -41,9 +41,10 @@ public:
     int32_t GetType() const { return m_type; }
     // The picture of a type ("pup_triple.tga" for types out of range).
     static const char* TextureName(int32_t type);
-    uint32_t GetCreationTime() const { return m_creationTime; }
 
 private:
+    // Types 0 to 7.
+    static bool IsValidType(int32_t type);
+
     int32_t m_type = 0;
-    uint32_t m_creationTime;
 };

@@ -1,8 +1,6 @@
 #include "game/Projectiles.h"
 
 #include "game/Settings.h"
-#include "gfx/RenderBackend.h"
-#include "platform/Clock.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -17,8 +15,6 @@ const CollisionPolygon& ShrapnelOutline(int32_t variant)
     };
     return shapes[variant];
 }
-
-const char* const kShrapnelTextures[CShrapnel::kShapes] = {"shrapnel1.tga", "shrapnel2.tga"};
 } // namespace
 
 CVector BounceOff(const CGameObject& other, const CVector& position, const CVector& velocity)
@@ -39,24 +35,6 @@ CBullet::CBullet() : CTimedObject(KIND_BULLET)
     SetRadius(2);
 }
 
-bool CBullet::Draw(int32_t viewX, int32_t viewY)
-{
-    if (!IsActive())
-        return true;
-    int32_t x, y;
-    ScreenPoint(viewX, viewY, x, y);
-    float left = static_cast<float>(x - 1), right = static_cast<float>(x + 1);
-    float top = static_cast<float>(y - 1), bottom = static_cast<float>(y + 1);
-    CRenderBackend& backend = GetRenderBackend();
-    backend.LoadIdentity();
-    backend.SetTexturing(false);
-    backend.SetColour(RenderColour{1, 1, 1, 1});
-    backend.SetPolygonMode(PolygonFill::Fill, PolygonFill::Line);
-    RenderVertex quad[4] = {{left, top}, {right, top}, {right, bottom}, {left, bottom}};
-    backend.DrawQuads(quad, 4);
-    return true;
-}
-
 void CBullet::Update(int32_t)
 {
     if (HasExpired(g_settings.BulletLifetime))
@@ -69,11 +47,6 @@ CMine::CMine(int32_t kind) : CTimedObject(kind)
 {
     AddOutline(CollisionPolygon{{-6, -3}, {6, -3}, {6, 3}, {-6, 3}});
     SetRadius(8);
-}
-
-bool CMine::LoadTextures()
-{
-    return AddTextureByName("mine.tga");
 }
 
 void CMine::Update(int32_t)
@@ -95,12 +68,7 @@ void CMine::OnCollide(CGameObject& other)
 
 CPlasmaMine::CPlasmaMine() : CMine(KIND_PLASMA_MINE) {}
 
-bool CPlasmaMine::LoadTextures()
-{
-    return AddTextureByName("plasmamine.tga");
-}
-
-CShrapnel::CShrapnel() : CGameObject(KIND_SHRAPNEL), m_creationTime(GetTickCount())
+CShrapnel::CShrapnel() : CTimedObject(KIND_SHRAPNEL)
 {
     SetShape(0);
 }
@@ -113,20 +81,8 @@ void CShrapnel::SetShape(int32_t variant)
     SetRadius(8);
 }
 
-bool CShrapnel::LoadTextures()
-{
-    return AddTexturesByName(kShrapnelTextures);
-}
-
-bool CShrapnel::Draw(int32_t viewX, int32_t viewY)
-{
-    if (IsActive())
-        DrawPicture(viewX, viewY, GetTexture(static_cast<size_t>(m_variant)));
-    return true;
-}
-
 void CShrapnel::Update(int32_t)
 {
-    if (LifetimeOver(m_creationTime, g_settings.ShrapnelLifespan))
+    if (HasExpired(g_settings.ShrapnelLifespan))
         Kill();
 }

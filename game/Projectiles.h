@@ -73,15 +73,14 @@ public:
 // A fragment of a dead ship, in one of two shapes, expiring after
 // ShrapnelLifespan. LoadTextures fetches both pictures in shape order, so the
 // texture at a shape's index is that shape's whatever the order of SetShape
-// and loading.
-class CShrapnel : public CGameObject
+// and loading: the default Draw, which shows the picture at the state
+// subtype, shows the picture of the shape.
+class CShrapnel : public CTimedObject
 {
 public:
     CShrapnel();
     bool LoadTextures() override;
     void Update(int32_t elapsed) override;
-    // Drawn like any object, with the picture of its shape.
-    bool Draw(int32_t viewX, int32_t viewY) override;
     int32_t GetStateSubtype() const override { return m_variant; }
 
     static constexpr int32_t kShapes = 2;
@@ -89,11 +88,9 @@ public:
     // picture it draws with.
     void SetShape(int32_t variant);
     int32_t GetShape() const { return m_variant; }
-    uint32_t GetCreationTime() const { return m_creationTime; }
 
 private:
     int32_t m_variant = 0;
-    uint32_t m_creationTime;
 };
 
 // Reflects a velocity off the first edge that one of `other`'s outline

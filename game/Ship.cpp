@@ -14,21 +14,19 @@ using Point = CollisionPolygon::Point;
 
 struct ShipTypeInfo
 {
-    const char* texture;
     std::initializer_list<std::initializer_list<Point>> outline;
     Point muzzle;
 };
 
-// Outlines in ship space, +y being the nose, counter-clockwise.
+// Outlines in ship space, +y being the nose, counter-clockwise; in type
+// order, as the pictures in ShipDraw.cpp.
 const ShipTypeInfo kShipTypeTable[CShip::kShipTypes] = {
-    {"Triship.tga", {{{6, -7}, {-1, 11}, {-8, -7}}}, {-1, 18}},
-    {"Curveship.tga", {{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}, {0, 15}},
-    {"Trekship.tga", {{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}, {0, 18}},
-    {"Xship.tga", {{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}, {0, 18}},
-    {"Yship.tga",
-     {{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}},
-     {0, 14}},
-    {"Twoship.tga", {{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}, {0, 18}},
+    {{{{6, -7}, {-1, 11}, {-8, -7}}}, {-1, 18}},
+    {{{{-10, 5}, {-8, -8}, {-3, -11}, {3, -11}, {8, -8}, {10, 5}, {0, 8}}}, {0, 15}},
+    {{{{-10, -3}, {-10, -5}, {-4, -10}, {4, -10}, {10, -5}, {10, -3}, {0, 11}}}, {0, 18}},
+    {{{{-10, 4}, {-10, -8}, {10, -8}, {10, 4}, {0, 11}}}, {0, 18}},
+    {{{{-7, -6}, {-3, -11}, {3, -11}, {7, -6}, {0, 0}}, {{-10, 7}, {-10, -7}, {10, -7}, {10, 7}}}, {0, 14}},
+    {{{{-10, -6}, {10, -6}, {0, 0}}, {{-5, -2}, {5, -2}, {0, 10}}}, {0, 18}},
 };
 
 bool KnownType(int32_t type)
@@ -70,11 +68,6 @@ float CostOf(int32_t kind)
 CShip::CShip() : CGameObject(KIND_SHIP)
 {
     SetShipType(4);
-}
-
-const char* CShip::TextureName(int32_t type)
-{
-    return KnownType(type) ? kShipTypeTable[type].texture : "Triship.tga";
 }
 
 void CShip::BuildOutline(int32_t type)

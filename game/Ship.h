@@ -53,7 +53,7 @@ public:
     bool Draw(int32_t viewX, int32_t viewY) override;
     // What touching something does to the ship: pickups, bounces, hits.
     void OnCollide(CGameObject& other) override;
-    // Slot 6: the default respawn, then a full tank, no status and the
+    // The default respawn, then a full tank, no status and the
     // starting ammunition, whether or not the respawn took place.
     void Respawn(float x, float y) override;
     // The ship's own test: the shield outline while shields are up, and two

@@ -8,17 +8,15 @@ struct FacingInfo
 {
     float gunX, gunY;
     CollisionPolygon::Point outline[3];
-    const char* alive;
-    const char* dead;
 };
 
 // Each outline is a triangle with its apex at the cell centre and its base on
 // the cell edge opposite the facing.
 const FacingInfo kFacings[4] = {
-    {0, -5, {{0, 0}, {16, 16}, {-16, 16}}, "turret_ok_up.tga", "turret_dead_up.tga"},
-    {5, 0, {{0, 0}, {-16, 16}, {-16, -16}}, "turret_ok_right.tga", "turret_dead_right.tga"},
-    {0, 5, {{0, 0}, {-16, -16}, {16, -16}}, "turret_ok_down.tga", "turret_dead_down.tga"},
-    {-5, 0, {{0, 0}, {16, -16}, {16, 16}}, "turret_ok_left.tga", "turret_dead_left.tga"},
+    {0, -5, {{0, 0}, {16, 16}, {-16, 16}}},
+    {5, 0, {{0, 0}, {-16, 16}, {-16, -16}}},
+    {0, 5, {{0, 0}, {-16, -16}, {16, -16}}},
+    {-5, 0, {{0, 0}, {16, -16}, {16, 16}}},
 };
 
 const FacingInfo& Info(int32_t facing)
@@ -101,17 +99,4 @@ void CTurret::Respawn(float, float)
 {
     if (m_deadTime >= m_respawnDelay)
         m_active = true;
-}
-
-bool CTurret::LoadTextures()
-{
-    const FacingInfo& info = Info(m_facing);
-    AddTextureByName(info.alive);
-    return AddTextureByName(info.dead);
-}
-
-bool CTurret::Draw(int32_t viewX, int32_t viewY)
-{
-    DrawPicture(viewX, viewY, GetTexture(IsActive() ? 0 : 1));
-    return true;
 }
