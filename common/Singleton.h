@@ -8,8 +8,7 @@
 // the thread that owns it (the server thread, or the client's only thread).
 #pragma once
 
-template <typename T>
-class CSingleton
+template <typename T> class CSingleton
 {
 public:
     static T& Get()

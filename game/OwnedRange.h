@@ -8,8 +8,7 @@
 #include <list>
 #include <memory>
 
-template <typename T>
-class COwnedRange
+template <typename T> class COwnedRange
 {
 public:
     using List = std::list<std::unique_ptr<T>>;

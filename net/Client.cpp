@@ -15,8 +15,6 @@
 
 namespace
 {
-CClient* g_client = nullptr;
-
 uint32_t WithoutHost(uint32_t players)
 {
     return players == 0 ? 0 : players - 1;
@@ -29,24 +27,6 @@ std::string SearchFailure(platform::EnumResult result, const std::string& hostNa
     return "Could not search for servers: no network connection was found.";
 }
 } // namespace
-
-CClient& CClient::Get()
-{
-    if (!g_client)
-        g_client = new CClient();
-    return *g_client;
-}
-
-bool CClient::Exists()
-{
-    return g_client != nullptr;
-}
-
-void CClient::Destroy()
-{
-    delete g_client;
-    g_client = nullptr;
-}
 
 CClient::CClient()
     : m_session(

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "common/Lock.h"
+#include "common/Singleton.h"
 #include "net/GameIdentity.h"
 #include "net/Message.h"
 #include "net/MessageBatch.h"
@@ -47,17 +48,14 @@ struct CHostInfo
     platform::HostAddress address;
 };
 
-class CClient : private platform::ISessionClientEvents
+class CClient : public CSingleton<CClient>, private platform::ISessionClientEvents
 {
 public:
     // A crowded network cannot grow the server list without limit.
     static constexpr size_t kMaxHosts = 256;
 
-    // The game's session, created on first use.
-    static CClient& Get();
-    static bool Exists();
-    // Closes and forgets the game's session; the next Get makes a fresh one.
-    static void Destroy();
+    // The game's session is CSingleton's Get(), made on first use; Destroy
+    // closes and forgets it, and the next Get makes a fresh one.
 
     CClient();
     ~CClient() override; // closes the connection

@@ -27,7 +27,7 @@ void CMessage::SetText(const char* text)
     m_text = text ? text : "";
 }
 
-void CMessage::SetJoin(uint32_t objectId, uint32_t shipType, const char* name)
+void CMessage::SetJoin(ObjectId objectId, uint32_t shipType, const char* name)
 {
     m_type = MSG_JOIN;
     m_objectId = objectId;
@@ -46,7 +46,7 @@ void CMessage::SetRoundOver()
     m_type = MSG_ROUND_OVER;
 }
 
-void CMessage::SetShipInfo(uint32_t objectId, int32_t x, int32_t y, uint32_t shipType, const char* name)
+void CMessage::SetShipInfo(ObjectId objectId, int32_t x, int32_t y, uint32_t shipType, const char* name)
 {
     m_type = MSG_SHIP_INFO;
     m_objectId = objectId;
@@ -56,23 +56,23 @@ void CMessage::SetShipInfo(uint32_t objectId, int32_t x, int32_t y, uint32_t shi
     m_text = name ? name : "";
 }
 
-void CMessage::SetIdOnly(MessageType type, uint32_t objectId)
+void CMessage::SetIdOnly(MessageType type, ObjectId objectId)
 {
     m_type = type;
     m_objectId = objectId;
 }
 
-void CMessage::SetPlayerLeft(uint32_t objectId)
+void CMessage::SetPlayerLeft(ObjectId objectId)
 {
     SetIdOnly(MSG_PLAYER_LEFT, objectId);
 }
 
-void CMessage::SetShipDied(uint32_t objectId)
+void CMessage::SetShipDied(ObjectId objectId)
 {
     SetIdOnly(MSG_SHIP_DIED, objectId);
 }
 
-void CMessage::SetObjectGone(uint32_t objectId)
+void CMessage::SetObjectGone(ObjectId objectId)
 {
     SetIdOnly(MSG_OBJECT_GONE, objectId);
 }
@@ -94,7 +94,7 @@ void CMessage::SetShipState(const ShipState& state)
     m_angle = state.angle;
 }
 
-void CMessage::SetShipState(uint32_t objectId, uint8_t flags, float fuel, float capacity, int8_t frags,
+void CMessage::SetShipState(ObjectId objectId, uint8_t flags, float fuel, float capacity, int8_t frags,
                             uint8_t missiles, uint8_t mines, uint8_t plasmaMines, uint8_t repulses,
                             const CVector& position, const CVector& velocity, float angle)
 {
@@ -102,7 +102,7 @@ void CMessage::SetShipState(uint32_t objectId, uint8_t flags, float fuel, float 
                            position, velocity, angle});
 }
 
-void CMessage::SetObjectState(uint32_t objectId, int32_t kind, const CVector& position,
+void CMessage::SetObjectState(ObjectId objectId, int32_t kind, const CVector& position,
                               const CVector& velocity, float angle, int32_t subtype)
 {
     m_type = MSG_OBJECT_STATE;
@@ -114,7 +114,7 @@ void CMessage::SetObjectState(uint32_t objectId, int32_t kind, const CVector& po
     m_subtype = subtype;
 }
 
-void CMessage::SetTurretState(uint32_t objectId, int32_t direction, uint8_t inPlay, const CVector& position)
+void CMessage::SetTurretState(ObjectId objectId, int32_t direction, uint8_t inPlay, const CVector& position)
 {
     m_type = MSG_TURRET_STATE;
     m_objectId = objectId;
@@ -131,7 +131,7 @@ void CMessage::SetTile(int32_t column, int32_t row, uint8_t value)
     m_flags = value;
 }
 
-void CMessage::SetKeys(uint32_t objectId, const uint32_t* codes, uint32_t count)
+void CMessage::SetKeys(ObjectId objectId, const uint32_t* codes, uint32_t count)
 {
     if (!codes || count < 1)
         return;
@@ -166,7 +166,7 @@ bool CMessage::GetText(char* buffer, size_t size) const
     return true;
 }
 
-bool CMessage::GetJoin(uint32_t& objectId, uint32_t& shipType, char* name, size_t size) const
+bool CMessage::GetJoin(ObjectId& objectId, uint32_t& shipType, char* name, size_t size) const
 {
     if (m_type != MSG_JOIN)
         return false;
@@ -184,7 +184,7 @@ bool CMessage::GetMap(char* buffer, size_t size) const
     return true;
 }
 
-bool CMessage::GetShipInfo(uint32_t& objectId, int32_t& x, int32_t& y, uint32_t& shipType, char* name,
+bool CMessage::GetShipInfo(ObjectId& objectId, int32_t& x, int32_t& y, uint32_t& shipType, char* name,
                            size_t size) const
 {
     if (m_type != MSG_SHIP_INFO)
@@ -197,7 +197,7 @@ bool CMessage::GetShipInfo(uint32_t& objectId, int32_t& x, int32_t& y, uint32_t&
     return true;
 }
 
-bool CMessage::GetIdOnly(MessageType type, uint32_t& objectId) const
+bool CMessage::GetIdOnly(MessageType type, ObjectId& objectId) const
 {
     if (m_type != type)
         return false;
@@ -205,17 +205,17 @@ bool CMessage::GetIdOnly(MessageType type, uint32_t& objectId) const
     return true;
 }
 
-bool CMessage::GetPlayerLeft(uint32_t& objectId) const
+bool CMessage::GetPlayerLeft(ObjectId& objectId) const
 {
     return GetIdOnly(MSG_PLAYER_LEFT, objectId);
 }
 
-bool CMessage::GetShipDied(uint32_t& objectId) const
+bool CMessage::GetShipDied(ObjectId& objectId) const
 {
     return GetIdOnly(MSG_SHIP_DIED, objectId);
 }
 
-bool CMessage::GetObjectGone(uint32_t& objectId) const
+bool CMessage::GetObjectGone(ObjectId& objectId) const
 {
     return GetIdOnly(MSG_OBJECT_GONE, objectId);
 }
@@ -229,7 +229,7 @@ bool CMessage::GetShipState(ShipState& state) const
     return true;
 }
 
-bool CMessage::GetObjectState(uint32_t& objectId, int32_t& kind, CVector& position, CVector& velocity,
+bool CMessage::GetObjectState(ObjectId& objectId, int32_t& kind, CVector& position, CVector& velocity,
                               float& angle, int32_t& subtype) const
 {
     if (m_type != MSG_OBJECT_STATE)
@@ -243,7 +243,7 @@ bool CMessage::GetObjectState(uint32_t& objectId, int32_t& kind, CVector& positi
     return true;
 }
 
-bool CMessage::GetTurretState(uint32_t& objectId, int32_t& direction, uint8_t& inPlay,
+bool CMessage::GetTurretState(ObjectId& objectId, int32_t& direction, uint8_t& inPlay,
                               CVector& position) const
 {
     if (m_type != MSG_TURRET_STATE)
@@ -265,7 +265,7 @@ bool CMessage::GetTile(int32_t& column, int32_t& row, uint8_t& value) const
     return true;
 }
 
-bool CMessage::GetKeys(uint32_t& objectId, uint32_t* codes, uint32_t& count) const
+bool CMessage::GetKeys(ObjectId& objectId, uint32_t* codes, uint32_t& count) const
 {
     if (m_type != MSG_KEYS)
         return false;

@@ -45,6 +45,7 @@
 // string ends at its first zero byte, as every text getter would see it.
 #pragma once
 
+#include "game/ObjectId.h"
 #include "game/Vector.h"
 
 #include <cstddef>
@@ -83,7 +84,7 @@ public:
     // Fields of a MSG_SHIP_STATE, in wire order.
     struct ShipState
     {
-        uint32_t objectId = 0;
+        ObjectId objectId = 0;
         uint8_t flags = 0;
         float fuel = 0.0f;
         float capacity = 0.0f;
@@ -104,23 +105,23 @@ public:
     // Setters: each stores its type and the fields that type uses. Strings are
     // copied; a null string is stored as empty.
     void SetText(const char* text);
-    void SetJoin(uint32_t objectId, uint32_t shipType, const char* name);
+    void SetJoin(ObjectId objectId, uint32_t shipType, const char* name);
     void SetMap(const char* name);
     void SetRoundOver();
-    void SetShipInfo(uint32_t objectId, int32_t x, int32_t y, uint32_t shipType, const char* name);
-    void SetPlayerLeft(uint32_t objectId);
-    void SetShipDied(uint32_t objectId);
-    void SetObjectGone(uint32_t objectId);
+    void SetShipInfo(ObjectId objectId, int32_t x, int32_t y, uint32_t shipType, const char* name);
+    void SetPlayerLeft(ObjectId objectId);
+    void SetShipDied(ObjectId objectId);
+    void SetObjectGone(ObjectId objectId);
     void SetShipState(const ShipState& state);
-    void SetShipState(uint32_t objectId, uint8_t flags, float fuel, float capacity, int8_t frags,
+    void SetShipState(ObjectId objectId, uint8_t flags, float fuel, float capacity, int8_t frags,
                       uint8_t missiles, uint8_t mines, uint8_t plasmaMines, uint8_t repulses,
                       const CVector& position, const CVector& velocity, float angle);
-    void SetObjectState(uint32_t objectId, int32_t kind, const CVector& position, const CVector& velocity,
+    void SetObjectState(ObjectId objectId, int32_t kind, const CVector& position, const CVector& velocity,
                         float angle, int32_t subtype);
-    void SetTurretState(uint32_t objectId, int32_t direction, uint8_t inPlay, const CVector& position);
+    void SetTurretState(ObjectId objectId, int32_t direction, uint8_t inPlay, const CVector& position);
     void SetTile(int32_t column, int32_t row, uint8_t value);
     // Does nothing unless `codes` is given and `count` is at least 1.
-    void SetKeys(uint32_t objectId, const uint32_t* codes, uint32_t count);
+    void SetKeys(ObjectId objectId, const uint32_t* codes, uint32_t count);
     // A negative value is stored as 0.
     void SetShutdown(int32_t value);
     void SetPing(uint32_t clock);
@@ -130,22 +131,22 @@ public:
     // the message has its type; otherwise nothing is touched. A text buffer of
     // `size` bytes is zero-filled and receives at most size - 1 characters.
     bool GetText(char* buffer, size_t size) const;
-    bool GetJoin(uint32_t& objectId, uint32_t& shipType, char* name, size_t size) const;
+    bool GetJoin(ObjectId& objectId, uint32_t& shipType, char* name, size_t size) const;
     bool GetMap(char* buffer, size_t size) const;
-    bool GetShipInfo(uint32_t& objectId, int32_t& x, int32_t& y, uint32_t& shipType, char* name,
+    bool GetShipInfo(ObjectId& objectId, int32_t& x, int32_t& y, uint32_t& shipType, char* name,
                      size_t size) const;
-    bool GetPlayerLeft(uint32_t& objectId) const;
-    bool GetShipDied(uint32_t& objectId) const;
-    bool GetObjectGone(uint32_t& objectId) const;
+    bool GetPlayerLeft(ObjectId& objectId) const;
+    bool GetShipDied(ObjectId& objectId) const;
+    bool GetObjectGone(ObjectId& objectId) const;
     bool GetShipState(ShipState& state) const;
-    bool GetObjectState(uint32_t& objectId, int32_t& kind, CVector& position, CVector& velocity, float& angle,
+    bool GetObjectState(ObjectId& objectId, int32_t& kind, CVector& position, CVector& velocity, float& angle,
                         int32_t& subtype) const;
-    bool GetTurretState(uint32_t& objectId, int32_t& direction, uint8_t& inPlay, CVector& position) const;
+    bool GetTurretState(ObjectId& objectId, int32_t& direction, uint8_t& inPlay, CVector& position) const;
     bool GetTile(int32_t& column, int32_t& row, uint8_t& value) const;
     // With no array, reports the number of codes in `count`. With one, `count`
     // says how many entries it holds on the way in and how many were copied on
     // the way out, so a short array is never overrun.
-    bool GetKeys(uint32_t& objectId, uint32_t* codes, uint32_t& count) const;
+    bool GetKeys(ObjectId& objectId, uint32_t* codes, uint32_t& count) const;
     bool GetShutdown(uint32_t& value) const;
     bool GetPing(uint32_t& clock) const;
     bool GetPong(uint32_t& clock) const;
@@ -163,17 +164,16 @@ public:
     bool Deserialize(const uint8_t* bytes, size_t size);
 
 private:
-    void SetIdOnly(MessageType type, uint32_t objectId);
-    bool GetIdOnly(MessageType type, uint32_t& objectId) const;
+    void SetIdOnly(MessageType type, ObjectId objectId);
+    bool GetIdOnly(MessageType type, ObjectId& objectId) const;
     bool GetValue(MessageType type, uint32_t& value) const;
     // Every type's fields, once: walked by the size counter, the writer and
     // the reader of the codec (MessageCodec.cpp).
-    template <typename Io, typename Self>
-    static bool Describe(Io& io, Self& message);
+    template <typename Io, typename Self> static bool Describe(Io& io, Self& message);
 
     int32_t m_type = MSG_NONE;
     std::string m_text; // text, player name or map name
-    uint32_t m_objectId = 0;
+    ObjectId m_objectId = 0;
     uint32_t m_value = 0; // ship type; clock of a ping or pong; shutdown value
     int32_t m_x = 0;      // ship info position; tile column and row
     int32_t m_y = 0;

@@ -112,8 +112,7 @@ private:
 // The one list of every type's fields, in wire order. `Self` is a const
 // CMessage for counting and writing, a CMessage for reading. False for a type
 // outside 1 to 17, which has no fields.
-template <typename Io, typename Self>
-bool CMessage::Describe(Io& io, Self& m)
+template <typename Io, typename Self> bool CMessage::Describe(Io& io, Self& m)
 {
     switch (m.m_type)
     {
