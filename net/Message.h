@@ -167,9 +167,11 @@ private:
     void SetIdOnly(MessageType type, ObjectId objectId);
     bool GetIdOnly(MessageType type, ObjectId& objectId) const;
     bool GetValue(MessageType type, uint32_t& value) const;
-    // Every type's fields, once: walked by the size counter, the writer and
-    // the reader of the codec (MessageCodec.cpp).
+    // Every type's fields, once, in wire order: walked by the codec's writer
+    // (into a buffer, or into a byte counter for GetSize) and its reader
+    // (MessageCodec.cpp). DescribeMotion is the tail both state messages share.
     template <typename Io, typename Self> static bool Describe(Io& io, Self& message);
+    template <typename Io, typename Self> static void DescribeMotion(Io& io, Self& message);
 
     int32_t m_type = MSG_NONE;
     std::string m_text; // text, player name or map name

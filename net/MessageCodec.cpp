@@ -1,6 +1,7 @@
 // The wire side of CMessage: sizes, Serialize and Deserialize. Each type's
-// fields are listed once, in Describe; a size counter, a writer and a reader
-// each walk that one list, so the three can never disagree. The layout is
+// fields are listed once, in Describe; a writer (into a buffer, or into a
+// counter for the size) and a reader walk that one list, so they can never
+// disagree. The layout is
 // documented at the top of Message.h.
 #include "net/Message.h"
 #include "platform/ByteIo.h"
@@ -11,29 +12,27 @@ namespace
 {
 constexpr size_t kTypeSize = 1;
 
-// Counts the bytes the fields take.
-class SizeCounter
+// A byte sink that only counts, so the size comes from the writer itself.
+class ByteCounter
 {
 public:
     void U8(uint8_t) { m_size += 1; }
-    void I8(int8_t) { m_size += 1; }
     void U32(uint32_t) { m_size += 4; }
     void I32(int32_t) { m_size += 4; }
     void F32(float) { m_size += 4; }
-    void Vector(const CVector&) { m_size += 3 * 4; }
-    void Text(const std::string& text) { m_size += 4 + text.size(); }
-    void Codes(const std::vector<uint32_t>& codes) { m_size += 4 + 4 * codes.size(); }
+    void Bytes(const void*, size_t count) { m_size += count; }
     size_t Size() const { return m_size; }
 
 private:
     size_t m_size = 0;
 };
 
-// Writes the fields into a buffer that GetSize() has already checked.
-class FieldWriter
+// Writes the fields into a sink: a ByteWriter over a buffer that GetSize()
+// has already checked, or a ByteCounter.
+template <typename Sink> class FieldWriter
 {
 public:
-    explicit FieldWriter(platform::ByteWriter& out) : m_out(out) {}
+    explicit FieldWriter(Sink& out) : m_out(out) {}
     void U8(uint8_t value) { m_out.U8(value); }
     void I8(int8_t value) { m_out.U8(static_cast<uint8_t>(value)); }
     void U32(uint32_t value) { m_out.U32(value); }
@@ -59,7 +58,7 @@ public:
     }
 
 private:
-    platform::ByteWriter& m_out;
+    Sink& m_out;
 };
 
 // Reads the fields from untrusted bytes. Every read is bounds-checked by the
@@ -109,6 +108,15 @@ private:
 };
 } // namespace
 
+// Where a moving thing is, how it moves and where it points: the tail of both
+// state messages.
+template <typename Io, typename Self> void CMessage::DescribeMotion(Io& io, Self& m)
+{
+    io.Vector(m.m_position);
+    io.Vector(m.m_velocity);
+    io.F32(m.m_angle);
+}
+
 // The one list of every type's fields, in wire order. `Self` is a const
 // CMessage for counting and writing, a CMessage for reading. False for a type
 // outside 1 to 17, which has no fields.
@@ -144,9 +152,7 @@ template <typename Io, typename Self> bool CMessage::Describe(Io& io, Self& m)
         io.U32(m.m_objectId);
         io.I32(m.m_kind);
         io.I32(m.m_subtype);
-        io.Vector(m.m_position);
-        io.Vector(m.m_velocity);
-        io.F32(m.m_angle);
+        DescribeMotion(io, m);
         return true;
     case MSG_SHIP_STATE:
         io.U32(m.m_objectId);
@@ -156,9 +162,7 @@ template <typename Io, typename Self> bool CMessage::Describe(Io& io, Self& m)
         io.I8(m.m_frags);
         for (auto& count : m.m_counts)
             io.U8(count);
-        io.Vector(m.m_position);
-        io.Vector(m.m_velocity);
-        io.F32(m.m_angle);
+        DescribeMotion(io, m);
         return true;
     case MSG_TURRET_STATE:
         io.U32(m.m_objectId);
@@ -187,8 +191,9 @@ template <typename Io, typename Self> bool CMessage::Describe(Io& io, Self& m)
 
 size_t CMessage::GetSize() const
 {
-    SizeCounter counter;
-    return Describe(counter, *this) ? kTypeSize + counter.Size() : 0;
+    ByteCounter counter;
+    FieldWriter<ByteCounter> writer(counter);
+    return Describe(writer, *this) ? kTypeSize + counter.Size() : 0;
 }
 
 bool CMessage::Serialize(uint8_t* buffer, size_t size) const
@@ -201,7 +206,7 @@ bool CMessage::Serialize(uint8_t* buffer, size_t size) const
         return false;
     platform::ByteWriter out(buffer, needed);
     out.U8(static_cast<uint8_t>(m_type));
-    FieldWriter writer(out);
+    FieldWriter<platform::ByteWriter> writer(out);
     Describe(writer, *this);
     return out.Ok() && out.Written() == needed;
 }
