@@ -28,7 +28,7 @@
 namespace
 {
 constexpr const char* kWindowTitle = "Quorvex (OpenGL)";
-constexpr const char* kIconPicture = "Graphics/QuorvexIcon.tga";
+constexpr const char* kIconPicture = "QuorvexIcon.tga";
 
 constexpr const char* kUsage =
     "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N]\n"
@@ -104,7 +104,7 @@ void ChooseInitialMode(CGLDisplay& display)
 void SetWindowIcon(platform::CWindow& window)
 {
     CTargaImage icon;
-    icon.Load(platform::DataPath(kIconPicture));
+    icon.Load(platform::DataPath(std::string(platform::kGraphicsFolder) + "/" + kIconPicture));
     // The reader keeps the file's blue-green-red order; the window wants RGBA.
     icon.ConvertFormat(PIXEL_FORMAT_RGBA);
     const std::vector<uint8_t>& pixels = icon.GetPixels();

@@ -1,10 +1,11 @@
 #include "gfx/Graphics.h"
 
 #include "gfx/RenderBackend.h"
+#include "platform/Files.h"
 
 CGraphics::CGraphics() : m_textures(CTextureManager::Get())
 {
-    m_textures.SetDirectory("Graphics");
+    m_textures.SetDirectory(platform::kGraphicsFolder);
 }
 
 void CGraphics::Attach(platform::CWindow* window)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "gfx/Image.h"
+#include "platform/Files.h"
 
 #include <cstdint>
 #include <memory>
@@ -65,5 +66,5 @@ private:
     std::unique_ptr<CTexture> Load(const std::string& name) const;
 
     std::vector<std::unique_ptr<CTexture>> m_textures;
-    std::string m_directory = "Graphics";
+    std::string m_directory = platform::kGraphicsFolder;
 };

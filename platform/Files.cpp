@@ -97,7 +97,7 @@ std::string ResolveBelow(const std::string& base, std::string_view relative)
 // A data folder is one that holds the game's "Maps" or "Graphics" folder.
 bool HoldsData(const std::string& folder)
 {
-    return IsDirectory(ResolveBelow(folder, kMapsFolder)) || IsDirectory(ResolveBelow(folder, "Graphics"));
+    return IsDirectory(ResolveBelow(folder, kMapsFolder)) || IsDirectory(ResolveBelow(folder, kGraphicsFolder));
 }
 
 } // namespace

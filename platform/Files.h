@@ -29,6 +29,8 @@ namespace platform
 
 // The data folder of the maps, as game paths name it ("Maps\\Caves.smp").
 constexpr const char* kMapsFolder = "Maps";
+// The data folder of the pictures and the font.
+constexpr const char* kGraphicsFolder = "Graphics";
 
 // Compares ASCII strings without regard to case: <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);

@@ -2,6 +2,8 @@
 // and load.
 #pragma once
 
+#include "net/GameIdentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,7 +16,7 @@ struct ProbeOptions
 {
     std::string host = "127.0.0.1";
     bool hostGiven = false;
-    uint16_t port = 3001;
+    uint16_t port = game_identity::kGamePort;
     bool enumerate = false;
     std::string name = "Probe";
     uint32_t shipType = 0;
