@@ -195,11 +195,15 @@ run_probe() {
     local bots=$1 out=$2
     "$probe" --port "$run_port" --bots "$bots" --join --keys "$keys" --duration "$duration_ms" > "$out" 2>&1 &
     probe_pid=$!
-    local limit=$((duration_ms / 1000 + 30)) started=$SECONDS
+    local limit=$((duration_ms / 1000 + 30)) started=$SECONDS reported=0
     while kill -0 "$probe_pid" 2> /dev/null; do
         sleep 0.2
         local elapsed=$((SECONDS - started))
         [ "$elapsed" -lt "$limit" ] || die "the probe did not finish within $limit s; see $out (use --keep DIR to keep it)."
+        if [ "$elapsed" -ge $((reported + 10)) ]; then
+            reported=$elapsed
+            echo "    ${elapsed} s of $((duration_ms / 1000)) s..."
+        fi
     done
     local status=0
     wait "$probe_pid" || status=$?
