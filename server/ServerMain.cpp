@@ -37,6 +37,11 @@ const char* const kUsage =
     "  -loadcfg FILE   load settings from a configuration file\n"
     "  -dumpcfg FILE   write the current settings to FILE and exit\n"
     "  -port N         host on UDP port N instead of 3001\n"
+    "  -sendrate HZ    send each player at most HZ batches a second (1 to 1000)\n"
+    "                  instead of one on every pass, for play over the internet\n"
+    "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
+    "                  passes, tick times, players, traffic per player; SIGUSR1\n"
+    "                  prints one at once\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
@@ -61,14 +66,21 @@ bool Is(const char* argument, const char* option)
     return platform::CompareNoCase(argument, option) == 0;
 }
 
-std::optional<uint32_t> ParsePort(const char* text)
+// A whole decimal number from `lowest` to `highest`, nothing else.
+std::optional<uint32_t> ParseNumber(const char* text, uint32_t lowest, uint32_t highest)
 {
     std::string_view view(text);
-    uint32_t port = 0;
-    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), port);
-    if (error != std::errc() || end != view.data() + view.size() || port == 0 || port > 65535)
+    uint32_t number = 0;
+    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), number);
+    if (error != std::errc() || end != view.data() + view.size() || number < lowest || number > highest)
         return std::nullopt;
-    return port;
+    return number;
+}
+
+void UsageError(CommandLine& result)
+{
+    result.next = Next::Exit;
+    result.exitCode = kExitUsage;
 }
 
 void DumpConfig(const char* path, CommandLine& result)
@@ -93,14 +105,36 @@ void LoadConfigOption(const char* path)
 
 void PortOption(const char* text, CommandLine& result)
 {
-    if (std::optional<uint32_t> port = ParsePort(text))
+    if (std::optional<uint32_t> port = ParseNumber(text, 1, 65535))
     {
         result.options.port = *port;
         return;
     }
     std::fprintf(stderr, "Invalid port \"%s\": give a number from 1 to 65535.\n", text);
-    result.next = Next::Exit;
-    result.exitCode = kExitUsage;
+    UsageError(result);
+}
+
+void SendRateOption(const char* text, CommandLine& result)
+{
+    if (std::optional<uint32_t> rate = ParseNumber(text, 1, 1000))
+    {
+        result.options.sendRate = *rate;
+        return;
+    }
+    std::fprintf(stderr, "Invalid send rate \"%s\": give a number of batches a second from 1 to 1000.\n",
+                 text);
+    UsageError(result);
+}
+
+void StatsOption(const char* text, CommandLine& result)
+{
+    if (std::optional<uint32_t> seconds = ParseNumber(text, 1, 3600))
+    {
+        result.options.statsSeconds = *seconds;
+        return;
+    }
+    std::fprintf(stderr, "Invalid stats interval \"%s\": give a number of seconds from 1 to 3600.\n", text);
+    UsageError(result);
 }
 
 // Handles the option at argv[i] and the value after it; returns the index of
@@ -120,8 +154,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         result.next = Next::Exit;
         return i;
     }
-    bool takesValue =
-        Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") || Is(option, "-port");
+    bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
+                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -131,6 +165,10 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         DumpConfig(value, result);
     else if (Is(option, "-loadcfg"))
         LoadConfigOption(value);
+    else if (Is(option, "-sendrate"))
+        SendRateOption(value, result);
+    else if (Is(option, "-stats"))
+        StatsOption(value, result);
     else
         PortOption(value, result);
     return i;
@@ -170,6 +208,9 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     CommandLine commandLine = ParseCommandLine(argc, argv);
     if (commandLine.next == Next::Exit)
         return commandLine.exitCode;
+    // Only with -stats: otherwise SIGUSR1 keeps its usual effect.
+    if (commandLine.options.statsSeconds > 0)
+        platform::InstallReportRequestHandler(OnReportRequest);
 
     std::atomic<bool> finished{false};
     std::atomic<int> threadResult{0};
