@@ -119,11 +119,6 @@ void CServerLoop::AdvanceRound()
 
 bool CServerLoop::RunPass()
 {
-    if (m_options.statsSeconds == 0)
-    {
-        DoPassWork();
-        return FinishPass();
-    }
     auto start = std::chrono::steady_clock::now();
     DoPassWork();
     RecordPass(std::chrono::steady_clock::now() - start);
@@ -140,12 +135,13 @@ void CServerLoop::DoPassWork()
     BroadcastConsole(message);
 }
 
-// A "Stats:" line every -stats seconds, and one for each SIGUSR1.
+// A "Stats:" line every -stats seconds, and one for each SIGUSR1. The figures
+// are kept even without -stats, so an admin can ask a running server for them.
 void CServerLoop::RecordPass(std::chrono::steady_clock::duration work)
 {
     auto micros = std::chrono::duration_cast<std::chrono::microseconds>(work).count();
     m_stats.AddPass(static_cast<uint32_t>(std::clamp<int64_t>(micros, 0, UINT32_MAX)));
-    bool due = m_now - m_statsStart >= m_options.statsSeconds * 1000;
+    bool due = m_options.statsSeconds > 0 && m_now - m_statsStart >= m_options.statsSeconds * 1000;
     if (server::TakeReportRequest() || due)
         PrintStats();
 }

@@ -40,12 +40,12 @@ const char* const kUsage =
     "  -sendrate HZ    send each player at most HZ batches a second (1 to 1000)\n"
     "                  instead of one on every pass, for play over the internet\n"
     "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
-    "                  passes, tick times, players, traffic per player; SIGUSR1\n"
-    "                  prints one at once\n"
+    "                  passes, tick times, players, traffic per player\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
-    "Stop the server with Ctrl+C (or SIGTERM / SIGHUP).\n";
+    "Stop the server with Ctrl+C (or SIGTERM / SIGHUP); SIGUSR1 prints one \"Stats:\"\n"
+    "line at any time.\n";
 
 // What the main thread does after reading the command line.
 enum class Next
@@ -208,9 +208,7 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     CommandLine commandLine = ParseCommandLine(argc, argv);
     if (commandLine.next == Next::Exit)
         return commandLine.exitCode;
-    // Only with -stats: otherwise SIGUSR1 keeps its usual effect.
-    if (commandLine.options.statsSeconds > 0)
-        platform::InstallReportRequestHandler(OnReportRequest);
+    platform::InstallReportRequestHandler(OnReportRequest);
 
     std::atomic<bool> finished{false};
     std::atomic<int> threadResult{0};

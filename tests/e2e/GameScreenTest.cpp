@@ -284,10 +284,15 @@ protected:
     }
 
     // Opens the console line, types `text` and sends it with Return, after
-    // seeing the typed line at the bottom of the console.
+    // seeing the typed line at the bottom of the console. The chat key is
+    // read when a frame polls the keyboard, so typing waits for the open
+    // line: on a loaded machine the first characters would otherwise arrive
+    // in the same frame as the key, before the line is open.
     void TypeConsoleLine(const std::string& screen, const std::string& text)
     {
         ASSERT_TRUE(x.Key("apostrophe"));
+        ASSERT_TRUE(client.WaitForScreen(screen + "-open",
+                                         [](const Picture& p) { return ShowsInConsole(p, 0, ":"); }));
         ASSERT_TRUE(x.Type(text));
         ASSERT_TRUE(
             client.WaitForScreen(screen, [&](const Picture& p) { return ShowsInConsole(p, 0, ":" + text); }));

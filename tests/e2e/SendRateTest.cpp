@@ -280,11 +280,12 @@ TEST(SendRate, StatsLinesComeEveryPeriodAndOnSigusr1)
     ASSERT_TRUE(std::regex_match(*stats, match, line)) << *stats;
     EXPECT_EQ(match[1], "1") << "the probe; the host's own player is not counted";
 
-    ArenaServer quiet({"-stats", "3600"});
+    // Without -stats, SIGUSR1 still asks for one line and does not end the server.
+    ArenaServer quiet({});
     ASSERT_TRUE(quiet.ready);
     quiet.process->Signal(SIGUSR1);
     stats = quiet.process->WaitForLine("Stats: ", 10s);
-    ASSERT_TRUE(stats) << "one line at once, long before the hour is up";
+    ASSERT_TRUE(stats) << "one line at once";
     EXPECT_TRUE(std::regex_match(*stats, match, line)) << *stats;
     quiet.process->Signal(SIGTERM);
     EXPECT_EQ(Finish(*quiet.process), 0) << "SIGUSR1 did not end the server";
