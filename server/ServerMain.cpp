@@ -103,37 +103,17 @@ void LoadConfigOption(const char* path)
     std::printf("Using default config instead.\n");
 }
 
-void PortOption(const char* text, CommandLine& result)
+// A whole number from `low` to `high` into `out`; otherwise says which
+// numbers `what` takes and ends with the usage error.
+void NumberOption(const char* text, uint32_t low, uint32_t high, const char* what, const char* unit,
+                  uint32_t& out, CommandLine& result)
 {
-    if (std::optional<uint32_t> port = ParseNumber(text, 1, 65535))
+    if (std::optional<uint32_t> value = ParseNumber(text, low, high))
     {
-        result.options.port = *port;
+        out = *value;
         return;
     }
-    std::fprintf(stderr, "Invalid port \"%s\": give a number from 1 to 65535.\n", text);
-    UsageError(result);
-}
-
-void SendRateOption(const char* text, CommandLine& result)
-{
-    if (std::optional<uint32_t> rate = ParseNumber(text, 1, 1000))
-    {
-        result.options.sendRate = *rate;
-        return;
-    }
-    std::fprintf(stderr, "Invalid send rate \"%s\": give a number of batches a second from 1 to 1000.\n",
-                 text);
-    UsageError(result);
-}
-
-void StatsOption(const char* text, CommandLine& result)
-{
-    if (std::optional<uint32_t> seconds = ParseNumber(text, 1, 3600))
-    {
-        result.options.statsSeconds = *seconds;
-        return;
-    }
-    std::fprintf(stderr, "Invalid stats interval \"%s\": give a number of seconds from 1 to 3600.\n", text);
+    std::fprintf(stderr, "Invalid %s \"%s\": give %s from %u to %u.\n", what, text, unit, low, high);
     UsageError(result);
 }
 
@@ -166,11 +146,13 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
     else if (Is(option, "-loadcfg"))
         LoadConfigOption(value);
     else if (Is(option, "-sendrate"))
-        SendRateOption(value, result);
+        NumberOption(value, 1, 1000, "send rate", "a number of batches a second", result.options.sendRate,
+                     result);
     else if (Is(option, "-stats"))
-        StatsOption(value, result);
+        NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
+                     result);
     else
-        PortOption(value, result);
+        NumberOption(value, 1, 65535, "port", "a number", result.options.port, result);
     return i;
 }
 

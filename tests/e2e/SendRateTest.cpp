@@ -32,33 +32,9 @@ using namespace testing_support;
 
 namespace
 {
-const std::vector<std::string> kArena = {
-    "############", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "############", //
-    "############", //
-};
 constexpr double kShipLength = 32;
 const std::string kChat = "same line";
 const std::string kLastChat = "last line";
-
-struct ArenaData
-{
-    ArenaData()
-    {
-        std::filesystem::create_directories(folder.File("Maps"));
-        MapFile(kArena, "Arena").WriteTo(folder.File("Maps/Arena.smp"));
-    }
-    TempDir folder;
-};
 
 // Slow ships (see HeadlessClientsTest.cpp for why the world check needs
 // them), no shrapnel, no round end during the test.
@@ -143,47 +119,6 @@ bool IsDeathLine(const std::string& line)
     return line.find("tried to land.") != std::string::npos || line.find(" ran over ") != std::string::npos;
 }
 
-struct ShipLine
-{
-    int active = 0;
-    double x = 0, y = 0;
-    int frags = 0;
-};
-
-// The "WORLD SHIP" lines of a --world probe, by ship id.
-std::map<int, ShipLine> WorldShips(const ChildProcess& probe)
-{
-    std::map<int, ShipLine> ships;
-    for (const std::string& line : probe.Lines())
-    {
-        if (line.rfind("WORLD SHIP ", 0) != 0)
-            continue;
-        std::istringstream in(line.substr(11));
-        int id = 0;
-        std::string name;
-        ShipLine ship;
-        in >> id >> name >> ship.active >> ship.x >> ship.y >> ship.frags;
-        ships[id] = ship;
-    }
-    return ships;
-}
-
-// The last MSG_SHIP_STATE a probe saw for each ship.
-std::map<int, ShipLine> LastShipStates(const std::vector<Received>& messages)
-{
-    std::map<int, ShipLine> states;
-    for (const Received& message : messages)
-    {
-        if (MessageType(message.hex) != "0a")
-            continue;
-        ShipLine& ship = states[static_cast<int>(U32At(message.hex, 1))];
-        ship.frags = static_cast<int8_t>(U8At(message.hex, 14));
-        ship.x = std::bit_cast<float>(U32At(message.hex, 19));
-        ship.y = std::bit_cast<float>(U32At(message.hex, 23));
-    }
-    return states;
-}
-
 TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 {
     ArenaServer server({"-sendrate", "20"});
@@ -251,8 +186,11 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     EXPECT_GE(deathLines, 2u) << "both pilots fly into the wall";
     EXPECT_EQ(DeathsSeen(untilLast), deathLines);
 
-    std::map<int, ShipLine> reported = LastShipStates(seen);
-    std::map<int, ShipLine> world = WorldShips(*pilot);
+    std::vector<std::string> seenHex;
+    for (const Received& message : seen)
+        seenHex.push_back(message.hex);
+    std::map<ObjectId, ShipReport> reported = LastShipStates(seenHex);
+    std::map<ObjectId, ShipReport> world = WorldShips(*pilot);
     ASSERT_EQ(world.size(), 2u);
     for (const auto& [id, ship] : world)
     {
