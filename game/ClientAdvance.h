@@ -2,9 +2,12 @@
 // The server is authoritative: this only moves ships and objects by their
 // last known velocities (dead reckoning) while steering each one towards the
 // position the server last reported for it, closing the gap the short way
-// round the wrapping world. It also brings turrets back once their respawn
-// delay has passed, notes the fuel block a fuelling ship draws its line to,
-// and deletes objects that went out of play.
+// round the wrapping world. When reports come less often than frames (a
+// server sending at a limited rate), each report is first carried forward
+// along its velocity by its age and the gap is closed faster; reports that
+// come before every frame are followed as they always were. It also brings
+// turrets back once their respawn delay has passed, notes the fuel block a
+// fuelling ship draws its line to, and deletes objects that went out of play.
 #pragma once
 
 #include <cstdint>

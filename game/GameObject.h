@@ -90,7 +90,23 @@ public:
     void SetVelocity(const CVector& velocity) { m_velocity = velocity; }
     // The client's last position reported by the server for this object.
     CVector GetReportedPosition() const { return m_reportedPosition; }
-    void SetReportedPosition(const CVector& position) { m_reportedPosition = position; }
+    void SetReportedPosition(const CVector& position)
+    {
+        m_reportedPosition = position;
+        m_reportTiming.fresh = true;
+    }
+    // How the client's reports for this object arrive, kept by the client's
+    // advance (game/ClientAdvance.cpp) to tell sparse updates from ones that
+    // come before every frame.
+    struct ReportTiming
+    {
+        bool fresh = false;       // a report came since the last advance
+        bool missedFrame = false; // an advance went by without one since the last report
+        bool sparse = false;      // the last report came after such an advance
+        int32_t ageMs = 0;        // how old the last report is, as far as the client can tell
+    };
+    ReportTiming& GetReportTiming() { return m_reportTiming; }
+    const ReportTiming& GetReportTiming() const { return m_reportTiming; }
     // Brings the position into [0, width] x [0, height] by whole turns.
     void WrapPosition(int32_t width, int32_t height);
 
@@ -161,6 +177,7 @@ private:
     CVector m_position{0, 0, 1};
     CVector m_velocity{0, 0, 0};
     CVector m_reportedPosition{0, 0, 0};
+    ReportTiming m_reportTiming;
     float m_maxSpeed = 1.0f;
     float m_maxSpeedSquared = 1.0f;
     int32_t m_width = 32;

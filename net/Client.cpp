@@ -213,6 +213,9 @@ void CClient::SendPing()
     CMessage ping;
     ping.SetPing(GetTickCount());
     Send(ping);
+    // Stamped now, so it leaves now: waiting for the next DoWork would add a
+    // frame to every round trip measured.
+    m_session->Flush();
 }
 
 void CClient::DoWork(uint32_t sliceMs)

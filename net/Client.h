@@ -96,7 +96,7 @@ public:
 
     // Serialises and sends one message to the server.
     void Send(const CMessage& message);
-    // Sends a MSG_PING with the current tick count.
+    // Sends a MSG_PING with the current tick count, at once.
     void SendPing();
     // Half the last measured round trip in ms; never negative.
     int32_t GetPing() const { return m_ping < 0 ? 0 : m_ping; }

@@ -43,6 +43,7 @@ bool CServer::Host()
             "Unable to host the session on UDP port %u; is another server using it?", m_port);
         return false;
     }
+    m_relay.SetHostPlayer(m_session->GetHostPlayer());
     CLockGuard guard(m_stateLock);
     m_running = true;
     return true;

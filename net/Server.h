@@ -40,6 +40,9 @@ public:
     // Ignores null or empty names.
     void SetName(const char* name);
     const std::string& GetName() const { return m_name; }
+    // At most `perSecond` batches a second for each client, coalesced while
+    // they wait (see COutbox); 0, the default, sends on every flush.
+    void SetSendRate(uint32_t perSecond) { m_relay.SetSendRate(perSecond); }
 
     // Prepares the session service. Always true.
     bool Init();
@@ -70,6 +73,14 @@ public:
     CPlayerRecord* FindPlayer(platform::PlayerId player) { return m_relay.FindPlayer(player); }
     CPlayerRecord* FindPlayerByShipId(ObjectId shipId) { return m_relay.FindPlayerByShipId(shipId); }
     size_t GetPlayerCount() const { return m_relay.GetPlayerCount(); }
+    // Players but the host's own.
+    size_t GetClientCount() const { return m_relay.GetClientCount(); }
+
+    // What the session has sent so far: datagrams and bytes, counted from
+    // the start.
+    platform::SessionStats GetSessionStats() const { return m_session->GetStats(); }
+    // The largest batch sent since the last call, in bytes.
+    size_t TakeLargestBatch() { return m_relay.TakeLargestBatch(); }
 
 private:
     CServer();

@@ -2,6 +2,10 @@
 
 #include "common/MemoryTracker.h"
 #include "common/MessageLog.h"
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -15,9 +19,45 @@ CSessionRelay::CSessionRelay(IPacketSender& sender, CLock& queueLock)
 {
 }
 
+void CSessionRelay::SetSendRate(uint32_t perSecond)
+{
+    CLockGuard guard(m_queueLock);
+    m_sendRate = perSecond;
+    m_outboxes.clear();
+    if (m_sendRate == 0)
+        return;
+    for (const CPlayerRecord& record : m_players)
+        if (record.GetPlayerId() != m_hostPlayer)
+            m_outboxes.emplace(record.GetPlayerId(), COutbox(m_sendRate));
+}
+
+void CSessionRelay::SetHostPlayer(platform::PlayerId player)
+{
+    CLockGuard guard(m_queueLock);
+    m_hostPlayer = player;
+    m_outboxes.erase(player);
+}
+
+size_t CSessionRelay::GetClientCount() const
+{
+    return static_cast<size_t>(std::count_if(m_players.begin(), m_players.end(),
+                                             [this](const CPlayerRecord& r)
+                                             { return r.GetPlayerId() != m_hostPlayer; }));
+}
+
+size_t CSessionRelay::TakeLargestBatch()
+{
+    return std::exchange(m_largestBatch, 0);
+}
+
 void CSessionRelay::AddPlayer(platform::PlayerId player)
 {
     m_players.emplace_back(player);
+    if (m_sendRate != 0 && player != m_hostPlayer)
+    {
+        CLockGuard guard(m_queueLock);
+        m_outboxes.emplace(player, COutbox(m_sendRate));
+    }
 }
 
 void CSessionRelay::RemovePlayer(platform::PlayerId player)
@@ -27,6 +67,8 @@ void CSessionRelay::RemovePlayer(platform::PlayerId player)
         return;
     CMessageLog::GetServerLog().Print("%s has left the game", record->GetName().c_str());
     m_players.remove_if([player](const CPlayerRecord& r) { return r.GetPlayerId() == player; });
+    CLockGuard guard(m_queueLock);
+    m_outboxes.erase(player);
 }
 
 CPlayerRecord* CSessionRelay::FindPlayer(platform::PlayerId player)
@@ -48,6 +90,11 @@ CPlayerRecord* CSessionRelay::FindPlayerByShipId(ObjectId shipId)
 void CSessionRelay::QueueMessage(platform::PlayerId target, const CMessage& message)
 {
     CLockGuard guard(m_queueLock);
+    if (m_sendRate != 0)
+    {
+        QueueInOutboxes(target, message);
+        return;
+    }
     for (CMessageBatch& batch : m_batches)
         if (batch.GetTarget() == target)
         {
@@ -59,9 +106,29 @@ void CSessionRelay::QueueMessage(platform::PlayerId target, const CMessage& mess
     m_batches.back().Add(message);
 }
 
+// A message for a player without an outbox (the host's own, or one gone)
+// is dropped, as a batch for nobody would be.
+void CSessionRelay::QueueInOutboxes(platform::PlayerId target, const CMessage& message)
+{
+    if (target != kEveryPlayer)
+    {
+        auto outbox = m_outboxes.find(target);
+        if (outbox != m_outboxes.end())
+            outbox->second.Queue(message);
+        return;
+    }
+    for (auto& [player, outbox] : m_outboxes)
+        outbox.Queue(message);
+}
+
 void CSessionRelay::FlushBatches()
 {
     CLockGuard guard(m_queueLock);
+    if (m_sendRate != 0)
+    {
+        FlushOutboxes();
+        return;
+    }
     if (m_players.size() >= kPlayersToSendTo)
         for (const CMessageBatch& batch : m_batches)
             if (batch.GetCount() > 0)
@@ -73,10 +140,26 @@ void CSessionRelay::FlushBatches()
         batch.Clear();
 }
 
+void CSessionRelay::FlushOutboxes()
+{
+    uint32_t now = GetTickCount();
+    for (auto& [player, outbox] : m_outboxes)
+    {
+        if (outbox.IsEmpty() || !outbox.IsDue(now))
+            continue;
+        m_outgoing.Clear();
+        m_outgoing.SetTarget(player);
+        outbox.TakeBatch(m_outgoing, now);
+        SendBatch(m_outgoing);
+    }
+}
+
 void CSessionRelay::DropQueued()
 {
     CLockGuard guard(m_queueLock);
     m_batches.clear();
+    for (auto& [player, outbox] : m_outboxes)
+        outbox.DropStates();
 }
 
 void CSessionRelay::SendNow(platform::PlayerId target, const CMessage& message)
@@ -95,7 +178,10 @@ void CSessionRelay::SendBatch(const CMessageBatch& batch)
     if (!buffer)
         return;
     if (batch.Write(buffer, size))
+    {
+        m_largestBatch = std::max(m_largestBatch, size);
         m_sender.SendPacket(batch.GetTarget(), buffer, size);
+    }
     tracker.Free(buffer);
 }
 

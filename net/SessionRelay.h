@@ -7,18 +7,24 @@
 //
 // The records live in a list, so a record stays where it is until its player
 // leaves: its ship holds the address of the record's held keys.
+//
+// With a send rate set, each client (every player but the host's own, which
+// never receives) has an outbox instead: what is queued for it waits there,
+// coalesced, and a flush sends it only once its interval has passed.
 #pragma once
 
 #include "common/Lock.h"
 #include "game/ObjectId.h"
 #include "net/Message.h"
 #include "net/MessageBatch.h"
+#include "net/Outbox.h"
 #include "net/PlayerRecord.h"
 #include "platform/SessionTypes.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <map>
 
 // Where the relay's packets go: the session, or a test's recorder.
 class IPacketSender
@@ -41,6 +47,16 @@ public:
     CSessionRelay(const CSessionRelay&) = delete;
     CSessionRelay& operator=(const CSessionRelay&) = delete;
 
+    // Sends each client at most `perSecond` batches a second through its
+    // outbox; 0 (the default) sends what was queued on every flush.
+    void SetSendRate(uint32_t perSecond);
+    // The session's own player: it gets no outbox.
+    void SetHostPlayer(platform::PlayerId player);
+    // Players but the host's own.
+    size_t GetClientCount() const;
+    // The largest batch sent since the last call, in bytes; starts again at 0.
+    size_t TakeLargestBatch();
+
     // A new record for a player the session created, the host's own included.
     void AddPlayer(platform::PlayerId player);
     // Forgets the player's record, saying "<name> has left the game" in the
@@ -56,9 +72,12 @@ public:
     void QueueMessage(platform::PlayerId target, const CMessage& message);
     // Sends what was queued since the last flush when at least one client is
     // connected (the host's own player is always there); drops it otherwise.
-    // The broadcast batch is kept, emptied; the targeted ones go.
+    // The broadcast batch is kept, emptied; the targeted ones go. With a send
+    // rate, sends each client's outbox whose interval has passed instead.
     void FlushBatches();
-    // Drops everything queued, the broadcast batch too.
+    // Drops everything queued, the broadcast batch too. With a send rate,
+    // drops only the waiting states: they belong to the round that ends, and
+    // the other messages (a round's end not sent yet) must still come first.
     void DropQueued();
     // Sends one message to `target` at once, outside the queue.
     void SendNow(platform::PlayerId target, const CMessage& message);
@@ -71,8 +90,16 @@ public:
     void OnPing(platform::PlayerId sender, const CMessage& message);
 
 private:
+    void QueueInOutboxes(platform::PlayerId target, const CMessage& message);
+    void FlushOutboxes();
+
     IPacketSender& m_sender;
     CLock& m_queueLock;
     std::list<CPlayerRecord> m_players;
     std::list<CMessageBatch> m_batches;
+    uint32_t m_sendRate = 0;
+    platform::PlayerId m_hostPlayer = 0;
+    std::map<platform::PlayerId, COutbox> m_outboxes;
+    CMessageBatch m_outgoing; // reused for every outbox's batch
+    size_t m_largestBatch = 0;
 };

@@ -8,6 +8,7 @@ namespace platform
 namespace
 {
 std::atomic<ConsoleControlHandler> g_handler{nullptr};
+std::atomic<ReportRequestHandler> g_reportHandler{nullptr};
 
 uint32_t EventForSignal(int signal)
 {
@@ -28,6 +29,12 @@ extern "C" void OnStopSignal(int signal)
     if (handler)
         handler(EventForSignal(signal));
 }
+extern "C" void OnReportSignal(int)
+{
+    ReportRequestHandler handler = g_reportHandler.load();
+    if (handler)
+        handler();
+}
 } // namespace
 
 bool InstallConsoleControlHandler(ConsoleControlHandler handler)
@@ -41,6 +48,16 @@ bool InstallConsoleControlHandler(ConsoleControlHandler handler)
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         ok = sigaction(signal, &action, nullptr) == 0 && ok;
     return ok;
+}
+
+bool InstallReportRequestHandler(ReportRequestHandler handler)
+{
+    g_reportHandler.store(handler);
+    struct sigaction action = {};
+    action.sa_handler = OnReportSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGUSR1, &action, nullptr) == 0;
 }
 
 } // namespace platform

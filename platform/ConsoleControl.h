@@ -21,4 +21,11 @@ using ConsoleControlHandler = bool (*)(uint32_t event);
 // handler could not be installed.
 bool InstallConsoleControlHandler(ConsoleControlHandler handler);
 
+// Runs in signal context like the console control handler.
+using ReportRequestHandler = void (*)();
+
+// Routes SIGUSR1, a request for a report of the program's figures, to
+// `handler`. Returns false when the signal handler could not be installed.
+bool InstallReportRequestHandler(ReportRequestHandler handler);
+
 } // namespace platform

@@ -64,6 +64,11 @@ public:
     ConnectResult Connect(const HostAddress& address, const Guid& application);
     bool Send(const uint8_t* data, size_t size);
     void DoWork(uint32_t sliceMs);
+    void Flush()
+    {
+        if (m_host)
+            enet_host_flush(m_host);
+    }
     void WaitForTraffic(uint32_t timeoutMs) { enet::WaitForTraffic(m_host, timeoutMs); }
     void Close();
     bool IsConnected() const { return m_connected; }
@@ -375,6 +380,10 @@ bool CSessionClient::Send(const uint8_t* data, size_t size)
 void CSessionClient::DoWork(uint32_t sliceMs)
 {
     m_impl->DoWork(sliceMs);
+}
+void CSessionClient::Flush()
+{
+    m_impl->Flush();
 }
 void CSessionClient::WaitForTraffic(uint32_t timeoutMs)
 {

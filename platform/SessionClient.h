@@ -77,9 +77,13 @@ public:
     ConnectResult Connect(const HostAddress& address, const Guid& application);
     bool IsConnected() const;
 
-    // Sends one packet to the server. False when not connected.
+    // Queues one packet for the server; it leaves at the next DoWork or
+    // Flush. False when not connected.
     bool Send(const uint8_t* data, size_t size);
     void DoWork(uint32_t sliceMs);
+    // Puts everything queued on the network now, without servicing the
+    // session: for packets whose departure time is measured (pings).
+    void Flush();
     // Blocks until a datagram is waiting or `timeoutMs` passes; runs no
     // callbacks. Lets a program with nothing else to do sleep between packets.
     void WaitForTraffic(uint32_t timeoutMs);

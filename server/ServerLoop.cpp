@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -44,6 +45,7 @@ void CServerLoop::SetUp()
     m_server = &server;
     server.SetPort(m_options.port);
     server.SetName(m_options.sessionName.c_str());
+    server.SetSendRate(m_options.sendRate);
     server.Init();
     m_hosted = server.Host();
     AddMaps();
@@ -54,6 +56,8 @@ void CServerLoop::SetUp()
     m_updates = 0;
     m_lastReport = 0;
     m_endOfRoundStart.reset();
+    m_statsStart = m_now;
+    m_sentBefore = server.GetSessionStats();
     server::SetRunningFlag();
 }
 
@@ -115,13 +119,46 @@ void CServerLoop::AdvanceRound()
 
 bool CServerLoop::RunPass()
 {
+    auto start = std::chrono::steady_clock::now();
+    DoPassWork();
+    RecordPass(std::chrono::steady_clock::now() - start);
+    return FinishPass();
+}
+
+void CServerLoop::DoPassWork()
+{
     EndRoundOnLimits();
     AdvanceRound();
     m_server->FlushBatches();
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;
     BroadcastConsole(message);
-    return FinishPass();
+}
+
+// A "Stats:" line every -stats seconds, and one for each SIGUSR1. The figures
+// are kept even without -stats, so an admin can ask a running server for them.
+void CServerLoop::RecordPass(std::chrono::steady_clock::duration work)
+{
+    auto micros = std::chrono::duration_cast<std::chrono::microseconds>(work).count();
+    m_stats.AddPass(static_cast<uint32_t>(std::clamp<int64_t>(micros, 0, UINT32_MAX)));
+    bool due = m_options.statsSeconds > 0 && m_now - m_statsStart >= m_options.statsSeconds * 1000;
+    if (server::TakeReportRequest() || due)
+        PrintStats();
+}
+
+void CServerLoop::PrintStats()
+{
+    uint32_t now = GetTickCount();
+    platform::SessionStats sent = m_server->GetSessionStats();
+    CServerStats::Sends sends;
+    sends.datagrams = sent.datagramsSent - m_sentBefore.datagramsSent;
+    sends.bytes = sent.bytesSent - m_sentBefore.bytesSent;
+    sends.clients = m_server->GetClientCount();
+    sends.largestBatch = m_server->TakeLargestBatch();
+    std::fprintf(m_out, "%s\n", m_stats.TakeLine(now - m_statsStart, sends).c_str());
+    std::fflush(m_out);
+    m_statsStart = now;
+    m_sentBefore = sent;
 }
 
 void CServerLoop::BroadcastConsole(CMessage& message)

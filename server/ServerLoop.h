@@ -3,8 +3,11 @@
 // ordered shut-down.
 #pragma once
 
+#include "platform/SessionTypes.h"
 #include "server/ServerProcess.h"
+#include "server/ServerStats.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -37,8 +40,11 @@ private:
     void StartRound();
     void EndRoundOnLimits();
     void AdvanceRound();
+    void DoPassWork();
     void BroadcastConsole(CMessage& message);
     bool FinishPass();
+    void RecordPass(std::chrono::steady_clock::duration work);
+    void PrintStats();
 
     server::ServerOptions m_options;
     std::FILE* m_out;
@@ -50,6 +56,10 @@ private:
     uint32_t m_lastReport = 0;
     std::optional<uint32_t> m_endOfRoundStart;
     bool m_hosted = false;
+    // With -stats: the figures of the period since the last "Stats:" line.
+    CServerStats m_stats;
+    uint32_t m_statsStart = 0;
+    platform::SessionStats m_sentBefore;
 };
 
 // Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the

@@ -37,10 +37,15 @@ const char* const kUsage =
     "  -loadcfg FILE   load settings from a configuration file\n"
     "  -dumpcfg FILE   write the current settings to FILE and exit\n"
     "  -port N         host on UDP port N instead of 3001\n"
+    "  -sendrate HZ    send each player at most HZ batches a second (1 to 1000)\n"
+    "                  instead of one on every pass, for play over the internet\n"
+    "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
+    "                  passes, tick times, players, traffic per player\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
-    "Stop the server with Ctrl+C (or SIGTERM / SIGHUP).\n";
+    "Stop the server with Ctrl+C (or SIGTERM / SIGHUP); SIGUSR1 prints one \"Stats:\"\n"
+    "line at any time.\n";
 
 // What the main thread does after reading the command line.
 enum class Next
@@ -61,14 +66,21 @@ bool Is(const char* argument, const char* option)
     return platform::CompareNoCase(argument, option) == 0;
 }
 
-std::optional<uint32_t> ParsePort(const char* text)
+// A whole decimal number from `lowest` to `highest`, nothing else.
+std::optional<uint32_t> ParseNumber(const char* text, uint32_t lowest, uint32_t highest)
 {
     std::string_view view(text);
-    uint32_t port = 0;
-    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), port);
-    if (error != std::errc() || end != view.data() + view.size() || port == 0 || port > 65535)
+    uint32_t number = 0;
+    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), number);
+    if (error != std::errc() || end != view.data() + view.size() || number < lowest || number > highest)
         return std::nullopt;
-    return port;
+    return number;
+}
+
+void UsageError(CommandLine& result)
+{
+    result.next = Next::Exit;
+    result.exitCode = kExitUsage;
 }
 
 void DumpConfig(const char* path, CommandLine& result)
@@ -91,16 +103,18 @@ void LoadConfigOption(const char* path)
     std::printf("Using default config instead.\n");
 }
 
-void PortOption(const char* text, CommandLine& result)
+// A whole number from `low` to `high` into `out`; otherwise says which
+// numbers `what` takes and ends with the usage error.
+void NumberOption(const char* text, uint32_t low, uint32_t high, const char* what, const char* unit,
+                  uint32_t& out, CommandLine& result)
 {
-    if (std::optional<uint32_t> port = ParsePort(text))
+    if (std::optional<uint32_t> value = ParseNumber(text, low, high))
     {
-        result.options.port = *port;
+        out = *value;
         return;
     }
-    std::fprintf(stderr, "Invalid port \"%s\": give a number from 1 to 65535.\n", text);
-    result.next = Next::Exit;
-    result.exitCode = kExitUsage;
+    std::fprintf(stderr, "Invalid %s \"%s\": give %s from %u to %u.\n", what, text, unit, low, high);
+    UsageError(result);
 }
 
 // Handles the option at argv[i] and the value after it; returns the index of
@@ -120,8 +134,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         result.next = Next::Exit;
         return i;
     }
-    bool takesValue =
-        Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") || Is(option, "-port");
+    bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
+                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -131,8 +145,14 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         DumpConfig(value, result);
     else if (Is(option, "-loadcfg"))
         LoadConfigOption(value);
+    else if (Is(option, "-sendrate"))
+        NumberOption(value, 1, 1000, "send rate", "a number of batches a second", result.options.sendRate,
+                     result);
+    else if (Is(option, "-stats"))
+        NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
+                     result);
     else
-        PortOption(value, result);
+        NumberOption(value, 1, 65535, "port", "a number", result.options.port, result);
     return i;
 }
 
@@ -170,6 +190,7 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     CommandLine commandLine = ParseCommandLine(argc, argv);
     if (commandLine.next == Next::Exit)
         return commandLine.exitCode;
+    platform::InstallReportRequestHandler(OnReportRequest);
 
     std::atomic<bool> finished{false};
     std::atomic<int> threadResult{0};

@@ -12,8 +12,10 @@ std::atomic<uint8_t> g_running{0};
 // Remembers a stop that arrives before the loop starts, so that setting the
 // running flag at the start of the loop cannot swallow it.
 std::atomic<bool> g_stopRequested{false};
+std::atomic<bool> g_reportRequested{false};
 
 static_assert(std::atomic<uint8_t>::is_always_lock_free, "the signal handler needs a lock-free flag");
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 } // namespace
 
 bool OnConsoleControl(uint32_t event)
@@ -50,6 +52,16 @@ void ResetStopRequest()
 {
     g_stopRequested = false;
     g_running = 0;
+}
+
+void OnReportRequest()
+{
+    g_reportRequested = true;
+}
+
+bool TakeReportRequest()
+{
+    return g_reportRequested.exchange(false);
 }
 
 } // namespace server

@@ -17,6 +17,10 @@ struct ServerOptions
 {
     std::string sessionName;
     uint32_t port = game_identity::kGamePort;
+    // Batches a second for each client; 0 sends on every pass.
+    uint32_t sendRate = 0;
+    // Seconds between two "Stats:" lines; 0 prints none.
+    uint32_t statsSeconds = 0;
 };
 
 // The console control handler: clears the running flag for the stop events
@@ -29,5 +33,11 @@ bool IsRunningFlagSet();
 void SetRunningFlag();
 // Forgets any stop that arrived, for a fresh run of the loop (tests).
 void ResetStopRequest();
+
+// The report request handler (SIGUSR1): asks the server thread for one
+// "Stats:" line. Safe to call from a signal handler.
+void OnReportRequest();
+// True once for each request that arrived since the last call.
+bool TakeReportRequest();
 
 } // namespace server

@@ -17,35 +17,6 @@ using namespace testing_support;
 
 namespace
 {
-// Two spawn points in one column: the first ship to join spawns at the lower
-// one (row 8), the second at the upper one (row 2), both facing down (+y)
-// towards the wall rows at the bottom.
-const std::vector<std::string> kArena = {
-    "############", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "############", //
-    "############", //
-};
-
-// A data folder holding only the arena.
-struct ArenaData
-{
-    ArenaData()
-    {
-        std::filesystem::create_directories(folder.File("Maps"));
-        MapFile(kArena, "Arena").WriteTo(folder.File("Maps/Arena.smp"));
-    }
-    TempDir folder;
-};
-
 // A server playing the arena, and probes that join it.
 class ArenaServer : private ArenaData, public ServerUnderTest
 {

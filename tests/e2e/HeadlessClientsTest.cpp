@@ -17,6 +17,7 @@
 // of a second would.
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Ports.h"
+#include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 #include "tests/support/TempDir.h"
 
@@ -32,23 +33,19 @@
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
 using testing_support::Finish;
+using testing_support::LastShipStates;
+using testing_support::ProbeMessages;
 using testing_support::ProgramPath;
 using testing_support::ServerUnderTest;
 using testing_support::ShippedData;
+using testing_support::ShipReport;
 using testing_support::TempDir;
+using testing_support::WorldShips;
 
 namespace
 {
 constexpr double kShipLength = 32;
 constexpr double kCavesWidth = 64 * 32, kCavesHeight = 64 * 32;
-
-struct ShipLine
-{
-    std::string name;
-    int active = 0;
-    double x = 0, y = 0;
-    int frags = 0;
-};
 
 // No round may end during the game (frags would be reset with the world), the
 // observer and the one who shuts the server down need places too, and ships
@@ -64,48 +61,6 @@ bool HasLine(const ChildProcess& process, const std::string& wanted)
 {
     const auto& lines = process.Lines();
     return std::find(lines.begin(), lines.end(), wanted) != lines.end();
-}
-
-// The "WORLD SHIP" lines of a --world probe, by ship id.
-std::map<int, ShipLine> WorldShips(const ChildProcess& probe)
-{
-    std::map<int, ShipLine> ships;
-    for (const std::string& line : probe.Lines())
-    {
-        if (line.rfind("WORLD SHIP ", 0) != 0)
-            continue;
-        std::istringstream in(line.substr(11));
-        int id = 0;
-        ShipLine ship;
-        in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
-        ships[id] = ship;
-    }
-    return ships;
-}
-
-uint32_t U32At(const std::string& hex, size_t offset)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = value * 256 + static_cast<uint32_t>(std::stoul(hex.substr((offset + i) * 2, 2), nullptr, 16));
-    return value;
-}
-
-// The last MSG_SHIP_STATE the observer saw for each ship: frags and position.
-std::map<int, ShipLine> LastShipStates(const ChildProcess& observer)
-{
-    std::map<int, ShipLine> states;
-    for (const std::string& line : observer.Lines())
-    {
-        std::string hex = line.substr(line.rfind(' ') + 1);
-        if (line.rfind("MSG ", 0) != 0 || hex.size() != 47 * 2 || hex.substr(0, 2) != "0a")
-            continue;
-        ShipLine& ship = states[static_cast<int>(U32At(hex, 1))];
-        ship.frags = static_cast<int8_t>(std::stoul(hex.substr(14 * 2, 2), nullptr, 16));
-        ship.x = std::bit_cast<float>(U32At(hex, 19));
-        ship.y = std::bit_cast<float>(U32At(hex, 23));
-    }
-    return states;
 }
 
 // Distance on the torus: each offset taken the short way round.
@@ -149,16 +104,16 @@ TEST(HeadlessClients, FourClientsFollowTheServerUntilItShutsDown)
     EXPECT_EQ(Finish(*server.process), 0);
     EXPECT_EQ(Finish(*observer), 4) << "the observer was terminated too";
     Finish(*shutdown);
-    std::map<int, ShipLine> reported = LastShipStates(*observer);
+    std::map<ObjectId, ShipReport> reported = LastShipStates(ProbeMessages(*observer));
     ASSERT_EQ(reported.size(), kPlayers.size());
 
-    std::map<int, ShipLine> first;
+    std::map<ObjectId, ShipReport> first;
     for (auto& client : clients)
     {
         EXPECT_EQ(Finish(*client), 4) << "terminated by the server";
         EXPECT_TRUE(HasLine(*client, "CONSOLE The server has terminated your connection.  Sorry."));
         EXPECT_TRUE(HasLine(*client, "CONSOLE Press escape to return to the main menu."));
-        std::map<int, ShipLine> ships = WorldShips(*client);
+        std::map<ObjectId, ShipReport> ships = WorldShips(*client);
         ASSERT_EQ(ships.size(), kPlayers.size());
         if (first.empty())
             first = ships;

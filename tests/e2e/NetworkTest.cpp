@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
@@ -117,6 +118,10 @@ TEST(Network, PingIsAnsweredWithTheSameClock)
     ASSERT_EQ(Finish(*probe), 0);
     std::vector<std::string> pongs = LinesStartingWith(*probe, "PONG ");
     ASSERT_GE(pongs.size(), 1u);
+    // The probe matches each pong to the ping whose clock it carries.
+    EXPECT_TRUE(LinesStartingWith(*probe, "BADPONG").empty()) << "a pong with a clock no ping carried";
+    for (const std::string& pong : pongs)
+        EXPECT_TRUE(std::regex_match(pong, std::regex("PONG [0-9]+\\.[0-9]"))) << pong;
     std::vector<std::string> messages = LinesStartingWith(*probe, "MSG ");
     bool sawPong = false;
     for (const std::string& line : messages)

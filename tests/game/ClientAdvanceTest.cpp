@@ -141,6 +141,45 @@ TEST_F(ClientAdvance, CorruptReportsNeitherHangNorLeaveTheWorld)
     }
 }
 
+// The server reports every 50 ms; the client draws at about 60 frames a
+// second, so two frames in three go by without a report.
+TEST_F(ClientAdvance, SparseReportsOfAStraightFlightAreDrawnNearItAndNeverBack)
+{
+    const double speed = 400;
+    CShip* ship = ShipAt(100, 50, CVector(speed, 0, 0));
+    const int32_t frames[] = {17, 17, 16};
+    int32_t now = 0;
+    double lastX = 100;
+    for (int frame = 0; frame < 90; ++frame)
+    {
+        int32_t dt = frames[frame % 3];
+        for (int32_t t = now + 1; t <= now + dt; ++t)
+            if (t % 50 == 0)
+                ship->SetReportedPosition(CVector(100 + speed * t / 1000, 50, 1));
+        now += dt;
+        AdvanceClientWorld(world, dt);
+        double x = ship->GetPosition().GetX();
+        EXPECT_NEAR(x, 100 + speed * now / 1000, 4) << "at " << now << " ms";
+        EXPECT_GE(x, lastX) << "at " << now << " ms";
+        lastX = x;
+    }
+}
+
+TEST_F(ClientAdvance, ReportsBeforeEveryFrameAgainAreFollowedAsBefore)
+{
+    CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
+    AdvanceClientWorld(world, 20);
+    AdvanceClientWorld(world, 20); // no report: updates are sparse from the next one
+    ship->SetReportedPosition(CVector(104, 50, 1));
+    AdvanceClientWorld(world, 20);
+    ship->SetReportedPosition(CVector(106, 50, 1));
+    ship->SetVelocity(CVector(50, 0, 0));
+    double x = ship->GetPosition().GetX();
+    AdvanceClientWorld(world, 100);
+    double reckoned = x + 5;
+    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), reckoned + (106 - reckoned) * 0.1);
+}
+
 TEST(ClientAdvanceWithoutMap, DoesNothingAndKeepsTheFlag)
 {
     CGameWorld world;

@@ -111,6 +111,32 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     EXPECT_STREQ(name, "Alpha");
 }
 
+TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
+{
+    relay.SetHostPlayer(kHost);
+    relay.SetSendRate(10);
+    WriteMaps({"Alpha", "Beta"});
+    rounds.NewRound(nullptr);
+    relay.FlushBatches();
+    sender.packets.clear();
+
+    CMessage state;
+    state.SetObjectState(3, 1, CVector(), CVector(), 0, 0);
+    relay.QueueMessage(0, state);
+    rounds.EndRound();
+    relay.QueueMessage(0, TextMessage("gg"));
+    relay.FlushBatches();
+    EXPECT_TRUE(sender.packets.empty()) << "the interval began with the first round's map";
+    rounds.NewRound(nullptr);
+    clock.Advance(100);
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].target, kPlayer);
+    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}))
+        << "the old round's state is dropped, its end and its chat are not";
+    EXPECT_EQ(PlayedMap(), "Beta");
+}
+
 TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
 {
     WriteMaps({"Alpha", "Beta", "Gamma"});

@@ -3,6 +3,7 @@
 #include "net/SessionRelay.h"
 
 #include "common/MessageLog.h"
+#include "platform/Clock.h"
 #include "tests/net/RecordingSender.h"
 
 #include <gtest/gtest.h>
@@ -110,4 +111,64 @@ TEST_F(SessionRelayTest, ShipIdZeroFindsNoRecordThoughUnregisteredRecordsHaveIt)
     EXPECT_EQ(relay.FindPlayerByShipId(0), nullptr);
     EXPECT_EQ(relay.FindPlayerByShipId(7), relay.FindPlayer(4));
     EXPECT_EQ(relay.FindPlayerByShipId(8), nullptr);
+}
+
+TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
+{
+    platform::FakeClock clock(5000);
+    relay.SetHostPlayer(1);
+    relay.SetSendRate(20);
+    relay.AddPlayer(1);
+    relay.AddPlayer(2);
+    relay.AddPlayer(3);
+    EXPECT_EQ(relay.GetClientCount(), 2u);
+    relay.QueueMessage(0, TextMessage("first"));
+    relay.QueueMessage(3, TextMessage("for three"));
+    relay.QueueMessage(1, TextMessage("for the host: nobody"));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u) << "one batch per client, none for the host's own player";
+    EXPECT_EQ(sender.packets[0].target, 2u);
+    EXPECT_EQ(sender.packets[0].messages.size(), 1u);
+    EXPECT_EQ(sender.packets[1].target, 3u);
+    ASSERT_EQ(sender.packets[1].messages.size(), 2u);
+    EXPECT_EQ(TextOf(sender.packets[1].messages[1]), "for three");
+
+    sender.packets.clear();
+    relay.QueueMessage(0, TextMessage("second"));
+    clock.Advance(49);
+    relay.FlushBatches();
+    EXPECT_TRUE(sender.packets.empty()) << "the interval has not passed";
+    relay.RemovePlayer(3);
+    clock.Advance(1);
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 1u) << "a player who left is sent nothing";
+    EXPECT_EQ(sender.packets[0].target, 2u);
+    EXPECT_EQ(TextOf(sender.packets[0].messages.at(0)), "second");
+
+    clock.Advance(1000);
+    relay.FlushBatches();
+    EXPECT_EQ(sender.packets.size(), 1u) << "nothing waiting, nothing sent";
+    EXPECT_GT(relay.TakeLargestBatch(), 4u);
+    EXPECT_EQ(relay.TakeLargestBatch(), 0u) << "the largest batch starts again after it is taken";
+}
+
+TEST_F(SessionRelayTest, AtASendRatePongsAndDeparturesStillGoAtOnce)
+{
+    platform::FakeClock clock(5000);
+    relay.SetHostPlayer(1);
+    relay.SetSendRate(1);
+    relay.AddPlayer(1);
+    relay.AddPlayer(2);
+    relay.QueueMessage(0, TextMessage("opens the interval"));
+    relay.FlushBatches();
+    CMessage ping;
+    ping.SetPing(77);
+    relay.OnPing(2, ping);
+    CMessage left;
+    left.SetPlayerLeft(9);
+    relay.SendNow(0, left);
+    ASSERT_EQ(sender.packets.size(), 3u);
+    EXPECT_EQ(sender.packets[1].Types(), std::vector<int32_t>{MSG_PONG});
+    EXPECT_EQ(sender.packets[2].target, 0u);
+    EXPECT_EQ(sender.packets[2].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
 }

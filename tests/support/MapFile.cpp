@@ -1,6 +1,7 @@
 #include "tests/support/MapFile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 
 namespace testing_support
@@ -71,6 +72,27 @@ std::string MapFile::WriteTo(const std::string& path) const
 {
     std::ofstream(path, std::ios::binary) << Bytes();
     return path;
+}
+
+const std::vector<std::string> kTwoSpawnArena = {
+    "############", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "############", //
+    "############", //
+};
+
+ArenaData::ArenaData()
+{
+    std::filesystem::create_directories(folder.File("Maps"));
+    MapFile(kTwoSpawnArena, "Arena").WriteTo(folder.File("Maps/Arena.smp"));
 }
 
 } // namespace testing_support

@@ -4,6 +4,8 @@
 // turret left, 'D' turret down, 'R' turret right. Row 0 is the top (y = 0).
 #pragma once
 
+#include "tests/support/TempDir.h"
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,19 @@ public:
 private:
     std::vector<std::string> m_rows;
     std::string m_title;
+};
+
+// A walled 12 x 12 arena with no turrets and two spawn points in one column:
+// the first ship to join spawns at the lower one (row 8), the second at the
+// upper one (row 2), both facing down (+y) towards the wall rows at the
+// bottom.
+extern const std::vector<std::string> kTwoSpawnArena;
+
+// A data folder holding only that arena, as "Maps/Arena.smp".
+struct ArenaData
+{
+    ArenaData();
+    TempDir folder;
 };
 
 } // namespace testing_support

@@ -1,5 +1,8 @@
 #include "tests/support/ProbeOutput.h"
 
+#include <bit>
+#include <sstream>
+
 namespace testing_support
 {
 
@@ -70,6 +73,38 @@ ObjectId JoinedShipId(const ChildProcess& probe)
         if (MessageType(hex) == "02")
             return U32At(hex, 1);
     return 0;
+}
+
+std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
+{
+    std::map<ObjectId, ShipReport> ships;
+    for (const std::string& line : probe.Lines())
+    {
+        if (line.rfind("WORLD SHIP ", 0) != 0)
+            continue;
+        std::istringstream in(line.substr(11));
+        ObjectId id = 0;
+        ShipReport ship;
+        in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
+        ships[id] = ship;
+    }
+    return ships;
+}
+
+std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages)
+{
+    constexpr size_t kShipStateSize = 47;
+    std::map<ObjectId, ShipReport> states;
+    for (const std::string& hex : messages)
+    {
+        if (hex.size() != kShipStateSize * 2 || MessageType(hex) != "0a")
+            continue;
+        ShipReport& ship = states[U32At(hex, 1)];
+        ship.frags = static_cast<int8_t>(U8At(hex, 14));
+        ship.x = std::bit_cast<float>(U32At(hex, 19));
+        ship.y = std::bit_cast<float>(U32At(hex, 23));
+    }
+    return states;
 }
 
 } // namespace testing_support

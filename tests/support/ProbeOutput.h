@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,21 @@ std::string TextMessageHex(const std::string& text);
 
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
 ObjectId JoinedShipId(const ChildProcess& probe);
+
+// What is known of one ship: from a --world probe's "WORLD SHIP" line, or from
+// the last MSG_SHIP_STATE seen for it (which carries no name or play state).
+struct ShipReport
+{
+    std::string name;
+    int active = 0;
+    double x = 0, y = 0;
+    int frags = 0;
+};
+
+// The "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines of a --world
+// probe, by ship id.
+std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
+// The last MSG_SHIP_STATE among these messages (as hex) for each ship.
+std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
 
 } // namespace testing_support

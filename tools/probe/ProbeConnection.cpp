@@ -14,6 +14,8 @@ namespace
 {
 constexpr uint64_t kKeysIntervalMs = 20;
 constexpr uint64_t kPingIntervalMs = 1000;
+// Unanswered pings kept for matching; older ones count as lost.
+constexpr size_t kMostPingsPending = 16;
 
 std::string Hex(const uint8_t* data, size_t size)
 {
@@ -86,13 +88,27 @@ void ProbeConnection::Pump(uint64_t nowMs)
     if (m_options.ping && nowMs >= m_nextPing)
     {
         m_nextPing = nowMs + kPingIntervalMs;
-        message.SetPing(static_cast<uint32_t>(nowMs));
-        Send(message);
+        SendPing(nowMs);
     }
+}
+
+// The ping leaves at once rather than at the next DoWork, so the round trip
+// printed is the network's and the server's, not the probe's loop.
+void ProbeConnection::SendPing(uint64_t nowMs)
+{
+    uint32_t clock = static_cast<uint32_t>(nowMs);
+    if (m_pings.size() >= kMostPingsPending)
+        m_pings.pop_front();
+    CMessage message;
+    message.SetPing(clock);
+    Send(message);
+    m_pings.emplace_back(clock, std::chrono::steady_clock::now());
+    m_session.Flush();
 }
 
 void ProbeConnection::OnReceive(const uint8_t* data, size_t size)
 {
+    SteadyTime arrived = std::chrono::steady_clock::now();
     uint64_t now = NowMs();
     m_bytes += size;
     if (!m_batch.Parse(data, size))
@@ -112,7 +128,10 @@ void ProbeConnection::OnReceive(const uint8_t* data, size_t size)
     {
         uint32_t length = records.U32();
         const uint8_t* record = records.Bytes(length);
-        Note(*message, now);
+        Note(*message);
+        uint32_t clock = 0;
+        if (message->GetPong(clock))
+            NotePong(clock, arrived);
         if (m_out && record)
             std::fprintf(m_out, "MSG %llu %s\n", static_cast<unsigned long long>(now - m_connectedAt),
                          Hex(record, length).c_str());
@@ -121,16 +140,33 @@ void ProbeConnection::OnReceive(const uint8_t* data, size_t size)
         std::fflush(m_out);
 }
 
-// Remembers the ship id of the join answer and prints the round trip of a pong.
-void ProbeConnection::Note(const CMessage& message, uint64_t nowMs)
+// Remembers the ship id of the join answer.
+void ProbeConnection::Note(const CMessage& message)
 {
     ObjectId shipId = 0;
-    uint32_t shipType = 0, clock = 0;
+    uint32_t shipType = 0;
     char name[128];
     if (message.GetJoin(shipId, shipType, name, sizeof name))
         m_shipId = shipId;
-    else if (m_out && message.GetPong(clock))
-        std::fprintf(m_out, "PONG %u\n", static_cast<uint32_t>(nowMs) - clock);
+}
+
+// Prints the round trip of the ping this pong answers, in milliseconds to a
+// tenth, or BADPONG when it answers none this probe is waiting for.
+void ProbeConnection::NotePong(uint32_t clock, SteadyTime arrived)
+{
+    auto sent = m_pings.begin();
+    while (sent != m_pings.end() && sent->first != clock)
+        ++sent;
+    if (sent == m_pings.end())
+    {
+        if (m_out)
+            std::fprintf(m_out, "BADPONG %u\n", clock);
+        return;
+    }
+    std::chrono::duration<double, std::milli> roundTrip = arrived - sent->second;
+    m_pings.erase(m_pings.begin(), sent + 1); // older ones were lost
+    if (m_out)
+        std::fprintf(m_out, "PONG %.1f\n", roundTrip.count());
 }
 
 } // namespace probe

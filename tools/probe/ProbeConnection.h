@@ -7,9 +7,12 @@
 #include "platform/SessionClient.h"
 #include "tools/probe/ProbeOptions.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <string>
+#include <utility>
 
 class CMessage;
 
@@ -33,6 +36,8 @@ public:
     bool IsTerminated() const { return m_terminated; }
     uint64_t GetMessages() const { return m_messages; }
     uint64_t GetBytes() const { return m_bytes; }
+    // UDP datagrams received, the session's own ones included.
+    uint64_t GetDatagrams() const { return m_session.GetStats().datagramsReceived; }
     const std::string& GetName() const { return m_name; }
 
 private:
@@ -41,8 +46,12 @@ private:
     void OnTerminateSession() override { m_terminated = true; }
     void OnReceive(const uint8_t* data, size_t size) override;
 
+    using SteadyTime = std::chrono::steady_clock::time_point;
+
     void Send(const CMessage& message);
-    void Note(const CMessage& message, uint64_t nowMs);
+    void SendPing(uint64_t nowMs);
+    void Note(const CMessage& message);
+    void NotePong(uint32_t clock, SteadyTime arrived);
 
     const ProbeOptions& m_options;
     std::string m_name;
@@ -52,6 +61,9 @@ private:
     uint64_t m_connectedAt = 0;
     uint64_t m_nextKeys = 0;
     uint64_t m_nextPing = 0;
+    // The pings not yet answered: the clock value each carried and when it
+    // left, on a finer clock than the message's milliseconds.
+    std::deque<std::pair<uint32_t, SteadyTime>> m_pings;
     ObjectId m_shipId = 0;
     bool m_terminated = false;
     uint64_t m_messages = 0;

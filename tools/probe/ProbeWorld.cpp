@@ -183,9 +183,10 @@ int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& serve
     PumpAll(bots, options.durationMs);
     for (size_t i = 0; i < bots.size(); ++i)
     {
-        std::printf("BOT %zu %s messages=%llu bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),
-                    static_cast<unsigned long long>(bots[i]->GetMessages()),
+        std::printf("BOT %zu %s messages=%llu bytes=%llu datagrams=%llu%s\n", i + 1,
+                    bots[i]->GetName().c_str(), static_cast<unsigned long long>(bots[i]->GetMessages()),
                     static_cast<unsigned long long>(bots[i]->GetBytes()),
+                    static_cast<unsigned long long>(bots[i]->GetDatagrams()),
                     bots[i]->IsTerminated() ? " terminated" : "");
         bots[i]->PrintWorld(stdout);
     }

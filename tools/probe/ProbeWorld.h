@@ -42,6 +42,7 @@ public:
     const std::string& GetName() const { return m_name; }
     uint64_t GetMessages() const { return m_client.GetMessagesReceived(); }
     uint64_t GetBytes() const { return m_client.GetBatchBytesReceived(); }
+    uint64_t GetDatagrams() const { return m_client.GetStats().datagramsReceived; }
     // "WORLD SHIP <id> <name> <active 0|1> <x> <y> <frags>" per ship, then
     // "WORLD OBJECTS <kind>=<count> ...".
     void PrintWorld(std::FILE* out);

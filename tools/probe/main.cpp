@@ -114,9 +114,10 @@ int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
     for (size_t i = 0; i < bots.size(); ++i)
     {
         bots[i]->Close();
-        std::printf("BOT %zu %s messages=%llu bytes=%llu%s\n", i + 1, bots[i]->GetName().c_str(),
-                    static_cast<unsigned long long>(bots[i]->GetMessages()),
+        std::printf("BOT %zu %s messages=%llu bytes=%llu datagrams=%llu%s\n", i + 1,
+                    bots[i]->GetName().c_str(), static_cast<unsigned long long>(bots[i]->GetMessages()),
                     static_cast<unsigned long long>(bots[i]->GetBytes()),
+                    static_cast<unsigned long long>(bots[i]->GetDatagrams()),
                     bots[i]->IsTerminated() ? " terminated" : "");
     }
     return 0;

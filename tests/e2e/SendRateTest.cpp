@@ -1,0 +1,262 @@
+// The server's -sendrate and -stats options end to end.
+//
+// At a send rate, two pilots fly into the walls of a small arena without
+// turrets or shrapnel, so every death is a "tried to land" or "ran over" line
+// on the server's console. An observer (a plain probe that prints every
+// message) must get every console line the server printed after it
+// connected, in order, identical chat lines included, and see each death;
+// the messages of one batch carry one time stamp, so distinct time stamps
+// count batches. A headless client (--world) must end with the world the
+// server last reported, as with a server that sends on every pass.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/ProbeOutput.h"
+#include "tests/support/ServerUnderTest.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+using namespace std::chrono_literals;
+using namespace testing_support;
+
+namespace
+{
+constexpr double kShipLength = 32;
+const std::string kChat = "same line";
+const std::string kLastChat = "last line";
+
+// Slow ships (see HeadlessClientsTest.cpp for why the world check needs
+// them), no shrapnel, no round end during the test.
+class ArenaServer : private ArenaData, public ServerUnderTest
+{
+public:
+    explicit ArenaServer(std::vector<std::string> args)
+        : ServerUnderTest(
+              Setup()
+                  .Args(std::move(args))
+                  .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\nShrapnelCount 0\n")
+                  .Data(folder.Path())
+                  .ReadyLine("Loading map... Maps\\Arena"))
+    {
+    }
+};
+
+// The server's "Console: " lines, without the prefix.
+std::vector<std::string> ConsoleLines(const ChildProcess& server)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : server.Lines())
+        if (line.rfind("Console: ", 0) == 0)
+            lines.push_back(line.substr(9));
+    return lines;
+}
+
+// Every message a probe received, with the time stamp of its batch.
+struct Received
+{
+    uint64_t ms = 0;
+    std::string hex;
+};
+
+std::vector<Received> ReceivedMessages(const ChildProcess& probe)
+{
+    std::vector<Received> messages;
+    for (const std::string& line : probe.Lines())
+    {
+        std::istringstream in(line);
+        std::string word;
+        Received message;
+        if (in >> word >> message.ms >> message.hex && word == "MSG")
+            messages.push_back(message);
+    }
+    return messages;
+}
+
+// The batches that arrived in each whole second between the first and the
+// last one.
+std::vector<size_t> BatchesPerSecond(const std::vector<Received>& messages)
+{
+    std::map<uint64_t, std::set<uint64_t>> stamps;
+    for (const Received& message : messages)
+        stamps[message.ms / 1000].insert(message.ms);
+    std::vector<size_t> counts;
+    for (const auto& [second, inSecond] : stamps)
+        if (second != stamps.begin()->first && second != stamps.rbegin()->first)
+            counts.push_back(inSecond.size());
+    return counts;
+}
+
+// Deaths a probe saw: a MSG_SHIP_DIED for a ship last seen in play (the
+// server repeats it while the ship is out of play).
+size_t DeathsSeen(const std::vector<Received>& messages)
+{
+    std::map<uint32_t, bool> inPlay;
+    size_t deaths = 0;
+    for (const Received& message : messages)
+    {
+        std::string type = MessageType(message.hex);
+        if (type == "0a" || type == "05")
+            inPlay[U32At(message.hex, 1)] = true;
+        else if (type == "08" && std::exchange(inPlay[U32At(message.hex, 1)], false))
+            ++deaths;
+    }
+    return deaths;
+}
+
+bool IsDeathLine(const std::string& line)
+{
+    return line.find("tried to land.") != std::string::npos || line.find(" ran over ") != std::string::npos;
+}
+
+TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
+{
+    ArenaServer server({"-sendrate", "20"});
+    ASSERT_TRUE(server.ready);
+    auto observer = server.Probe({"--duration", "120000"});
+    ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
+    auto diver = server.Probe({"--join", "--name", "Diver", "--keys", "9", "--duration", "120000"});
+    ASSERT_TRUE(server.process->WaitForLine("Console: Diver has joined the game.", 10s));
+    std::this_thread::sleep_for(300ms); // the diver takes the lower spawn point
+    auto pilot =
+        server.Probe({"--world", "--join", "--name", "Pilot", "--keys", "9", "--duration", "120000"});
+    ASSERT_TRUE(pilot->WaitForLine("CONSOLE Loaded map \"Arena\"", 10s)) << pilot->Stderr();
+
+    std::this_thread::sleep_for(4s);
+    auto chatter =
+        server.Probe({"--send", TextMessageHex(kChat), "--send", TextMessageHex(kChat), "--duration", "500"});
+    EXPECT_EQ(Finish(*chatter), 0);
+    std::this_thread::sleep_for(5s);
+    auto last = server.Probe({"--chat", kLastChat, "--duration", "300"});
+    EXPECT_EQ(Finish(*last), 0);
+    ASSERT_TRUE(server.process->WaitForLine(": " + kLastChat, 10s));
+    std::this_thread::sleep_for(1s); // the observer gets the line too
+    auto shutdown = server.Probe({"--send", "0f00000000", "--duration", "500"});
+
+    EXPECT_EQ(Finish(*server.process), 0);
+    EXPECT_EQ(Finish(*observer), 4);
+    EXPECT_EQ(Finish(*pilot), 4);
+    Finish(*diver);
+    Finish(*shutdown);
+    std::vector<Received> seen = ReceivedMessages(*observer);
+
+    std::vector<size_t> batches = BatchesPerSecond(seen);
+    ASSERT_GE(batches.size(), 5u);
+    EXPECT_LE(*std::max_element(batches.begin(), batches.end()), 30u);
+    std::sort(batches.begin(), batches.end());
+    size_t median = batches[batches.size() / 2];
+    EXPECT_GE(median, 10u);
+    EXPECT_LE(median, 30u);
+
+    // The observer's chat and console lines, up to the last chat line.
+    std::vector<std::string> texts;
+    for (const Received& message : seen)
+    {
+        if (!texts.empty() && texts.back().find(kLastChat) != std::string::npos)
+            break;
+        if (MessageType(message.hex) == "01")
+            texts.push_back(TextAt(message.hex, 1));
+    }
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.back().find(kLastChat), std::string::npos);
+    std::vector<std::string> console = ConsoleLines(*server.process);
+    auto first = std::find(console.begin(), console.end(), texts.front());
+    ASSERT_NE(first, console.end());
+    auto end =
+        std::find_if(first, console.end(), [](auto& line) { return line.find(kLastChat) != line.npos; });
+    ASSERT_NE(end, console.end());
+    std::vector<std::string> printed(first, end + 1);
+    EXPECT_EQ(texts, printed) << "every line the server printed once the observer was there, in order";
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), ": " + kChat), 2)
+        << "identical chat lines are two lines";
+
+    size_t deathLines = static_cast<size_t>(std::count_if(printed.begin(), printed.end(), IsDeathLine));
+    EXPECT_GE(deathLines, 2u) << "both pilots fly into the wall";
+    // A death's line goes out with the pass that caused it, but its
+    // MSG_SHIP_DIED with the next tick, which may come after the last chat
+    // line: so count the deaths over everything the observer saw, at least
+    // those announced before the last chat line and none the server never
+    // announced.
+    size_t deathsSeen = DeathsSeen(seen);
+    EXPECT_GE(deathsSeen, deathLines) << "a death announced before the last chat line was never seen";
+    auto announced = static_cast<size_t>(std::count_if(first, console.end(), IsDeathLine));
+    EXPECT_LE(deathsSeen, announced) << "a death the server never announced";
+
+    std::vector<std::string> seenHex;
+    for (const Received& message : seen)
+        seenHex.push_back(message.hex);
+    std::map<ObjectId, ShipReport> reported = LastShipStates(seenHex);
+    std::map<ObjectId, ShipReport> world = WorldShips(*pilot);
+    ASSERT_EQ(world.size(), 2u);
+    for (const auto& [id, ship] : world)
+    {
+        ASSERT_TRUE(reported.count(id)) << "ship " << id;
+        EXPECT_EQ(ship.frags, reported[id].frags) << "ship " << id;
+        if (!ship.active)
+            continue;
+        EXPECT_LE(std::hypot(ship.x - reported[id].x, ship.y - reported[id].y), kShipLength) << "ship " << id;
+    }
+}
+
+TEST(SendRate, StatsLinesComeEveryPeriodAndOnSigusr1)
+{
+    const std::regex line(
+        "Stats: \\d+ passes/s, tick p50 \\d+\\.\\d\\d ms p99 \\d+\\.\\d\\d ms, (\\d+) players, "
+        "per client \\d+ datagrams/s \\d+\\.\\d kB/s, largest batch \\d+ B");
+    ArenaServer server({"-stats", "1", "-sendrate", "20"});
+    ASSERT_TRUE(server.ready);
+    auto player = server.Probe({"--join", "--duration", "60000"});
+    ASSERT_TRUE(server.process->WaitForLine("has joined the game.", 10s));
+    size_t seenLines = server.process->Lines().size();
+    std::optional<std::string> stats = server.process->WaitForLineAfter(seenLines, "Stats: ", 10s);
+    ASSERT_TRUE(stats);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(*stats, match, line)) << *stats;
+    EXPECT_EQ(match[1], "1") << "the probe; the host's own player is not counted";
+
+    // Without -stats, SIGUSR1 still asks for one line and does not end the server.
+    ArenaServer quiet({});
+    ASSERT_TRUE(quiet.ready);
+    quiet.process->Signal(SIGUSR1);
+    stats = quiet.process->WaitForLine("Stats: ", 10s);
+    ASSERT_TRUE(stats) << "one line at once";
+    EXPECT_TRUE(std::regex_match(*stats, match, line)) << *stats;
+    quiet.process->Signal(SIGTERM);
+    EXPECT_EQ(Finish(*quiet.process), 0) << "SIGUSR1 did not end the server";
+    server.process->Signal(SIGTERM);
+    EXPECT_EQ(Finish(*server.process), 0);
+    Finish(*player);
+}
+
+TEST(SendRate, ValuesOutOfRangeAreUsageErrorsAndTheHelpNamesBothOptions)
+{
+    const std::vector<std::pair<std::string, std::string>> bad = {{"-sendrate", "0"},
+                                                                  {"-sendrate", "1001"},
+                                                                  {"-SendRate", "20hz"},
+                                                                  {"-stats", "0"},
+                                                                  {"-stats", "3601"}};
+    for (const auto& [option, value] : bad)
+    {
+        ChildProcess server(ProgramPath("QuorvexServer"), {option, value});
+        EXPECT_EQ(Finish(server), 2) << option << " " << value;
+        std::string error = server.Stderr();
+        EXPECT_NE(error.find("\"" + value + "\""), std::string::npos) << error;
+        EXPECT_NE(error.find(option == "-stats" ? "from 1 to 3600" : "from 1 to 1000"), std::string::npos)
+            << error;
+    }
+    ChildProcess help(ProgramPath("QuorvexServer"), {"-help"});
+    EXPECT_EQ(Finish(help), 0);
+    EXPECT_TRUE(help.WaitForLine("  -sendrate HZ ", 1s));
+    EXPECT_TRUE(help.WaitForLine("  -stats SECONDS ", 1s));
+}
+} // namespace
