@@ -1,7 +1,7 @@
 // CServer is the server's session: the one face the server loop and the tests
 // talk to. It hosts the session on its port under its name, keeps the
 // running flag (cleared by a shut-down request), takes the session's events,
-// decodes each message a player sends once and hands it to the part whose job
+// decodes each message a player sends once and hands it to the class whose job
 // it is, and passes its other operations on to those parts:
 // - CSessionRelay: the player records, the outgoing batch queue, chat and
 //   pings;
