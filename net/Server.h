@@ -2,7 +2,7 @@
 // talk to. It hosts the session on its port under its name, keeps the
 // running flag (cleared by a shut-down request), takes the session's events,
 // decodes each message a player sends once and hands it to the class whose job
-// it is, and passes its other operations on to those parts:
+// it is, and passes its other operations on to those classes:
 // - CSessionRelay: the player records, the outgoing batch queue, chat and
 //   pings;
 // - CRoundController: the world of the current round, the map rotation, map
