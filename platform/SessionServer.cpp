@@ -50,6 +50,11 @@ public:
     bool IsHosting() const { return m_host != nullptr; }
     PlayerId GetHostPlayer() const { return m_hostPlayer; }
     uint32_t GetPlayerCount() const { return static_cast<uint32_t>(m_players.size()) + (m_host ? 1 : 0); }
+    std::optional<HostAddress> GetPlayerAddress(PlayerId player) const
+    {
+        auto it = m_players.find(player);
+        return it == m_players.end() ? std::nullopt : std::optional(enet::FromEnet(it->second->address));
+    }
     SessionStats GetStats();
 
 private:
@@ -371,6 +376,10 @@ void CSessionServer::Close()
 uint32_t CSessionServer::GetPlayerCount() const
 {
     return m_impl->GetPlayerCount();
+}
+std::optional<HostAddress> CSessionServer::GetPlayerAddress(PlayerId player) const
+{
+    return m_impl->GetPlayerAddress(player);
 }
 SessionStats CSessionServer::GetStats() const
 {

@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform
@@ -72,6 +73,9 @@ public:
 
     // Players in the session, the host's own included.
     uint32_t GetPlayerCount() const;
+    // Where a client's packets come from; nullopt for the host's own player
+    // and for an unknown one.
+    std::optional<HostAddress> GetPlayerAddress(PlayerId player) const;
     SessionStats GetStats() const;
 
     class Impl;

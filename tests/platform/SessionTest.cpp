@@ -304,6 +304,12 @@ TEST(Session, HostPlayerComesFirstThenClientsExchangePackets)
                 << "no loopback, but not an error";
             EXPECT_FALSE(s.SendTo(999, all.data(), all.size()));
             EXPECT_EQ(s.GetPlayerCount(), 2u);
+            std::optional<HostAddress> from = s.GetPlayerAddress(2);
+            ASSERT_TRUE(from.has_value());
+            EXPECT_EQ(from->ipv4, 0x7F000001u);
+            EXPECT_NE(from->port, 0);
+            EXPECT_FALSE(s.GetPlayerAddress(s.GetHostPlayer()).has_value());
+            EXPECT_FALSE(s.GetPlayerAddress(999).has_value());
         });
     ASSERT_TRUE(client.PumpUntil([&] { return client.received.size() == 2; }));
     EXPECT_EQ(client.received[1], all);
