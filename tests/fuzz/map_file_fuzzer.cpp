@@ -4,13 +4,13 @@
 // are a whole map and on every tile of one, and every lookup of the loaded
 // map must be safe whether it has cells or not.
 #include "game/Map.h"
+#include "tests/fuzz/FuzzTempFile.h"
 #include "tools/maptool/MapGrid.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
@@ -39,16 +39,14 @@ void ProbeLookups(CMap& map)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = "/tmp/quorvex-map-fuzz-" + std::to_string(getpid()) + ".smp";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
     CMap map;
-    bool loaded = map.LoadFromFile(path);
-    std::remove(path.c_str());
+    bool loaded = false;
+    {
+        CFuzzTempFile file("map.smp", data, size);
+        if (!file.IsWritten())
+            return 0;
+        loaded = map.LoadFromFile(file.GetPath());
+    }
     maptool::MapGrid grid;
     std::string error;
     bool decoded = maptool::DecodeMapFile({data, size}, grid, error);
