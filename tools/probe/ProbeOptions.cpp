@@ -8,8 +8,8 @@ namespace probe
 
 const char* const kUsage =
     "Usage: QuorvexProbe [--host NAME] [--port N] [--enum] [--name TEXT] [--ship N] [--join]\n"
-    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--ping] [--duration MS] [--bots N]\n"
-    "                    [--world]\n"
+    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--send-every MS] [--ping]\n"
+    "                    [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
@@ -22,6 +22,8 @@ const char* const kUsage =
     "  --name TEXT      player name (default Probe)\n"
     "  --ship N         ship type (default 0)\n"
     "  --send HEX       send these raw bytes as one packet (may be repeated)\n"
+    "  --send-every MS  send the --send packets again every MS milliseconds (1 or more) for the\n"
+    "                   whole --duration, as a flood would\n"
     "  --chat TEXT      send one chat line\n"
     "  --keys LIST      hold these action codes (e.g. 9,11): MSG_KEYS every 20 ms\n"
     "  --ping           ping once a second and print PONG <round trip in ms, to 0.1>\n"
@@ -103,6 +105,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
         return options.chat = value, true;
     if (option == "--send")
         return ParseHex(value, options.sends.emplace_back());
+    if (option == "--send-every")
+        return ParseNumber(value, options.sendEveryMs) && options.sendEveryMs >= 1;
     if (option == "--duration")
         return ParseNumber(value, options.durationMs);
     if (option == "--bots")
@@ -112,8 +116,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
 
 bool TakesValue(const std::string& option)
 {
-    for (const char* known :
-         {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send", "--duration", "--bots"})
+    for (const char* known : {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send",
+                              "--send-every", "--duration", "--bots"})
         if (option == known)
             return true;
     return false;
@@ -147,6 +151,11 @@ std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& err
             ++i;
         if (!error.empty())
             return std::nullopt;
+    }
+    if (options.sendEveryMs != 0 && options.sends.empty())
+    {
+        error = "--send-every repeats the --send packets, and none was given";
+        return std::nullopt;
     }
     return options;
 }

@@ -24,6 +24,8 @@ struct ProbeOptions
     std::vector<uint32_t> keys;
     std::optional<std::string> chat;
     std::vector<std::vector<uint8_t>> sends;
+    // 0: the --send packets go once; otherwise again every this many ms.
+    uint32_t sendEveryMs = 0;
     bool ping = false;
     uint32_t durationMs = 3000;
     int bots = 0;
