@@ -1,6 +1,7 @@
 // What the server knows of one connected player: its session id, the name and
 // ship type it registered with, its ship's object id, the controls it holds
-// down, and how much chat and how many registrations it may still send.
+// down, and how much chat, how many registrations and how many refused
+// requests it may still send.
 #pragma once
 
 #include "game/HeldKeys.h"
@@ -38,9 +39,11 @@ public:
     const HeldKeys& GetKeys() const { return m_keys; }
 
     // Whether a chat line, or a registration, arriving at `now` (GetTickCount)
-    // may pass (see CRateLimit).
+    // may pass, and whether a refused request may still be logged (see
+    // CRateLimit).
     bool AllowChat(uint32_t now) { return m_chatLimit.Allow(now, GetLogName()); }
     bool AllowJoin(uint32_t now) { return m_joinLimit.Allow(now, GetLogName()); }
+    bool AllowRefusalNotice(uint32_t now) { return m_refusalLimit.Allow(now, GetLogName()); }
 
 private:
     platform::PlayerId m_player;
@@ -50,4 +53,5 @@ private:
     HeldKeys m_keys{};
     CRateLimit m_chatLimit{kChatRule};
     CRateLimit m_joinLimit{kJoinRule};
+    CRateLimit m_refusalLimit{kRefusalRule};
 };

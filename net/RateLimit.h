@@ -45,3 +45,5 @@ private:
 inline constexpr CRateLimit::Rule kChatRule{3, 5, "chat", "line"};
 // Registering again makes a new ship each time.
 inline constexpr CRateLimit::Rule kJoinRule{1, 3, "registrations", "registration"};
+// Each refused shut-down or map request is a line in the log.
+inline constexpr CRateLimit::Rule kRefusalRule{1, 3, "requests", "refused request"};

@@ -46,6 +46,7 @@ ProbeConnection::ProbeConnection(const ProbeOptions& options, std::string name, 
 
 platform::ConnectResult ProbeConnection::Connect(const platform::HostAddress& server)
 {
+    m_session.SetBindAddress(m_options.bindIpv4);
     platform::ConnectResult result = m_session.Connect(server, game_identity::ApplicationGuid());
     m_connectedAt = NowMs();
     m_nextKeys = m_nextPing = m_connectedAt;
