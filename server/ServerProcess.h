@@ -24,7 +24,7 @@ struct ServerOptions
     uint32_t statsSeconds = 0;
     // IPv4 addresses (host byte order) whose clients may shut the server
     // down or change its map; empty lets every client.
-    std::vector<uint32_t> administrators;
+    std::vector<uint32_t> administrators{};
 };
 
 // The console control handler: clears the running flag for the stop events
