@@ -10,6 +10,11 @@ void CPlayerRecord::SetName(const char* name)
     m_name.assign(name ? name : "", name ? std::min(std::strlen(name), kMaxPlayerName) : 0);
 }
 
+std::string CPlayerRecord::GetLogName() const
+{
+    return m_name.empty() ? "an unnamed player" : m_name;
+}
+
 void CPlayerRecord::SetKeys(const uint32_t* codes, uint32_t count)
 {
     m_keys.fill(0);

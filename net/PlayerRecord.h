@@ -1,10 +1,12 @@
 // What the server knows of one connected player: its session id, the name and
-// ship type it registered with, its ship's object id, and the controls it
-// holds down.
+// ship type it registered with, its ship's object id, the controls it holds
+// down, and how much chat, how many registrations and how many refused
+// requests it may still send.
 #pragma once
 
 #include "game/HeldKeys.h"
 #include "game/ObjectId.h"
+#include "net/RateLimit.h"
 #include "platform/SessionTypes.h"
 
 #include <cstdint>
@@ -20,6 +22,9 @@ public:
     // Empty until the player registers. Names are cut to 127 characters.
     const std::string& GetName() const { return m_name; }
     void SetName(const char* name);
+    // The name for the server's log lines about the player: its name, or
+    // "an unnamed player" while it has none.
+    std::string GetLogName() const;
     bool IsRegistered() const { return m_shipId != 0; }
 
     uint32_t GetShipType() const { return m_shipType; }
@@ -33,10 +38,20 @@ public:
     void SetKeys(const uint32_t* codes, uint32_t count);
     const HeldKeys& GetKeys() const { return m_keys; }
 
+    // Whether a chat line, or a registration, arriving at `now` (GetTickCount)
+    // may pass, and whether a refused request may still be logged (see
+    // CRateLimit).
+    bool AllowChat(uint32_t now) { return m_chatLimit.Allow(now, GetLogName()); }
+    bool AllowJoin(uint32_t now) { return m_joinLimit.Allow(now, GetLogName()); }
+    bool AllowRefusalNotice(uint32_t now) { return m_refusalLimit.Allow(now, GetLogName()); }
+
 private:
     platform::PlayerId m_player;
     std::string m_name;
     uint32_t m_shipType = 0;
     ObjectId m_shipId = 0;
     HeldKeys m_keys{};
+    CRateLimit m_chatLimit{kChatRule};
+    CRateLimit m_joinLimit{kJoinRule};
+    CRateLimit m_refusalLimit{kRefusalRule};
 };

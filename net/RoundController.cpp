@@ -7,6 +7,7 @@
 #include "net/Message.h"
 #include "net/MessageBatch.h"
 #include "net/PlayerRecord.h"
+#include "net/PrintableText.h"
 #include "net/SessionRelay.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
@@ -149,6 +150,8 @@ void CRoundController::RetireShip(ObjectId shipId)
 
 void CRoundController::OnJoin(CPlayerRecord& record, const CMessage& message)
 {
+    if (!record.AllowJoin(GetTickCount()))
+        return;
     uint32_t ignoredId = 0, shipType = 0;
     char name[kMaxPlayerName + 1];
     message.GetJoin(ignoredId, shipType, name, sizeof name);
@@ -157,7 +160,7 @@ void CRoundController::OnJoin(CPlayerRecord& record, const CMessage& message)
     if (record.GetShipId() != 0)
         RetireShip(record.GetShipId());
     record.SetShipType(shipType);
-    record.SetName(name);
+    record.SetName(PrintableText(name).c_str());
     record.SetShipId(m_nextShipId++);
     Welcome(record);
 }
@@ -193,9 +196,10 @@ void CRoundController::Welcome(const CPlayerRecord& record)
 
 void CRoundController::OnMapRequest(const CMessage& message)
 {
-    char name[kMaxRequestName + 1];
-    message.GetMap(name, sizeof name);
-    CMessageLog::GetServerLog().Print("%s has been requested", name);
+    char request[kMaxRequestName + 1];
+    message.GetMap(request, sizeof request);
+    std::string name = PrintableText(request);
+    CMessageLog::GetServerLog().Print("%s has been requested", name.c_str());
     {
         CLockGuard guard(m_roundLock);
         m_roundOver = true;

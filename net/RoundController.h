@@ -51,6 +51,8 @@ public:
 
     // The player registers, or registers again: its earlier ship is retired,
     // it gets a new ship id, its ship joins the round and it is welcomed.
+    // Its name's control characters become "?"; registrations beyond the
+    // player's rate are dropped.
     void OnJoin(CPlayerRecord& record, const CMessage& message);
     // Ends the round at once and picks the next round's map: the one asked
     // for, else the next of the rotation.

@@ -3,6 +3,7 @@
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "net/GameIdentity.h"
+#include "platform/Clock.h"
 #include "platform/Random.h"
 
 CServer::CServer()
@@ -90,14 +91,16 @@ void CServer::OnReceive(platform::PlayerId sender, const uint8_t* data, size_t s
             m_rounds.OnJoin(*record, message);
         break;
     case MSG_MAP:
-        m_rounds.OnMapRequest(message);
+        if (ObeysRequest(sender, "map"))
+            m_rounds.OnMapRequest(message);
         break;
     case MSG_KEYS:
         if (CPlayerRecord* record = m_relay.FindPlayer(sender))
             m_rounds.OnKeys(*record, message);
         break;
     case MSG_SHUTDOWN:
-        OnShutdown();
+        if (ObeysRequest(sender, "shut-down"))
+            OnShutdown();
         break;
     case MSG_PING:
         m_relay.OnPing(sender, message);
@@ -117,4 +120,18 @@ void CServer::OnShutdown()
     CLockGuard guard(m_stateLock);
     m_running = false;
     CMessageLog::GetServerLog().Print("Server is shutting down...");
+}
+
+bool CServer::ObeysRequest(platform::PlayerId sender, const char* request)
+{
+    std::optional<platform::HostAddress> from = m_session->GetPlayerAddress(sender);
+    if (m_administrators.Allows(from))
+        return true;
+    // Only a connected client has a record and an address.
+    CPlayerRecord* record = m_relay.FindPlayer(sender);
+    if (!record || !from || !record->AllowRefusalNotice(GetTickCount()))
+        return false;
+    CMessageLog::GetServerLog().Print("Refused a %s request from %s (%s): not an administrator.", request,
+                                      from->ToString().c_str(), record->GetLogName().c_str());
+    return false;
 }

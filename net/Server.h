@@ -2,7 +2,9 @@
 // talk to. It hosts the session on its port under its name, keeps the
 // running flag (cleared by a shut-down request), takes the session's events,
 // decodes each message a player sends once and hands it to the class whose job
-// it is, and passes its other operations on to those classes:
+// it is (shut-down and map requests only when the sender may administer the
+// server, see CAdministrators), and passes its other operations on to those
+// classes:
 // - CSessionRelay: the player records, the outgoing batch queue, chat and
 //   pings;
 // - CRoundController: the world of the current round, the map rotation, map
@@ -17,6 +19,7 @@
 #include "common/Singleton.h"
 #include "game/ObjectId.h"
 #include "game/World.h"
+#include "net/Administrators.h"
 #include "net/GameIdentity.h"
 #include "net/Message.h"
 #include "net/PlayerRecord.h"
@@ -28,6 +31,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CServer : public CSingleton<CServer>, private platform::ISessionServerEvents, private IPacketSender
@@ -43,6 +47,12 @@ public:
     // At most `perSecond` batches a second for each client, coalesced while
     // they wait (see COutbox); 0, the default, sends on every flush.
     void SetSendRate(uint32_t perSecond) { m_relay.SetSendRate(perSecond); }
+    // Obeys shut-down and map requests only from clients at these IPv4
+    // addresses (host byte order); empty, the default, obeys every client.
+    void SetAdministrators(std::vector<uint32_t> addresses)
+    {
+        m_administrators.Restrict(std::move(addresses));
+    }
 
     // Prepares the session service. Always true.
     bool Init();
@@ -92,6 +102,9 @@ private:
     void SendPacket(platform::PlayerId target, const uint8_t* data, size_t size) override;
 
     void OnShutdown();
+    // Whether a `request` ("shut-down", "map") from `sender` is obeyed; a
+    // refusal is logged, a few a second at most.
+    bool ObeysRequest(platform::PlayerId sender, const char* request);
 
     std::unique_ptr<platform::CSessionServer> m_session;
     uint32_t m_port = game_identity::kGamePort;
@@ -99,6 +112,7 @@ private:
     CLock m_stateLock; // guards the running flag
     CLock m_roundLock; // guards the round-over flag, the batch queue and the world during a welcome
     bool m_running = false;
+    CAdministrators m_administrators;
     // Destroyed after the rounds: the round's ships hold the addresses of the
     // records' keys.
     CSessionRelay m_relay;

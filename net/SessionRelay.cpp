@@ -2,6 +2,7 @@
 
 #include "common/MemoryTracker.h"
 #include "common/MessageLog.h"
+#include "net/PrintableText.h"
 #include "platform/Clock.h"
 
 #include <algorithm>
@@ -188,9 +189,12 @@ void CSessionRelay::SendBatch(const CMessageBatch& batch)
 void CSessionRelay::OnText(platform::PlayerId sender, const CMessage& message)
 {
     CPlayerRecord* record = FindPlayer(sender);
+    if (record && !record->AllowChat(GetTickCount()))
+        return;
     char text[kTextLimit];
     message.GetText(text, sizeof text);
-    CMessageLog::GetServerLog().Print("%s: %s", record ? record->GetName().c_str() : "Unknown", text);
+    CMessageLog::GetServerLog().Print("%s: %s", record ? record->GetName().c_str() : "Unknown",
+                                      PrintableText(text).c_str());
 }
 
 void CSessionRelay::OnPing(platform::PlayerId sender, const CMessage& message)

@@ -3,7 +3,8 @@
 // session's create-player event to its destroy-player event; queues outgoing
 // messages into one batch per target, which the server loop flushes once per
 // pass; sends single messages at once; and answers what concerns the sender
-// alone: a chat line goes into the server's log, a ping gets its pong.
+// alone: a chat line goes into the server's log (a few a second from each
+// player at most), a ping gets its pong.
 //
 // The records live in a list, so a record stays where it is until its player
 // leaves: its ship holds the address of the record's held keys.
@@ -84,7 +85,8 @@ public:
     void SendBatch(const CMessageBatch& batch);
 
     // A chat line: "<name>: <text>" in the server's log ("Unknown" for a
-    // sender without a record).
+    // sender without a record), its control characters shown as "?"; dropped
+    // beyond the sender's chat rate.
     void OnText(platform::PlayerId sender, const CMessage& message);
     // A ping: a pong with the same clock, to the sender at once.
     void OnPing(platform::PlayerId sender, const CMessage& message);

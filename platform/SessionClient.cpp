@@ -73,6 +73,8 @@ public:
     void Close();
     bool IsConnected() const { return m_connected; }
     SessionStats GetStats();
+    void SetBindAddress(uint32_t ipv4) { m_bind = enet::ToEnet(HostAddress{ipv4, 0}); }
+    const ENetAddress* BindAddress() const { return m_bind.host != ENET_HOST_ANY ? &m_bind : nullptr; }
 
 private:
     void ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application);
@@ -89,6 +91,7 @@ private:
     std::deque<std::vector<uint8_t>> m_earlyPackets;
     size_t m_earlyBytes = 0;
     SessionStats m_stats;
+    ENetAddress m_bind{ENET_HOST_ANY, 0};
 };
 
 bool CSessionClient::Resolve(const std::string& hostName, uint16_t port, HostAddress& out)
@@ -197,7 +200,7 @@ ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Gu
     Close();
     enet::EnsureInitialized();
     ConnectResult result = ConnectResult::Unreachable;
-    m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
+    m_host = enet_host_create(BindAddress(), 1, wire::kChannelCount, 0, 0);
     if (m_host)
     {
         m_host->maximumPacketSize = enet::kMaximumPacketSize;
@@ -368,6 +371,10 @@ EnumResult CSessionClient::EnumHosts(const EnumParams& params)
 ConnectResult CSessionClient::Connect(const HostAddress& address, const Guid& application)
 {
     return m_impl->Connect(address, application);
+}
+void CSessionClient::SetBindAddress(uint32_t ipv4)
+{
+    m_impl->SetBindAddress(ipv4);
 }
 bool CSessionClient::IsConnected() const
 {

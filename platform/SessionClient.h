@@ -75,6 +75,9 @@ public:
     // Joins the server at `address`; returns when it admitted or refused us,
     // or after a time-out.
     ConnectResult Connect(const HostAddress& address, const Guid& application);
+    // Later connections send from this local IPv4 address (host byte order);
+    // 0, the default, lets the system choose.
+    void SetBindAddress(uint32_t ipv4);
     bool IsConnected() const;
 
     // Queues one packet for the server; it leaves at the next DoWork or

@@ -36,6 +36,11 @@ struct HostAddress
 
     std::string ToString() const; // "127.0.0.1:3001"
     bool operator==(const HostAddress&) const = default;
+
+    // A dotted IPv4 address ("127.0.0.5"), strictly: four decimal numbers
+    // from 0 to 255 without leading zeros, nothing around them; host byte
+    // order. nullopt for anything else.
+    static std::optional<uint32_t> ParseIpv4(std::string_view dotted);
 };
 
 // What a server says about its session when asked.

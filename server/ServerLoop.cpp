@@ -46,6 +46,7 @@ void CServerLoop::SetUp()
     server.SetPort(m_options.port);
     server.SetName(m_options.sessionName.c_str());
     server.SetSendRate(m_options.sendRate);
+    server.SetAdministrators(m_options.administrators);
     server.Init();
     m_hosted = server.Host();
     AddMaps();

@@ -3,6 +3,7 @@
 #include "common/Version.h"
 
 #include "game/Settings.h"
+#include "net/Administrators.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleControl.h"
 #include "platform/Files.h"
@@ -18,6 +19,8 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace server
 {
@@ -41,6 +44,11 @@ const char* const kUsage =
     "                  instead of one on every pass, for play over the internet\n"
     "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
     "                  passes, tick times, players, traffic per player\n"
+    "  -admin ADDR[,ADDR...]\n"
+    "                  obey shut-down and map requests only from clients at these\n"
+    "                  IPv4 addresses (loopback only when listed) and log the others\n"
+    "                  as refused; without it every client may, as on a LAN. Use it\n"
+    "                  on a public server\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
@@ -117,6 +125,20 @@ void NumberOption(const char* text, uint32_t low, uint32_t high, const char* wha
     UsageError(result);
 }
 
+void AdministratorsOption(const char* text, CommandLine& result)
+{
+    if (std::optional<std::vector<uint32_t>> addresses = CAdministrators::ParseList(text))
+    {
+        result.options.administrators = std::move(*addresses);
+        return;
+    }
+    std::fprintf(stderr,
+                 "Invalid administrator addresses \"%s\": give IPv4 addresses such as 192.168.1.20, "
+                 "separated by commas without spaces.\n",
+                 text);
+    UsageError(result);
+}
+
 // Handles the option at argv[i] and the value after it; returns the index of
 // the last argument it used.
 int HandleOption(int argc, char** argv, int i, CommandLine& result)
@@ -135,7 +157,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         return i;
     }
     bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
-                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats");
+                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats") ||
+                      Is(option, "-admin");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -148,6 +171,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
     else if (Is(option, "-sendrate"))
         NumberOption(value, 1, 1000, "send rate", "a number of batches a second", result.options.sendRate,
                      result);
+    else if (Is(option, "-admin"))
+        AdministratorsOption(value, result);
     else if (Is(option, "-stats"))
         NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
                      result);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace server
 {
@@ -21,6 +22,9 @@ struct ServerOptions
     uint32_t sendRate = 0;
     // Seconds between two "Stats:" lines; 0 prints none.
     uint32_t statsSeconds = 0;
+    // IPv4 addresses (host byte order) whose clients may shut the server
+    // down or change its map; empty lets every client.
+    std::vector<uint32_t> administrators{};
 };
 
 // The console control handler: clears the running flag for the stop events

@@ -7,6 +7,7 @@
 #include "net/SessionRelay.h"
 #include "platform/Clock.h"
 #include "tests/net/RecordingSender.h"
+#include "tests/net/ServerLogLines.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -15,6 +16,7 @@
 
 using testing_support::RecordingSender;
 using testing_support::SentPacket;
+using testing_support::TakeServerLogLines;
 using testing_support::TextMessage;
 
 namespace
@@ -219,4 +221,31 @@ TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
     ASSERT_EQ(sender.packets.size(), 2u);
     EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
         << "the round's end is queued for all after the round's map";
+}
+
+TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    TakeServerLogLines();
+    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+    for (int i = 0; i < 10; ++i)
+        Join("Bad\r\nName");
+    EXPECT_EQ(record.GetShipId(), 3u) << "three ships, the burst";
+    ASSERT_NE(rounds.GetWorld()->FindPlayer(3), nullptr);
+    EXPECT_EQ(rounds.GetWorld()->FindPlayer(3)->GetName(), "Bad??Name");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{
+                  "Bad??Name has joined the game.",
+                  "Bad??Name has joined the game.",
+                  "Bad??Name has joined the game.",
+                  "Dropping registrations from Bad??Name: more than 1 registration a second.",
+              }));
+    clock.Advance(1000);
+    Join("Calm");
+    EXPECT_EQ(record.GetShipId(), 4u) << "one more a second";
+
+    RequestMap("Alpha\x1b[2J");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{"Calm has joined the game.", "Alpha?[2J has been requested"}));
 }

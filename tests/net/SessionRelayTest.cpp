@@ -5,10 +5,12 @@
 #include "common/MessageLog.h"
 #include "platform/Clock.h"
 #include "tests/net/RecordingSender.h"
+#include "tests/net/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 
 using testing_support::RecordingSender;
+using testing_support::TakeServerLogLines;
 using testing_support::TextMessage;
 using testing_support::TextOf;
 
@@ -19,17 +21,6 @@ class SessionRelayTest : public ::testing::Test
 protected:
     void SetUp() override { CMessageLog::GetServerLog().Clear(); }
     void TearDown() override { CMessageLog::DestroyServerLog(); }
-
-    std::vector<std::string> LogLines()
-    {
-        CMessageLog& log = CMessageLog::GetServerLog();
-        std::vector<std::string> lines;
-        char line[CMessageLog::kLineSize];
-        log.ResetCursor();
-        while (log.NextLine(line, sizeof line))
-            lines.insert(lines.begin(), line);
-        return lines;
-    }
 
     RecordingSender sender;
     CLock lock;
@@ -99,8 +90,35 @@ TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedUnderThePlayersName)
     relay.OnText(9, TextMessage("who?"));
     relay.RemovePlayer(3);
     relay.RemovePlayer(3);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Ace: hello", "Unknown: who?", "Ace has left the game"}));
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{"Ace: hello", "Unknown: who?", "Ace has left the game"}));
     EXPECT_EQ(relay.GetPlayerCount(), 0u);
+}
+
+TEST_F(SessionRelayTest, ChatIsLoggedPrintableAndEachPlayerHasARateOfItsOwn)
+{
+    platform::FakeClock clock(5000);
+    relay.AddPlayer(3);
+    relay.FindPlayer(3)->SetName("Ace");
+    relay.AddPlayer(4);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 8; ++i)
+    {
+        relay.OnText(3, TextMessage("hi\r\nConsole: Server is shutting down...\x1b[2J"));
+        for (const std::string& line : TakeServerLogLines())
+            lines.push_back(line);
+    }
+    relay.OnText(4, TextMessage("me too"));
+    clock.Advance(334);
+    relay.OnText(3, TextMessage("later"));
+    for (const std::string& line : TakeServerLogLines())
+        lines.push_back(line);
+
+    std::vector<std::string> expected(5, "Ace: hi??Console: Server is shutting down...?[2J");
+    expected.push_back("Dropping chat from Ace: more than 3 lines a second.");
+    expected.push_back(": me too");
+    expected.push_back("Ace: later");
+    EXPECT_EQ(lines, expected);
 }
 
 TEST_F(SessionRelayTest, ShipIdZeroFindsNoRecordThoughUnregisteredRecordsHaveIt)

@@ -67,6 +67,11 @@ std::string TextMessageHex(const std::string& text)
     return StringMessageHex('\x01', text);
 }
 
+std::string JoinMessageHex(const std::string& name)
+{
+    return ToHex(std::string{'\x02', 0, 0, 0, 0, 0, 0, 0, 0}) + StringMessageHex('\x00', name).substr(2);
+}
+
 ObjectId JoinedShipId(const ChildProcess& probe)
 {
     for (const std::string& hex : ProbeMessages(probe))

@@ -25,9 +25,12 @@ uint8_t U8At(const std::string& hex, size_t offset);
 std::string TextAt(const std::string& hex, size_t offset);
 
 std::string ToHex(const std::string& bytes);
-// The bytes of a MSG_MAP request or a MSG_TEXT line, as hex for --send.
+// The bytes of a MSG_MAP request or a MSG_TEXT line (at most 255
+// characters), as hex for --send.
 std::string MapRequestHex(const std::string& name);
 std::string TextMessageHex(const std::string& text);
+// The bytes of a MSG_JOIN registering under `name` with ship type 0.
+std::string JoinMessageHex(const std::string& name);
 
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
 ObjectId JoinedShipId(const ChildProcess& probe);

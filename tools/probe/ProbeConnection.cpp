@@ -39,15 +39,18 @@ uint64_t NowMs()
 }
 
 ProbeConnection::ProbeConnection(const ProbeOptions& options, std::string name, std::FILE* out)
-    : m_options(options), m_name(std::move(name)), m_out(out), m_session(*this)
+    : m_options(options), m_name(std::move(name)), m_out(out), m_session(*this),
+      m_rawRepeats(options.sendEveryMs)
 {
 }
 
 platform::ConnectResult ProbeConnection::Connect(const platform::HostAddress& server)
 {
+    m_session.SetBindAddress(m_options.bindIpv4);
     platform::ConnectResult result = m_session.Connect(server, game_identity::ApplicationGuid());
     m_connectedAt = NowMs();
     m_nextKeys = m_nextPing = m_connectedAt;
+    m_rawRepeats.Start(m_connectedAt);
     return result;
 }
 
@@ -66,8 +69,7 @@ void ProbeConnection::SendOpening()
         message.SetJoin(0, m_options.shipType, m_name.c_str());
         Send(message);
     }
-    for (const std::vector<uint8_t>& raw : m_options.sends)
-        m_session.Send(raw.data(), raw.size());
+    SendRaw();
     if (m_options.chat)
     {
         message.SetText(m_options.chat->c_str());
@@ -75,8 +77,16 @@ void ProbeConnection::SendOpening()
     }
 }
 
+void ProbeConnection::SendRaw()
+{
+    for (const std::vector<uint8_t>& raw : m_options.sends)
+        m_session.Send(raw.data(), raw.size());
+}
+
 void ProbeConnection::Pump(uint64_t nowMs)
 {
+    for (uint32_t due = m_rawRepeats.TakeDue(nowMs); due > 0; --due)
+        SendRaw();
     m_session.DoWork(5);
     CMessage message;
     if (!m_options.keys.empty() && nowMs >= m_nextKeys)

@@ -6,6 +6,7 @@
 #include "net/MessageBatch.h"
 #include "platform/SessionClient.h"
 #include "tools/probe/ProbeOptions.h"
+#include "tools/probe/RepeatSchedule.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +29,8 @@ public:
     platform::ConnectResult Connect(const platform::HostAddress& server);
     // Sends the one-off messages: join, raw packets, chat.
     void SendOpening();
-    // Services the session and sends what is due (keys, pings).
+    // Services the session and sends what is due (keys, pings, repeated raw
+    // packets).
     void Pump(uint64_t nowMs);
     void WaitForTraffic(uint32_t timeoutMs) { m_session.WaitForTraffic(timeoutMs); }
     void Close() { m_session.Close(); }
@@ -49,6 +51,7 @@ private:
     using SteadyTime = std::chrono::steady_clock::time_point;
 
     void Send(const CMessage& message);
+    void SendRaw();
     void SendPing(uint64_t nowMs);
     void Note(const CMessage& message);
     void NotePong(uint32_t clock, SteadyTime arrived);
@@ -61,6 +64,7 @@ private:
     uint64_t m_connectedAt = 0;
     uint64_t m_nextKeys = 0;
     uint64_t m_nextPing = 0;
+    RepeatSchedule m_rawRepeats;
     // The pings not yet answered: the clock value each carried and when it
     // left, on a finer clock than the message's milliseconds.
     std::deque<std::pair<uint32_t, SteadyTime>> m_pings;

@@ -1,5 +1,7 @@
 #include "tools/probe/ProbeOptions.h"
 
+#include "platform/SessionTypes.h"
+
 #include <charconv>
 #include <sstream>
 
@@ -7,21 +9,25 @@ namespace probe
 {
 
 const char* const kUsage =
-    "Usage: QuorvexProbe [--host NAME] [--port N] [--enum] [--name TEXT] [--ship N] [--join]\n"
-    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--ping] [--duration MS] [--bots N]\n"
-    "                    [--world]\n"
+    "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--name TEXT] [--ship N] [--join]\n"
+    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--send-every MS] [--ping]\n"
+    "                    [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
     "\n"
     "  --host NAME      server to use (default 127.0.0.1)\n"
     "  --port N         server's UDP port (default 3001)\n"
+    "  --bind ADDR      send from this local IPv4 address (e.g. 127.0.0.5, to stand for another\n"
+    "                   machine on loopback); not with --world\n"
     "  --enum           search for servers instead: the named host, or the local network when\n"
     "                   --host is not given; prints SERVER<TAB>name<TAB>max<TAB>current\n"
     "  --join           register as a player (MSG_JOIN with --ship and --name)\n"
     "  --name TEXT      player name (default Probe)\n"
     "  --ship N         ship type (default 0)\n"
     "  --send HEX       send these raw bytes as one packet (may be repeated)\n"
+    "  --send-every MS  send the --send packets again every MS milliseconds (1 or more) for the\n"
+    "                   whole --duration, as a flood would\n"
     "  --chat TEXT      send one chat line\n"
     "  --keys LIST      hold these action codes (e.g. 9,11): MSG_KEYS every 20 ms\n"
     "  --ping           ping once a second and print PONG <round trip in ms, to 0.1>\n"
@@ -73,6 +79,13 @@ bool ParseHex(const std::string& text, std::vector<uint8_t>& out)
     return true;
 }
 
+bool ParseAddress(const std::string& text, uint32_t& out)
+{
+    std::optional<uint32_t> address = platform::HostAddress::ParseIpv4(text);
+    out = address.value_or(0);
+    return address.has_value();
+}
+
 bool ParseKeys(const std::string& text, std::vector<uint32_t>& out)
 {
     std::stringstream in(text);
@@ -93,6 +106,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
         return options.hostGiven = true, options.host = value, !value.empty();
     if (option == "--port")
         return ParseNumber(value, options.port) && options.port != 0;
+    if (option == "--bind")
+        return ParseAddress(value, options.bindIpv4);
     if (option == "--name")
         return options.name = value, true;
     if (option == "--ship")
@@ -103,6 +118,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
         return options.chat = value, true;
     if (option == "--send")
         return ParseHex(value, options.sends.emplace_back());
+    if (option == "--send-every")
+        return ParseNumber(value, options.sendEveryMs) && options.sendEveryMs >= 1;
     if (option == "--duration")
         return ParseNumber(value, options.durationMs);
     if (option == "--bots")
@@ -112,8 +129,8 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
 
 bool TakesValue(const std::string& option)
 {
-    for (const char* known :
-         {"--host", "--port", "--name", "--ship", "--keys", "--chat", "--send", "--duration", "--bots"})
+    for (const char* known : {"--host", "--port", "--bind", "--name", "--ship", "--keys", "--chat", "--send",
+                              "--send-every", "--duration", "--bots"})
         if (option == known)
             return true;
     return false;
@@ -148,6 +165,12 @@ std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& err
         if (!error.empty())
             return std::nullopt;
     }
+    if (options.sendEveryMs != 0 && options.sends.empty())
+        error = "--send-every repeats the --send packets, and none was given";
+    else if (options.bindIpv4 != 0 && options.world)
+        error = "--bind does not work with --world";
+    if (!error.empty())
+        return std::nullopt;
     return options;
 }
 

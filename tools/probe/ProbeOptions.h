@@ -17,6 +17,8 @@ struct ProbeOptions
     std::string host = "127.0.0.1";
     bool hostGiven = false;
     uint16_t port = game_identity::kGamePort;
+    // The local IPv4 address to send from (host byte order); 0: any.
+    uint32_t bindIpv4 = 0;
     bool enumerate = false;
     std::string name = "Probe";
     uint32_t shipType = 0;
@@ -24,6 +26,8 @@ struct ProbeOptions
     std::vector<uint32_t> keys;
     std::optional<std::string> chat;
     std::vector<std::vector<uint8_t>> sends;
+    // 0: the --send packets go once; otherwise again every this many ms.
+    uint32_t sendEveryMs = 0;
     bool ping = false;
     uint32_t durationMs = 3000;
     int bots = 0;

@@ -29,7 +29,7 @@ constexpr std::array<std::pair<int32_t, const char*>, 6> kObjectKinds = {{
 } // namespace
 
 WorldClient::WorldClient(const ProbeOptions& options, const std::string& name, std::FILE* console)
-    : m_options(options), m_name(name.empty() ? "Player" : name)
+    : m_options(options), m_name(name.empty() ? "Player" : name), m_rawRepeats(options.sendEveryMs)
 {
     auto* local = new CShip();
     local->SetName(m_name.c_str());
@@ -69,20 +69,27 @@ bool WorldClient::Connect()
 {
     bool connected = m_client.Connect();
     m_lastFrame = m_nextKeys = m_nextPing = NowMs();
+    m_rawRepeats.Start(m_lastFrame);
     return connected;
 }
 
 void WorldClient::SendOpening()
 {
+    SendRaw();
+    if (m_options.chat)
+    {
+        CMessage message;
+        message.SetText(m_options.chat->c_str());
+        m_client.Send(message);
+    }
+}
+
+void WorldClient::SendRaw()
+{
     CMessage message;
     for (const std::vector<uint8_t>& raw : m_options.sends)
         if (message.Deserialize(raw.data(), raw.size()))
             m_client.Send(message);
-    if (m_options.chat)
-    {
-        message.SetText(m_options.chat->c_str());
-        m_client.Send(message);
-    }
 }
 
 // The held keys for the local ship, or the single 0 when none are held, as
@@ -110,6 +117,8 @@ void WorldClient::Pump(uint64_t nowMs)
         m_nextPing = nowMs + kPingIntervalMs;
         m_client.SendPing();
     }
+    for (uint32_t due = m_rawRepeats.TakeDue(nowMs); due > 0; --due)
+        SendRaw();
     m_client.DoWork(kSliceMs);
     // The advance reaches the moment the frame's messages were applied, also
     // on the frame that ended the session: the world printed at the end is

@@ -9,6 +9,7 @@
 #include "game/World.h"
 #include "net/Client.h"
 #include "tools/probe/ProbeOptions.h"
+#include "tools/probe/RepeatSchedule.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -33,8 +34,8 @@ public:
     // Sends the one-off messages: raw packets (as the messages they decode
     // to) and the chat line.
     void SendOpening();
-    // One frame: keys and pings when due, the session's work, the world's
-    // advance by the time since the last frame.
+    // One frame: keys, pings and repeated raw packets when due, the
+    // session's work, the world's advance by the time since the last frame.
     void Pump(uint64_t nowMs);
     void WaitForTraffic(uint32_t timeoutMs) { m_client.WaitForTraffic(timeoutMs); }
 
@@ -49,6 +50,7 @@ public:
 
 private:
     void SendKeys();
+    void SendRaw();
 
     const ProbeOptions& m_options;
     std::string m_name;
@@ -57,6 +59,7 @@ private:
     uint64_t m_lastFrame = 0;
     uint64_t m_nextKeys = 0;
     uint64_t m_nextPing = 0;
+    RepeatSchedule m_rawRepeats;
 };
 
 // The --world modes: one client that finds its server by asking the host,
