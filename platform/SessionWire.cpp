@@ -11,6 +11,8 @@ namespace
 {
 constexpr char kQueryMagic[4] = {'Q', 'V', 'X', 'Q'};
 constexpr char kAnswerMagic[4] = {'Q', 'V', 'X', 'A'};
+constexpr char kCookieRequestMagic[4] = {'Q', 'V', 'X', 'C'};
+constexpr char kCookieAnswerMagic[4] = {'Q', 'V', 'X', 'K'};
 constexpr char kHelloMagic[4] = {'Q', 'V', 'X', 'H'};
 constexpr char kWelcomeMagic[4] = {'Q', 'V', 'X', 'W'};
 
@@ -91,6 +93,56 @@ std::optional<EnumAnswer> DecodeEnumAnswer(const uint8_t* data, size_t size)
     answer.session.currentPlayers = in.U32();
     answer.session.sessionName = in.String(in.U16());
     return in.Ok() ? std::optional(answer) : std::nullopt;
+}
+
+std::vector<uint8_t> EncodeCookieRequest(const CookieRequest& request)
+{
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    WriteHeader(out, kCookieRequestMagic);
+    out.Bytes(request.application.bytes.data(), 16);
+    out.U32(request.token);
+    out.Zeros(kCookieRequestSize - bytes.size());
+    return bytes;
+}
+
+std::optional<CookieRequest> DecodeCookieRequest(const uint8_t* data, size_t size)
+{
+    if (size != kCookieRequestSize)
+        return std::nullopt;
+    ByteReader in(data, size);
+    if (!ReadHeader(in, kCookieRequestMagic))
+        return std::nullopt;
+    CookieRequest request;
+    request.application = ReadGuid(in);
+    request.token = in.U32();
+    return in.Ok() ? std::optional(request) : std::nullopt;
+}
+
+std::vector<uint8_t> EncodeCookieAnswer(const CookieAnswer& answer)
+{
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    WriteHeader(out, kCookieAnswerMagic);
+    out.U32(answer.token);
+    out.U8(answer.status);
+    out.U32(answer.cookie);
+    return bytes;
+}
+
+std::optional<CookieAnswer> DecodeCookieAnswer(const uint8_t* data, size_t size)
+{
+    ByteReader in(data, size);
+    if (!ReadHeader(in, kCookieAnswerMagic))
+        return std::nullopt;
+    CookieAnswer answer;
+    answer.token = in.U32();
+    uint8_t status = in.U8();
+    answer.cookie = in.U32();
+    if (!in.Ok() || in.Remaining() != 0 || status > kCookieWrongApplication)
+        return std::nullopt;
+    answer.status = static_cast<CookieStatus>(status);
+    return answer;
 }
 
 std::vector<uint8_t> EncodeHello(const Guid& application)

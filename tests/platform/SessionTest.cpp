@@ -4,6 +4,7 @@
 #include "platform/SessionWire.h"
 
 #include "tests/support/Ports.h"
+#include "tests/support/RawDatagrams.h"
 
 #include <gtest/gtest.h>
 
@@ -181,7 +182,9 @@ public:
         m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
         m_host->intercept = &LossyClient::Intercept;
         ENetAddress to = enet::ToEnet(Local(port));
-        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, wire::kConnectMagic);
+        std::optional<wire::CookieAnswer> cookie =
+            testing_support::AskForCookie(m_host->socket, kLoopback, port, kGame, 5s);
+        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, cookie ? cookie->cookie : 0);
     }
     ~LossyClient() { enet_host_destroy(m_host); }
 
@@ -490,6 +493,22 @@ TEST(Session, GarbageDatagramsLeaveTheServerServing)
         sendto(fd, junk, size, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
     }
     close(fd);
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+}
+
+// Forty 52-byte connects that are never acknowledged would hold every peer of
+// a server with a limit of 8 (8 + 32 spare) while ENet resends its answers.
+TEST(SessionAttack, UnacknowledgedConnectBurstLeavesRoomForPlayers)
+{
+    ServerThread server(8);
+    std::vector<std::unique_ptr<testing_support::UdpSocket>> strangers;
+    for (uint32_t i = 0; i < 40; ++i)
+    {
+        strangers.push_back(std::make_unique<testing_support::UdpSocket>(0x7F000002));
+        strangers.back()->SendTo(kLoopback, server.port,
+                                 testing_support::EnetConnect(0x9E3779B9u * (i + 1), i + 1));
+    }
     RecordingClient client;
     EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
 }
