@@ -52,11 +52,12 @@
 //
 // Joining, step two (over ENet, on control channel 0, reliable):
 //
-//   the ENet connect request carries the cookie as its data word (big-endian,
-//   like the rest of ENet's header); its datagram must hold that one CONNECT
-//   command from peer id 0xFFF. The server drops any datagram from a peer it
-//   does not know that is not such a connect with a cookie valid for its
-//   source address, before ENet makes a peer for it;
+//   the ENet connect request carries the cookie as its data word (big-endian
+//   like all of ENet's header: bytes 48-51 of the 52-byte datagram); the
+//   datagram must hold that one CONNECT command, from peer id 0xFFF. The
+//   server drops any datagram from a peer it does not know that is not such
+//   a connect with a cookie valid for its source address, before ENet makes
+//   a peer for it (EnetDatagram.h);
 //   hello, client to server, once the ENet connection is up:
 //     0   4  "QVXH"   4  1  wire version (2)   5  16  application GUID
 //   welcome, server to client, when the player is admitted:
