@@ -36,30 +36,42 @@ Guid ReadGuid(ByteReader& in)
     in.Copy(guid.bytes.data(), guid.bytes.size());
     return guid;
 }
+
+// Padded to `size`, so that no answer need be larger than its request.
+std::vector<uint8_t> EncodeTokenRequest(const char (&magic)[4], const TokenRequest& request, size_t size)
+{
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    WriteHeader(out, magic);
+    out.Bytes(request.application.bytes.data(), 16);
+    out.U32(request.token);
+    out.Zeros(size - bytes.size());
+    return bytes;
+}
+
+std::optional<TokenRequest> DecodeTokenRequest(const char (&magic)[4], size_t expectedSize,
+                                               const uint8_t* data, size_t size)
+{
+    if (size != expectedSize)
+        return std::nullopt;
+    ByteReader in(data, size);
+    if (!ReadHeader(in, magic))
+        return std::nullopt;
+    TokenRequest request;
+    request.application = ReadGuid(in);
+    request.token = in.U32();
+    return in.Ok() ? std::optional(request) : std::nullopt;
+}
 } // namespace
 
 std::vector<uint8_t> EncodeEnumQuery(const EnumQuery& query)
 {
-    std::vector<uint8_t> bytes;
-    ByteWriter out(bytes);
-    WriteHeader(out, kQueryMagic);
-    out.Bytes(query.application.bytes.data(), 16);
-    out.U32(query.token);
-    out.Zeros(kEnumQuerySize - bytes.size());
-    return bytes;
+    return EncodeTokenRequest(kQueryMagic, query, kEnumQuerySize);
 }
 
 std::optional<EnumQuery> DecodeEnumQuery(const uint8_t* data, size_t size)
 {
-    if (size != kEnumQuerySize)
-        return std::nullopt;
-    ByteReader in(data, size);
-    if (!ReadHeader(in, kQueryMagic))
-        return std::nullopt;
-    EnumQuery query;
-    query.application = ReadGuid(in);
-    query.token = in.U32();
-    return in.Ok() ? std::optional(query) : std::nullopt;
+    return DecodeTokenRequest(kQueryMagic, kEnumQuerySize, data, size);
 }
 
 std::vector<uint8_t> EncodeEnumAnswer(const EnumAnswer& answer, size_t limit)
@@ -97,26 +109,12 @@ std::optional<EnumAnswer> DecodeEnumAnswer(const uint8_t* data, size_t size)
 
 std::vector<uint8_t> EncodeCookieRequest(const CookieRequest& request)
 {
-    std::vector<uint8_t> bytes;
-    ByteWriter out(bytes);
-    WriteHeader(out, kCookieRequestMagic);
-    out.Bytes(request.application.bytes.data(), 16);
-    out.U32(request.token);
-    out.Zeros(kCookieRequestSize - bytes.size());
-    return bytes;
+    return EncodeTokenRequest(kCookieRequestMagic, request, kCookieRequestSize);
 }
 
 std::optional<CookieRequest> DecodeCookieRequest(const uint8_t* data, size_t size)
 {
-    if (size != kCookieRequestSize)
-        return std::nullopt;
-    ByteReader in(data, size);
-    if (!ReadHeader(in, kCookieRequestMagic))
-        return std::nullopt;
-    CookieRequest request;
-    request.application = ReadGuid(in);
-    request.token = in.U32();
-    return in.Ok() ? std::optional(request) : std::nullopt;
+    return DecodeTokenRequest(kCookieRequestMagic, kCookieRequestSize, data, size);
 }
 
 std::vector<uint8_t> EncodeCookieAnswer(const CookieAnswer& answer)

@@ -108,23 +108,21 @@ enum CookieStatus : uint8_t
     kCookieWrongApplication = 2,
 };
 
-struct CookieRequest
+// A search query and a cookie request say the same: which application, and
+// a token for the answer to echo. They differ in magic and padded size.
+struct TokenRequest
 {
     Guid application;
     uint32_t token = 0;
 };
+using CookieRequest = TokenRequest;
+using EnumQuery = TokenRequest;
 
 struct CookieAnswer
 {
     uint32_t token = 0;
     CookieStatus status = kCookieGranted;
     uint32_t cookie = 0;
-};
-
-struct EnumQuery
-{
-    Guid application;
-    uint32_t token = 0;
 };
 
 struct EnumAnswer
