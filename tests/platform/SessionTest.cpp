@@ -620,3 +620,16 @@ TEST(SessionAttack, ServerWithoutAFreePeerSaysItIsFull)
     EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::ServerFull)
         << "a refusal, not silence";
 }
+
+TEST(SessionAttack, CookieAnswersAreRateLimitedPerSourceAddress)
+{
+    ServerThread server(8);
+    UdpSocket asker(0x7F000005);
+    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
+    for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
+        asker.SendTo(kLoopback, server.port, request);
+    int answers = 0;
+    while (asker.Receive(500ms))
+        ++answers;
+    EXPECT_EQ(answers, wire::kCookieAnswersPerSecond);
+}
