@@ -20,7 +20,7 @@ constexpr size_t kSparePeers = 32;
 // ENet's own ceiling on peers per host, used when there is no limit.
 constexpr size_t kMostPeers = ENET_PROTOCOL_MAXIMUM_PEER_ID;
 // A client that has not been admitted this long after its connect is let
-// go; checked once a pass, so it is gone within about a second more.
+// go. Checked every pass, so it is gone well within the 5 s a client waits.
 constexpr uint64_t kJoinTimeoutMs = 4000;
 // Unfinished joins one IPv4 address may hold at once; connects beyond them
 // are dropped unread.

@@ -1,5 +1,6 @@
 // The session service's own wire format: server search, joining and refusal.
-// Game messages travel beside it unchanged. Every integer is little-endian.
+// Game messages travel beside it unchanged. Every integer of ours is
+// little-endian; ENet's own header, which carries the join cookie, is big-endian.
 //
 // Server search (plain UDP datagrams to the game port, answered from it):
 //
