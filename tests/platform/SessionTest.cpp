@@ -214,10 +214,15 @@ public:
                     return true;
             }
             else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+            {
+                refusal = event.data;
                 return false;
+            }
         }
         return false;
     }
+
+    std::optional<uint32_t> refusal; // the reason Join was refused with
 
     // The reason the server disconnected us with: 0 when we gave up on it.
     std::optional<uint32_t> AwaitDisconnect()
@@ -371,6 +376,16 @@ TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
     ASSERT_TRUE(server.WaitForEvent("destroy 2"));
     RecordingClient third;
     EXPECT_EQ(third.session.Connect(Local(server.port), kGame), ConnectResult::Connected) << "room again";
+}
+
+TEST(Session, ServerThatFilledAfterGrantingACookieRefusesAfterHello)
+{
+    ServerThread server(2);
+    LossyClient late(server.port); // has its cookie; its connect leaves when it is serviced
+    RecordingClient first;
+    ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+    EXPECT_FALSE(late.Join());
+    EXPECT_EQ(late.refusal, std::optional<uint32_t>(wire::kServerFull));
 }
 
 TEST(Session, NoServerMeansUnreachable)
