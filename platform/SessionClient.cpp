@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <cstdlib>
 #include <deque>
+#include <functional>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <random>
@@ -17,6 +18,7 @@ namespace platform
 namespace
 {
 constexpr uint64_t kConnectTimeoutMs = 5000;
+constexpr uint64_t kCookieRetryMs = 250;
 constexpr uint64_t kCloseLingerMs = 200;
 constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
 // Game packets that overtake the welcome are kept for the first DoWork, up to
@@ -52,6 +54,33 @@ void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
     if (std::find(targets.begin(), targets.end(), address) == targets.end())
         targets.push_back(address);
 }
+
+using DatagramHandler = std::function<bool(const uint8_t* data, size_t size, const ENetAddress& from)>;
+
+// Hands every datagram that arrives on `socket` to `take` until `take` returns
+// true (then true) or `untilMs` passes (then false).
+bool ReceiveUntil(ENetSocket socket, uint64_t untilMs, const DatagramHandler& take)
+{
+    uint8_t data[kLargestAnswer];
+    for (uint64_t now = enet::NowMs(); now < untilMs; now = enet::NowMs())
+    {
+        enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+        if (enet_socket_wait(socket, &condition, static_cast<enet_uint32>(untilMs - now)) != 0 ||
+            !(condition & ENET_SOCKET_WAIT_RECEIVE))
+            continue;
+        ENetAddress from;
+        ENetBuffer buffer{data, sizeof data};
+        for (int received; (received = enet_socket_receive(socket, &from, &buffer, 1)) > 0;)
+            if (take(data, static_cast<size_t>(received), from))
+                return true;
+    }
+    return false;
+}
+
+uint32_t RandomToken()
+{
+    return std::random_device{}();
+}
 } // namespace
 
 class CSessionClient::Impl
@@ -77,8 +106,10 @@ public:
     const ENetAddress* BindAddress() const { return m_bind.host != ENET_HOST_ANY ? &m_bind : nullptr; }
 
 private:
-    void ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application);
-    ConnectResult AwaitWelcome(const Guid& application);
+    ConnectResult Join(const HostAddress& address, const Guid& application, uint64_t deadlineMs);
+    std::optional<wire::CookieAnswer> AskForCookie(const HostAddress& server, const Guid& application,
+                                                   uint64_t deadlineMs);
+    ConnectResult AwaitWelcome(const Guid& application, uint64_t deadlineMs);
     void KeepEarlyPacket(const ENetPacket& packet);
     void Dispatch(ENetEvent& event);
     void DestroyHost();
@@ -156,7 +187,7 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
         return EnumResult::NoNetwork;
     enet_socket_set_option(socket, ENET_SOCKOPT_BROADCAST, 1);
     enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
-    uint32_t token = std::random_device{}();
+    uint32_t token = RandomToken();
     std::vector<uint8_t> query = wire::EncodeEnumQuery(wire::EnumQuery{params.application, token});
     for (int attempt = 0; attempt < params.attempts; ++attempt)
     {
@@ -166,49 +197,32 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
             ENetBuffer buffer{query.data(), query.size()};
             enet_socket_send(socket, &to, &buffer, 1);
         }
-        uint64_t until = enet::NowMs() + params.retryIntervalMs;
-        for (uint64_t now = enet::NowMs(); now < until; now = enet::NowMs())
-        {
-            enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
-            if (enet_socket_wait(socket, &condition, static_cast<enet_uint32>(until - now)) == 0 &&
-                (condition & ENET_SOCKET_WAIT_RECEIVE))
-                ReceiveAnswers(socket, token, params.application);
-        }
+        ReceiveUntil(socket, enet::NowMs() + params.retryIntervalMs,
+                     [&](const uint8_t* data, size_t size, const ENetAddress& from)
+                     {
+                         std::optional<wire::EnumAnswer> answer = wire::DecodeEnumAnswer(data, size);
+                         if (answer && answer->token == token &&
+                             answer->session.application == params.application)
+                             m_events.OnEnumHostsResponse(answer->session, enet::FromEnet(from));
+                         return false;
+                     });
     }
     enet_socket_destroy(socket);
     return EnumResult::Ok;
-}
-
-void CSessionClient::Impl::ReceiveAnswers(ENetSocket socket, uint32_t token, const Guid& application)
-{
-    uint8_t data[kLargestAnswer];
-    for (;;)
-    {
-        ENetAddress from;
-        ENetBuffer buffer{data, sizeof data};
-        int received = enet_socket_receive(socket, &from, &buffer, 1);
-        if (received <= 0)
-            return;
-        std::optional<wire::EnumAnswer> answer = wire::DecodeEnumAnswer(data, static_cast<size_t>(received));
-        if (answer && answer->token == token && answer->session.application == application)
-            m_events.OnEnumHostsResponse(answer->session, enet::FromEnet(from));
-    }
 }
 
 ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Guid& application)
 {
     Close();
     enet::EnsureInitialized();
+    uint64_t deadline = enet::NowMs() + kConnectTimeoutMs;
     ConnectResult result = ConnectResult::Unreachable;
     m_host = enet_host_create(BindAddress(), 1, wire::kChannelCount, 0, 0);
     if (m_host)
     {
         m_host->maximumPacketSize = enet::kMaximumPacketSize;
         m_host->maximumWaitingData = enet::kMaximumWaitingData;
-        ENetAddress to = enet::ToEnet(address);
-        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, wire::kConnectMagic);
-        if (m_peer)
-            result = AwaitWelcome(application);
+        result = Join(address, application, deadline);
     }
     m_connected = result == ConnectResult::Connected;
     if (!m_connected)
@@ -217,9 +231,47 @@ ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Gu
     return result;
 }
 
-ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application)
+// The cookie is asked for from the host's own socket, so that it is issued
+// for the address the ENet connect then comes from.
+ConnectResult CSessionClient::Impl::Join(const HostAddress& address, const Guid& application,
+                                         uint64_t deadlineMs)
 {
-    uint64_t deadline = enet::NowMs() + kConnectTimeoutMs;
+    std::optional<wire::CookieAnswer> answer = AskForCookie(address, application, deadlineMs);
+    if (!answer)
+        return ConnectResult::Unreachable;
+    if (answer->status == wire::kCookieServerFull)
+        return ConnectResult::ServerFull;
+    if (answer->status == wire::kCookieWrongApplication)
+        return ConnectResult::WrongApplication;
+    ENetAddress to = enet::ToEnet(address);
+    m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, answer->cookie);
+    return m_peer ? AwaitWelcome(application, deadlineMs) : ConnectResult::Unreachable;
+}
+
+std::optional<wire::CookieAnswer>
+CSessionClient::Impl::AskForCookie(const HostAddress& server, const Guid& application, uint64_t deadlineMs)
+{
+    uint32_t token = RandomToken();
+    std::vector<uint8_t> request = wire::EncodeCookieRequest({application, token});
+    ENetAddress to = enet::ToEnet(server);
+    std::optional<wire::CookieAnswer> answer;
+    auto take = [&](const uint8_t* data, size_t size, const ENetAddress& from)
+    {
+        answer = wire::DecodeCookieAnswer(data, size);
+        return answer && answer->token == token && enet::FromEnet(from) == server;
+    };
+    for (uint64_t now = enet::NowMs(); now < deadlineMs; now = enet::NowMs())
+    {
+        ENetBuffer buffer{request.data(), request.size()};
+        enet_socket_send(m_host->socket, &to, &buffer, 1);
+        if (ReceiveUntil(m_host->socket, std::min(now + kCookieRetryMs, deadlineMs), take))
+            return answer;
+    }
+    return std::nullopt;
+}
+
+ConnectResult CSessionClient::Impl::AwaitWelcome(const Guid& application, uint64_t deadline)
+{
     ENetEvent event;
     while (enet::NowMs() < deadline)
     {

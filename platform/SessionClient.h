@@ -72,8 +72,9 @@ public:
     // stay on loopback).
     EnumResult EnumHosts(const EnumParams& params);
 
-    // Joins the server at `address`; returns when it admitted or refused us,
-    // or after a time-out.
+    // Joins the server at `address`: asks for a join cookie, then connects
+    // with it; returns when the server admitted or refused us, or after a
+    // time-out (5 s for the whole join).
     ConnectResult Connect(const HostAddress& address, const Guid& application);
     // Later connections send from this local IPv4 address (host byte order);
     // 0, the default, lets the system choose.

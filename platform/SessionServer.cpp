@@ -1,6 +1,10 @@
 #include "platform/SessionServer.h"
 
+#include "platform/AnswerBudget.h"
+#include "platform/EnetDatagram.h"
 #include "platform/EnetSupport.h"
+#include "platform/JoinCookie.h"
+#include "platform/PendingJoins.h"
 #include "platform/SessionWire.h"
 
 #include <unordered_map>
@@ -15,24 +19,24 @@ namespace
 constexpr size_t kSparePeers = 32;
 // ENet's own ceiling on peers per host, used when there is no limit.
 constexpr size_t kMostPeers = ENET_PROTOCOL_MAXIMUM_PEER_ID;
-// A client that connects but does not say hello in time is let go.
-constexpr uint64_t kHelloTimeoutMs = 5000;
+// A client that has not been admitted this long after its connect is let
+// go. Checked every pass, so it is gone well within the 5 s a client waits.
+constexpr uint64_t kJoinTimeoutMs = 4000;
+// Unfinished joins one IPv4 address may hold at once; connects beyond them
+// are dropped unread.
+constexpr size_t kMostPendingJoinsPerAddress = 4;
 // How long Close waits for clients to acknowledge the disconnect.
 constexpr uint64_t kCloseLingerMs = 200;
-// Bound on the per-address answer counters kept for rate limiting.
-constexpr size_t kMostRateEntries = 4096;
 
 struct PeerState
 {
     PlayerId player = 0; // 0 until admitted
-    uint64_t connectedAt = 0;
 };
 
-struct RateWindow
+bool HandshakeUnderWay(const ENetPeer& peer)
 {
-    uint64_t start = 0;
-    int answers = 0;
-};
+    return peer.state >= ENET_PEER_STATE_CONNECTING && peer.state <= ENET_PEER_STATE_CONNECTION_SUCCEEDED;
+}
 } // namespace
 
 class CSessionServer::Impl
@@ -59,14 +63,18 @@ public:
 
 private:
     static int Intercept(ENetHost* host, ENetEvent* event);
+    bool Intercept(const uint8_t* data, size_t size, const ENetAddress& from);
     bool AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from);
-    bool AllowAnswer(uint32_t ipv4);
+    bool AnswerCookieRequest(const uint8_t* data, size_t size, const ENetAddress& from);
+    bool LetConnectThrough(uint32_t cookie, const ENetAddress& from);
+    bool IsFull() const;
+    void SendRaw(const std::vector<uint8_t>& bytes, const ENetAddress& to);
     void Dispatch(ENetEvent& event);
     void OnConnect(ENetPeer* peer, enet_uint32 data);
     void OnControl(ENetPeer* peer, const ENetPacket& packet);
     void Admit(ENetPeer* peer, PeerState& state);
     void OnDisconnect(ENetPeer* peer);
-    void DropSilentJoiners();
+    void DropOverdueJoins();
     bool AnyPeerDisconnecting() const;
     void SendToPeer(ENetPeer* peer, ENetPacket* packet);
     void CollectStats();
@@ -80,13 +88,28 @@ private:
     bool m_hostPlayerAnnounced = false;
     std::unordered_map<ENetPeer*, PeerState> m_peers;
     std::unordered_map<PlayerId, ENetPeer*> m_players;
-    std::unordered_map<uint32_t, RateWindow> m_answerRates;
+    CAnswerBudget m_searchAnswers{wire::kEnumAnswersPerSecond};
+    CAnswerBudget m_cookieAnswers{wire::kCookieAnswersPerSecond};
+    CJoinCookies m_cookies;
+    CPendingJoins m_pendingJoins{kMostPendingJoinsPerAddress};
     SessionStats m_stats;
 
     static thread_local Impl* t_servicing;
+    friend class Servicing;
 };
 
 thread_local CSessionServer::Impl* CSessionServer::Impl::t_servicing = nullptr;
+
+// Marks the server whose host is being serviced on this thread, for the
+// intercept hook, which ENet calls without a context of ours.
+class Servicing
+{
+public:
+    explicit Servicing(CSessionServer::Impl* server) { CSessionServer::Impl::t_servicing = server; }
+    ~Servicing() { CSessionServer::Impl::t_servicing = nullptr; }
+    Servicing(const Servicing&) = delete;
+    Servicing& operator=(const Servicing&) = delete;
+};
 
 bool CSessionServer::Impl::Host(const SessionHostParams& params)
 {
@@ -105,6 +128,8 @@ bool CSessionServer::Impl::Host(const SessionHostParams& params)
     m_host->maximumWaitingData = enet::kMaximumWaitingData;
     m_params = params;
     m_instance = Guid::Random();
+    m_cookies = CJoinCookies();
+    m_pendingJoins.Attach(m_host);
     m_hostPlayer = m_nextPlayer++;
     m_hostPlayerAnnounced = false;
     return true;
@@ -120,18 +145,19 @@ void CSessionServer::Impl::DoWork(uint32_t sliceMs)
         m_events.OnCreatePlayer(m_hostPlayer);
     }
     uint64_t start = enet::NowMs();
-    t_servicing = this;
-    ENetEvent event;
-    while (m_host && enet_host_service(m_host, &event, 0) > 0)
     {
-        Dispatch(event);
-        if (enet::NowMs() - start >= sliceMs)
-            break;
+        Servicing servicing(this);
+        ENetEvent event;
+        while (m_host && enet_host_service(m_host, &event, 0) > 0)
+        {
+            Dispatch(event);
+            if (enet::NowMs() - start >= sliceMs)
+                break;
+        }
     }
-    t_servicing = nullptr;
     if (!m_host)
         return;
-    DropSilentJoiners();
+    DropOverdueJoins();
     enet_host_flush(m_host);
     CollectStats();
 }
@@ -141,7 +167,25 @@ int CSessionServer::Impl::Intercept(ENetHost* host, ENetEvent*)
     Impl* self = t_servicing;
     if (!self || self->m_host != host)
         return 0;
-    return self->AnswerQuery(host->receivedData, host->receivedDataLength, host->receivedAddress) ? 1 : 0;
+    return self->Intercept(host->receivedData, host->receivedDataLength, host->receivedAddress) ? 1 : 0;
+}
+
+// True when the datagram was ours to handle or to drop; false leaves it to ENet.
+bool CSessionServer::Impl::Intercept(const uint8_t* data, size_t size, const ENetAddress& from)
+{
+    if (AnswerQuery(data, size, from) || AnswerCookieRequest(data, size, from))
+        return true;
+    enet::DatagramInspection datagram = enet::InspectDatagram(data, size);
+    switch (datagram.kind)
+    {
+    case enet::DatagramKind::ForPeer:
+        return false;
+    case enet::DatagramKind::Connect:
+        return !LetConnectThrough(datagram.connectData, from);
+    case enet::DatagramKind::Drop:
+        break;
+    }
+    return true;
 }
 
 // True when the datagram was a search query (answered or not); false leaves
@@ -153,31 +197,60 @@ bool CSessionServer::Impl::AnswerQuery(const uint8_t* data, size_t size, const E
         return false;
     if (!query->application.IsNull() && query->application != m_params.application)
         return true;
-    if (!AllowAnswer(ENET_NET_TO_HOST_32(from.host)))
+    if (!m_searchAnswers.Take(ENET_NET_TO_HOST_32(from.host), enet::NowMs()))
         return true;
     wire::EnumAnswer answer;
     answer.token = query->token;
     answer.session = {m_params.application, m_instance, m_params.sessionName, m_params.maxPlayers,
                       GetPlayerCount()};
-    std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, size);
-    ENetBuffer buffer{bytes.data(), bytes.size()};
-    enet_socket_send(m_host->socket, &from, &buffer, 1);
+    SendRaw(wire::EncodeEnumAnswer(answer, size), from);
     return true;
 }
 
-bool CSessionServer::Impl::AllowAnswer(uint32_t ipv4)
+// True when the datagram was a cookie request (answered or not).
+bool CSessionServer::Impl::AnswerCookieRequest(const uint8_t* data, size_t size, const ENetAddress& from)
 {
+    std::optional<wire::CookieRequest> request = wire::DecodeCookieRequest(data, size);
+    if (!request)
+        return false;
     uint64_t now = enet::NowMs();
-    if (m_answerRates.size() >= kMostRateEntries)
-    {
-        std::erase_if(m_answerRates, [now](const auto& entry) { return now - entry.second.start >= 1000; });
-        if (m_answerRates.size() >= kMostRateEntries)
-            m_answerRates.clear();
-    }
-    RateWindow& window = m_answerRates[ipv4];
-    if (now - window.start >= 1000)
-        window = RateWindow{now, 0};
-    return ++window.answers <= wire::kEnumAnswersPerSecond;
+    if (!m_cookieAnswers.Take(ENET_NET_TO_HOST_32(from.host), now))
+        return true;
+    wire::CookieAnswer answer{request->token, wire::kCookieGranted, 0};
+    if (request->application != m_params.application)
+        answer.status = wire::kCookieWrongApplication;
+    else if (IsFull())
+        answer.status = wire::kCookieServerFull;
+    else
+        answer.cookie = m_cookies.Issue(enet::FromEnet(from), now);
+    SendRaw(wire::EncodeCookieAnswer(answer), from);
+    return true;
+}
+
+// A connect reaches ENet, which makes a peer for it, only with a cookie that
+// proves its sender receives at its address, and only while that address
+// holds few unfinished joins.
+bool CSessionServer::Impl::LetConnectThrough(uint32_t cookie, const ENetAddress& from)
+{
+    HostAddress client = enet::FromEnet(from);
+    if (!m_cookies.IsValid(cookie, client, enet::NowMs()))
+        return false;
+    if (!m_pendingJoins.HasRoomFor(client.ipv4) || !m_pendingJoins.HasFreePeer())
+        return false;
+    m_pendingJoins.Begin(client.ipv4);
+    return true;
+}
+
+bool CSessionServer::Impl::IsFull() const
+{
+    bool atLimit = m_params.maxPlayers != 0 && GetPlayerCount() >= m_params.maxPlayers;
+    return atLimit || !m_pendingJoins.HasFreePeer();
+}
+
+void CSessionServer::Impl::SendRaw(const std::vector<uint8_t>& bytes, const ENetAddress& to)
+{
+    ENetBuffer buffer{const_cast<uint8_t*>(bytes.data()), bytes.size()};
+    enet_socket_send(m_host->socket, &to, &buffer, 1);
 }
 
 void CSessionServer::Impl::Dispatch(ENetEvent& event)
@@ -205,15 +278,11 @@ void CSessionServer::Impl::Dispatch(ENetEvent& event)
     }
 }
 
-void CSessionServer::Impl::OnConnect(ENetPeer* peer, enet_uint32 data)
+// The connect's cookie was checked before ENet made the peer.
+void CSessionServer::Impl::OnConnect(ENetPeer* peer, enet_uint32)
 {
-    if (data != wire::kConnectMagic)
-    {
-        enet_peer_disconnect(peer, wire::kBadHandshake);
-        return;
-    }
     enet::ConfigurePeer(peer);
-    m_peers[peer] = PeerState{0, enet::NowMs()};
+    m_peers[peer] = PeerState{};
 }
 
 void CSessionServer::Impl::OnControl(ENetPeer* peer, const ENetPacket& packet)
@@ -254,15 +323,25 @@ void CSessionServer::Impl::OnDisconnect(ENetPeer* peer)
     m_events.OnDestroyPlayer(player);
 }
 
-void CSessionServer::Impl::DropSilentJoiners()
+// A peer still in ENet's handshake is forgotten without a word (it may be a
+// stranger's spoofed address); one that connected but was not admitted is
+// told. A peer already disconnecting is left to ENet.
+void CSessionServer::Impl::DropOverdueJoins()
 {
     uint64_t now = enet::NowMs();
-    for (auto& [peer, state] : m_peers)
-        if (state.player == 0 && state.connectedAt != 0 && now - state.connectedAt >= kHelloTimeoutMs)
-        {
-            state.connectedAt = 0; // disconnect once
+    m_pendingJoins.Refresh(now,
+                           [this](ENetPeer* peer)
+                           {
+                               auto it = m_peers.find(peer);
+                               return it != m_peers.end() && it->second.player != 0;
+                           });
+    for (ENetPeer* peer : m_pendingJoins.Overdue(now, kJoinTimeoutMs))
+    {
+        if (HandshakeUnderWay(*peer))
+            enet_peer_reset(peer);
+        else if (peer->state == ENET_PEER_STATE_CONNECTED)
             enet_peer_disconnect(peer, wire::kBadHandshake);
-        }
+    }
 }
 
 bool CSessionServer::Impl::SendTo(PlayerId target, const uint8_t* data, size_t size)
@@ -306,6 +385,7 @@ void CSessionServer::Impl::Close()
         enet_peer_disconnect(peer, wire::kSessionClosed);
     enet_host_flush(m_host);
     uint64_t start = enet::NowMs();
+    Servicing servicing(this);
     ENetEvent event;
     while (AnyPeerDisconnecting() && enet::NowMs() - start < kCloseLingerMs)
     {
@@ -314,6 +394,7 @@ void CSessionServer::Impl::Close()
     }
     enet_host_destroy(m_host);
     m_host = nullptr;
+    m_pendingJoins.Attach(nullptr);
     m_peers.clear();
     m_players.clear();
     m_hostPlayer = 0;

@@ -8,7 +8,13 @@
 // - the host's own player is created first, like any other player, and
 //   counts against the player limit;
 // - player ids are never 0 and never reused within a run;
-// - a client beyond the limit, or of another application, is refused at once;
+// - a client beyond the limit (or with no free peer left), or of another
+//   application, is refused at once;
+// - joining costs the server nothing until the client has shown, with a join
+//   cookie, that it receives at its address: a connect without one is
+//   dropped before ENet makes a peer for it; a join not finished within
+//   seconds is dropped (silently while ENet's handshake is unfinished), and
+//   one IPv4 address holds at most a few unfinished joins at a time;
 // - sends are unreliable and unsequenced: a packet arrives whole, once, or not
 //   at all, in any order; packets larger than a datagram are never resent;
 // - silent clients are dropped (destroy-player) within seconds;

@@ -11,6 +11,8 @@ namespace
 {
 constexpr char kQueryMagic[4] = {'Q', 'V', 'X', 'Q'};
 constexpr char kAnswerMagic[4] = {'Q', 'V', 'X', 'A'};
+constexpr char kCookieRequestMagic[4] = {'Q', 'V', 'X', 'C'};
+constexpr char kCookieAnswerMagic[4] = {'Q', 'V', 'X', 'K'};
 constexpr char kHelloMagic[4] = {'Q', 'V', 'X', 'H'};
 constexpr char kWelcomeMagic[4] = {'Q', 'V', 'X', 'W'};
 
@@ -34,30 +36,42 @@ Guid ReadGuid(ByteReader& in)
     in.Copy(guid.bytes.data(), guid.bytes.size());
     return guid;
 }
+
+// Padded to `size`, so that no answer need be larger than its request.
+std::vector<uint8_t> EncodeTokenRequest(const char (&magic)[4], const TokenRequest& request, size_t size)
+{
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    WriteHeader(out, magic);
+    out.Bytes(request.application.bytes.data(), 16);
+    out.U32(request.token);
+    out.Zeros(size - bytes.size());
+    return bytes;
+}
+
+std::optional<TokenRequest> DecodeTokenRequest(const char (&magic)[4], size_t expectedSize,
+                                               const uint8_t* data, size_t size)
+{
+    if (size != expectedSize)
+        return std::nullopt;
+    ByteReader in(data, size);
+    if (!ReadHeader(in, magic))
+        return std::nullopt;
+    TokenRequest request;
+    request.application = ReadGuid(in);
+    request.token = in.U32();
+    return in.Ok() ? std::optional(request) : std::nullopt;
+}
 } // namespace
 
 std::vector<uint8_t> EncodeEnumQuery(const EnumQuery& query)
 {
-    std::vector<uint8_t> bytes;
-    ByteWriter out(bytes);
-    WriteHeader(out, kQueryMagic);
-    out.Bytes(query.application.bytes.data(), 16);
-    out.U32(query.token);
-    out.Zeros(kEnumQuerySize - bytes.size());
-    return bytes;
+    return EncodeTokenRequest(kQueryMagic, query, kEnumQuerySize);
 }
 
 std::optional<EnumQuery> DecodeEnumQuery(const uint8_t* data, size_t size)
 {
-    if (size != kEnumQuerySize)
-        return std::nullopt;
-    ByteReader in(data, size);
-    if (!ReadHeader(in, kQueryMagic))
-        return std::nullopt;
-    EnumQuery query;
-    query.application = ReadGuid(in);
-    query.token = in.U32();
-    return in.Ok() ? std::optional(query) : std::nullopt;
+    return DecodeTokenRequest(kQueryMagic, kEnumQuerySize, data, size);
 }
 
 std::vector<uint8_t> EncodeEnumAnswer(const EnumAnswer& answer, size_t limit)
@@ -91,6 +105,42 @@ std::optional<EnumAnswer> DecodeEnumAnswer(const uint8_t* data, size_t size)
     answer.session.currentPlayers = in.U32();
     answer.session.sessionName = in.String(in.U16());
     return in.Ok() ? std::optional(answer) : std::nullopt;
+}
+
+std::vector<uint8_t> EncodeCookieRequest(const CookieRequest& request)
+{
+    return EncodeTokenRequest(kCookieRequestMagic, request, kCookieRequestSize);
+}
+
+std::optional<CookieRequest> DecodeCookieRequest(const uint8_t* data, size_t size)
+{
+    return DecodeTokenRequest(kCookieRequestMagic, kCookieRequestSize, data, size);
+}
+
+std::vector<uint8_t> EncodeCookieAnswer(const CookieAnswer& answer)
+{
+    std::vector<uint8_t> bytes;
+    ByteWriter out(bytes);
+    WriteHeader(out, kCookieAnswerMagic);
+    out.U32(answer.token);
+    out.U8(answer.status);
+    out.U32(answer.cookie);
+    return bytes;
+}
+
+std::optional<CookieAnswer> DecodeCookieAnswer(const uint8_t* data, size_t size)
+{
+    ByteReader in(data, size);
+    if (!ReadHeader(in, kCookieAnswerMagic))
+        return std::nullopt;
+    CookieAnswer answer;
+    answer.token = in.U32();
+    uint8_t status = in.U8();
+    answer.cookie = in.U32();
+    if (!in.Ok() || in.Remaining() != 0 || status > kCookieWrongApplication)
+        return std::nullopt;
+    answer.status = static_cast<CookieStatus>(status);
+    return answer;
 }
 
 std::vector<uint8_t> EncodeHello(const Guid& application)

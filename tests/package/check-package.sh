@@ -115,7 +115,7 @@ pictures=$(grep -c '^./usr/share/quorvex/Graphics/.*\.tga$' <<<"$contents" || tr
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in 'libsdl2-2\.0-0' 'libenet[0-9]' 'libgl1' 'libopengl0|libglu1'; do
+for library in 'libsdl2-2\.0-0' 'libenet[0-9]' 'libsodium[0-9]' 'libgl1' 'libopengl0|libglu1'; do
     grep -qE "(^|[ ,|])($library)" <<<"$depends" || fail "the package does not depend on $library"
 done
 grep -qE -- '-dev([ ,(]|$)' <<<"$depends" && fail "the package depends on a development package"

@@ -4,6 +4,7 @@
 #include "platform/SessionWire.h"
 
 #include "tests/support/Ports.h"
+#include "tests/support/RawDatagrams.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,9 @@
 
 using namespace platform;
 using namespace std::chrono_literals;
+using testing_support::AwaitVerifyConnect;
+using testing_support::EnetConnect;
+using testing_support::UdpSocket;
 
 namespace
 {
@@ -181,7 +185,9 @@ public:
         m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
         m_host->intercept = &LossyClient::Intercept;
         ENetAddress to = enet::ToEnet(Local(port));
-        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, wire::kConnectMagic);
+        std::optional<wire::CookieAnswer> cookie =
+            testing_support::AskForCookie(m_host->socket, kLoopback, port, kGame, 5s);
+        m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, cookie ? cookie->cookie : 0);
     }
     ~LossyClient() { enet_host_destroy(m_host); }
 
@@ -208,10 +214,15 @@ public:
                     return true;
             }
             else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+            {
+                refusal = event.data;
                 return false;
+            }
         }
         return false;
     }
+
+    std::optional<uint32_t> refusal; // the reason Join was refused with
 
     // The reason the server disconnected us with: 0 when we gave up on it.
     std::optional<uint32_t> AwaitDisconnect()
@@ -270,6 +281,20 @@ TEST(SessionWire, AnswersNeverOutgrowTheirQueryAndShortInputIsRejected)
     EXPECT_EQ(decoded->session.maxPlayers, 5u);
     for (size_t cut = 0; cut < bytes.size(); cut += 7)
         EXPECT_FALSE(wire::DecodeEnumAnswer(bytes.data(), cut)) << cut;
+
+    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 99});
+    ASSERT_EQ(request.size(), wire::kCookieRequestSize);
+    EXPECT_EQ(wire::DecodeCookieRequest(request.data(), request.size())->token, 99u);
+    EXPECT_FALSE(wire::DecodeCookieRequest(request.data(), request.size() - 1)) << "unpadded";
+    std::vector<uint8_t> cookie = wire::EncodeCookieAnswer({99, wire::kCookieGranted, 0xC0FFEE});
+    EXPECT_LE(cookie.size(), request.size());
+    std::optional<wire::CookieAnswer> granted = wire::DecodeCookieAnswer(cookie.data(), cookie.size());
+    ASSERT_TRUE(granted);
+    EXPECT_EQ(granted->cookie, 0xC0FFEEu);
+    for (size_t cut = 0; cut < cookie.size(); ++cut)
+        EXPECT_FALSE(wire::DecodeCookieAnswer(cookie.data(), cut)) << cut;
+    cookie[9] = 3;
+    EXPECT_FALSE(wire::DecodeCookieAnswer(cookie.data(), cookie.size())) << "no such status";
 
     std::vector<uint8_t> hello = wire::EncodeHello(kGame);
     EXPECT_EQ(wire::DecodeHello(hello.data(), hello.size()), kGame);
@@ -351,6 +376,16 @@ TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
     ASSERT_TRUE(server.WaitForEvent("destroy 2"));
     RecordingClient third;
     EXPECT_EQ(third.session.Connect(Local(server.port), kGame), ConnectResult::Connected) << "room again";
+}
+
+TEST(Session, ServerThatFilledAfterGrantingACookieRefusesAfterHello)
+{
+    ServerThread server(2);
+    LossyClient late(server.port); // has its cookie; its connect leaves when it is serviced
+    RecordingClient first;
+    ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+    EXPECT_FALSE(late.Join());
+    EXPECT_EQ(late.refusal, std::optional<uint32_t>(wire::kServerFull));
 }
 
 TEST(Session, NoServerMeansUnreachable)
@@ -492,4 +527,124 @@ TEST(Session, GarbageDatagramsLeaveTheServerServing)
     close(fd);
     RecordingClient client;
     EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+}
+
+namespace
+{
+// Sends, from `socket`, an ENet connect with a cookie the server gave it.
+void ConnectWithCookie(UdpSocket& socket, uint16_t port, uint32_t connectId)
+{
+    std::optional<wire::CookieAnswer> cookie =
+        testing_support::AskForCookie(socket.Fd(), kLoopback, port, kGame, 5s);
+    ASSERT_TRUE(cookie && cookie->status == wire::kCookieGranted);
+    socket.SendTo(kLoopback, port, EnetConnect(cookie->cookie, connectId));
+}
+
+// Joins that ENet's handshake started and that are never finished: each
+// socket connects with a real cookie and never acknowledges the answer.
+std::vector<std::unique_ptr<UdpSocket>> HalfOpenJoins(uint32_t ipv4, int count, uint16_t port)
+{
+    std::vector<std::unique_ptr<UdpSocket>> joins;
+    for (int i = 0; i < count; ++i)
+    {
+        joins.push_back(std::make_unique<UdpSocket>(ipv4));
+        ConnectWithCookie(*joins.back(), port, 100 + i);
+        EXPECT_TRUE(AwaitVerifyConnect(*joins.back(), 10s)) << "join " << i << " from " << std::hex << ipv4;
+    }
+    return joins;
+}
+} // namespace
+
+// Forty 52-byte connects that are never acknowledged would hold every peer of
+// a server with a limit of 8 (8 + 32 spare) while ENet resends its answers.
+TEST(SessionAttack, UnacknowledgedConnectBurstLeavesRoomForPlayers)
+{
+    ServerThread server(8);
+    std::vector<std::unique_ptr<testing_support::UdpSocket>> strangers;
+    for (uint32_t i = 0; i < 40; ++i)
+    {
+        strangers.push_back(std::make_unique<testing_support::UdpSocket>(0x7F000002));
+        strangers.back()->SendTo(kLoopback, server.port,
+                                 testing_support::EnetConnect(0x9E3779B9u * (i + 1), i + 1));
+    }
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+}
+
+// The server answers a connect it made a peer for with a VERIFY_CONNECT; the
+// datagrams of one test reach it in the order they were sent, so once a later
+// connect is answered, an earlier one that was not never will be.
+TEST(SessionAttack, ConnectsWithoutTheirOwnValidCookieMakeNoPeer)
+{
+    ServerThread server(8);
+    UdpSocket honest(0x7F000003);
+    std::optional<wire::CookieAnswer> cookie =
+        testing_support::AskForCookie(honest.Fd(), kLoopback, server.port, kGame, 5s);
+    ASSERT_TRUE(cookie);
+    UdpSocket forger(0x7F000002);
+    UdpSocket thief(0x7F000003); // same address, another port
+    forger.SendTo(kLoopback, server.port, EnetConnect(0xDEADBEEF, 1));
+    thief.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 2));
+    honest.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 3));
+    ASSERT_TRUE(AwaitVerifyConnect(honest, 10s));
+    EXPECT_FALSE(forger.Receive(0ms)) << "a made-up cookie";
+    EXPECT_FALSE(thief.Receive(0ms)) << "a cookie issued to another port";
+}
+
+TEST(SessionAttack, OneAddressHoldsFewUnfinishedJoinsAndTheyAreDroppedSoon)
+{
+    ServerThread server(8);
+    auto halfOpen = HalfOpenJoins(0x7F000002, 4, server.port);
+    UdpSocket fifth(0x7F000002);
+    ConnectWithCookie(fifth, server.port, 5);
+    UdpSocket elsewhere(0x7F000003);
+    ConnectWithCookie(elsewhere, server.port, 6);
+    ASSERT_TRUE(AwaitVerifyConnect(elsewhere, 10s)) << "the limit is per address";
+    EXPECT_FALSE(fifth.Receive(0ms)) << "a fifth unfinished join from one address";
+
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
+
+    // ENet alone would keep the half-open peers for about 30 s.
+    auto start = std::chrono::steady_clock::now();
+    bool joined = false;
+    for (uint32_t attempt = 0; !joined && std::chrono::steady_clock::now() - start < 20s; ++attempt)
+    {
+        ConnectWithCookie(fifth, server.port, 10 + attempt);
+        joined = AwaitVerifyConnect(fifth, 250ms);
+    }
+    EXPECT_TRUE(joined) << "the unfinished joins were dropped, making room for the address again";
+    RecordProperty("half_open_dropped_after_ms",
+                   static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - start)
+                                        .count()));
+}
+
+TEST(SessionAttack, ServerWithoutAFreePeerSaysItIsFull)
+{
+    ServerThread server(2); // 2 + 32 spare peers
+    auto start = std::chrono::steady_clock::now();
+    std::vector<std::unique_ptr<UdpSocket>> halfOpen;
+    for (uint32_t host = 1; halfOpen.size() < 34; ++host)
+        for (auto& join :
+             HalfOpenJoins(0x7F000100 + host, std::min<int>(4, 34 - halfOpen.size()), server.port))
+            halfOpen.push_back(std::move(join));
+    if (std::chrono::steady_clock::now() - start > 3s)
+        GTEST_SKIP() << "too slow to hold every peer before the first joins are dropped";
+    RecordingClient client;
+    EXPECT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::ServerFull)
+        << "a refusal, not silence";
+}
+
+TEST(SessionAttack, CookieAnswersAreRateLimitedPerSourceAddress)
+{
+    ServerThread server(8);
+    UdpSocket asker(0x7F000005);
+    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
+    for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
+        asker.SendTo(kLoopback, server.port, request);
+    int answers = 0;
+    while (asker.Receive(500ms))
+        ++answers;
+    EXPECT_EQ(answers, wire::kCookieAnswersPerSecond);
 }

@@ -1,0 +1,63 @@
+// Datagrams as a stranger on the network sends them: a plain UDP socket bound
+// to any loopback address (the whole of 127/8 is local, so tests can play
+// many hosts), and ENet's connect command crafted byte for byte.
+#pragma once
+
+#include "platform/SessionWire.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace testing_support
+{
+
+void SendDatagram(int fd, uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes);
+// The next datagram on `fd`, or nullopt once `timeout` passes without one.
+std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::milliseconds timeout);
+
+// Asks the server at `ipv4`:`port` for a join cookie for `application` from
+// the socket `fd`, again every quarter second while no answer comes (answers
+// are rate-limited).
+std::optional<platform::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
+                                                         const platform::Guid& application,
+                                                         std::chrono::milliseconds timeout);
+
+class UdpSocket
+{
+public:
+    // Bound to `ipv4` (host byte order) on a port the system picks.
+    explicit UdpSocket(uint32_t ipv4);
+    ~UdpSocket();
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    int Fd() const { return m_fd; }
+    uint16_t Port() const { return m_port; }
+    void SendTo(uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes)
+    {
+        SendDatagram(m_fd, ipv4, port, bytes);
+    }
+    std::optional<std::vector<uint8_t>> Receive(std::chrono::milliseconds timeout)
+    {
+        return ReceiveDatagram(m_fd, timeout);
+    }
+
+private:
+    int m_fd = -1;
+    uint16_t m_port = 0;
+};
+
+// A 52-byte ENet connect from a peer that has none yet (peer id 0xFFF), for
+// two channels, carrying `data` as its connect data word.
+std::vector<uint8_t> EnetConnect(uint32_t data, uint32_t connectId);
+
+// True when an ENet datagram carries a VERIFY_CONNECT: the server made a peer
+// for our connect.
+bool IsEnetVerifyConnect(const std::vector<uint8_t>& datagram);
+
+// Waits up to `timeout` for a VERIFY_CONNECT on `socket`, skipping anything else.
+bool AwaitVerifyConnect(UdpSocket& socket, std::chrono::milliseconds timeout);
+
+} // namespace testing_support
