@@ -46,6 +46,7 @@ void CServerLoop::SetUp()
     server.SetPort(m_options.port);
     server.SetName(m_options.sessionName.c_str());
     server.SetSendRate(m_options.sendRate);
+    server.SetWantedShips(m_options.bots);
     server.Init();
     m_hosted = server.Host();
     AddMaps();
@@ -101,6 +102,7 @@ void CServerLoop::AdvanceRound()
 {
     if (!m_server->IsRoundOver())
     {
+        m_server->FlyBots(static_cast<int32_t>(m_elapsed));
         m_server->GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
         return;
     }
@@ -127,6 +129,7 @@ bool CServerLoop::RunPass()
 
 void CServerLoop::DoPassWork()
 {
+    m_server->BalanceBots();
     EndRoundOnLimits();
     AdvanceRound();
     m_server->FlushBatches();

@@ -26,6 +26,8 @@ namespace
 
 constexpr int kExitUsage = 2;
 constexpr int kExitNoThread = 1;
+// Eight bots fit the tick's budget on the largest shipped map with room to spare.
+constexpr uint32_t kMaxBots = 16;
 
 const char* const kUsage =
     "Usage: QuorvexServer [options]\n"
@@ -41,6 +43,8 @@ const char* const kUsage =
     "                  instead of one on every pass, for play over the internet\n"
     "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
     "                  passes, tick times, players, traffic per player\n"
+    "  -bots N         keep N ships in play (0 to 16): computer pilots, named\n"
+    "                  \"... [bot]\", fill the slots that people leave empty\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
@@ -135,7 +139,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
         return i;
     }
     bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
-                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats");
+                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats") ||
+                      Is(option, "-bots");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -148,6 +153,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
     else if (Is(option, "-sendrate"))
         NumberOption(value, 1, 1000, "send rate", "a number of batches a second", result.options.sendRate,
                      result);
+    else if (Is(option, "-bots"))
+        NumberOption(value, 0, kMaxBots, "bot count", "a number of ships", result.options.bots, result);
     else if (Is(option, "-stats"))
         NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
                      result);

@@ -21,6 +21,8 @@ struct ServerOptions
     uint32_t sendRate = 0;
     // Seconds between two "Stats:" lines; 0 prints none.
     uint32_t statsSeconds = 0;
+    // Ships kept in play, computer pilots filling in for missing people; 0: no bots.
+    uint32_t bots = 0;
 };
 
 // The console control handler: clears the running flag for the stop events

@@ -1,0 +1,174 @@
+// What the pilot sees of the others and how it fights them.
+#include "ai/Gunnery.h"
+#include "ai/Pilot.h"
+
+#include "game/Settings.h"
+#include "game/Ship.h"
+#include "game/World.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// Enemies further than this (units) are hunted, not shot at.
+constexpr double kFireRange = 560;
+constexpr double kMissileRange = 700;
+// How far off the aim may be, in degrees: a small error drawn at each
+// decision, and the spread within which the pilot pulls the trigger.
+constexpr float kAimErrorDegrees = 3.0f;
+constexpr float kMinTolerance = 2.0f, kMaxTolerance = 8.0f;
+// A shot's half width plus a margin, for the trigger's tolerance.
+constexpr double kTargetHalfWidth = 11.0;
+// How far ahead (s) and how near (units beyond the two radii) a projectile
+// must pass for the shields to go up.
+constexpr double kThreatHorizon = 0.45;
+constexpr double kThreatMargin = 8.0;
+// A mine this near, with a ship in its trigger range, is about to blow.
+constexpr double kBlastWatch = 260;
+constexpr double kRepulseRange = 140;
+constexpr double kDegreesPerRadian = 180.0 / 3.14159265358979323846;
+
+bool IsProjectile(int32_t kind)
+{
+    return kind == KIND_BULLET || kind == KIND_MISSILE || kind == KIND_SHRAPNEL || kind == KIND_MINE ||
+           kind == KIND_PLASMA_MINE;
+}
+bool IsMine(int32_t kind)
+{
+    return kind == KIND_MINE || kind == KIND_PLASMA_MINE;
+}
+double Length(const CVector& v)
+{
+    return std::sqrt(v.GetX() * v.GetX() + v.GetY() * v.GetY());
+}
+// A ship the pilot can see: in play and not cloaked.
+bool Visible(const CShip& ship)
+{
+    return ship.IsActive() && !ship.TestStatusBits(STATUS_CLOAKED);
+}
+} // namespace
+
+void CPilot::LookForEnemy(CGameWorld& world, const CShip& ship)
+{
+    float width = static_cast<float>(world.GetWorldWidth()),
+          height = static_cast<float>(world.GetWorldHeight());
+    const CShip* nearest = nullptr;
+    m_enemy = Sighting{};
+    for (const CShip& other : world.Players())
+    {
+        if (&other == &ship || !Visible(other))
+            continue;
+        CVector offset = WrappedOffset(ship.GetPosition(), other.GetPosition(), width, height);
+        double distance = Length(offset);
+        if (!nearest || distance < m_enemy.distance)
+        {
+            nearest = &other;
+            m_enemy.id = other.GetId();
+            m_enemy.offset = offset;
+            m_enemy.velocity = other.GetVelocity();
+            m_enemy.distance = distance;
+        }
+    }
+    if (nearest)
+        m_enemy.inSight = m_enemy.distance < kFireRange && world.HasClearLine(ship, *nearest);
+}
+
+void CPilot::PlanWeapons(CGameWorld& world, const CShip& ship)
+{
+    m_fire = m_enemy.id != 0 && m_enemy.inSight;
+    if (m_fire)
+        AimAt(ship);
+    PlanSpecials(world, ship);
+}
+
+// Leads the enemy as it was seen, with this decision's aim error; the
+// nearer the enemy, the wider the trigger's tolerance.
+void CPilot::AimAt(const CShip& ship)
+{
+    CVector relative = m_enemy.velocity - ship.GetVelocity();
+    relative.SetZ(0);
+    CVector aim = m_enemy.offset;
+    double time = 0;
+    if (gunnery::InterceptTime(m_enemy.offset, relative, g_settings.BulletMinSpeed, time))
+        aim = m_enemy.offset + relative * time;
+    m_aimError = m_random.Between(-kAimErrorDegrees, kAimErrorDegrees);
+    m_aimAngle = std::fmod(gunnery::HeadingAngle(aim) + m_aimError + 360.0f, 360.0f);
+    double spread = std::atan2(kTargetHalfWidth, std::max(Length(aim), 1.0)) * kDegreesPerRadian;
+    m_aimTolerance = std::clamp(static_cast<float>(spread), kMinTolerance, kMaxTolerance);
+}
+
+// Missiles at an enemy in sight; a mine or plasma mine laid in the way of an
+// enemy coming straight at the pilot; the repulsor against anything about to
+// hit; the cloak once an enemy is near.
+void CPilot::PlanSpecials(CGameWorld& world, const CShip& ship)
+{
+    bool sighted = m_enemy.id != 0 && m_enemy.inSight;
+    CVector closing = m_enemy.velocity - ship.GetVelocity();
+    bool coming = sighted && closing.Dot(m_enemy.offset) < -80.0 * m_enemy.distance;
+    m_missile =
+        sighted && ship.GetMissiles() > 0 && m_enemy.distance < kMissileRange && m_enemy.distance > 120;
+    m_mine = coming && ship.GetMines() > 0 && m_enemy.distance < 330;
+    m_plasma = coming && !m_mine && ship.GetPlasmaMines() > 0 && m_enemy.distance < 330;
+    m_repulse = ship.GetRepulses() > 0 && (EnemyClose(world, ship, kRepulseRange) || m_threat);
+    m_cloak = ship.TestStatusBits(STATUS_CLOAK_HELD) && !ship.TestStatusBits(STATUS_CLOAKED) && sighted;
+}
+
+// A bullet, missile, fragment or mine whose course passes within reach of
+// the ship soon.
+bool CPilot::ProjectileComing(CGameWorld& world, const CShip& ship) const
+{
+    float width = static_cast<float>(world.GetWorldWidth()),
+          height = static_cast<float>(world.GetWorldHeight());
+    double reach = (g_settings.BulletMaxSpeed + ship.GetMaxSpeed()) * kThreatHorizon;
+    for (const CGameObject& object : world.Objects())
+    {
+        if (!object.IsActive() || !IsProjectile(object.GetKind()))
+            continue;
+        CVector offset = WrappedOffset(ship.GetPosition(), object.GetPosition(), width, height);
+        if (std::fabs(offset.GetX()) > reach || std::fabs(offset.GetY()) > reach)
+            continue;
+        CVector relative = object.GetVelocity() - ship.GetVelocity();
+        relative.SetZ(0);
+        double near = ship.GetRadius() + object.GetRadius() + kThreatMargin;
+        if (gunnery::ClosestApproach(offset, relative, kThreatHorizon) < near)
+            return true;
+    }
+    return false;
+}
+
+// A mine near the pilot that a ship is about to set off: an enemy's mine
+// that the pilot itself comes near, or the pilot's own with an enemy by it.
+bool CPilot::MineAboutToBlow(CGameWorld& world, const CShip& ship) const
+{
+    float width = static_cast<float>(world.GetWorldWidth()),
+          height = static_cast<float>(world.GetWorldHeight());
+    for (const CGameObject& mine : world.Objects())
+    {
+        if (!mine.IsActive() || !IsMine(mine.GetKind()))
+            continue;
+        double distance = Length(WrappedOffset(ship.GetPosition(), mine.GetPosition(), width, height));
+        if (distance > kBlastWatch)
+            continue;
+        if (mine.GetOwnerId() != ship.GetId())
+            return true;
+        for (const CShip& other : world.Players())
+        {
+            double gap = Length(WrappedOffset(other.GetPosition(), mine.GetPosition(), width, height));
+            if (&other != &ship && Visible(other) && gap < kBlastWatch)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool CPilot::EnemyClose(CGameWorld& world, const CShip& ship, double range) const
+{
+    float width = static_cast<float>(world.GetWorldWidth()),
+          height = static_cast<float>(world.GetWorldHeight());
+    for (const CShip& other : world.Players())
+        if (&other != &ship && Visible(other) &&
+            Length(WrappedOffset(ship.GetPosition(), other.GetPosition(), width, height)) < range)
+            return true;
+    return false;
+}
