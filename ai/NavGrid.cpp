@@ -53,6 +53,7 @@ void CNavGrid::Build(const CMap& map, int32_t fuelRange)
         }
     AddWallCosts();
     AddTurretCosts(map);
+    AddNudges();
     FindFuelStations(fuelRange);
 }
 
@@ -83,6 +84,35 @@ void CNavGrid::AddTurretCosts(const CMap& map)
                     At(turretCell.x + dx, turretCell.y + dy).extraCost += kTurretFieldCost;
             }
     }
+}
+
+// Half a cell away from rock on one side; nothing along an axis with rock
+// on both sides; a quarter cell away from rock met only at a corner.
+void CNavGrid::AddNudges()
+{
+    constexpr float kHalf = CMap::kTileSize / 2.0f;
+    for (int32_t y = 0; y < m_rows; ++y)
+        for (int32_t x = 0; x < m_columns; ++x)
+        {
+            bool cornerLeft = At(x - 1, y - 1).blocked || At(x - 1, y + 1).blocked;
+            bool cornerRight = At(x + 1, y - 1).blocked || At(x + 1, y + 1).blocked;
+            bool cornerUp = At(x - 1, y - 1).blocked || At(x + 1, y - 1).blocked;
+            bool cornerDown = At(x - 1, y + 1).blocked || At(x + 1, y + 1).blocked;
+            At(x, y).nudgeX =
+                kHalf * Nudge(At(x - 1, y).blocked, At(x + 1, y).blocked, cornerLeft, cornerRight);
+            At(x, y).nudgeY = kHalf * Nudge(At(x, y - 1).blocked, At(x, y + 1).blocked, cornerUp, cornerDown);
+        }
+}
+
+// The share of half a cell to move along one axis: +1 away from rock before
+// (at the lower coordinate), -1 away from rock after.
+float CNavGrid::Nudge(bool rockBefore, bool rockAfter, bool cornerBefore, bool cornerAfter)
+{
+    if (rockBefore != rockAfter)
+        return rockBefore ? 1.0f : -1.0f;
+    if (rockBefore || cornerBefore == cornerAfter)
+        return 0.0f;
+    return cornerBefore ? 0.5f : -0.5f;
 }
 
 // A station is an open cell with a fuel block within the fuel range and no
@@ -131,6 +161,13 @@ CVector CNavGrid::Centre(CellIndex cell) const
     return CVector(ColumnOf(cell) * CMap::kTileSize + half, RowOf(cell) * CMap::kTileSize + half, 1);
 }
 
+CVector CNavGrid::FlyPoint(CellIndex cell) const
+{
+    const NavCell& nav = m_cells[static_cast<size_t>(cell)];
+    CVector centre = Centre(cell);
+    return CVector(centre.GetX() + nav.nudgeX, centre.GetY() + nav.nudgeY, 1);
+}
+
 void CNavGrid::Offset(CellIndex from, CellIndex to, int32_t& dx, int32_t& dy) const
 {
     dx = Wrap(ColumnOf(to) - ColumnOf(from), m_columns);
@@ -139,6 +176,32 @@ void CNavGrid::Offset(CellIndex from, CellIndex to, int32_t& dx, int32_t& dy) co
         dx -= m_columns;
     if (dy > m_rows / 2)
         dy -= m_rows;
+}
+
+CVector CNavGrid::AwayFromRock(const CVector& point, double radius) const
+{
+    constexpr double tile = CMap::kTileSize, reach = CMap::kOutlineReach;
+    int32_t cx = static_cast<int32_t>(std::floor(point.GetX() / tile)),
+            cy = static_cast<int32_t>(std::floor(point.GetY() / tile));
+    int32_t span = 1 + static_cast<int32_t>(radius / tile);
+    double awayX = 0, awayY = 0;
+    for (int32_t dy = -span; dy <= span; ++dy)
+        for (int32_t dx = -span; dx <= span; ++dx)
+        {
+            if (!At(cx + dx, cy + dy).blocked)
+                continue;
+            double fromX = point.GetX() - ((cx + dx) * tile + tile / 2),
+                   fromY = point.GetY() - ((cy + dy) * tile + tile / 2);
+            // The nearest point of the cell's square, and the overlap with it.
+            double nearX = std::clamp(fromX, -reach, reach), nearY = std::clamp(fromY, -reach, reach);
+            double gapX = fromX - nearX, gapY = fromY - nearY;
+            double gap = std::sqrt(gapX * gapX + gapY * gapY);
+            if (gap >= radius || gap <= 0)
+                continue;
+            awayX += gapX / gap * (radius - gap);
+            awayY += gapY / gap * (radius - gap);
+        }
+    return CVector(awayX, awayY, 0);
 }
 
 bool CNavGrid::IsClear(const CVector& point, double radius) const

@@ -38,6 +38,9 @@ public:
     int32_t RowOf(CellIndex cell) const { return cell / m_columns; }
     CellIndex CellAt(const CVector& position) const;
     CVector Centre(CellIndex cell) const;
+    // Where to fly through a cell: its centre moved away from the rock beside
+    // it, so a two-cell tunnel is flown down its middle.
+    CVector FlyPoint(CellIndex cell) const;
 
     // Rock, fuel blocks and turrets: a ship touching them without shields dies.
     bool IsBlocked(CellIndex cell) const { return m_cells[static_cast<size_t>(cell)].blocked; }
@@ -53,6 +56,9 @@ public:
     // True when the circle stays clear all along the straight line from
     // `from` by `offset`.
     bool IsSweepClear(const CVector& from, const CVector& offset, double radius) const;
+    // Which way, and how hard, the rock within `radius` of `point` pushes
+    // it off: the sum of the overlaps, each pointing away from its cell.
+    CVector AwayFromRock(const CVector& point, double radius) const;
     // Cells from one cell to another, the short way round each axis.
     void Offset(CellIndex from, CellIndex to, int32_t& dx, int32_t& dy) const;
 
@@ -62,11 +68,14 @@ private:
         bool blocked = false;
         bool fuel = false;
         float extraCost = 0;
+        float nudgeX = 0, nudgeY = 0; // from the centre to the fly point
     };
 
     void Build(const CMap& map, int32_t fuelRange);
     void AddWallCosts();
     void AddTurretCosts(const CMap& map);
+    void AddNudges();
+    static float Nudge(bool rockBefore, bool rockAfter, bool cornerBefore, bool cornerAfter);
     void FindFuelStations(int32_t fuelRange);
     bool HasNear(CellIndex cell, int32_t reach, bool NavCell::*flag) const;
     NavCell& At(int32_t x, int32_t y) { return m_cells[static_cast<size_t>(Index(x, y))]; }

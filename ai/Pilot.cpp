@@ -56,6 +56,8 @@ const HeldKeys& CPilot::Think(CGameWorld& world, const CNavGrid& grid, int32_t e
     }
     if (m_clock >= m_nextSteer)
         Steer(grid, *ship);
+    if (m_fire && !StillInView(world))
+        m_fire = false;
     PressKeys(*ship, elapsed);
     return m_keys;
 }

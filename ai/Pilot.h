@@ -82,6 +82,7 @@ private:
 
     // Seeing and fighting (PilotCombat.cpp).
     void LookForEnemy(CGameWorld& world, const CShip& ship);
+    bool StillInView(CGameWorld& world) const;
     void PlanWeapons(CGameWorld& world, const CShip& ship);
     void AimAt(const CShip& ship);
     void PlanSpecials(CGameWorld& world, const CShip& ship);

@@ -74,6 +74,14 @@ void CPilot::LookForEnemy(CGameWorld& world, const CShip& ship)
         m_enemy.inSight = m_enemy.distance < kFireRange && world.HasClearLine(ship, *nearest);
 }
 
+// A ship that cloaks or dies vanishes from view at once, and the pilot stops
+// shooting where it was.
+bool CPilot::StillInView(CGameWorld& world) const
+{
+    const CShip* enemy = world.FindPlayer(m_enemy.id);
+    return enemy && Visible(*enemy);
+}
+
 void CPilot::PlanWeapons(CGameWorld& world, const CShip& ship)
 {
     m_fire = m_enemy.id != 0 && m_enemy.inSight;

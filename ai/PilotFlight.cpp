@@ -31,7 +31,14 @@ constexpr double kOffPathUnits = 4 * 32;
 // Rock within the ship's reach over this many seconds of its course raises
 // the shields.
 constexpr double kRockHorizon = 0.3;
-constexpr double kShipReach = 16;
+// The furthest point of any ship's outline from its centre, and a margin.
+constexpr double kShipReach = 14;
+// A ship grazing rock wants this much speed (units/s per unit of overlap)
+// away from it: a shielded ship sliding along a wall would otherwise stay
+// caught on it.
+constexpr double kEscapePerUnit = 12;
+// The shield outline's reach: rock this near is touched with shields up.
+constexpr double kShieldReach = 17;
 // Velocity errors below this (units/s) are left alone; above the second the
 // pilot flies first and aims second.
 constexpr double kVelocitySlack = 12;
@@ -62,6 +69,8 @@ void CPilot::Steer(const CNavGrid& grid, const CShip& ship)
 {
     m_nextSteer = m_clock + kSteerMs;
     m_wantedVelocity = m_goal == Goal::Engage ? EngageVelocity(grid, ship) : FollowPath(grid, ship);
+    m_wantedVelocity =
+        m_wantedVelocity + grid.AwayFromRock(ship.GetPosition(), kShieldReach) * kEscapePerUnit;
     m_rockAhead = RockAhead(grid, ship);
 }
 
@@ -71,22 +80,22 @@ CVector CPilot::FollowPath(const CNavGrid& grid, const CShip& ship)
 {
     CVector position = ship.GetPosition();
     float width = grid.GetWorldWidth(), height = grid.GetWorldHeight();
+    AdvanceAlongPath(grid, position);
     if (m_pathIndex >= m_path.size())
     {
         if (m_goalCell < 0)
             return CVector();
-        return SeekPoint(ship, WrappedOffset(position, grid.Centre(m_goalCell), width, height), true);
+        return SeekPoint(ship, WrappedOffset(position, grid.FlyPoint(m_goalCell), width, height), true);
     }
-    AdvanceAlongPath(grid, position);
     size_t last = std::min(m_pathIndex + kLookaheadCells, m_path.size() - 1);
     for (double clearance : {kRoomyClearance, kTightClearance})
         for (size_t k = last + 1; k-- > m_pathIndex;)
         {
-            CVector offset = WrappedOffset(position, grid.Centre(m_path[k]), width, height);
+            CVector offset = WrappedOffset(position, grid.FlyPoint(m_path[k]), width, height);
             if (grid.IsSweepClear(position, offset, clearance))
                 return SeekPoint(ship, offset, k + 1 == m_path.size());
         }
-    CVector next = WrappedOffset(position, grid.Centre(m_path[m_pathIndex]), width, height);
+    CVector next = WrappedOffset(position, grid.FlyPoint(m_path[m_pathIndex]), width, height);
     return SeekPoint(ship, next, true);
 }
 
@@ -94,7 +103,7 @@ void CPilot::AdvanceAlongPath(const CNavGrid& grid, const CVector& position)
 {
     float width = grid.GetWorldWidth(), height = grid.GetWorldHeight();
     auto distanceTo = [&](size_t index)
-    { return Length(WrappedOffset(position, grid.Centre(m_path[index]), width, height)); };
+    { return Length(WrappedOffset(position, grid.FlyPoint(m_path[index]), width, height)); };
     while (m_pathIndex < m_path.size() && distanceTo(m_pathIndex) < kReachedUnits)
         ++m_pathIndex;
     if (m_pathIndex + 1 < m_path.size() && distanceTo(m_pathIndex + 1) < distanceTo(m_pathIndex))
