@@ -129,13 +129,15 @@ bool CServerLoop::RunPass()
 
 void CServerLoop::DoPassWork()
 {
-    m_server->BalanceBots();
     EndRoundOnLimits();
     AdvanceRound();
     m_server->FlushBatches();
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;
     BroadcastConsole(message);
+    // After the broadcast: the log holds few lines, and a pass's own lines
+    // (the set-up's, in the first) must not push the bot's out.
+    m_server->BalanceBots();
 }
 
 // A "Stats:" line every -stats seconds, and one for each SIGUSR1. The figures
