@@ -15,6 +15,11 @@ double Dot(const CVector& a, const CVector& b)
 }
 } // namespace
 
+double PlanarLength(const CVector& v)
+{
+    return std::sqrt(v.GetX() * v.GetX() + v.GetY() * v.GetY());
+}
+
 float HeadingAngle(const CVector& direction)
 {
     double degrees = std::atan2(-direction.GetX(), direction.GetY()) * kDegreesPerRadian;

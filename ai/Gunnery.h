@@ -8,6 +8,10 @@
 namespace gunnery
 {
 
+// The length of a vector's x and y (z ignored); unlike CVector::Length it
+// leaves the vector alone.
+double PlanarLength(const CVector& v);
+
 // The game angle whose heading points along `direction`, in [0, 360).
 float HeadingAngle(const CVector& direction);
 // How far to turn from `from` to face `to`, in (-180, 180]: positive means

@@ -1,6 +1,8 @@
 // The pilot's decisions: when it thinks, what it goes for, and its way there.
 #include "ai/Pilot.h"
 
+#include "ai/Gunnery.h"
+
 #include "game/Powerup.h"
 #include "game/Ship.h"
 #include "game/World.h"
@@ -27,11 +29,6 @@ constexpr int64_t kPlanPauseMs = 300;
 constexpr int64_t kReplanMovingMs = 1200;
 // A goal this many cells from the planned one still uses the old path.
 constexpr int32_t kGoalSlackCells = 2;
-
-double Distance(const CVector& offset)
-{
-    return std::sqrt(offset.GetX() * offset.GetX() + offset.GetY() * offset.GetY());
-}
 } // namespace
 
 CPilot::CPilot(ObjectId shipId, uint32_t seed) : m_shipId(shipId), m_random(seed) {}
@@ -131,7 +128,7 @@ bool CPilot::NearestPowerup(CGameWorld& world, const CNavGrid& grid, const CShip
             continue;
         CVector offset = WrappedOffset(ship.GetPosition(), object.GetPosition(), grid.GetWorldWidth(),
                                        grid.GetWorldHeight());
-        double distance = Distance(offset);
+        double distance = gunnery::PlanarLength(offset);
         CNavGrid::CellIndex at = grid.CellAt(object.GetPosition());
         if (distance < best && !grid.IsBlocked(at))
         {

@@ -40,7 +40,13 @@ bool IsMine(int32_t kind)
 }
 double Length(const CVector& v)
 {
-    return std::sqrt(v.GetX() * v.GetX() + v.GetY() * v.GetY());
+    return gunnery::PlanarLength(v);
+}
+// From one thing in the world to another, the short way round.
+CVector Between(const CGameWorld& world, const CGameObject& from, const CGameObject& to)
+{
+    return WrappedOffset(from.GetPosition(), to.GetPosition(), static_cast<float>(world.GetWorldWidth()),
+                         static_cast<float>(world.GetWorldHeight()));
 }
 // A ship the pilot can see: in play and not cloaked.
 bool Visible(const CShip& ship)
@@ -51,15 +57,13 @@ bool Visible(const CShip& ship)
 
 void CPilot::LookForEnemy(CGameWorld& world, const CShip& ship)
 {
-    float width = static_cast<float>(world.GetWorldWidth()),
-          height = static_cast<float>(world.GetWorldHeight());
     const CShip* nearest = nullptr;
     m_enemy = Sighting{};
     for (const CShip& other : world.Players())
     {
         if (&other == &ship || !Visible(other))
             continue;
-        CVector offset = WrappedOffset(ship.GetPosition(), other.GetPosition(), width, height);
+        CVector offset = Between(world, ship, other);
         double distance = Length(offset);
         if (!nearest || distance < m_enemy.distance)
         {
@@ -126,14 +130,12 @@ void CPilot::PlanSpecials(CGameWorld& world, const CShip& ship)
 // the ship soon.
 bool CPilot::ProjectileComing(CGameWorld& world, const CShip& ship) const
 {
-    float width = static_cast<float>(world.GetWorldWidth()),
-          height = static_cast<float>(world.GetWorldHeight());
     double reach = (g_settings.BulletMaxSpeed + ship.GetMaxSpeed()) * kThreatHorizon;
     for (const CGameObject& object : world.Objects())
     {
         if (!object.IsActive() || !IsProjectile(object.GetKind()))
             continue;
-        CVector offset = WrappedOffset(ship.GetPosition(), object.GetPosition(), width, height);
+        CVector offset = Between(world, ship, object);
         if (std::fabs(offset.GetX()) > reach || std::fabs(offset.GetY()) > reach)
             continue;
         CVector relative = object.GetVelocity() - ship.GetVelocity();
@@ -149,20 +151,18 @@ bool CPilot::ProjectileComing(CGameWorld& world, const CShip& ship) const
 // that the pilot itself comes near, or the pilot's own with an enemy by it.
 bool CPilot::MineAboutToBlow(CGameWorld& world, const CShip& ship) const
 {
-    float width = static_cast<float>(world.GetWorldWidth()),
-          height = static_cast<float>(world.GetWorldHeight());
     for (const CGameObject& mine : world.Objects())
     {
         if (!mine.IsActive() || !IsMine(mine.GetKind()))
             continue;
-        double distance = Length(WrappedOffset(ship.GetPosition(), mine.GetPosition(), width, height));
+        double distance = Length(Between(world, ship, mine));
         if (distance > kBlastWatch)
             continue;
         if (mine.GetOwnerId() != ship.GetId())
             return true;
         for (const CShip& other : world.Players())
         {
-            double gap = Length(WrappedOffset(other.GetPosition(), mine.GetPosition(), width, height));
+            double gap = Length(Between(world, other, mine));
             if (&other != &ship && Visible(other) && gap < kBlastWatch)
                 return true;
         }
@@ -172,11 +172,8 @@ bool CPilot::MineAboutToBlow(CGameWorld& world, const CShip& ship) const
 
 bool CPilot::EnemyClose(CGameWorld& world, const CShip& ship, double range) const
 {
-    float width = static_cast<float>(world.GetWorldWidth()),
-          height = static_cast<float>(world.GetWorldHeight());
     for (const CShip& other : world.Players())
-        if (&other != &ship && Visible(other) &&
-            Length(WrappedOffset(ship.GetPosition(), other.GetPosition(), width, height)) < range)
+        if (&other != &ship && Visible(other) && Length(Between(world, ship, other)) < range)
             return true;
     return false;
 }

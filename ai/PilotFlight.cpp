@@ -55,7 +55,7 @@ constexpr double kFightSpeed = 140;
 
 double Length(const CVector& v)
 {
-    return std::sqrt(v.GetX() * v.GetX() + v.GetY() * v.GetY());
+    return gunnery::PlanarLength(v);
 }
 CVector Scaled(const CVector& direction, double length)
 {
