@@ -97,9 +97,9 @@ void CPilot::UpdateFuelNeed(const CShip& ship)
 
 void CPilot::ChooseGoal(CGameWorld& world, const CNavGrid& grid, const CShip& ship)
 {
-    CNavGrid::CellIndex powerup = -1;
-    if (m_refuelling)
-        SetGoal(Goal::Refuel, NearestStation(grid, ship));
+    CNavGrid::CellIndex powerup = -1, station = m_refuelling ? NearestStation(grid, ship) : -1;
+    if (station >= 0)
+        SetGoal(Goal::Refuel, station);
     else if (m_enemy.id != 0 && m_enemy.inSight && m_enemy.distance < kEngageRange)
         SetGoal(Goal::Engage, grid.CellAt(ship.GetPosition()));
     else if (NearestPowerup(world, grid, ship, powerup))

@@ -28,6 +28,8 @@ constexpr double kTightClearance = 10;
 // left its path.
 constexpr double kReachedUnits = 20;
 constexpr double kOffPathUnits = 4 * 32;
+// Without a path, a goal this near is flown to straight.
+constexpr double kNearGoalUnits = 1.5 * 32;
 // Rock within the ship's reach over this many seconds of its course raises
 // the shields.
 constexpr double kRockHorizon = 0.3;
@@ -83,9 +85,12 @@ CVector CPilot::FollowPath(const CNavGrid& grid, const CShip& ship)
     AdvanceAlongPath(grid, position);
     if (m_pathIndex >= m_path.size())
     {
-        if (m_goalCell < 0)
-            return CVector();
-        return SeekPoint(ship, WrappedOffset(position, grid.FlyPoint(m_goalCell), width, height), true);
+        // At the goal, it holds there; anywhere else (no way found yet) it
+        // waits for a path rather than fly straight at the goal.
+        CVector offset =
+            m_goalCell < 0 ? CVector() : WrappedOffset(position, grid.FlyPoint(m_goalCell), width, height);
+        bool near = m_goalCell >= 0 && Length(offset) < kNearGoalUnits;
+        return SeekPoint(ship, near ? offset : CVector(), true);
     }
     size_t last = std::min(m_pathIndex + kLookaheadCells, m_path.size() - 1);
     for (double clearance : {kRoomyClearance, kTightClearance})

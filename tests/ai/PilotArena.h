@@ -24,6 +24,8 @@ class PilotArena
 {
 public:
     static constexpr int32_t kTickMs = 16;
+    // The game time of each tick; the server's own passes are about 1 ms.
+    int32_t tickMs = kTickMs;
 
     // A world on a map file; the game's generator seeded with `seed`.
     PilotArena(const std::string& mapPath, uint32_t seed) : m_seed(seed)
@@ -33,6 +35,7 @@ public:
         auto* map = new CMap();
         m_loaded = map->LoadFromFile(mapPath);
         m_world.AttachMap(map);
+        AddTurrets(*map);
         CMessageLog::GetServerLog().Clear();
     }
     // A shipped map by name ("Caves").
@@ -68,15 +71,15 @@ public:
     // Ticks for `ms` of game time; `each` runs before every tick.
     void Run(int32_t ms, const std::function<void()>& each = {})
     {
-        for (int32_t t = 0; t < ms; t += kTickMs)
+        for (int32_t t = 0; t < ms; t += tickMs)
         {
             if (each)
                 each();
             m_grid.Follow(*m_world.GetMap(), g_settings.FuelRange);
             for (size_t i = 0; i < m_pilots.size(); ++i)
-                *m_pilotKeys[i] = m_pilots[i]->Think(m_world, m_grid, kTickMs);
-            m_clock.Advance(kTickMs);
-            m_world.Tick(kTickMs);
+                *m_pilotKeys[i] = m_pilots[i]->Think(m_world, m_grid, tickMs);
+            m_clock.Advance(static_cast<uint32_t>(tickMs));
+            m_world.Tick(tickMs);
             CollectLines();
         }
     }
@@ -93,6 +96,19 @@ public:
     CGameWorld& World() { return m_world; }
 
 private:
+    // The map's turrets, as a round's set-up places them.
+    void AddTurrets(const CMap& map)
+    {
+        ObjectId id = 1;
+        for (const CMap::Cell& cell : map.GetTurretCells())
+        {
+            auto* turret = new CTurret();
+            turret->SetFacing(CTurret::FacingForTileCode(map.GetTile(cell.x, cell.y)));
+            turret->SetPosition(CVector(cell.x * 32 + 16, cell.y * 32 + 16, 1));
+            turret->SetId(id++);
+            m_world.AddTurret(turret);
+        }
+    }
     void CollectLines()
     {
         CMessageLog& log = CMessageLog::GetServerLog();
