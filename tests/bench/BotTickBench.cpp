@@ -4,8 +4,11 @@
 // the world's tick together, "HeldKeysTick" the world's tick alone; their
 // ratio is what bots cost the server. Game time runs on a fake clock at the
 // server's pass rate (1 ms a tick), after ten seconds of play untimed so
-// that the ships are spread out and fighting.
+// that the ships are spread out and fighting. "PlanAcrossCaves" is one of
+// the pilot's path searches at its longest: between two open cells half the
+// map apart each way.
 #include "ai/NavGrid.h"
+#include "ai/PathPlanner.h"
 #include "ai/Pilot.h"
 #include "common/MessageLog.h"
 #include "game/Settings.h"
@@ -112,7 +115,36 @@ void HeldKeysTick(benchmark::State& state)
 {
     RunRound(state, false);
 }
+
+// The open cell nearest to (x, y), looking along the row.
+CNavGrid::CellIndex OpenCell(const CNavGrid& grid, int32_t x, int32_t y)
+{
+    for (int32_t dx = 0; dx < grid.GetColumns(); ++dx)
+        if (!grid.IsBlocked(grid.Index(x + dx, y)))
+            return grid.Index(x + dx, y);
+    return grid.Index(x, y);
+}
+
+void PlanAcrossCaves(benchmark::State& state)
+{
+    CMap map;
+    if (!map.LoadFromFile(kMapPath))
+    {
+        state.SkipWithError(("cannot load " + kMapPath).c_str());
+        return;
+    }
+    CNavGrid grid;
+    grid.Follow(map, 2);
+    CNavGrid::CellIndex from = OpenCell(grid, 2, 2);
+    CNavGrid::CellIndex to = OpenCell(grid, 2 + grid.GetColumns() / 2, 2 + grid.GetRows() / 2);
+    CPathPlanner planner;
+    std::vector<CNavGrid::CellIndex> path;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(planner.FindPath(grid, from, to, path));
+    state.counters["path_cells"] = static_cast<double>(path.size());
+}
 } // namespace
 
 BENCHMARK(HeldKeysTick)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PilotTick)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlanAcrossCaves)->Unit(benchmark::kMicrosecond);
