@@ -48,7 +48,7 @@ TEST(Bots, FillTheSlotsMakeRoomForPeopleAndComeBack)
     ASSERT_TRUE(server.ready);
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(server.process->WaitForLineAfter(0, kBotJoined, 30s)) << "bot " << i;
-    auto first = server.Probe({"--join", "--name", "First", "--duration", "20000"});
+    auto first = server.Probe({"--join", "--name", "First", "--duration", "25000"});
     ASSERT_TRUE(NextLine(server, "Console: First has joined the game."));
     EXPECT_TRUE(NextLine(server, kBotLeft)) << "one ship too many: a bot makes room";
     auto second = server.Probe({"--join", "--name", "Second", "--duration", "2500"});
@@ -57,7 +57,7 @@ TEST(Bots, FillTheSlotsMakeRoomForPeopleAndComeBack)
     EXPECT_TRUE(NextLine(server, "Console: Second has left the game"));
     EXPECT_TRUE(NextLine(server, kBotJoined)) << "a bot takes the empty slot again";
     EXPECT_EQ(Finish(*second), 0);
-    EXPECT_EQ(Finish(*first), 0);
+    EXPECT_EQ(Finish(*first, 60s), 0);
 
     std::vector<std::string> messages = ProbeMessages(*first);
     auto firstLeft =
