@@ -93,6 +93,7 @@ private:
     // Flying (PilotFlight.cpp).
     void Steer(const CNavGrid& grid, const CShip& ship);
     CVector FollowPath(const CNavGrid& grid, const CShip& ship);
+    CVector HoldAtGoal(const CNavGrid& grid, const CShip& ship) const;
     CVector SeekPoint(const CShip& ship, const CVector& offset, bool stop) const;
     CVector EngageVelocity(const CNavGrid& grid, const CShip& ship) const;
     void AdvanceAlongPath(const CNavGrid& grid, const CVector& position);

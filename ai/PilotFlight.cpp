@@ -84,14 +84,7 @@ CVector CPilot::FollowPath(const CNavGrid& grid, const CShip& ship)
     float width = grid.GetWorldWidth(), height = grid.GetWorldHeight();
     AdvanceAlongPath(grid, position);
     if (m_pathIndex >= m_path.size())
-    {
-        // At the goal, it holds there; anywhere else (no way found yet) it
-        // waits for a path rather than fly straight at the goal.
-        CVector offset =
-            m_goalCell < 0 ? CVector() : WrappedOffset(position, grid.FlyPoint(m_goalCell), width, height);
-        bool near = m_goalCell >= 0 && Length(offset) < kNearGoalUnits;
-        return SeekPoint(ship, near ? offset : CVector(), true);
-    }
+        return HoldAtGoal(grid, ship);
     size_t last = std::min(m_pathIndex + kLookaheadCells, m_path.size() - 1);
     for (double clearance : {kRoomyClearance, kTightClearance})
         for (size_t k = last + 1; k-- > m_pathIndex;)
@@ -102,6 +95,17 @@ CVector CPilot::FollowPath(const CNavGrid& grid, const CShip& ship)
         }
     CVector next = WrappedOffset(position, grid.FlyPoint(m_path[m_pathIndex]), width, height);
     return SeekPoint(ship, next, true);
+}
+
+// At the goal, the pilot holds there; anywhere else (no way found yet) it
+// waits for a path rather than fly straight at the goal.
+CVector CPilot::HoldAtGoal(const CNavGrid& grid, const CShip& ship) const
+{
+    if (m_goalCell < 0)
+        return SeekPoint(ship, CVector(), true);
+    CVector offset = WrappedOffset(ship.GetPosition(), grid.FlyPoint(m_goalCell), grid.GetWorldWidth(),
+                                   grid.GetWorldHeight());
+    return SeekPoint(ship, Length(offset) < kNearGoalUnits ? offset : CVector(), true);
 }
 
 void CPilot::AdvanceAlongPath(const CNavGrid& grid, const CVector& position)
