@@ -125,7 +125,6 @@ private:
     bool m_fire = false;
     float m_aimAngle = 0;
     float m_aimTolerance = 0;
-    float m_aimError = 0;
     bool m_threat = false;
     // One press each, cleared once held.
     bool m_missile = false, m_mine = false, m_plasma = false, m_repulse = false, m_cloak = false;

@@ -13,7 +13,11 @@ namespace
 {
 // Enemies further than this (units) are hunted, not shot at.
 constexpr double kFireRange = 560;
-constexpr double kMissileRange = 700;
+// Missiles between these distances: nearer, bullets do as well.
+constexpr double kMissileNear = 120, kMissileRange = 700;
+// An enemy closing faster than this (units/s) and nearer than the second
+// figure gets a mine in its way.
+constexpr double kChargeSpeed = 80, kMineLayRange = 330;
 // How far off the aim may be, in degrees: a small error drawn at each
 // decision, and the spread within which the pilot pulls the trigger.
 constexpr float kAimErrorDegrees = 3.0f;
@@ -104,8 +108,8 @@ void CPilot::AimAt(const CShip& ship)
     double time = 0;
     if (gunnery::InterceptTime(m_enemy.offset, relative, g_settings.BulletMinSpeed, time))
         aim = m_enemy.offset + relative * time;
-    m_aimError = m_random.Between(-kAimErrorDegrees, kAimErrorDegrees);
-    m_aimAngle = std::fmod(gunnery::HeadingAngle(aim) + m_aimError + 360.0f, 360.0f);
+    float error = m_random.Between(-kAimErrorDegrees, kAimErrorDegrees);
+    m_aimAngle = std::fmod(gunnery::HeadingAngle(aim) + error + 360.0f, 360.0f);
     double spread = std::atan2(kTargetHalfWidth, std::max(Length(aim), 1.0)) * kDegreesPerRadian;
     m_aimTolerance = std::clamp(static_cast<float>(spread), kMinTolerance, kMaxTolerance);
 }
@@ -117,11 +121,12 @@ void CPilot::PlanSpecials(CGameWorld& world, const CShip& ship)
 {
     bool sighted = m_enemy.id != 0 && m_enemy.inSight;
     CVector closing = m_enemy.velocity - ship.GetVelocity();
-    bool coming = sighted && closing.Dot(m_enemy.offset) < -80.0 * m_enemy.distance;
-    m_missile =
-        sighted && ship.GetMissiles() > 0 && m_enemy.distance < kMissileRange && m_enemy.distance > 120;
-    m_mine = coming && ship.GetMines() > 0 && m_enemy.distance < 330;
-    m_plasma = coming && !m_mine && ship.GetPlasmaMines() > 0 && m_enemy.distance < 330;
+    bool coming = sighted && m_enemy.distance < kMineLayRange &&
+                  closing.Dot(m_enemy.offset) < -kChargeSpeed * m_enemy.distance;
+    m_missile = sighted && ship.GetMissiles() > 0 && m_enemy.distance < kMissileRange &&
+                m_enemy.distance > kMissileNear;
+    m_mine = coming && ship.GetMines() > 0;
+    m_plasma = coming && !m_mine && ship.GetPlasmaMines() > 0;
     m_repulse = ship.GetRepulses() > 0 && (EnemyClose(world, ship, kRepulseRange) || m_threat);
     m_cloak = ship.TestStatusBits(STATUS_CLOAK_HELD) && !ship.TestStatusBits(STATUS_CLOAKED) && sighted;
 }

@@ -1,5 +1,6 @@
 // Pilots fighting: two of them score kills, one beats a ship that only
 // circles, and none ever shoots at a ship it cannot see.
+#include "game/Projectiles.h"
 #include "tests/ai/PilotArena.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/TempDir.h"
@@ -35,12 +36,25 @@ void FlyInCircle(CShip& ship, double& phase)
     ship.SetAngle(static_cast<float>(std::atan2(-velocity.GetX(), velocity.GetY()) * 180 / M_PI + 360));
 }
 
-bool FiredBy(CGameWorld& world, const CShip& ship)
+bool FiredBy(CGameWorld& world, const CShip& ship, int32_t kind = KIND_BULLET)
 {
     for (const CGameObject& object : world.Objects())
-        if (object.GetKind() == KIND_BULLET && object.GetOwnerId() == ship.GetId())
+        if (object.GetKind() == kind && object.GetOwnerId() == ship.GetId())
             return true;
     return false;
+}
+
+// A turret's kind of bullet, 150 units from the ship and coming straight at
+// it at 400 units a second: it hits in 375 ms unless the ship moves.
+void ShootAt(CGameWorld& world, const CShip& ship, double degrees)
+{
+    CVector from(std::cos(degrees * M_PI / 180), std::sin(degrees * M_PI / 180), 0);
+    auto* bullet = new CBullet();
+    bullet->Respawn(static_cast<float>(ship.GetPosition().GetX() + from.GetX() * 150),
+                    static_cast<float>(ship.GetPosition().GetY() + from.GetY() * 150));
+    bullet->SetMaxSpeed(896);
+    bullet->SetVelocity(from * -400.0);
+    world.AddObject(bullet);
 }
 } // namespace
 
@@ -109,4 +123,48 @@ TEST(PilotCombat, NeverShootsAtACloakedShip)
               });
     EXPECT_TRUE(hidden.TestStatusBits(STATUS_CLOAKED));
     EXPECT_FALSE(fired) << "a bullet of the pilot's while the only other ship was cloaked";
+}
+
+// Bullets from nowhere, one every half second from all round: the pilot
+// sees each coming and takes it on its shields.
+TEST(PilotCombat, RaisesShieldsAgainstBulletsAboutToHit)
+{
+    TempDir dir;
+    PilotArena arena(OpenField(dir), 8);
+    ASSERT_TRUE(arena.IsLoaded());
+    CShip& pilot = arena.AddPilot("Vega [bot]");
+    int ticks = 0, shots = 0;
+    bool shielded = false;
+    arena.Run(10000,
+              [&]
+              {
+                  if (pilot.IsActive() && ++ticks % 32 == 0)
+                      ShootAt(arena.World(), pilot, 45.0 * shots++);
+                  shielded |= pilot.ShieldsUp();
+              });
+    EXPECT_GE(shots, 15);
+    EXPECT_TRUE(shielded);
+    EXPECT_EQ(arena.Count("Seems the locals didn't like Vega [bot]"), 0)
+        << "killed by a bullet it saw coming";
+}
+
+TEST(PilotCombat, FiresItsMissilesAtAnEnemyInSight)
+{
+    TempDir dir;
+    PilotArena arena(OpenField(dir), 9);
+    ASSERT_TRUE(arena.IsLoaded());
+    CShip& target = arena.AddShip("Target");
+    CShip& pilot = arena.AddPilot("Vega [bot]");
+    double phase = 0;
+    bool armed = false, launched = false;
+    arena.Run(10000,
+              [&]
+              {
+                  if (pilot.IsActive() && !armed)
+                      pilot.SetMissiles(2), armed = true;
+                  if (target.IsActive())
+                      FlyInCircle(target, phase);
+                  launched |= FiredBy(arena.World(), pilot, KIND_MISSILE);
+              });
+    EXPECT_TRUE(launched);
 }
