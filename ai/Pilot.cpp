@@ -82,7 +82,7 @@ void CPilot::Decide(CGameWorld& world, const CNavGrid& grid, const CShip& ship)
     LookForEnemy(world, ship);
     ChooseGoal(world, grid, ship);
     PlanIfDue(grid, ship);
-    m_threat = ProjectileComing(world, ship) || MineAboutToBlow(world, ship) || EnemyClose(world, ship, 70);
+    m_threat = SomethingComing(world, ship) || MineAboutToBlow(world, ship);
     PlanWeapons(world, ship);
 }
 

@@ -86,7 +86,8 @@ private:
     void PlanWeapons(CGameWorld& world, const CShip& ship);
     void AimAt(const CShip& ship);
     void PlanSpecials(CGameWorld& world, const CShip& ship);
-    bool ProjectileComing(CGameWorld& world, const CShip& ship) const;
+    bool OnCollisionCourse(const CGameWorld& world, const CShip& ship, const CGameObject& other) const;
+    bool SomethingComing(CGameWorld& world, const CShip& ship) const;
     bool MineAboutToBlow(CGameWorld& world, const CShip& ship) const;
     bool EnemyClose(CGameWorld& world, const CShip& ship, double range) const;
 

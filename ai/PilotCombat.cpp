@@ -131,24 +131,32 @@ void CPilot::PlanSpecials(CGameWorld& world, const CShip& ship)
     m_cloak = ship.TestStatusBits(STATUS_CLOAK_HELD) && !ship.TestStatusBits(STATUS_CLOAKED) && sighted;
 }
 
-// A bullet, missile, fragment or mine whose course passes within reach of
-// the ship soon.
-bool CPilot::ProjectileComing(CGameWorld& world, const CShip& ship) const
+// Whether `other` comes closer and its course passes within reach of the
+// ship soon. What moves away is no threat, however near: the pilot's own
+// shot leaving the muzzle above all.
+bool CPilot::OnCollisionCourse(const CGameWorld& world, const CShip& ship, const CGameObject& other) const
 {
     double reach = (g_settings.BulletMaxSpeed + ship.GetMaxSpeed()) * kThreatHorizon;
+    CVector offset = Between(world, ship, other);
+    if (std::fabs(offset.GetX()) > reach || std::fabs(offset.GetY()) > reach)
+        return false;
+    CVector relative = other.GetVelocity() - ship.GetVelocity();
+    relative.SetZ(0);
+    if (relative.Dot(offset) >= 0)
+        return false;
+    double near = ship.GetRadius() + other.GetRadius() + kThreatMargin;
+    return gunnery::ClosestApproach(offset, relative, kThreatHorizon) < near;
+}
+
+// A bullet, missile, fragment or mine, or a ship in sight, about to hit.
+bool CPilot::SomethingComing(CGameWorld& world, const CShip& ship) const
+{
     for (const CGameObject& object : world.Objects())
-    {
-        if (!object.IsActive() || !IsProjectile(object.GetKind()))
-            continue;
-        CVector offset = Between(world, ship, object);
-        if (std::fabs(offset.GetX()) > reach || std::fabs(offset.GetY()) > reach)
-            continue;
-        CVector relative = object.GetVelocity() - ship.GetVelocity();
-        relative.SetZ(0);
-        double near = ship.GetRadius() + object.GetRadius() + kThreatMargin;
-        if (gunnery::ClosestApproach(offset, relative, kThreatHorizon) < near)
+        if (object.IsActive() && IsProjectile(object.GetKind()) && OnCollisionCourse(world, ship, object))
             return true;
-    }
+    for (const CShip& other : world.Players())
+        if (&other != &ship && Visible(other) && OnCollisionCourse(world, ship, other))
+            return true;
     return false;
 }
 
