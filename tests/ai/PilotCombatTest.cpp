@@ -94,6 +94,7 @@ TEST(PilotCombat, BeatsAShipFlyingInACircleMostOfTheTime)
                           FlyInCircle(target, phase);
                   });
         wins += downed;
+        EXPECT_EQ(arena.Count("committed suicide"), 0) << "seed " << seed;
     }
     std::printf("the pilot downed the circling ship in %d of %d rounds\n", wins, kRounds);
     EXPECT_GT(wins, kRounds / 2);
