@@ -61,10 +61,12 @@ void CNavGrid::AddWallCosts()
 {
     for (CellIndex cell = 0; cell < static_cast<CellIndex>(m_cells.size()); ++cell)
     {
-        if (HasNear(cell, 1, &NavCell::blocked))
-            m_cells[static_cast<size_t>(cell)].extraCost += kBesideRockCost;
+        NavCell& nav = m_cells[static_cast<size_t>(cell)];
+        nav.roomy = !HasNear(cell, 1, &NavCell::blocked);
+        if (!nav.roomy)
+            nav.extraCost += kBesideRockCost;
         else if (HasNear(cell, 2, &NavCell::blocked))
-            m_cells[static_cast<size_t>(cell)].extraCost += kNearRockCost;
+            nav.extraCost += kNearRockCost;
     }
 }
 
@@ -207,8 +209,12 @@ CVector CNavGrid::AwayFromRock(const CVector& point, double radius) const
 bool CNavGrid::IsClear(const CVector& point, double radius) const
 {
     constexpr double tile = CMap::kTileSize, reach = CMap::kOutlineReach;
+    // Rock two cells away is at least this far from any point of a cell.
+    constexpr double kRoomyReach = 2 * tile - reach - tile / 2;
     int32_t cx = static_cast<int32_t>(std::floor(point.GetX() / tile)),
             cy = static_cast<int32_t>(std::floor(point.GetY() / tile));
+    if (radius <= kRoomyReach && At(cx, cy).roomy)
+        return true;
     int32_t span = 1 + static_cast<int32_t>(radius / tile);
     for (int32_t dy = -span; dy <= span; ++dy)
         for (int32_t dx = -span; dx <= span; ++dx)

@@ -67,6 +67,7 @@ private:
     {
         bool blocked = false;
         bool fuel = false;
+        bool roomy = false; // no rock in the 3 x 3 cells about it
         float extraCost = 0;
         float nudgeX = 0, nudgeY = 0; // from the centre to the fly point
     };
