@@ -2,6 +2,7 @@
 #include "ai/Gunnery.h"
 #include "ai/Pilot.h"
 
+#include "game/Settings.h"
 #include "game/Ship.h"
 #include "game/World.h"
 
@@ -16,6 +17,9 @@ constexpr int64_t kSteerMs = 30;
 // Top speed the pilot flies at (units/s); the ship could go 768, but then it
 // could never stop before the rock it does not yet see.
 constexpr double kCruiseSpeed = 380;
+// With too little fuel left for shields against rock, it flies slower.
+constexpr double kCarefulSpeed = 200;
+constexpr float kCarefulFuel = 15;
 // Turning about before braking, with a little hesitation (s).
 constexpr double kTurnAboutSeconds = 0.6;
 // The path's cells it looks ahead along for a straight run, and the room
@@ -49,7 +53,9 @@ constexpr double kUrgentError = 70;
 constexpr float kThrustCone = 20;
 // Special weapons go when the nose is this close to the aim.
 constexpr float kSpecialCone = 25;
-// Shields only with more fuel than this in the tank.
+// Shields against rock only with more fuel than this in the tank; against
+// a shot only with enough to take the hit (a shot that empties the tank
+// kills through the shields).
 constexpr float kShieldReserve = 3;
 // Where the pilot likes to fight from (units from the enemy).
 constexpr double kFightNear = 170, kFightFar = 330;
@@ -127,8 +133,9 @@ CVector CPilot::SeekPoint(const CShip& ship, const CVector& offset, bool stop) c
 {
     double distance = Length(offset);
     double room = stop ? distance : distance + 32;
+    double cruise = ship.GetFuel() < kCarefulFuel ? kCarefulSpeed : kCruiseSpeed;
     double speed =
-        std::min(kCruiseSpeed, gunnery::StoppingSpeed(room, ship.GetAccelerationRate(), kTurnAboutSeconds));
+        std::min(cruise, gunnery::StoppingSpeed(room, ship.GetAccelerationRate(), kTurnAboutSeconds));
     if (stop)
         speed = std::min(speed, distance * 2.0);
     return Scaled(offset, speed);
@@ -155,7 +162,8 @@ bool CPilot::RockAhead(const CNavGrid& grid, const CShip& ship) const
 
 void CPilot::PressKeys(const CShip& ship, int32_t elapsed)
 {
-    bool shields = (m_threat || m_rockAhead) && ship.GetFuel() > kShieldReserve;
+    bool shields = (m_threat && ship.GetFuel() > g_settings.BulletDamage) ||
+                   (m_rockAhead && ship.GetFuel() > kShieldReserve);
     PressFlightKeys(ship, elapsed, m_fire);
     if (shields)
         Hold(KEY_SHIELDS);
