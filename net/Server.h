@@ -67,7 +67,6 @@ public:
     void BalanceBots() { m_bots.Balance(); }
     // Every bot chooses the keys its ship holds in the coming tick.
     void FlyBots(int32_t elapsed) { m_bots.Fly(elapsed); }
-    size_t GetBotCount() const { return m_bots.GetBotCount(); }
 
     bool IsRoundOver() { return m_rounds.IsRoundOver(); }
     // Ends the round and tells every player.

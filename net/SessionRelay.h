@@ -54,8 +54,6 @@ public:
     void SetHostPlayer(platform::PlayerId player);
     // Players but the host's own and the bots.
     size_t GetClientCount() const;
-    // The records of computer pilots (see IsBotPlayer).
-    size_t BotCount() const;
     // The largest batch sent since the last call, in bytes; starts again at 0.
     size_t TakeLargestBatch();
 
@@ -95,6 +93,8 @@ public:
 private:
     // A player with a peer of its own: not the host's, not a bot.
     bool IsClient(platform::PlayerId player) const;
+    // The records of computer pilots (see IsBotPlayer).
+    size_t BotCount() const;
     void QueueInOutboxes(platform::PlayerId target, const CMessage& message);
     void FlushOutboxes();
 
