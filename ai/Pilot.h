@@ -11,10 +11,11 @@
 //   which special weapon would help, and whether something is about to hit;
 // - its way, planned over the CNavGrid with A*, at most a few times a second
 //   and reused in between;
-// - its hands, every few ticks: the velocity it wants along the path (slow
+// - its hands, every 30 ms: the velocity it wants along the path (slow
 //   enough to stop before the rock it cannot see past), and shields when the
 //   ship is about to touch rock; then every tick the turn, thrust, fire and
-//   refuel keys that bring the ship to that velocity and aim.
+//   refuel keys that bring the ship to that velocity and aim. A ship that
+//   cloaks or dies is out of its sight at once, and no longer shot at.
 //
 // Every random choice comes from the pilot's own seeded generator, so the
 // same seed and the same world give the same flight.
