@@ -47,7 +47,7 @@ TEST(Bots, FillTheSlotsMakeRoomForPeopleAndComeBack)
     ServerUnderTest server(WithBots("3"));
     ASSERT_TRUE(server.ready);
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(server.process->WaitForLineAfter(0, kBotJoined, 30s)) << "bot " << i;
+        ASSERT_TRUE(NextLine(server, kBotJoined)) << "bot " << i;
     auto first = server.Probe({"--join", "--name", "First", "--duration", "25000"});
     ASSERT_TRUE(NextLine(server, "Console: First has joined the game."));
     EXPECT_TRUE(NextLine(server, kBotLeft)) << "one ship too many: a bot makes room";
