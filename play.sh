@@ -15,8 +15,9 @@ for root through sudo when something is missing), builds the game in build/
 
   with a display (DISPLAY or WAYLAND_DISPLAY set)
       starts a game server of its own in the background on a free UDP port
-      (3001 when it is free) and the game, QuorvexClient, connected to it, so
-      you are in a game at once. When you quit the game (F9, or Quit in the
+      (3001 when it is free), with computer pilots keeping three ships in
+      play (-bots 3; give -bots N to change that), and the game,
+      QuorvexClient, connected to it, so you are in a game at once. When you quit the game (F9, or Quit in the
       main menu), that server is stopped too; its log stays in
       build/play-server.log. Ctrl+C stops both.
   without a display
@@ -162,7 +163,8 @@ start_server() {
 }
 
 echo "== Starting a local server (log: $server_log)"
-start_server "$@"
+# Opponents at once; a -bots among the player's own options comes later and wins.
+start_server -bots 3 "$@"
 echo "== Server up on UDP port $server_port; starting the game (F9 quits)"
 "$client" --connect 127.0.0.1 --port "$server_port" &
 client_pid=$!

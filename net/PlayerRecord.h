@@ -12,12 +12,23 @@
 #include <cstdint>
 #include <string>
 
+// Computer pilots have records too, with ids from here up. The session
+// counts its players' ids up from 1 and would need two billion joins to get
+// here, so a bot's id is never a session player's. A bot has no peer:
+// nothing is sent to it, it has no outbox and it is no client.
+constexpr platform::PlayerId kFirstBotPlayer = 0x80000000u;
+inline bool IsBotPlayer(platform::PlayerId player)
+{
+    return player >= kFirstBotPlayer;
+}
+
 class CPlayerRecord
 {
 public:
     explicit CPlayerRecord(platform::PlayerId player) : m_player(player) {}
 
     platform::PlayerId GetPlayerId() const { return m_player; }
+    bool IsBot() const { return IsBotPlayer(m_player); }
 
     // Empty until the player registers. Names are cut to 127 characters.
     const std::string& GetName() const { return m_name; }

@@ -9,7 +9,7 @@
 CServer::CServer()
     : m_session(
           std::make_unique<platform::CSessionServer>(static_cast<platform::ISessionServerEvents&>(*this))),
-      m_relay(*this, m_roundLock), m_rounds(m_relay, m_roundLock)
+      m_relay(*this, m_roundLock), m_rounds(m_relay, m_roundLock), m_bots(m_relay, m_rounds)
 {
     platform::SeedRandFromTime();
 }

@@ -9,7 +9,8 @@
 //   pings;
 // - CRoundController: the world of the current round, the map rotation, map
 //   requests, starting and ending rounds, and registering players (the
-//   welcome and the ship); its world's reports become messages for all.
+//   welcome and the ship); its world's reports become messages for all;
+// - CBotRoster: computer pilots in the empty slots, and their keys.
 //
 // The process has one, made by the first Get and gone after Destroy. All
 // session callbacks run on the server thread inside DoWork.
@@ -20,6 +21,7 @@
 #include "game/ObjectId.h"
 #include "game/World.h"
 #include "net/Administrators.h"
+#include "net/BotRoster.h"
 #include "net/GameIdentity.h"
 #include "net/Message.h"
 #include "net/PlayerRecord.h"
@@ -67,6 +69,14 @@ public:
     bool NewRound(const char* mapPath) { return m_rounds.NewRound(mapPath); }
     CGameWorld* GetWorld() { return m_rounds.GetWorld(); }
     const std::vector<std::string>& GetRotation() const { return m_rounds.GetRotation(); }
+
+    // Computer pilots fill the game up to this many ships (0: none).
+    void SetWantedShips(uint32_t ships) { m_bots.SetWantedShips(ships); }
+    // Lets one bot join or leave when people and bots are not the wanted
+    // number of ships.
+    void BalanceBots() { m_bots.Balance(); }
+    // Every bot chooses the keys its ship holds in the coming tick.
+    void FlyBots(int32_t elapsed) { m_bots.Fly(elapsed); }
 
     bool IsRoundOver() { return m_rounds.IsRoundOver(); }
     // Ends the round and tells every player.
@@ -117,4 +127,5 @@ private:
     // records' keys.
     CSessionRelay m_relay;
     CRoundController m_rounds;
+    CBotRoster m_bots;
 };

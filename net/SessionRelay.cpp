@@ -28,7 +28,7 @@ void CSessionRelay::SetSendRate(uint32_t perSecond)
     if (m_sendRate == 0)
         return;
     for (const CPlayerRecord& record : m_players)
-        if (record.GetPlayerId() != m_hostPlayer)
+        if (IsClient(record.GetPlayerId()))
             m_outboxes.emplace(record.GetPlayerId(), COutbox(m_sendRate));
 }
 
@@ -43,7 +43,18 @@ size_t CSessionRelay::GetClientCount() const
 {
     return static_cast<size_t>(std::count_if(m_players.begin(), m_players.end(),
                                              [this](const CPlayerRecord& r)
-                                             { return r.GetPlayerId() != m_hostPlayer; }));
+                                             { return IsClient(r.GetPlayerId()); }));
+}
+
+bool CSessionRelay::IsClient(platform::PlayerId player) const
+{
+    return player != m_hostPlayer && !IsBotPlayer(player);
+}
+
+size_t CSessionRelay::BotCount() const
+{
+    return static_cast<size_t>(
+        std::count_if(m_players.begin(), m_players.end(), [](const CPlayerRecord& r) { return r.IsBot(); }));
 }
 
 size_t CSessionRelay::TakeLargestBatch()
@@ -54,7 +65,7 @@ size_t CSessionRelay::TakeLargestBatch()
 void CSessionRelay::AddPlayer(platform::PlayerId player)
 {
     m_players.emplace_back(player);
-    if (m_sendRate != 0 && player != m_hostPlayer)
+    if (m_sendRate != 0 && IsClient(player))
     {
         CLockGuard guard(m_queueLock);
         m_outboxes.emplace(player, COutbox(m_sendRate));
@@ -130,7 +141,7 @@ void CSessionRelay::FlushBatches()
         FlushOutboxes();
         return;
     }
-    if (m_players.size() >= kPlayersToSendTo)
+    if (m_players.size() - BotCount() >= kPlayersToSendTo)
         for (const CMessageBatch& batch : m_batches)
             if (batch.GetCount() > 0)
                 SendBatch(batch);
@@ -173,6 +184,8 @@ void CSessionRelay::SendNow(platform::PlayerId target, const CMessage& message)
 
 void CSessionRelay::SendBatch(const CMessageBatch& batch)
 {
+    if (IsBotPlayer(batch.GetTarget()))
+        return;
     size_t size = batch.GetWireSize();
     CMemoryTracker& tracker = CMemoryTracker::Get();
     auto* buffer = static_cast<uint8_t*>(tracker.Alloc(size));

@@ -53,12 +53,13 @@ public:
     void SetSendRate(uint32_t perSecond);
     // The session's own player: it gets no outbox.
     void SetHostPlayer(platform::PlayerId player);
-    // Players but the host's own.
+    // Players but the host's own and the bots.
     size_t GetClientCount() const;
     // The largest batch sent since the last call, in bytes; starts again at 0.
     size_t TakeLargestBatch();
 
-    // A new record for a player the session created, the host's own included.
+    // A new record for a player the session created, the host's own
+    // included, or for a bot.
     void AddPlayer(platform::PlayerId player);
     // Forgets the player's record, saying "<name> has left the game" in the
     // server's log. Its ship must be retired first.
@@ -92,6 +93,10 @@ public:
     void OnPing(platform::PlayerId sender, const CMessage& message);
 
 private:
+    // A player with a peer of its own: not the host's, not a bot.
+    bool IsClient(platform::PlayerId player) const;
+    // The records of computer pilots (see IsBotPlayer).
+    size_t BotCount() const;
     void QueueInOutboxes(platform::PlayerId target, const CMessage& message);
     void FlushOutboxes();
 

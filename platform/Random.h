@@ -21,4 +21,21 @@ void SeedRand(uint32_t seed);
 // before drawing spawn delays and powerups.
 void SeedRandFromTime();
 
+// A generator of its own with the same sequence as Rand, for a user whose
+// draws must not depend on how often others draw from the shared one (or
+// reseed it): the same seed gives the same values, whatever the rest of the
+// game does in between.
+class RandomStream
+{
+public:
+    explicit RandomStream(uint32_t seed = 1) : m_state(seed) {}
+    // Next value in 0..kRandMax.
+    int Next();
+    // A value in [low, high], evenly spread as far as 15 bits allow.
+    float Between(float low, float high);
+
+private:
+    uint32_t m_state;
+};
+
 } // namespace platform

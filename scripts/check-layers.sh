@@ -16,7 +16,8 @@ there is none, 1 when there is, 2 on a usage error.
   common/    platform/, common/
   gfx/       platform/, common/, gfx/ (gfx/gl/ is the client's)
   game/      platform/, common/, gfx/, game/
-  net/       platform/, common/, gfx/, game/, net/
+  ai/        platform/, common/, gfx/, game/, ai/
+  net/       platform/, common/, gfx/, game/, ai/, net/
   server/    everything above, and server/
   client/    everything above but server/, and client/
   tools/     everything above but server/ and client/, and tools/
@@ -40,14 +41,15 @@ declare -A allowed=(
     [common]="platform common"
     [gfx]="platform common gfx"
     [game]="platform common gfx game"
-    [net]="platform common gfx game net"
-    [server]="platform common gfx game net server"
-    [client]="platform common gfx game net client"
-    [tools]="platform common gfx game net tools"
+    [ai]="platform common gfx game ai"
+    [net]="platform common gfx game ai net"
+    [server]="platform common gfx game ai net server"
+    [client]="platform common gfx game ai net client"
+    [tools]="platform common gfx game ai net tools"
 )
 
 broken=0
-for layer in platform common gfx game net server client tools; do
+for layer in platform common gfx game ai net server client tools; do
     [ -d "$repo/$layer" ] || continue
     while IFS=: read -r file line text; do
         [[ $text =~ \#include\ \"([a-z]+)/([a-z]+/)? ]] || continue

@@ -47,6 +47,7 @@ void CServerLoop::SetUp()
     server.SetName(m_options.sessionName.c_str());
     server.SetSendRate(m_options.sendRate);
     server.SetAdministrators(m_options.administrators);
+    server.SetWantedShips(m_options.bots);
     server.Init();
     m_hosted = server.Host();
     AddMaps();
@@ -102,6 +103,7 @@ void CServerLoop::AdvanceRound()
 {
     if (!m_server->IsRoundOver())
     {
+        m_server->FlyBots(static_cast<int32_t>(m_elapsed));
         m_server->GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
         return;
     }
@@ -134,6 +136,9 @@ void CServerLoop::DoPassWork()
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;
     BroadcastConsole(message);
+    // After the broadcast: the log holds few lines, and a pass's own lines
+    // (the set-up's, in the first) must not push the bot's out.
+    m_server->BalanceBots();
 }
 
 // A "Stats:" line every -stats seconds, and one for each SIGUSR1. The figures

@@ -29,6 +29,8 @@ namespace
 
 constexpr int kExitUsage = 2;
 constexpr int kExitNoThread = 1;
+// Eight bots fit the tick's budget on the largest shipped map with room to spare.
+constexpr uint32_t kMaxBots = 16;
 
 const char* const kUsage =
     "Usage: QuorvexServer [options]\n"
@@ -49,6 +51,8 @@ const char* const kUsage =
     "                  IPv4 addresses (loopback only when listed) and log the others\n"
     "                  as refused; without it every client may, as on a LAN. Use it\n"
     "                  on a public server\n"
+    "  -bots N         keep N ships in play (0 to 16): computer pilots, named\n"
+    "                  \"... [bot]\", fill the slots that people leave empty\n"
     "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
@@ -158,7 +162,7 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
     }
     bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
                       Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats") ||
-                      Is(option, "-admin");
+                      Is(option, "-admin") || Is(option, "-bots");
     if (!takesValue || i + 1 >= argc)
         return i;
     const char* value = argv[++i];
@@ -173,6 +177,8 @@ int HandleOption(int argc, char** argv, int i, CommandLine& result)
                      result);
     else if (Is(option, "-admin"))
         AdministratorsOption(value, result);
+    else if (Is(option, "-bots"))
+        NumberOption(value, 0, kMaxBots, "bot count", "a number of ships", result.options.bots, result);
     else if (Is(option, "-stats"))
         NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
                      result);

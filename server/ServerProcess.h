@@ -25,6 +25,8 @@ struct ServerOptions
     // IPv4 addresses (host byte order) whose clients may shut the server
     // down or change its map; empty lets every client.
     std::vector<uint32_t> administrators{};
+    // Ships kept in play, computer pilots filling in for missing people; 0: no bots.
+    uint32_t bots = 0;
 };
 
 // The console control handler: clears the running flag for the stop events

@@ -172,6 +172,8 @@ check_ended() {
 echo "== play.sh with a display, quit with F9"
 start_play_with_display f9
 if wait_for_game f9; then
+    within 30 server_log_says "[bot] has joined the game." &&
+        pass "f9: computer pilots joined the local game" || fail "f9: no bot joined play.sh's server"
     in_file "$scratch/f9.out" "port 3001 is in use" && ! in_file "$scratch/f9.out" "on UDP port 3001;" &&
         pass "f9: play.sh left port 3001 to the server already there" ||
         fail "f9: play.sh did not look past the taken port 3001: $(cat "$scratch/f9.out")"
@@ -235,6 +237,8 @@ play_pid=$!
 if within 30 in_file "$scratch/server-only.out" "Console: starting up server"; then
     [ "$(cat "/proc/$play_pid/comm" 2> /dev/null)" = QuorvexServer ] && [ -z "$(children "$play_pid")" ] &&
         pass "--server: the server alone, in the foreground" || fail "--server: more than the server started"
+    sleep 1
+    in_file "$scratch/server-only.out" "[bot]" && fail "--server: bots joined a server started without -bots"
     kill -TERM "$play_pid"
     within 30 ended "$play_pid" || fail "--server: the server did not stop"
     wait "$play_pid" || fail "--server: the server ended with a failure status"

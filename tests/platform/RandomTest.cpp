@@ -37,3 +37,24 @@ TEST(Random, SeedFromTimeUsesCalendarSeconds)
     platform::SeedRand(777);
     EXPECT_EQ(platform::Rand(), a);
 }
+
+TEST(Random, AStreamOfItsOwnGivesTheSharedSequenceWhateverOthersDraw)
+{
+    platform::SeedRand(4242);
+    int shared[50];
+    for (int& value : shared)
+        value = platform::Rand();
+    platform::RandomStream stream(4242);
+    for (int value : shared)
+    {
+        platform::SeedRand(1); // others reseeding the shared generator
+        platform::Rand();
+        EXPECT_EQ(stream.Next(), value);
+    }
+    for (int i = 0; i < 1000; ++i)
+    {
+        float between = stream.Between(150.0f, 250.0f);
+        ASSERT_GE(between, 150.0f);
+        ASSERT_LE(between, 250.0f);
+    }
+}
