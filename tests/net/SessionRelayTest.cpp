@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using testing_support::RecordingSender;
+using testing_support::TakeServerLogLines;
 using testing_support::TextMessage;
 using testing_support::TextOf;
 
@@ -19,17 +20,6 @@ class SessionRelayTest : public ::testing::Test
 protected:
     void SetUp() override { CMessageLog::GetServerLog().Clear(); }
     void TearDown() override { CMessageLog::DestroyServerLog(); }
-
-    std::vector<std::string> LogLines()
-    {
-        CMessageLog& log = CMessageLog::GetServerLog();
-        std::vector<std::string> lines;
-        char line[CMessageLog::kLineSize];
-        log.ResetCursor();
-        while (log.NextLine(line, sizeof line))
-            lines.insert(lines.begin(), line);
-        return lines;
-    }
 
     RecordingSender sender;
     CLock lock;
@@ -99,7 +89,8 @@ TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedUnderThePlayersName)
     relay.OnText(9, TextMessage("who?"));
     relay.RemovePlayer(3);
     relay.RemovePlayer(3);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{"Ace: hello", "Unknown: who?", "Ace has left the game"}));
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{"Ace: hello", "Unknown: who?", "Ace has left the game"}));
     EXPECT_EQ(relay.GetPlayerCount(), 0u);
 }
 
