@@ -1,0 +1,106 @@
+// Play over a bad network: four headless clients (QuorvexProbe --bots 4
+// --world) reach a real server through QuorvexImpair, which delays every
+// datagram by 250 +/- 250 ms, loses 5 % and duplicates 10 %, both ways, for a
+// minute of play. The clients join before the impairment starts (the relay
+// passes the first seconds untouched), so the test is about play, not about
+// connecting.
+//
+// No client may be dropped, and once the impairment is lifted the clients
+// must catch up: two seconds later the server is shut down (MSG_SHUTDOWN from
+// a probe of its own), so every client stops on the server's last tick, and
+// each client's world must agree with the server's last ship states (from an
+// observer probe on a clean link), as in the headless client test.
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Ports.h"
+#include "tests/support/ProbeOutput.h"
+#include "tests/support/ServerUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+using namespace testing_support;
+
+namespace
+{
+constexpr int kClients = 4;
+constexpr double kShipLength = 32;
+constexpr WorldSize kCaves{64 * 32, 64 * 32};
+
+// No round ends during the game, and ships fly slowly enough to be placed
+// within a ship length (see the headless client test).
+ServerUnderTest::Setup GameSetup()
+{
+    return ServerUnderTest::Setup()
+        .Config("DefaultFragLimit 500\nDefaultTimeLimit 30\nMaxPlayers 8\nBaseMaxSpeed 96\n")
+        .Data(ShippedData());
+}
+
+std::unique_ptr<ChildProcess> StartRelay(uint16_t listenPort, uint16_t serverPort)
+{
+    return std::make_unique<ChildProcess>(
+        ProgramPath("QuorvexImpair"),
+        std::vector<std::string>{"--listen",       "127.0.0.1:" + std::to_string(listenPort),
+                                 "--server",       "127.0.0.1:" + std::to_string(serverPort),
+                                 "--delay",        "250",
+                                 "--jitter",       "250",
+                                 "--loss",         "5",
+                                 "--duplicate",    "10",
+                                 "--seed",         "2026",
+                                 "--impair-after", "8",
+                                 "--impair-for",   "60",
+                                 "--duration",     "300"});
+}
+
+size_t CountLines(const ChildProcess& process, const std::string& text)
+{
+    size_t count = 0;
+    for (const std::string& line : process.Lines())
+        count += line.find(text) != std::string::npos;
+    return count;
+}
+} // namespace
+
+TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
+{
+    ServerUnderTest server(GameSetup());
+    ASSERT_TRUE(server.ready);
+    auto observer = server.Probe({"--duration", "200000"});
+    ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
+    uint16_t relayPort = FreeUdpPort();
+    auto relay = StartRelay(relayPort, server.port);
+    ASSERT_TRUE(relay->WaitForLine("Relaying", 10s)) << relay->Stderr();
+    ChildProcess bots(ProgramPath("QuorvexProbe"),
+                      {"--port", std::to_string(relayPort), "--bots", std::to_string(kClients), "--world",
+                       "--name", "Bot", "--keys", "9,7,11", "--duration", "200000"});
+    for (int i = 1; i <= kClients; ++i)
+        ASSERT_TRUE(
+            server.process->WaitForLine("Console: Bot" + std::to_string(i) + " has joined the game.", 30s));
+
+    ASSERT_TRUE(relay->WaitForLine("Impairing: delay 250 ms", 30s));
+    ASSERT_TRUE(relay->WaitForLine("Impairment lifted.", 120s));
+    std::this_thread::sleep_for(2s);
+    server.process->DrainOutput(200ms);
+    EXPECT_EQ(CountLines(*server.process, "has left the game"), 0u) << "no client was dropped";
+    auto shutdown = server.Probe({"--send", "0f00000000", "--duration", "500"});
+
+    EXPECT_EQ(Finish(*server.process), 0);
+    EXPECT_EQ(Finish(*observer), 4) << "the observer was terminated too";
+    EXPECT_EQ(Finish(bots), 0) << bots.Stderr();
+    relay->Signal(SIGTERM);
+    EXPECT_EQ(Finish(*relay), 0);
+    Finish(*shutdown);
+    EXPECT_EQ(CountLines(*relay, "Client "), size_t(kClients)) << "one server socket for each client";
+    EXPECT_EQ(CountLines(bots, " terminated"), size_t(kClients)) << "every client stayed until the shutdown";
+
+    std::map<ObjectId, ShipReport> reported = LastShipStates(ProbeMessages(*observer));
+    ASSERT_EQ(reported.size(), size_t(kClients));
+    std::vector<std::map<ObjectId, ShipReport>> worlds = BotWorlds(bots);
+    ASSERT_EQ(worlds.size(), size_t(kClients));
+    for (size_t i = 0; i < worlds.size(); ++i)
+        EXPECT_EQ(WorldDisagreements(worlds[i], reported, kCaves, kShipLength), std::vector<std::string>{})
+            << "Bot" << i + 1;
+    if (auto summary = relay->WaitForLine("Done:", 1s))
+        std::printf("%s\n", summary->c_str());
+}
