@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -37,20 +38,14 @@ ServerUnderTest::Setup GameSetup()
         .Data(ShippedData());
 }
 
-std::unique_ptr<ChildProcess> StartRelay(uint16_t listenPort, uint16_t serverPort)
+std::unique_ptr<ChildProcess> StartRelay(uint16_t listenPort, uint16_t serverPort,
+                                         std::vector<std::string> impairment)
 {
-    return std::make_unique<ChildProcess>(
-        ProgramPath("QuorvexImpair"),
-        std::vector<std::string>{"--listen",       "127.0.0.1:" + std::to_string(listenPort),
-                                 "--server",       "127.0.0.1:" + std::to_string(serverPort),
-                                 "--delay",        "250",
-                                 "--jitter",       "250",
-                                 "--loss",         "5",
-                                 "--duplicate",    "10",
-                                 "--seed",         "2026",
-                                 "--impair-after", "8",
-                                 "--impair-for",   "60",
-                                 "--duration",     "300"});
+    std::vector<std::string> args = {"--listen",   "127.0.0.1:" + std::to_string(listenPort),
+                                     "--server",   "127.0.0.1:" + std::to_string(serverPort),
+                                     "--duration", "300"};
+    args.insert(args.end(), impairment.begin(), impairment.end());
+    return std::make_unique<ChildProcess>(ProgramPath("QuorvexImpair"), args);
 }
 
 size_t CountLines(const ChildProcess& process, const std::string& text)
@@ -69,7 +64,9 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
     auto observer = server.Probe({"--duration", "200000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
     uint16_t relayPort = FreeUdpPort();
-    auto relay = StartRelay(relayPort, server.port);
+    auto relay = StartRelay(relayPort, server.port,
+                            {"--delay", "250", "--jitter", "250", "--loss", "5", "--duplicate", "10",
+                             "--seed", "2026", "--impair-after", "8", "--impair-for", "60"});
     ASSERT_TRUE(relay->WaitForLine("Relaying", 10s)) << relay->Stderr();
     ChildProcess bots(ProgramPath("QuorvexProbe"),
                       {"--port", std::to_string(relayPort), "--bots", std::to_string(kClients), "--world",
@@ -103,4 +100,22 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
             << "Bot" << i + 1;
     if (auto summary = relay->WaitForLine("Done:", 1s))
         std::printf("%s\n", summary->c_str());
+}
+
+TEST(BadNetwork, SigusrOneLiftsTheImpairment)
+{
+    ServerUnderTest server(GameSetup());
+    ASSERT_TRUE(server.ready);
+    uint16_t relayPort = FreeUdpPort();
+    auto relay = StartRelay(relayPort, server.port, {"--loss", "100"});
+    ASSERT_TRUE(relay->WaitForLine("Impairing: delay 0 ms, jitter 0 ms, loss 100%", 10s));
+    relay->Signal(SIGUSR1);
+    ASSERT_TRUE(relay->WaitForLine("Impairment lifted.", 10s));
+    ChildProcess probe(ProgramPath("QuorvexProbe"), {"--port", std::to_string(relayPort), "--join", "--name",
+                                                     "Late", "--duration", "500"});
+    EXPECT_EQ(Finish(probe), 0) << probe.Stderr();
+    EXPECT_TRUE(server.process->WaitForLine("Console: Late has joined the game.", 10s));
+    relay->Signal(SIGTERM);
+    EXPECT_EQ(Finish(*relay), 0);
+    EXPECT_TRUE(relay->WaitForLine("Done: 1 clients", 1s));
 }
