@@ -35,8 +35,9 @@ const char* const kUsage =
     "SIGUSR1 lifts the impairment at once. Datagrams held back then leave at once, and\n"
     "later ones pass untouched.\n"
     "\n"
-    "Output: \"Relaying ADDR:PORT to ADDR:PORT\" once listening, \"Impairing: ...\" when the\n"
-    "impairment starts, \"Impairment lifted.\" when it ends, and a summary at the end.\n"
+    "Output: \"Relaying ADDR:PORT to ADDR:PORT\" once listening, \"Client N: ADDR:PORT\" for each\n"
+    "new client, \"Impairing: ...\" when the impairment starts, \"Impairment lifted.\" when it\n"
+    "ends, and \"Done: ...\" with what became of the datagrams at the end.\n"
     "At most 64 clients and 8192 held datagrams; more are dropped and counted.\n"
     "Exit status: 0 done, 1 bad arguments, 2 a socket could not be opened.\n";
 

@@ -1,6 +1,5 @@
 #include "tools/impair/UdpRelay.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,11 +17,13 @@ namespace
 constexpr size_t kMaxDatagram = 65536;
 // The longest wait for traffic, so signals and phase changes are seen soon.
 constexpr uint64_t kMaxWaitMs = 50;
+// Datagrams read from one socket in a round, so a flood on one socket
+// neither starves the others nor holds back what is due.
+constexpr int kMaxReadsPerRound = 256;
 
 int OpenUdpSocket()
 {
-    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    return fd;
+    return socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
 }
 
 bool SameAddress(const sockaddr_in& a, const sockaddr_in& b)
@@ -143,7 +144,8 @@ void CUdpRelay::ReadFromClients(uint64_t now)
 {
     uint8_t buffer[kMaxDatagram];
     sockaddr_in from{};
-    for (ssize_t size; (size = Receive(m_listen, buffer, from)) >= 0;)
+    ssize_t size = 0;
+    for (int read = 0; read < kMaxReadsPerRound && (size = Receive(m_listen, buffer, from)) >= 0; ++read)
     {
         ++m_counts.received;
         if (Client* client = FindOrAddClient(from))
@@ -155,7 +157,9 @@ void CUdpRelay::ReadFromServer(Client& client, uint64_t now)
 {
     uint8_t buffer[kMaxDatagram];
     sockaddr_in from{};
-    for (ssize_t size; (size = Receive(client.upstream, buffer, from)) >= 0;)
+    ssize_t size = 0;
+    for (int read = 0; read < kMaxReadsPerRound && (size = Receive(client.upstream, buffer, from)) >= 0;
+         ++read)
     {
         if (!SameAddress(from, m_options.server))
             continue;
