@@ -54,9 +54,10 @@ std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& me
 // each offset taken the short way round.
 double TorusDistance(double x1, double y1, double x2, double y2, double width, double height);
 
-// Where a client's world differs from the server's last ship states: a ship
-// missing on either side, other frags, or a ship in play more than
-// `tolerance` units from the server's position. One line per difference.
+// Where a client's world differs from the server's: from its last ship states,
+// or from the world of a client that stands for them. A ship missing on either
+// side, other frags, or a ship in play more than `tolerance` units from the
+// server's position; one line per difference.
 struct WorldSize
 {
     double width = 0, height = 0;

@@ -46,6 +46,8 @@ const char* const kUsage =
     "WORLD OBJECTS bullet=N missile=N mine=N plasmamine=N powerup=N shrapnel=N turret=N.\n"
     "With --bots N --world: the same BOT line for each, followed by its WORLD lines; console\n"
     "lines are not printed.\n"
+    "With --world, SIGUSR1 prints those lines (the BOT and WORLD lines, or the WORLD lines) at\n"
+    "once, as the worlds are then, and the probe goes on.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
     "1 bad arguments.\n";
 

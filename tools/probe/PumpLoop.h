@@ -6,17 +6,23 @@
 #include "tools/probe/ProbeConnection.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace probe
 {
 
-template <typename Client> void PumpAll(std::vector<std::unique_ptr<Client>>& clients, uint32_t durationMs)
+// `betweenRounds` runs after each round, when given.
+template <typename Client>
+void PumpAll(std::vector<std::unique_ptr<Client>>& clients, uint32_t durationMs,
+             const std::function<void()>& betweenRounds = {})
 {
     uint64_t end = NowMs() + durationMs;
     for (uint64_t now = NowMs(); now < end && !clients.empty(); now = NowMs())
     {
+        if (betweenRounds)
+            betweenRounds();
         bool anyLeft = false;
         for (auto& client : clients)
         {
