@@ -2,7 +2,6 @@
 // decoded into its target and messages.
 #pragma once
 
-#include "common/MessageLog.h"
 #include "net/MessageBatch.h"
 #include "net/SessionRelay.h"
 
@@ -11,20 +10,6 @@
 
 namespace testing_support
 {
-
-// The server log's lines, oldest first (it keeps the newest five); the log is
-// left empty, so the next call sees only what came after.
-inline std::vector<std::string> TakeServerLogLines()
-{
-    CMessageLog& log = CMessageLog::GetServerLog();
-    std::vector<std::string> lines;
-    char line[CMessageLog::kLineSize];
-    log.ResetCursor();
-    while (log.NextLine(line, sizeof line))
-        lines.insert(lines.begin(), line);
-    log.Clear();
-    return lines;
-}
 
 struct SentPacket
 {

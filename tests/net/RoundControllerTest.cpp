@@ -7,6 +7,7 @@
 #include "net/SessionRelay.h"
 #include "platform/Clock.h"
 #include "tests/net/RecordingSender.h"
+#include "tests/net/ServerLogLines.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"

@@ -5,6 +5,7 @@
 #include "common/MessageLog.h"
 #include "platform/Clock.h"
 #include "tests/net/RecordingSender.h"
+#include "tests/net/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 
