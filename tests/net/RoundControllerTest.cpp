@@ -177,71 +177,6 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
     }
 }
 
-TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
-{
-    WriteMaps({"Alpha"});
-    rounds.NewRound(nullptr);
-    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
-    HoldKeys(record, {KEY_THRUST});
-    EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
-
-    Join("Ace");
-    CShip* ship = rounds.GetWorld()->FindPlayer(record.GetShipId());
-    ASSERT_NE(ship, nullptr);
-    EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
-    HoldKeys(record, {KEY_TURN_RIGHT});
-    rounds.GetWorld()->Tick(0);
-    rounds.GetWorld()->Tick(250);
-    EXPECT_FLOAT_EQ(ship->GetAngle(), 90);
-
-    rounds.NewRound(nullptr);
-    CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
-    ASSERT_NE(next, nullptr) << "every registered player gets a ship in the new round";
-    EXPECT_EQ(next->GetHeldKeys(), &record.GetKeys());
-}
-
-TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
-{
-    WriteMaps({"Alpha"});
-    rounds.NewRound(nullptr);
-    CPlayerRecord& record = Join("First");
-    EXPECT_EQ(record.GetShipId(), 1u);
-    sender.packets.clear();
-
-    Join("Again");
-    EXPECT_EQ(record.GetShipId(), 2u);
-    CGameWorld& world = *rounds.GetWorld();
-    EXPECT_EQ(world.GetPlayerCount(), 1u);
-    EXPECT_EQ(world.FindPlayer(1), nullptr);
-    ASSERT_NE(world.FindPlayer(2), nullptr);
-    EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
-    EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
-
-    ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets[0].target, 0u);
-    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
-    uint32_t left = 0;
-    sender.packets[0].messages[0].GetPlayerLeft(left);
-    EXPECT_EQ(left, 1u);
-    EXPECT_EQ(sender.packets[1].target, kPlayer);
-    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP}))
-        << "the retired ship is not shown";
-}
-
-TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
-{
-    WriteMaps({"Alpha"});
-    rounds.NewRound(nullptr);
-    rounds.EndRound();
-    Join("Late");
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}));
-    relay.FlushBatches();
-    ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
-        << "the round's end is queued for all after the round's map";
-}
-
 TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
 {
     WriteMaps({"Alpha", "Beta", "Gamma"});
@@ -321,4 +256,69 @@ TEST_F(RoundControllerTest, AServerWithoutMapsPlaysTheEmptyArena)
 {
     EXPECT_TRUE(rounds.NewRound(nullptr));
     EXPECT_EQ(PlayedMap(), "");
+}
+
+TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+    HoldKeys(record, {KEY_THRUST});
+    EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
+
+    Join("Ace");
+    CShip* ship = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(ship, nullptr);
+    EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
+    HoldKeys(record, {KEY_TURN_RIGHT});
+    rounds.GetWorld()->Tick(0);
+    rounds.GetWorld()->Tick(250);
+    EXPECT_FLOAT_EQ(ship->GetAngle(), 90);
+
+    rounds.NewRound(nullptr);
+    CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(next, nullptr) << "every registered player gets a ship in the new round";
+    EXPECT_EQ(next->GetHeldKeys(), &record.GetKeys());
+}
+
+TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = Join("First");
+    EXPECT_EQ(record.GetShipId(), 1u);
+    sender.packets.clear();
+
+    Join("Again");
+    EXPECT_EQ(record.GetShipId(), 2u);
+    CGameWorld& world = *rounds.GetWorld();
+    EXPECT_EQ(world.GetPlayerCount(), 1u);
+    EXPECT_EQ(world.FindPlayer(1), nullptr);
+    ASSERT_NE(world.FindPlayer(2), nullptr);
+    EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
+    EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
+
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[0].target, 0u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
+    uint32_t left = 0;
+    sender.packets[0].messages[0].GetPlayerLeft(left);
+    EXPECT_EQ(left, 1u);
+    EXPECT_EQ(sender.packets[1].target, kPlayer);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP}))
+        << "the retired ship is not shown";
+}
+
+TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    rounds.EndRound();
+    Join("Late");
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
+        << "the round's end is queued for all after the round's map";
 }
