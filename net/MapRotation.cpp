@@ -24,6 +24,21 @@ void CMapRotation::Add(const char* fileName)
         m_maps.push_back(path);
 }
 
+void CMapRotation::Remove(const std::string& path)
+{
+    for (size_t i = 0; i < m_maps.size(); ++i)
+    {
+        // Next and Resolve hand out paths cut to kMaxMapPath, and a request
+        // may spell the name in another case.
+        if (platform::CompareNoCase(m_maps[i].substr(0, kMaxMapPath), path) != 0)
+            continue;
+        m_maps.erase(m_maps.begin() + static_cast<std::ptrdiff_t>(i));
+        if (i < m_cursor)
+            --m_cursor;
+        return;
+    }
+}
+
 std::string CMapRotation::Next()
 {
     if (m_maps.empty())

@@ -13,7 +13,11 @@ class CMapRotation
 public:
     // Adds "Maps\\<fileName>" when that file exists.
     void Add(const char* fileName);
+    // Drops a map that cannot be played: the entry Next or Resolve gave as
+    // `path`. The maps after it keep their turn.
+    void Remove(const std::string& path);
     const std::vector<std::string>& GetMaps() const { return m_maps; }
+    bool IsEmpty() const { return m_maps.empty(); }
 
     // The next map of the rotation, from the first again after the last;
     // empty when there are none.

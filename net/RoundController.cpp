@@ -27,24 +27,20 @@ CRoundController::~CRoundController() = default;
 void CRoundController::AddMap(const char* fileName)
 {
     m_rotation.Add(fileName);
+    m_hadMaps = m_hadMaps || !m_rotation.IsEmpty();
 }
 
 bool CRoundController::NewRound(const char* mapPath)
 {
-    if (!mapPath && !m_pendingMap)
-        m_pendingMap = m_rotation.Next();
-    std::string path = mapPath ? mapPath : *m_pendingMap;
-    {
-        CLockGuard guard(m_roundLock);
-        m_roundOver = false;
-    }
+    std::string path = mapPath ? mapPath : m_pendingMap ? *m_pendingMap : m_rotation.Next();
+    m_pendingMap.reset();
     CMessageLog& log = CMessageLog::GetServerLog();
     log.Print("Initializing new round...");
+    std::unique_ptr<CMap> map = LoadRoundMap(path);
+    if (!map)
+        return KeepRound();
     m_world = std::make_unique<CGameWorld>();
     m_world->SetHost(&m_reports);
-    log.Print("Loading map... %s", path.c_str());
-    auto map = std::make_unique<CMap>();
-    map->LoadFromFile(path.c_str());
     platform::SeedRandFromTime();
     StaggerSpawners(*map);
     CMap& attached = *map;
@@ -53,16 +49,64 @@ bool CRoundController::NewRound(const char* mapPath)
     log.Print("New round initalized and ready to go.");
     AddShipsForPlayers();
     m_world->SetFragLimit(g_settings.DefaultFragLimit);
-    {
-        CLockGuard guard(m_roundLock);
-        m_relay.DropQueued();
-        CMessage message;
-        message.SetMap(WorldMapName().c_str());
-        m_relay.QueueMessage(CSessionRelay::kEveryPlayer, message);
-    }
-    m_pendingMap.reset();
+    AnnounceRound();
     m_world->StartClock();
     return true;
+}
+
+// A map that does not load (or has no title) would give an empty arena under
+// the name clients draw walls for, so it leaves the rotation and the next map
+// is tried. A server that never had a map plays the empty arena.
+std::unique_ptr<CMap> CRoundController::LoadRoundMap(std::string path)
+{
+    CMessageLog& log = CMessageLog::GetServerLog();
+    for (;;)
+    {
+        log.Print("Loading map... %s", path.c_str());
+        auto map = std::make_unique<CMap>();
+        bool loaded = map->LoadFromFile(path) && !map->GetName().empty();
+        if (loaded || (path.empty() && !m_hadMaps))
+            return map;
+        if (!path.empty())
+        {
+            log.Print("Map \"%s\" could not be loaded; dropping it from the rotation.", path.c_str());
+            m_rotation.Remove(path);
+        }
+        if (m_rotation.IsEmpty())
+            return nullptr;
+        path = m_rotation.Next();
+    }
+}
+
+// No map is left to start a round on: the world and map of the round that
+// just ended go on, with the scores and the clock started afresh (the limits
+// that ended it would end it again at once).
+bool CRoundController::KeepRound()
+{
+    if (!m_world || !m_world->GetMap())
+        return false;
+    CMessageLog::GetServerLog().Print("No map could be loaded; the round on \"%s\" goes on.",
+                                      WorldMapName().c_str());
+    {
+        CLockGuard guard(m_world->GetLock());
+        for (CShip& ship : m_world->Players())
+            ship.SetFrags(0);
+    }
+    AnnounceRound();
+    m_world->StartClock();
+    return true;
+}
+
+// The round is on: what was queued for the last one is dropped and everyone
+// is told the round's map.
+void CRoundController::AnnounceRound()
+{
+    CLockGuard guard(m_roundLock);
+    m_roundOver = false;
+    m_relay.DropQueued();
+    CMessage message;
+    message.SetMap(WorldMapName().c_str());
+    m_relay.QueueMessage(CSessionRelay::kEveryPlayer, message);
 }
 
 // Spawners whose last spawn lies a whole period back get a random first

@@ -41,7 +41,10 @@ public:
     const std::vector<std::string>& GetRotation() const { return m_rotation.GetMaps(); }
 
     // Starts a round on `mapPath`, or on the pending map (a request, else the
-    // next map of the rotation) when it is null.
+    // next map of the rotation) when it is null. A map that does not load is
+    // reported, dropped from the rotation, and the rotation's next map tried.
+    // When none is left, the current round goes on (its scores and clock
+    // start afresh); false when there is no round to go on with either.
     bool NewRound(const char* mapPath);
     CGameWorld* GetWorld() { return m_world.get(); }
 
@@ -63,6 +66,9 @@ public:
     void RetireShip(ObjectId shipId);
 
 private:
+    std::unique_ptr<CMap> LoadRoundMap(std::string path);
+    bool KeepRound();
+    void AnnounceRound();
     void StaggerSpawners(CMap& map);
     void AddTurrets(CMap& map);
     void AddShipsForPlayers();
@@ -77,6 +83,9 @@ private:
     std::unique_ptr<CGameWorld> m_world;
     CMapRotation m_rotation;
     std::optional<std::string> m_pendingMap;
+    // Whether the rotation ever held a map: only a server without maps plays
+    // the empty arena.
+    bool m_hadMaps = false;
     ObjectId m_nextTurretId = 1;
     // Counts for the whole session: a ship id is never given twice.
     ObjectId m_nextShipId = 1;

@@ -65,7 +65,8 @@ public:
     // Adds "Maps\\<fileName>" to the rotation when that file exists.
     void AddMap(const char* fileName) { m_rounds.AddMap(fileName); }
     // Starts a round on `mapPath`, or on the pending map (a request, else the
-    // next map of the rotation) when it is null.
+    // next map of the rotation) when it is null; see CRoundController for maps
+    // that do not load.
     bool NewRound(const char* mapPath) { return m_rounds.NewRound(mapPath); }
     CGameWorld* GetWorld() { return m_rounds.GetWorld(); }
     const std::vector<std::string>& GetRotation() const { return m_rounds.GetRotation(); }

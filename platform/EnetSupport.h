@@ -25,9 +25,16 @@ constexpr size_t kMaximumPacketSize = 4 * 1024 * 1024;
 constexpr size_t kMaximumWaitingData = 16 * 1024 * 1024;
 
 // A peer whose reliable traffic (ENet's own pings every 500 ms) goes
-// unanswered this long is dropped.
+// unanswered is dropped: after the minimum once ENet has resent it a few
+// times, which on a fast link takes a moment, so a player who vanishes from a
+// LAN game is noticed in about 3 s; after the maximum in any case. On a slow
+// link ENet waits about a round trip before the first resend and twice as long
+// before each next one. With a 1 s round trip and 5 % loss each way, a 6 s
+// maximum left room for only three tries of a ping, one in a thousand pings
+// failed them all, and a player was dropped about once a minute; 20 s leaves
+// room for five tries.
 constexpr enet_uint32 kTimeoutMinimumMs = 3000;
-constexpr enet_uint32 kTimeoutMaximumMs = 6000;
+constexpr enet_uint32 kTimeoutMaximumMs = 20000;
 
 // Sets the time-outs above and keeps ENet's packet throttle from dropping
 // game data under load: the game sends state every pass and would rather

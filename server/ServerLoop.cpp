@@ -34,7 +34,7 @@ CServerLoop::CServerLoop(const server::ServerOptions& options, std::FILE* out)
 {
 }
 
-void CServerLoop::SetUp()
+bool CServerLoop::SetUp()
 {
     CMessageLog& log = CMessageLog::GetServerLog();
     log.Clear();
@@ -51,7 +51,11 @@ void CServerLoop::SetUp()
     server.Init();
     m_hosted = server.Host();
     AddMaps();
-    StartRound();
+    if (!StartRound())
+    {
+        ReportNoMap();
+        return false;
+    }
 
     m_now = GetTickCount();
     m_elapsed = 0;
@@ -61,6 +65,7 @@ void CServerLoop::SetUp()
     m_statsStart = m_now;
     m_sentBefore = server.GetSessionStats();
     server::SetRunningFlag();
+    return true;
 }
 
 void CServerLoop::AddMaps()
@@ -73,11 +78,23 @@ void CServerLoop::AddMaps()
     }
 }
 
-void CServerLoop::StartRound()
+bool CServerLoop::StartRound()
 {
-    m_server->NewRound(nullptr);
+    if (!m_server->NewRound(nullptr))
+        return false;
     m_server->GetWorld()->SetFragLimit(g_settings.DefaultFragLimit);
     m_server->GetWorld()->SetTimeLimit(g_settings.DefaultTimeLimit);
+    return true;
+}
+
+void CServerLoop::ReportNoMap()
+{
+    CMessageLog::GetServerLog().Print(
+        "No map in \"%s\" could be loaded. Put a good map file (.smp) there, or set QUORVEX_DATA to a "
+        "data folder whose Maps folder holds one, and start the server again.",
+        platform::DataPath(platform::kMapsFolder).c_str());
+    CMessage message;
+    BroadcastConsole(message);
 }
 
 void CServerLoop::EndRoundOnLimits()
@@ -112,9 +129,10 @@ void CServerLoop::AdvanceRound()
         m_endOfRoundStart = m_now;
         return;
     }
+    // The round's world is kept until the next one is made: when no map
+    // loads, it goes on.
     if (m_now - *m_endOfRoundStart > NonNegative(g_settings.ServerEOR))
     {
-        m_server->GetWorld()->Reset();
         StartRound();
         m_endOfRoundStart.reset();
     }
@@ -220,8 +238,9 @@ void CServerLoop::ShutDown()
 int RunServerThread(const server::ServerOptions& options)
 {
     CServerLoop loop(options);
-    loop.SetUp();
-    loop.Run();
+    bool started = loop.SetUp();
+    if (started)
+        loop.Run();
     loop.ShutDown();
-    return loop.IsHosted() ? 0 : 1;
+    return started && loop.IsHosted() ? 0 : 1;
 }

@@ -22,8 +22,9 @@ public:
     explicit CServerLoop(const server::ServerOptions& options, std::FILE* out = stdout);
 
     // Logs the start, hosts the session, collects the maps and starts the
-    // first round; then sets the running flag.
-    void SetUp();
+    // first round; then sets the running flag. False, with the reason on the
+    // console, when maps were found but none of them loads.
+    bool SetUp();
     // One pass of the loop. False when the session has stopped running.
     bool RunPass();
     // Runs passes while the running flag is set.
@@ -37,7 +38,8 @@ public:
 
 private:
     void AddMaps();
-    void StartRound();
+    bool StartRound();
+    void ReportNoMap();
     void EndRoundOnLimits();
     void AdvanceRound();
     void DoPassWork();
@@ -63,5 +65,5 @@ private:
 };
 
 // Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the
-// session could not be hosted.
+// session could not be hosted or no map could be loaded.
 int RunServerThread(const server::ServerOptions& options);

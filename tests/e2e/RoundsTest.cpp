@@ -2,6 +2,7 @@
 // map requests and the rotation, and players leaving. The server plays the
 // shipped maps; QuorvexProbe plays the clients.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/MapFile.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 
 using namespace std::chrono_literals;
 using testing_support::ChildProcess;
@@ -145,10 +147,76 @@ TEST(Rounds, RegisteringAgainRetiresTheEarlierShipForEveryone)
     auto stayer = server.Probe({"--join", "--name", "Stayer", "--duration", "4000"});
     ASSERT_TRUE(stayer->WaitForLine("MSG", 10s));
     // MSG_JOIN again: id 0, ship type 1, name "Again".
-    auto rejoiner = server.Probe(
-        {"--join", "--name", "First", "--send", "02" "00000000" "01000000" "05000000" "416761696e",
-         "--duration", "1000"});
+    auto rejoiner = server.Probe({"--join", "--name", "First", "--send",
+                                  "02"
+                                  "00000000"
+                                  "01000000"
+                                  "05000000"
+                                  "416761696e",
+                                  "--duration", "1000"});
     EXPECT_EQ(Finish(*rejoiner), 0);
     EXPECT_EQ(Finish(*stayer), 0);
     ExpectShipGoneFor(*stayer, 2);
+}
+
+namespace
+{
+const std::string kCavesDropped =
+    "Console: Map \"Maps\\Caves.smp\" could not be loaded; dropping it from the rotation.";
+
+// A data folder with a damaged copy of Caves (title intact, cells cut short)
+// and, unless `withGoodMap` is false, a good map after it in the rotation.
+struct DamagedData
+{
+    explicit DamagedData(bool withGoodMap)
+    {
+        std::filesystem::create_directories(folder.File("Maps"));
+        WriteTruncatedCopy(ShippedData() + "/Maps/Caves.smp", folder.File("Maps/Caves.smp"));
+        if (withGoodMap)
+            MapFile(kTwoSpawnArena, "Vault").WriteTo(folder.File("Maps/Vault.smp"));
+    }
+    TempDir folder;
+};
+
+std::vector<std::string> AnnouncedMaps(const ChildProcess& probe)
+{
+    std::vector<std::string> maps;
+    for (const std::string& hex : ProbeMessages(probe))
+        if (MessageType(hex) == "03")
+            maps.push_back(TextAt(hex, 1));
+    return maps;
+}
+} // namespace
+
+TEST(Rounds, AMapThatDoesNotLoadIsReportedAndNeverAnnounced)
+{
+    DamagedData data(true);
+    ServerUnderTest server(ServerUnderTest::Setup()
+                               .Config("ServerEOR 200\n")
+                               .Data(data.folder.Path())
+                               .ReadyLine("Console: New round initalized and ready to go."));
+    ASSERT_TRUE(server.ready);
+    EXPECT_TRUE(server.process->WaitForLine(kCavesDropped, 1s));
+    auto player = server.Probe({"--join", "--duration", "5000"});
+    ASSERT_TRUE(player->WaitForLine("MSG", 10s));
+
+    // Asked for by name, the damaged file fails again and the rotation's next map is played.
+    size_t seen = server.process->Lines().size();
+    auto requester = server.Probe({"--send", MapRequestHex("Caves"), "--duration", "200"});
+    EXPECT_EQ(Finish(*requester), 0);
+    EXPECT_TRUE(server.process->WaitForLineAfter(seen, kCavesDropped, 10s));
+    EXPECT_TRUE(server.process->WaitForLineAfter(seen, "Console: Loading map... Maps\\Vault.smp", 10s));
+    EXPECT_EQ(Finish(*player), 0);
+    EXPECT_EQ(AnnouncedMaps(*player), (std::vector<std::string>{"Vault", "Vault"}));
+}
+
+TEST(Rounds, AServerWithNoLoadableMapSaysWhereItLookedAndStops)
+{
+    DamagedData data(false);
+    ServerUnderTest server(ServerUnderTest::Setup().Data(data.folder.Path()).ReadyLine(kCavesDropped));
+    EXPECT_TRUE(server.ready);
+    EXPECT_EQ(Finish(*server.process), 1);
+    EXPECT_TRUE(server.process->WaitForLine("Console: No map in \"" + data.folder.File("Maps") +
+                                                "\" could be loaded. Put a good map file (.smp) there",
+                                            1s));
 }

@@ -18,6 +18,7 @@ using testing_support::RecordingSender;
 using testing_support::SentPacket;
 using testing_support::TakeServerLogLines;
 using testing_support::TextMessage;
+using Ending = testing_support::MapFile::Ending;
 
 namespace
 {
@@ -44,10 +45,28 @@ protected:
     {
         for (const char* title : titles)
         {
-            data.Write(std::string("Maps/") + title + ".smp",
-                       testing_support::MapFile({"7...", "....", "....", "...."}, title).Bytes());
+            WriteMap(title, title);
             rounds.AddMap((std::string(title) + ".smp").c_str());
         }
+    }
+    void WriteMap(const std::string& fileName, const std::string& title, Ending ending = Ending::Whole)
+    {
+        data.Write("Maps/" + fileName + ".smp",
+                   testing_support::MapFile({"7...", "....", "....", "...."}, title).Bytes(ending));
+    }
+    // The maps every MSG_MAP sent so far announced, in order.
+    std::vector<std::string> Announced()
+    {
+        std::vector<std::string> names;
+        for (const SentPacket& packet : sender.packets)
+            for (const CMessage& message : packet.messages)
+                if (message.GetType() == MSG_MAP)
+                {
+                    char name[128];
+                    message.GetMap(name, sizeof name);
+                    names.push_back(name);
+                }
+        return names;
     }
     std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
     void RequestMap(const char* name)
@@ -156,6 +175,87 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
         rounds.NewRound(nullptr);
         EXPECT_EQ(PlayedMap(), next) << name;
     }
+}
+
+TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
+{
+    WriteMaps({"Alpha", "Beta", "Gamma"});
+    WriteMap("Alpha", "Alpha", Ending::Truncated);
+    WriteMap("Gamma", "");
+    CMessageLog::GetServerLog().Clear();
+
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{
+                  "Loading map... Maps\\Alpha.smp",
+                  "Map \"Maps\\Alpha.smp\" could not be loaded; dropping it from the rotation.",
+                  "Loading map... Maps\\Beta.smp",
+                  "Added 0 turrets.",
+                  "New round initalized and ready to go.",
+              }));
+    relay.FlushBatches();
+    EXPECT_TRUE(rounds.NewRound(nullptr)) << "Gamma has no title";
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
+    relay.FlushBatches();
+    EXPECT_EQ(Announced(), (std::vector<std::string>{"Beta", "Beta"}));
+}
+
+TEST_F(RoundControllerTest, ARequestedMapThatDoesNotLoadGivesTheRotationsNext)
+{
+    WriteMaps({"Alpha", "Beta"});
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    rounds.AddMap("Broken.smp");
+    rounds.NewRound(nullptr);
+    RequestMap("broken");
+    TakeServerLogLines();
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(TakeServerLogLines()[1],
+              "Map \"Maps\\broken.smp\" could not be loaded; dropping it from the rotation.");
+    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Alpha.smp", "Maps\\Beta.smp"}));
+}
+
+TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
+{
+    WriteMaps({"Alpha", "Beta"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = Join("Ace");
+    CGameWorld* world = rounds.GetWorld();
+    world->FindPlayer(record.GetShipId())->SetFrags(5);
+    rounds.EndRound();
+    WriteMap("Alpha", "Alpha", Ending::Truncated);
+    WriteMap("Beta", "Beta", Ending::Truncated);
+    sender.packets.clear();
+    TakeServerLogLines();
+
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(rounds.GetWorld(), world) << "the world is kept";
+    EXPECT_EQ(PlayedMap(), "Alpha");
+    EXPECT_FALSE(rounds.IsRoundOver());
+    EXPECT_EQ(world->FindPlayer(record.GetShipId())->GetFrags(), 0) << "or the frag limit would end it again";
+    EXPECT_TRUE(rounds.GetRotation().empty());
+    EXPECT_EQ(TakeServerLogLines().back(), "No map could be loaded; the round on \"Alpha\" goes on.");
+    relay.FlushBatches();
+    EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"}) << "clients leave the round's end";
+
+    EXPECT_TRUE(rounds.NewRound(nullptr)) << "and again at the next round's end";
+    EXPECT_EQ(rounds.GetWorld(), world);
+}
+
+TEST_F(RoundControllerTest, WithoutALoadableMapNoRoundStarts)
+{
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    rounds.AddMap("Broken.smp");
+    EXPECT_FALSE(rounds.NewRound(nullptr));
+    EXPECT_EQ(rounds.GetWorld(), nullptr);
+}
+
+TEST_F(RoundControllerTest, AServerWithoutMapsPlaysTheEmptyArena)
+{
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "");
 }
 
 TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)

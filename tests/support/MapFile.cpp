@@ -1,8 +1,10 @@
 #include "tests/support/MapFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace testing_support
 {
@@ -49,7 +51,7 @@ MapFile::MapFile(std::vector<std::string> rows, std::string title)
 {
 }
 
-std::string MapFile::Bytes() const
+std::string MapFile::Bytes(Ending ending) const
 {
     int32_t height = static_cast<int32_t>(m_rows.size());
     int32_t width = height ? static_cast<int32_t>(m_rows[0].size()) : 0;
@@ -65,13 +67,23 @@ std::string MapFile::Bytes() const
             out += static_cast<char>(CodeFor(m_rows[y][x]));
             out += '\0';
         }
+    if (ending == Ending::Truncated)
+        out.resize(out.size() - std::max<size_t>(1, size_t(width) * size_t(height)));
     return out;
 }
 
-std::string MapFile::WriteTo(const std::string& path) const
+std::string MapFile::WriteTo(const std::string& path, Ending ending) const
 {
-    std::ofstream(path, std::ios::binary) << Bytes();
+    std::ofstream(path, std::ios::binary) << Bytes(ending);
     return path;
+}
+
+std::string WriteTruncatedCopy(const std::string& from, const std::string& to)
+{
+    std::ifstream in(from, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ofstream(to, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    return to;
 }
 
 const std::vector<std::string> kTwoSpawnArena = {

@@ -17,10 +17,18 @@ class MapFile
 public:
     explicit MapFile(std::vector<std::string> rows, std::string title = "Test Map");
 
+    // A whole file, or one cut short inside its cells: the title and size
+    // are there, the grid is not, so it does not load.
+    enum class Ending
+    {
+        Whole,
+        Truncated,
+    };
+
     // The bytes of the map file.
-    std::string Bytes() const;
+    std::string Bytes(Ending ending = Ending::Whole) const;
     // Writes the file and returns its path.
-    std::string WriteTo(const std::string& path) const;
+    std::string WriteTo(const std::string& path, Ending ending = Ending::Whole) const;
 
 private:
     std::vector<std::string> m_rows;
@@ -32,6 +40,10 @@ private:
 // upper one (row 2), both facing down (+y) towards the wall rows at the
 // bottom.
 extern const std::vector<std::string> kTwoSpawnArena;
+
+// Writes the first half of the file at `from` to `to`: a damaged copy of a
+// real map. Returns `to`.
+std::string WriteTruncatedCopy(const std::string& from, const std::string& to);
 
 // A data folder holding only that arena, as "Maps/Arena.smp".
 struct ArenaData

@@ -1,6 +1,8 @@
 #include "tests/support/ProbeOutput.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <sstream>
 
 namespace testing_support
@@ -80,20 +82,42 @@ ObjectId JoinedShipId(const ChildProcess& probe)
     return 0;
 }
 
+namespace
+{
+bool ParseWorldShip(const std::string& line, ObjectId& id, ShipReport& ship)
+{
+    if (line.rfind("WORLD SHIP ", 0) != 0)
+        return false;
+    std::istringstream in(line.substr(11));
+    in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
+    return true;
+}
+} // namespace
+
 std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
 {
     std::map<ObjectId, ShipReport> ships;
+    ObjectId id = 0;
+    ShipReport ship;
+    for (const std::string& line : probe.Lines())
+        if (ParseWorldShip(line, id, ship))
+            ships[id] = ship;
+    return ships;
+}
+
+std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
+{
+    std::vector<std::map<ObjectId, ShipReport>> worlds;
+    ObjectId id = 0;
+    ShipReport ship;
     for (const std::string& line : probe.Lines())
     {
-        if (line.rfind("WORLD SHIP ", 0) != 0)
-            continue;
-        std::istringstream in(line.substr(11));
-        ObjectId id = 0;
-        ShipReport ship;
-        in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
-        ships[id] = ship;
+        if (line.rfind("BOT ", 0) == 0)
+            worlds.emplace_back();
+        else if (!worlds.empty() && ParseWorldShip(line, id, ship))
+            worlds.back()[id] = ship;
     }
-    return ships;
+    return worlds;
 }
 
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages)
@@ -110,6 +134,42 @@ std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& me
         ship.y = std::bit_cast<float>(U32At(hex, 23));
     }
     return states;
+}
+
+double TorusDistance(double x1, double y1, double x2, double y2, double width, double height)
+{
+    double dx = std::fabs(x1 - x2), dy = std::fabs(y1 - y2);
+    dx = std::min(dx, width - dx);
+    dy = std::min(dy, height - dy);
+    return std::hypot(dx, dy);
+}
+
+std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>& world,
+                                            const std::map<ObjectId, ShipReport>& server, WorldSize size,
+                                            double tolerance)
+{
+    std::vector<std::string> differences;
+    for (const auto& [id, ship] : world)
+        if (!server.count(id))
+            differences.push_back("ship " + std::to_string(id) + " (" + ship.name + ") is not the server's");
+    for (const auto& [id, reported] : server)
+    {
+        auto found = world.find(id);
+        if (found == world.end())
+        {
+            differences.push_back("ship " + std::to_string(id) + " is missing");
+            continue;
+        }
+        const ShipReport& ship = found->second;
+        if (ship.frags != reported.frags)
+            differences.push_back(ship.name + " has " + std::to_string(ship.frags) + " frags, the server " +
+                                  std::to_string(reported.frags));
+        double distance = TorusDistance(ship.x, ship.y, reported.x, reported.y, size.width, size.height);
+        if (ship.active && distance > tolerance)
+            differences.push_back(ship.name + " is " + std::to_string(distance) +
+                                  " units from the server's place");
+    }
+    return differences;
 }
 
 } // namespace testing_support

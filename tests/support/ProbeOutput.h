@@ -48,7 +48,25 @@ struct ShipReport
 // The "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines of a --world
 // probe, by ship id.
 std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
+// The same for a --bots N --world probe: one world per "BOT" line, in order.
+std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
+
+// The distance between two points of a world that wraps at width x height,
+// each offset taken the short way round.
+double TorusDistance(double x1, double y1, double x2, double y2, double width, double height);
+
+// Where a client's world differs from the server's: from its last ship states,
+// or from the world of a client that stands for them. A ship missing on either
+// side, other frags, or a ship in play more than `tolerance` units from the
+// server's position; one line per difference.
+struct WorldSize
+{
+    double width = 0, height = 0;
+};
+std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>& world,
+                                            const std::map<ObjectId, ShipReport>& server, WorldSize size,
+                                            double tolerance);
 
 } // namespace testing_support

@@ -32,7 +32,8 @@ const char* const kUsage =
     "  --keys LIST      hold these action codes (e.g. 9,11): MSG_KEYS every 20 ms\n"
     "  --ping           ping once a second and print PONG <round trip in ms, to 0.1>\n"
     "  --duration MS    stay connected this long (default 3000), then leave cleanly\n"
-    "  --bots N         run N such clients (names suffixed 1..N) and print a summary of each\n"
+    "  --bots N         run N such clients (names suffixed 1..N) and print a summary of each;\n"
+    "                   they stop early once the server has ended every one's session\n"
     "  --world          be a headless game client instead: the client session keeps its own\n"
     "                   world, registers (MSG_JOIN) on its own, sends the --keys (or 0) every\n"
     "                   20 ms and pings once a second; --send packets go as the messages they\n"
@@ -51,6 +52,8 @@ const char* const kUsage =
     "WORLD OBJECTS bullet=N missile=N mine=N plasmamine=N powerup=N shrapnel=N turret=N.\n"
     "With --bots N --world: the same BOT line for each, followed by its WORLD lines; console\n"
     "lines are not printed.\n"
+    "With --world, SIGUSR1 prints those lines (the BOT and WORLD lines, or the WORLD lines) at\n"
+    "once, as the worlds are then, and the probe goes on.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
     "1 bad arguments.\n";
 

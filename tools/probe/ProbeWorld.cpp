@@ -6,6 +6,8 @@
 #include "tools/probe/PumpLoop.h"
 
 #include <array>
+#include <csignal>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -16,6 +18,42 @@ namespace
 constexpr uint64_t kKeysIntervalMs = 20;
 constexpr uint64_t kPingIntervalMs = 1000;
 constexpr uint32_t kSliceMs = 5;
+
+// Set by SIGUSR1: print the worlds as they are now, and go on.
+volatile std::sig_atomic_t g_printAsked = 0;
+
+void OnPrintAsked(int)
+{
+    g_printAsked = 1;
+}
+
+void InstallPrintHandler()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnPrintAsked;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGUSR1, &action, nullptr);
+}
+
+bool TakePrintRequest()
+{
+    bool asked = g_printAsked != 0;
+    g_printAsked = 0;
+    return asked;
+}
+
+void PrintBots(std::vector<std::unique_ptr<WorldClient>>& bots)
+{
+    for (size_t i = 0; i < bots.size(); ++i)
+    {
+        std::printf("BOT %zu %s messages=%llu bytes=%llu datagrams=%llu%s\n", i + 1,
+                    bots[i]->GetName().c_str(), static_cast<unsigned long long>(bots[i]->GetMessages()),
+                    static_cast<unsigned long long>(bots[i]->GetBytes()),
+                    static_cast<unsigned long long>(bots[i]->GetDatagrams()),
+                    bots[i]->IsTerminated() ? " terminated" : "");
+        bots[i]->PrintWorld(stdout);
+    }
+}
 
 // Object kinds in the order WORLD OBJECTS names them.
 constexpr std::array<std::pair<int32_t, const char*>, 6> kObjectKinds = {{
@@ -150,6 +188,7 @@ void WorldClient::PrintWorld(std::FILE* out)
 
 int RunWorld(const ProbeOptions& options)
 {
+    InstallPrintHandler();
     WorldClient client(options, options.name, stdout);
     if (!client.Find())
         return kExitUnreachable;
@@ -165,6 +204,8 @@ int RunWorld(const ProbeOptions& options)
     for (uint64_t now = NowMs(); now < end && !client.IsTerminated(); now = NowMs())
     {
         client.Pump(now);
+        if (TakePrintRequest())
+            client.PrintWorld(stdout);
         client.WaitForTraffic(2);
     }
     if (client.IsTerminated())
@@ -175,6 +216,7 @@ int RunWorld(const ProbeOptions& options)
 
 int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& server)
 {
+    InstallPrintHandler();
     std::vector<std::unique_ptr<WorldClient>> bots;
     for (int i = 1; i <= options.bots; ++i)
     {
@@ -189,16 +231,13 @@ int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& serve
         bot->SendOpening();
         bots.push_back(std::move(bot));
     }
-    PumpAll(bots, options.durationMs);
-    for (size_t i = 0; i < bots.size(); ++i)
-    {
-        std::printf("BOT %zu %s messages=%llu bytes=%llu datagrams=%llu%s\n", i + 1,
-                    bots[i]->GetName().c_str(), static_cast<unsigned long long>(bots[i]->GetMessages()),
-                    static_cast<unsigned long long>(bots[i]->GetBytes()),
-                    static_cast<unsigned long long>(bots[i]->GetDatagrams()),
-                    bots[i]->IsTerminated() ? " terminated" : "");
-        bots[i]->PrintWorld(stdout);
-    }
+    PumpAll(bots, options.durationMs,
+            [&]
+            {
+                if (TakePrintRequest())
+                    PrintBots(bots);
+            });
+    PrintBots(bots);
     return 0;
 }
 
