@@ -23,6 +23,10 @@ GlyphCell FindGlyph(char c)
             return {0, 10 + int(found - kPunctuation)};
     if (c == ' ' || c == '?')
         return {0, 25};
+    // Brackets sit past the cells above, which keep their places: computer
+    // pilots' names end in "[bot]".
+    if (c == '[' || c == ']')
+        return {0, c == '[' ? 26 : 27};
     return {0, 10};
 }
 

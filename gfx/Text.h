@@ -3,7 +3,8 @@
 // down the image as loaded):
 //   row 0: digits "0" to "9" in columns 0 to 9, then the punctuation
 //          _ ! . , " : + - = ( ) @ / ' in columns 10 to 23; column 25 is the
-//          cell of both the space and "?"; column 24 is not used;
+//          cell of both the space and "?"; column 24 is not used; "[" and
+//          "]" are in columns 26 and 27;
 //   row 1: "A" to "Z";   row 2: "a" to "z".
 // Any other character is drawn with the "_" cell. Each character is one quad
 // 10 units wide and 16 high at depth 5, texture (left, top) at its (x, y)

@@ -88,6 +88,9 @@ TEST_F(DrawTextTest, GlyphTableCoversTheGrid)
     EXPECT_EQ(FindGlyph('Z').row, 1);
     EXPECT_EQ(FindGlyph('Z').column, 25);
     EXPECT_EQ(FindGlyph('z').row, 2);
+    EXPECT_EQ(FindGlyph('[').column, 26);
+    EXPECT_EQ(FindGlyph(']').column, 27);
+    EXPECT_EQ(FindGlyph('{').column, 10);
     EXPECT_EQ(FindGlyph('\xE9').column, 10);
 }
 
