@@ -30,7 +30,8 @@ TEST(JoinCookie, ReplayedFromAnotherAddressIsRefused)
     CJoinCookies cookies;
     uint32_t cookie = cookies.Issue(kClient, kIssuedAt);
     EXPECT_FALSE(cookies.IsValid(cookie, HostAddress{0x7F000002, kClient.port}, kIssuedAt)) << "other IP";
-    EXPECT_FALSE(cookies.IsValid(cookie, HostAddress{kClient.ipv4, kClient.port + 1}, kIssuedAt))
+    EXPECT_FALSE(cookies.IsValid(cookie, HostAddress{kClient.ipv4, static_cast<uint16_t>(kClient.port + 1)},
+                                 kIssuedAt))
         << "other port";
 }
 
