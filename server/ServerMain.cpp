@@ -1,7 +1,7 @@
 #include "server/ServerMain.h"
 
+#include "common/ExactNumber.h"
 #include "common/Version.h"
-
 #include "game/Settings.h"
 #include "net/Administrators.h"
 #include "platform/Clock.h"
@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -81,10 +80,8 @@ bool Is(const char* argument, const char* option)
 // A whole decimal number from `lowest` to `highest`, nothing else.
 std::optional<uint32_t> ParseNumber(const char* text, uint32_t lowest, uint32_t highest)
 {
-    std::string_view view(text);
     uint32_t number = 0;
-    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), number);
-    if (error != std::errc() || end != view.data() + view.size() || number < lowest || number > highest)
+    if (!ParseExactNumber(text, number) || number < lowest || number > highest)
         return std::nullopt;
     return number;
 }

@@ -1,8 +1,8 @@
 #include "tools/impair/ImpairOptions.h"
 
-#include <arpa/inet.h>
+#include "common/ExactNumber.h"
 
-#include <charconv>
+#include <arpa/inet.h>
 
 namespace impair
 {
@@ -44,22 +44,16 @@ const char* const kUsage =
 namespace
 {
 
-template <typename Number> bool ParseNumber(const std::string& text, Number& out)
-{
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
 bool ParsePercent(const std::string& text, double& out)
 {
-    return ParseNumber(text, out) && out >= 0 && out <= 100;
+    return ParseExactNumber(text, out) && out >= 0 && out <= 100;
 }
 
 bool ParseAddress(const std::string& text, sockaddr_in& out)
 {
     size_t colon = text.rfind(':');
     uint16_t port = 0;
-    if (colon == std::string::npos || !ParseNumber(text.substr(colon + 1), port))
+    if (colon == std::string::npos || !ParseExactNumber(text.substr(colon + 1), port))
         return false;
     out = sockaddr_in{};
     out.sin_family = AF_INET;
@@ -76,9 +70,9 @@ bool ApplyValue(const std::string& option, const std::string& value, ImpairOptio
     if (option == "--server")
         return ParseAddress(value, options.server) && options.server.sin_port != 0;
     if (option == "--delay")
-        return ParseNumber(value, impairment.delayMs) && impairment.delayMs <= 60000;
+        return ParseExactNumber(value, impairment.delayMs) && impairment.delayMs <= 60000;
     if (option == "--jitter")
-        return ParseNumber(value, impairment.jitterMs) && impairment.jitterMs <= 60000;
+        return ParseExactNumber(value, impairment.jitterMs) && impairment.jitterMs <= 60000;
     if (option == "--loss")
         return ParsePercent(value, impairment.lossPercent);
     if (option == "--duplicate")
@@ -86,13 +80,13 @@ bool ApplyValue(const std::string& option, const std::string& value, ImpairOptio
     if (option == "--reorder")
         return ParsePercent(value, impairment.reorderPercent);
     if (option == "--seed")
-        return ParseNumber(value, options.seed);
+        return ParseExactNumber(value, options.seed);
     if (option == "--duration")
-        return ParseNumber(value, options.durationS);
+        return ParseExactNumber(value, options.durationS);
     if (option == "--impair-after")
-        return ParseNumber(value, options.impairAfterS);
+        return ParseExactNumber(value, options.impairAfterS);
     if (option == "--impair-for")
-        return ParseNumber(value, options.impairForS);
+        return ParseExactNumber(value, options.impairForS);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "tools/probe/ProbeOptions.h"
 
+#include "common/ExactNumber.h"
 #include "platform/SessionTypes.h"
 
 #include <charconv>
@@ -60,12 +61,6 @@ const char* const kUsage =
 namespace
 {
 
-template <typename Number> bool ParseNumber(const std::string& text, Number& out)
-{
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
 bool ParseHex(const std::string& text, std::vector<uint8_t>& out)
 {
     if (text.size() % 2 != 0)
@@ -95,7 +90,7 @@ bool ParseKeys(const std::string& text, std::vector<uint32_t>& out)
     for (std::string item; std::getline(in, item, ',');)
     {
         uint32_t code = 0;
-        if (!ParseNumber(item, code))
+        if (!ParseExactNumber(item, code))
             return false;
         out.push_back(code);
     }
@@ -108,13 +103,13 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
     if (option == "--host")
         return options.hostGiven = true, options.host = value, !value.empty();
     if (option == "--port")
-        return ParseNumber(value, options.port) && options.port != 0;
+        return ParseExactNumber(value, options.port) && options.port != 0;
     if (option == "--bind")
         return ParseAddress(value, options.bindIpv4);
     if (option == "--name")
         return options.name = value, true;
     if (option == "--ship")
-        return ParseNumber(value, options.shipType);
+        return ParseExactNumber(value, options.shipType);
     if (option == "--keys")
         return ParseKeys(value, options.keys);
     if (option == "--chat")
@@ -122,11 +117,11 @@ bool ApplyValue(const std::string& option, const std::string& value, ProbeOption
     if (option == "--send")
         return ParseHex(value, options.sends.emplace_back());
     if (option == "--send-every")
-        return ParseNumber(value, options.sendEveryMs) && options.sendEveryMs >= 1;
+        return ParseExactNumber(value, options.sendEveryMs) && options.sendEveryMs >= 1;
     if (option == "--duration")
-        return ParseNumber(value, options.durationMs);
+        return ParseExactNumber(value, options.durationMs);
     if (option == "--bots")
-        return ParseNumber(value, options.bots) && options.bots >= 1 && options.bots <= 4000;
+        return ParseExactNumber(value, options.bots) && options.bots >= 1 && options.bots <= 4000;
     return false;
 }
 
