@@ -12,13 +12,13 @@ what the player sees as small PNG files:
 
   main-menu.png        the main menu after the intro
   server-browser.png   the LAN browser listing the local server
-  game.png             the game: the player (Ace) and five bots flying and
-                       firing on HCPlayground; of --frames frames, one with
+  game.png             the game: the player (Ace) and five computer pilots
+                       fighting on HCPlayground; of --frames frames, one with
                        the player's ship and the most others in view is kept
   round-over.png       the scores after "/server map Fear" ends the round
 
-A QuorvexServer (round-over screen held 6 s, more frequent powerups), five
-QuorvexProbe bots and the real QuorvexClient run with the programs of a build
+A QuorvexServer (round-over screen held 6 s, more frequent powerups, five
+computer pilots) and the real QuorvexClient run with the programs of a build
 folder (build/ by default: run ./play.sh, or cmake --build build, first); the
 client is driven with xdotool key presses and the screen is read with
 ImageMagick's import. The client's settings live in a temporary folder.
@@ -28,7 +28,7 @@ where only loopback exists, so the browser's LAN search never leaves this
 machine. Needs Xvfb, xdotool, ImageMagick, unshare and ip
 (scripts/install-deps.sh test installs them).
 
-  --build-dir DIR   where QuorvexServer, QuorvexClient and QuorvexProbe are
+  --build-dir DIR   where QuorvexServer and QuorvexClient are
                     (default build)
   --out DIR         where the pictures go (default docs/screenshots)
   --frames N        game frames to choose from (default 20, about 2 s apart)
@@ -53,7 +53,7 @@ done
 [[ "$frames" =~ ^[1-9][0-9]*$ ]] || { echo "make-screenshots: --frames takes a positive number, not '$frames'." >&2; exit 2; }
 build_dir=$(cd "$build_dir" 2> /dev/null && pwd) ||
     { echo "make-screenshots: no build folder '$build_dir'; run ./play.sh once, or give --build-dir." >&2; exit 1; }
-for program in QuorvexServer QuorvexClient QuorvexProbe; do
+for program in QuorvexServer QuorvexClient; do
     [ -x "$build_dir/$program" ] ||
         { echo "make-screenshots: $build_dir/$program is not built; run cmake --build $build_dir." >&2; exit 1; }
 done
@@ -125,7 +125,7 @@ export ASAN_OPTIONS=detect_leaks=0
 server_log="$scratch/server.log"
 server_says() { grep -qF "Console: $1" "$server_log"; }
 
-echo "== Starting a server and five bots"
+echo "== Starting a server with six computer pilots"
 cat > "$scratch/server.cfg" << 'EOF'
 ServerEOR 6000
 DefaultFragLimit 50
@@ -133,18 +133,12 @@ MaxPlayers 8
 PowerupSpawnRate 5
 StartingMissiles 6
 EOF
-"$build_dir/QuorvexServer" -name "Quorvex Arena" -loadcfg "$scratch/server.cfg" > "$server_log" 2>&1 &
+# Six ships in play: when the player joins, one pilot makes room for it.
+"$build_dir/QuorvexServer" -name "Quorvex Arena" -loadcfg "$scratch/server.cfg" -bots 6 > "$server_log" 2>&1 &
 pids+=($!)
 within 30 server_says "starting up server" || fail "the server did not start: $(cat "$server_log")"
-# Three bots circle as they fire bullets and homing missiles, two turn on
-# the spot behind their shields.
-"$build_dir/QuorvexProbe" --bots 3 --world --ship 2 --name Rook --keys 7,9,11,12 --duration 600000 \
-    > "$scratch/bots1.out" 2>&1 &
-pids+=($!)
-"$build_dir/QuorvexProbe" --bots 2 --world --ship 4 --name Wasp --keys 8,10,11,12 --duration 600000 \
-    > "$scratch/bots2.out" 2>&1 &
-pids+=($!)
-within 60 server_says "Wasp2 has joined the game." || fail "the bots did not join: $(cat "$scratch"/bots*.out)"
+pilots_joined() { [ "$(grep -c '\[bot\] has joined the game.' "$server_log")" -ge 6 ]; }
+within 60 pilots_joined || fail "the computer pilots did not join: $(tail "$server_log")"
 
 # Pixels of COLOUR in FILE, within GEOMETRY (WxH+X+Y) when given.
 pixels_of() {
