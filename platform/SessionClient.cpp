@@ -41,14 +41,6 @@ ConnectResult ResultForRefusal(enet_uint32 reason)
     }
 }
 
-std::optional<uint32_t> ParseIpv4(const std::string& text)
-{
-    in_addr address;
-    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
-}
-
 void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
 {
     if (std::find(targets.begin(), targets.end(), address) == targets.end())
@@ -143,7 +135,7 @@ std::vector<HostAddress> CSessionClient::BroadcastTargets(uint16_t port)
     {
         std::stringstream in(list);
         for (std::string item; std::getline(in, item, ',');)
-            if (std::optional<uint32_t> ipv4 = ParseIpv4(item))
+            if (std::optional<uint32_t> ipv4 = HostAddress::ParseIpv4(item))
                 AddUnique(targets, HostAddress{*ipv4, port});
         return targets;
     }

@@ -67,6 +67,7 @@ private:
     bool AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from);
     bool AnswerCookieRequest(const uint8_t* data, size_t size, const ENetAddress& from);
     bool LetConnectThrough(uint32_t cookie, const ENetAddress& from);
+    bool IsAtPlayerLimit() const;
     bool IsFull() const;
     void SendRaw(const std::vector<uint8_t>& bytes, const ENetAddress& to);
     void Dispatch(ENetEvent& event);
@@ -241,10 +242,15 @@ bool CSessionServer::Impl::LetConnectThrough(uint32_t cookie, const ENetAddress&
     return true;
 }
 
+bool CSessionServer::Impl::IsAtPlayerLimit() const
+{
+    return m_params.maxPlayers != 0 && GetPlayerCount() >= m_params.maxPlayers;
+}
+
+// Full for a new client: no place among the players, or no peer slot to join in.
 bool CSessionServer::Impl::IsFull() const
 {
-    bool atLimit = m_params.maxPlayers != 0 && GetPlayerCount() >= m_params.maxPlayers;
-    return atLimit || !m_pendingJoins.HasFreePeer();
+    return IsAtPlayerLimit() || !m_pendingJoins.HasFreePeer();
 }
 
 void CSessionServer::Impl::SendRaw(const std::vector<uint8_t>& bytes, const ENetAddress& to)
@@ -295,7 +301,7 @@ void CSessionServer::Impl::OnControl(ENetPeer* peer, const ENetPacket& packet)
         enet_peer_disconnect(peer, wire::kBadHandshake);
     else if (*application != m_params.application)
         enet_peer_disconnect(peer, wire::kWrongApplication);
-    else if (m_params.maxPlayers != 0 && GetPlayerCount() >= m_params.maxPlayers)
+    else if (IsAtPlayerLimit())
         enet_peer_disconnect(peer, wire::kServerFull);
     else
         Admit(peer, state);

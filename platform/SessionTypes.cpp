@@ -1,5 +1,6 @@
 #include "platform/SessionTypes.h"
 
+#include <arpa/inet.h>
 #include <cstdio>
 #include <random>
 
@@ -75,25 +76,15 @@ bool Guid::IsNull() const
     return *this == Guid{};
 }
 
+// glibc's inet_pton takes exactly four decimal parts of 0 to 255, without
+// leading zeros, and nothing else: no octal or hex, no fewer parts.
 std::optional<uint32_t> HostAddress::ParseIpv4(std::string_view dotted)
 {
-    uint32_t address = 0;
-    for (int part = 0; part < 4; ++part)
-    {
-        if (part > 0 && (dotted.empty() || dotted.front() != '.'))
-            return std::nullopt;
-        dotted.remove_prefix(part > 0 ? 1 : 0);
-        size_t digits = 0;
-        uint32_t value = 0;
-        while (digits < dotted.size() && digits < 4 && dotted[digits] >= '0' && dotted[digits] <= '9')
-            value = value * 10 + static_cast<uint32_t>(dotted[digits++] - '0');
-        bool leadingZero = digits > 1 && dotted.front() == '0';
-        if (digits == 0 || digits > 3 || leadingZero || value > 255)
-            return std::nullopt;
-        address = address << 8 | value;
-        dotted.remove_prefix(digits);
-    }
-    return dotted.empty() ? std::optional(address) : std::nullopt;
+    std::string text(dotted);
+    in_addr address;
+    if (dotted.find('\0') != std::string_view::npos || inet_pton(AF_INET, text.c_str(), &address) != 1)
+        return std::nullopt;
+    return ntohl(address.s_addr);
 }
 
 std::string HostAddress::ToString() const
