@@ -20,9 +20,9 @@ uint32_t WithoutHost(uint32_t players)
     return players == 0 ? 0 : players - 1;
 }
 
-std::string SearchFailure(platform::EnumResult result, const std::string& hostName)
+std::string SearchFailure(session::EnumResult result, const std::string& hostName)
 {
-    if (result == platform::EnumResult::UnknownHost)
+    if (result == session::EnumResult::UnknownHost)
         return "Could not find a computer called \"" + hostName + "\"; check the name and try again.";
     return "Could not search for servers: no network connection was found.";
 }
@@ -30,7 +30,7 @@ std::string SearchFailure(platform::EnumResult result, const std::string& hostNa
 
 CClient::CClient()
     : m_session(
-          std::make_unique<platform::CSessionClient>(static_cast<platform::ISessionClientEvents&>(*this)))
+          std::make_unique<session::CSessionClient>(static_cast<session::ISessionClientEvents&>(*this)))
 {
 }
 
@@ -58,12 +58,12 @@ void CClient::Print(const char* format, ...)
 
 bool CClient::EnumHosts(const char* hostName)
 {
-    platform::EnumParams params;
+    session::EnumParams params;
     params.hostName = hostName ? hostName : "";
     params.port = static_cast<uint16_t>(m_port);
     params.application = game_identity::ApplicationGuid();
-    platform::EnumResult result = m_session->EnumHosts(params);
-    if (result != platform::EnumResult::Ok)
+    session::EnumResult result = m_session->EnumHosts(params);
+    if (result != session::EnumResult::Ok)
         throw CSearchError(SearchFailure(result, params.hostName));
     return true;
 }
@@ -81,8 +81,8 @@ bool CClient::SearchForServers(const char* hostName)
     }
 }
 
-void CClient::OnEnumHostsResponse(const platform::SessionDescription& session,
-                                  const platform::HostAddress& address)
+void CClient::OnEnumHostsResponse(const session::SessionDescription& session,
+                                  const session::HostAddress& address)
 {
     CLockGuard guard(m_hostLock);
     for (const CHostInfo& host : m_hosts)
@@ -120,13 +120,13 @@ bool CClient::SelectServer(const char* name)
     return false;
 }
 
-void CClient::SelectAddress(const platform::HostAddress& address)
+void CClient::SelectAddress(const session::HostAddress& address)
 {
     m_hostAddress = address;
     m_selected = true;
 }
 
-bool CClient::GetSelectedAddress(platform::HostAddress& address) const
+bool CClient::GetSelectedAddress(session::HostAddress& address) const
 {
     if (m_selected)
         address = m_hostAddress;
@@ -137,14 +137,14 @@ bool CClient::Connect()
 {
     if (!m_selected)
         return m_connected = false;
-    platform::ConnectResult result = m_session->Connect(m_hostAddress, game_identity::ApplicationGuid());
-    m_connected = result == platform::ConnectResult::Connected;
+    session::ConnectResult result = m_session->Connect(m_hostAddress, game_identity::ApplicationGuid());
+    m_connected = result == session::ConnectResult::Connected;
     return m_connected;
 }
 
-void CClient::OnConnectComplete(platform::ConnectResult result)
+void CClient::OnConnectComplete(session::ConnectResult result)
 {
-    if (result != platform::ConnectResult::Connected)
+    if (result != session::ConnectResult::Connected)
     {
         Print("The server was full and rejected your request to join.");
         Print("Press escape to return to the main menu.");
@@ -186,7 +186,7 @@ bool CClient::NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& 
     CLockGuard guard(m_hostLock);
     if (!name || size == 0 || m_hostCursor >= m_hosts.size())
         return false;
-    const platform::SessionDescription& session = m_hosts[m_hostCursor++].description;
+    const session::SessionDescription& session = m_hosts[m_hostCursor++].description;
     std::memset(name, 0, size);
     std::strncpy(name, session.sessionName.c_str(), size - 1);
     maxPlayers = WithoutHost(session.maxPlayers);

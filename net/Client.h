@@ -19,7 +19,7 @@
 #include "net/GameIdentity.h"
 #include "net/Message.h"
 #include "net/MessageBatch.h"
-#include "platform/SessionClient.h"
+#include "session/SessionClient.h"
 
 #include <atomic>
 #include <cstddef>
@@ -44,11 +44,11 @@ public:
 // One server that answered a search.
 struct CHostInfo
 {
-    platform::SessionDescription description;
-    platform::HostAddress address;
+    session::SessionDescription description;
+    session::HostAddress address;
 };
 
-class CClient : public CSingleton<CClient>, private platform::ISessionClientEvents
+class CClient : public CSingleton<CClient>, private session::ISessionClientEvents
 {
 public:
     // A crowded network cannot grow the server list without limit.
@@ -82,9 +82,9 @@ public:
     bool SelectServer(const char* name);
     // Picks a server by address without a search, for tools that know where
     // the server runs.
-    void SelectAddress(const platform::HostAddress& address);
+    void SelectAddress(const session::HostAddress& address);
     // The selected server's address; false when none is selected.
-    bool GetSelectedAddress(platform::HostAddress& address) const;
+    bool GetSelectedAddress(session::HostAddress& address) const;
     // Connects to the selected server; the connection's result is reported
     // on the console. False when refused, unreachable or nothing is selected.
     bool Connect();
@@ -106,7 +106,7 @@ public:
     // Sleeps until traffic arrives or `timeoutMs` passes; runs no callbacks.
     void WaitForTraffic(uint32_t timeoutMs);
     // Traffic counters of the session, for measurements.
-    platform::SessionStats GetStats() const { return m_session->GetStats(); }
+    session::SessionStats GetStats() const { return m_session->GetStats(); }
     // Messages applied and bytes of the batches that carried them.
     uint64_t GetMessagesReceived() const { return m_messagesReceived; }
     uint64_t GetBatchBytesReceived() const { return m_batchBytesReceived; }
@@ -126,9 +126,9 @@ public:
 
     // Session events. The session service calls them; tests may too, to feed
     // answers, results and packets through the same path.
-    void OnEnumHostsResponse(const platform::SessionDescription& session,
-                             const platform::HostAddress& address) override;
-    void OnConnectComplete(platform::ConnectResult result) override;
+    void OnEnumHostsResponse(const session::SessionDescription& session,
+                             const session::HostAddress& address) override;
+    void OnConnectComplete(session::ConnectResult result) override;
     void OnTerminateSession() override;
     // Applies one batch from the server. A batch that does not parse whole is
     // dropped whole.
@@ -152,10 +152,10 @@ private:
     void ApplyTile(const CMessage& message);
     void ApplyPong(const CMessage& message);
 
-    std::unique_ptr<platform::CSessionClient> m_session;
+    std::unique_ptr<session::CSessionClient> m_session;
     uint32_t m_port = game_identity::kGamePort;
     bool m_selected = false;
-    platform::HostAddress m_hostAddress;
+    session::HostAddress m_hostAddress;
     bool m_connected = false;
     bool m_terminated = false;
     bool m_roundOver = false;

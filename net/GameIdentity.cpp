@@ -3,9 +3,9 @@
 namespace game_identity
 {
 
-const platform::Guid& ApplicationGuid()
+const session::Guid& ApplicationGuid()
 {
-    static const platform::Guid guid = *platform::Guid::Parse(kApplicationGuidText);
+    static const session::Guid guid = *session::Guid::Parse(kApplicationGuidText);
     return guid;
 }
 

@@ -2,7 +2,7 @@
 // session is hosted and searched under, and the game's UDP port.
 #pragma once
 
-#include "platform/SessionTypes.h"
+#include "session/SessionTypes.h"
 
 #include <cstdint>
 
@@ -12,6 +12,6 @@ namespace game_identity
 constexpr const char* kApplicationGuidText = "{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}";
 constexpr uint16_t kGamePort = 3001;
 
-const platform::Guid& ApplicationGuid();
+const session::Guid& ApplicationGuid();
 
 } // namespace game_identity

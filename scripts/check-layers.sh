@@ -14,10 +14,11 @@ there is none, 1 when there is, 2 on a usage error.
 
   platform/  includes platform/ only (platform/sdl/ is the client's)
   common/    platform/, common/
+  session/   platform/, common/, session/
   gfx/       platform/, common/, gfx/ (gfx/gl/ is the client's)
   game/      platform/, common/, gfx/, game/
   ai/        platform/, common/, gfx/, game/, ai/
-  net/       platform/, common/, gfx/, game/, ai/, net/
+  net/       platform/, common/, session/, gfx/, game/, net/ (not ai/)
   server/    everything above, and server/
   client/    everything above but server/, and client/
   tools/     everything above but server/ and client/, and tools/
@@ -39,17 +40,18 @@ fi
 declare -A allowed=(
     [platform]="platform"
     [common]="platform common"
+    [session]="platform common session"
     [gfx]="platform common gfx"
     [game]="platform common gfx game"
     [ai]="platform common gfx game ai"
-    [net]="platform common gfx game ai net"
-    [server]="platform common gfx game ai net server"
-    [client]="platform common gfx game ai net client"
-    [tools]="platform common gfx game ai net tools"
+    [net]="platform common session gfx game net"
+    [server]="platform common session gfx game ai net server"
+    [client]="platform common session gfx game ai net client"
+    [tools]="platform common session gfx game ai net tools"
 )
 
 broken=0
-for layer in platform common gfx game ai net server client tools; do
+for layer in platform common session gfx game ai net server client tools; do
     [ -d "$repo/$layer" ] || continue
     while IFS=: read -r file line text; do
         [[ $text =~ \#include\ \"([a-z]+)/([a-z]+/)? ]] || continue

@@ -6,7 +6,7 @@
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "net/Message.h"
-#include "net/Server.h"
+#include "server/session/Server.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 
@@ -173,7 +173,7 @@ void CServerLoop::RecordPass(std::chrono::steady_clock::duration work)
 void CServerLoop::PrintStats()
 {
     uint32_t now = GetTickCount();
-    platform::SessionStats sent = m_server->GetSessionStats();
+    session::SessionStats sent = m_server->GetSessionStats();
     CServerStats::Sends sends;
     sends.datagrams = sent.datagramsSent - m_sentBefore.datagramsSent;
     sends.bytes = sent.bytesSent - m_sentBefore.bytesSent;

@@ -3,7 +3,7 @@
 // ordered shut-down.
 #pragma once
 
-#include "platform/SessionTypes.h"
+#include "session/SessionTypes.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
 
@@ -61,7 +61,7 @@ private:
     // With -stats: the figures of the period since the last "Stats:" line.
     CServerStats m_stats;
     uint32_t m_statsStart = 0;
-    platform::SessionStats m_sentBefore;
+    session::SessionStats m_sentBefore;
 };
 
 // Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the

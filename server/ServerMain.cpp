@@ -3,7 +3,7 @@
 #include "common/ExactNumber.h"
 #include "common/Version.h"
 #include "game/Settings.h"
-#include "net/Administrators.h"
+#include "server/session/Administrators.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleControl.h"
 #include "platform/Files.h"

@@ -16,8 +16,8 @@
 #include "game/World.h"
 #include "net/Client.h"
 #include "net/MessageBatch.h"
-#include "net/SessionRelay.h"
-#include "net/WorldReports.h"
+#include "server/session/SessionRelay.h"
+#include "server/session/WorldReports.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
 
@@ -51,7 +51,7 @@ struct Options
 class CCapture : public IPacketSender
 {
 public:
-    void SendPacket(platform::PlayerId, const uint8_t* data, size_t size) override
+    void SendPacket(session::PlayerId, const uint8_t* data, size_t size) override
     {
         m_packets.emplace_back(data, data + size);
     }

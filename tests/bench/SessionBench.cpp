@@ -6,8 +6,8 @@
 // Run it inside a network namespace whose loopback has a LAN-sized MTU, so
 // that large datagrams split as they would on a LAN:
 //   tests/bench/run-session-bench.sh build/tests/bench/session_bench
-#include "platform/SessionClient.h"
-#include "platform/SessionServer.h"
+#include "session/SessionClient.h"
+#include "session/SessionServer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -23,7 +23,7 @@
 #include <unistd.h>
 #include <vector>
 
-using namespace platform;
+using namespace session;
 using Clock = std::chrono::steady_clock;
 
 namespace

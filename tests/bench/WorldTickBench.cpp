@@ -9,8 +9,8 @@
 #include "game/Projectiles.h"
 #include "game/Settings.h"
 #include "game/World.h"
-#include "net/SessionRelay.h"
-#include "net/WorldReports.h"
+#include "server/session/SessionRelay.h"
+#include "server/session/WorldReports.h"
 #include "platform/Random.h"
 
 #include <benchmark/benchmark.h>
@@ -30,7 +30,7 @@ const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves
 class NoSender : public IPacketSender
 {
 public:
-    void SendPacket(platform::PlayerId, const uint8_t*, size_t) override {}
+    void SendPacket(session::PlayerId, const uint8_t*, size_t) override {}
 };
 
 struct ServerQueue

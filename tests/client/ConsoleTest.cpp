@@ -228,9 +228,9 @@ TEST_F(CommandParserTest, ConnectWithoutServers)
 
 TEST_F(CommandParserTest, ListAndConnectUseTheKnownServers)
 {
-    platform::SessionDescription session;
+    session::SessionDescription session;
     session.sessionName = "Arena";
-    CClient::Get().OnEnumHostsResponse(session, platform::HostAddress{0x7F000001, 1});
+    CClient::Get().OnEnumHostsResponse(session, session::HostAddress{0x7F000001, 1});
     Parse("/list");
     Parse("/connect Lobby");
     EXPECT_EQ(LoggedLines(),

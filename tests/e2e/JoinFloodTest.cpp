@@ -126,7 +126,7 @@ TEST(JoinFlood, AttackerWithRealCookiesLeavesThePlayerJoining)
 {
     ArenaServer server;
     ASSERT_TRUE(server.ready);
-    const platform::Guid game = *platform::Guid::Parse(game_identity::kApplicationGuidText);
+    const session::Guid game = *session::Guid::Parse(game_identity::kApplicationGuidText);
     std::vector<std::unique_ptr<UdpSocket>> ports;
     std::atomic<int> cookies{0};
     Attacker withCookies(
@@ -135,9 +135,9 @@ TEST(JoinFlood, AttackerWithRealCookiesLeavesThePlayerJoining)
             if (ports.size() >= 400)
                 return false;
             ports.push_back(std::make_unique<UdpSocket>(0x7F000004));
-            std::optional<platform::wire::CookieAnswer> cookie =
+            std::optional<session::wire::CookieAnswer> cookie =
                 AskForCookie(ports.back()->Fd(), kServerIpv4, server.port, game, 100ms);
-            if (!cookie || cookie->status != platform::wire::kCookieGranted)
+            if (!cookie || cookie->status != session::wire::kCookieGranted)
                 return false;
             ports.back()->SendTo(kServerIpv4, server.port, EnetConnect(cookie->cookie, ++cookies));
             return true;

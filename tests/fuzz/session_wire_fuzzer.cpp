@@ -2,14 +2,14 @@
 // wire format and the server's look at an ENet header must stay within the
 // input, and whatever decodes must encode back to something that decodes the
 // same.
-#include "platform/EnetDatagram.h"
-#include "platform/SessionWire.h"
+#include "session/EnetDatagram.h"
+#include "session/SessionWire.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
-using namespace platform;
+using namespace session;
 
 namespace
 {

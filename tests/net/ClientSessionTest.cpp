@@ -7,7 +7,7 @@
 #include "game/World.h"
 #include "net/GameIdentity.h"
 #include "net/MessageBatch.h"
-#include "platform/SessionServer.h"
+#include "session/SessionServer.h"
 
 #include "tests/support/Ports.h"
 
@@ -27,13 +27,13 @@ namespace
 constexpr uint32_t kLoopback = 0x7F000001;
 
 // A session server on its own thread that keeps what it receives.
-class SessionHost : public platform::ISessionServerEvents
+class SessionHost : public session::ISessionServerEvents
 {
 public:
     SessionHost(uint32_t maxPlayers, const std::string& name)
         : port(testing_support::FreeUdpPort()), m_server(*this)
     {
-        platform::SessionHostParams params{port, game_identity::ApplicationGuid(), name, maxPlayers,
+        session::SessionHostParams params{port, game_identity::ApplicationGuid(), name, maxPlayers,
                                            kLoopback};
         hosted = m_server.Host(params);
         m_thread = std::thread(
@@ -69,9 +69,9 @@ public:
         return m_received;
     }
 
-    void OnCreatePlayer(platform::PlayerId) override {}
-    void OnDestroyPlayer(platform::PlayerId) override {}
-    void OnReceive(platform::PlayerId, const uint8_t* data, size_t size) override
+    void OnCreatePlayer(session::PlayerId) override {}
+    void OnDestroyPlayer(session::PlayerId) override {}
+    void OnReceive(session::PlayerId, const uint8_t* data, size_t size) override
     {
         CMessage message;
         message.Deserialize(data, size);
@@ -94,7 +94,7 @@ private:
             task();
     }
 
-    platform::CSessionServer m_server;
+    session::CSessionServer m_server;
     std::mutex m_mutex;
     std::vector<CMessage> m_received;
     std::vector<std::function<void()>> m_tasks;
@@ -187,7 +187,7 @@ TEST_F(ClientSession, AFullServerRefuses)
 {
     SessionHost host(1, "Full"); // the host's own player fills it
     ASSERT_TRUE(host.hosted);
-    client.SelectAddress(platform::HostAddress{kLoopback, host.port});
+    client.SelectAddress(session::HostAddress{kLoopback, host.port});
     EXPECT_FALSE(client.Connect());
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",

@@ -83,10 +83,10 @@ std::vector<uint8_t> BatchBytes(const std::vector<CMessage>& messages)
     return bytes;
 }
 
-platform::SessionDescription Session(uint8_t instance, const char* name, uint32_t maxPlayers,
+session::SessionDescription Session(uint8_t instance, const char* name, uint32_t maxPlayers,
                                      uint32_t current)
 {
-    platform::SessionDescription session;
+    session::SessionDescription session;
     session.instance.bytes[0] = instance;
     session.sessionName = name;
     session.maxPlayers = maxPlayers;
@@ -396,11 +396,11 @@ protected:
     void Answer(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current, uint32_t ipv4)
     {
         client.OnEnumHostsResponse(Session(instance, name, maxPlayers, current),
-                                   platform::HostAddress{ipv4, 3001});
+                                   session::HostAddress{ipv4, 3001});
     }
     uint32_t Selected()
     {
-        platform::HostAddress address;
+        session::HostAddress address;
         return client.GetSelectedAddress(address) ? address.ipv4 : 0;
     }
 
@@ -462,7 +462,7 @@ TEST(ClientConsole, RefusalAndTerminationLines)
     CClient client;
     std::vector<std::string> lines;
     client.SetConsoleEcho([&](const char* line) { lines.emplace_back(line); });
-    client.OnConnectComplete(platform::ConnectResult::ServerFull);
+    client.OnConnectComplete(session::ConnectResult::ServerFull);
     EXPECT_FALSE(client.IsConnected());
     client.OnTerminateSession();
     EXPECT_TRUE(client.IsTerminated());

@@ -3,7 +3,7 @@
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "game/Ship.h"
-#include "net/Server.h"
+#include "server/session/Server.h"
 #include "platform/Clock.h"
 #include "server/ServerProcess.h"
 #include "tests/support/TempDir.h"

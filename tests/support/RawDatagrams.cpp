@@ -79,12 +79,12 @@ std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::millise
     return bytes;
 }
 
-std::optional<platform::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
-                                                         const platform::Guid& application,
+std::optional<session::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
+                                                         const session::Guid& application,
                                                          std::chrono::milliseconds timeout)
 {
     constexpr auto kRetry = std::chrono::milliseconds(250);
-    std::vector<uint8_t> request = platform::wire::EncodeCookieRequest({application, 0x5EED});
+    std::vector<uint8_t> request = session::wire::EncodeCookieRequest({application, 0x5EED});
     auto deadline = std::chrono::steady_clock::now() + timeout;
     auto nextRequest = std::chrono::steady_clock::now();
     for (auto now = nextRequest; now < deadline; now = std::chrono::steady_clock::now())
@@ -97,7 +97,7 @@ std::optional<platform::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, 
         auto wait =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::min(nextRequest, deadline) - now);
         if (std::optional<std::vector<uint8_t>> datagram = ReceiveDatagram(fd, wait))
-            if (auto answer = platform::wire::DecodeCookieAnswer(datagram->data(), datagram->size()))
+            if (auto answer = session::wire::DecodeCookieAnswer(datagram->data(), datagram->size()))
                 return answer;
     }
     return std::nullopt;

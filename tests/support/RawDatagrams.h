@@ -3,7 +3,7 @@
 // many hosts), and ENet's connect command crafted byte for byte.
 #pragma once
 
-#include "platform/SessionWire.h"
+#include "session/SessionWire.h"
 
 #include <chrono>
 #include <cstdint>
@@ -20,8 +20,8 @@ std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::millise
 // Asks the server at `ipv4`:`port` for a join cookie for `application` from
 // the socket `fd`, again every quarter second while no answer comes (answers
 // are rate-limited).
-std::optional<platform::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
-                                                         const platform::Guid& application,
+std::optional<session::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
+                                                         const session::Guid& application,
                                                          std::chrono::milliseconds timeout);
 
 class UdpSocket

@@ -4,7 +4,7 @@
 #include "net/Message.h"
 #include "net/MessageBatch.h"
 #include "platform/ByteIo.h"
-#include "platform/EnetSupport.h"
+#include "session/EnetSupport.h"
 
 #include <vector>
 
@@ -35,7 +35,7 @@ std::string Hex(const uint8_t* data, size_t size)
 // slices agree; only this file sees ENet's headers.
 uint64_t NowMs()
 {
-    return platform::enet::NowMs();
+    return session::enet::NowMs();
 }
 
 ProbeConnection::ProbeConnection(const ProbeOptions& options, std::string name, std::FILE* out)
@@ -44,10 +44,10 @@ ProbeConnection::ProbeConnection(const ProbeOptions& options, std::string name, 
 {
 }
 
-platform::ConnectResult ProbeConnection::Connect(const platform::HostAddress& server)
+session::ConnectResult ProbeConnection::Connect(const session::HostAddress& server)
 {
     m_session.SetBindAddress(m_options.bindIpv4);
-    platform::ConnectResult result = m_session.Connect(server, game_identity::ApplicationGuid());
+    session::ConnectResult result = m_session.Connect(server, game_identity::ApplicationGuid());
     m_connectedAt = NowMs();
     m_nextKeys = m_nextPing = m_connectedAt;
     m_rawRepeats.Start(m_connectedAt);

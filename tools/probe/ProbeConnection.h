@@ -4,7 +4,7 @@
 
 #include "game/ObjectId.h"
 #include "net/MessageBatch.h"
-#include "platform/SessionClient.h"
+#include "session/SessionClient.h"
 #include "tools/probe/ProbeOptions.h"
 #include "tools/probe/RepeatSchedule.h"
 
@@ -20,13 +20,13 @@ class CMessage;
 namespace probe
 {
 
-class ProbeConnection : private platform::ISessionClientEvents
+class ProbeConnection : private session::ISessionClientEvents
 {
 public:
     // `out` receives the message lines; null keeps only the counts (bots).
     ProbeConnection(const ProbeOptions& options, std::string name, std::FILE* out);
 
-    platform::ConnectResult Connect(const platform::HostAddress& server);
+    session::ConnectResult Connect(const session::HostAddress& server);
     // Sends the one-off messages: join, raw packets, chat.
     void SendOpening();
     // Services the session and sends what is due (keys, pings, repeated raw
@@ -43,8 +43,8 @@ public:
     const std::string& GetName() const { return m_name; }
 
 private:
-    void OnEnumHostsResponse(const platform::SessionDescription&, const platform::HostAddress&) override {}
-    void OnConnectComplete(platform::ConnectResult) override {}
+    void OnEnumHostsResponse(const session::SessionDescription&, const session::HostAddress&) override {}
+    void OnConnectComplete(session::ConnectResult) override {}
     void OnTerminateSession() override { m_terminated = true; }
     void OnReceive(const uint8_t* data, size_t size) override;
 
@@ -60,7 +60,7 @@ private:
     std::string m_name;
     std::FILE* m_out;
     CMessageBatch m_batch; // reused for every packet
-    platform::CSessionClient m_session;
+    session::CSessionClient m_session;
     uint64_t m_connectedAt = 0;
     uint64_t m_nextKeys = 0;
     uint64_t m_nextPing = 0;

@@ -1,7 +1,7 @@
 #include "tools/probe/ProbeOptions.h"
 
 #include "common/ExactNumber.h"
-#include "platform/SessionTypes.h"
+#include "session/SessionTypes.h"
 
 #include <charconv>
 #include <sstream>
@@ -79,7 +79,7 @@ bool ParseHex(const std::string& text, std::vector<uint8_t>& out)
 
 bool ParseAddress(const std::string& text, uint32_t& out)
 {
-    std::optional<uint32_t> address = platform::HostAddress::ParseIpv4(text);
+    std::optional<uint32_t> address = session::HostAddress::ParseIpv4(text);
     out = address.value_or(0);
     return address.has_value();
 }

@@ -1,7 +1,7 @@
 #include "tools/probe/ProbeWorld.h"
 
 #include "game/ClientAdvance.h"
-#include "platform/SessionWire.h"
+#include "session/SessionWire.h"
 #include "tools/probe/ProbeConnection.h"
 #include "tools/probe/PumpLoop.h"
 
@@ -92,7 +92,7 @@ bool WorldClient::Find()
         return false;
     // Room for any name a search answer can carry, so the prefix match of
     // SelectServer sees all of it.
-    char name[platform::wire::kEnumQuerySize + 1];
+    char name[session::wire::kEnumQuerySize + 1];
     uint32_t maxPlayers = 0, currentPlayers = 0;
     m_client.ResetHostCursor();
     if (!m_client.NextHost(name, sizeof name, maxPlayers, currentPlayers))
@@ -214,7 +214,7 @@ int RunWorld(const ProbeOptions& options)
     return client.IsTerminated() ? kExitTerminated : 0;
 }
 
-int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& server)
+int RunWorldBots(const ProbeOptions& options, const session::HostAddress& server)
 {
     InstallPrintHandler();
     std::vector<std::unique_ptr<WorldClient>> bots;

@@ -28,7 +28,7 @@ public:
     // Searches the options' host and selects the first server that answers.
     // False, with the reason on the console, when none does.
     bool Find();
-    void Select(const platform::HostAddress& address) { m_client.SelectAddress(address); }
+    void Select(const session::HostAddress& address) { m_client.SelectAddress(address); }
     // Connects and registers (the session sends MSG_JOIN itself).
     bool Connect();
     // Sends the one-off messages: raw packets (as the messages they decode
@@ -66,6 +66,6 @@ private:
 // or --bots N clients that connect to `server` directly. Both return the
 // probe's exit status.
 int RunWorld(const ProbeOptions& options);
-int RunWorldBots(const ProbeOptions& options, const platform::HostAddress& server);
+int RunWorldBots(const ProbeOptions& options, const session::HostAddress& server);
 
 } // namespace probe

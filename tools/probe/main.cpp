@@ -14,11 +14,11 @@ using namespace probe;
 
 namespace
 {
-class Enumerator : public platform::ISessionClientEvents
+class Enumerator : public session::ISessionClientEvents
 {
 public:
-    void OnEnumHostsResponse(const platform::SessionDescription& session,
-                             const platform::HostAddress&) override
+    void OnEnumHostsResponse(const session::SessionDescription& session,
+                             const session::HostAddress&) override
     {
         if (!m_seen.emplace(session.instance.ToString(), true).second)
             return;
@@ -27,7 +27,7 @@ public:
                     shown(session.currentPlayers));
         std::fflush(stdout);
     }
-    void OnConnectComplete(platform::ConnectResult) override {}
+    void OnConnectComplete(session::ConnectResult) override {}
     void OnTerminateSession() override {}
     void OnReceive(const uint8_t*, size_t) override {}
 
@@ -38,18 +38,18 @@ private:
 int Enumerate(const ProbeOptions& options)
 {
     Enumerator events;
-    platform::CSessionClient session(events);
-    platform::EnumParams params;
+    session::CSessionClient session(events);
+    session::EnumParams params;
     params.hostName = options.hostGiven ? options.host : "";
     params.port = options.port;
     params.application = game_identity::ApplicationGuid();
-    platform::EnumResult result = session.EnumHosts(params);
-    if (result == platform::EnumResult::UnknownHost)
+    session::EnumResult result = session.EnumHosts(params);
+    if (result == session::EnumResult::UnknownHost)
     {
         std::fprintf(stderr, "Cannot resolve host \"%s\"; check the name.\n", options.host.c_str());
         return kExitUnreachable;
     }
-    if (result == platform::EnumResult::NoNetwork)
+    if (result == session::EnumResult::NoNetwork)
     {
         std::fprintf(stderr, "No network to search on.\n");
         return kExitUnreachable;
@@ -57,9 +57,9 @@ int Enumerate(const ProbeOptions& options)
     return 0;
 }
 
-int ReportConnectFailure(platform::ConnectResult result, const ProbeOptions& options)
+int ReportConnectFailure(session::ConnectResult result, const ProbeOptions& options)
 {
-    if (result == platform::ConnectResult::Unreachable)
+    if (result == session::ConnectResult::Unreachable)
     {
         std::fprintf(stderr, "No answer from %s port %u; is a server running there?\n", options.host.c_str(),
                      options.port);
@@ -70,11 +70,11 @@ int ReportConnectFailure(platform::ConnectResult result, const ProbeOptions& opt
 }
 
 // Runs one probe client to its end.
-int RunSingle(const ProbeOptions& options, const platform::HostAddress& server)
+int RunSingle(const ProbeOptions& options, const session::HostAddress& server)
 {
     ProbeConnection connection(options, options.name, stdout);
-    platform::ConnectResult result = connection.Connect(server);
-    if (result != platform::ConnectResult::Connected)
+    session::ConnectResult result = connection.Connect(server);
+    if (result != session::ConnectResult::Connected)
         return ReportConnectFailure(result, options);
     std::printf("CONNECTED\n");
     std::fflush(stdout);
@@ -95,14 +95,14 @@ int RunSingle(const ProbeOptions& options, const platform::HostAddress& server)
 }
 
 // Runs N clients side by side; prints only a summary of each.
-int RunBots(const ProbeOptions& options, const platform::HostAddress& server)
+int RunBots(const ProbeOptions& options, const session::HostAddress& server)
 {
     std::vector<std::unique_ptr<ProbeConnection>> bots;
     for (int i = 1; i <= options.bots; ++i)
     {
         auto bot = std::make_unique<ProbeConnection>(options, options.name + std::to_string(i), nullptr);
-        platform::ConnectResult result = bot->Connect(server);
-        if (result != platform::ConnectResult::Connected)
+        session::ConnectResult result = bot->Connect(server);
+        if (result != session::ConnectResult::Connected)
         {
             std::fprintf(stderr, "Bot %d could not connect.\n", i);
             return ReportConnectFailure(result, options);
@@ -142,8 +142,8 @@ int main(int argc, char** argv)
         return Enumerate(*options);
     if (options->world && options->bots == 0)
         return RunWorld(*options);
-    platform::HostAddress server;
-    if (!platform::CSessionClient::Resolve(options->host, options->port, server))
+    session::HostAddress server;
+    if (!session::CSessionClient::Resolve(options->host, options->port, server))
     {
         std::fprintf(stderr, "Cannot resolve host \"%s\"; check the name.\n", options->host.c_str());
         return kExitUnreachable;

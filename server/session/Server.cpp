@@ -1,0 +1,137 @@
+#include "server/session/Server.h"
+
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "net/GameIdentity.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
+
+CServer::CServer()
+    : m_session(
+          std::make_unique<session::CSessionServer>(static_cast<session::ISessionServerEvents&>(*this))),
+      m_relay(*this, m_roundLock), m_rounds(m_relay, m_roundLock), m_bots(m_relay, m_rounds)
+{
+    platform::SeedRandFromTime();
+}
+
+CServer::~CServer()
+{
+    m_session->Close();
+}
+
+void CServer::SetName(const char* name)
+{
+    if (name && *name)
+        m_name = name;
+}
+
+bool CServer::Init()
+{
+    return true;
+}
+
+bool CServer::Host()
+{
+    session::SessionHostParams params;
+    params.port = static_cast<uint16_t>(m_port);
+    params.application = game_identity::ApplicationGuid();
+    params.sessionName = m_name;
+    int limit = g_settings.MaxPlayers;
+    params.maxPlayers = limit <= 0 ? 0 : static_cast<uint32_t>(limit) + 1; // the host's own player counts
+    if (!m_session->Host(params))
+    {
+        CMessageLog::GetServerLog().Print(
+            "Unable to host the session on UDP port %u; is another server using it?", m_port);
+        return false;
+    }
+    m_relay.SetHostPlayer(m_session->GetHostPlayer());
+    CLockGuard guard(m_stateLock);
+    m_running = true;
+    return true;
+}
+
+bool CServer::IsRunning()
+{
+    CLockGuard guard(m_stateLock);
+    return m_running;
+}
+
+void CServer::DoWork(uint32_t sliceMs)
+{
+    m_session->DoWork(sliceMs);
+}
+
+void CServer::OnCreatePlayer(session::PlayerId player)
+{
+    m_relay.AddPlayer(player);
+}
+
+void CServer::OnDestroyPlayer(session::PlayerId player)
+{
+    CPlayerRecord* record = m_relay.FindPlayer(player);
+    if (!record)
+        return;
+    // The ship goes before the record whose keys it holds.
+    m_rounds.RetireShip(record->GetShipId());
+    m_relay.RemovePlayer(player);
+}
+
+void CServer::OnReceive(session::PlayerId sender, const uint8_t* data, size_t size)
+{
+    CMessage message;
+    if (!message.Deserialize(data, size))
+        return;
+    switch (message.GetType())
+    {
+    case MSG_TEXT:
+        m_relay.OnText(sender, message);
+        break;
+    case MSG_JOIN:
+        if (CPlayerRecord* record = m_relay.FindPlayer(sender))
+            m_rounds.OnJoin(*record, message);
+        break;
+    case MSG_MAP:
+        if (ObeysRequest(sender, "map"))
+            m_rounds.OnMapRequest(message);
+        break;
+    case MSG_KEYS:
+        if (CPlayerRecord* record = m_relay.FindPlayer(sender))
+            m_rounds.OnKeys(*record, message);
+        break;
+    case MSG_SHUTDOWN:
+        if (ObeysRequest(sender, "shut-down"))
+            OnShutdown();
+        break;
+    case MSG_PING:
+        m_relay.OnPing(sender, message);
+        break;
+    default:
+        break;
+    }
+}
+
+void CServer::SendPacket(session::PlayerId target, const uint8_t* data, size_t size)
+{
+    m_session->SendTo(target, data, size);
+}
+
+void CServer::OnShutdown()
+{
+    CLockGuard guard(m_stateLock);
+    m_running = false;
+    CMessageLog::GetServerLog().Print("Server is shutting down...");
+}
+
+bool CServer::ObeysRequest(session::PlayerId sender, const char* request)
+{
+    std::optional<session::HostAddress> from = m_session->GetPlayerAddress(sender);
+    if (m_administrators.Allows(from))
+        return true;
+    // Only a connected client has a record and an address.
+    CPlayerRecord* record = m_relay.FindPlayer(sender);
+    if (!record || !from || !record->AllowRefusalNotice(GetTickCount()))
+        return false;
+    CMessageLog::GetServerLog().Print("Refused a %s request from %s (%s): not an administrator.", request,
+                                      from->ToString().c_str(), record->GetLogName().c_str());
+    return false;
+}

@@ -1,0 +1,110 @@
+// The client side of the session service: finding servers, joining one, and
+// exchanging packets with it. Built on ENet; see SessionServer.h for the
+// guarantees both sides give and SessionWire.h for the wire format.
+//
+// Callbacks run on the calling thread: search answers inside EnumHosts, the
+// connection result inside Connect, and everything else inside DoWork.
+#pragma once
+
+#include "session/SessionServer.h"
+#include "session/SessionTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace session
+{
+
+enum class ConnectResult
+{
+    Connected,
+    ServerFull,
+    WrongApplication,
+    Refused,     // any other refusal by the server
+    Unreachable, // no answer in time
+};
+
+class ISessionClientEvents
+{
+public:
+    virtual ~ISessionClientEvents() = default;
+    // One answer to a search; a server may answer more than once.
+    virtual void OnEnumHostsResponse(const SessionDescription& session, const HostAddress& address) = 0;
+    virtual void OnConnectComplete(ConnectResult result) = 0;
+    // The server closed the session or went silent. Sent once per connection.
+    virtual void OnTerminateSession() = 0;
+    virtual void OnReceive(const uint8_t* data, size_t size) = 0;
+};
+
+enum class EnumResult
+{
+    Ok,
+    UnknownHost, // the host name could not be resolved
+    NoNetwork,   // no socket, or no address to search
+};
+
+struct EnumParams
+{
+    std::string hostName; // empty: search the local network by broadcast
+    uint16_t port = 0;
+    Guid application;
+    int attempts = 4;
+    uint32_t retryIntervalMs = 250;
+};
+
+class CSessionClient
+{
+public:
+    explicit CSessionClient(ISessionClientEvents& events);
+    ~CSessionClient(); // closes any connection
+    CSessionClient(const CSessionClient&) = delete;
+    CSessionClient& operator=(const CSessionClient&) = delete;
+
+    // Asks one host, or every host on the local network, for its session, and
+    // returns when the search is complete (attempts × retry interval).
+    //
+    // Broadcast goes to the broadcast address of every IPv4 interface and to
+    // 127.255.255.255. The environment variable QUORVEX_BROADCAST, a comma-
+    // separated list of IPv4 addresses, replaces that list (tests use it to
+    // stay on loopback).
+    EnumResult EnumHosts(const EnumParams& params);
+
+    // Joins the server at `address`: asks for a join cookie, then connects
+    // with it; returns when the server admitted or refused us, or after a
+    // time-out (5 s for the whole join).
+    ConnectResult Connect(const HostAddress& address, const Guid& application);
+    // Later connections send from this local IPv4 address (host byte order);
+    // 0, the default, lets the system choose.
+    void SetBindAddress(uint32_t ipv4);
+    bool IsConnected() const;
+
+    // Queues one packet for the server; it leaves at the next DoWork or
+    // Flush. False when not connected.
+    bool Send(const uint8_t* data, size_t size);
+    void DoWork(uint32_t sliceMs);
+    // Puts everything queued on the network now, without servicing the
+    // session: for packets whose departure time is measured (pings).
+    void Flush();
+    // Blocks until a datagram is waiting or `timeoutMs` passes; runs no
+    // callbacks. Lets a program with nothing else to do sleep between packets.
+    void WaitForTraffic(uint32_t timeoutMs);
+    // Leaves the session, telling the server at once.
+    void Close();
+
+    SessionStats GetStats() const;
+
+    // Resolves a host name or dotted address to an IPv4 address.
+    static bool Resolve(const std::string& hostName, uint16_t port, HostAddress& out);
+    // Where a local-network search sends its queries (see EnumHosts).
+    static std::vector<HostAddress> BroadcastTargets(uint16_t port);
+
+    class Impl;
+
+private:
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace session

@@ -1,0 +1,165 @@
+// Bots in the server's slots, without a network: how many there are as
+// people come and go, and that a bot is a player to the round but never a
+// client to the relay.
+#include "server/session/BotRoster.h"
+
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "server/session/RoundController.h"
+#include "server/session/SessionRelay.h"
+#include "platform/Clock.h"
+#include "tests/server/RecordingSender.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::RecordingSender;
+
+namespace
+{
+constexpr session::PlayerId kHost = 1;
+
+class BotRosterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_settings = GameSettings{};
+        CMessageLog::GetServerLog().Clear();
+        data.Write("Maps/Open.smp",
+                   testing_support::MapFile({"7......", ".......", "...7...", "......."}, "Open").Bytes());
+        rounds.AddMap("Open.smp");
+        relay.AddPlayer(kHost);
+        relay.SetHostPlayer(kHost);
+        rounds.NewRound(nullptr);
+        CMessageLog::GetServerLog().Clear();
+    }
+    void TearDown() override { CMessageLog::DestroyServerLog(); }
+
+    // Balances until nothing changes.
+    void Settle()
+    {
+        for (int i = 0; i < 20; ++i)
+            bots.Balance();
+    }
+    void PersonJoins(session::PlayerId player, const char* name)
+    {
+        relay.AddPlayer(player);
+        CMessage join;
+        join.SetJoin(0, 1, name);
+        rounds.OnJoin(*relay.FindPlayer(player), join);
+    }
+    void PersonLeaves(session::PlayerId player)
+    {
+        rounds.RetireShip(relay.FindPlayer(player)->GetShipId());
+        relay.RemovePlayer(player);
+    }
+    size_t ShipsInWorld() { return rounds.GetWorld()->GetPlayerCount(); }
+    std::vector<std::string> LogLines()
+    {
+        std::vector<std::string> lines;
+        char line[CMessageLog::kLineSize];
+        CMessageLog& log = CMessageLog::GetServerLog();
+        log.ResetCursor();
+        while (log.NextLine(line, sizeof line))
+            lines.insert(lines.begin(), line);
+        log.Clear();
+        return lines;
+    }
+
+    platform::FakeClock clock{100000};
+    testing_support::TempDir data;
+    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
+    RecordingSender sender;
+    CLock lock;
+    CSessionRelay relay{sender, lock};
+    CRoundController rounds{relay, lock};
+    CBotRoster bots{relay, rounds};
+};
+} // namespace
+
+TEST_F(BotRosterTest, KeepsTheWantedShipsInPlayAsPeopleComeAndGo)
+{
+    bots.SetWantedShips(3);
+    bots.Balance();
+    EXPECT_EQ(bots.GetBotCount(), 1u) << "one bot a call";
+    Settle();
+    EXPECT_EQ(bots.GetBotCount(), 3u);
+    EXPECT_EQ(ShipsInWorld(), 3u);
+    PersonJoins(2, "Ann");
+    Settle();
+    EXPECT_EQ(bots.GetBotCount(), 2u);
+    PersonJoins(3, "Bob");
+    PersonJoins(4, "Cy");
+    PersonJoins(5, "Di");
+    Settle();
+    EXPECT_EQ(bots.GetBotCount(), 0u) << "four people: more than enough";
+    EXPECT_EQ(ShipsInWorld(), 4u);
+    PersonLeaves(5);
+    PersonLeaves(4);
+    Settle();
+    EXPECT_EQ(bots.GetBotCount(), 1u) << "a bot comes back for the people who left";
+    EXPECT_EQ(ShipsInWorld(), 3u);
+}
+
+TEST_F(BotRosterTest, ABotJoinsAndLeavesAsAPlayerButIsSentNothing)
+{
+    relay.SetSendRate(30);
+    bots.SetWantedShips(1);
+    Settle();
+    ASSERT_EQ(bots.GetBotCount(), 1u);
+    const CPlayerRecord* bot = nullptr;
+    for (const CPlayerRecord& record : relay.GetPlayers())
+        if (record.IsBot())
+            bot = &record;
+    ASSERT_NE(bot, nullptr);
+    std::string name = bot->GetName();
+    EXPECT_EQ(name.substr(name.size() - 6), " [bot]");
+    EXPECT_TRUE(bot->IsRegistered());
+    ObjectId shipId = bot->GetShipId();
+    EXPECT_NE(rounds.GetWorld()->FindPlayer(shipId), nullptr);
+    EXPECT_EQ(relay.GetClientCount(), 0u);
+    EXPECT_EQ(LogLines(), std::vector<std::string>{name + " has joined the game."});
+
+    PersonJoins(2, "Ann");
+    Settle();
+    EXPECT_EQ(bots.GetBotCount(), 0u);
+    EXPECT_EQ(rounds.GetWorld()->FindPlayer(shipId), nullptr);
+    EXPECT_EQ(relay.GetClientCount(), 1u);
+    std::vector<std::string> lines = LogLines();
+    EXPECT_EQ(lines.back(), name + " has left the game");
+    bool toldLeft = false;
+    for (const auto& packet : sender.packets)
+    {
+        EXPECT_FALSE(IsBotPlayer(packet.target)) << "a packet for the bot";
+        for (const CMessage& message : packet.messages)
+        {
+            ObjectId left = 0;
+            toldLeft |= message.GetType() == MSG_PLAYER_LEFT && message.GetPlayerLeft(left) && left == shipId;
+        }
+    }
+    EXPECT_TRUE(toldLeft) << "MSG_PLAYER_LEFT names the bot's ship";
+}
+
+TEST_F(BotRosterTest, PilotsHoldKeysOnlyForShipsInPlay)
+{
+    bots.SetWantedShips(2);
+    Settle();
+    bots.Fly(16);
+    for (const CPlayerRecord& record : relay.GetPlayers())
+        EXPECT_EQ(record.GetKeys()[0], 0u)
+            << "no keys while the ships are out of play, before the first tick";
+    rounds.GetWorld()->Tick(16);
+    bool held = false;
+    for (int i = 0; i < 50; ++i)
+    {
+        clock.Advance(16);
+        bots.Fly(16);
+        rounds.GetWorld()->Tick(16);
+        for (const CPlayerRecord& record : relay.GetPlayers())
+            held |= record.IsBot() && record.GetKeys()[0] != 0;
+    }
+    EXPECT_TRUE(held) << "the pilots press keys once their ships are in play";
+}

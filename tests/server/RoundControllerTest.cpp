@@ -1,0 +1,351 @@
+// The server's rounds: the rotation and map requests, the round's opening
+// message, registering (again), and the held keys a ship flies by.
+#include "server/session/RoundController.h"
+
+#include "common/MessageLog.h"
+#include "game/Settings.h"
+#include "server/session/SessionRelay.h"
+#include "platform/Clock.h"
+#include "tests/server/RecordingSender.h"
+#include "tests/server/ServerLogLines.h"
+#include "tests/support/MapFile.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::RecordingSender;
+using testing_support::SentPacket;
+using testing_support::TakeServerLogLines;
+using testing_support::TextMessage;
+using Ending = testing_support::MapFile::Ending;
+
+namespace
+{
+constexpr session::PlayerId kHost = 1;
+constexpr session::PlayerId kPlayer = 7;
+
+class RoundControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_settings = GameSettings{};
+        CMessageLog::GetServerLog().Clear();
+        relay.AddPlayer(kHost);
+        relay.AddPlayer(kPlayer);
+    }
+    void TearDown() override
+    {
+        g_settings = GameSettings{};
+        CMessageLog::DestroyServerLog();
+    }
+
+    void WriteMaps(std::initializer_list<const char*> titles)
+    {
+        for (const char* title : titles)
+        {
+            WriteMap(title, title);
+            rounds.AddMap((std::string(title) + ".smp").c_str());
+        }
+    }
+    void WriteMap(const std::string& fileName, const std::string& title, Ending ending = Ending::Whole)
+    {
+        data.Write("Maps/" + fileName + ".smp",
+                   testing_support::MapFile({"7...", "....", "....", "...."}, title).Bytes(ending));
+    }
+    // The maps every MSG_MAP sent so far announced, in order.
+    std::vector<std::string> Announced()
+    {
+        std::vector<std::string> names;
+        for (const SentPacket& packet : sender.packets)
+            for (const CMessage& message : packet.messages)
+                if (message.GetType() == MSG_MAP)
+                {
+                    char name[128];
+                    message.GetMap(name, sizeof name);
+                    names.push_back(name);
+                }
+        return names;
+    }
+    std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
+    void RequestMap(const char* name)
+    {
+        CMessage request;
+        request.SetMap(name);
+        rounds.OnMapRequest(request);
+    }
+    CPlayerRecord& Join(const char* name)
+    {
+        CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+        CMessage join;
+        join.SetJoin(0, 2, name);
+        rounds.OnJoin(record, join);
+        return record;
+    }
+    void HoldKeys(CPlayerRecord& record, std::vector<uint32_t> codes)
+    {
+        CMessage keys;
+        keys.SetKeys(record.GetShipId(), codes.data(), static_cast<uint32_t>(codes.size()));
+        rounds.OnKeys(record, keys);
+    }
+
+    platform::FakeClock clock{100000};
+    testing_support::TempDir data;
+    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
+    RecordingSender sender;
+    CLock lock;
+    CSessionRelay relay{sender, lock};
+    CRoundController rounds{relay, lock};
+};
+} // namespace
+
+TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
+{
+    WriteMaps({"Beta", "Alpha"});
+    rounds.AddMap("Missing.smp");
+    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Alpha.smp"}));
+    std::vector<std::string> played;
+    for (int round = 0; round < 3; ++round)
+    {
+        rounds.NewRound(nullptr);
+        played.push_back(PlayedMap());
+    }
+    EXPECT_EQ(played, (std::vector<std::string>{"Beta", "Alpha", "Beta"}));
+}
+
+TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
+{
+    WriteMaps({"Alpha"});
+    relay.QueueMessage(0, TextMessage("from the last round"));
+    relay.QueueMessage(kPlayer, TextMessage("also from the last round"));
+    rounds.EndRound();
+    EXPECT_TRUE(rounds.IsRoundOver());
+    rounds.NewRound(nullptr);
+    EXPECT_FALSE(rounds.IsRoundOver());
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].target, 0u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_MAP});
+    char name[128];
+    sender.packets[0].messages[0].GetMap(name, sizeof name);
+    EXPECT_STREQ(name, "Alpha");
+}
+
+TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
+{
+    relay.SetHostPlayer(kHost);
+    relay.SetSendRate(10);
+    WriteMaps({"Alpha", "Beta"});
+    rounds.NewRound(nullptr);
+    relay.FlushBatches();
+    sender.packets.clear();
+
+    CMessage state;
+    state.SetObjectState(3, 1, CVector(), CVector(), 0, 0);
+    relay.QueueMessage(0, state);
+    rounds.EndRound();
+    relay.QueueMessage(0, TextMessage("gg"));
+    relay.FlushBatches();
+    EXPECT_TRUE(sender.packets.empty()) << "the interval began with the first round's map";
+    rounds.NewRound(nullptr);
+    clock.Advance(100);
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].target, kPlayer);
+    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}))
+        << "the old round's state is dropped, its end and its chat are not";
+    EXPECT_EQ(PlayedMap(), "Beta");
+}
+
+TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
+{
+    WriteMaps({"Alpha", "Beta", "Gamma"});
+    rounds.NewRound(nullptr);
+    const std::pair<const char*, const char*> requests[] = {
+        {"Gamma", "Gamma"}, {"NoSuchMap", "Beta"}, {"..\\Maps\\Alpha", "Gamma"}, {"Maps/Beta", "Alpha"}};
+    for (const auto& [name, next] : requests)
+    {
+        sender.packets.clear();
+        RequestMap(name);
+        EXPECT_TRUE(rounds.IsRoundOver()) << name;
+        ASSERT_EQ(sender.packets.size(), 1u) << name;
+        EXPECT_EQ(sender.packets[0].target, 0u);
+        EXPECT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_ROUND_OVER}) << "sent, not queued";
+        rounds.NewRound(nullptr);
+        EXPECT_EQ(PlayedMap(), next) << name;
+    }
+}
+
+TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
+{
+    WriteMaps({"Alpha", "Beta", "Gamma"});
+    WriteMap("Alpha", "Alpha", Ending::Truncated);
+    WriteMap("Gamma", "");
+    CMessageLog::GetServerLog().Clear();
+
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{
+                  "Loading map... Maps\\Alpha.smp",
+                  "Map \"Maps\\Alpha.smp\" could not be loaded; dropping it from the rotation.",
+                  "Loading map... Maps\\Beta.smp",
+                  "Added 0 turrets.",
+                  "New round initalized and ready to go.",
+              }));
+    relay.FlushBatches();
+    EXPECT_TRUE(rounds.NewRound(nullptr)) << "Gamma has no title";
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
+    relay.FlushBatches();
+    EXPECT_EQ(Announced(), (std::vector<std::string>{"Beta", "Beta"}));
+}
+
+TEST_F(RoundControllerTest, ARequestedMapThatDoesNotLoadGivesTheRotationsNext)
+{
+    WriteMaps({"Alpha", "Beta"});
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    rounds.AddMap("Broken.smp");
+    rounds.NewRound(nullptr);
+    RequestMap("broken");
+    TakeServerLogLines();
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(TakeServerLogLines()[1],
+              "Map \"Maps\\broken.smp\" could not be loaded; dropping it from the rotation.");
+    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Alpha.smp", "Maps\\Beta.smp"}));
+}
+
+TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
+{
+    WriteMaps({"Alpha", "Beta"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = Join("Ace");
+    CGameWorld* world = rounds.GetWorld();
+    world->FindPlayer(record.GetShipId())->SetFrags(5);
+    rounds.EndRound();
+    WriteMap("Alpha", "Alpha", Ending::Truncated);
+    WriteMap("Beta", "Beta", Ending::Truncated);
+    sender.packets.clear();
+    TakeServerLogLines();
+
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(rounds.GetWorld(), world) << "the world is kept";
+    EXPECT_EQ(PlayedMap(), "Alpha");
+    EXPECT_FALSE(rounds.IsRoundOver());
+    EXPECT_EQ(world->FindPlayer(record.GetShipId())->GetFrags(), 0) << "or the frag limit would end it again";
+    EXPECT_TRUE(rounds.GetRotation().empty());
+    EXPECT_EQ(TakeServerLogLines().back(), "No map could be loaded; the round on \"Alpha\" goes on.");
+    relay.FlushBatches();
+    EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"}) << "clients leave the round's end";
+
+    EXPECT_TRUE(rounds.NewRound(nullptr)) << "and again at the next round's end";
+    EXPECT_EQ(rounds.GetWorld(), world);
+}
+
+TEST_F(RoundControllerTest, WithoutALoadableMapNoRoundStarts)
+{
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    rounds.AddMap("Broken.smp");
+    EXPECT_FALSE(rounds.NewRound(nullptr));
+    EXPECT_EQ(rounds.GetWorld(), nullptr);
+}
+
+TEST_F(RoundControllerTest, AServerWithoutMapsPlaysTheEmptyArena)
+{
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "");
+}
+
+TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+    HoldKeys(record, {KEY_THRUST});
+    EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
+
+    Join("Ace");
+    CShip* ship = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(ship, nullptr);
+    EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
+    HoldKeys(record, {KEY_TURN_RIGHT});
+    rounds.GetWorld()->Tick(0);
+    rounds.GetWorld()->Tick(250);
+    EXPECT_FLOAT_EQ(ship->GetAngle(), 90);
+
+    rounds.NewRound(nullptr);
+    CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    ASSERT_NE(next, nullptr) << "every registered player gets a ship in the new round";
+    EXPECT_EQ(next->GetHeldKeys(), &record.GetKeys());
+}
+
+TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    CPlayerRecord& record = Join("First");
+    EXPECT_EQ(record.GetShipId(), 1u);
+    sender.packets.clear();
+
+    Join("Again");
+    EXPECT_EQ(record.GetShipId(), 2u);
+    CGameWorld& world = *rounds.GetWorld();
+    EXPECT_EQ(world.GetPlayerCount(), 1u);
+    EXPECT_EQ(world.FindPlayer(1), nullptr);
+    ASSERT_NE(world.FindPlayer(2), nullptr);
+    EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
+    EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
+
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[0].target, 0u);
+    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
+    uint32_t left = 0;
+    sender.packets[0].messages[0].GetPlayerLeft(left);
+    EXPECT_EQ(left, 1u);
+    EXPECT_EQ(sender.packets[1].target, kPlayer);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP}))
+        << "the retired ship is not shown";
+}
+
+TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    rounds.EndRound();
+    Join("Late");
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}));
+    relay.FlushBatches();
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
+        << "the round's end is queued for all after the round's map";
+}
+
+TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)
+{
+    WriteMaps({"Alpha"});
+    rounds.NewRound(nullptr);
+    TakeServerLogLines();
+    CPlayerRecord& record = *relay.FindPlayer(kPlayer);
+    for (int i = 0; i < 10; ++i)
+        Join("Bad\r\nName");
+    EXPECT_EQ(record.GetShipId(), 3u) << "three ships, the burst";
+    ASSERT_NE(rounds.GetWorld()->FindPlayer(3), nullptr);
+    EXPECT_EQ(rounds.GetWorld()->FindPlayer(3)->GetName(), "Bad??Name");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{
+                  "Bad??Name has joined the game.",
+                  "Bad??Name has joined the game.",
+                  "Bad??Name has joined the game.",
+                  "Dropping registrations from Bad??Name: more than 1 registration a second.",
+              }));
+    clock.Advance(1000);
+    Join("Calm");
+    EXPECT_EQ(record.GetShipId(), 4u) << "one more a second";
+
+    RequestMap("Alpha\x1b[2J");
+    EXPECT_EQ(TakeServerLogLines(),
+              (std::vector<std::string>{"Calm has joined the game.", "Alpha?[2J has been requested"}));
+}
