@@ -6,9 +6,9 @@
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "net/Message.h"
-#include "server/session/Server.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "server/session/Server.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,7 +51,7 @@ bool CServerLoop::SetUp()
     server.Init();
     m_hosted = server.Host();
     AddMaps();
-    if (!StartRound())
+    if (!server.StartRound())
     {
         ReportNoMap();
         return false;
@@ -61,7 +61,6 @@ bool CServerLoop::SetUp()
     m_elapsed = 0;
     m_updates = 0;
     m_lastReport = 0;
-    m_endOfRoundStart.reset();
     m_statsStart = m_now;
     m_sentBefore = server.GetSessionStats();
     server::SetRunningFlag();
@@ -78,15 +77,6 @@ void CServerLoop::AddMaps()
     }
 }
 
-bool CServerLoop::StartRound()
-{
-    if (!m_server->NewRound(nullptr))
-        return false;
-    m_server->GetWorld()->SetFragLimit(g_settings.DefaultFragLimit);
-    m_server->GetWorld()->SetTimeLimit(g_settings.DefaultTimeLimit);
-    return true;
-}
-
 void CServerLoop::ReportNoMap()
 {
     CMessageLog::GetServerLog().Print(
@@ -95,47 +85,6 @@ void CServerLoop::ReportNoMap()
         platform::DataPath(platform::kMapsFolder).c_str());
     CMessage message;
     BroadcastConsole(message);
-}
-
-void CServerLoop::EndRoundOnLimits()
-{
-    if (m_server->IsRoundOver())
-        return;
-    // Both limits may fire in the same pass; ending twice does no harm.
-    if (m_server->GetWorld()->IsFragLimitReached())
-    {
-        CMessageLog::GetServerLog().Print("Frag Limit Hit!");
-        m_server->EndRound();
-    }
-    if (m_server->GetWorld()->IsTimeLimitReached())
-    {
-        CMessageLog::GetServerLog().Print("Time Limit Hit!");
-        m_server->EndRound();
-    }
-}
-
-// Ticks the world while the round runs; otherwise waits out the end-of-round
-// pause, measured in whole passes, and starts the next round.
-void CServerLoop::AdvanceRound()
-{
-    if (!m_server->IsRoundOver())
-    {
-        m_server->FlyBots(static_cast<int32_t>(m_elapsed));
-        m_server->GetWorld()->Tick(static_cast<int32_t>(m_elapsed));
-        return;
-    }
-    if (!m_endOfRoundStart)
-    {
-        m_endOfRoundStart = m_now;
-        return;
-    }
-    // The round's world is kept until the next one is made: when no map
-    // loads, it goes on.
-    if (m_now - *m_endOfRoundStart > NonNegative(g_settings.ServerEOR))
-    {
-        StartRound();
-        m_endOfRoundStart.reset();
-    }
 }
 
 bool CServerLoop::RunPass()
@@ -148,8 +97,7 @@ bool CServerLoop::RunPass()
 
 void CServerLoop::DoPassWork()
 {
-    EndRoundOnLimits();
-    AdvanceRound();
+    m_server->AdvanceRound(m_now, static_cast<int32_t>(m_elapsed));
     m_server->FlushBatches();
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     CMessage message;

@@ -1,16 +1,16 @@
-// The server thread: set-up, the loop that advances rounds, sends the queued
-// messages, gives the session its time and broadcasts the console, and the
-// ordered shut-down.
+// The server thread: set-up, the loop that asks the session to advance the
+// round (the round controller decides when it ends and when the next starts),
+// sends the queued messages, gives the session its time and broadcasts the
+// console, and the ordered shut-down.
 #pragma once
 
-#include "session/SessionTypes.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
+#include "session/SessionTypes.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 
 class CMessage;
 class CServer;
@@ -38,10 +38,7 @@ public:
 
 private:
     void AddMaps();
-    bool StartRound();
     void ReportNoMap();
-    void EndRoundOnLimits();
-    void AdvanceRound();
     void DoPassWork();
     void BroadcastConsole(CMessage& message);
     bool FinishPass();
@@ -56,7 +53,6 @@ private:
     uint32_t m_elapsed = 0;
     uint32_t m_updates = 0;
     uint32_t m_lastReport = 0;
-    std::optional<uint32_t> m_endOfRoundStart;
     bool m_hosted = false;
     // With -stats: the figures of the period since the last "Stats:" line.
     CServerStats m_stats;

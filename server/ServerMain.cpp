@@ -1,15 +1,14 @@
 #include "server/ServerMain.h"
 
-#include "common/ExactNumber.h"
+#include "common/OptionTable.h"
 #include "common/Version.h"
 #include "game/Settings.h"
-#include "server/session/Administrators.h"
 #include "platform/Clock.h"
 #include "platform/ConsoleControl.h"
-#include "platform/Files.h"
 #include "server/ConfigFile.h"
 #include "server/ServerLoop.h"
 #include "server/ServerProcess.h"
+#include "server/session/Administrators.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,143 +57,126 @@ const char* const kUsage =
     "Stop the server with Ctrl+C (or SIGTERM / SIGHUP); SIGUSR1 prints one \"Stats:\"\n"
     "line at any time.\n";
 
-// What the main thread does after reading the command line.
-enum class Next
-{
-    Serve,
-    Exit,
-};
+using cmdline::Verdict;
 
-struct CommandLine
+// Ends the command line without serving, with `code` as the exit status.
+Verdict Exit(CommandLine& result, int code)
 {
-    ServerOptions options;
-    Next next = Next::Serve;
-    int exitCode = 0;
-};
-
-bool Is(const char* argument, const char* option)
-{
-    return platform::CompareNoCase(argument, option) == 0;
+    result.serve = false;
+    result.exitCode = code;
+    return Verdict::Stop;
 }
 
-// A whole decimal number from `lowest` to `highest`, nothing else.
-std::optional<uint32_t> ParseNumber(const char* text, uint32_t lowest, uint32_t highest)
-{
-    uint32_t number = 0;
-    if (!ParseExactNumber(text, number) || number < lowest || number > highest)
-        return std::nullopt;
-    return number;
-}
-
-void UsageError(CommandLine& result)
-{
-    result.next = Next::Exit;
-    result.exitCode = kExitUsage;
-}
-
-void DumpConfig(const char* path, CommandLine& result)
+Verdict DumpConfig(const char* path, CommandLine& result)
 {
     if (SaveConfig(path))
         std::printf("Wrote current configuration to file \"%s\"\n", path);
     else
         std::printf("Failed to write configuration to file \"%s\"\n", path);
-    result.next = Next::Exit;
+    return Exit(result, 0);
 }
 
-void LoadConfigOption(const char* path)
+Verdict LoadConfigOption(const char* path)
 {
     if (LoadConfig(path))
     {
         std::printf("Loaded configuration from file \"%s\"\n", path);
-        return;
+        return Verdict::Next;
     }
     std::printf("Failed to load configuration from file \"%s\"\n", path);
     std::printf("Using default config instead.\n");
+    return Verdict::Next;
 }
 
-// A whole number from `low` to `high` into `out`; otherwise says which
-// numbers `what` takes and ends with the usage error.
-void NumberOption(const char* text, uint32_t low, uint32_t high, const char* what, const char* unit,
-                  uint32_t& out, CommandLine& result)
+// How a numeric option names itself when its value is out of range.
+struct NumberRule
 {
-    if (std::optional<uint32_t> value = ParseNumber(text, low, high))
+    const char* what;
+    const char* unit;
+    uint32_t lowest;
+    uint32_t highest;
+};
+
+// A whole number within the rule into `target`; otherwise says which numbers
+// the option takes and ends with the usage error.
+cmdline::Option NumberOption(std::string_view name, NumberRule rule, uint32_t& target, CommandLine& result)
+{
+    cmdline::Option option = cmdline::NumberOption(name, target, rule.lowest, rule.highest);
+    option.handle = [read = option.handle, rule, &result](const char* value)
     {
-        out = *value;
-        return;
-    }
-    std::fprintf(stderr, "Invalid %s \"%s\": give %s from %u to %u.\n", what, text, unit, low, high);
-    UsageError(result);
+        if (read(value) == Verdict::Next)
+            return Verdict::Next;
+        std::fprintf(stderr, "Invalid %s \"%s\": give %s from %u to %u.\n", rule.what, value, rule.unit,
+                     rule.lowest, rule.highest);
+        return Exit(result, kExitUsage);
+    };
+    return option;
 }
 
-void AdministratorsOption(const char* text, CommandLine& result)
+Verdict AdministratorsOption(const char* text, CommandLine& result)
 {
     if (std::optional<std::vector<uint32_t>> addresses = CAdministrators::ParseList(text))
     {
         result.options.administrators = std::move(*addresses);
-        return;
+        return Verdict::Next;
     }
     std::fprintf(stderr,
                  "Invalid administrator addresses \"%s\": give IPv4 addresses such as 192.168.1.20, "
                  "separated by commas without spaces.\n",
                  text);
-    UsageError(result);
+    return Exit(result, kExitUsage);
 }
 
-// Handles the option at argv[i] and the value after it; returns the index of
-// the last argument it used.
-int HandleOption(int argc, char** argv, int i, CommandLine& result)
+std::vector<cmdline::Option> OptionTable(CommandLine& result)
 {
-    const char* option = argv[i];
-    if (Is(option, "-help") || Is(option, "--help") || Is(option, "-h"))
+    ServerOptions& chosen = result.options;
+    auto help = [&result](const char*)
     {
         std::fputs(kUsage, stdout);
-        result.next = Next::Exit;
-        return i;
-    }
-    if (Is(option, "-version") || Is(option, "--version"))
+        return Exit(result, 0);
+    };
+    auto version = [&result](const char*)
     {
         std::printf("QuorvexServer %0.2f\n", kGameVersion);
-        result.next = Next::Exit;
-        return i;
-    }
-    bool takesValue = Is(option, "-name") || Is(option, "-dumpcfg") || Is(option, "-loadcfg") ||
-                      Is(option, "-port") || Is(option, "-sendrate") || Is(option, "-stats") ||
-                      Is(option, "-admin") || Is(option, "-bots");
-    if (!takesValue || i + 1 >= argc)
-        return i;
-    const char* value = argv[++i];
-    if (Is(option, "-name"))
-        result.options.sessionName.assign(value, std::min(std::strlen(value), kMaxSessionName));
-    else if (Is(option, "-dumpcfg"))
-        DumpConfig(value, result);
-    else if (Is(option, "-loadcfg"))
-        LoadConfigOption(value);
-    else if (Is(option, "-sendrate"))
-        NumberOption(value, 1, 1000, "send rate", "a number of batches a second", result.options.sendRate,
-                     result);
-    else if (Is(option, "-admin"))
-        AdministratorsOption(value, result);
-    else if (Is(option, "-bots"))
-        NumberOption(value, 0, kMaxBots, "bot count", "a number of ships", result.options.bots, result);
-    else if (Is(option, "-stats"))
-        NumberOption(value, 1, 3600, "stats interval", "a number of seconds", result.options.statsSeconds,
-                     result);
-    else
-        NumberOption(value, 1, 65535, "port", "a number", result.options.port, result);
-    return i;
+        return Exit(result, 0);
+    };
+    auto name = [&chosen](const char* value)
+    {
+        chosen.sessionName.assign(value, std::min(std::strlen(value), kMaxSessionName));
+        return Verdict::Next;
+    };
+    return {
+        {"-help", false, help},
+        {"--help", false, help},
+        {"-h", false, help},
+        {"-version", false, version},
+        {"--version", false, version},
+        {"-name", true, name},
+        {"-dumpcfg", true, [&result](const char* path) { return DumpConfig(path, result); }},
+        {"-loadcfg", true, LoadConfigOption},
+        NumberOption("-port", {"port", "a number", 1, 65535}, chosen.port, result),
+        NumberOption("-sendrate", {"send rate", "a number of batches a second", 1, 1000}, chosen.sendRate,
+                     result),
+        NumberOption("-stats", {"stats interval", "a number of seconds", 1, 3600}, chosen.statsSeconds,
+                     result),
+        {"-admin", true, [&result](const char* text) { return AdministratorsOption(text, result); }},
+        NumberOption("-bots", {"bot count", "a number of ships", 0, kMaxBots}, chosen.bots, result),
+    };
 }
 
+} // namespace
+
+// The server's options ignore case, and it forgives what it does not know: an
+// unknown argument, or an option given last without its value, does nothing.
 CommandLine ParseCommandLine(int argc, char** argv)
 {
     CommandLine result;
-    for (int i = 1; i < argc && argv[i] && result.next == Next::Serve; ++i)
-        i = HandleOption(argc, argv, i, result);
+    std::vector<cmdline::Option> table = OptionTable(result);
+    cmdline::ParseOptions(table, argc, argv, {.ignoreCase = true, .forgiving = true});
     if (result.options.sessionName.empty())
         result.options.sessionName = kDefaultSessionName;
     return result;
 }
-
-} // namespace
 
 bool LaunchThread(std::function<void()> body, std::thread& thread)
 {
@@ -216,7 +198,7 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     std::printf("Quorvex Console Server v%0.2f\n\n", kGameVersion);
 
     CommandLine commandLine = ParseCommandLine(argc, argv);
-    if (commandLine.next == Next::Exit)
+    if (!commandLine.serve)
         return commandLine.exitCode;
     platform::InstallReportRequestHandler(OnReportRequest);
 

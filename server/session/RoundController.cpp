@@ -6,15 +6,23 @@
 #include "net/MapName.h"
 #include "net/Message.h"
 #include "net/MessageBatch.h"
+#include "platform/Clock.h"
+#include "platform/Random.h"
 #include "server/session/PlayerRecord.h"
 #include "server/session/PrintableText.h"
 #include "server/session/SessionRelay.h"
-#include "platform/Clock.h"
-#include "platform/Random.h"
+
+#include <algorithm>
 
 namespace
 {
 constexpr size_t kMaxRequestName = 1023;
+
+// Settings that are durations must not turn into huge unsigned waits.
+uint32_t NonNegative(int value)
+{
+    return static_cast<uint32_t>(std::max(value, 0));
+}
 } // namespace
 
 CRoundController::CRoundController(CSessionRelay& relay, CLock& roundLock)
@@ -52,6 +60,62 @@ bool CRoundController::NewRound(const char* mapPath)
     AnnounceRound();
     m_world->StartClock();
     return true;
+}
+
+bool CRoundController::StartRound()
+{
+    m_endOfRoundStart.reset();
+    if (!NewRound(nullptr))
+        return false;
+    m_world->SetFragLimit(g_settings.DefaultFragLimit);
+    m_world->SetTimeLimit(g_settings.DefaultTimeLimit);
+    return true;
+}
+
+void CRoundController::Advance(uint32_t now, int32_t elapsed, const std::function<void()>& beforeTick)
+{
+    EndRoundOnLimits();
+    if (IsRoundOver())
+    {
+        WaitOutPause(now);
+        return;
+    }
+    if (!m_world)
+        return;
+    if (beforeTick)
+        beforeTick();
+    m_world->Tick(elapsed);
+}
+
+void CRoundController::EndRoundOnLimits()
+{
+    if (!m_world || IsRoundOver())
+        return;
+    // Both limits may fire in the same pass; ending twice does no harm.
+    if (m_world->IsFragLimitReached())
+    {
+        CMessageLog::GetServerLog().Print("Frag Limit Hit!");
+        EndRound();
+    }
+    if (m_world->IsTimeLimitReached())
+    {
+        CMessageLog::GetServerLog().Print("Time Limit Hit!");
+        EndRound();
+    }
+}
+
+// The pause is measured in whole passes: it starts at the first pass that
+// finds the round over, and the round's world is kept until the next one is
+// made (when no map loads, it goes on).
+void CRoundController::WaitOutPause(uint32_t now)
+{
+    if (!m_endOfRoundStart)
+    {
+        m_endOfRoundStart = now;
+        return;
+    }
+    if (now - *m_endOfRoundStart > NonNegative(g_settings.ServerEOR))
+        StartRound();
 }
 
 // A map that does not load (or has no title) would give an empty arena under

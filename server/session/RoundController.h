@@ -1,9 +1,11 @@
 // CRoundController runs the server's rounds. It owns the world of the current
 // round, the map rotation and the map the next round starts on. It starts
 // rounds (a new world on the map, its turrets, a ship for every registered
-// player, the map announced to all), ends them, takes map requests, gives a
-// player who registers a ship and the welcome that shows it the round, and
-// keeps the controls a player holds for its ship to fly by.
+// player, the map announced to all, the default frag and time limits), ends
+// them when a limit is reached or a map is asked for, waits out the pause
+// between two rounds, gives a player who registers a ship and the welcome
+// that shows it the round, and keeps the controls a player holds for its
+// ship to fly by. The server loop only asks it to advance, once a pass.
 //
 // Every ship it makes holds the address of its player's held keys, so a ship
 // must leave the world before its player's record goes: RetireShip first.
@@ -15,6 +17,8 @@
 #include "server/session/MapRotation.h"
 #include "server/session/WorldReports.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -46,7 +50,18 @@ public:
     // When none is left, the current round goes on (its scores and clock
     // start afresh); false when there is no round to go on with either.
     bool NewRound(const char* mapPath);
+    // The next round, on the pending map, with the default frag and time
+    // limits. False when there is no round to play (see NewRound).
+    bool StartRound();
     CGameWorld* GetWorld() { return m_world.get(); }
+
+    // One pass of the server loop, at `now` (the time the loop read at the end
+    // of its last pass): ends the round when a limit is reached; while the
+    // round runs, calls `beforeTick` (the pilots choose their keys) and ticks
+    // the world by `elapsed` ms; once it is over, waits out the end-of-round
+    // pause (ServerEOR ms from the first pass that found it over) and starts
+    // the next round.
+    void Advance(uint32_t now, int32_t elapsed, const std::function<void()>& beforeTick);
 
     bool IsRoundOver();
     // Ends the round and tells every player.
@@ -66,6 +81,8 @@ public:
     void RetireShip(ObjectId shipId);
 
 private:
+    void EndRoundOnLimits();
+    void WaitOutPause(uint32_t now);
     std::unique_ptr<CMap> LoadRoundMap(std::string path);
     bool KeepRound();
     void AnnounceRound();
@@ -79,6 +96,8 @@ private:
     CSessionRelay& m_relay;
     CLock& m_roundLock;
     bool m_roundOver = false;
+    // The pass that first found the round over, while the pause lasts.
+    std::optional<uint32_t> m_endOfRoundStart;
     CWorldReports m_reports;
     std::unique_ptr<CGameWorld> m_world;
     CMapRotation m_rotation;

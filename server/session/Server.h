@@ -8,8 +8,9 @@
 // - CSessionRelay: the player records, the outgoing batch queue, chat and
 //   pings;
 // - CRoundController: the world of the current round, the map rotation, map
-//   requests, starting and ending rounds, and registering players (the
-//   welcome and the ship); its world's reports become messages for all;
+//   requests, starting rounds, ending them on their limits, the pause between
+//   two, and registering players (the welcome and the ship); its world's
+//   reports become messages for all;
 // - CBotRoster: computer pilots in the empty slots, and their keys.
 //
 // The process has one, made by the first Get and gone after Destroy. All
@@ -20,10 +21,10 @@
 #include "common/Singleton.h"
 #include "game/ObjectId.h"
 #include "game/World.h"
-#include "server/session/Administrators.h"
-#include "server/session/BotRoster.h"
 #include "net/GameIdentity.h"
 #include "net/Message.h"
+#include "server/session/Administrators.h"
+#include "server/session/BotRoster.h"
 #include "server/session/PlayerRecord.h"
 #include "server/session/RoundController.h"
 #include "server/session/SessionRelay.h"
@@ -64,10 +65,15 @@ public:
 
     // Adds "Maps\\<fileName>" to the rotation when that file exists.
     void AddMap(const char* fileName) { m_rounds.AddMap(fileName); }
-    // Starts a round on `mapPath`, or on the pending map (a request, else the
-    // next map of the rotation) when it is null; see CRoundController for maps
-    // that do not load.
-    bool NewRound(const char* mapPath) { return m_rounds.NewRound(mapPath); }
+    // Starts the next round with the default limits; false when no map loads
+    // and there is no round to go on with (see CRoundController).
+    bool StartRound() { return m_rounds.StartRound(); }
+    // One pass of the round (see CRoundController::Advance): the bots choose
+    // their keys just before each tick.
+    void AdvanceRound(uint32_t now, int32_t elapsed)
+    {
+        m_rounds.Advance(now, elapsed, [this, elapsed] { m_bots.Fly(elapsed); });
+    }
     CGameWorld* GetWorld() { return m_rounds.GetWorld(); }
     const std::vector<std::string>& GetRotation() const { return m_rounds.GetRotation(); }
 
@@ -76,11 +82,9 @@ public:
     // Lets one bot join or leave when people and bots are not the wanted
     // number of ships.
     void BalanceBots() { m_bots.Balance(); }
-    // Every bot chooses the keys its ship holds in the coming tick.
-    void FlyBots(int32_t elapsed) { m_bots.Fly(elapsed); }
 
     bool IsRoundOver() { return m_rounds.IsRoundOver(); }
-    // Ends the round and tells every player.
+    // Ends the round and tells every player (the loop ends it on its limits).
     void EndRound() { m_rounds.EndRound(); }
 
     // Queues a message for one player, or for every player with target 0.

@@ -1,6 +1,6 @@
 #include "tools/impair/ImpairOptions.h"
 
-#include "common/ExactNumber.h"
+#include "common/OptionTable.h"
 
 #include <arpa/inet.h>
 
@@ -44,11 +44,6 @@ const char* const kUsage =
 namespace
 {
 
-bool ParsePercent(const std::string& text, double& out)
-{
-    return ParseExactNumber(text, out) && out >= 0 && out <= 100;
-}
-
 bool ParseAddress(const std::string& text, sockaddr_in& out)
 {
     size_t colon = text.rfind(':');
@@ -61,42 +56,31 @@ bool ParseAddress(const std::string& text, sockaddr_in& out)
     return inet_pton(AF_INET, text.substr(0, colon).c_str(), &out.sin_addr) == 1;
 }
 
-// Applies one option and its value; false when the value is bad.
-bool ApplyValue(const std::string& option, const std::string& value, ImpairOptions& options)
+cmdline::Option AddressOption(std::string_view name, sockaddr_in& target, bool needsPort)
 {
-    Impairment& impairment = options.impairment;
-    if (option == "--listen")
-        return ParseAddress(value, options.listen);
-    if (option == "--server")
-        return ParseAddress(value, options.server) && options.server.sin_port != 0;
-    if (option == "--delay")
-        return ParseExactNumber(value, impairment.delayMs) && impairment.delayMs <= 60000;
-    if (option == "--jitter")
-        return ParseExactNumber(value, impairment.jitterMs) && impairment.jitterMs <= 60000;
-    if (option == "--loss")
-        return ParsePercent(value, impairment.lossPercent);
-    if (option == "--duplicate")
-        return ParsePercent(value, impairment.duplicatePercent);
-    if (option == "--reorder")
-        return ParsePercent(value, impairment.reorderPercent);
-    if (option == "--seed")
-        return ParseExactNumber(value, options.seed);
-    if (option == "--duration")
-        return ParseExactNumber(value, options.durationS);
-    if (option == "--impair-after")
-        return ParseExactNumber(value, options.impairAfterS);
-    if (option == "--impair-for")
-        return ParseExactNumber(value, options.impairForS);
-    return false;
+    return cmdline::ValueOption(
+        name, [&target, needsPort](const std::string& value)
+        { return ParseAddress(value, target) && (!needsPort || target.sin_port != 0); });
 }
 
-bool IsKnown(const std::string& option)
+std::vector<cmdline::Option> OptionTable(ImpairOptions& options)
 {
-    for (const char* known : {"--listen", "--server", "--delay", "--jitter", "--loss", "--duplicate",
-                              "--reorder", "--seed", "--duration", "--impair-after", "--impair-for"})
-        if (option == known)
-            return true;
-    return false;
+    Impairment& impairment = options.impairment;
+    return {
+        cmdline::StopOption("--help"),
+        cmdline::StopOption("-h"),
+        AddressOption("--listen", options.listen, false),
+        AddressOption("--server", options.server, true),
+        cmdline::NumberOption<uint32_t>("--delay", impairment.delayMs, 0, 60000),
+        cmdline::NumberOption<uint32_t>("--jitter", impairment.jitterMs, 0, 60000),
+        cmdline::NumberOption("--loss", impairment.lossPercent, 0.0, 100.0),
+        cmdline::NumberOption("--duplicate", impairment.duplicatePercent, 0.0, 100.0),
+        cmdline::NumberOption("--reorder", impairment.reorderPercent, 0.0, 100.0),
+        cmdline::NumberOption("--seed", options.seed),
+        cmdline::NumberOption("--duration", options.durationS),
+        cmdline::NumberOption("--impair-after", options.impairAfterS),
+        cmdline::NumberOption("--impair-for", options.impairForS),
+    };
 }
 
 } // namespace
@@ -105,28 +89,8 @@ std::optional<ImpairOptions> ParseOptions(int argc, char** argv, std::string& er
 {
     ImpairOptions options;
     ParseAddress("127.0.0.1:0", options.listen);
-    for (int i = 1; i < argc; ++i)
-    {
-        std::string option = argv[i];
-        if (option == "--help" || option == "-h")
-            return std::nullopt;
-        if (!IsKnown(option))
-        {
-            error = "unknown option \"" + option + "\"";
-            return std::nullopt;
-        }
-        if (i + 1 >= argc)
-        {
-            error = option + " needs a value";
-            return std::nullopt;
-        }
-        std::string value = argv[++i];
-        if (!ApplyValue(option, value, options))
-        {
-            error = "bad value \"" + value + "\" for " + option;
-            return std::nullopt;
-        }
-    }
+    if (!cmdline::ParseToolOptions(OptionTable(options), argc, argv, error))
+        return std::nullopt;
     if (options.server.sin_port == 0)
     {
         error = "--server ADDR:PORT is required";

@@ -1,6 +1,6 @@
 #include "tools/probe/ProbeOptions.h"
 
-#include "common/ExactNumber.h"
+#include "common/OptionTable.h"
 #include "session/SessionTypes.h"
 
 #include <charconv>
@@ -97,41 +97,48 @@ bool ParseKeys(const std::string& text, std::vector<uint32_t>& out)
     return !out.empty();
 }
 
-// Applies one option that takes a value; false when the value is bad.
-bool ApplyValue(const std::string& option, const std::string& value, ProbeOptions& options)
+std::vector<cmdline::Option> OptionTable(ProbeOptions& options)
 {
-    if (option == "--host")
-        return options.hostGiven = true, options.host = value, !value.empty();
-    if (option == "--port")
-        return ParseExactNumber(value, options.port) && options.port != 0;
-    if (option == "--bind")
-        return ParseAddress(value, options.bindIpv4);
-    if (option == "--name")
-        return options.name = value, true;
-    if (option == "--ship")
-        return ParseExactNumber(value, options.shipType);
-    if (option == "--keys")
-        return ParseKeys(value, options.keys);
-    if (option == "--chat")
-        return options.chat = value, true;
-    if (option == "--send")
-        return ParseHex(value, options.sends.emplace_back());
-    if (option == "--send-every")
-        return ParseExactNumber(value, options.sendEveryMs) && options.sendEveryMs >= 1;
-    if (option == "--duration")
-        return ParseExactNumber(value, options.durationMs);
-    if (option == "--bots")
-        return ParseExactNumber(value, options.bots) && options.bots >= 1 && options.bots <= 4000;
-    return false;
+    auto host = [&options](const std::string& value)
+    {
+        options.hostGiven = true;
+        options.host = value;
+        return !value.empty();
+    };
+    return {
+        cmdline::StopOption("--help"),
+        cmdline::StopOption("-h"),
+        cmdline::Flag("--enum", [&options] { options.enumerate = true; }),
+        cmdline::Flag("--join", [&options] { options.join = true; }),
+        cmdline::Flag("--ping", [&options] { options.ping = true; }),
+        cmdline::Flag("--world", [&options] { options.world = true; }),
+        cmdline::ValueOption("--host", host),
+        cmdline::NumberOption<uint16_t>("--port", options.port, 1),
+        cmdline::ValueOption("--bind", [&options](const std::string& value)
+                             { return ParseAddress(value, options.bindIpv4); }),
+        cmdline::ValueOption("--name",
+                             [&options](const std::string& value) { return options.name = value, true; }),
+        cmdline::NumberOption("--ship", options.shipType),
+        cmdline::ValueOption("--keys",
+                             [&options](const std::string& value) { return ParseKeys(value, options.keys); }),
+        cmdline::ValueOption("--chat",
+                             [&options](const std::string& value) { return options.chat = value, true; }),
+        cmdline::ValueOption("--send", [&options](const std::string& value)
+                             { return ParseHex(value, options.sends.emplace_back()); }),
+        cmdline::NumberOption<uint32_t>("--send-every", options.sendEveryMs, 1),
+        cmdline::NumberOption("--duration", options.durationMs),
+        cmdline::NumberOption("--bots", options.bots, 1, 4000),
+    };
 }
 
-bool TakesValue(const std::string& option)
+// What no single option can check: options that need or exclude another.
+std::string CheckCombinations(const ProbeOptions& options)
 {
-    for (const char* known : {"--host", "--port", "--bind", "--name", "--ship", "--keys", "--chat", "--send",
-                              "--send-every", "--duration", "--bots"})
-        if (option == known)
-            return true;
-    return false;
+    if (options.sendEveryMs != 0 && options.sends.empty())
+        return "--send-every repeats the --send packets, and none was given";
+    if (options.bindIpv4 != 0 && options.world)
+        return "--bind does not work with --world";
+    return "";
 }
 
 } // namespace
@@ -139,34 +146,9 @@ bool TakesValue(const std::string& option)
 std::optional<ProbeOptions> ParseOptions(int argc, char** argv, std::string& error)
 {
     ProbeOptions options;
-    for (int i = 1; i < argc; ++i)
-    {
-        std::string option = argv[i];
-        if (option == "--help" || option == "-h")
-            return std::nullopt;
-        if (option == "--enum")
-            options.enumerate = true;
-        else if (option == "--join")
-            options.join = true;
-        else if (option == "--ping")
-            options.ping = true;
-        else if (option == "--world")
-            options.world = true;
-        else if (!TakesValue(option))
-            error = "unknown option \"" + option + "\"";
-        else if (i + 1 >= argc)
-            error = option + " needs a value";
-        else if (!ApplyValue(option, argv[i + 1], options))
-            error = "bad value \"" + std::string(argv[i + 1]) + "\" for " + option;
-        else
-            ++i;
-        if (!error.empty())
-            return std::nullopt;
-    }
-    if (options.sendEveryMs != 0 && options.sends.empty())
-        error = "--send-every repeats the --send packets, and none was given";
-    else if (options.bindIpv4 != 0 && options.world)
-        error = "--bind does not work with --world";
+    if (!cmdline::ParseToolOptions(OptionTable(options), argc, argv, error))
+        return std::nullopt;
+    error = CheckCombinations(options);
     if (!error.empty())
         return std::nullopt;
     return options;
