@@ -27,6 +27,8 @@ struct ServerOptions
     std::vector<uint32_t> administrators{};
     // Ships kept in play, computer pilots filling in for missing people; 0: no bots.
     uint32_t bots = 0;
+
+    bool operator==(const ServerOptions&) const = default;
 };
 
 // The console control handler: clears the running flag for the stop events

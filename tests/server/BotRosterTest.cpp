@@ -3,40 +3,25 @@
 // client to the relay.
 #include "server/session/BotRoster.h"
 
-#include "common/MessageLog.h"
-#include "game/Settings.h"
-#include "server/session/RoundController.h"
-#include "server/session/SessionRelay.h"
-#include "platform/Clock.h"
-#include "tests/server/RecordingSender.h"
-#include "tests/support/MapFile.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
+#include "tests/server/RoundsFixture.h"
+#include "tests/server/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::RecordingSender;
+using testing_support::TakeServerLogLines;
 
 namespace
 {
-constexpr session::PlayerId kHost = 1;
-
-class BotRosterTest : public ::testing::Test
+class BotRosterTest : public testing_support::RoundsFixture
 {
 protected:
-    void SetUp() override
+    BotRosterTest()
     {
-        g_settings = GameSettings{};
-        CMessageLog::GetServerLog().Clear();
-        data.Write("Maps/Open.smp",
-                   testing_support::MapFile({"7......", ".......", "...7...", "......."}, "Open").Bytes());
-        rounds.AddMap("Open.smp");
-        relay.AddPlayer(kHost);
+        AddMaps({"Open"});
         relay.SetHostPlayer(kHost);
         rounds.NewRound(nullptr);
         CMessageLog::GetServerLog().Clear();
     }
-    void TearDown() override { CMessageLog::DestroyServerLog(); }
 
     // Balances until nothing changes.
     void Settle()
@@ -44,38 +29,8 @@ protected:
         for (int i = 0; i < 20; ++i)
             bots.Balance();
     }
-    void PersonJoins(session::PlayerId player, const char* name)
-    {
-        relay.AddPlayer(player);
-        CMessage join;
-        join.SetJoin(0, 1, name);
-        rounds.OnJoin(*relay.FindPlayer(player), join);
-    }
-    void PersonLeaves(session::PlayerId player)
-    {
-        rounds.RetireShip(relay.FindPlayer(player)->GetShipId());
-        relay.RemovePlayer(player);
-    }
     size_t ShipsInWorld() { return rounds.GetWorld()->GetPlayerCount(); }
-    std::vector<std::string> LogLines()
-    {
-        std::vector<std::string> lines;
-        char line[CMessageLog::kLineSize];
-        CMessageLog& log = CMessageLog::GetServerLog();
-        log.ResetCursor();
-        while (log.NextLine(line, sizeof line))
-            lines.insert(lines.begin(), line);
-        log.Clear();
-        return lines;
-    }
 
-    platform::FakeClock clock{100000};
-    testing_support::TempDir data;
-    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
-    RecordingSender sender;
-    CLock lock;
-    CSessionRelay relay{sender, lock};
-    CRoundController rounds{relay, lock};
     CBotRoster bots{relay, rounds};
 };
 } // namespace
@@ -88,17 +43,17 @@ TEST_F(BotRosterTest, KeepsTheWantedShipsInPlayAsPeopleComeAndGo)
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 3u);
     EXPECT_EQ(ShipsInWorld(), 3u);
-    PersonJoins(2, "Ann");
+    Join(2, "Ann");
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 2u);
-    PersonJoins(3, "Bob");
-    PersonJoins(4, "Cy");
-    PersonJoins(5, "Di");
+    Join(3, "Bob");
+    Join(4, "Cy");
+    Join(5, "Di");
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 0u) << "four people: more than enough";
     EXPECT_EQ(ShipsInWorld(), 4u);
-    PersonLeaves(5);
-    PersonLeaves(4);
+    Leave(5);
+    Leave(4);
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 1u) << "a bot comes back for the people who left";
     EXPECT_EQ(ShipsInWorld(), 3u);
@@ -121,14 +76,14 @@ TEST_F(BotRosterTest, ABotJoinsAndLeavesAsAPlayerButIsSentNothing)
     ObjectId shipId = bot->GetShipId();
     EXPECT_NE(rounds.GetWorld()->FindPlayer(shipId), nullptr);
     EXPECT_EQ(relay.GetClientCount(), 0u);
-    EXPECT_EQ(LogLines(), std::vector<std::string>{name + " has joined the game."});
+    EXPECT_EQ(TakeServerLogLines(), std::vector<std::string>{name + " has joined the game."});
 
-    PersonJoins(2, "Ann");
+    Join(2, "Ann");
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 0u);
     EXPECT_EQ(rounds.GetWorld()->FindPlayer(shipId), nullptr);
     EXPECT_EQ(relay.GetClientCount(), 1u);
-    std::vector<std::string> lines = LogLines();
+    std::vector<std::string> lines = TakeServerLogLines();
     EXPECT_EQ(lines.back(), name + " has left the game");
     bool toldLeft = false;
     for (const auto& packet : sender.packets)

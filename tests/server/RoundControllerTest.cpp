@@ -1,59 +1,27 @@
 // The server's rounds: the rotation and map requests, the round's opening
-// message, registering (again), and the held keys a ship flies by.
+// message, its limits and the pause after it, registering (again), and the
+// held keys a ship flies by.
 #include "server/session/RoundController.h"
 
-#include "common/MessageLog.h"
 #include "game/Settings.h"
-#include "server/session/SessionRelay.h"
-#include "platform/Clock.h"
-#include "tests/server/RecordingSender.h"
+#include "tests/server/RoundsFixture.h"
 #include "tests/server/ServerLogLines.h"
-#include "tests/support/MapFile.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::RecordingSender;
 using testing_support::SentPacket;
 using testing_support::TakeServerLogLines;
 using testing_support::TextMessage;
-using Ending = testing_support::MapFile::Ending;
 
 namespace
 {
-constexpr session::PlayerId kHost = 1;
 constexpr session::PlayerId kPlayer = 7;
 
-class RoundControllerTest : public ::testing::Test
+class RoundControllerTest : public testing_support::RoundsFixture
 {
 protected:
-    void SetUp() override
-    {
-        g_settings = GameSettings{};
-        CMessageLog::GetServerLog().Clear();
-        relay.AddPlayer(kHost);
-        relay.AddPlayer(kPlayer);
-    }
-    void TearDown() override
-    {
-        g_settings = GameSettings{};
-        CMessageLog::DestroyServerLog();
-    }
+    RoundControllerTest() { relay.AddPlayer(kPlayer); }
 
-    void WriteMaps(std::initializer_list<const char*> titles)
-    {
-        for (const char* title : titles)
-        {
-            WriteMap(title, title);
-            rounds.AddMap((std::string(title) + ".smp").c_str());
-        }
-    }
-    void WriteMap(const std::string& fileName, const std::string& title, Ending ending = Ending::Whole)
-    {
-        data.Write("Maps/" + fileName + ".smp",
-                   testing_support::MapFile({"7...", "....", "....", "...."}, title).Bytes(ending));
-    }
     // The maps every MSG_MAP sent so far announced, in order.
     std::vector<std::string> Announced()
     {
@@ -68,41 +36,25 @@ protected:
                 }
         return names;
     }
-    std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
     void RequestMap(const char* name)
     {
         CMessage request;
         request.SetMap(name);
         rounds.OnMapRequest(request);
     }
-    CPlayerRecord& Join(const char* name)
-    {
-        CPlayerRecord& record = *relay.FindPlayer(kPlayer);
-        CMessage join;
-        join.SetJoin(0, 2, name);
-        rounds.OnJoin(record, join);
-        return record;
-    }
+    CPlayerRecord& Join(const char* name) { return RoundsFixture::Join(kPlayer, name); }
     void HoldKeys(CPlayerRecord& record, std::vector<uint32_t> codes)
     {
         CMessage keys;
         keys.SetKeys(record.GetShipId(), codes.data(), static_cast<uint32_t>(codes.size()));
         rounds.OnKeys(record, keys);
     }
-
-    platform::FakeClock clock{100000};
-    testing_support::TempDir data;
-    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
-    RecordingSender sender;
-    CLock lock;
-    CSessionRelay relay{sender, lock};
-    CRoundController rounds{relay, lock};
 };
 } // namespace
 
 TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
 {
-    WriteMaps({"Beta", "Alpha"});
+    AddMaps({"Beta", "Alpha"});
     rounds.AddMap("Missing.smp");
     EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Alpha.smp"}));
     std::vector<std::string> played;
@@ -116,7 +68,7 @@ TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
 
 TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
 {
-    WriteMaps({"Alpha"});
+    AddMaps({"Alpha"});
     relay.QueueMessage(0, TextMessage("from the last round"));
     relay.QueueMessage(kPlayer, TextMessage("also from the last round"));
     rounds.EndRound();
@@ -136,7 +88,7 @@ TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
 {
     relay.SetHostPlayer(kHost);
     relay.SetSendRate(10);
-    WriteMaps({"Alpha", "Beta"});
+    AddMaps({"Alpha", "Beta"});
     rounds.NewRound(nullptr);
     relay.FlushBatches();
     sender.packets.clear();
@@ -160,7 +112,7 @@ TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
 
 TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
 {
-    WriteMaps({"Alpha", "Beta", "Gamma"});
+    AddMaps({"Alpha", "Beta", "Gamma"});
     rounds.NewRound(nullptr);
     const std::pair<const char*, const char*> requests[] = {
         {"Gamma", "Gamma"}, {"NoSuchMap", "Beta"}, {"..\\Maps\\Alpha", "Gamma"}, {"Maps/Beta", "Alpha"}};
@@ -179,7 +131,7 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
 
 TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
 {
-    WriteMaps({"Alpha", "Beta", "Gamma"});
+    AddMaps({"Alpha", "Beta", "Gamma"});
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Gamma", "");
     CMessageLog::GetServerLog().Clear();
@@ -204,7 +156,7 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
 
 TEST_F(RoundControllerTest, ARequestedMapThatDoesNotLoadGivesTheRotationsNext)
 {
-    WriteMaps({"Alpha", "Beta"});
+    AddMaps({"Alpha", "Beta"});
     WriteMap("Broken", "Broken", Ending::Truncated);
     rounds.AddMap("Broken.smp");
     rounds.NewRound(nullptr);
@@ -219,7 +171,7 @@ TEST_F(RoundControllerTest, ARequestedMapThatDoesNotLoadGivesTheRotationsNext)
 
 TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
 {
-    WriteMaps({"Alpha", "Beta"});
+    AddMaps({"Alpha", "Beta"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = Join("Ace");
     CGameWorld* world = rounds.GetWorld();
@@ -244,23 +196,59 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     EXPECT_EQ(rounds.GetWorld(), world);
 }
 
-TEST_F(RoundControllerTest, WithoutALoadableMapNoRoundStarts)
-{
-    WriteMap("Broken", "Broken", Ending::Truncated);
-    rounds.AddMap("Broken.smp");
-    EXPECT_FALSE(rounds.NewRound(nullptr));
-    EXPECT_EQ(rounds.GetWorld(), nullptr);
-}
-
-TEST_F(RoundControllerTest, AServerWithoutMapsPlaysTheEmptyArena)
+TEST_F(RoundControllerTest, OnlyAServerThatNeverHadAMapPlaysTheEmptyArena)
 {
     EXPECT_TRUE(rounds.NewRound(nullptr));
     EXPECT_EQ(PlayedMap(), "");
+
+    CRoundController broken(relay, lock);
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    broken.AddMap("Broken.smp");
+    EXPECT_FALSE(broken.NewRound(nullptr));
+    EXPECT_EQ(broken.GetWorld(), nullptr);
+}
+
+// Both limits may be reached in one pass: the round ends once for each, the
+// frag limit's line first.
+TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
+{
+    AddMaps({"Alpha"});
+    const struct
+    {
+        int32_t frags;
+        uint32_t minutes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {4, 14, {}},
+        {5, 0, {"Frag Limit Hit!"}},
+        {0, 15, {"Time Limit Hit!"}},
+        {5, 15, {"Frag Limit Hit!", "Time Limit Hit!"}},
+    };
+    for (const auto& limits : cases)
+    {
+        ASSERT_TRUE(rounds.StartRound());
+        Join("Ace");
+        rounds.GetWorld()->FindPlayer(relay.FindPlayer(kPlayer)->GetShipId())->SetFrags(limits.frags);
+        clock.Advance(limits.minutes * 60000);
+        TakeServerLogLines();
+        relay.FlushBatches();
+        sender.packets.clear();
+        int flights = 0;
+        rounds.Advance(GetTickCount(), 0, [&] { ++flights; });
+        EXPECT_EQ(TakeServerLogLines(), limits.lines)
+            << limits.frags << " frags, " << limits.minutes << " min";
+        EXPECT_EQ(rounds.IsRoundOver(), !limits.lines.empty());
+        EXPECT_EQ(flights, limits.lines.empty() ? 1 : 0) << "the pilots fly only while the round runs";
+        relay.FlushBatches();
+        bool told = !sender.packets.empty() && sender.packets[0].Types().back() == MSG_ROUND_OVER;
+        EXPECT_EQ(told, !limits.lines.empty()) << "a round's end is told to all";
+        clock.Advance(1000);
+    }
 }
 
 TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
 {
-    WriteMaps({"Alpha"});
+    AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = *relay.FindPlayer(kPlayer);
     HoldKeys(record, {KEY_THRUST});
@@ -271,9 +259,9 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
     ASSERT_NE(ship, nullptr);
     EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
     HoldKeys(record, {KEY_TURN_RIGHT});
-    rounds.GetWorld()->Tick(0);
-    rounds.GetWorld()->Tick(250);
-    EXPECT_FLOAT_EQ(ship->GetAngle(), 90);
+    rounds.Advance(GetTickCount(), 0, nullptr);
+    rounds.Advance(GetTickCount(), 250, nullptr);
+    EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "a pass ticks the world by the time it was given";
 
     rounds.NewRound(nullptr);
     CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
@@ -283,7 +271,7 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
 
 TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
 {
-    WriteMaps({"Alpha"});
+    AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = Join("First");
     EXPECT_EQ(record.GetShipId(), 1u);
@@ -311,7 +299,7 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
 
 TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
 {
-    WriteMaps({"Alpha"});
+    AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     rounds.EndRound();
     Join("Late");
@@ -325,7 +313,7 @@ TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
 
 TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)
 {
-    WriteMaps({"Alpha"});
+    AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     TakeServerLogLines();
     CPlayerRecord& record = *relay.FindPlayer(kPlayer);

@@ -1,11 +1,14 @@
+// The server thread's loop: the console it broadcasts, the time each pass
+// measures, the end-of-round pause counted in passes, and stopping.
 #include "server/ServerLoop.h"
 
 #include "common/MessageLog.h"
 #include "game/Settings.h"
-#include "game/Ship.h"
-#include "server/session/Server.h"
 #include "platform/Clock.h"
 #include "server/ServerProcess.h"
+#include "server/session/Server.h"
+#include "tests/support/DefaultGameSettings.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,18 +29,12 @@ const char* const kSetUpLines = "Console: New round initalized and ready to go.\
 class ServerLoopTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        setenv("QUORVEX_DATA", noData.Path().c_str(), 1); // no maps: the round set-up is predictable
-        out = open_memstream(&buffer, &size);
-        server::ResetStopRequest();
-    }
-    void TearDown() override
+    ServerLoopTest() { server::ResetStopRequest(); }
+    ~ServerLoopTest() override
     {
         std::fclose(out);
         std::free(buffer);
         server::ResetStopRequest();
-        unsetenv("QUORVEX_DATA");
     }
     std::string Output()
     {
@@ -45,11 +42,14 @@ protected:
         return std::string(buffer, size);
     }
 
+    testing_support::DefaultGameSettings settings;
     testing_support::TempDir noData;
+    // No maps: the round's set-up is predictable.
+    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", noData.Path().c_str()};
     platform::FakeClock clock{5000};
     char* buffer = nullptr;
     size_t size = 0;
-    std::FILE* out = nullptr;
+    std::FILE* out = open_memstream(&buffer, &size);
 };
 } // namespace
 
@@ -90,7 +90,6 @@ TEST_F(ServerLoopTest, ElapsedIsMeasuredAcrossThePreviousPass)
     clock.Advance(13);
     loop.RunPass();
     EXPECT_EQ(loop.GetElapsed(), 7u + 13u);
-    g_settings = GameSettings{};
     loop.ShutDown();
 }
 
@@ -140,25 +139,5 @@ TEST_F(ServerLoopTest, EndOfRoundPauseIsMeasuredInWholePasses)
     loop.RunPass();
     loop.RunPass();
     EXPECT_FALSE(CServer::Get().IsRoundOver()) << "more than 12000 ms: the next round";
-    g_settings = GameSettings{};
-    loop.ShutDown();
-}
-
-TEST_F(ServerLoopTest, BothLimitsInOnePassEndTheRoundOnceMoreWithoutHarm)
-{
-    g_settings.ServerYield = 0;
-    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
-    loop.SetUp();
-    loop.RunPass();
-    auto* ship = new CShip();
-    ship->SetFrags(5);
-    CServer::Get().GetWorld()->AddPlayer(ship);
-    clock.Advance(15 * 60000);
-    loop.RunPass();
-    std::string output = Output();
-    EXPECT_NE(output.find("Console: Time Limit Hit!\nConsole: Frag Limit Hit!\n"), std::string::npos)
-        << output;
-    EXPECT_TRUE(CServer::Get().IsRoundOver());
-    g_settings = GameSettings{};
     loop.ShutDown();
 }
