@@ -97,6 +97,19 @@ TEST(PathPlanner, KeepsOffTheWallsAndNeverCutsACorner)
     EXPECT_GT(besideRock, 0);
 }
 
+// A diagonal step beside a lone rock would clip its corner: each way round
+// it takes the two straight steps, whichever side of the step the rock is on.
+TEST(PathPlanner, GoesRoundARocksCornerRatherThanAcrossIt)
+{
+    GridFromRows map({".....", ".....", "..#..", ".....", "....."});
+    const int32_t corners[][4] = {{1, 2, 2, 1}, {2, 1, 3, 2}, {3, 2, 2, 3}, {2, 3, 1, 2}};
+    for (const auto& c : corners)
+    {
+        auto path = Plan(map, map.Cell(c[0], c[1]), map.Cell(c[2], c[3]));
+        EXPECT_EQ(path.size(), 2u) << "from " << c[0] << ", " << c[1];
+    }
+}
+
 TEST(PathPlanner, FailsWhenTheGoalIsWalledOff)
 {
     GridFromRows map({
@@ -136,6 +149,25 @@ TEST(NavGrid, FliesTwoCellTunnelsDownTheMiddleAndFindsFuelStations)
         grid.Offset(map.Cell(4, 5), station, dx, dy);
         EXPECT_LE(std::max(std::abs(dx), std::abs(dy)), 2) << "within the fuel range";
         EXPECT_GE(std::max(std::abs(dx), std::abs(dy)), 2) << "not right beside the block";
+    }
+}
+
+// Offsets are the short way round on each axis: across the left and right
+// edges, and across the top and bottom ones.
+TEST(NavGrid, OffsetsTakeTheShortWayAcrossEveryEdge)
+{
+    GridFromRows map(std::vector<std::string>(12, std::string(20, '.')));
+    const int32_t cases[][6] = {
+        // from x, y, to x, y, then dx, dy
+        {1, 5, 18, 5, -3, 0}, {18, 5, 1, 5, 3, 0}, {5, 1, 5, 10, 0, -3},
+        {5, 10, 5, 1, 0, 3},  {2, 3, 7, 8, 5, 5},  {19, 11, 0, 0, 1, 1},
+    };
+    for (const auto& c : cases)
+    {
+        int32_t dx = 99, dy = 99;
+        map.Grid().Offset(map.Cell(c[0], c[1]), map.Cell(c[2], c[3]), dx, dy);
+        EXPECT_EQ(dx, c[4]) << c[0] << ", " << c[1] << " to " << c[2] << ", " << c[3];
+        EXPECT_EQ(dy, c[5]) << c[0] << ", " << c[1] << " to " << c[2] << ", " << c[3];
     }
 }
 

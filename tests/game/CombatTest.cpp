@@ -326,3 +326,83 @@ TEST_F(CombatTest, RepulsorPushesWhatIsInRangeAndInSight)
     EXPECT_EQ(behindWall->GetVelocity().Length(), 0);
     EXPECT_EQ(ship->GetRepulses(), 0);
 }
+
+// A point `across` units along one axis of the 640-unit world and `other`
+// along the other.
+CVector OnAxis(int axis, double across, double other, double z = 1)
+{
+    return axis == 0 ? CVector(across, other, z) : CVector(other, across, z);
+}
+
+// Shielded ships 4 units apart across an edge bounce only when the first
+// listed is at the high edge (its own test wraps only that way); unshielded
+// ones never meet there. Every pair flies towards the other.
+TEST_F(CombatTest, ShipsMeetAcrossTheSeamOnlyShieldedAndSeenFromTheHighEdge)
+{
+    LoadArena();
+    struct Pair
+    {
+        int axis;
+        bool firstHigh, shields;
+        CShip *first, *second;
+    };
+    std::vector<Pair> pairs;
+    ObjectId id = 1;
+    for (int axis : {0, 1})
+        for (bool firstHigh : {false, true})
+            for (bool shields : {false, true})
+            {
+                double other = 100 + 100 * double(pairs.size() % 4), sign = firstHigh ? 1 : -1;
+                Pair pair{axis, firstHigh, shields, AddShip(id, "A", 0, 0), AddShip(id + 1, "B", 0, 0)};
+                id += 2;
+                pair.first->SetPosition(OnAxis(axis, firstHigh ? 638 : 2, other));
+                pair.second->SetPosition(OnAxis(axis, firstHigh ? 2 : 638, other));
+                pair.first->SetVelocity(OnAxis(axis, 100 * sign, 0, 0));
+                pair.second->SetVelocity(OnAxis(axis, -100 * sign, 0, 0));
+                for (CShip* ship : {pair.first, pair.second})
+                    if (shields)
+                        ship->SetStatusBits(STATUS_SHIELDS);
+                pairs.push_back(pair);
+            }
+    world.Tick(0);
+    for (const Pair& p : pairs)
+    {
+        std::string what = std::string(p.axis == 0 ? "x" : "y") +
+                           (p.firstHigh ? ", first high" : ", first low") + (p.shields ? ", shielded" : "");
+        EXPECT_TRUE(p.first->IsActive() && p.second->IsActive()) << what;
+        CVector along = OnAxis(p.axis, p.firstHigh ? 1 : -1, 0, 0);
+        bool bounced = p.first->GetVelocity().Dot(along) < 0 && p.second->GetVelocity().Dot(along) > 0;
+        EXPECT_EQ(bounced, p.shields && p.firstHigh) << what;
+    }
+}
+
+// The pairs' cheap first look wraps either way: a ship at the high edge meets
+// a bullet at the low one, and a turret at the low edge one at the high edge.
+TEST_F(CombatTest, ObjectsMeetShipsAndTurretsAcrossTheSeam)
+{
+    LoadArena();
+    std::vector<std::pair<CShip*, CTurret*>> hit;
+    for (int axis : {0, 1})
+    {
+        CShip* ship = AddShip(ObjectId(axis + 1), "Edge", 0, 0);
+        ship->SetPosition(OnAxis(axis, 638, 100));
+        auto* turret = new CTurret();
+        turret->SetFacing(axis == 0 ? FACING_UP : FACING_LEFT); // its triangle towards +y, or +x
+        turret->ForceRespawn(0, 0);
+        turret->SetPosition(OnAxis(axis, 4, 500));
+        world.AddTurret(turret);
+        for (CVector at : {OnAxis(axis, 2, 100), OnAxis(axis, 638, 508)})
+        {
+            auto* bullet = new CBullet();
+            bullet->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
+            world.AddObject(bullet);
+        }
+        hit.emplace_back(ship, turret);
+    }
+    world.Tick(0);
+    for (int axis : {0, 1})
+    {
+        EXPECT_FALSE(hit[axis].first->IsActive()) << "axis " << axis;
+        EXPECT_FALSE(hit[axis].second->IsActive()) << "axis " << axis;
+    }
+}

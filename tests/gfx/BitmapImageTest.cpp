@@ -108,12 +108,12 @@ TEST(BitmapImage, BadFilesGiveAnEmptyImage)
 TEST(BitmapImage, RunLengthEndOfPictureFirstGivesAZeroPicture)
 {
     BitmapSpec layout{.width = 3,
-                    .height = 2,
-                    .bits = 8,
-                    .compression = 1,
-                    .imageSize = 2,
-                    .coloursUsed = 4,
-                    .palette = RampPalette(4)};
+                      .height = 2,
+                      .bits = 8,
+                      .compression = 1,
+                      .imageSize = 2,
+                      .coloursUsed = 4,
+                      .palette = RampPalette(4)};
     CBitmapImage image = LoadBitmap(Bitmap(layout, {0, 1}));
     ASSERT_FALSE(image.IsEmpty());
     EXPECT_EQ(image.GetPixels(), Bytes(6, 0));
@@ -128,13 +128,13 @@ TEST(BitmapRle, EightBitPacketsRunsLiteralsLinesAndMoves)
         3, 9,             // three pixels of 9
         0, 0,             // end of line (row 0 is 4 wide: moves to row 1)
         0, 3, 1, 2, 3, 0, // three literal pixels, padded to an even byte
-        0, 2, 1, 1,       // one right and one row on: from row 1, column 3 to row 3, column 0
+        0, 2, 2, 1,       // two right and one row on: from row 1, column 3 to row 3, column 1
         2, 7,             // two pixels of 7
         0, 1,             // end of picture
         5, 5,             // never read
     };
     Bytes out = DecodeBitmapRle(input, 4, 4, 8);
-    Bytes expected = {9, 9, 9, 0, 1, 2, 3, 0, 0, 0, 0, 0, 7, 7, 0, 0};
+    Bytes expected = {9, 9, 9, 0, 1, 2, 3, 0, 0, 0, 0, 0, 0, 7, 7, 0};
     EXPECT_EQ(out, expected);
 }
 
