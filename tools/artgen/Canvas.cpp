@@ -203,3 +203,26 @@ void CCanvas::Paste(const CCanvas& source, int x, int y, int zoom)
         for (int sx = 0; sx < source.Width() * zoom; ++sx)
             Blend(x + sx, y + sy, source.Get(sx / zoom, sy / zoom));
 }
+
+CCanvas CCanvas::Shrunk(int factor) const
+{
+    CCanvas result(m_width / factor, m_height / factor);
+    for (int y = 0; y < result.Height(); ++y)
+        for (int x = 0; x < result.Width(); ++x)
+        {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx)
+                {
+                    Colour c = Get(x * factor + dx, y * factor + dy);
+                    r += c.r * c.a;
+                    g += c.g * c.a;
+                    b += c.b * c.a;
+                    a += c.a;
+                }
+            if (a > 0)
+                result.Set(x, y,
+                           {Clamp(r / a), Clamp(g / a), Clamp(b / a), Clamp(a / float(factor * factor))});
+        }
+    return result;
+}

@@ -85,6 +85,10 @@ public:
     // `zoom`, blending over what is there.
     void Paste(const CCanvas& source, int x, int y, int zoom = 1);
     const std::vector<Colour>& Pixels() const { return m_pixels; }
+    // The canvas shrunk by a whole factor, each pixel the mean of its block
+    // with colour weighted by alpha, so transparent pixels lend the edges no
+    // colour (as a desktop shrinks a window icon).
+    CCanvas Shrunk(int factor) const;
 
 private:
     int m_width;

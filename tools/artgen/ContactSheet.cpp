@@ -80,31 +80,6 @@ std::string Label(const std::string& name)
     return name.substr(0, name.rfind('.'));
 }
 
-// The picture shrunk by a whole factor, each pixel the alpha-weighted mean of
-// its block, as a desktop shrinks a window icon.
-CCanvas Shrunk(const CCanvas& source, int factor)
-{
-    CCanvas result(source.Width() / factor, source.Height() / factor);
-    for (int y = 0; y < result.Height(); ++y)
-        for (int x = 0; x < result.Width(); ++x)
-        {
-            float r = 0, g = 0, b = 0, a = 0;
-            for (int dy = 0; dy < factor; ++dy)
-                for (int dx = 0; dx < factor; ++dx)
-                {
-                    Colour c = source.Get(x * factor + dx, y * factor + dy);
-                    r += c.r * c.a;
-                    g += c.g * c.a;
-                    b += c.b * c.a;
-                    a += c.a;
-                }
-            if (a > 0)
-                result.Set(x, y,
-                           {uint8_t(r / a), uint8_t(g / a), uint8_t(b / a), uint8_t(a / (factor * factor))});
-        }
-    return result;
-}
-
 constexpr int kIconSectionHeight = 20 + 64 * kZoom + 16;
 
 // The window icon at the sizes desktops show it, and enlarged.
@@ -112,8 +87,8 @@ void IconSection(CCanvas& sheet, const CCanvas& font, const CCanvas& icon, int t
 {
     Write(sheet, font, 16, top, "QuorvexIcon at 64, 32 and 16 pixels, and tripled:", {0, 255, 0, 255});
     sheet.Paste(icon, 16, top + 20);
-    sheet.Paste(Shrunk(icon, 2), 96, top + 20);
-    sheet.Paste(Shrunk(icon, 4), 144, top + 20);
+    sheet.Paste(icon.Shrunk(2), 96, top + 20);
+    sheet.Paste(icon.Shrunk(4), 144, top + 20);
     sheet.Paste(icon, 176, top + 20, kZoom);
 }
 } // namespace

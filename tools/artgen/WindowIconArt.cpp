@@ -238,32 +238,6 @@ CCanvas DrawIcon(int factor)
     return canvas;
 }
 
-// Averages each `factor` x `factor` block into one pixel, weighting colour by
-// alpha so that transparent pixels lend the edges no colour.
-CCanvas Shrink(const CCanvas& large, int factor)
-{
-    CCanvas small(large.Width() / factor, large.Height() / factor);
-    for (int y = 0; y < small.Height(); ++y)
-        for (int x = 0; x < small.Width(); ++x)
-        {
-            float r = 0, g = 0, b = 0, a = 0;
-            for (int sy = 0; sy < factor; ++sy)
-                for (int sx = 0; sx < factor; ++sx)
-                {
-                    Colour c = large.Get(x * factor + sx, y * factor + sy);
-                    r += c.r * c.a;
-                    g += c.g * c.a;
-                    b += c.b * c.a;
-                    a += c.a;
-                }
-            if (a > 0)
-                small.Set(x, y,
-                          {uint8_t(std::lround(r / a)), uint8_t(std::lround(g / a)),
-                           uint8_t(std::lround(b / a)), uint8_t(std::lround(a / float(factor * factor)))});
-        }
-    return small;
-}
-
 } // namespace
 
 Picture MakeWindowIcon()
@@ -279,5 +253,5 @@ CCanvas MakeDesktopIcon(int size)
     int factor = 1;
     while ((kIconSize * factor) % size != 0)
         ++factor;
-    return Shrink(DrawIcon(factor), kIconSize * factor / size);
+    return DrawIcon(factor).Shrunk(kIconSize * factor / size);
 }
