@@ -9,16 +9,13 @@
 #include "net/MessageBatch.h"
 #include "session/SessionServer.h"
 
-#include "tests/support/Ports.h"
+#include "tests/session/ServerThread.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -26,80 +23,19 @@ namespace
 {
 constexpr uint32_t kLoopback = 0x7F000001;
 
-// A session server on its own thread that keeps what it receives.
-class SessionHost : public session::ISessionServerEvents
+// A session server of the game on its own thread.
+struct SessionHost : testing_support::ServerThread
 {
-public:
     SessionHost(uint32_t maxPlayers, const std::string& name)
-        : port(testing_support::FreeUdpPort()), m_server(*this)
+        : ServerThread(game_identity::ApplicationGuid(), maxPlayers, name)
     {
-        session::SessionHostParams params{port, game_identity::ApplicationGuid(), name, maxPlayers,
-                                           kLoopback};
-        hosted = m_server.Host(params);
-        m_thread = std::thread(
-            [this]
-            {
-                while (!m_stop)
-                {
-                    RunTasks();
-                    m_server.DoWork(10);
-                    std::this_thread::sleep_for(1ms);
-                }
-                m_server.Close();
-            });
     }
-    ~SessionHost() override { Stop(); }
-    void Stop()
-    {
-        if (!m_stop.exchange(true))
-            m_thread.join();
-    }
-
-    // Sends a batch to every player, from the server's thread.
     void SendToAll(const CMessageBatch& batch)
     {
         std::vector<uint8_t> bytes(batch.GetWireSize());
         batch.Write(bytes.data(), bytes.size());
-        std::lock_guard lock(m_mutex);
-        m_tasks.push_back([this, bytes] { m_server.SendTo(0, bytes.data(), bytes.size()); });
+        Run([&](session::CSessionServer& server) { server.SendTo(0, bytes.data(), bytes.size()); });
     }
-    std::vector<CMessage> Received()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_received;
-    }
-
-    void OnCreatePlayer(session::PlayerId) override {}
-    void OnDestroyPlayer(session::PlayerId) override {}
-    void OnReceive(session::PlayerId, const uint8_t* data, size_t size) override
-    {
-        CMessage message;
-        message.Deserialize(data, size);
-        std::lock_guard lock(m_mutex);
-        m_received.push_back(message);
-    }
-
-    uint16_t port;
-    bool hosted = false;
-
-private:
-    void RunTasks()
-    {
-        std::vector<std::function<void()>> tasks;
-        {
-            std::lock_guard lock(m_mutex);
-            tasks.swap(m_tasks);
-        }
-        for (auto& task : tasks)
-            task();
-    }
-
-    session::CSessionServer m_server;
-    std::mutex m_mutex;
-    std::vector<CMessage> m_received;
-    std::vector<std::function<void()>> m_tasks;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
 };
 
 // Runs the client's session until `done` holds or ten seconds pass.
@@ -157,10 +93,12 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
     EXPECT_TRUE(Printed("Registering with server..."));
     auto joined = [&] { return !host.Received().empty(); };
     ASSERT_TRUE(PumpUntil(client, joined));
+    CMessage join;
+    ASSERT_TRUE(join.Deserialize(host.Received()[0].data(), host.Received()[0].size()));
     ObjectId id = 99;
     uint32_t shipType = 0;
     char joinName[16];
-    ASSERT_TRUE(host.Received()[0].GetJoin(id, shipType, joinName, sizeof joinName));
+    ASSERT_TRUE(join.GetJoin(id, shipType, joinName, sizeof joinName));
     EXPECT_EQ(id, 0u);
     EXPECT_EQ(shipType, 2u);
     EXPECT_STREQ(joinName, "Me");

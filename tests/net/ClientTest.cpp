@@ -83,8 +83,7 @@ std::vector<uint8_t> BatchBytes(const std::vector<CMessage>& messages)
     return bytes;
 }
 
-session::SessionDescription Session(uint8_t instance, const char* name, uint32_t maxPlayers,
-                                     uint32_t current)
+session::SessionDescription Session(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current)
 {
     session::SessionDescription session;
     session.instance.bytes[0] = instance;

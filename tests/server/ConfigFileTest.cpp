@@ -1,24 +1,33 @@
+// The server's configuration file: the layout -dumpcfg writes, and what the
+// reader takes from any text, what it reports and what it leaves alone.
 #include "server/ConfigFile.h"
 
 #include "game/Settings.h"
+#include "tests/support/DefaultGameSettings.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <sstream>
+#include <map>
+#include <set>
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
 
 namespace
 {
+double Value(const GameSettings& settings, const SettingDescriptor& setting)
+{
+    if (auto field = std::get_if<int GameSettings::*>(&setting.field))
+        return settings.*(*field);
+    return settings.*std::get<float GameSettings::*>(setting.field);
+}
+
 class ConfigFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { g_settings = GameSettings{}; }
-    void TearDown() override { g_settings = GameSettings{}; }
-
     // Loads `text` and returns what the reader reported.
     std::string Load(const std::string& text)
     {
@@ -32,51 +41,48 @@ protected:
         std::free(buffer);
         return reported;
     }
+    // Every setting is `expected`'s, the others the `changed` ones.
+    void ExpectSettings(const GameSettings& expected, const std::map<std::string_view, double>& changed = {})
+    {
+        for (const SettingDescriptor& setting : SettingTable())
+        {
+            auto found = changed.find(setting.key);
+            double value = found != changed.end() ? found->second : Value(expected, setting);
+            EXPECT_NEAR(Value(g_settings, setting), value, 0.0005) << setting.key;
+        }
+    }
 
+    testing_support::DefaultGameSettings settings;
     TempDir dir;
 };
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 } // namespace
 
-TEST_F(ConfigFileTest, TableHasAllKeysOnce)
+TEST_F(ConfigFileTest, WritesEverySettingOnceInTheFileLayout)
 {
-    EXPECT_EQ(SettingTable().size(), 61u);
     std::set<std::string_view> keys;
     for (const SettingDescriptor& setting : SettingTable())
         EXPECT_TRUE(keys.insert(setting.key).second) << setting.key;
-}
+    EXPECT_EQ(keys.size(), 61u);
 
-TEST_F(ConfigFileTest, WritesDefaultsInTheFileLayout)
-{
     std::string path = dir.File("defaults.cfg");
     ASSERT_TRUE(SaveConfig(path.c_str()));
-    std::vector<std::string> lines = Lines(ReadFile(path));
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "// Quorvex Server Config File");
-    EXPECT_EQ(lines[1], "");
-    EXPECT_EQ(lines[2], "// General server section");
-    EXPECT_EQ(lines[3], "ServerYield                   1");
-    EXPECT_EQ(lines[3].find('1'), 30u) << "values start in column 31";
-    EXPECT_EQ(lines.back(), "ShrapnelCount                 8") << "no empty line after the last section";
-
     std::string text = ReadFile(path);
+    EXPECT_EQ(text.rfind("// Quorvex Server Config File\n\n// General server section\n"
+                         "ServerYield                   1\n",
+                         0),
+              0u)
+        << "values start in column 31";
     for (const char* expected : {"\n\n// Fuel cost section\n", "ThrustCost                    0.100\n",
                                  "BaseTurnRate                  360.000\n", "\n\n// Fuel capacity\n",
                                  "\n\n// Basic Ship Mechanics\n", "\n\n// Powerup Mechanics\n",
                                  "\n\n// Shrapnel\n", "ServerEOR                     12000\n"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
-    EXPECT_EQ(lines.size(), 2u + 6u * 2u - 1u + 61u);
+    EXPECT_EQ(text.substr(text.size() - 33), "\nShrapnelCount                 8\n")
+        << "no empty line after the last section";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 6 * 2 - 1 + 61);
 }
 
-TEST_F(ConfigFileTest, RoundTripsEveryValue)
+TEST_F(ConfigFileTest, RoundTripsEveryValueAndAnEditedValueChangesOnlyItsSetting)
 {
     g_settings.ServerEOR = 5000;
     g_settings.ThrustCost = 0.25f;
@@ -87,88 +93,54 @@ TEST_F(ConfigFileTest, RoundTripsEveryValue)
     GameSettings written = g_settings;
     g_settings = GameSettings{};
     ASSERT_TRUE(LoadConfig(path.c_str()));
-    for (const SettingDescriptor& setting : SettingTable())
+    ExpectSettings(written);
+
+    std::string text = ReadFile(path);
+    text.replace(text.find("ShrapnelCount                 8"), 31, "ShrapnelCount                 12");
+    g_settings = GameSettings{};
+    EXPECT_EQ(Load(text), "");
+    ExpectSettings(written, {{"ShrapnelCount", 12}});
+}
+
+TEST_F(ConfigFileTest, ReadsKeysAnywhereAndReportsAndSkipsWhatItCannotRead)
+{
+    const std::string overlongComment = "// " + std::string(1030, 'x');
+    const struct
     {
-        if (auto field = std::get_if<int GameSettings::*>(&setting.field))
-            EXPECT_EQ(g_settings.*(*field), written.*(*field)) << setting.key;
-        else
-        {
-            auto f = std::get<float GameSettings::*>(setting.field);
-            EXPECT_NEAR(g_settings.*f, written.*f, 0.0005) << setting.key;
-        }
+        std::string text;
+        std::string reported;
+        std::map<std::string_view, double> changed;
+    } cases[] = {
+        {"", "", {}},
+        {"ServerEOR\n5000 MaxPlayers 8\n\n   ShrapnelCount 12 ServerEOR 7000",
+         "",
+         {{"ServerEOR", 7000}, {"MaxPlayers", 8}, {"ShrapnelCount", 12}}},
+        {"// ServerEOR 1\n//ServerYield 9\nServerEOR 3 // MaxPlayers 2\nMaxPlayers 6",
+         "",
+         {{"ServerEOR", 3}, {"MaxPlayers", 6}}},
+        {overlongComment + " ServerEOR 42\n",
+         "Unrecognized Tag \"xxxxxxx\" ... skipping\n",
+         {{"ServerEOR", 42}}}, // a comment's skip ends after 1024 characters
+        {"servereor 5000\nServerEOR 6000",
+         "Unrecognized Tag \"servereor\" ... skipping\nUnrecognized Tag \"5000\" ... skipping\n",
+         {{"ServerEOR", 6000}}},
+        {"ServerYield 3 ServerEOR abc MaxPlayers 2.5 ThrustCost nan BulletDamage 1e99 "
+         "ShrapnelCount 99999999999 FuelRate 4.5 MineRange",
+         "Unrecognized Tag \"abc\" ... skipping\nUnrecognized Tag \"2.5\" ... skipping\n"
+         "Unrecognized Tag \"nan\" ... skipping\nUnrecognized Tag \"1e99\" ... skipping\n"
+         "Unrecognized Tag \"99999999999\" ... skipping\n",
+         {{"ServerYield", 3}, {"FuelRate", 4.5}}},
+    };
+    for (const auto& file : cases)
+    {
+        g_settings = GameSettings{};
+        EXPECT_EQ(Load(file.text), file.reported) << file.text;
+        ExpectSettings(GameSettings{}, file.changed);
     }
 }
 
-TEST_F(ConfigFileTest, KeysInAnyOrderOnAnyLinesLastOneWins)
+TEST_F(ConfigFileTest, MissingFilesAndFoldersFail)
 {
-    EXPECT_EQ(Load("ServerEOR\n5000 MaxPlayers 8\n\n   ShrapnelCount 12 ServerEOR 7000"), "");
-    EXPECT_EQ(g_settings.ServerEOR, 7000);
-    EXPECT_EQ(g_settings.MaxPlayers, 8);
-    EXPECT_EQ(g_settings.ShrapnelCount, 12);
-    EXPECT_EQ(g_settings.ServerYield, 1) << "absent keys keep their values";
-}
-
-TEST_F(ConfigFileTest, ChangingOneValueInTheWrittenFileChangesOnlyThatSetting)
-{
-    std::string path = dir.File("edit.cfg");
-    ASSERT_TRUE(SaveConfig(path.c_str()));
-    std::string text = ReadFile(path);
-    text.replace(text.find("ShrapnelCount                 8"), 31, "ShrapnelCount                 12");
-    EXPECT_EQ(Load(text), "");
-    GameSettings expected;
-    expected.ShrapnelCount = 12;
-    EXPECT_EQ(g_settings.ShrapnelCount, 12);
-    EXPECT_EQ(g_settings.ServerEOR, expected.ServerEOR);
-    EXPECT_FLOAT_EQ(g_settings.WeaponCost, expected.WeaponCost);
-}
-
-TEST_F(ConfigFileTest, CommentsAreSkippedToTheLineEnd)
-{
-    EXPECT_EQ(Load("// ServerEOR 1\n//ServerYield 9\nServerEOR 3 // MaxPlayers 2\nMaxPlayers 6"), "");
-    EXPECT_EQ(g_settings.ServerEOR, 3);
-    EXPECT_EQ(g_settings.MaxPlayers, 6);
-    EXPECT_EQ(g_settings.ServerYield, 1);
-}
-
-TEST_F(ConfigFileTest, OverlongCommentRemainderIsReadAsTokens)
-{
-    std::string comment = "// " + std::string(1030, 'x');
-    std::string reported = Load(comment + " ServerEOR 42\n");
-    EXPECT_NE(reported.find("Unrecognized Tag"), std::string::npos);
-    EXPECT_EQ(g_settings.ServerEOR, 42);
-}
-
-TEST_F(ConfigFileTest, UnknownKeysAndTheirValuesAreReportedOnceEach)
-{
-    std::string reported = Load("servereor 5000\nServerEOR 6000");
-    EXPECT_EQ(reported, "Unrecognized Tag \"servereor\" ... skipping\n"
-                        "Unrecognized Tag \"5000\" ... skipping\n");
-    EXPECT_EQ(g_settings.ServerEOR, 6000);
-}
-
-TEST_F(ConfigFileTest, BadValuesAreReportedAndReadingGoesOn)
-{
-    std::string reported = Load("ServerYield 3 ServerEOR abc MaxPlayers 2.5 ThrustCost nan "
-                                "BulletDamage 1e99 ShrapnelCount 99999999999 FuelRate 4.5 MineRange");
-    EXPECT_EQ(reported, "Unrecognized Tag \"abc\" ... skipping\n"
-                        "Unrecognized Tag \"2.5\" ... skipping\n"
-                        "Unrecognized Tag \"nan\" ... skipping\n"
-                        "Unrecognized Tag \"1e99\" ... skipping\n"
-                        "Unrecognized Tag \"99999999999\" ... skipping\n");
-    GameSettings defaults;
-    EXPECT_EQ(g_settings.ServerYield, 3) << "settings read before a bad value stay";
-    EXPECT_EQ(g_settings.ServerEOR, defaults.ServerEOR);
-    EXPECT_EQ(g_settings.MaxPlayers, defaults.MaxPlayers);
-    EXPECT_FLOAT_EQ(g_settings.ThrustCost, defaults.ThrustCost);
-    EXPECT_EQ(g_settings.ShrapnelCount, defaults.ShrapnelCount);
-    EXPECT_FLOAT_EQ(g_settings.FuelRate, 4.5f);
-    EXPECT_FLOAT_EQ(g_settings.MineRange, defaults.MineRange) << "a key at the end of the file has no value";
-}
-
-TEST_F(ConfigFileTest, EmptyFileLoadsNothingAndMissingFileFails)
-{
-    EXPECT_EQ(Load(""), "");
-    EXPECT_EQ(g_settings.ServerEOR, GameSettings{}.ServerEOR);
     EXPECT_FALSE(LoadConfig(dir.File("missing.cfg").c_str()));
     EXPECT_FALSE(LoadConfig(nullptr));
     EXPECT_FALSE(SaveConfig(dir.File("no/such/folder/x.cfg").c_str()));

@@ -3,6 +3,7 @@
 #include "session/SessionServer.h"
 #include "session/SessionWire.h"
 
+#include "tests/session/ServerThread.h"
 #include "tests/support/Ports.h"
 #include "tests/support/RawDatagrams.h"
 
@@ -23,6 +24,7 @@ using namespace session;
 using namespace std::chrono_literals;
 using testing_support::AwaitVerifyConnect;
 using testing_support::EnetConnect;
+using testing_support::ServerThread;
 using testing_support::UdpSocket;
 
 namespace
@@ -30,105 +32,6 @@ namespace
 const Guid kGame = *Guid::Parse("{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}");
 const Guid kOtherGame = *Guid::Parse("{00000000-1111-2222-3333-444444444444}");
 constexpr uint32_t kLoopback = 0x7F000001;
-
-// Runs a CSessionServer on its own thread, the way the server loop does, and
-// records its callbacks.
-class ServerThread : public ISessionServerEvents
-{
-public:
-    // Binds to loopback only, unless `bindIpv4` says otherwise (0: every interface).
-    ServerThread(uint32_t maxPlayers, const std::string& name = "Test Session", uint32_t bindIpv4 = kLoopback)
-        : port(testing_support::FreeUdpPort()), m_server(*this)
-    {
-        SessionHostParams params{port, kGame, name, maxPlayers, bindIpv4};
-        hosted = m_server.Host(params);
-        m_thread = std::thread([this] { Loop(); });
-    }
-    ~ServerThread() override { Stop(); }
-    void Stop()
-    {
-        if (!m_stop.exchange(true))
-            m_thread.join();
-    }
-
-    // Runs `task` on the server thread and waits for it.
-    void Run(std::function<void(CSessionServer&)> task)
-    {
-        std::atomic<bool> done{false};
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(
-                [&]
-                {
-                    task(m_server);
-                    done = true;
-                });
-        }
-        while (!done)
-            std::this_thread::sleep_for(1ms);
-    }
-
-    std::vector<std::string> Events()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_events;
-    }
-    bool WaitForEvent(const std::string& event, std::chrono::milliseconds timeout = 10s)
-    {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            for (const std::string& seen : Events())
-                if (seen == event)
-                    return true;
-            std::this_thread::sleep_for(2ms);
-        }
-        return false;
-    }
-
-    void OnCreatePlayer(PlayerId player) override { Record("create " + std::to_string(player)); }
-    void OnDestroyPlayer(PlayerId player) override { Record("destroy " + std::to_string(player)); }
-    void OnReceive(PlayerId sender, const uint8_t* data, size_t size) override
-    {
-        Record("receive " + std::to_string(sender) + " " +
-               std::string(reinterpret_cast<const char*>(data), size));
-        if (std::string(reinterpret_cast<const char*>(data), size) == "echo")
-            m_server.SendTo(sender, data, size);
-    }
-
-    uint16_t port;
-    bool hosted = false;
-
-private:
-    void Record(std::string event)
-    {
-        std::lock_guard lock(m_mutex);
-        m_events.push_back(std::move(event));
-    }
-    void Loop()
-    {
-        while (!m_stop)
-        {
-            std::vector<std::function<void()>> tasks;
-            {
-                std::lock_guard lock(m_mutex);
-                tasks.swap(m_tasks);
-            }
-            for (auto& task : tasks)
-                task();
-            m_server.DoWork(10);
-            std::this_thread::sleep_for(1ms);
-        }
-        m_server.Close();
-    }
-
-    CSessionServer m_server;
-    std::mutex m_mutex;
-    std::vector<std::string> m_events;
-    std::vector<std::function<void()>> m_tasks;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 class RecordingClient : public ISessionClientEvents
 {
@@ -265,16 +168,39 @@ TEST(SessionWire, GuidTextRoundTripsAndRejectsMalformed)
     EXPECT_FALSE(Guid::Parse("{1A0FA2EB7-FEB-44C0-999E-E930A50FFE80}"));
 }
 
-TEST(SessionWire, AnswersNeverOutgrowTheirQueryAndShortInputIsRejected)
+// A request is padded to its exact size, so that no answer is larger than
+// what asked for it: one byte more or less gets no answer.
+TEST(SessionWire, RequestsAreReadOnlyAtTheirOwnSize)
 {
-    std::vector<uint8_t> query = wire::EncodeEnumQuery({kGame, 77});
-    ASSERT_EQ(query.size(), wire::kEnumQuerySize);
-    ASSERT_TRUE(wire::DecodeEnumQuery(query.data(), query.size()));
-    EXPECT_FALSE(wire::DecodeEnumQuery(query.data(), query.size() - 1)) << "unpadded queries get no answer";
+    using Decode = std::function<std::optional<wire::TokenRequest>(const uint8_t*, size_t)>;
+    const struct
+    {
+        std::vector<uint8_t> bytes;
+        size_t size;
+        Decode decode;
+    } requests[] = {
+        {wire::EncodeEnumQuery({kGame, 77}), wire::kEnumQuerySize, wire::DecodeEnumQuery},
+        {wire::EncodeCookieRequest({kGame, 77}), wire::kCookieRequestSize, wire::DecodeCookieRequest},
+    };
+    for (const auto& request : requests)
+    {
+        std::vector<uint8_t> bytes = request.bytes;
+        ASSERT_EQ(bytes.size(), request.size);
+        std::optional<wire::TokenRequest> decoded = request.decode(bytes.data(), bytes.size());
+        ASSERT_TRUE(decoded) << request.size;
+        EXPECT_EQ(decoded->token, 77u);
+        EXPECT_EQ(decoded->application, kGame);
+        EXPECT_FALSE(request.decode(bytes.data(), bytes.size() - 1)) << request.size << ": one byte short";
+        bytes.push_back(0);
+        EXPECT_FALSE(request.decode(bytes.data(), bytes.size())) << request.size << ": one byte too long";
+    }
+}
 
+TEST(SessionWire, AnswersFitTheirRequestAndCutOnesAreRejected)
+{
     wire::EnumAnswer answer{{kGame, Guid::Random(), std::string(3000, 'n'), 5, 2}, 77};
-    std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, query.size());
-    EXPECT_LE(bytes.size(), query.size());
+    std::vector<uint8_t> bytes = wire::EncodeEnumAnswer(answer, wire::kEnumQuerySize);
+    EXPECT_LE(bytes.size(), wire::kEnumQuerySize);
     std::optional<wire::EnumAnswer> decoded = wire::DecodeEnumAnswer(bytes.data(), bytes.size());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->session.sessionName.size(), wire::kEnumQuerySize - wire::kEnumAnswerHeaderSize);
@@ -282,12 +208,8 @@ TEST(SessionWire, AnswersNeverOutgrowTheirQueryAndShortInputIsRejected)
     for (size_t cut = 0; cut < bytes.size(); cut += 7)
         EXPECT_FALSE(wire::DecodeEnumAnswer(bytes.data(), cut)) << cut;
 
-    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 99});
-    ASSERT_EQ(request.size(), wire::kCookieRequestSize);
-    EXPECT_EQ(wire::DecodeCookieRequest(request.data(), request.size())->token, 99u);
-    EXPECT_FALSE(wire::DecodeCookieRequest(request.data(), request.size() - 1)) << "unpadded";
     std::vector<uint8_t> cookie = wire::EncodeCookieAnswer({99, wire::kCookieGranted, 0xC0FFEE});
-    EXPECT_LE(cookie.size(), request.size());
+    EXPECT_LE(cookie.size(), wire::kCookieRequestSize);
     std::optional<wire::CookieAnswer> granted = wire::DecodeCookieAnswer(cookie.data(), cookie.size());
     ASSERT_TRUE(granted);
     EXPECT_EQ(granted->cookie, 0xC0FFEEu);
@@ -306,7 +228,7 @@ TEST(SessionWire, AnswersNeverOutgrowTheirQueryAndShortInputIsRejected)
 
 TEST(Session, HostPlayerComesFirstThenClientsExchangePackets)
 {
-    ServerThread server(5);
+    ServerThread server(kGame, 5);
     ASSERT_TRUE(server.hosted);
     RecordingClient client;
     ASSERT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
@@ -342,7 +264,7 @@ TEST(Session, HostPlayerComesFirstThenClientsExchangePackets)
 
 TEST(Session, PlayerIdsAreNeverReused)
 {
-    ServerThread server(0);
+    ServerThread server(kGame, 0);
     for (int round = 0; round < 2; ++round)
     {
         RecordingClient client;
@@ -356,7 +278,7 @@ TEST(Session, PlayerIdsAreNeverReused)
 
 TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
 {
-    ServerThread server(2); // the host's own player and one client
+    ServerThread server(kGame, 2); // the host's own player and one client
     RecordingClient first;
     ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
 
@@ -380,7 +302,7 @@ TEST(Session, FullServerAndOtherApplicationAreRefusedAtOnce)
 
 TEST(Session, ServerThatFilledAfterGrantingACookieRefusesAfterHello)
 {
-    ServerThread server(2);
+    ServerThread server(kGame, 2);
     LossyClient late(server.port); // has its cookie; its connect leaves when it is serviced
     RecordingClient first;
     ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
@@ -397,7 +319,7 @@ TEST(Session, NoServerMeansUnreachable)
 
 TEST(Session, LargePacketsArriveWholeAsUnreliableFragments)
 {
-    ServerThread server(0);
+    ServerThread server(kGame, 0);
     RecordingClient client;
     ASSERT_EQ(client.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
     std::vector<uint8_t> big(100000);
@@ -423,7 +345,7 @@ TEST(Session, LargePacketsArriveWholeAsUnreliableFragments)
 
 TEST(Session, ServerCloseTerminatesClientsAtOnce)
 {
-    auto server = std::make_unique<ServerThread>(0);
+    auto server = std::make_unique<ServerThread>(kGame, 0);
     RecordingClient client;
     ASSERT_EQ(client.session.Connect(Local(server->port), kGame), ConnectResult::Connected);
     server->Stop();
@@ -437,7 +359,7 @@ TEST(Session, ServerCloseTerminatesClientsAtOnce)
 
 TEST(Session, ServerCloseReachesAClientThatLostTheFirstNotice)
 {
-    ServerThread server(0);
+    ServerThread server(kGame, 0);
     LossyClient client(server.port);
     ASSERT_TRUE(client.Join());
     ASSERT_TRUE(server.WaitForEvent("create 2"));
@@ -462,7 +384,7 @@ TEST(Session, ServerCloseReachesAClientThatLostTheFirstNotice)
 
 TEST(Session, EnumerationByHostNameDescribesTheSession)
 {
-    ServerThread server(5, "Arena");
+    ServerThread server(kGame, 5, "Arena");
     RecordingClient client;
     EnumParams params{"127.0.0.1", server.port, kGame, 2, 100};
     ASSERT_EQ(client.session.EnumHosts(params), EnumResult::Ok);
@@ -486,7 +408,7 @@ TEST(Session, EnumerationByHostNameDescribesTheSession)
 
 TEST(Session, EnumerationByLoopbackBroadcast)
 {
-    ServerThread server(0, "Broadcast", 0); // broadcasts reach only sockets bound to every interface
+    ServerThread server(kGame, 0, "Broadcast", 0); // broadcasts reach only sockets bound to every interface
     setenv("QUORVEX_BROADCAST", "127.255.255.255", 1);
     RecordingClient client;
     EnumParams params{"", server.port, kGame, 1, 200};
@@ -498,7 +420,7 @@ TEST(Session, EnumerationByLoopbackBroadcast)
 
 TEST(Session, AnswersAreRateLimitedPerSourceAddress)
 {
-    ServerThread server(0);
+    ServerThread server(kGame, 0);
     RecordingClient client;
     EnumParams params{"127.0.0.1", server.port, kGame, 25, 5};
     client.session.EnumHosts(params); // 25 queries within about 125 ms
@@ -507,7 +429,7 @@ TEST(Session, AnswersAreRateLimitedPerSourceAddress)
 
 TEST(Session, GarbageDatagramsLeaveTheServerServing)
 {
-    ServerThread server(0);
+    ServerThread server(kGame, 0);
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in to{};
     to.sin_family = AF_INET;
@@ -559,7 +481,7 @@ std::vector<std::unique_ptr<UdpSocket>> HalfOpenJoins(uint32_t ipv4, int count, 
 // a server with a limit of 8 (8 + 32 spare) while ENet resends its answers.
 TEST(SessionAttack, UnacknowledgedConnectBurstLeavesRoomForPlayers)
 {
-    ServerThread server(8);
+    ServerThread server(kGame, 8);
     std::vector<std::unique_ptr<testing_support::UdpSocket>> strangers;
     for (uint32_t i = 0; i < 40; ++i)
     {
@@ -576,7 +498,7 @@ TEST(SessionAttack, UnacknowledgedConnectBurstLeavesRoomForPlayers)
 // connect is answered, an earlier one that was not never will be.
 TEST(SessionAttack, ConnectsWithoutTheirOwnValidCookieMakeNoPeer)
 {
-    ServerThread server(8);
+    ServerThread server(kGame, 8);
     UdpSocket honest(0x7F000003);
     std::optional<wire::CookieAnswer> cookie =
         testing_support::AskForCookie(honest.Fd(), kLoopback, server.port, kGame, 5s);
@@ -593,7 +515,7 @@ TEST(SessionAttack, ConnectsWithoutTheirOwnValidCookieMakeNoPeer)
 
 TEST(SessionAttack, OneAddressHoldsFewUnfinishedJoinsAndTheyAreDroppedSoon)
 {
-    ServerThread server(8);
+    ServerThread server(kGame, 8);
     auto halfOpen = HalfOpenJoins(0x7F000002, 4, server.port);
     UdpSocket fifth(0x7F000002);
     ConnectWithCookie(fifth, server.port, 5);
@@ -622,7 +544,7 @@ TEST(SessionAttack, OneAddressHoldsFewUnfinishedJoinsAndTheyAreDroppedSoon)
 
 TEST(SessionAttack, ServerWithoutAFreePeerSaysItIsFull)
 {
-    ServerThread server(2); // 2 + 32 spare peers
+    ServerThread server(kGame, 2); // 2 + 32 spare peers
     auto start = std::chrono::steady_clock::now();
     std::vector<std::unique_ptr<UdpSocket>> halfOpen;
     for (uint32_t host = 1; halfOpen.size() < 34; ++host)
@@ -638,7 +560,7 @@ TEST(SessionAttack, ServerWithoutAFreePeerSaysItIsFull)
 
 TEST(SessionAttack, CookieAnswersAreRateLimitedPerSourceAddress)
 {
-    ServerThread server(8);
+    ServerThread server(kGame, 8);
     UdpSocket asker(0x7F000005);
     std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
     for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
