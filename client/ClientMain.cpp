@@ -1,17 +1,13 @@
 #include "client/ClientMain.h"
 
-#include "client/ClientState.h"
-#include "client/GLDisplay.h"
-#include "client/Input.h"
-#include "client/ScreenLoops.h"
+#include "client/ClientContext.h"
+#include "client/ClientScreens.h"
+#include "client/ScreenDispatcher.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
-#include "client/menus/AddressEntry.h"
-#include "client/menus/OptionsMenu.h"
 #include "common/Version.h"
 #include "gfx/Graphics.h"
 #include "gfx/TargaImage.h"
-#include "net/Client.h"
 #include "platform/ConsoleControl.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
@@ -20,6 +16,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,9 +59,15 @@ bool ParsePort(const char* text, uint16_t& port)
     return true;
 }
 
+// The stop signals' way to the quit flag of the running client: the one
+// piece of client state outside its context, as a signal handler can reach
+// nothing else.
+std::atomic<bool>* g_stopFlag = nullptr;
+
 bool StopRequested(uint32_t)
 {
-    g_quit = true;
+    if (g_stopFlag)
+        *g_stopFlag = true;
     return true;
 }
 
@@ -73,32 +76,26 @@ void ShowDialog(const std::string& text, const std::string& caption)
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
 }
 
-// The options screen starts with what was saved.
-void FillOptionsScreen()
-{
-    COptionsMenu& options = COptionsMenu::Get();
-    options.SetText(g_playerName);
-    options.SetShipType(g_shipType);
-    options.SetResolution(g_resWidth, g_resHeight, g_resDepth, g_resFreq);
-}
-
 // Switches to the saved mode, or plays in a window when the display cannot
 // show it full screen.
-void ChooseInitialMode(CGLDisplay& display)
+void ChooseInitialMode(CClientContext& context)
 {
-    bool windowed = g_options.windowedOverride >= 0 ? g_options.windowedOverride == 1 : g_windowed != 0;
+    const ClientSettings& saved = context.settings;
+    CGLDisplay& display = context.display;
+    const int overridden = context.options.windowedOverride;
+    bool windowed = overridden >= 0 ? overridden == 1 : saved.windowed != 0;
     display.SetWindowed(windowed);
-    if (!display.ChangeMode(g_resWidth, g_resHeight, g_resDepth, g_resFreq) && !windowed)
+    if (!display.ChangeMode(saved.resWidth, saved.resHeight, saved.resDepth, saved.resFreq) && !windowed)
     {
         std::fprintf(stderr,
                      "QuorvexClient: the display cannot show %dx%dx%d at %d Hz full screen; "
                      "playing in a window (Alt+Enter switches, Options chooses another mode).\n",
-                     g_resWidth, g_resHeight, g_resDepth, g_resFreq);
+                     saved.resWidth, saved.resHeight, saved.resDepth, saved.resFreq);
         display.SetWindowed(true);
-        display.ChangeMode(g_windowWidth, g_windowHeight, g_resDepth, g_resFreq);
+        display.ChangeMode(context.windowSize.width, context.windowSize.height, saved.resDepth,
+                           saved.resFreq);
     }
-    g_windowWidth = display.GetWidth();
-    g_windowHeight = display.GetHeight();
+    context.windowSize = {display.GetWidth(), display.GetHeight()};
 }
 
 void SetWindowIcon(platform::CWindow& window)
@@ -113,15 +110,15 @@ void SetWindowIcon(platform::CWindow& window)
         window.SetIcon(icon.GetWidth(), icon.GetHeight(), pixels.data());
 }
 
-std::unique_ptr<platform::CWindow> OpenWindow(const CGLDisplay& display)
+std::unique_ptr<platform::CWindow> OpenWindow(const CClientContext& context)
 {
     platform::WindowSettings settings;
     settings.title = kWindowTitle;
-    settings.width = g_windowWidth;
-    settings.height = g_windowHeight;
-    settings.fullscreen = !display.IsWindowed();
-    settings.mode = display.GetMode();
-    settings.vsync = g_options.vsync;
+    settings.width = context.windowSize.width;
+    settings.height = context.windowSize.height;
+    settings.fullscreen = !context.display.IsWindowed();
+    settings.mode = context.display.GetMode();
+    settings.vsync = context.options.vsync;
     std::string error;
     std::unique_ptr<platform::CWindow> window = platform::CWindow::Create(settings, error);
     if (!window)
@@ -130,42 +127,64 @@ std::unique_ptr<platform::CWindow> OpenWindow(const CGLDisplay& display)
 }
 
 // What the window's creation and first size report do.
-void StartWindow(platform::CWindow& window, platform::IInputDevices& devices)
+void StartWindow(CClientContext& context, CWindowProc& windowProc, platform::CWindow& window)
 {
     SetWindowIcon(window);
-    SetClientWindow(&window, &devices);
-    ClientWndProc({platform::WindowEvent::Type::Create});
+    context.window = &window;
+    windowProc.HandleWindowEvent({platform::WindowEvent::Type::Create});
     platform::WindowEvent size{platform::WindowEvent::Type::Size};
     window.GetSize(size.width, size.height);
-    ClientWndProc(size);
+    windowProc.HandleWindowEvent(size);
 }
 
-// The intro, or with --connect the browser asking that host.
-void StartScreen()
+// The screens until the program ends, in the window `window`.
+void RunScreens(CClientContext& context, platform::CWindow& window)
 {
-    g_screenState = SCREEN_INTRO;
-    if (g_options.connectHost.empty())
-        return;
-    CAddressEntry::Get().SetText(g_options.connectHost.c_str());
-    g_joinFirstServer = true;
-    g_screenState = SCREEN_INTERNET_BROWSER;
+    platform::CSdlInputDevices devices;
+    CWindowProc windowProc(context, &devices);
+    StartWindow(context, windowProc, window);
+    CClientScreens screens(context);
+    CScreenDispatcher dispatcher(context, windowProc, screens.All());
+    dispatcher.SetCurrent(FirstScreen(context));
+    // The address entry offers the host --connect asked.
+    if (!context.options.connectHost.empty())
+        screens.addressEntry.SetText(context.options.connectHost.c_str());
+    g_stopFlag = &context.QuitFlag();
+    platform::InstallConsoleControlHandler(StopRequested);
+    dispatcher.Run();
+    g_stopFlag = nullptr;
+    context.input.Release();
 }
 
-void Shutdown(std::unique_ptr<platform::CWindow>& window)
+// Gives the display its mode back whatever happened, and lets go of the
+// window before it closes.
+void Shutdown(CClientContext& context)
 {
-    CGLDisplay::Get().RestoreMode();
-    if (CClient::Exists())
-        CClient::Destroy();
+    context.display.RestoreMode();
+    context.EndSession();
     GetGraphics().SetDisplay(nullptr);
-    SetClientWindow(nullptr, nullptr);
-    CInput::Destroy();
-    CGLDisplay::Destroy();
-    window.reset();
-    platform::ShutdownVideo();
+    context.window = nullptr;
+}
+
+// Everything between opening the display and closing it: the window outlives
+// the context, whose display lets go of the window's OpenGL context.
+int PlayWithVideo(const ClientOptions& options)
+{
+    std::unique_ptr<platform::CWindow> window;
+    CClientContext context;
+    context.options = options;
+    LoadSettings(context.settings);
+    GetGraphics().SetDisplay(&context.display);
+    ChooseInitialMode(context);
+    window = OpenWindow(context);
+    if (window)
+        RunScreens(context, *window);
+    Shutdown(context);
+    return window ? 0 : 1;
 }
 } // namespace
 
-int ParseClientOptions(int argc, char** argv)
+int ParseClientOptions(int argc, char** argv, ClientOptions& options)
 {
     for (int i = 1; i < argc; ++i)
     {
@@ -175,20 +194,20 @@ int ParseClientOptions(int argc, char** argv)
         if (option == "--version")
             return std::printf("QuorvexClient %0.2f\n", kGameVersion), 0;
         if (option == "--windowed")
-            g_options.windowedOverride = 1;
+            options.windowedOverride = 1;
         else if (option == "--fullscreen")
-            g_options.windowedOverride = 0;
+            options.windowedOverride = 0;
         else if (option == "--no-vsync")
-            g_options.vsync = false;
+            options.vsync = false;
         else if (option == "--connect")
         {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return Usage("--connect needs a host name or address");
-            g_options.connectHost = argv[++i];
+            options.connectHost = argv[++i];
         }
         else if (option == "--port")
         {
-            if (i + 1 >= argc || !ParsePort(argv[++i], g_options.port))
+            if (i + 1 >= argc || !ParsePort(argv[++i], options.port))
                 return Usage("--port needs a UDP port number from 1 to 65535");
         }
         else
@@ -197,12 +216,21 @@ int ParseClientOptions(int argc, char** argv)
     return -1;
 }
 
+ScreenId FirstScreen(CClientContext& context)
+{
+    const std::string& host = context.options.connectHost;
+    if (host.empty())
+        return ScreenId::Intro;
+    context.server = {"", host};
+    return ScreenId::Game;
+}
+
 int ClientMain(int argc, char** argv)
 {
-    int status = ParseClientOptions(argc, argv);
+    ClientOptions options;
+    int status = ParseClientOptions(argc, argv, options);
     if (status >= 0)
         return status;
-    LoadSettings();
     std::string error;
     if (!platform::InitVideo(error))
     {
@@ -210,22 +238,7 @@ int ClientMain(int argc, char** argv)
         return 1;
     }
     platform::SetMessageDialog(ShowDialog);
-    CGLDisplay& display = CGLDisplay::Get();
-    GetGraphics().SetDisplay(&display);
-    FillOptionsScreen();
-    ChooseInitialMode(display);
-    std::unique_ptr<platform::CWindow> window = OpenWindow(display);
-    if (!window)
-    {
-        Shutdown(window);
-        return 1;
-    }
-    platform::CSdlInputDevices devices;
-    StartWindow(*window, devices);
-    StartScreen();
-    g_quit = false;
-    platform::InstallConsoleControlHandler(StopRequested);
-    RunScreens();
-    Shutdown(window);
-    return 0;
+    status = PlayWithVideo(options);
+    platform::ShutdownVideo();
+    return status;
 }

@@ -9,7 +9,6 @@
 // counts as 32 bits and an unknown refresh rate as 60 Hz.
 #pragma once
 
-#include "common/Singleton.h"
 #include "gfx/Display.h"
 #include "platform/VideoModes.h"
 
@@ -18,17 +17,17 @@
 #include <functional>
 #include <vector>
 
-class CGLDisplay : public CDisplay, public CSingleton<CGLDisplay>
+class CGLDisplay : public CDisplay
 {
 public:
     static constexpr int kMaxModes = 50;
     using ModeSource = std::function<std::vector<platform::RawVideoMode>()>;
 
-    // The display of the process is CSingleton's Get(), made on first use.
-
     // `modes` lists the system's modes (the windowing system's by default).
     explicit CGLDisplay(ModeSource modes = {});
     ~CGLDisplay() override;
+    CGLDisplay(const CGLDisplay&) = delete;
+    CGLDisplay& operator=(const CGLDisplay&) = delete;
 
     // Replaces where the system's modes come from (tests give fake lists).
     void SetModeSource(ModeSource modes);

@@ -45,6 +45,12 @@ void CInput::Init(platform::IInputDevices* devices)
     m_initialised = true;
 }
 
+void CInput::Release()
+{
+    m_devices = nullptr;
+    m_initialised = false;
+}
+
 void CInput::BuildKeyMap()
 {
     m_keyMap.fill(KEY_NONE);

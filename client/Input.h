@@ -8,7 +8,6 @@
 // the debug log, which keeps nothing.
 #pragma once
 
-#include "common/Singleton.h"
 #include "game/KeyAction.h"
 #include "platform/InputDevices.h"
 
@@ -21,13 +20,11 @@ constexpr int kKeyboardModeText = 3;
 
 constexpr int kActionCount = 256;
 
-class CInput : public CSingleton<CInput>
+class CInput
 {
 public:
-    // The input of the process is CSingleton's Get(), made on first use.
-
     CInput() = default;
-    virtual ~CInput();
+    ~CInput();
     CInput(const CInput&) = delete;
     CInput& operator=(const CInput&) = delete;
 
@@ -35,6 +32,9 @@ public:
     // the game key map and enters game-key mode.
     void Init(platform::IInputDevices* devices);
     bool IsInitialised() const { return m_initialised; }
+    // Lets go of the devices (the window is gone): nothing is delivered
+    // until the next Init.
+    void Release();
 
     // Sets every action byte: 1 for a mapped key held now, else 0. All zero
     // in text-entry mode or without a keyboard.

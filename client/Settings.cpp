@@ -1,7 +1,5 @@
 #include "client/Settings.h"
 
-#include "client/ClientState.h"
-#include "client/menus/OptionsMenu.h"
 #include "platform/SettingsStore.h"
 
 #include <array>
@@ -33,24 +31,24 @@ int DecodeInt(const IntBytes& bytes)
 }
 
 // A number is read with a buffer of exactly its size: a longer value does
-// not fit and a shorter one is not a number, so either leaves `global` as
-// it was, like a missing value.
-void LoadInt(const CSettingsKey& key, const char* name, int& global)
+// not fit and a shorter one is not a number, so either leaves `value` as it
+// was, like a missing value.
+void LoadInt(const CSettingsKey& key, const char* name, int& value)
 {
     IntBytes bytes{};
     size_t size = 0;
     if (key.QueryValue(name, bytes.data(), bytes.size(), size) && size == bytes.size())
-        global = DecodeInt(bytes);
+        value = DecodeInt(bytes);
 }
 
 // The name buffer is cleared first and read with room for one byte less than
 // it holds, so the name always ends with a zero; a longer value does not fit
 // and leaves the name empty.
-void LoadName(const CSettingsKey& key)
+void LoadName(const CSettingsKey& key, char (&name)[kPlayerNameSize])
 {
-    std::memset(g_playerName, 0, sizeof g_playerName);
+    std::memset(name, 0, sizeof name);
     size_t size = 0;
-    key.QueryValue("PlayerName", g_playerName, sizeof g_playerName - 1, size);
+    key.QueryValue("PlayerName", name, sizeof name - 1, size);
 }
 
 // A value that cannot be written is skipped and saving carries on with the
@@ -62,54 +60,42 @@ void SaveInt(CSettingsKey& key, const char* name, int value)
     key.SetValue(name, bytes.data(), bytes.size());
 }
 
-void TakeChoicesFromOptionsScreen()
-{
-    COptionsMenu& options = COptionsMenu::Get();
-    options.GetText(g_playerName, sizeof g_playerName);
-    g_shipType = options.GetShipType();
-    int32_t width = 0, height = 0, depth = 0, refresh = 0;
-    options.GetResolution(width, height, depth, refresh);
-    g_resWidth = width;
-    g_resHeight = height;
-    g_resDepth = depth;
-    g_resFreq = refresh;
-}
-
 // The numeric values, in the order they are written.
 struct IntSetting
 {
     const char* name;
-    int& global;
+    int ClientSettings::*value;
 };
-const IntSetting kIntSettings[] = {{"ShipType", g_shipType},   {"ResWidth", g_resWidth},
-                                   {"ResHeight", g_resHeight}, {"ResDepth", g_resDepth},
-                                   {"ResFreq", g_resFreq},     {"Windowed", g_windowed}};
+constexpr IntSetting kIntSettings[] = {
+    {"ShipType", &ClientSettings::shipType},   {"ResWidth", &ClientSettings::resWidth},
+    {"ResHeight", &ClientSettings::resHeight}, {"ResDepth", &ClientSettings::resDepth},
+    {"ResFreq", &ClientSettings::resFreq},     {"Windowed", &ClientSettings::windowed}};
 } // namespace
 
-void LoadSettings()
+void LoadSettings(ClientSettings& settings)
 {
     std::optional<CSettingsKey> key = CSettingsKey::OpenForReading(kSettingsKey);
     if (!key)
         return;
-    LoadName(*key);
+    LoadName(*key, settings.playerName);
     for (const IntSetting& setting : kIntSettings)
-        LoadInt(*key, setting.name, setting.global);
+        LoadInt(*key, setting.name, settings.*setting.value);
 }
 
-void SaveSettings()
+void SaveSettings(const ClientSettings& settings)
 {
-    TakeChoicesFromOptionsScreen();
     std::optional<CSettingsKey> key = CSettingsKey::Create(kSettingsKey);
     if (!key)
         return;
-    key->SetValue("PlayerName", g_playerName, strnlen(g_playerName, sizeof g_playerName - 1));
+    const char* name = settings.playerName;
+    key->SetValue("PlayerName", name, strnlen(name, sizeof settings.playerName - 1));
     for (const IntSetting& setting : kIntSettings)
-        SaveInt(*key, setting.name, setting.global);
+        SaveInt(*key, setting.name, settings.*setting.value);
 }
 
-void SaveWindowedSetting()
+void SaveWindowedSetting(const ClientSettings& settings)
 {
     std::optional<CSettingsKey> key = CSettingsKey::Create(kSettingsKey);
     if (key)
-        SaveInt(*key, "Windowed", g_windowed);
+        SaveInt(*key, "Windowed", settings.windowed);
 }

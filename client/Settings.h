@@ -6,14 +6,31 @@
 // "Windowed" (4-byte little-endian ints).
 #pragma once
 
+#include <cstddef>
+
 // The settings key, as the game names it.
 constexpr const char* kSettingsKey = "Software\\Tessaloon\\Quorvex\\Settings";
 
-// Reads the stored values into the globals; missing values (or a missing
-// key) leave the defaults. Opens the key read-only.
-void LoadSettings();
-// Takes name, ship and mode from the options screen into the globals and
-// writes every value. A key that cannot be created saves nothing, silently.
-void SaveSettings();
+// The name holds at most this many characters less one (the buffer keeps a
+// zero).
+constexpr size_t kPlayerNameSize = 128;
+
+struct ClientSettings
+{
+    char playerName[kPlayerNameSize] = {};
+    int shipType = 0;
+    int resWidth = 1024;
+    int resHeight = 768;
+    int resDepth = 32;
+    int resFreq = 60;
+    // A window instead of full screen.
+    int windowed = 0;
+};
+
+// Reads the stored values into `settings`; missing values (or a missing key)
+// leave what `settings` holds. Opens the key read-only.
+void LoadSettings(ClientSettings& settings);
+// Writes every value. A key that cannot be created saves nothing, silently.
+void SaveSettings(const ClientSettings& settings);
 // Writes only the windowed choice (Alt+Enter).
-void SaveWindowedSetting();
+void SaveWindowedSetting(const ClientSettings& settings);

@@ -46,14 +46,21 @@ private:
 };
 
 using Sender = CCommandParser::Sender;
-using CommandHandler = void (*)(CTokenizer& tokens, const Sender& send);
+
+// What a command may act on: the session and the way out for its messages.
+struct CommandTarget
+{
+    CClient& session;
+    const Sender& send;
+};
+using CommandHandler = void (*)(CTokenizer& tokens, const CommandTarget& target);
 
 CMessageLog& Console()
 {
     return CMessageLog::GetConsoleLog();
 }
 
-void PrintHelp(CTokenizer&, const Sender&)
+void PrintHelp(CTokenizer&, const CommandTarget&)
 {
     static const char* const kHelpLines[] = {
         "Client Commands:",
@@ -74,10 +81,10 @@ void PrintHelp(CTokenizer&, const Sender&)
 }
 
 // Renames the local ship only: the saved name and the server's copy stay.
-void SetPlayerName(CTokenizer& tokens, const Sender&)
+void SetPlayerName(CTokenizer& tokens, const CommandTarget& target)
 {
     std::string name = tokens.Rest();
-    CGameWorld* world = CClient::Get().GetWorld();
+    CGameWorld* world = target.session.GetWorld();
     if (CShip* ship = world ? world->FirstPlayer() : nullptr)
         ship->SetName(name.c_str());
     Console().Print("Player name set to %s, long live %s!", name.c_str(), name.c_str());
@@ -86,35 +93,35 @@ void SetPlayerName(CTokenizer& tokens, const Sender&)
     Console().Print("       back in.)");
 }
 
-void ClearConsole(CTokenizer&, const Sender&)
+void ClearConsole(CTokenizer&, const CommandTarget&)
 {
     Console().Clear();
 }
 
 // A search that cannot be made is reported on the console by the session.
-void FindServers(CTokenizer&, const Sender&)
+void FindServers(CTokenizer&, const CommandTarget& target)
 {
     Console().Print("Searching the network for servers, please wait...");
-    CClient::Get().SearchForServers(nullptr);
-    CClient::Get().ListServers();
+    target.session.SearchForServers(nullptr);
+    target.session.ListServers();
 }
 
-void ListServers(CTokenizer&, const Sender&)
+void ListServers(CTokenizer&, const CommandTarget& target)
 {
-    CClient::Get().ListServers();
+    target.session.ListServers();
 }
 
-void ConnectToServer(CTokenizer& tokens, const Sender&)
+void ConnectToServer(CTokenizer& tokens, const CommandTarget& target)
 {
     std::string name = tokens.Rest();
     Console().Print("Attempting to connect to \"%s\"...", name.c_str());
     // Only a server that matched: connecting anyway would reach whichever
     // server an earlier command had selected.
-    if (CClient::Get().SelectServer(name.c_str()))
-        CClient::Get().Connect();
+    if (target.session.SelectServer(name.c_str()))
+        target.session.Connect();
 }
 
-void NotImplemented(CTokenizer&, const Sender&)
+void NotImplemented(CTokenizer&, const CommandTarget&)
 {
     Console().Print("Not implemented yet, try again later.");
 }
@@ -139,8 +146,9 @@ void RequestMap(CTokenizer& tokens, const Sender& send)
     Console().Print("Requesting server change to map \"%s\"", map->c_str());
 }
 
-void ServerCommand(CTokenizer& tokens, const Sender& send)
+void ServerCommand(CTokenizer& tokens, const CommandTarget& target)
 {
+    const Sender& send = target.send;
     std::optional<std::string> subCommand = tokens.Next(kDelimiters);
     if (!subCommand)
         Console().Print("Server must be followed by a sub-commmand.");
@@ -152,7 +160,7 @@ void ServerCommand(CTokenizer& tokens, const Sender& send)
         Console().Print("Unrecognized server command.");
 }
 
-void RunCommand(const std::string& command, CTokenizer& tokens, const Sender& send)
+void RunCommand(const std::string& command, CTokenizer& tokens, const CommandTarget& target)
 {
     static const std::pair<const char*, CommandHandler> kCommands[] = {
         {"help", PrintHelp},
@@ -169,7 +177,7 @@ void RunCommand(const std::string& command, CTokenizer& tokens, const Sender& se
     {
         if (command == name)
         {
-            handler(tokens, send);
+            handler(tokens, target);
             return;
         }
     }
@@ -177,10 +185,10 @@ void RunCommand(const std::string& command, CTokenizer& tokens, const Sender& se
 }
 } // namespace
 
-CCommandParser::CCommandParser(Sender send) : m_send(std::move(send))
+CCommandParser::CCommandParser(CClient& session, Sender send) : m_session(session), m_send(std::move(send))
 {
     if (!m_send)
-        m_send = [](const CMessage& message) { CClient::Get().Send(message); };
+        m_send = [&session](const CMessage& message) { session.Send(message); };
 }
 
 bool CCommandParser::ParseCommand(const char* line)
@@ -189,6 +197,6 @@ bool CCommandParser::ParseCommand(const char* line)
         return false;
     CTokenizer tokens(line + 1);
     if (std::optional<std::string> command = tokens.Next(kDelimiters))
-        RunCommand(*command, tokens, m_send);
+        RunCommand(*command, tokens, {m_session, m_send});
     return true;
 }

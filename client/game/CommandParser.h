@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class CClient;
 class CMessage;
 
 class CCommandParser
@@ -17,11 +18,13 @@ class CCommandParser
 public:
     using Sender = std::function<void(const CMessage&)>;
 
-    // Messages go to `send` (by default CClient::Get().Send).
-    explicit CCommandParser(Sender send = {});
+    // Commands act on `session`; messages go to `send` (by default the
+    // session's Send).
+    explicit CCommandParser(CClient& session, Sender send = {});
     // True when the line was a command (whatever its outcome), false for chat.
     bool ParseCommand(const char* line);
 
 private:
+    CClient& m_session;
     Sender m_send;
 };

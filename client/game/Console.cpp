@@ -1,74 +1,70 @@
 #include "client/game/Console.h"
 
-#include "client/TypedText.h"
-
 #include "client/Input.h"
+#include "client/TypedText.h"
 #include "common/MessageLog.h"
 #include "gfx/Graphics.h"
 #include "net/Client.h"
 #include "net/Message.h"
 #include "platform/WindowEvents.h"
 
-#include <cstring>
+#include <utility>
 
 namespace
 {
 constexpr float kConsoleLineHeight = 16.0f;
-// The line's block holds 1023 characters and its terminator.
 
 CMessageLog& Console()
 {
     return CMessageLog::GetConsoleLog();
 }
-
-// Chat goes out as typed, an empty line included; the server echoes it back
-// to everyone as a console line.
-void SendChat(const char* line, const CCommandParser::Sender& send)
-{
-    CMessage message;
-    message.SetText(line);
-    if (send)
-        send(message);
-    else
-        CClient::Get().Send(message);
-}
-
-void RunLine(const char* line, const CCommandParser::Sender& send)
-{
-    if (!CCommandParser(send).ParseCommand(line))
-        SendChat(line, send);
-    CloseConsoleLine();
-}
-
-void EditLine(char* line, char c)
-{
-    EditTypedLine(line, c);
-    Console().OpenInputLine(line);
-}
 } // namespace
 
-void OpenConsoleLine()
+CConsole::CConsole(CInput& input, CCommandParser::Sender send) : m_input(input), m_send(std::move(send)) {}
+
+void CConsole::Open()
 {
     Console().CloseInputLine();
     Console().OpenInputLine("");
-    CInput::Get().SetMode(kKeyboardModeText);
+    m_input.SetMode(kKeyboardModeText);
 }
 
-void TypeConsoleChar(char c, const CCommandParser::Sender& send)
+void CConsole::Type(char c, CClient& session)
 {
+    // The line's block holds 1023 characters and its terminator.
     char line[CMessageLog::kLineSize] = {};
     Console().GetInputLine(line, sizeof line);
     if (c == platform::kCharReturn)
-        RunLine(line, send);
-    else
-        EditLine(line, c);
+    {
+        RunLine(line, session);
+        return;
+    }
+    EditTypedLine(line, c);
+    Console().OpenInputLine(line);
 }
 
-void CloseConsoleLine()
+// Chat goes out as typed, an empty line included; the server echoes it back
+// to everyone as a console line.
+void CConsole::RunLine(const char* line, CClient& session)
+{
+    CCommandParser parser(session, m_send);
+    if (!parser.ParseCommand(line))
+    {
+        CMessage message;
+        message.SetText(line);
+        if (m_send)
+            m_send(message);
+        else
+            session.Send(message);
+    }
+    Close();
+}
+
+void CConsole::Close()
 {
     Console().CloseInputLine();
     Console().SetInputActive(false);
-    CInput::Get().SetMode(kKeyboardModeGame);
+    m_input.SetMode(kKeyboardModeGame);
 }
 
 // NextLine walks from the newest line, so the log grows upwards from one

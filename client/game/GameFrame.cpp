@@ -1,6 +1,5 @@
 #include "client/game/GameFrame.h"
 
-#include "client/ClientState.h"
 #include "client/game/Console.h"
 #include "client/game/GameView.h"
 #include "client/game/RoundOverScreen.h"
@@ -10,6 +9,7 @@
 #include "game/World.h"
 #include "gfx/Graphics.h"
 #include "gfx/RenderBackend.h"
+#include "net/Client.h"
 
 namespace
 {
@@ -17,15 +17,15 @@ constexpr size_t kMapNameSize = 128;
 constexpr RenderColour kWhite{1, 1, 1, 1};
 constexpr RenderColour kGreen{0, 1, 0, 1};
 
-void DrawHud(const HudFigures& hud)
+void DrawHud(const WindowSize& window, const HudFigures& hud)
 {
     CRenderBackend& backend = GetRenderBackend();
     backend.SetTexturing(true);
     backend.SetColour(kWhite);
-    float x = static_cast<float>(g_windowWidth / 2 - 100);
-    DrawText(GetGraphics(), x, static_cast<float>(g_windowHeight / 2 - 20), "FPS: %d", hud.fps);
-    DrawText(GetGraphics(), x, static_cast<float>(g_windowHeight / 2 - 36), "Ping: %d", hud.ping);
-    DrawConsole(static_cast<float>(-(g_windowWidth / 2) + 210), static_cast<float>(-(g_windowHeight / 2)));
+    float x = static_cast<float>(window.width / 2 - 100);
+    DrawText(GetGraphics(), x, static_cast<float>(window.height / 2 - 20), "FPS: %d", hud.fps);
+    DrawText(GetGraphics(), x, static_cast<float>(window.height / 2 - 36), "Ping: %d", hud.ping);
+    DrawConsole(static_cast<float>(-(window.width / 2) + 210), static_cast<float>(-(window.height / 2)));
 }
 
 // The panel loads the pictures of the map it shows once the map is known.
@@ -39,45 +39,79 @@ void LoadPanelPictures(CSidePanel& panel, const CMap& map)
     panel.LoadTextures();
 }
 
-void DrawWorldAndPanel(CGameView& view, CSidePanel& panel, int32_t frameTimeMs)
+void DrawWorldAndPanel(const WindowSize& window, CGameView& view, CSidePanel& panel, int32_t frameTimeMs)
 {
     CGameWorld& world = *view.GetWorld();
     if (CMap* map = world.GetMap())
     {
         AdvanceClientWorld(world, frameTimeMs);
-        view.SetViewSize(g_windowWidth, g_windowHeight);
+        view.SetViewSize(window.width, window.height);
         view.UpdateCamera();
         view.DrawWorld();
         LoadPanelPictures(panel, *map);
     }
     panel.SetWorld(&world);
-    panel.SetSize(CSidePanel::kWidth, static_cast<float>(g_windowHeight));
-    panel.Draw(-(g_windowWidth / 2) + 100, 0);
+    panel.SetSize(CSidePanel::kWidth, static_cast<float>(window.height));
+    panel.Draw(-(window.width / 2) + 100, 0);
 }
 } // namespace
 
-void DrawGameFrame(CGameView& view, CSidePanel& panel, bool connected, int32_t frameTimeMs,
-                   const HudFigures& hud)
+void DrawGameFrame(const WindowSize& window, CGameView& view, CSidePanel& panel, bool connected,
+                   int32_t frameTimeMs, const HudFigures& hud)
 {
     GetGraphics().BeginFrame();
     if (connected && view.GetWorld())
-        DrawWorldAndPanel(view, panel, frameTimeMs);
+        DrawWorldAndPanel(window, view, panel, frameTimeMs);
     else
     {
         panel.ClearTextures();
         panel.SetWorld(nullptr);
     }
-    DrawHud(hud);
+    DrawHud(window, hud);
     GetGraphics().EndFrame();
 }
 
-void DrawRoundOverFrame(CGameWorld& world, const HudFigures& hud)
+void DrawRoundOverFrame(const WindowSize& window, CGameWorld& world, const HudFigures& hud)
 {
     GetGraphics().BeginFrame();
     CRenderBackend& backend = GetRenderBackend();
     backend.SetTexturing(true);
     backend.SetColour(kGreen);
     DrawRoundOver(world);
-    DrawHud(hud);
+    DrawHud(window, hud);
     GetGraphics().EndFrame();
+}
+
+CGameFrames::CGameFrames() : m_panel(std::make_unique<CSidePanel>()) {}
+
+CGameFrames::~CGameFrames() = default;
+
+void CGameFrames::SetWorld(CGameWorld* world)
+{
+    m_view.SetWorld(world);
+}
+
+void CGameFrames::StartGame(CGameWorld* world)
+{
+    m_view.SetWorld(world);
+    m_panel = std::make_unique<CSidePanel>();
+    m_roundOverSeen = false;
+}
+
+void CGameFrames::Draw(const CClient& session, const WindowSize& window, int32_t frameTimeMs, int fps)
+{
+    const HudFigures hud{fps, session.GetPing()};
+    if (session.IsRoundOver() && m_view.GetWorld())
+    {
+        DrawRoundOverFrame(window, *m_view.GetWorld(), hud);
+        m_roundOverSeen = true;
+        return;
+    }
+    if (m_roundOverSeen)
+    {
+        // A new map: the panel loads its pictures again.
+        m_roundOverSeen = false;
+        m_panel = std::make_unique<CSidePanel>();
+    }
+    DrawGameFrame(window, m_view, *m_panel, session.IsConnected(), frameTimeMs, hud);
 }

@@ -1,9 +1,11 @@
 #include "client/menus/AddressEntry.h"
 
-CAddressEntry& CAddressEntry::Get()
+ScreenId CAddressEntry::OnChar(char c)
 {
-    static CAddressEntry* screen = new CAddressEntry;
-    return *screen;
+    if (c == platform::kCharReturn)
+        return ScreenId::InternetBrowser;
+    m_text.Type(c);
+    return Id();
 }
 
 void CAddressEntry::DrawContents(float hh)

@@ -1,5 +1,6 @@
-// The address entry: the player types an IP address or host name for the
-// browser to ask; the text is kept between visits.
+// The address entry: the player types an IP address or host name, and
+// carriage return opens the internet browser, which asks it. The text is
+// kept between visits.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -8,7 +9,9 @@
 class CAddressEntry : public CMenuScreen
 {
 public:
-    static CAddressEntry& Get();
+    explicit CAddressEntry(CClientContext& context) : CMenuScreen(ScreenId::AddressEntry, context, true) {}
+
+    ScreenId OnChar(char c) override;
 
     void GetText(char* buffer, size_t size) const { m_text.GetText(buffer, size); }
     void SetText(const char* text) { m_text.SetText(text); }

@@ -47,12 +47,6 @@ constexpr std::array<CreditLine, 24> kCredits = {{
 }};
 } // namespace
 
-CCreditsScreen& CCreditsScreen::Get()
-{
-    static CCreditsScreen* screen = new CCreditsScreen;
-    return *screen;
-}
-
 bool CCreditsScreen::LoadTextures()
 {
     bool ships = AddTexturesByName(kShipTextures);

@@ -1,4 +1,5 @@
-// The credits: who made the game, by role, and one line per map.
+// The credits: who made the game, by role, and one line per map. Escape or
+// any typed character returns to the main menu.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -6,7 +7,7 @@
 class CCreditsScreen : public CMenuScreen
 {
 public:
-    static CCreditsScreen& Get();
+    explicit CCreditsScreen(CClientContext& context) : CMenuScreen(ScreenId::Credits, context) {}
     bool LoadTextures() override;
 
 protected:

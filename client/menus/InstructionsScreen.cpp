@@ -83,12 +83,6 @@ void DrawRectangle(float left, float right, float bottom, float top, const Rende
 }
 } // namespace
 
-CInstructionsScreen& CInstructionsScreen::Get()
-{
-    static CInstructionsScreen* screen = new CInstructionsScreen;
-    return *screen;
-}
-
 bool CInstructionsScreen::LoadTextures()
 {
     bool ships = AddTexturesByName(kShipTextures);

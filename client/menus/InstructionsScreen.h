@@ -1,5 +1,6 @@
 // The instructions: the keys, the powerups with their icons, and a sample
-// fuel gauge with the fuel block icon.
+// fuel gauge with the fuel block icon. Escape or any typed character returns
+// to the main menu.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -7,7 +8,7 @@
 class CInstructionsScreen : public CMenuScreen
 {
 public:
-    static CInstructionsScreen& Get();
+    explicit CInstructionsScreen(CClientContext& context) : CMenuScreen(ScreenId::Instructions, context) {}
     bool LoadTextures() override;
 
 protected:

@@ -10,15 +10,35 @@ namespace
 constexpr std::array<const char*, CMainMenu::kItemCount> kItems = {
     "Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit",
 };
+// The screen each item but Quit opens.
+constexpr std::array<ScreenId, CMainMenu::kItemCount - 1> kItemScreens = {
+    ScreenId::LanBrowser, ScreenId::AddressEntry, ScreenId::Instructions,
+    ScreenId::Options,    ScreenId::Credits,
+};
 
 // Only characters the font has: letters, digits, space and _ ! . , " : + - = ( ) @ / '.
 constexpr const char* kNotice = "Arrows choose, Enter selects, F9 quits anytime";
 } // namespace
 
-CMainMenu& CMainMenu::Get()
+ScreenId CMainMenu::OnKey(int key)
 {
-    static CMainMenu* menu = new CMainMenu;
-    return *menu;
+    if (key == platform::kVkUp)
+        Previous();
+    else if (key == platform::kVkDown)
+        Next();
+    return Id();
+}
+
+ScreenId CMainMenu::OnChar(char c)
+{
+    if (c != platform::kCharReturn)
+        return Id();
+    if (m_selected == kQuit)
+    {
+        m_context.RequestQuit();
+        return Id();
+    }
+    return kItemScreens[static_cast<size_t>(m_selected - 1)];
 }
 
 void CMainMenu::Previous()

@@ -1,5 +1,6 @@
 // The main menu: the title, the version, six items walked with Up and Down
-// (wrapping), and a one-line notice at the bottom.
+// (wrapping), and a one-line notice at the bottom. Carriage return opens the
+// selected item's screen, or ends the program on Quit; Escape does nothing.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -18,7 +19,10 @@ public:
         kQuit = 6,
     };
 
-    static CMainMenu& Get();
+    explicit CMainMenu(CClientContext& context) : CMenuScreen(ScreenId::MainMenu, context) {}
+
+    ScreenId OnKey(int key) override;
+    ScreenId OnChar(char c) override;
 
     void Previous();
     void Next();

@@ -3,6 +3,15 @@
 #include "gfx/Graphics.h"
 #include "gfx/Texture.h"
 
+ScreenId CMenuScreen::Frame(const KeyActions&)
+{
+    if (m_keepNetworkSlice)
+        m_context.RunSessionSlice();
+    SetSize(static_cast<float>(m_context.windowSize.width), static_cast<float>(m_context.windowSize.height));
+    Draw(0, 0);
+    return Id();
+}
+
 bool CMenuScreen::Draw(int32_t, int32_t)
 {
     GetGraphics().BeginFrame();

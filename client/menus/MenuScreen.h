@@ -1,10 +1,12 @@
-// The common shape of the menu screens: a CDrawable drawn once per frame
-// with Draw(0, 0), laid out for the size SetSize gives (the window's size,
-// one unit per pixel, origin at the centre, y upwards). Draw brackets the
-// frame: begin, faces filled in front and drawn as lines behind, texturing
-// on, the screen's textures, its contents, end.
+// The common shape of the menu screens: a screen (client/Screen.h) and a
+// CDrawable drawn once per frame with Draw(0, 0), laid out for the size
+// SetSize gives (the window's size, one unit per pixel, origin at the centre,
+// y upwards). Draw brackets the frame: begin, faces filled in front and drawn
+// as lines behind, texturing on, the screen's textures, its contents, end.
 #pragma once
 
+#include "client/ClientContext.h"
+#include "client/Screen.h"
 #include "game/Drawable.h"
 #include "gfx/RenderBackend.h"
 
@@ -16,9 +18,20 @@
 constexpr RenderColour kMenuGreen{0, 1, 0, 1};
 constexpr RenderColour kMenuWhite{1, 1, 1, 1};
 
-class CMenuScreen : public CDrawable
+class CMenuScreen : public CDrawable, public CScreen
 {
 public:
+    // Screens that `keepNetworkSlice` give the session its share of each
+    // frame, as the screens around the browser always did.
+    CMenuScreen(ScreenId id, CClientContext& context, bool keepNetworkSlice = false)
+        : CScreen(id), m_context(context), m_keepNetworkSlice(keepNetworkSlice)
+    {
+    }
+
+    // Lays the screen out for the window's size (every frame, so a resized
+    // window lays it out again) and draws it.
+    ScreenId Frame(const KeyActions& actions) override;
+
     void SetSize(float width, float height)
     {
         m_width = width;
@@ -47,6 +60,8 @@ protected:
     // A white `size` x `size` quad centred on (x, y) with texture `index`.
     void DrawPicture(size_t index, float x, float y, float size = 32) const;
 
+    CClientContext& m_context;
+    bool m_keepNetworkSlice;
     float m_height = 600;
     float m_width = 800;
     float m_border = 2;

@@ -1,6 +1,7 @@
 #include "client/menus/OptionsMenu.h"
 
-#include "client/GLDisplay.h"
+#include "client/Settings.h"
+#include "gfx/Graphics.h"
 
 #include <array>
 #include <cstdio>
@@ -18,12 +19,83 @@ constexpr size_t SelectionIndex(int selection)
 {
     return static_cast<size_t>(selection - 1);
 }
+
+struct Resolution
+{
+    int width, height, depth, refresh;
+    bool operator==(const Resolution&) const = default;
+};
+
+Resolution SavedResolution(const ClientSettings& settings)
+{
+    return {settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq};
+}
 } // namespace
 
-COptionsMenu& COptionsMenu::Get()
+ScreenId COptionsMenu::OnKey(int key)
 {
-    static COptionsMenu* options = new COptionsMenu;
-    return *options;
+    if (key == platform::kVkEscape)
+        return ScreenId::MainMenu; // the edits stay selected, unsaved
+    if (key == platform::kVkLeft)
+        PreviousShip();
+    else if (key == platform::kVkRight)
+        NextShip();
+    else if (key == platform::kVkUp)
+        PreviousResolution();
+    else if (key == platform::kVkDown)
+        NextResolution();
+    return Id();
+}
+
+ScreenId COptionsMenu::OnChar(char c)
+{
+    if (c != platform::kCharReturn)
+    {
+        m_name.Type(c);
+        return Id();
+    }
+    SaveChoices();
+    return ScreenId::MainMenu;
+}
+
+void COptionsMenu::SaveChoices()
+{
+    ClientSettings& settings = m_context.settings;
+    const Resolution before = SavedResolution(settings);
+    TakeChoices(settings);
+    SaveSettings(settings);
+    if (!(SavedResolution(settings) == before))
+        ApplyNewResolution();
+}
+
+// Every screen is laid out for the new size from its next frame on.
+void COptionsMenu::ApplyNewResolution()
+{
+    const ClientSettings& settings = m_context.settings;
+    CGLDisplay& display = m_context.display;
+    display.RestoreMode();
+    display.ChangeMode(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    m_context.windowSize = {display.GetWidth(), display.GetHeight()};
+    GetGraphics().Resize(m_context.windowSize.width, m_context.windowSize.height);
+}
+
+void COptionsMenu::ShowSettings(const ClientSettings& settings)
+{
+    SetText(settings.playerName);
+    SetShipType(settings.shipType);
+    SetResolution(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+}
+
+void COptionsMenu::TakeChoices(ClientSettings& settings) const
+{
+    GetText(settings.playerName, sizeof settings.playerName);
+    settings.shipType = GetShipType();
+    int32_t width = 0, height = 0, depth = 0, refresh = 0;
+    GetResolution(width, height, depth, refresh);
+    settings.resWidth = width;
+    settings.resHeight = height;
+    settings.resDepth = depth;
+    settings.resFreq = refresh;
 }
 
 bool COptionsMenu::LoadTextures()
@@ -45,14 +117,14 @@ void COptionsMenu::NextShip()
 // resolution reads back as zeros.
 void COptionsMenu::PreviousResolution()
 {
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     m_resolution = m_resolution - 1 < 0 ? display.GetModeCount() - 1 : m_resolution - 1;
 }
 
 void COptionsMenu::NextResolution()
 {
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     m_resolution = m_resolution + 1 > display.GetModeCount() - 1 ? 0 : m_resolution + 1;
 }
@@ -74,7 +146,7 @@ void COptionsMenu::SetShipType(int type)
 
 void COptionsMenu::SetResolution(int32_t width, int32_t height, int32_t depth, int32_t refresh)
 {
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     if (refresh == 0)
         return;
@@ -86,7 +158,7 @@ void COptionsMenu::SetResolution(int32_t width, int32_t height, int32_t depth, i
 
 void COptionsMenu::GetResolution(int32_t& width, int32_t& height, int32_t& depth, int32_t& refresh) const
 {
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     bool listed = m_resolution >= 0 && m_resolution < display.GetModeCount();
     width = listed ? display.GetModeWidth(m_resolution) : 0;
@@ -122,7 +194,7 @@ void COptionsMenu::DrawShips(float y) const
 
 void COptionsMenu::DrawResolutions(float hh) const
 {
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     DrawCentred(hh - 300, kMenuGreen, "Resolutions");
     for (int i = 0; i < display.GetModeCount(); ++i)

@@ -1,7 +1,8 @@
 // The options screen: the ship (six pictures, Left and Right, the shield
-// over the chosen one), the player's name, and the display mode (the list of
-// CGLDisplay, Up and Down). It holds the choices until carriage return saves
-// them; Escape leaves them selected but unsaved.
+// over the chosen one), the player's name (typed), and the display mode (the
+// display's list, Up and Down). It holds the choices until carriage return
+// saves them, switches to a newly chosen mode and returns to the main menu;
+// Escape returns leaving them selected but unsaved.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -14,9 +15,16 @@ class COptionsMenu : public CMenuScreen
 public:
     static constexpr int kShipCount = 6;
 
-    static COptionsMenu& Get();
+    explicit COptionsMenu(CClientContext& context) : CMenuScreen(ScreenId::Options, context, true) {}
 
     bool LoadTextures() override;
+    ScreenId OnKey(int key) override;
+    ScreenId OnChar(char c) override;
+
+    // Selects what the settings hold: the screen starts with what was saved.
+    void ShowSettings(const ClientSettings& settings);
+    // Copies the name, ship type and mode chosen here into `settings`.
+    void TakeChoices(ClientSettings& settings) const;
 
     void GetText(char* buffer, size_t size) const { m_name.GetText(buffer, size); }
     void SetText(const char* text) { m_name.SetText(text); }
@@ -40,6 +48,9 @@ protected:
     void DrawContents(float hh) override;
 
 private:
+    // Carriage return: save, and switch to the chosen mode when it changed.
+    void SaveChoices();
+    void ApplyNewResolution();
     // The six ship pictures centred on `y`, and the shield over the chosen one.
     void DrawShips(float y) const;
     // The heading and one line per display mode.

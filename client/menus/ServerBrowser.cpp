@@ -1,6 +1,10 @@
 #include "client/menus/ServerBrowser.h"
 
+#include "client/TypedText.h"
+#include "client/menus/AddressEntry.h"
+#include "client/menus/OptionsMenu.h"
 #include "gfx/RenderBackend.h"
+#include "net/Client.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,10 +16,85 @@ namespace
 constexpr float kListLeft = -285;
 } // namespace
 
-CServerBrowser& CServerBrowser::Get()
+CServerBrowser::CServerBrowser(CClientContext& context, const COptionsMenu& options,
+                               const CAddressEntry* addressEntry)
+    : CMenuScreen(addressEntry ? ScreenId::InternetBrowser : ScreenId::LanBrowser, context),
+      m_options(options), m_addressEntry(addressEntry)
 {
-    static CServerBrowser* browser = new CServerBrowser;
-    return *browser;
+}
+
+void CServerBrowser::Enter()
+{
+    Clear();
+    m_context.EndSession();
+    m_context.Session();
+    m_frame = 0;
+}
+
+ScreenId CServerBrowser::Frame(const KeyActions& actions)
+{
+    SetSearching(m_frame == 0);
+    m_context.RunSessionSlice();
+    CMenuScreen::Frame(actions);
+    if (m_frame == 0)
+        Search();
+    else if (m_frame == 1)
+        FillServerList();
+    m_frame = std::min(m_frame + 1, 2);
+    return Id();
+}
+
+ScreenId CServerBrowser::OnKey(int key)
+{
+    if (key == platform::kVkEscape)
+        return ScreenId::MainMenu;
+    if (key == platform::kVkUp)
+        Previous();
+    else if (key == platform::kVkDown)
+        Next();
+    return Id();
+}
+
+ScreenId CServerBrowser::OnChar(char c)
+{
+    if (c != platform::kCharReturn)
+        return ScreenId::MainMenu;
+    return HasServers() ? JoinSelected() : Id();
+}
+
+ScreenId CServerBrowser::JoinSelected()
+{
+    ClientSettings& settings = m_context.settings;
+    settings.shipType = m_options.GetShipType();
+    m_options.GetText(settings.playerName, sizeof settings.playerName);
+    char name[kServerNameSize];
+    GetSelectedName(name, sizeof name);
+    m_context.server = {name, ""};
+    return ScreenId::Game;
+}
+
+void CServerBrowser::Search()
+{
+    char address[kMaxTypedLength + 1] = {};
+    if (m_addressEntry)
+        m_addressEntry->GetText(address, sizeof address);
+    try
+    {
+        m_context.Session().EnumHosts(address);
+    }
+    catch (const CSearchError&)
+    {
+    }
+}
+
+void CServerBrowser::FillServerList()
+{
+    CClient& session = m_context.Session();
+    session.ResetHostCursor();
+    char name[kServerNameSize];
+    uint32_t limit = 0, count = 0;
+    while (session.NextHost(name, sizeof name, limit, count))
+        AddServer(name, static_cast<int32_t>(limit), static_cast<int32_t>(count));
 }
 
 bool CServerBrowser::LoadTextures()

@@ -1,7 +1,12 @@
-// The server browser: the servers that answered a search, one line each
+// The server browser, on the local network or at the address typed in the
+// address entry: the servers that answered a search, one line each
 // ("%-50s  %02d/%02d": name, players, limit), walked with Up and Down
-// (wrapping). While the first frame's search runs it says so; an empty list
-// afterwards says "No Servers Found...".
+// (wrapping). Every visit starts a fresh session, so servers that stopped
+// answering are not listed again: its first frame says it is searching and
+// then searches, the second lists what answered, or "No Servers Found...".
+// Carriage return joins the selected server with the ship and name the
+// options screen shows; Escape or any other typed character returns to the
+// main menu.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -10,6 +15,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+class CAddressEntry;
+class COptionsMenu;
 
 class CServerBrowser : public CMenuScreen
 {
@@ -21,9 +29,15 @@ public:
         int32_t count = 0;
     };
 
-    static CServerBrowser& Get();
+    // Asks the address `addressEntry` holds, or with none searches the local
+    // network; the game is joined with `options`' ship and name.
+    CServerBrowser(CClientContext& context, const COptionsMenu& options, const CAddressEntry* addressEntry);
 
     bool LoadTextures() override;
+    void Enter() override;
+    ScreenId Frame(const KeyActions& actions) override;
+    ScreenId OnKey(int key) override;
+    ScreenId OnChar(char c) override;
 
     void Clear();
     void SetSearching(bool searching) { m_searching = searching; }
@@ -44,11 +58,20 @@ protected:
     void DrawContents(float hh) override;
 
 private:
+    // A failed search leaves the list empty, which says so.
+    void Search();
+    void FillServerList();
+    // Carriage return with servers listed: the game's ship, name and server.
+    ScreenId JoinSelected();
     // The header, the rule under it and one line per entry.
     void DrawList(float hh) const;
     static void DrawHeaderRule(float y);
 
+    const COptionsMenu& m_options;
+    const CAddressEntry* m_addressEntry;
     int m_selected = 1;
     bool m_searching = false;
+    // Counts the frames of a visit up to 2: only the first two differ.
+    int m_frame = 0;
     std::vector<Entry> m_entries;
 };

@@ -1,5 +1,7 @@
 #include "client/menus/TextField.h"
 
+#include "client/TypedText.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -16,6 +18,14 @@ void CTextField::SetText(const char* text)
 {
     if (text)
         m_text = text;
+}
+
+void CTextField::Type(char c)
+{
+    char text[kMaxTypedLength + 1];
+    GetText(text, sizeof text);
+    EditTypedLine(text, c);
+    SetText(text);
 }
 
 const std::string& CTextField::Text() const

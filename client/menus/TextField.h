@@ -14,6 +14,9 @@ public:
     void GetText(char* buffer, size_t size) const;
     // Replaces the text with a copy; null changes nothing.
     void SetText(const char* text);
+    // Edits the text by one typed character the way every typed line is
+    // edited (client/TypedText.h); the first edit makes an empty text.
+    void Type(char c);
     bool HasText() const { return m_text.has_value(); }
     const std::string& Text() const;
 

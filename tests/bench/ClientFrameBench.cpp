@@ -6,7 +6,6 @@
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" env LIBGL_ALWAYS_SOFTWARE=1
 //       build-rel/tests/bench/client_frame_bench --frames 300
-#include "client/ClientState.h"
 #include "client/GLDisplay.h"
 #include "client/game/GameFrame.h"
 #include "client/game/GameView.h"
@@ -159,7 +158,7 @@ int main(int argc, char** argv)
                1;
     CGLBackend backend;
     SetRenderBackend(&backend);
-    CGLDisplay& display = CGLDisplay::Get();
+    CGLDisplay display;
     display.SetWindowed(true);
     display.ChangeMode(kWidth, kHeight, 32, 60);
     platform::WindowSettings settings{"client_frame_bench", kWidth, kHeight, false, {}, false};
@@ -169,8 +168,7 @@ int main(int argc, char** argv)
     GetGraphics().SetDisplay(&display);
     GetGraphics().Attach(window.get());
     GetGraphics().Resize(kWidth, kHeight);
-    g_windowWidth = kWidth;
-    g_windowHeight = kHeight;
+    const WindowSize size{kWidth, kHeight};
 
     double empty = TimeFrames(frames,
                               []
@@ -186,7 +184,7 @@ int main(int argc, char** argv)
         view.SetWorld(world.get());
         CSidePanel panel;
         HudFigures hud{60, 12};
-        double game = TimeFrames(frames, [&] { DrawGameFrame(view, panel, true, 0, hud); });
+        double game = TimeFrames(frames, [&] { DrawGameFrame(size, view, panel, true, 0, hud); });
         double mapOnly = TimeFrames(frames,
                                     [&]
                                     {
@@ -200,7 +198,9 @@ int main(int argc, char** argv)
                     game / empty);
     }
     GetGraphics().SetDisplay(nullptr);
-    CGLDisplay::Destroy(); // it lets go of the window's context, so before the window
+    // The display lets go of the window's context before the window goes.
+    display.ReleaseCurrent();
+    display.AttachWindow(nullptr);
     window.reset();
     platform::ShutdownVideo();
     SetRenderBackend(nullptr);

@@ -1,13 +1,14 @@
 // The console: slash commands and what they print and send, typing and
 // finishing the input line, and the console as drawn through the recording
-// backend. Messages go to a fake sender; the console log is the process's.
+// backend. Messages go to a fake sender; commands act on a session of the
+// test's own that never connects; the console log is the process's.
 #include "client/game/Console.h"
 #include "client/Input.h"
 #include "client/game/CommandParser.h"
 #include "common/MessageLog.h"
+#include "game/Ship.h"
 #include "game/World.h"
 #include "gfx/Graphics.h"
-#include "gfx/RecordingBackend.h"
 #include "net/Client.h"
 #include "net/Message.h"
 #include "platform/WindowEvents.h"
@@ -16,7 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -50,32 +50,24 @@ std::string TextOf(const CMessage& message)
     return message.GetText(text, sizeof text) ? text : "<not text>";
 }
 
-// Every test starts from an empty console with no input line and no session.
+// Every test starts from an empty console with no input line.
 class ConsoleTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ResetConsole(); }
-
-    void TearDown() override
+    void SetUp() override
     {
-        ResetConsole();
-        CClient::Destroy();
-        CInput::Destroy();
-    }
-
-    static void ResetConsole()
-    {
-        Log().SetMaxLines(5);
+        Log().SetMaxLines(20);
         Log().Clear();
         Log().CloseInputLine();
+        m_input.Init(nullptr);
     }
 
-    bool Parse(const char* line) { return CCommandParser(Recorder()).ParseCommand(line); }
+    bool Parse(const char* line) { return CCommandParser(m_session, Recorder()).ParseCommand(line); }
 
     void Type(const std::string& text)
     {
         for (char c : text)
-            TypeConsoleChar(c, Recorder());
+            m_console.Type(c, m_session);
     }
 
     CCommandParser::Sender Recorder()
@@ -84,246 +76,194 @@ protected:
     }
 
     std::vector<CMessage> m_sent;
+    CClient m_session;
+    CInput m_input;
+    CConsole m_console{m_input, Recorder()};
 };
 
 using CommandParserTest = ConsoleTest;
 
-TEST_F(CommandParserTest, HelpKeepsOnlyTheLastFiveLines)
+TEST_F(CommandParserTest, CommandsThatOnlyPrint)
 {
-    EXPECT_TRUE(Parse("/help"));
-    EXPECT_EQ(LoggedLines(),
-              (std::vector<std::string>{"   help", "", "Server Commands:", "   server halt", ""}));
+    const std::vector<std::string> notImplemented(1, "Not implemented yet, try again later.");
+    struct Case
+    {
+        const char* line;
+        std::vector<std::string> printed;
+    } cases[] = {
+        {"/help",
+         {"Client Commands:", "   name <your name>", "   clear", "   find servers",
+          "   connect <server name>", "   disconnect", "   exit", "   help", "",
+          "Server Commands:", "   server halt", ""}},
+        {"/hello", {"Unrecognized command"}},
+        {"/Help", {"Unrecognized command"}},
+        {"/", {}},
+        {"/ = ", {}},
+        {"/server", {"Server must be followed by a sub-commmand."}},
+        {"/server rename", {"Unrecognized server command."}},
+        {"/server map", {}},
+        {"/server map   ", {}},
+        {"/disconnect", notImplemented},
+        {"/exit", notImplemented},
+        {"/name",
+         {"Player name set to , long live !", "(note: If you're currently logged into a server this",
+          "       won't take effect until you log out and log", "       back in.)"}},
+        {"/connect Arena", {"Attempting to connect to \"Arena\"...", "No servers to select from."}},
+    };
+    for (const Case& c : cases)
+    {
+        Log().Clear();
+        EXPECT_TRUE(Parse(c.line)) << c.line;
+        EXPECT_EQ(LoggedLines(), c.printed) << c.line;
+    }
     EXPECT_TRUE(m_sent.empty());
-}
-
-TEST_F(CommandParserTest, HelpPrintsTwelveLines)
-{
-    Log().SetMaxLines(20);
-    Parse("/help");
-    EXPECT_EQ(LoggedLines(),
-              (std::vector<std::string>{"Client Commands:", "   name <your name>", "   clear",
-                                        "   find servers", "   connect <server name>", "   disconnect",
-                                        "   exit", "   help", "", "Server Commands:", "   server halt", ""}));
+    EXPECT_FALSE(m_session.IsConnected());
 }
 
 TEST_F(CommandParserTest, ChatIsNotACommand)
 {
-    EXPECT_FALSE(Parse("hello"));
-    EXPECT_FALSE(Parse(" /help"));
-    EXPECT_FALSE(Parse(""));
+    for (const char* line : {"hello", " /help", ""})
+        EXPECT_FALSE(Parse(line)) << line;
     EXPECT_TRUE(LoggedLines().empty());
     EXPECT_TRUE(m_sent.empty());
 }
 
-TEST_F(CommandParserTest, UnknownCommandsPrintAndSendNothing)
+TEST_F(CommandParserTest, TheLogKeepsItsNewestLines)
 {
-    EXPECT_TRUE(Parse("/hello"));
-    EXPECT_TRUE(Parse("/Help"));
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Unrecognized command", "Unrecognized command"}));
-    EXPECT_TRUE(m_sent.empty());
+    Log().SetMaxLines(5);
+    Parse("/help");
+    EXPECT_EQ(LoggedLines(),
+              (std::vector<std::string>{"   help", "", "Server Commands:", "   server halt", ""}));
+    EXPECT_TRUE(Parse("/clear"));
+    EXPECT_EQ(Log().GetLineCount(), 0);
 }
 
-TEST_F(CommandParserTest, SlashAloneIsACommandThatDoesNothing)
-{
-    EXPECT_TRUE(Parse("/"));
-    EXPECT_TRUE(Parse("/ = "));
-    EXPECT_TRUE(LoggedLines().empty());
-}
-
-TEST_F(CommandParserTest, ServerNeedsASubCommand)
-{
-    Parse("/server");
-    Parse("/server rename");
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Server must be followed by a sub-commmand.",
-                                                       "Unrecognized server command."}));
-    EXPECT_TRUE(m_sent.empty());
-}
-
-TEST_F(CommandParserTest, ServerHaltSendsShutdown)
+TEST_F(CommandParserTest, ServerHaltAndMapSendTheirMessages)
 {
     Parse("/server   halt");
-    ASSERT_EQ(m_sent.size(), 1u);
-    uint32_t value = 99;
-    EXPECT_TRUE(m_sent[0].GetShutdown(value));
-    EXPECT_EQ(value, 0u);
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Attempting to shutdown server..."}));
-}
-
-TEST_F(CommandParserTest, ServerMapWithoutNameDoesNothing)
-{
-    Parse("/server map");
-    Parse("/server map   ");
-    EXPECT_TRUE(m_sent.empty());
-    EXPECT_TRUE(LoggedLines().empty());
-}
-
-TEST_F(CommandParserTest, ServerMapRequestsTheMap)
-{
     Parse("/server map Fear");
     // The map name ends at a space only; an "=" after "map" ends the sub-command.
     Parse("/server=map=Caves Two");
     Parse("/server map =x");
-    ASSERT_EQ(m_sent.size(), 3u);
+    ASSERT_EQ(m_sent.size(), 4u);
+    uint32_t value = 99;
+    EXPECT_TRUE(m_sent[0].GetShutdown(value));
+    EXPECT_EQ(value, 0u);
     std::vector<std::string> maps;
-    for (const CMessage& message : m_sent)
+    for (size_t i = 1; i < m_sent.size(); ++i)
     {
         char map[128];
-        EXPECT_TRUE(message.GetMap(map, sizeof map));
+        EXPECT_TRUE(m_sent[i].GetMap(map, sizeof map));
         maps.push_back(map);
     }
     EXPECT_EQ(maps, (std::vector<std::string>{"Fear", "Caves", "=x"}));
-    EXPECT_EQ(LoggedLines()[0], "Requesting server change to map \"Fear\"");
+    EXPECT_EQ(LoggedLines()[0], "Attempting to shutdown server...");
+    EXPECT_EQ(LoggedLines()[1], "Requesting server change to map \"Fear\"");
 }
 
-TEST_F(CommandParserTest, NameRenamesTheLocalShip)
+TEST_F(CommandParserTest, NameRenamesTheLocalShipOnly)
 {
     CGameWorld world;
     auto* ship = new CShip;
     ship->SetName("Player");
     world.AddPlayer(ship);
-    CClient::Get().SetWorld(&world);
-
+    m_session.SetWorld(&world);
     Parse("/name=Ace");
     EXPECT_EQ(ship->GetName(), "Ace");
     Parse("/name Big Al");
     EXPECT_EQ(ship->GetName(), "Big Al");
-    CClient::Get().SetWorld(nullptr);
-
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{
-                                 "       back in.)", "Player name set to Big Al, long live Big Al!",
-                                 "(note: If you're currently logged into a server this",
-                                 "       won't take effect until you log out and log", "       back in.)"}));
+    m_session.SetWorld(nullptr);
+    EXPECT_EQ(LoggedLines()[4], "Player name set to Big Al, long live Big Al!");
     EXPECT_TRUE(m_sent.empty());
-}
-
-TEST_F(CommandParserTest, NameWithoutWorldOnlyPrints)
-{
-    Parse("/name");
-    EXPECT_EQ(LoggedLines().at(0), "Player name set to , long live !");
-}
-
-TEST_F(CommandParserTest, ClearEmptiesTheLog)
-{
-    Log().Print("one");
-    Log().Print("two");
-    EXPECT_TRUE(Parse("/clear"));
-    EXPECT_EQ(Log().GetLineCount(), 0);
-}
-
-TEST_F(CommandParserTest, DisconnectAndExitAreNotImplemented)
-{
-    Parse("/disconnect");
-    Parse("/exit");
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Not implemented yet, try again later.",
-                                                       "Not implemented yet, try again later."}));
-}
-
-TEST_F(CommandParserTest, ConnectWithoutServers)
-{
-    Parse("/connect Arena");
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Attempting to connect to \"Arena\"...",
-                                                       "No servers to select from."}));
-    EXPECT_FALSE(CClient::Get().IsConnected());
 }
 
 TEST_F(CommandParserTest, ListAndConnectUseTheKnownServers)
 {
     session::SessionDescription session;
     session.sessionName = "Arena";
-    CClient::Get().OnEnumHostsResponse(session, session::HostAddress{0x7F000001, 1});
+    m_session.OnEnumHostsResponse(session, session::HostAddress{0x7F000001, 1});
     Parse("/list");
     Parse("/connect Lobby");
     EXPECT_EQ(LoggedLines(),
               (std::vector<std::string>{"Server: Arena", "Attempting to connect to \"Lobby\"...",
                                         "Server \"Lobby\" not found..."}));
-    EXPECT_FALSE(CClient::Get().IsConnected());
+    EXPECT_FALSE(m_session.IsConnected());
 }
 
 TEST_F(ConsoleTest, OpeningStartsAnEmptyLineInTextMode)
 {
     Log().OpenInputLine("stale");
-    OpenConsoleLine();
+    m_console.Open();
     EXPECT_EQ(InputLine(), "");
     EXPECT_TRUE(Log().IsInputActive());
-    EXPECT_EQ(CInput::Get().GetMode(), kKeyboardModeText);
+    EXPECT_EQ(m_input.GetMode(), kKeyboardModeText);
 }
 
-TEST_F(ConsoleTest, TypingEditsTheLine)
+TEST_F(ConsoleTest, TypingEditsTheLineUpTo1023Characters)
 {
-    OpenConsoleLine();
-    Type("hix");
-    TypeConsoleChar(platform::kCharBackspace, Recorder());
+    m_console.Open();
+    Type("hix\b");
     EXPECT_EQ(InputLine(), "hi");
     Type(std::string(3, platform::kCharBackspace));
     EXPECT_EQ(InputLine(), "");
+    Type(std::string(1022, 'a') + "bcd");
+    EXPECT_EQ(InputLine(), std::string(1022, 'a') + "b");
+    Type("\b");
+    EXPECT_EQ(InputLine(), std::string(1022, 'a'));
     EXPECT_TRUE(m_sent.empty());
 }
 
-TEST_F(ConsoleTest, LineStopsAt1023Characters)
+TEST_F(ConsoleTest, ReturnSendsChatOrRunsACommandAndClosesTheLine)
 {
-    OpenConsoleLine();
-    Type(std::string(1022, 'a'));
-    Type("bcd");
-    EXPECT_EQ(InputLine(), std::string(1022, 'a') + "b");
-    TypeConsoleChar(platform::kCharBackspace, Recorder());
-    EXPECT_EQ(InputLine(), std::string(1022, 'a'));
-}
-
-TEST_F(ConsoleTest, ReturnSendsChatAndClosesTheLine)
-{
-    OpenConsoleLine();
-    Type("hello\r");
-    ASSERT_EQ(m_sent.size(), 1u);
-    EXPECT_EQ(m_sent[0].GetType(), MSG_TEXT);
-    EXPECT_EQ(TextOf(m_sent[0]), "hello");
-    EXPECT_EQ(InputLine(), "<none>");
-    EXPECT_FALSE(Log().IsInputActive());
-    EXPECT_EQ(CInput::Get().GetMode(), kKeyboardModeGame);
-    EXPECT_TRUE(LoggedLines().empty());
-}
-
-TEST_F(ConsoleTest, EmptyLineIsSentAsEmptyChat)
-{
-    OpenConsoleLine();
-    Type("\r");
-    ASSERT_EQ(m_sent.size(), 1u);
-    EXPECT_EQ(TextOf(m_sent[0]), "");
-}
-
-TEST_F(ConsoleTest, ReturnRunsACommandInsteadOfChat)
-{
-    OpenConsoleLine();
-    Type("/server halt\r");
-    ASSERT_EQ(m_sent.size(), 1u);
-    EXPECT_EQ(m_sent[0].GetType(), MSG_SHUTDOWN);
-    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"Attempting to shutdown server..."}));
-    EXPECT_EQ(CInput::Get().GetMode(), kKeyboardModeGame);
+    struct Case
+    {
+        const char* typed;
+        MessageType sent;
+        const char* text;
+        std::vector<std::string> printed;
+    } cases[] = {
+        {"hello\r", MSG_TEXT, "hello", {}},
+        {"\r", MSG_TEXT, "", {}}, // an empty line is sent as empty chat
+        {"/server halt\r", MSG_SHUTDOWN, nullptr, {"Attempting to shutdown server..."}},
+    };
+    for (const Case& c : cases)
+    {
+        m_sent.clear();
+        Log().Clear();
+        m_console.Open();
+        Type(c.typed);
+        ASSERT_EQ(m_sent.size(), 1u) << c.typed;
+        EXPECT_EQ(m_sent[0].GetType(), c.sent);
+        if (c.text)
+        {
+            EXPECT_EQ(TextOf(m_sent[0]), c.text);
+        }
+        EXPECT_EQ(LoggedLines(), c.printed);
+        EXPECT_EQ(InputLine(), "<none>");
+        EXPECT_FALSE(Log().IsInputActive());
+        EXPECT_EQ(m_input.GetMode(), kKeyboardModeGame);
+    }
 }
 
 TEST_F(ConsoleTest, ClosingSendsNothing)
 {
-    OpenConsoleLine();
+    m_console.Open();
     Type("half a thought");
-    CloseConsoleLine();
+    m_console.Close();
     EXPECT_TRUE(m_sent.empty());
     EXPECT_EQ(InputLine(), "<none>");
     EXPECT_FALSE(Log().IsInputActive());
-    EXPECT_EQ(CInput::Get().GetMode(), kKeyboardModeGame);
+    EXPECT_EQ(m_input.GetMode(), kKeyboardModeGame);
 }
 
 // Drawn on the recording backend with the shipped font, in white.
 class ConsoleDrawingTest : public ConsoleTest
 {
 protected:
-    void SetUp() override
-    {
-        ConsoleTest::SetUp();
-        m_backend.SetColour(kWhite);
-    }
-
     std::vector<TextRun> Draw(float x, float y)
     {
         m_backend.ClearFrame();
+        m_backend.SetColour(kWhite);
         DrawConsole(x, y);
         return ReadTextRuns(m_backend, GetGraphics().GetTexture("Font2.tga")->GetGLName());
     }
@@ -335,6 +275,7 @@ protected:
 
 TEST_F(ConsoleDrawingTest, InputLineBelowTheNewestFiveLines)
 {
+    Log().SetMaxLines(5);
     for (int i = 1; i <= 6; ++i)
         Log().Print("line %d", i);
     Log().OpenInputLine("say hi");

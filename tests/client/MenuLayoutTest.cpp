@@ -1,15 +1,18 @@
-// The menu screens drawn through the recording backend on a 1024 x 768
-// screen (half height 384): every text with its place and colour, read back
-// from the glyph quads; the pictures and the gauge; and the selections.
-#include "client/GLDisplay.h"
+// The menu screens as a player sees them, drawn through the recording
+// backend with the shipped font and pictures on a 1024 x 768 screen: every
+// text in the font, on screen, clear of other text and of the pictures, and
+// centred where the menus centre it; the highlighted line is the selected
+// one and follows the selection; each screen shows what it is for.
+#include "client/ClientContext.h"
 #include "client/menus/AddressEntry.h"
 #include "client/menus/CreditsScreen.h"
 #include "client/menus/InstructionsScreen.h"
 #include "client/menus/MainMenu.h"
 #include "client/menus/OptionsMenu.h"
 #include "client/menus/ServerBrowser.h"
+#include "common/Version.h"
+#include "game/Ship.h"
 #include "gfx/Graphics.h"
-#include "gfx/RecordingBackend.h"
 #include "gfx/Text.h"
 #include "tests/client/ShippedDrawing.h"
 #include "tests/client/TextRuns.h"
@@ -19,268 +22,249 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <ostream>
+#include <cstdio>
+#include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace
 {
-constexpr float kHalfHeight = 384;
 const RenderColour kGreen{0, 1, 0, 1};
 const RenderColour kWhite{1, 1, 1, 1};
+constexpr float kHalfWidth = 512, kHalfHeight = 384;
 
-TextRun At(float x, float y, const RenderColour& colour, std::string text)
+struct Box
 {
-    return TextAt(x, y, colour, std::move(text));
+    float left, bottom, right, top;
+};
+
+Box BoxOf(const CRecordingBackend::Quad& quad)
+{
+    Box box{quad.vertices[0].x, quad.vertices[0].y, quad.vertices[0].x, quad.vertices[0].y};
+    for (const RenderVertex& v : quad.vertices)
+        box = {std::min(box.left, v.x), std::min(box.bottom, v.y), std::max(box.right, v.x),
+               std::max(box.top, v.y)};
+    return box;
 }
 
-TextRun Centred(float y, const RenderColour& colour, std::string text)
+bool Overlap(const Box& a, const Box& b)
 {
-    float x = -5.0f * float(text.size());
-    return {std::move(text), x, y, colour};
+    return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
 }
 
-// Top to bottom, then left to right, so layouts compare in reading order.
-std::vector<TextRun> InReadingOrder(std::vector<TextRun> runs)
+bool OnScreen(const Box& box)
 {
-    std::sort(runs.begin(), runs.end(),
-              [](const TextRun& a, const TextRun& b) { return a.y != b.y ? a.y > b.y : a.x < b.x; });
-    return runs;
+    return box.left >= -kHalfWidth && box.right <= kHalfWidth && box.bottom >= -kHalfHeight &&
+           box.top <= kHalfHeight;
+}
+
+// Fake system display modes: the options screen lists 1024x768x32,
+// 1280x1024x16, 1600x1200x32 (24 bits at an unknown rate count as 32 at
+// 60 Hz) and 1024x768x32 again; 800 x 600 and 75 Hz are not offered.
+std::vector<platform::RawVideoMode> FakeModes()
+{
+    return {{1024, 768, 32, 8, 60}, {800, 600, 32, 8, 60},  {1280, 1024, 16, 5, 60},
+            {1600, 1200, 24, 8, 0}, {1152, 864, 32, 8, 75}, {1024, 768, 32, 8, 60}};
 }
 
 class MenuLayoutTest : public ::testing::Test
 {
 protected:
-    // Draws one frame of `screen` on a 1024 x 768 screen and returns its text.
+    // One frame of `screen` on the 1024 x 768 screen; its text.
     std::vector<TextRun> DrawFrame(CMenuScreen& screen)
     {
         m_backend.ClearFrame();
-        screen.SetSize(1024, 768);
+        screen.SetSize(2 * kHalfWidth, 2 * kHalfHeight);
         EXPECT_TRUE(screen.Draw(0, 0));
         EXPECT_EQ(m_backend.FrontFill(), PolygonFill::Fill);
         EXPECT_EQ(m_backend.BackFill(), PolygonFill::Line);
-        return TextRuns();
+        return ReadTextRuns(m_backend, Font());
     }
 
-    static uint32_t TextureName(const char* file) { return GetGraphics().GetTexture(file)->GetGLName(); }
+    static uint32_t Font() { return GetGraphics().GetTexture("Font2.tga")->GetGLName(); }
 
-    // Consecutive glyph quads on one baseline, 10 units apart, in one colour.
-    std::vector<TextRun> TextRuns() const
+    std::vector<CRecordingBackend::Quad> Glyphs() const { return QuadsWhere(true); }
+    std::vector<CRecordingBackend::Quad> Pictures() const { return QuadsWhere(false); }
+
+    std::vector<CRecordingBackend::Quad> QuadsWhere(bool glyphs) const
     {
-        uint32_t font = TextureName("Font2.tga");
+        std::vector<CRecordingBackend::Quad> found;
         for (const CRecordingBackend::Quad& quad : m_backend.Quads())
+            if ((quad.state.texture == Font() && quad.state.texturing) == glyphs)
+                found.push_back(quad);
+        return found;
+    }
+
+    // What every menu frame owes the player: text in the font and with
+    // texturing on, on screen, clear of other text and of the pictures.
+    void ExpectReadable(const std::vector<TextRun>& runs) const
+    {
+        EXPECT_FALSE(runs.empty());
+        for (const TextRun& run : runs)
+            EXPECT_EQ(run.text.find_first_of("_#"), std::string::npos) << "not in the font: " << run.text;
+        const std::vector<CRecordingBackend::Quad> glyphs = Glyphs(), pictures = Pictures();
+        for (size_t i = 0; i < glyphs.size(); ++i)
         {
-            if (font != 0 && quad.state.texture == font)
-            {
-                EXPECT_TRUE(quad.state.texturing) << "text drawn with texturing off";
-            }
+            const Box box = BoxOf(glyphs[i]);
+            EXPECT_TRUE(OnScreen(box)) << "glyph at " << box.left << ", " << box.bottom;
+            for (size_t j = i + 1; j < glyphs.size(); ++j)
+                EXPECT_FALSE(Overlap(box, BoxOf(glyphs[j])))
+                    << "text on text at " << box.left << ", " << box.bottom;
+            for (const CRecordingBackend::Quad& picture : pictures)
+                EXPECT_FALSE(Overlap(box, BoxOf(picture)))
+                    << "text on a picture at " << box.left << ", " << box.bottom;
         }
-        return ReadTextRuns(m_backend, font);
+        for (const CRecordingBackend::Quad& picture : pictures)
+            EXPECT_TRUE(OnScreen(BoxOf(picture)));
     }
 
-    // Every quad that is not a glyph, in drawing order.
-    std::vector<CRecordingBackend::Quad> OtherQuads() const
+    static void ExpectCentred(const std::vector<TextRun>& runs)
     {
-        uint32_t font = TextureName("Font2.tga");
-        std::vector<CRecordingBackend::Quad> quads;
-        for (const CRecordingBackend::Quad& quad : m_backend.Quads())
-            if (quad.state.texture != font || font == 0)
-                quads.push_back(quad);
-        return quads;
+        for (const TextRun& run : runs)
+            EXPECT_FLOAT_EQ(run.x, -5.0f * float(run.text.size())) << run.text;
     }
 
-    // A white, textured 32 x 32 picture of `file` centred on (x, y), its
-    // first row at the top as the game objects draw pictures.
-    static void ExpectPicture(const CRecordingBackend::Quad& quad, const char* file, float x, float y)
+    static std::vector<TextRun> InColour(const std::vector<TextRun>& runs, const RenderColour& colour)
     {
-        EXPECT_NE(TextureName(file), 0u) << file << " did not load";
-        EXPECT_EQ(quad.state.texture, TextureName(file)) << file;
-        EXPECT_TRUE(quad.state.texturing) << file;
-        EXPECT_EQ(quad.state.colour, kWhite) << file;
-        const RenderVertex &low = quad.vertices[0], &high = quad.vertices[2];
-        EXPECT_EQ(std::vector<float>({low.x, low.y, low.u, low.v, high.x, high.y, high.u, high.v}),
-                  std::vector<float>({x - 16, y - 16, 0, 1, x + 16, y + 16, 1, 0}))
-            << file;
+        std::vector<TextRun> found;
+        std::copy_if(runs.begin(), runs.end(), std::back_inserter(found),
+                     [&colour](const TextRun& run) { return run.colour == colour; });
+        return found;
+    }
+
+    // The picture a quad shows, as its pixels: screens and the game load the
+    // same file under differently spelt names.
+    const std::vector<uint8_t>& PixelsOf(uint32_t texture) const
+    {
+        static const std::vector<uint8_t> kNone;
+        for (const CRecordingBackend::Upload& upload : m_backend.Uploads())
+            if (upload.name == texture)
+                return upload.rgba;
+        return kNone;
+    }
+    const std::vector<uint8_t>& PixelsOf(const char* file) const
+    {
+        return PixelsOf(GetGraphics().GetTexture(file)->GetGLName());
     }
 
     CShippedDrawing m_drawing;
     CRecordingBackend& m_backend = m_drawing.backend;
+    CClientContext m_context{FakeModes};
 };
 
-// An untextured rectangle from (left, bottom) to (right, top).
-void ExpectRectangle(const CRecordingBackend::Quad& quad, float left, float right, float bottom, float top,
-                     const RenderColour& colour)
+float CentreX(const CRecordingBackend::Quad& quad)
 {
-    EXPECT_FALSE(quad.state.texturing);
-    EXPECT_EQ(quad.state.colour, colour);
-    const RenderVertex &low = quad.vertices[0], &high = quad.vertices[2];
-    EXPECT_EQ(std::vector<float>({low.x, low.y, high.x, high.y}),
-              std::vector<float>({left, bottom, right, top}));
+    return (BoxOf(quad).left + BoxOf(quad).right) / 2;
 }
-
-// Fake system display modes, as the windowing library would list them.
-std::vector<platform::RawVideoMode> FakeModes()
-{
-    return {
-        {1024, 768, 32, 8, 60}, {800, 600, 32, 8, 60},  {1280, 1024, 16, 5, 60},
-        {1600, 1200, 24, 8, 0}, {1152, 864, 32, 8, 75}, {1024, 768, 32, 8, 60},
-    };
-}
-
 } // namespace
 
-TEST_F(MenuLayoutTest, MainMenu)
+TEST_F(MenuLayoutTest, EveryScreenIsReadableAndCentred)
 {
-    CMainMenu menu;
-    EXPECT_TRUE(menu.LoadTextures());
-    std::vector<TextRun> runs = DrawFrame(menu);
-    ASSERT_EQ(runs.size(), 9u);
-    const TextRun notice = runs.back();
-    runs.pop_back();
-    float hh = kHalfHeight;
-    EXPECT_EQ(runs, InReadingOrder({
-                        Centred(hh - 200, kWhite, "Quorvex!"),
-                        At(-25, hh - 220, kWhite, "v1.02"),
-                        Centred(hh - 332, kGreen, "Join a LAN Game"),
-                        Centred(hh - 348, kWhite, "Join an Internet Game"),
-                        Centred(hh - 364, kWhite, "Instructions"),
-                        Centred(hh - 380, kWhite, "Options"),
-                        Centred(hh - 396, kWhite, "Credits"),
-                        Centred(hh - 412, kWhite, "Quit"),
-                    }));
-    // The notice is free text, but must be centred, white and in the font.
-    EXPECT_FALSE(notice.text.empty());
-    EXPECT_EQ(notice.text.find_first_of("_#"), std::string::npos) << notice.text;
-    EXPECT_EQ(notice, Centred(16 - hh, kWhite, notice.text));
-
-    // Up from the first item wraps to Quit; Down from Quit back to the first.
-    EXPECT_EQ(menu.GetSelected(), CMainMenu::kJoinLan);
-    menu.Previous();
-    EXPECT_EQ(menu.GetSelected(), CMainMenu::kQuit);
-    runs = DrawFrame(menu);
-    EXPECT_EQ(runs[2], Centred(hh - 332, kWhite, "Join a LAN Game"));
-    EXPECT_EQ(runs[7], Centred(hh - 412, kGreen, "Quit"));
-    menu.Next();
-    EXPECT_EQ(menu.GetSelected(), CMainMenu::kJoinLan);
-    menu.Next();
-    menu.Next();
-    EXPECT_EQ(menu.GetSelected(), CMainMenu::kInstructions);
-    menu.Previous();
-    EXPECT_EQ(menu.GetSelected(), CMainMenu::kJoinInternet);
+    CMainMenu menu(m_context);
+    COptionsMenu options(m_context);
+    options.SetText("Ace");
+    CAddressEntry address(m_context);
+    address.SetText("quorvex.example.org");
+    CServerBrowser browser(m_context, options, nullptr);
+    browser.AddServer(std::string(50, 'N').c_str(), 15, 7);
+    browser.AddServer("Beta Arena", 3, 0);
+    CCreditsScreen credits(m_context);
+    CInstructionsScreen instructions(m_context);
+    for (CMenuScreen* screen : std::vector<CMenuScreen*>{&menu, &options, &address, &browser, &credits})
+    {
+        SCOPED_TRACE(int(screen->Id()));
+        std::vector<TextRun> runs = DrawFrame(*screen);
+        ExpectReadable(runs);
+        ExpectCentred(runs);
+    }
+    ExpectReadable(DrawFrame(instructions));
+    browser.SetSearching(true);
+    browser.Clear();
+    ExpectCentred(DrawFrame(browser));
 }
 
-TEST_F(MenuLayoutTest, ServerBrowser)
+TEST_F(MenuLayoutTest, MainMenuHighlightsTheItemReturnOpens)
 {
-    CServerBrowser browser;
-    float hh = kHalfHeight;
-    const std::vector<TextRun> frame = {
-        Centred(hh - 60, kGreen, "Select A Server To Play On"),
-        Centred(100 - hh, kWhite, "Up and Down Arrow Moves Between Servers"),
-        Centred(80 - hh, kWhite, "Enter Selects a Server"),
-        Centred(60 - hh, kWhite, "Escape Returns to main menu"),
+    CMainMenu menu(m_context);
+    const std::vector<std::pair<std::string, ScreenId>> opens = {
+        {"Join a LAN Game", ScreenId::LanBrowser},
+        {"Join an Internet Game", ScreenId::AddressEntry},
+        {"Instructions", ScreenId::Instructions},
+        {"Options", ScreenId::Options},
+        {"Credits", ScreenId::Credits},
     };
-    auto withFrame = [&frame](std::vector<TextRun> runs)
+    float previousY = kHalfHeight;
+    for (const auto& [item, screen] : opens)
     {
-        runs.insert(runs.end(), frame.begin(), frame.end());
-        return InReadingOrder(runs);
-    };
+        std::vector<TextRun> green = InColour(DrawFrame(menu), kGreen);
+        ASSERT_EQ(green.size(), 1u);
+        EXPECT_EQ(green[0].text, item);
+        EXPECT_LT(green[0].y, previousY) << "the items read top to bottom";
+        previousY = green[0].y;
+        EXPECT_EQ(menu.OnChar('\r'), screen) << item;
+        menu.OnKey(platform::kVkDown);
+    }
+    EXPECT_EQ(InColour(DrawFrame(menu), kGreen)[0].text, "Quit");
+    EXPECT_EQ(menu.OnChar('\r'), ScreenId::MainMenu);
+    EXPECT_TRUE(m_context.QuitRequested());
+    menu.OnKey(platform::kVkDown);
+    EXPECT_EQ(InColour(DrawFrame(menu), kGreen)[0].text, opens[0].first) << "Down on Quit wraps";
+    menu.OnKey(platform::kVkUp);
+    EXPECT_EQ(menu.GetSelected(), CMainMenu::kQuit) << "Up on the first item wraps";
 
+    char version[16];
+    std::snprintf(version, sizeof version, "v%0.2f", double(kGameVersion));
+    std::vector<TextRun> runs = DrawFrame(menu);
+    EXPECT_NE(std::find_if(runs.begin(), runs.end(), [&](const TextRun& run) { return run.text == version; }),
+              runs.end());
+}
+
+TEST_F(MenuLayoutTest, BrowserListsServersAndHighlightsTheSelectedOne)
+{
+    COptionsMenu options(m_context);
+    CServerBrowser browser(m_context, options, nullptr);
     browser.SetSearching(true);
-    EXPECT_EQ(DrawFrame(browser),
-              withFrame({Centred(hh - 132, kWhite, "Searching for hosts, please wait...")}));
+    std::vector<TextRun> runs = DrawFrame(browser);
+    EXPECT_EQ(InColour(runs, kGreen).size(), 1u) << "the heading only";
+    EXPECT_EQ(runs[1].text, "Searching for hosts, please wait...");
     browser.SetSearching(false);
-    EXPECT_EQ(DrawFrame(browser), withFrame({Centred(hh - 132, kWhite, "No Servers Found...")}));
+    EXPECT_EQ(DrawFrame(browser)[1].text, "No Servers Found...");
     EXPECT_TRUE(m_backend.Lines().empty());
-    EXPECT_FALSE(browser.HasServers());
-    char name[16];
-    std::fill(std::begin(name), std::end(name), 'x');
-    browser.GetSelectedName(name, sizeof name);
-    EXPECT_EQ(std::string(name, sizeof name), std::string(sizeof name, '\0'));
-    browser.Previous();
     browser.Next();
-    EXPECT_EQ(browser.GetSelected(), 1);
+    EXPECT_EQ(browser.GetSelected(), 1) << "an empty list has nothing to walk";
 
-    // A server of 8 players with a limit of 16 arrives as 7 of 15: the
-    // server's own player is not counted.
+    // A server of 8 players with a limit of 16 answers 7 of 15: the server's
+    // own player is not counted.
     browser.AddServer("Alpha", 15, 7);
     browser.AddServer("Beta Arena", 3, 0);
-    browser.Next();
-    EXPECT_EQ(DrawFrame(browser),
-              withFrame({
-                  At(-285, hh - 132, kWhite, "Server Name" + std::string(35, ' ') + "Players/Max"),
-                  At(-285, hh - 152, kWhite, "Alpha" + std::string(47, ' ') + "07/15"),
-                  At(-285, hh - 168, kGreen, "Beta Arena" + std::string(42, ' ') + "00/03"),
-              }));
-    ASSERT_EQ(m_backend.Lines().size(), 1u);
+    runs = DrawFrame(browser);
+    std::vector<TextRun> green = InColour(runs, kGreen);
+    ASSERT_EQ(green.size(), 2u);
+    EXPECT_EQ(green[1].text, "Alpha" + std::string(47, ' ') + "07/15") << "\"%-50s  %02d/%02d\"";
+    ASSERT_EQ(m_backend.Lines().size(), 1u) << "the rule under the header";
     const CRecordingBackend::Line& rule = m_backend.Lines()[0];
-    EXPECT_EQ(std::make_pair(rule.from.x, rule.from.y), std::make_pair(-285.0f, hh - 134));
-    EXPECT_EQ(std::make_pair(rule.to.x, rule.to.y), std::make_pair(285.0f, hh - 134));
-    EXPECT_EQ(rule.state.colour, kWhite);
+    EXPECT_GT(runs[1].y, rule.from.y) << runs[1].text;
+    EXPECT_LT(green[1].y + kGlyphHeight, runs[1].y);
+    EXPECT_EQ(rule.from.x, runs[1].x);
+    EXPECT_EQ(rule.to.x, runs[1].x + kGlyphWidth * float(runs[1].text.size()));
 
-    // Selection wraps both ways; the name is cut to fit and stays terminated.
-    EXPECT_EQ(browser.GetSelected(), 2);
+    browser.OnKey(platform::kVkDown);
+    green = InColour(DrawFrame(browser), kGreen);
+    EXPECT_EQ(green[1].text.substr(0, 10), "Beta Arena");
+    browser.OnKey(platform::kVkDown);
+    EXPECT_EQ(browser.GetSelected(), 1) << "Down on the last server wraps";
+    browser.OnKey(platform::kVkUp);
+    char name[8];
     browser.GetSelectedName(name, sizeof name);
-    EXPECT_STREQ(name, "Beta Arena");
-    browser.GetSelectedName(name, 5);
-    EXPECT_EQ(std::string(name, 5), std::string("Beta\0", 5));
-    browser.Next();
-    EXPECT_EQ(browser.GetSelected(), 1);
-    browser.Previous();
-    EXPECT_EQ(browser.GetSelected(), 2);
-
-    // A new visit starts with an empty list at its first line.
+    EXPECT_EQ(std::string(name, sizeof name), std::string("Beta Ar\0", 8)) << "cut, and still terminated";
     browser.Clear();
-    EXPECT_FALSE(browser.HasServers());
     browser.AddServer("Gamma", 4, 1);
-    browser.GetSelectedName(name, sizeof name);
-    EXPECT_STREQ(name, "Gamma");
+    EXPECT_EQ(browser.GetSelected(), 1) << "a new list starts at its first line";
 }
 
-TEST_F(MenuLayoutTest, AddressEntry)
+TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
 {
-    CAddressEntry entry;
-    float hh = kHalfHeight;
-    std::vector<TextRun> layout = {
-        Centred(hh - 100, kGreen, "Enter IP Address or Hostname"),
-        Centred(60 - hh, kWhite, "Type To Enter an IP Address or Hostname"),
-        Centred(40 - hh, kWhite, "Enter Confirms the IP Address or Hostname"),
-        Centred(20 - hh, kWhite, "Escape Returns to Main Menu"),
-    };
-    EXPECT_EQ(DrawFrame(entry), InReadingOrder(layout));
-
-    char text[8];
-    std::fill(std::begin(text), std::end(text), 'x');
-    entry.GetText(text, sizeof text);
-    EXPECT_EQ(std::string(text, sizeof text), std::string(sizeof text, '\0'));
-
-    entry.SetText("10.0.0.17");
-    entry.SetText(nullptr);
-    layout.push_back(Centred(hh - 120, kWhite, "10.0.0.17"));
-    EXPECT_EQ(DrawFrame(entry), InReadingOrder(layout));
-    entry.GetText(text, sizeof text);
-    EXPECT_STREQ(text, "10.0.0.");
-    entry.GetText(text, 1);
-    EXPECT_EQ(text[0], '\0');
-}
-
-TEST_F(MenuLayoutTest, Options)
-{
-    CGLDisplay::Get().SetModeSource(FakeModes);
-    COptionsMenu options;
-    float hh = kHalfHeight;
-
-    // Ship selection 1..6 stands for the types 0, 5, 2, 3, 4, 1; Right on
-    // the sixth goes to the first and Left back to the sixth.
-    for (int type : {0, 5, 2, 3, 4, 1})
-    {
-        EXPECT_EQ(options.GetShipType(), type);
-        options.NextShip();
-    }
-    EXPECT_EQ(options.GetShipSelection(), 1);
-    options.PreviousShip();
-    EXPECT_EQ(options.GetShipSelection(), 6);
+    COptionsMenu options(m_context);
     const std::pair<int, int> selectionOfType[] = {{0, 1}, {1, 6},  {2, 3}, {3, 4}, {4, 5},
                                                    {5, 2}, {-1, 1}, {6, 1}, {99, 1}};
     for (auto [type, selection] : selectionOfType)
@@ -288,71 +272,78 @@ TEST_F(MenuLayoutTest, Options)
         options.SetShipType(type);
         EXPECT_EQ(options.GetShipSelection(), selection) << type;
     }
+    options.OnKey(platform::kVkLeft);
+    EXPECT_EQ(options.GetShipSelection(), 6) << "Left on the first ship wraps";
+    options.OnKey(platform::kVkRight);
+    EXPECT_EQ(options.GetShipSelection(), 1) << "Right on the sixth ship wraps";
+    options.OnKey(platform::kVkLeft);
+    options.SetResolution(1280, 1024, 16, 60);
+    std::vector<TextRun> runs = DrawFrame(options);
 
-    // The fake list keeps 1024x768x32, 1280x1024x16, 1600x1200 (24 bits of an
-    // unknown rate count as 32 at 60 Hz) and 1024x768x32 again.
-    int32_t width, height, depth, refresh;
+    const std::vector<CRecordingBackend::Quad> pictures = Pictures();
+    ASSERT_EQ(pictures.size(), 7u) << "six ships and the shield";
+    for (int selection = 1; selection <= COptionsMenu::kShipCount; ++selection)
+    {
+        options.SetShipType(0);
+        for (int i = 1; i < selection; ++i)
+            options.NextShip();
+        const std::vector<uint8_t>& shown = PixelsOf(pictures[size_t(selection - 1)].state.texture);
+        EXPECT_FALSE(shown.empty());
+        EXPECT_EQ(shown, PixelsOf(CShip::TextureName(options.GetShipType()))) << "selection " << selection;
+        if (selection > 1)
+        {
+            EXPECT_LT(CentreX(pictures[size_t(selection - 2)]), CentreX(pictures[size_t(selection - 1)]));
+        }
+    }
+    EXPECT_EQ(PixelsOf(pictures[6].state.texture), PixelsOf("shield.tga"));
+    EXPECT_EQ(CentreX(pictures[6]), CentreX(pictures[5])) << "the shield covers the chosen (sixth) ship";
+
+    const std::vector<std::string> modes = {"1024x 768x32", "1280x1024x16", "1600x1200x32", "1024x 768x32"};
+    std::vector<std::string> listed;
+    for (const TextRun& run : runs)
+        if (run.text.size() == 12 && run.text[4] == 'x')
+            listed.push_back(run.text);
+    EXPECT_EQ(listed, modes);
+    ASSERT_EQ(InColour(runs, kGreen).size(), 4u);
+    EXPECT_EQ(InColour(runs, kGreen)[3].text, "1280x1024x16");
+    options.OnKey(platform::kVkDown);
+    EXPECT_EQ(InColour(DrawFrame(options), kGreen)[3].text, "1600x1200x32");
     options.SetResolution(1024, 768, 32, 60);
     EXPECT_EQ(options.GetResolutionIndex(), 3) << "the last matching mode";
-    options.SetResolution(1600, 1200, 32, 0);
-    options.SetResolution(1152, 864, 32, 75);
+    options.OnKey(platform::kVkDown);
+    EXPECT_EQ(options.GetResolutionIndex(), 0) << "Down on the last mode wraps";
+    options.OnKey(platform::kVkUp);
     EXPECT_EQ(options.GetResolutionIndex(), 3);
+    options.SetResolution(1600, 1200, 32, 0);
+    EXPECT_EQ(options.GetResolutionIndex(), 3) << "refresh 0 selects nothing";
+}
+
+TEST_F(MenuLayoutTest, OptionsModeOffTheListReadsAsZeros)
+{
+    COptionsMenu options(m_context);
     options.SetResolution(1600, 1200, 32, 60);
+    int32_t width, height, depth, refresh;
     options.GetResolution(width, height, depth, refresh);
     EXPECT_EQ(std::vector<int32_t>({width, height, depth, refresh}),
               std::vector<int32_t>({1600, 1200, 32, 60}));
-    options.NextResolution();
-    options.NextResolution();
-    EXPECT_EQ(options.GetResolutionIndex(), 0);
-    options.PreviousResolution();
-    EXPECT_EQ(options.GetResolutionIndex(), 3);
-    options.NextResolution();
-    options.NextResolution();
-
-    options.SetShipType(5);
-    options.SetText("Ace");
-    EXPECT_EQ(DrawFrame(options),
-              InReadingOrder({
-                  Centred(hh - 70, kGreen, "Choose Your Ship"),
-                  Centred(hh - 200, kGreen, "Enter Your Name"),
-                  Centred(hh - 232, kWhite, "Ace"),
-                  Centred(hh - 300, kGreen, "Resolutions"),
-                  At(-60, hh - 340, kWhite, "1024x 768x32"),
-                  At(-60, hh - 360, kGreen, "1280x1024x16"),
-                  At(-60, hh - 380, kWhite, "1600x1200x32"),
-                  At(-60, hh - 400, kWhite, "1024x 768x32"),
-                  Centred(80 - hh, kWhite, "Left and Right Arrow Select Ship"),
-                  Centred(60 - hh, kWhite, "Up and Down Arrow Selects Resolution"),
-                  Centred(40 - hh, kWhite, "Enter Saves Changes and Returns to Main Menu"),
-                  Centred(20 - hh, kWhite, "Escape Discards Changes and Returns to Main Menu"),
-              }));
-    // Each selection shows its ship type's picture; the shield covers the chosen one.
-    std::vector<CRecordingBackend::Quad> pictures = OtherQuads();
-    ASSERT_EQ(pictures.size(), 7u);
-    const char* files[] = {"Triship.tga", "Twoship.tga", "TrekShip.tga",
-                           "XShip.tga",   "YShip.tga",   "CurveShip.tga"};
-    for (size_t i = 0; i < 6; ++i)
-        ExpectPicture(pictures[i], files[i], -160.0f + 64.0f * float(i), hh - 106);
-    ExpectPicture(pictures[6], "shield.tga", -96, hh - 106);
-
-    // The selection may fall off a shorter list: it then reads as zeros.
-    CGLDisplay::Get().SetModeSource(
+    m_context.display.SetModeSource(
         [] {
             return std::vector<platform::RawVideoMode>{{1024, 768, 32, 8, 60}};
         });
     options.GetResolution(width, height, depth, refresh);
     EXPECT_EQ(std::vector<int32_t>({width, height, depth, refresh}), std::vector<int32_t>({0, 0, 0, 0}));
-    CGLDisplay::Get().SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     options.NextResolution();
     options.GetResolution(width, height, depth, refresh);
     EXPECT_EQ(width, 0);
+}
 
-    // Pictures that cannot be read are drawn as plain white squares.
+TEST_F(MenuLayoutTest, PicturesThatCannotBeReadAreWhiteSquares)
+{
     testing_support::TempDir empty;
     CShippedDrawing::UseData(empty.Path());
-    COptionsMenu unloaded;
-    DrawFrame(unloaded);
-    // The glyphs, without their font, still come with texturing on.
+    COptionsMenu options(m_context);
+    DrawFrame(options);
     std::vector<CRecordingBackend::Quad> squares;
     for (const CRecordingBackend::Quad& quad : m_backend.Quads())
         if (!quad.state.texturing)
@@ -360,102 +351,104 @@ TEST_F(MenuLayoutTest, Options)
     ASSERT_EQ(squares.size(), 7u);
     for (const CRecordingBackend::Quad& quad : squares)
     {
-        EXPECT_EQ(quad.state.texture, 0u);
         EXPECT_EQ(quad.state.colour, kWhite);
-        EXPECT_FLOAT_EQ(quad.vertices[2].x - quad.vertices[0].x, 32);
+        EXPECT_FLOAT_EQ(BoxOf(quad).right - BoxOf(quad).left, 32);
     }
     EXPECT_TRUE(m_backend.CurrentState().texturing) << "text after a missing picture needs texturing";
-    CGLDisplay::Get().SetModeSource({});
 }
 
-TEST_F(MenuLayoutTest, Instructions)
+TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
 {
-    CInstructionsScreen screen;
-    float hh = kHalfHeight, lx = -492, rx = 142;
-    std::vector<TextRun> expected = {
-        Centred(hh - 60, kGreen, "Instructions"),
-        At(lx, hh - 120, kGreen, "Controlling Your Ship"),
-        At(lx + 20, hh - 140, kWhite, "J        Turn Left"),
-        At(lx + 20, hh - 160, kWhite, "K        Thrust"),
-        At(lx + 20, hh - 180, kWhite, "L        Turn Right"),
-        At(lx + 20, hh - 220, kWhite, "D        Shields"),
-        At(lx + 20, hh - 240, kWhite, "F        Fuel Up"),
-        At(lx + 20, hh - 260, kWhite, "S        Activate Cloaking Device"),
-        At(lx + 20, hh - 300, kWhite, "SPACE    Fire Bullets"),
-        At(lx + 20, hh - 320, kWhite, "V        Fire Missiles"),
-        At(lx + 20, hh - 340, kWhite, "C        Fire Mines"),
-        At(lx + 20, hh - 360, kWhite, "E        Fire Plasma Mines"),
-        At(lx + 20, hh - 380, kWhite, "R        Fire Repulsor"),
-        At(lx, hh - 420, kGreen, "Miscellaneous"),
-        At(lx + 20, hh - 440, kWhite, "F9       Quick Exit"),
-        At(lx + 20, hh - 460, kWhite, "F11      Toggle Player Names"),
-        At(lx + 20, hh - 480, kWhite, "'        Chat"),
-        At(lx + 20, hh - 500, kWhite, "ESC      (in-game) Return to Main Menu"),
-        At(lx, hh - 540, kGreen, "Fuel"),
-        At(lx + 236, hh - 563, kWhite, "Current Fuel Level"),
-        At(lx + 236, hh - 608, kWhite, "Fuel Source"),
-        At(rx, hh - 120, kGreen, "Powerups"),
+    CInstructionsScreen screen(m_context);
+    std::vector<TextRun> runs = DrawFrame(screen);
+    // F12 (collision outlines) is a developer's key and not listed.
+    const std::pair<int, const char*> keys[] = {
+        {0x24, "J"}, {0x25, "K"},     {0x26, "L"},   {0x20, "D"}, {0x21, "F"},
+        {0x1F, "S"}, {0x39, "SPACE"}, {0x2F, "V"},   {0x2E, "C"}, {0x12, "E"},
+        {0x13, "R"}, {0x43, "F9"},    {0x57, "F11"}, {0x28, "'"}, {0x01, "ESC"},
     };
+    CInput input;
+    input.Init(nullptr);
+    for (const auto& [code, label] : keys)
+    {
+        EXPECT_NE(input.GetKeyAction(code), KEY_NONE) << label;
+        auto listed = std::find_if(runs.begin(), runs.end(),
+                                   [label](const TextRun& run)
+                                   { return run.text.rfind(std::string(label) + " ", 0) == 0; });
+        EXPECT_NE(listed, runs.end()) << label << " is not explained";
+    }
+
+    // Each powerup's picture sits on its label's line, left of it.
     const std::pair<const char*, const char*> powerups[] = {
         {"Cloaking Device", "pup_cloak.tga"},  {"Extra Fuel Tank", "pup_tank.tga"},
         {"Full Fuel", "pup_fuel.tga"},         {"Triple Shot", "pup_triple.tga"},
         {"Homing Missile", "pup_missile.tga"}, {"Mine", "pup_mine.tga"},
         {"Plasma Mine", "pup_plasma.tga"},     {"Repulsor", "pup_repulse.tga"},
+        {"Fuel Source", "FuelBlockIcon.tga"},
     };
-    for (size_t i = 0; i < 8; ++i)
-        expected.push_back(At(rx + 52, hh - 148 - 40 * float(i), kWhite, powerups[i].first));
-    EXPECT_EQ(DrawFrame(screen), InReadingOrder(expected));
-    EXPECT_EQ(screen.GetTextureCount(), 16);
-    EXPECT_EQ(screen.GetTexture(15), GetGraphics().GetTexture("FuelBlockIcon.tga"));
-
-    std::vector<CRecordingBackend::Quad> textured, plain;
-    for (const CRecordingBackend::Quad& quad : OtherQuads())
-        (quad.state.texturing ? textured : plain).push_back(quad);
-    ASSERT_EQ(textured.size(), 9u);
-    for (size_t i = 0; i < 8; ++i)
-        ExpectPicture(textured[i], powerups[i].second, rx + 26, hh - 148 - 40 * float(i) + 8);
-    ExpectPicture(textured[8], "FuelBlockIcon.tga", lx + 36, hh - 600);
-    // The sample gauge: frame, inside, then the level over it.
-    ASSERT_EQ(plain.size(), 3u);
-    ExpectRectangle(plain[0], lx + 20, lx + 200, hh - 561, hh - 549, kWhite);
-    ExpectRectangle(plain[1], lx + 21, lx + 199, hh - 560, hh - 550, RenderColour{0, 0, 0, 1});
-    ExpectRectangle(plain[2], lx + 21, lx + 170, hh - 560, hh - 550, RenderColour{0, 0, 1, 1});
+    const std::vector<CRecordingBackend::Quad> pictures = Pictures();
+    for (const auto& [label, file] : powerups)
+    {
+        auto run =
+            std::find_if(runs.begin(), runs.end(), [label](const TextRun& r) { return r.text == label; });
+        ASSERT_NE(run, runs.end()) << label;
+        auto icon = std::find_if(pictures.begin(), pictures.end(),
+                                 [&](const CRecordingBackend::Quad& q) {
+                                     return q.state.texturing && PixelsOf(q.state.texture) == PixelsOf(file);
+                                 });
+        ASSERT_NE(icon, pictures.end()) << file;
+        const Box box = BoxOf(*icon);
+        EXPECT_LE(box.right, run->x) << label;
+        EXPECT_TRUE(box.bottom <= run->y && run->y <= box.top) << label;
+    }
+    // The sample gauge: a white frame around a black inside, partly blue.
+    std::vector<Box> gauge;
+    for (const CRecordingBackend::Quad& quad : pictures)
+        if (!quad.state.texturing)
+            gauge.push_back(BoxOf(quad));
+    ASSERT_EQ(gauge.size(), 3u);
+    EXPECT_TRUE(gauge[0].left < gauge[1].left && gauge[1].right < gauge[0].right);
+    EXPECT_TRUE(gauge[0].bottom < gauge[1].bottom && gauge[1].top < gauge[0].top);
+    EXPECT_EQ(gauge[2].left, gauge[1].left);
+    EXPECT_LT(gauge[2].right, gauge[1].right);
 }
 
-TEST_F(MenuLayoutTest, Credits)
+TEST_F(MenuLayoutTest, CreditsNameEveryMapWithHeadingsInGreen)
 {
-    CCreditsScreen screen;
+    CCreditsScreen screen(m_context);
     std::vector<TextRun> runs = DrawFrame(screen);
-    float hh = kHalfHeight;
-    const std::pair<float, const char*> headings[] = {
-        {60, "Quorvex!"},
-        {100, "Created By"},
-        {160, "Additional Programming"},
-        {220, "Special Thanks To"},
-        {320, "Level Design"},
-        {420, "Testers"},
-        {540, "Hardcore Linear Algebra Guru"},
-        {600, "Tessaloon Game Production Faculty and Staff"},
-    };
-    const float lineDrops[] = {120, 180, 240, 260, 280, 340, 360, 380,
-                               440, 460, 480, 500, 560, 620, 640, 660};
-    ASSERT_EQ(runs.size(), std::size(headings) + std::size(lineDrops));
-    for (const auto& [drop, text] : headings)
-        EXPECT_NE(std::find(runs.begin(), runs.end(), Centred(hh - drop, kGreen, text)), runs.end()) << text;
-    for (float drop : lineDrops)
+    EXPECT_EQ(runs.front().text, "Quorvex!");
+    EXPECT_EQ(runs.front().colour, kGreen);
+    EXPECT_GE(InColour(runs, kGreen).size(), 8u);
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(QUORVEX_SOURCE_DIR) + "/data/Maps"))
     {
-        auto line =
-            std::find_if(runs.begin(), runs.end(), [&](const TextRun& run) { return run.y == hh - drop; });
-        ASSERT_NE(line, runs.end()) << drop;
-        EXPECT_EQ(*line, Centred(hh - drop, kWhite, line->text));
-        EXPECT_EQ(line->text.find_first_of("_#"), std::string::npos) << line->text;
+        if (entry.path().extension() != ".smp")
+            continue;
+        const std::string map = entry.path().stem().string() + ": ";
+        EXPECT_NE(std::find_if(runs.begin(), runs.end(),
+                               [&](const TextRun& run)
+                               { return run.text.rfind(map, 0) == 0 && run.colour == kWhite; }),
+                  runs.end())
+            << map;
     }
-    // One line per map: its name, a colon and who made it.
-    EXPECT_EQ(runs[10].text, "Caves: the Quorvex team");
-    EXPECT_EQ(runs[11].text, "Fear: the Quorvex team");
-    EXPECT_EQ(runs[12].text, "HCPlayground: the Quorvex team");
-
-    // The pictures are loaded for later; the credits draw none of them.
+    // The ship and powerup pictures are loaded for the game; none is drawn.
     EXPECT_EQ(screen.GetTextureCount(), 15);
-    EXPECT_TRUE(OtherQuads().empty());
+    EXPECT_TRUE(Pictures().empty());
+}
+
+TEST_F(MenuLayoutTest, AddressEntryShowsTheTypedTextUnderItsHeading)
+{
+    CAddressEntry entry(m_context);
+    std::vector<TextRun> runs = DrawFrame(entry);
+    for (char c : std::string("10.0.0.17x\b"))
+        entry.OnChar(c);
+    std::vector<TextRun> typed = DrawFrame(entry);
+    ASSERT_EQ(typed.size(), runs.size() + 1);
+    EXPECT_EQ(typed[1].text, "10.0.0.17");
+    EXPECT_EQ(typed[1].colour, kWhite);
+    EXPECT_EQ(typed[0].colour, kGreen) << "the heading above it";
+    char text[8];
+    entry.GetText(text, sizeof text);
+    EXPECT_STREQ(text, "10.0.0.") << "cut, and still terminated";
 }

@@ -1,7 +1,9 @@
+// The player's settings in the settings store: the exact bytes each value
+// is saved as, what loading does with missing, short and long values, and a
+// save that fails half-way.
 #include "client/Settings.h"
 
-#include "client/ClientState.h"
-#include "client/GLDisplay.h"
+#include "client/ClientContext.h"
 #include "client/menus/OptionsMenu.h"
 #include "tests/support/TempDir.h"
 
@@ -41,7 +43,8 @@ std::vector<platform::RawVideoMode> FakeModes()
     return {{1024, 768, 32, 8, 60}, {1152, 864, 16, 6, 60}, {1280, 1024, 24, 8, 0}};
 }
 
-// A fresh client with a private, empty configuration home.
+// Settings with a private, empty configuration home; the options screen of
+// a client of the test's own makes the choices.
 class Settings : public ::testing::Test
 {
 protected:
@@ -50,12 +53,7 @@ protected:
         if (const char* old = std::getenv("XDG_CONFIG_HOME"))
             m_oldXdg = old;
         setenv("XDG_CONFIG_HOME", m_home.Path().c_str(), 1);
-        ResetClientState();
-        CGLDisplay::Get().SetModeSource(FakeModes);
-        COptionsMenu& options = COptionsMenu::Get();
-        options.SetText("");
-        options.SetShipType(0);
-        options.SetResolution(1024, 768, 32, 60);
+        m_options.ShowSettings(m_settings);
     }
     void TearDown() override
     {
@@ -63,8 +61,19 @@ protected:
             setenv("XDG_CONFIG_HOME", m_oldXdg->c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        CGLDisplay::Destroy();
-        ResetClientState();
+    }
+
+    // What carriage return on the options screen saves.
+    void SaveChoices()
+    {
+        m_options.TakeChoices(m_settings);
+        SaveSettings(m_settings);
+    }
+    ClientSettings Loaded() const
+    {
+        ClientSettings loaded;
+        LoadSettings(loaded);
+        return loaded;
     }
 
     std::string Value(const char* name) const { return ReadFile(m_home.File(std::string(kFolder) + name)); }
@@ -83,35 +92,31 @@ protected:
 
     TempDir m_home;
     std::optional<std::string> m_oldXdg;
+    CClientContext m_context{FakeModes};
+    COptionsMenu m_options{m_context};
+    ClientSettings& m_settings = m_context.settings;
 };
 
 } // namespace
 
 TEST_F(Settings, FirstStartKeepsDefaultsAndWritesNothing)
 {
-    LoadSettings();
-    EXPECT_STREQ(g_playerName, "");
-    EXPECT_EQ(g_shipType, 0);
-    EXPECT_EQ(g_resWidth, 1024);
-    EXPECT_EQ(g_resHeight, 768);
-    EXPECT_EQ(g_resDepth, 32);
-    EXPECT_EQ(g_resFreq, 60);
-    EXPECT_EQ(g_windowed, 0);
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "");
+    EXPECT_EQ(std::vector<int>({loaded.shipType, loaded.resWidth, loaded.resHeight, loaded.resDepth,
+                                loaded.resFreq, loaded.windowed}),
+              std::vector<int>({0, 1024, 768, 32, 60, 0}));
     EXPECT_TRUE(std::filesystem::is_empty(m_home.Path())) << "not even the folder appears";
 }
 
 TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
 {
-    COptionsMenu& options = COptionsMenu::Get();
-    options.SetText("Ace");
-    options.SetShipType(5);
-    options.SetResolution(1280, 1024, 32, 60);
-    g_windowed = 1;
-    SaveSettings();
+    m_options.SetText("Ace");
+    m_options.SetShipType(5);
+    m_options.SetResolution(1280, 1024, 32, 60);
+    m_settings.windowed = 1;
+    SaveChoices();
 
-    EXPECT_STREQ(g_playerName, "Ace");
-    EXPECT_EQ(g_shipType, 5);
-    EXPECT_EQ(g_resWidth, 1280);
     EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
     EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0}));
     EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
@@ -121,24 +126,14 @@ TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(StoredNames().size(), 7u) << "no temporary files are left";
 
-    ResetClientState();
-    LoadSettings();
-    EXPECT_STREQ(g_playerName, "Ace");
-    EXPECT_EQ(g_shipType, 5);
-    EXPECT_EQ(g_resWidth, 1280);
-    EXPECT_EQ(g_resHeight, 1024);
-    EXPECT_EQ(g_resDepth, 32);
-    EXPECT_EQ(g_resFreq, 60);
-    EXPECT_EQ(g_windowed, 1);
-}
-
-TEST_F(Settings, StoredShipTypeFiveSelectsTheSecondShip)
-{
-    WriteValue("ShipType", Bytes({5, 0, 0, 0}));
-    LoadSettings();
-    ASSERT_EQ(g_shipType, 5);
-    COptionsMenu::Get().SetShipType(g_shipType);
-    EXPECT_EQ(COptionsMenu::Get().GetShipSelection(), 2);
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "Ace");
+    EXPECT_EQ(std::vector<int>({loaded.shipType, loaded.resWidth, loaded.resHeight, loaded.resDepth,
+                                loaded.resFreq, loaded.windowed}),
+              std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+    m_options.SetShipType(0);
+    m_options.ShowSettings(loaded);
+    EXPECT_EQ(m_options.GetShipSelection(), 2) << "ship type 5 is the second ship";
 }
 
 TEST_F(Settings, NumbersAreLittleEndianAndSigned)
@@ -146,10 +141,10 @@ TEST_F(Settings, NumbersAreLittleEndianAndSigned)
     WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
     WriteValue("ResHeight", Bytes({0xff, 0xff, 0xff, 0xff}));
     WriteValue("ResFreq", Bytes({0x00, 0x00, 0x00, 0x80}));
-    LoadSettings();
-    EXPECT_EQ(g_resWidth, 0x12345678);
-    EXPECT_EQ(g_resHeight, -1);
-    EXPECT_EQ(g_resFreq, INT32_MIN);
+    ClientSettings loaded = Loaded();
+    EXPECT_EQ(loaded.resWidth, 0x12345678);
+    EXPECT_EQ(loaded.resHeight, -1);
+    EXPECT_EQ(loaded.resFreq, INT32_MIN);
 }
 
 TEST_F(Settings, ValuesOfTheWrongSizeAreIgnored)
@@ -158,33 +153,35 @@ TEST_F(Settings, ValuesOfTheWrongSizeAreIgnored)
     WriteValue("ResWidth", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
     WriteValue("ResDepth", "");
     WriteValue("PlayerName", std::string(128, 'n'));
-    g_shipType = 4;
-    std::memcpy(g_playerName, "Old", 4);
-    LoadSettings();
-    EXPECT_EQ(g_shipType, 4);
-    EXPECT_EQ(g_resWidth, 1024);
-    EXPECT_EQ(g_resDepth, 32);
-    EXPECT_STREQ(g_playerName, "") << "a name too long to read leaves the cleared buffer";
+    ClientSettings loaded;
+    loaded.shipType = 4;
+    std::memcpy(loaded.playerName, "Old", 4);
+    LoadSettings(loaded);
+    EXPECT_EQ(loaded.shipType, 4);
+    EXPECT_EQ(loaded.resWidth, 1024);
+    EXPECT_EQ(loaded.resDepth, 32);
+    EXPECT_STREQ(loaded.playerName, "") << "a name too long to read leaves the cleared buffer";
 
-    std::memset(g_playerName, 'x', sizeof g_playerName);
+    std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     WriteValue("PlayerName", std::string(127, 'n'));
-    LoadSettings();
-    EXPECT_EQ(std::string(g_playerName), std::string(127, 'n')) << "the longest name fits, zero-terminated";
+    LoadSettings(loaded);
+    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
+        << "the longest name fits, zero-terminated";
 }
 
 TEST_F(Settings, TypedNameIsSavedCutTo127Characters)
 {
-    COptionsMenu::Get().SetText(std::string(200, 'a').c_str());
-    SaveSettings();
+    m_options.SetText(std::string(200, 'a').c_str());
+    SaveChoices();
     EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
 }
 
 TEST_F(Settings, NoDisplayModesSavesZeros)
 {
-    CGLDisplay::Get().SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
-    SaveSettings();
-    EXPECT_EQ(g_resWidth, 0);
-    EXPECT_EQ(g_resFreq, 0);
+    m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    SaveChoices();
+    EXPECT_EQ(m_settings.resWidth, 0);
+    EXPECT_EQ(m_settings.resFreq, 0);
     EXPECT_EQ(Value("ResWidth"), Bytes({0, 0, 0, 0}));
     EXPECT_EQ(Value("PlayerName"), "") << "an empty name is an empty value";
 }
@@ -192,32 +189,30 @@ TEST_F(Settings, NoDisplayModesSavesZeros)
 TEST_F(Settings, KeyThatCannotBeCreatedSavesNothingButKeepsTheChoices)
 {
     m_home.Write("Tessaloon/Quorvex", "a file where a folder should be");
-    COptionsMenu::Get().SetText("Ace");
-    COptionsMenu::Get().SetShipType(3);
-    SaveSettings();
-    EXPECT_STREQ(g_playerName, "Ace");
-    EXPECT_EQ(g_shipType, 3);
+    m_options.SetText("Ace");
+    m_options.SetShipType(3);
+    SaveChoices();
+    EXPECT_STREQ(m_settings.playerName, "Ace");
+    EXPECT_EQ(m_settings.shipType, 3);
     EXPECT_FALSE(std::filesystem::exists(m_home.File(kFolder)));
 }
 
 TEST_F(Settings, WindowedChoiceIsSavedAlone)
 {
-    g_windowed = 1;
-    SaveWindowedSetting();
+    m_settings.windowed = 1;
+    SaveWindowedSetting(m_settings);
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"Windowed"});
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    g_windowed = 0;
-    LoadSettings();
-    EXPECT_EQ(g_windowed, 1);
-    EXPECT_EQ(g_resWidth, 1024) << "the other values stay missing";
+    ClientSettings loaded = Loaded();
+    EXPECT_EQ(loaded.windowed, 1);
+    EXPECT_EQ(loaded.resWidth, 1024) << "the other values stay missing";
 }
 
 TEST_F(Settings, SaveFailingHalfWayLeavesEveryValueWhole)
 {
-    COptionsMenu& options = COptionsMenu::Get();
-    options.SetText("Ace");
-    options.SetShipType(2);
-    SaveSettings();
+    m_options.SetText("Ace");
+    m_options.SetShipType(2);
+    SaveChoices();
 
     // A child process may write files of at most 4 bytes: the numbers of its
     // save fit, the longer name does not.
@@ -228,18 +223,17 @@ TEST_F(Settings, SaveFailingHalfWayLeavesEveryValueWhole)
         rlimit limit{4, 4};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             _exit(2);
-        options.SetText("Maverick");
-        options.SetShipType(4);
-        SaveSettings();
+        m_options.SetText("Maverick");
+        m_options.SetShipType(4);
+        SaveChoices();
         _exit(0);
     }
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-    ResetClientState();
-    LoadSettings();
-    EXPECT_STREQ(g_playerName, "Ace") << "the name that could not be written keeps its old value";
-    EXPECT_EQ(g_shipType, 4) << "values after the failed one are still saved";
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "Ace") << "the name that could not be written keeps its old value";
+    EXPECT_EQ(loaded.shipType, 4) << "values after the failed one are still saved";
     EXPECT_EQ(StoredNames().size(), 7u) << "no temporary files are left";
 }

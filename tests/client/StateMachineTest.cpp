@@ -1,17 +1,17 @@
-// The screen-state machine: window events in every state, F9 from every
-// screen loop, and the states that end the program. Settings go to a
-// temporary config folder; drawing goes to the recording backend.
+// The screens behind one interface and the one dispatch loop: where each
+// screen's keys lead, F9 from every screen, the window's own events, the
+// options saved and the game joined, and the command line. Each test makes a
+// client of its own (context, screens, window procedure, dispatcher) with
+// settings in a temporary config folder and drawing on the recording
+// backend.
 #include "client/ClientMain.h"
-#include "client/ClientState.h"
-#include "client/GLDisplay.h"
-#include "client/Input.h"
-#include "client/ScreenLoops.h"
+#include "client/ClientScreens.h"
+#include "client/ScreenDispatcher.h"
 #include "client/WindowProc.h"
-#include "client/menus/AddressEntry.h"
-#include "client/menus/MainMenu.h"
-#include "client/menus/OptionsMenu.h"
-#include "client/menus/ServerBrowser.h"
+#include "common/MessageLog.h"
 #include "gfx/RecordingBackend.h"
+#include "net/Client.h"
+#include "tests/support/Ports.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ namespace
 {
 using platform::WindowEvent;
 
-class HeldKeys : public platform::IInputDevices
+class FakeKeyboard : public platform::IInputDevices
 {
 public:
     std::vector<int> held;
@@ -42,6 +42,38 @@ public:
 
 constexpr int kF9 = 0x43;
 
+std::vector<platform::RawVideoMode> FakeModes()
+{
+    return {{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
+}
+
+// A whole client but its window: what the program builds, for one test.
+struct TestClient
+{
+    explicit TestClient(platform::IInputDevices* devices) : windowProc(context, devices)
+    {
+        windowProc.HandleWindowEvent({WindowEvent::Type::Create});
+    }
+
+    void Key(int key) { dispatcher.Dispatch({WindowEvent::Type::KeyDown, 0, 0, key}); }
+    void Char(char c) { dispatcher.Dispatch({WindowEvent::Type::Char, 0, 0, 0, c}); }
+    void Type(const std::string& text)
+    {
+        for (char c : text)
+            Char(c);
+    }
+    ScreenId In(ScreenId screen)
+    {
+        dispatcher.SetCurrent(screen);
+        return screen;
+    }
+
+    CClientContext context{FakeModes};
+    CWindowProc windowProc;
+    CClientScreens screens{context};
+    CScreenDispatcher dispatcher{context, windowProc, screens.All()};
+};
+
 class ScreenStates : public ::testing::Test
 {
 protected:
@@ -49,219 +81,247 @@ protected:
     {
         setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
         SetRenderBackend(&m_backend);
-        ResetClientState();
-        CGLDisplay::Get().SetModeSource(
-            [] {
-                return std::vector<platform::RawVideoMode>{{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
-            });
-        CInput::Get().Init(&m_keys);
-        CInput::Get().SetMode(kKeyboardModeGame);
-        CServerBrowser::Get().Clear();
-        COptionsMenu::Get().SetText("");
-        COptionsMenu::Get().SetShipType(0);
-        COptionsMenu::Get().SetResolution(1024, 768, 32, 60);
-        CAddressEntry::Get().SetText("");
-        while (CMainMenu::Get().GetSelected() != 1)
-            CMainMenu::Get().Next();
     }
-
     void TearDown() override
     {
-        CInput::Destroy();
-        CGLDisplay::Destroy();
         SetRenderBackend(nullptr);
         unsetenv("XDG_CONFIG_HOME");
     }
 
-    static void Key(int key) { ClientWndProc({WindowEvent::Type::KeyDown, 0, 0, key}); }
-    static void Char(char c) { ClientWndProc({WindowEvent::Type::Char, 0, 0, 0, c}); }
-    static void Type(const std::string& text)
-    {
-        for (char c : text)
-            Char(c);
-    }
-    // State after one event in `from`.
-    static int After(int from, void (*event)())
-    {
-        g_screenState = from;
-        event();
-        return g_screenState;
-    }
     bool SettingsWritten() const { return std::filesystem::exists(m_config.File("Tessaloon")); }
 
     testing_support::TempDir m_config;
     CRecordingBackend m_backend;
-    HeldKeys m_keys;
+    FakeKeyboard m_keys;
+    TestClient m_client{&m_keys};
 };
+
+std::vector<std::string> ConsoleLines()
+{
+    std::vector<std::string> lines;
+    char line[CMessageLog::kLineSize];
+    CMessageLog& log = CMessageLog::GetConsoleLog();
+    log.ResetCursor();
+    while (log.NextLine(line, sizeof line))
+        lines.insert(lines.begin(), line);
+    return lines;
+}
 } // namespace
 
-TEST_F(ScreenStates, LettersAndEscapeLeadToTheMainMenu)
+TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
 {
-    for (int state :
-         {SCREEN_INTRO, SCREEN_INSTRUCTIONS, SCREEN_CREDITS, SCREEN_LAN_BROWSER, SCREEN_INTERNET_BROWSER})
+    constexpr char kEscape = 0; // stands for the Escape key in the table
+    struct Case
     {
-        EXPECT_EQ(After(state, [] { Char('x'); }), SCREEN_MAIN_MENU) << state;
-        EXPECT_EQ(After(state, [] { Key(platform::kVkEscape); }), SCREEN_MAIN_MENU) << state;
-    }
-    for (int state : {SCREEN_ADDRESS_ENTRY, SCREEN_GAME, SCREEN_OPTIONS})
-        EXPECT_EQ(After(state, [] { Key(platform::kVkEscape); }), SCREEN_MAIN_MENU) << state;
-    EXPECT_EQ(After(SCREEN_MAIN_MENU, [] { Key(platform::kVkEscape); }), SCREEN_MAIN_MENU);
-    EXPECT_EQ(After(SCREEN_INTRO, [] { Char('#'); }), SCREEN_INTRO) << "not an accepted character";
-    EXPECT_EQ(After(SCREEN_INTRO, [] { Char('\t'); }), SCREEN_INTRO);
-    EXPECT_EQ(After(SCREEN_GAME, [] { Char('x'); }), SCREEN_GAME) << "no line is being typed";
-}
-
-TEST_F(ScreenStates, MainMenuItems)
-{
-    const int expected[] = {SCREEN_LAN_BROWSER, SCREEN_ADDRESS_ENTRY, SCREEN_INSTRUCTIONS, SCREEN_OPTIONS,
-                            SCREEN_CREDITS};
-    for (int item = 1; item <= 5; ++item)
+        ScreenId from;
+        char input;
+        ScreenId to;
+    } cases[] = {
+        {ScreenId::Intro, 'x', ScreenId::MainMenu},
+        {ScreenId::Intro, kEscape, ScreenId::MainMenu},
+        {ScreenId::Intro, '#', ScreenId::Intro}, // not a character the window takes
+        {ScreenId::Intro, '\t', ScreenId::Intro},
+        {ScreenId::Instructions, 'x', ScreenId::MainMenu},
+        {ScreenId::Instructions, kEscape, ScreenId::MainMenu},
+        {ScreenId::Credits, '?', ScreenId::MainMenu},
+        {ScreenId::Credits, kEscape, ScreenId::MainMenu},
+        {ScreenId::LanBrowser, 'x', ScreenId::MainMenu},
+        {ScreenId::LanBrowser, kEscape, ScreenId::MainMenu},
+        {ScreenId::LanBrowser, '\r', ScreenId::LanBrowser}, // no servers to join
+        {ScreenId::InternetBrowser, 'x', ScreenId::MainMenu},
+        {ScreenId::InternetBrowser, kEscape, ScreenId::MainMenu},
+        {ScreenId::InternetBrowser, '\r', ScreenId::InternetBrowser},
+        {ScreenId::AddressEntry, kEscape, ScreenId::MainMenu},
+        {ScreenId::AddressEntry, 'x', ScreenId::AddressEntry},
+        {ScreenId::AddressEntry, '\r', ScreenId::InternetBrowser},
+        {ScreenId::Options, kEscape, ScreenId::MainMenu},
+        {ScreenId::Options, 'x', ScreenId::Options},
+        {ScreenId::MainMenu, kEscape, ScreenId::MainMenu},
+        {ScreenId::MainMenu, 'q', ScreenId::MainMenu}, // only carriage return acts
+        {ScreenId::Game, kEscape, ScreenId::MainMenu},
+        {ScreenId::Game, 'x', ScreenId::Game}, // no line is being typed
+    };
+    for (const Case& c : cases)
     {
-        g_screenState = SCREEN_MAIN_MENU;
-        ASSERT_EQ(CMainMenu::Get().GetSelected(), item);
-        Char('\r');
-        EXPECT_EQ(g_screenState, expected[item - 1]) << "item " << item;
-        Key(platform::kVkDown); // ignored outside the main menu
-        g_screenState = SCREEN_MAIN_MENU;
-        Key(platform::kVkDown);
+        m_client.In(c.from);
+        if (c.input == kEscape)
+            m_client.Key(platform::kVkEscape);
+        else
+            m_client.Char(c.input);
+        EXPECT_EQ(m_client.dispatcher.GetCurrent(), c.to) << int(c.from) << " '" << c.input << "'";
     }
-    EXPECT_EQ(CMainMenu::Get().GetSelected(), CMainMenu::kQuit);
-    Char('q');
-    EXPECT_FALSE(g_quit) << "only carriage return acts";
-    Char('\r');
-    EXPECT_TRUE(g_quit);
-    Key(platform::kVkDown);
-    EXPECT_EQ(CMainMenu::Get().GetSelected(), 1) << "Down on Quit wraps";
-    Key(platform::kVkUp);
-    EXPECT_EQ(CMainMenu::Get().GetSelected(), CMainMenu::kQuit) << "Up on the first item wraps";
+    EXPECT_FALSE(m_client.context.QuitRequested());
 }
 
-TEST_F(ScreenStates, BrowserStartsTheGameOnlyWithServers)
+TEST_F(ScreenStates, MainMenuItemsOpenTheirScreensAndQuitEnds)
 {
-    EXPECT_EQ(After(SCREEN_LAN_BROWSER, [] { Char('\r'); }), SCREEN_LAN_BROWSER) << "empty list";
-    COptionsMenu::Get().SetText(std::string(200, 'n').c_str());
-    COptionsMenu::Get().SetShipType(3);
-    CServerBrowser::Get().AddServer("Alpha", 4, 1);
-    CServerBrowser::Get().AddServer("Bravo", 8, 2);
-    g_screenState = SCREEN_INTRO;
-    Key(platform::kVkDown); // only acts in a browser state
-    g_screenState = SCREEN_INTERNET_BROWSER;
-    Key(platform::kVkDown);
-    Char('\r');
-    EXPECT_EQ(g_screenState, SCREEN_GAME);
-    EXPECT_STREQ(g_serverName, "Bravo");
-    EXPECT_EQ(g_shipType, 3);
-    EXPECT_EQ(std::string(g_playerName), std::string(127, 'n')) << "at most 127 characters";
+    const ScreenId expected[] = {ScreenId::LanBrowser, ScreenId::AddressEntry, ScreenId::Instructions,
+                                 ScreenId::Options, ScreenId::Credits};
+    for (ScreenId screen : expected)
+    {
+        m_client.In(ScreenId::MainMenu);
+        m_client.Char('\r');
+        EXPECT_EQ(m_client.dispatcher.GetCurrent(), screen);
+        m_client.Key(platform::kVkDown); // the main menu's keys act in the main menu only
+        m_client.In(ScreenId::MainMenu);
+        m_client.Key(platform::kVkDown);
+    }
+    m_client.Char('\r');
+    EXPECT_TRUE(m_client.context.QuitRequested());
+    EXPECT_FALSE(m_client.dispatcher.RunFrame());
 }
 
-TEST_F(ScreenStates, AddressEntryTypesAndAsks)
+TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
 {
-    g_screenState = SCREEN_ADDRESS_ENTRY;
-    Type("127.0.0.2x\b");
+    CClientScreens& screens = m_client.screens;
+    screens.options.SetText(std::string(200, 'n').c_str());
+    screens.options.SetShipType(3);
+    screens.internetBrowser.AddServer("Alpha", 4, 1);
+    screens.internetBrowser.AddServer("Bravo", 8, 2);
+    m_client.In(ScreenId::InternetBrowser);
+    m_client.Key(platform::kVkDown);
+    m_client.Char('\r');
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::Game);
+    const CClientContext& context = m_client.context;
+    EXPECT_EQ(context.server.name, "Bravo");
+    EXPECT_EQ(context.server.host, "");
+    EXPECT_EQ(context.settings.shipType, 3);
+    EXPECT_EQ(std::string(context.settings.playerName), std::string(127, 'n')) << "at most 127 characters";
+    EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
+}
+
+TEST_F(ScreenStates, AddressEntryTypesTheAddressTheInternetBrowserAsks)
+{
+    m_client.In(ScreenId::AddressEntry);
+    m_client.Type("127.0.0.2x\b\r");
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::InternetBrowser);
     char text[64];
-    CAddressEntry::Get().GetText(text, sizeof text);
+    m_client.screens.addressEntry.GetText(text, sizeof text);
     EXPECT_STREQ(text, "127.0.0.2");
-    Char('\r');
-    EXPECT_EQ(g_screenState, SCREEN_INTERNET_BROWSER);
 }
 
 TEST_F(ScreenStates, OptionsKeepEditsOnEscapeAndSaveOnReturn)
 {
-    g_screenState = SCREEN_OPTIONS;
-    Type("Acex\b");
-    Key(platform::kVkRight);
-    Key(platform::kVkEscape);
-    EXPECT_EQ(g_screenState, SCREEN_MAIN_MENU);
+    m_client.In(ScreenId::Options);
+    m_client.Type("Acex\b");
+    m_client.Key(platform::kVkRight);
+    m_client.Key(platform::kVkEscape);
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
+    EXPECT_STREQ(m_client.context.settings.playerName, "");
 
-    g_screenState = SCREEN_OPTIONS; // the next visit shows the edits
-    char name[32];
-    COptionsMenu::Get().GetText(name, sizeof name);
-    EXPECT_STREQ(name, "Ace");
-    EXPECT_EQ(COptionsMenu::Get().GetShipSelection(), 2);
-    Char('\r');
-    EXPECT_EQ(g_screenState, SCREEN_MAIN_MENU);
+    m_client.In(ScreenId::Options); // the next visit shows the edits
+    m_client.Char('\r');
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_TRUE(SettingsWritten());
-    EXPECT_STREQ(g_playerName, "Ace");
-    EXPECT_EQ(g_shipType, 5);
+    ClientSettings saved;
+    LoadSettings(saved);
+    for (const ClientSettings* settings : {&saved, &m_client.context.settings})
+    {
+        EXPECT_STREQ(settings->playerName, "Ace");
+        EXPECT_EQ(settings->shipType, 5) << "the second ship";
+    }
 }
 
-TEST_F(ScreenStates, SavedNewResolutionSwitchesTheMode)
+TEST_F(ScreenStates, SavedNewResolutionSwitchesTheModeAndTheLayout)
 {
-    g_screenState = SCREEN_OPTIONS;
-    CGLDisplay::Get().EnumerateModes();
-    Key(platform::kVkDown); // 1024x768 -> 1280x1024
-    Char('\r');
-    EXPECT_EQ(g_resWidth, 1280);
-    EXPECT_EQ(g_windowWidth, 1280);
-    EXPECT_EQ(g_windowHeight, 1024);
-    EXPECT_EQ(CGLDisplay::Get().GetWidth(), 1280);
+    m_client.In(ScreenId::Options);
+    m_client.Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    m_client.Char('\r');
+    const CClientContext& context = m_client.context;
+    EXPECT_EQ(context.settings.resWidth, 1280);
+    EXPECT_EQ(context.windowSize.width, 1280);
+    EXPECT_EQ(context.windowSize.height, 1024);
+    EXPECT_EQ(context.display.GetWidth(), 1280);
 }
 
 TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
 {
-    m_keys.held = {kF9};
-    for (int state :
-         {SCREEN_INTRO, SCREEN_MAIN_MENU, SCREEN_OPTIONS, SCREEN_ADDRESS_ENTRY, SCREEN_INSTRUCTIONS,
-          SCREEN_CREDITS, SCREEN_LAN_BROWSER, SCREEN_INTERNET_BROWSER, SCREEN_GAME})
+    for (ScreenId screen : {ScreenId::Intro, ScreenId::MainMenu, ScreenId::Options, ScreenId::AddressEntry,
+                            ScreenId::Instructions, ScreenId::Credits, ScreenId::LanBrowser,
+                            ScreenId::InternetBrowser, ScreenId::Game})
     {
-        g_quit = false;
-        g_screenState = state;
-        EXPECT_TRUE(RunCurrentScreen());
-        EXPECT_TRUE(g_quit) << state;
+        // Held from the start, so the browsers end before they search.
+        FakeKeyboard keys;
+        keys.held = {kF9};
+        TestClient client(&keys);
+        client.In(screen);
+        EXPECT_FALSE(client.dispatcher.RunFrame()) << int(screen);
+        EXPECT_TRUE(client.context.QuitRequested()) << int(screen);
     }
-    g_quit = false;
-    CInput::Get().SetMode(kKeyboardModeText);
-    EXPECT_FALSE(PollQuitKey());
-    EXPECT_FALSE(g_quit);
+    m_keys.held = {kF9};
+    m_client.context.input.SetMode(kKeyboardModeText);
+    m_client.In(ScreenId::Credits);
+    EXPECT_TRUE(m_client.dispatcher.RunFrame());
+    EXPECT_FALSE(m_client.context.QuitRequested());
 }
 
-TEST_F(ScreenStates, UnknownStatesEndTheProgram)
+TEST_F(ScreenStates, AnIdWithoutAScreenEndsTheProgram)
 {
-    for (int state : {1, 5, 11, -1})
-    {
-        g_quit = false;
-        g_screenState = state;
-        EXPECT_FALSE(RunCurrentScreen());
-        RunScreens();
-        EXPECT_TRUE(g_quit) << state;
-    }
+    m_client.In(static_cast<ScreenId>(5));
+    m_client.dispatcher.Run();
+    EXPECT_TRUE(m_client.context.QuitRequested());
 }
 
 TEST_F(ScreenStates, WindowEvents)
 {
-    ClientWndProc({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(g_windowWidth, 800);
-    EXPECT_EQ(g_windowHeight, 600);
-    ClientWndProc({WindowEvent::Type::Destroy});
-    EXPECT_TRUE(g_quit);
-    EXPECT_FALSE(CInput::Exists());
+    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
+    EXPECT_EQ(m_client.context.windowSize.width, 800);
+    EXPECT_EQ(m_client.context.windowSize.height, 600);
+    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
+    EXPECT_EQ(m_client.context.windowSize.width, 800) << "no empty window";
+    m_client.dispatcher.Dispatch({WindowEvent::Type::Destroy});
+    EXPECT_TRUE(m_client.context.QuitRequested());
+    EXPECT_FALSE(m_client.context.input.IsInitialised());
+}
+
+TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeaves)
+{
+    CMessageLog::GetConsoleLog().Clear();
+    m_client.context.options.port = testing_support::FreeUdpPort();
+    m_client.context.server = {"", "127.0.0.1"};
+    m_client.In(ScreenId::Game);
+    EXPECT_TRUE(m_client.dispatcher.RunFrame());
+    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"No servers found at 127.0.0.1.",
+                                                        "Press escape to return to the main menu."}));
+    EXPECT_FALSE(m_client.context.Session().IsConnected());
+    m_client.Key(platform::kVkEscape);
+    EXPECT_TRUE(m_client.dispatcher.RunFrame());
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
 }
 
 TEST(ClientOptions, CommandLine)
 {
     std::string printed;
-    auto parse = [&printed](std::vector<std::string> args)
+    ClientOptions options;
+    auto parse = [&printed, &options](std::vector<std::string> args)
     {
-        ResetClientState();
+        options = ClientOptions{};
         args.insert(args.begin(), "QuorvexClient");
         std::vector<char*> argv;
         for (std::string& arg : args)
             argv.push_back(arg.data());
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        int status = ParseClientOptions(static_cast<int>(argv.size()), argv.data());
+        int status = ParseClientOptions(static_cast<int>(argv.size()), argv.data(), options);
         printed = testing::internal::GetCapturedStdout();
         testing::internal::GetCapturedStderr();
         return status;
     };
     EXPECT_EQ(parse({"--windowed", "--no-vsync", "--port", "4000", "--connect", "10.0.0.9"}), -1);
-    EXPECT_EQ(g_options.windowedOverride, 1);
-    EXPECT_FALSE(g_options.vsync);
-    EXPECT_EQ(g_options.port, 4000);
-    EXPECT_EQ(g_options.connectHost, "10.0.0.9");
+    EXPECT_EQ(options.windowedOverride, 1);
+    EXPECT_FALSE(options.vsync);
+    EXPECT_EQ(options.port, 4000);
+    EXPECT_EQ(options.connectHost, "10.0.0.9");
+    CClientContext context;
+    context.options = options;
+    EXPECT_EQ(FirstScreen(context), ScreenId::Game) << "--connect skips the menus";
+    EXPECT_EQ(context.server.host, "10.0.0.9");
     EXPECT_EQ(parse({"--windowed", "--fullscreen"}), -1);
-    EXPECT_EQ(g_options.windowedOverride, 0) << "the last choice wins";
+    EXPECT_EQ(options.windowedOverride, 0) << "the last choice wins";
+    context.options = options;
+    EXPECT_EQ(FirstScreen(context), ScreenId::Intro);
     EXPECT_EQ(parse({"--help"}), 0);
     EXPECT_NE(printed.find("--version"), std::string::npos) << "the help lists --version";
     EXPECT_EQ(parse({"--windowed", "--version", "--port", "0"}), 0) << "--version ends before later options";
@@ -275,5 +335,4 @@ TEST(ClientOptions, CommandLine)
                                          {"-name"},
                                          {"x"}})
         EXPECT_EQ(parse(bad), 2) << bad[0];
-    ResetClientState();
 }

@@ -1,7 +1,5 @@
-// The intro: two captions of three seconds each, then the main menu. Any
-// key that types a character, or Escape, ends it early (window procedure).
-#include "client/ClientState.h"
-#include "client/ScreenLoops.h"
+#include "client/menus/IntroScreen.h"
+
 #include "gfx/Graphics.h"
 #include "gfx/RenderBackend.h"
 #include "platform/Clock.h"
@@ -38,23 +36,18 @@ bool DrawIntroFrame(uint32_t elapsed)
 }
 } // namespace
 
-void RunIntro()
+void CIntroScreen::Enter()
+{
+    m_start = GetTickCount();
+}
+
+ScreenId CIntroScreen::Frame(const KeyActions&)
 {
     CGraphics& graphics = GetGraphics();
-    bool started = false;
-    uint32_t start = 0;
-    while (StaysOn(SCREEN_INTRO))
-    {
-        if (PollQuitKey())
-            break;
-        PumpWindowEvents();
-        graphics.BeginFrame();
-        GetRenderBackend().SetTexturing(true);
-        GetRenderBackend().SetColour({1, 1, 1, 1});
-        if (!started)
-            start = GetTickCount(), started = true;
-        if (!DrawIntroFrame(GetTickCount() - start))
-            g_screenState = SCREEN_MAIN_MENU;
-        graphics.EndFrame();
-    }
+    graphics.BeginFrame();
+    GetRenderBackend().SetTexturing(true);
+    GetRenderBackend().SetColour({1, 1, 1, 1});
+    bool showing = DrawIntroFrame(GetTickCount() - m_start);
+    graphics.EndFrame();
+    return showing ? Id() : ScreenId::MainMenu;
 }

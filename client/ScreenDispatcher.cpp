@@ -1,0 +1,88 @@
+#include "client/ScreenDispatcher.h"
+
+#include "client/ClientContext.h"
+#include "client/WindowProc.h"
+#include "platform/sdl/Window.h"
+
+#include <utility>
+
+CScreenDispatcher::CScreenDispatcher(CClientContext& context, CWindowProc& windowProc,
+                                     std::vector<CScreen*> screens)
+    : m_context(context), m_windowProc(windowProc), m_screens(std::move(screens))
+{
+}
+
+CScreenDispatcher::~CScreenDispatcher()
+{
+    Leave();
+}
+
+CScreen* CScreenDispatcher::Find(ScreenId id) const
+{
+    for (CScreen* screen : m_screens)
+        if (screen->Id() == id)
+            return screen;
+    return nullptr;
+}
+
+void CScreenDispatcher::Run()
+{
+    while (RunFrame())
+    {
+    }
+    Leave();
+}
+
+bool CScreenDispatcher::RunFrame()
+{
+    CScreen* screen = Find(m_current);
+    if (!screen)
+        m_context.RequestQuit();
+    if (m_context.QuitRequested())
+        return false;
+    if (screen != m_entered)
+        Switch(*screen);
+    uint8_t actions[kActionCount];
+    m_context.input.PollActions(actions);
+    if (actions[KEY_QUIT])
+    {
+        m_context.RequestQuit();
+        return false;
+    }
+    m_current = screen->Frame(actions);
+    PumpWindowEvents();
+    return !m_context.QuitRequested();
+}
+
+void CScreenDispatcher::Switch(CScreen& screen)
+{
+    Leave();
+    screen.Enter();
+    m_entered = &screen;
+}
+
+void CScreenDispatcher::Leave()
+{
+    if (m_entered)
+        m_entered->Leave();
+    m_entered = nullptr;
+}
+
+// A key that changes the screen is followed by the events after it, which
+// already belong to the next screen, as they did when the player pressed
+// them; that screen is entered at the next frame.
+void CScreenDispatcher::Dispatch(const platform::WindowEvent& event)
+{
+    CScreen* screen = Find(m_current);
+    if (screen)
+        m_current = m_windowProc.Handle(event, *screen);
+    else
+        m_windowProc.HandleWindowEvent(event);
+}
+
+void CScreenDispatcher::PumpWindowEvents()
+{
+    platform::WindowEvent event;
+    while (m_context.window && m_context.window->PollEvent(event))
+        Dispatch(event);
+}

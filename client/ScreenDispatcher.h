@@ -1,0 +1,53 @@
+// The one loop that runs the client's screens. Each pass is one frame of the
+// current screen: it is entered when it has just become current (the one it
+// replaces is left first), the keyboard's actions are polled (F9 ends the
+// program from every screen), the screen draws its frame, and the window's
+// pending events are handed over, keys and characters to whichever screen
+// is current at that moment. Every answer names the screen to show next.
+// There is no frame limiter; the display's vertical sync paces the frames.
+#pragma once
+
+#include "client/Screen.h"
+#include "platform/WindowEvents.h"
+
+#include <vector>
+
+class CClientContext;
+class CWindowProc;
+
+class CScreenDispatcher
+{
+public:
+    // The screens are the caller's and outlive the dispatcher.
+    CScreenDispatcher(CClientContext& context, CWindowProc& windowProc, std::vector<CScreen*> screens);
+    // Leaves the screen in use.
+    ~CScreenDispatcher();
+    CScreenDispatcher(const CScreenDispatcher&) = delete;
+    CScreenDispatcher& operator=(const CScreenDispatcher&) = delete;
+
+    // The screen the next frame shows.
+    void SetCurrent(ScreenId id) { m_current = id; }
+    ScreenId GetCurrent() const { return m_current; }
+
+    // Runs frames until the program is to end, then leaves the screen.
+    void Run();
+    // One frame. False when the program is to end: a quit was asked for, or
+    // the current id names no screen.
+    bool RunFrame();
+    // One window event, as the frame hands them over.
+    void Dispatch(const platform::WindowEvent& event);
+
+private:
+    CScreen* Find(ScreenId id) const;
+    // Leaves the screen in use (if any) and enters `screen`.
+    void Switch(CScreen& screen);
+    void Leave();
+    void PumpWindowEvents();
+
+    CClientContext& m_context;
+    CWindowProc& m_windowProc;
+    std::vector<CScreen*> m_screens;
+    ScreenId m_current = ScreenId::Intro;
+    // The screen entered and not yet left.
+    CScreen* m_entered = nullptr;
+};

@@ -1,0 +1,56 @@
+#include "client/game/GameScreen.h"
+
+#include "common/MessageLog.h"
+
+namespace
+{
+constexpr int kConsoleLines = 5;
+} // namespace
+
+CGameScreen::CGameScreen(CClientContext& context)
+    : CScreen(ScreenId::Game), m_context(context), m_session(context), m_console(context.input)
+{
+}
+
+void CGameScreen::Enter()
+{
+    CMessageLog::GetConsoleLog().SetMaxLines(kConsoleLines);
+    m_session.Start();
+    m_session.Join(m_context.server);
+    m_frames.StartGame(m_session.World());
+    m_toggles = CDisplayToggleKeys();
+    m_clock = CFrameClock();
+}
+
+// Leaving while a line was being typed ends the typing too, so the menus get
+// their keys (F9) back and the next game starts without the line.
+void CGameScreen::Leave()
+{
+    if (m_context.input.IsTextMode())
+        m_console.Close();
+    m_session.End();
+}
+
+ScreenId CGameScreen::Frame(const KeyActions& actions)
+{
+    m_clock.CountFrame();
+    if (actions[KEY_CHAT])
+        m_console.Open();
+    m_toggles.Apply(actions);
+    if (actions[KEY_MENU])
+        return ScreenId::MainMenu;
+    m_session.SendKeys(actions);
+    if (m_session.Work())
+        m_frames.SetWorld(m_session.World());
+    m_frames.Draw(m_session.Session(), m_context.windowSize, m_clock.FrameTime(), m_clock.Fps());
+    m_clock.EndFrame(m_session.Session());
+    m_toggles.Elapse(m_clock.FrameTime());
+    return Id();
+}
+
+ScreenId CGameScreen::OnChar(char c)
+{
+    if (m_context.input.IsTextMode())
+        m_console.Type(c, m_session.Session());
+    return Id();
+}
