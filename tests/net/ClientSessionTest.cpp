@@ -4,6 +4,7 @@
 // cannot be made.
 #include "net/Client.h"
 
+#include "common/MessageLog.h"
 #include "game/World.h"
 #include "net/GameIdentity.h"
 #include "net/MessageBatch.h"
@@ -130,6 +131,11 @@ TEST_F(ClientSession, AFullServerRefuses)
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",
                                                "Press escape to return to the main menu."}));
+    char line[CMessageLog::kLineSize];
+    CMessageLog& console = CMessageLog::GetConsoleLog();
+    console.ResetCursor();
+    ASSERT_TRUE(console.NextLine(line, sizeof line));
+    EXPECT_STREQ(line, "Press escape to return to the main menu.") << "printed on the console, newest first";
 }
 
 TEST_F(ClientSession, ASearchThatCannotBeMadeIsAnErrorThePlayerIsToldAbout)

@@ -1,10 +1,9 @@
 // CClient applying what the server sends: every batch goes in as bytes
 // through the session's receive callback, built with CMessageBatch as the
 // server builds them. Also the server list (duplicates, the browser's counts,
-// the prefix rule) and the connection's console lines.
+// the prefix rule).
 #include "net/Client.h"
 
-#include "common/MessageLog.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/World.h"
@@ -13,6 +12,7 @@
 #include "platform/Clock.h"
 
 #include "tests/support/MapFile.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +99,6 @@ protected:
     void SetUp() override
     {
         data.Write("Maps/Arena.smp", ArenaMap().Bytes());
-        setenv("QUORVEX_DATA", data.Path().c_str(), 1);
         local = new CShip();
         local->SetName("Me");
         local->SetShipType(2);
@@ -108,7 +107,6 @@ protected:
         client.SetWorld(&world);
         client.SetConsoleEcho([this](const char* line) { lines.emplace_back(line); });
     }
-    void TearDown() override { unsetenv("QUORVEX_DATA"); }
 
     void Feed(const std::vector<CMessage>& messages)
     {
@@ -117,6 +115,7 @@ protected:
     }
 
     TempDir data;
+    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
     CGameWorld world;
     CShip* local = nullptr;
     CClient client;
@@ -263,8 +262,11 @@ TEST_F(ClientApplies, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
 
 TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
 {
-    Feed({Map("Arena")});
     CMessage tile;
+    tile.SetTile(1, 1, 5);
+    Feed({tile});
+    EXPECT_EQ(world.GetMap(), nullptr) << "a tile without a map does nothing";
+    Feed({Map("Arena")});
     std::vector<CMessage> tiles;
     for (auto [column, row, value] : std::vector<std::tuple<int32_t, int32_t, uint8_t>>{
              {-1, 0, 7}, {64, 1, 8}, {5, -1, 9}, {INT_MIN, INT_MAX, 11}})
@@ -278,14 +280,6 @@ TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
     EXPECT_EQ(map.GetTileState(0, 1), 8);
     EXPECT_EQ(map.GetTileState(5, 3), 9);
     EXPECT_EQ(map.GetTileState(0, 3), 11) << "INT_MIN wraps to 0, INT_MAX to row 3 of 4";
-}
-
-TEST_F(ClientApplies, TileWithoutAMapDoesNothing)
-{
-    CMessage tile;
-    tile.SetTile(1, 1, 5);
-    Feed({tile});
-    EXPECT_EQ(world.GetMap(), nullptr);
 }
 
 TEST_F(ClientApplies, PongGivesHalfTheRoundTrip)
@@ -304,7 +298,7 @@ TEST_F(ClientApplies, PongGivesHalfTheRoundTrip)
     EXPECT_EQ(client.GetPing(), 0x7FFFFFFF);
 }
 
-TEST_F(ClientApplies, RoundOverLastsUntilTheNextMap)
+TEST_F(ClientApplies, RoundOverLastsUntilTheNextMapOrUntilCleared)
 {
     Feed({Map("Arena"), ShipInfo(5, 100, 40, 0, "Other"), ObjectState(40, KIND_MINE, CVector(1, 2, 1))});
     CMessage state;
@@ -325,16 +319,11 @@ TEST_F(ClientApplies, RoundOverLastsUntilTheNextMap)
     EXPECT_FALSE(world.FindPlayer(5)->IsActive());
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 0);
     EXPECT_NE(world.GetMap(), nullptr);
-}
 
-TEST_F(ClientApplies, ClearRoundOverResetsTheWorld)
-{
-    CMessage roundOver;
-    roundOver.SetRoundOver();
-    Feed({Map("Arena"), roundOver});
+    Feed({roundOver});
     client.ClearRoundOver();
     EXPECT_FALSE(client.IsRoundOver());
-    EXPECT_EQ(world.GetMap(), nullptr);
+    EXPECT_EQ(world.GetMap(), nullptr) << "leaving the score screen resets the world";
 }
 
 TEST_F(ClientApplies, MapsThatAreMissingOrOutsideTheMapsFolderAreNotLoaded)
@@ -437,6 +426,7 @@ TEST_F(ClientServerList, ListAndSelectWithNoServers)
     EXPECT_FALSE(client.SelectServer("Arena"));
     EXPECT_EQ(lines, (std::vector<std::string>{"No servers found...", "No servers to select from."}));
     EXPECT_FALSE(client.Connect()) << "nothing selected";
+    EXPECT_EQ(client.GetPort(), game_identity::kGamePort);
 }
 
 TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
@@ -454,35 +444,5 @@ TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
     EXPECT_FALSE(client.SelectServer("caverns")) << "case matters";
     EXPECT_EQ(lines,
               (std::vector<std::string>{"Server \"Aren\" not found...", "Server \"caverns\" not found..."}));
-}
-
-TEST(ClientConsole, RefusalAndTerminationLines)
-{
-    CClient client;
-    std::vector<std::string> lines;
-    client.SetConsoleEcho([&](const char* line) { lines.emplace_back(line); });
-    client.OnConnectComplete(session::ConnectResult::ServerFull);
-    EXPECT_FALSE(client.IsConnected());
-    client.OnTerminateSession();
-    EXPECT_TRUE(client.IsTerminated());
-    EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",
-                                               "Press escape to return to the main menu.",
-                                               "The server has terminated your connection.  Sorry.",
-                                               "Press escape to return to the main menu."}));
-    char line[CMessageLog::kLineSize];
-    CMessageLog& console = CMessageLog::GetConsoleLog();
-    console.ResetCursor();
-    ASSERT_TRUE(console.NextLine(line, sizeof line));
-    EXPECT_STREQ(line, "Press escape to return to the main menu.") << "printed on the console, newest first";
-}
-
-TEST(ClientAccessor, OneSessionUntilDestroyed)
-{
-    EXPECT_FALSE(CClient::Exists());
-    CClient& first = CClient::Get();
-    EXPECT_EQ(&CClient::Get(), &first);
-    EXPECT_EQ(first.GetPort(), game_identity::kGamePort);
-    CClient::Destroy();
-    EXPECT_FALSE(CClient::Exists());
 }
 } // namespace

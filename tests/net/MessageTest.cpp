@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace
@@ -24,125 +25,81 @@ CMessage Decoded(const Bytes& bytes)
     return message;
 }
 
-// One message of every type the game sends, for the tests that cover them all.
-std::vector<CMessage> OneOfEachType()
+CMessage Made(const std::function<void(CMessage&)>& set)
 {
-    std::vector<CMessage> all(16);
+    CMessage message;
+    set(message);
+    return message;
+}
+
+// "0A 07000000" as bytes; spaces only make the fields easier to read.
+Bytes FromHex(std::string hex)
+{
+    std::erase(hex, ' ');
+    Bytes bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+// One message of every type the game sends, with its bytes as the table in
+// net/Message.h lays them out.
+struct Documented
+{
+    CMessage message;
+    const char* hex;
+};
+
+std::vector<Documented> OneOfEachType()
+{
     const uint32_t codes[] = {7, 9, 17};
-    all[0].SetText("hello");
-    all[1].SetJoin(3, 2, "Ace");
-    all[2].SetMap("Arena");
-    all[3].SetRoundOver();
-    all[4].SetShipInfo(3, -40, 96, 5, "Ace");
-    all[5].SetPlayerLeft(3);
-    all[6].SetShipDied(4);
-    all[7].SetObjectGone(5);
-    all[8] = ShipStateMessage();
-    all[9].SetObjectState(12, 6, CVector(1, 2, 1), CVector(3, 4, 0), 90, 2);
-    all[10].SetTurretState(2, 3, 1, CVector(48, 80, 1));
-    all[11].SetTile(-1, 64, 0xAB);
-    all[12].SetKeys(3, codes, 3);
-    all[13].SetShutdown(0);
-    all[14].SetPing(123456);
-    all[15].SetPong(654321);
-    return all;
+    return {
+        {Made([](CMessage& m) { m.SetText("hello"); }), "01 05000000 68656C6C6F"},
+        {Made([](CMessage& m) { m.SetJoin(3, 2, "Ace"); }), "02 03000000 02000000 03000000 416365"},
+        {Made([](CMessage& m) { m.SetMap("Arena"); }), "03 05000000 4172656E61"},
+        {Made([](CMessage& m) { m.SetRoundOver(); }), "04"},
+        {Made([](CMessage& m) { m.SetShipInfo(3, -40, 96, 5, "Ace"); }),
+         "05 03000000 D8FFFFFF 60000000 05000000 03000000 416365"},
+        {Made([](CMessage& m) { m.SetPlayerLeft(3); }), "06 03000000"},
+        {Made([](CMessage& m) { m.SetShipDied(4); }), "08 04000000"},
+        {Made([](CMessage& m) { m.SetObjectGone(5); }), "09 05000000"},
+        {ShipStateMessage(), "0A 07000000 31 00005E42 00009643 FD 01 02 03 04 3333C842 00404843 0000803F "
+                             "000000C1 00008041 00000000 00008743"},
+        {Made([](CMessage& m) { m.SetObjectState(12, 6, CVector(1, 2, 1), CVector(3, 4, 0), 90, 2); }),
+         "0B 0C000000 06000000 02000000 0000803F 00000040 0000803F 00004040 00008040 00000000 0000B442"},
+        {Made([](CMessage& m) { m.SetTurretState(2, 3, 1, CVector(48, 80, 1)); }),
+         "0C 02000000 01 03000000 00004042 0000A042 0000803F"},
+        {Made([](CMessage& m) { m.SetTile(-1, 64, 0xAB); }), "0D FFFFFFFF 40000000 AB"},
+        {Made([&](CMessage& m) { m.SetKeys(3, codes, 3); }),
+         "0E 03000000 03000000 07000000 09000000 11000000"},
+        {Made([](CMessage& m) { m.SetShutdown(0); }), "0F 00000000"},
+        {Made([](CMessage& m) { m.SetPing(123456); }), "10 40E20100"},
+        {Made([](CMessage& m) { m.SetPong(654321); }), "11 F1FB0900"},
+    };
 }
 } // namespace
 
-TEST(Message, TextAndRoundOverBytes)
+// Each type's bytes, its size, its way back from the wire, and that every
+// message cut short is dropped whole.
+TEST(Message, EveryTypeHasItsDocumentedBytesAndSurvivesOnlyWhole)
 {
-    CMessage text;
-    text.SetText("abc");
-    EXPECT_EQ(Serialized(text), (Bytes{0x01, 0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63}));
-
-    CMessage roundOver;
-    roundOver.SetRoundOver();
-    EXPECT_EQ(Serialized(roundOver), Bytes{0x04});
-}
-
-TEST(Message, SizesFollowTheTable)
-{
-    const size_t expected[] = {5 + 5, 13 + 3, 5 + 5, 1, 21 + 3, 5, 5, 5, 47, 41, 22, 10, 9 + 4 * 3, 5, 5, 5};
-    std::vector<CMessage> all = OneOfEachType();
-    for (size_t i = 0; i < all.size(); ++i)
+    for (const auto& [original, hex] : OneOfEachType())
     {
-        EXPECT_EQ(all[i].GetSize(), expected[i]) << "type " << all[i].GetType();
-        EXPECT_EQ(Serialized(all[i]).size(), expected[i]);
-        EXPECT_EQ(Serialized(all[i])[0], all[i].GetType());
-    }
-    EXPECT_EQ(CMessage().GetSize(), 0u);
-
-    CMessage object; // state sizes do not depend on the values
-    object.SetObjectState(0xFFFFFFFF, 8, CVector(1e30, -1e30, 1), CVector(), -1, 77);
-    EXPECT_EQ(object.GetSize(), 41u);
-}
-
-TEST(Message, ShipStateFieldsSitAtTheirOffsets)
-{
-    Bytes bytes = Serialized(ShipStateMessage());
-    EXPECT_EQ(bytes[0], MSG_SHIP_STATE);
-    EXPECT_EQ(U32At(bytes, 1), 7u);
-    EXPECT_EQ(bytes[5], 0x31);
-    EXPECT_EQ(F32At(bytes, 6), 55.5f);
-    EXPECT_EQ(F32At(bytes, 10), 300.0f);
-    EXPECT_EQ(bytes[14], 0xFD) << "frags -3 as a signed byte";
-    EXPECT_EQ((Bytes{bytes[15], bytes[16], bytes[17], bytes[18]}), (Bytes{1, 2, 3, 4}));
-    EXPECT_EQ(F32At(bytes, 19), 100.1f);
-    EXPECT_EQ(F32At(bytes, 23), 200.25f);
-    EXPECT_EQ(F32At(bytes, 27), 1.0f);
-    EXPECT_EQ(F32At(bytes, 31), -8.0f);
-    EXPECT_EQ(F32At(bytes, 35), 16.0f);
-    EXPECT_EQ(F32At(bytes, 39), 0.0f);
-    EXPECT_EQ(F32At(bytes, 43), 270.0f);
-}
-
-TEST(Message, OtherFixedLayoutsSitAtTheirOffsets)
-{
-    std::vector<CMessage> all = OneOfEachType();
-    Bytes join = Serialized(all[1]);
-    EXPECT_EQ(U32At(join, 1), 3u);
-    EXPECT_EQ(U32At(join, 5), 2u);
-    EXPECT_EQ(U32At(join, 9), 3u);
-    EXPECT_EQ(std::string(join.begin() + 13, join.end()), "Ace");
-
-    Bytes info = Serialized(all[4]);
-    EXPECT_EQ(static_cast<int32_t>(U32At(info, 5)), -40);
-    EXPECT_EQ(U32At(info, 9), 96u);
-    EXPECT_EQ(U32At(info, 13), 5u);
-    EXPECT_EQ(U32At(info, 17), 3u);
-
-    Bytes object = Serialized(all[9]);
-    EXPECT_EQ(U32At(object, 5), 6u);
-    EXPECT_EQ(U32At(object, 9), 2u);
-    EXPECT_EQ(F32At(object, 13), 1.0f);
-    EXPECT_EQ(F32At(object, 25), 3.0f);
-    EXPECT_EQ(F32At(object, 37), 90.0f);
-
-    Bytes turret = Serialized(all[10]);
-    EXPECT_EQ(turret[5], 1);
-    EXPECT_EQ(U32At(turret, 6), 3u);
-    EXPECT_EQ(F32At(turret, 10), 48.0f);
-    EXPECT_EQ(F32At(turret, 18), 1.0f);
-
-    EXPECT_EQ(Serialized(all[11]), (Bytes{13, 0xFF, 0xFF, 0xFF, 0xFF, 64, 0, 0, 0, 0xAB}));
-
-    Bytes keys = Serialized(all[12]);
-    EXPECT_EQ(U32At(keys, 5), 3u);
-    EXPECT_EQ(U32At(keys, 9), 7u);
-    EXPECT_EQ(U32At(keys, 17), 17u);
-
-    EXPECT_EQ(Serialized(all[14]), (Bytes{16, 0x40, 0xE2, 0x01, 0x00}));
-}
-
-TEST(Message, EveryTypeSurvivesTheWire)
-{
-    for (const CMessage& original : OneOfEachType())
-    {
-        Bytes bytes = Serialized(original);
+        Bytes bytes = FromHex(hex);
+        EXPECT_EQ(Serialized(original), bytes) << hex;
+        EXPECT_EQ(original.GetSize(), bytes.size()) << hex;
         CMessage copy = Decoded(bytes);
         EXPECT_EQ(copy.GetType(), original.GetType());
-        EXPECT_EQ(Serialized(copy), bytes) << "type " << original.GetType();
+        EXPECT_EQ(Serialized(copy), bytes) << hex;
+        for (size_t size = 0; size < bytes.size(); ++size)
+        {
+            CMessage message;
+            message.SetPing(1);
+            EXPECT_FALSE(message.Deserialize(bytes.data(), size)) << hex << " cut to " << size;
+            EXPECT_EQ(message.GetType(), MSG_NONE);
+        }
     }
+    EXPECT_EQ(CMessage().GetSize(), 0u);
 }
 
 TEST(Message, FloatsAreNarrowedToSinglePrecision)
@@ -249,22 +206,6 @@ TEST(Message, SerializeRefusesShortBuffersAndEmptyMessages)
     EXPECT_FALSE(empty.Serialize(roomy.data(), roomy.size()));
 }
 
-TEST(Message, EveryTruncationIsDropped)
-{
-    for (const CMessage& original : OneOfEachType())
-    {
-        Bytes bytes = Serialized(original);
-        for (size_t size = 0; size < bytes.size(); ++size)
-        {
-            CMessage message;
-            message.SetPing(1);
-            EXPECT_FALSE(message.Deserialize(bytes.data(), size))
-                << "type " << original.GetType() << " size " << size;
-            EXPECT_EQ(message.GetType(), MSG_NONE);
-        }
-    }
-}
-
 TEST(Message, LengthsAndCountsAreCheckedBeforeUse)
 {
     CMessage message;
@@ -315,7 +256,7 @@ TEST(Message, UnknownTypesDecodeBare)
 
 TEST(Message, ReservedTypeUsesObjectStateLayout)
 {
-    Bytes bytes = Serialized(OneOfEachType()[9]);
+    Bytes bytes = FromHex(OneOfEachType()[9].hex);
     bytes[0] = MSG_RESERVED;
     CMessage message;
     ASSERT_TRUE(message.Deserialize(bytes.data(), bytes.size()));

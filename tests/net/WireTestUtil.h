@@ -1,8 +1,6 @@
-// Helpers for codec tests: read fields back at fixed offsets, independently
-// of the codec under test, and build byte strings by hand.
+// Helpers for codec tests: byte strings built by hand, and a message's bytes.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -13,17 +11,6 @@
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<uint8_t>;
-
-inline uint32_t U32At(const Bytes& bytes, size_t offset)
-{
-    return uint32_t(bytes.at(offset)) | uint32_t(bytes.at(offset + 1)) << 8 |
-           uint32_t(bytes.at(offset + 2)) << 16 | uint32_t(bytes.at(offset + 3)) << 24;
-}
-
-inline float F32At(const Bytes& bytes, size_t offset)
-{
-    return std::bit_cast<float>(U32At(bytes, offset));
-}
 
 inline void PutU32(Bytes& bytes, uint32_t value)
 {

@@ -1,3 +1,6 @@
+// The session service over real sockets on loopback: its wire format, hosting,
+// joining and refusals, packets both ways, searches, and the attacks a public
+// server meets (forged, stolen and unfinished joins, floods of requests).
 #include "session/EnetSupport.h"
 #include "session/SessionClient.h"
 #include "session/SessionServer.h"
@@ -94,7 +97,20 @@ public:
     }
     ~LossyClient() { enet_host_destroy(m_host); }
 
-    bool Join()
+    bool Join() { return Service(true); }
+    // The reason the server disconnected us with; none when it never did.
+    std::optional<uint32_t> AwaitDisconnect()
+    {
+        Service(false);
+        return disconnect;
+    }
+
+    std::optional<uint32_t> disconnect; // the reason the server gave
+
+private:
+    // Services the connection until the welcome (when `untilWelcome`) or the
+    // server's disconnect; false when no welcome came.
+    bool Service(bool untilWelcome)
     {
         ENetEvent event;
         auto deadline = std::chrono::steady_clock::now() + 10s;
@@ -109,42 +125,21 @@ public:
                 enet_peer_send(m_peer, wire::kControlChannel,
                                enet_packet_create(hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE));
             }
+            else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
+            {
+                disconnect = event.data;
+                return false;
+            }
             else if (event.type == ENET_EVENT_TYPE_RECEIVE)
             {
                 bool welcome = wire::DecodeWelcome(event.packet->data, event.packet->dataLength).has_value();
                 enet_packet_destroy(event.packet);
-                if (welcome)
+                if (welcome && untilWelcome)
                     return true;
-            }
-            else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
-            {
-                refusal = event.data;
-                return false;
             }
         }
         return false;
     }
-
-    std::optional<uint32_t> refusal; // the reason Join was refused with
-
-    // The reason the server disconnected us with: 0 when we gave up on it.
-    std::optional<uint32_t> AwaitDisconnect()
-    {
-        ENetEvent event;
-        auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline)
-        {
-            if (enet_host_service(m_host, &event, 2) <= 0)
-                continue;
-            if (event.type == ENET_EVENT_TYPE_RECEIVE)
-                enet_packet_destroy(event.packet);
-            else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
-                return event.data;
-        }
-        return std::nullopt;
-    }
-
-private:
     // Only this thread takes from the count, so checking first is safe.
     static int Intercept(ENetHost*, ENetEvent*)
     {
@@ -307,7 +302,7 @@ TEST(Session, ServerThatFilledAfterGrantingACookieRefusesAfterHello)
     RecordingClient first;
     ASSERT_EQ(first.session.Connect(Local(server.port), kGame), ConnectResult::Connected);
     EXPECT_FALSE(late.Join());
-    EXPECT_EQ(late.refusal, std::optional<uint32_t>(wire::kServerFull));
+    EXPECT_EQ(late.disconnect, std::optional<uint32_t>(wire::kServerFull));
 }
 
 TEST(Session, NoServerMeansUnreachable)
