@@ -5,6 +5,7 @@
 
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <cstdlib>
 #include <string>
@@ -14,24 +15,19 @@ class CShippedDrawing
 public:
     CShippedDrawing()
     {
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        UseData(std::string(QUORVEX_SOURCE_DIR) + "/data");
+        GetGraphics().GetTextureManager().Clear();
         SetRenderBackend(&backend);
     }
     ~CShippedDrawing()
     {
         GetGraphics().GetTextureManager().Clear();
         SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
     }
     CShippedDrawing(const CShippedDrawing&) = delete;
     CShippedDrawing& operator=(const CShippedDrawing&) = delete;
 
-    // Pictures (and maps) come from `folder` from now on, read afresh.
+    // Pictures (and maps) come from `folder` from now on, read afresh; the
+    // folder before this object is put back when it goes.
     static void UseData(const std::string& folder)
     {
         setenv("QUORVEX_DATA", folder.c_str(), 1);
@@ -41,5 +37,5 @@ public:
     CRecordingBackend backend;
 
 private:
-    std::string m_oldData;
+    testing_support::ScopedEnv m_data{"QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str()};
 };

@@ -56,15 +56,11 @@ TEST_F(MessageLogTest, LinesAreBoundedTo1023Characters)
     EXPECT_EQ(std::string(buffer).size(), 1023u);
 }
 
-TEST_F(MessageLogTest, NullFormatAddsNothing)
+TEST_F(MessageLogTest, NullFormatAddsNothingAndClearEmpties)
 {
     const char* noFormat = nullptr;
     log().Print(noFormat);
     EXPECT_EQ(log().GetLineCount(), 0);
-}
-
-TEST_F(MessageLogTest, ClearEmptiesAndWalkYieldsNothing)
-{
     log().Print("one");
     log().Print("two");
     log().ResetCursor();

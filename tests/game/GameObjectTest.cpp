@@ -85,41 +85,20 @@ TEST(GameObject, RespawnWaitsForTheDelayAndForceRespawnAlwaysWorks)
     EXPECT_EQ(object.GetPosition().GetZ(), 1);
 }
 
-TEST(GameObject, AddVelocityClampsToMaxSpeedAndKeepsDirection)
-{
-    CGameObject object;
-    object.SetMaxSpeed(10);
-    object.AddVelocity(CVector(30, 40, 0));
-    EXPECT_NEAR(object.GetVelocity().Length(), 10, 1e-9);
-    EXPECT_NEAR(object.GetVelocity().GetX(), 6, 1e-9);
-    object.SetVelocity(CVector(0, 0, 0));
-    object.AddVelocity(CVector(0, 0, 0));
-    EXPECT_EQ(object.GetVelocity().Length(), 0) << "zero stays zero";
-}
-
-TEST(GameObject, NegativeRatesAndSizesAreIgnored)
+// Negative rates and sizes are ignored; turns and thrust scale by the time
+// given, and thrust never takes the speed past the maximum.
+TEST(GameObject, MotionScalesByElapsedTimeUpToTheMaximumSpeed)
 {
     CGameObject object;
     object.SetRadius(5);
-    object.SetRadius(-1);
-    object.SetMaxSpeed(9);
-    object.SetMaxSpeed(-1);
-    object.SetTurnRate(90);
-    object.SetTurnRate(-5);
-    object.SetAccelerationRate(100);
-    object.SetAccelerationRate(-5);
-    EXPECT_EQ(object.GetRadius(), 5);
-    EXPECT_EQ(object.GetMaxSpeed(), 9);
-    EXPECT_EQ(object.GetTurnRate(), 90);
-    EXPECT_EQ(object.GetAccelerationRate(), 100);
-}
-
-TEST(GameObject, TurnAndThrustScaleByElapsedTime)
-{
-    CGameObject object;
     object.SetTurnRate(360);
     object.SetAccelerationRate(1000);
     object.SetMaxSpeed(1000);
+    object.SetRadius(-1);
+    object.SetTurnRate(-5);
+    object.SetAccelerationRate(-5);
+    object.SetMaxSpeed(-1);
+    EXPECT_EQ(object.GetRadius(), 5);
     object.Turn(-1, 250);
     EXPECT_FLOAT_EQ(object.GetAngle(), 270);
     object.Turn(1, 0);
@@ -128,6 +107,12 @@ TEST(GameObject, TurnAndThrustScaleByElapsedTime)
     EXPECT_EQ(object.GetVelocity().Length(), 0);
     object.Thrust(100);
     EXPECT_NEAR(object.GetVelocity().GetX(), 100, 1e-4) << "heading of 270 is +x";
+
+    object.SetMaxSpeed(10);
+    object.SetVelocity(CVector(0, 0, 0));
+    object.AddVelocity(CVector(30, 40, 0));
+    EXPECT_NEAR(object.GetVelocity().Length(), 10, 1e-9);
+    EXPECT_NEAR(object.GetVelocity().GetX(), 6, 1e-9) << "the direction is kept";
 }
 
 TEST(GameObject, WrapPositionBringsCoordinatesOntoTheTorus)

@@ -5,35 +5,18 @@
 
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
-#include "platform/ByteIo.h"
+#include "tests/support/MapFile.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-// Writes a map whose rows are given top first, one character per cell:
-// '.' empty, '#' wall, '3' half wall with its right angle at largest x and y
-// (code 2), 'F' fuel block.
+// A map of rows given top first (see MapFile: '/' is the half wall with its
+// right angle at the largest x and y, code 2).
 std::string WriteMap(const testing_support::TempDir& dir, const std::vector<std::string>& rows)
 {
-    std::vector<uint8_t> bytes;
-    platform::ByteWriter out(bytes);
-    out.I32(1);
-    out.U8('M');
-    out.I32(static_cast<int32_t>(rows[0].size()));
-    out.I32(static_cast<int32_t>(rows.size()));
-    for (size_t x = 0; x < rows[0].size(); ++x)
-        for (const std::string& row : rows)
-        {
-            char c = row[x];
-            out.U8(c == '#'   ? TILE_WALL
-                   : c == '3' ? TILE_WALL_LOWER_RIGHT
-                   : c == 'F' ? TILE_FUEL
-                              : TILE_EMPTY);
-            out.U8(0);
-        }
-    return dir.Write("draw.smp", std::string(bytes.begin(), bytes.end()));
+    return testing_support::MapFile(rows, "M").WriteTo(dir.File("draw.smp"));
 }
 
 struct MapDrawFixture : ::testing::Test
@@ -82,7 +65,7 @@ TEST_F(MapDraw, LoadTexturesTakesTheFuelBlockAndEightTurretPicturesInOrder)
 // (c * 32 - 48 + 100, -(r * 32 - 48)).
 TEST_F(MapDraw, WallsAreBlueOutlinesAndFuelBlocksTexturedQuads)
 {
-    ASSERT_TRUE(map.LoadFromFile(WriteMap(dir, {"#3F", "...", "..."})));
+    ASSERT_TRUE(map.LoadFromFile(WriteMap(dir, {"#/F", "...", "..."})));
     ASSERT_TRUE(map.LoadTextures());
     backend.ClearFrame();
     EXPECT_TRUE(map.Draw(48, 48));
@@ -149,7 +132,7 @@ TEST_F(MapDraw, TheSeamIsDrawnSeamlessly)
 
 TEST_F(MapDraw, TheOutlineSwitchAddsRedCollisionOutlines)
 {
-    ASSERT_TRUE(map.LoadFromFile(WriteMap(dir, {"#..", "...", ".3."})));
+    ASSERT_TRUE(map.LoadFromFile(WriteMap(dir, {"#..", "...", "./."})));
     GetDrawToggles().outlines = true;
     map.Draw(48, 48);
     ASSERT_EQ(backend.LineLoops().size(), 2u);

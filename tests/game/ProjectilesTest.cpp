@@ -10,6 +10,7 @@
 #include "gfx/RecordingBackend.h"
 #include "platform/Clock.h"
 #include "tests/game/ObjectTestHelpers.h"
+#include "tests/support/DefaultGameSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,7 @@ namespace
 class ProjectileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { g_settings = GameSettings{}; }
-    void TearDown() override { g_settings = GameSettings{}; }
-
+    testing_support::DefaultGameSettings settings;
     platform::FakeClock clock{100000};
 };
 
@@ -105,6 +104,7 @@ TEST_F(ProjectileTest, LifetimesEndOneMillisecondAfterTheConfiguredTime)
     };
     for (const Case& c : cases)
     {
+        testing_support::DefaultGameSettings defaults;
         g_settings.*c.lifetime = 1234;
         clock.SetTick(0xFFFFFC00u); // wraps 1024 ms later
         std::unique_ptr<CGameObject> object = c.make();
@@ -115,7 +115,6 @@ TEST_F(ProjectileTest, LifetimesEndOneMillisecondAfterTheConfiguredTime)
         clock.Advance(1);
         object->Update(16);
         EXPECT_FALSE(object->IsActive()) << c.name << " one ms later";
-        g_settings = GameSettings{};
     }
 }
 
@@ -177,76 +176,56 @@ TEST_F(ProjectileTest, MissileWithoutALiveTargetFliesStraightAndNeverExpires)
     }
 }
 
-TEST_F(ProjectileTest, MissileTurnsAtMostItsRateAndNeverPastItsAimPoint)
+// One 100 ms tick of steering at 450 degrees a second: heading 0 is +y, and
+// more angle turns the nose towards -x. The aim point is where the target
+// will be one tick on, the short way round the world when the missile knows
+// its size.
+TEST_F(ProjectileTest, MissileTurnsTowardsItsAimPointByUpToItsRate)
 {
-    // Turn rate 450 deg/s: 45 degrees in a 100 ms tick, 9 in a 20 ms one.
-    auto behind = TargetAt(100, 0);
-    auto missile = MissileAt(100, 100, 0, behind.get());
-    missile->Update(100);
-    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance) << "straight away: one full step, clockwise";
+    const struct
+    {
+        const char* what;
+        double x, y;
+        float angle;
+        double targetX, targetY, targetVx;
+        float worldSize, expected;
+    } cases[] = {
+        {"to the left", 100, 100, 0, 0, 200, 0, 0, 45},
+        {"to the right", 100, 100, 0, 200, 200, 0, 0, 315},
+        {"straight away: one full step, clockwise", 100, 100, 0, 100, 0, 0, 0, 315},
+        {"behind and to the left: turns right, away", 100, 100, 0, 0, 0, 0, 0, 315},
+        {"leading a target crossing to +x", 100, 100, 0, 100, 300, 2000, 0, 315},
+        {"20 units on across the right edge, to +x", 630, 320, 0, 10, 320, 0, 640, 315},
+        {"no world size: 620 units back, to -x", 630, 320, 0, 10, 320, 0, 0, 45},
+        {"20 units on across the far edge, to +y", 320, 630, 90, 320, 10, 0, 640, 45},
+    };
+    for (const auto& c : cases)
+    {
+        auto target = TargetAt(c.targetX, c.targetY);
+        target->SetVelocity(CVector(c.targetVx, 0, 0));
+        auto missile = MissileAt(c.x, c.y, c.angle, target.get());
+        if (c.worldSize > 0)
+            missile->SetWorldSize(c.worldSize, c.worldSize);
+        missile->Update(100);
+        EXPECT_NEAR(missile->GetAngle(), c.expected, kTolerance) << c.what;
+    }
+}
 
+// 9 degrees in a 20 ms tick, and never past the aim point.
+TEST_F(ProjectileTest, MissileNeverTurnsPastItsAimPoint)
+{
     for (double offset : {10.0, -10.0})
     {
         CVector point = Along(100, 100, offset, 200);
         auto target = TargetAt(point.GetX(), point.GetY());
         auto steered = MissileAt(100, 100, 0, target.get());
         steered->Update(20);
-        float expected = offset > 0 ? 9.0f : 351.0f;
-        EXPECT_NEAR(steered->GetAngle(), expected, kTolerance) << "limited to 9 degrees towards " << offset;
+        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 9 : 351, kTolerance) << offset;
         steered->SetVelocity(CVector(0, 0, 0));
         steered->Update(20);
         EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 10 : 350, kTolerance)
             << "stops at the remaining degree";
     }
-}
-
-TEST_F(ProjectileTest, MissileTurnsTowardsATargetOnEitherSide)
-{
-    // Heading 0 is +y; more angle turns the nose towards -x.
-    auto left = TargetAt(0, 200);
-    auto towardsLeft = MissileAt(100, 100, 0, left.get());
-    towardsLeft->Update(100);
-    EXPECT_NEAR(towardsLeft->GetAngle(), 45, kTolerance);
-
-    auto right = TargetAt(200, 200);
-    auto towardsRight = MissileAt(100, 100, 0, right.get());
-    towardsRight->Update(100);
-    EXPECT_NEAR(towardsRight->GetAngle(), 315, kTolerance);
-
-    CVector heading = trig::Heading(towardsRight->GetAngle());
-    EXPECT_NEAR(heading.GetX(), std::sqrt(0.5), 1e-6) << "now pointing at the target";
-    EXPECT_NEAR(heading.GetY(), std::sqrt(0.5), 1e-6);
-}
-
-// The aim point lies where the target will be one tick on.
-TEST_F(ProjectileTest, MissileLeadsAMovingTargetByOneTick)
-{
-    auto target = TargetAt(100, 300);
-    target->SetVelocity(CVector(2000, 0, 0));
-    auto missile = MissileAt(100, 100, 0, target.get());
-    missile->Update(100); // aims at (300, 300): 45 degrees to the right
-    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance);
-}
-
-// A target past the world's seam is reached the short way round, on both
-// axes; without a world size the offset is taken as it is.
-TEST_F(ProjectileTest, MissileAimsTheShortWayAcrossTheSeam)
-{
-    auto acrossX = TargetAt(10, 320);
-    auto east = MissileAt(630, 320, 0, acrossX.get());
-    east->SetWorldSize(640, 640);
-    east->Update(100);
-    EXPECT_NEAR(east->GetAngle(), 315, kTolerance) << "20 units on across the right edge, to +x";
-
-    auto unwrapped = MissileAt(630, 320, 0, acrossX.get());
-    unwrapped->Update(100);
-    EXPECT_NEAR(unwrapped->GetAngle(), 45, kTolerance) << "no world size: 620 units back, to -x";
-
-    auto acrossY = TargetAt(320, 10);
-    auto north = MissileAt(320, 630, 90, acrossY.get());
-    north->SetWorldSize(640, 640);
-    north->Update(100);
-    EXPECT_NEAR(north->GetAngle(), 45, kTolerance) << "20 units on across the far edge, to +y";
 }
 
 TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
@@ -274,8 +253,6 @@ TEST_F(ProjectileTest, MissileDoesNotTurnBackForATargetBehindIt)
 {
     auto target = TargetAt(0, 0); // behind and to the left of a missile heading +y
     auto missile = MissileAt(100, 100, 0, target.get());
-    missile->Update(100);
-    EXPECT_NEAR(missile->GetAngle(), 315, kTolerance) << "turns right, away from the target";
     for (int tick = 0; tick < 40; ++tick)
     {
         missile->Update(50);

@@ -5,6 +5,7 @@
 #include "game/Settings.h"
 #include "game/World.h"
 #include "platform/Clock.h"
+#include "tests/support/DefaultGameSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,7 @@ namespace
 class ShipTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        g_settings = GameSettings{};
-        ship.ForceRespawn(100, 100);
-    }
-    void TearDown() override { g_settings = GameSettings{}; }
+    void SetUp() override { ship.ForceRespawn(100, 100); }
 
     // Holds `codes` for one tick of `elapsed` ms.
     void Hold(std::initializer_list<uint32_t> codes, int32_t elapsed)
@@ -27,6 +23,7 @@ protected:
         ship.ApplyControls(held.data(), held.size(), elapsed, world);
     }
 
+    testing_support::DefaultGameSettings settings;
     platform::FakeClock clock{50000};
     CGameWorld world;
     CShip ship;
@@ -57,13 +54,16 @@ TEST_F(ShipTest, ShieldsStayUpOnlyWhileHeldAndPaidFor)
     EXPECT_FALSE(ship.ShieldsUp()) << "0.05 for 100 ms is more than the tank holds";
 }
 
-TEST_F(ShipTest, RateOfFireIntervalMustBeExceeded)
+TEST_F(ShipTest, RateOfFireIntervalMustBeExceededAndPlasmaMinesShareIt)
 {
     EXPECT_TRUE(ship.CanFireBullet());
     clock.Advance(100);
     EXPECT_FALSE(ship.CanFireBullet()) << "exactly 1000 / 10 ms is refused";
     clock.Advance(1);
+    ship.SetPlasmaMines(1);
     EXPECT_TRUE(ship.CanFireBullet());
+    Hold({KEY_FIRE_PLASMA}, 10);
+    EXPECT_EQ(ship.GetPlasmaMines(), 1) << "refused right after a bullet";
     ship.SetStatusBits(STATUS_SHIELDS);
     clock.Advance(500);
     EXPECT_FALSE(ship.CanFireBullet()) << "no shots through shields";
@@ -81,14 +81,6 @@ TEST_F(ShipTest, TripleShotThatCannotBePaidStillRestartsTheTimer)
     clock.Advance(50);
     Hold({KEY_FIRE_BULLET}, 10);
     EXPECT_FLOAT_EQ(ship.GetFuel(), 50) << "the bullet timer was restarted by the failed shot";
-}
-
-TEST_F(ShipTest, PlasmaMineSharesTheBulletTimer)
-{
-    ship.SetPlasmaMines(1);
-    EXPECT_TRUE(ship.CanFireBullet());
-    Hold({KEY_FIRE_PLASMA}, 10);
-    EXPECT_EQ(ship.GetPlasmaMines(), 1) << "refused right after a bullet";
 }
 
 TEST_F(ShipTest, FragsAreClampedAndOutOfRangeChangesIgnored)
@@ -122,7 +114,7 @@ TEST_F(ShipTest, PickupsAddAmmunitionUpToTheMaximumsAndTankThenFuel)
     EXPECT_TRUE(ship.TestStatusBits(STATUS_CLOAK_HELD | STATUS_TRIPLE_SHOT | STATUS_EXTRA_TANK));
 }
 
-TEST_F(ShipTest, CloakEndsAfterItsLifetimeAndIsUsedUp)
+TEST_F(ShipTest, CloakEndsAfterItsLifetimeOrWhenItsFuelRunsOutAndIsUsedUp)
 {
     ship.PickUp(POWERUP_CLOAK);
     Hold({KEY_CLOAK}, 10);
@@ -135,10 +127,7 @@ TEST_F(ShipTest, CloakEndsAfterItsLifetimeAndIsUsedUp)
     EXPECT_FALSE(ship.TestStatusBits(STATUS_CLOAKED | STATUS_CLOAK_HELD));
     Hold({KEY_CLOAK}, 10);
     EXPECT_FALSE(ship.TestStatusBits(STATUS_CLOAKED)) << "needs a new cloak powerup";
-}
 
-TEST_F(ShipTest, CloakEndsEarlyWhenItsFuelRunsOut)
-{
     ship.PickUp(POWERUP_CLOAK);
     Hold({KEY_CLOAK}, 10);
     ship.SetFuel(0.5f);

@@ -6,6 +6,7 @@
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
 #include "tests/gfx/ImageBytes.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,9 +20,6 @@ class GfxTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (const char* old = std::getenv("QUORVEX_DATA"))
-            m_oldData = old;
-        UseDataFolder(m_dir.Path());
         std::filesystem::create_directories(m_dir.File("Graphics"));
         SetRenderBackend(&m_backend);
         GetGraphics().GetTextureManager().Clear();
@@ -31,12 +29,9 @@ protected:
     {
         GetGraphics().GetTextureManager().Clear();
         SetRenderBackend(nullptr);
-        if (m_oldData.empty())
-            unsetenv("QUORVEX_DATA");
-        else
-            setenv("QUORVEX_DATA", m_oldData.c_str(), 1);
     }
 
+    // The folder before the test comes back when the test ends.
     void UseDataFolder(const std::string& folder) { setenv("QUORVEX_DATA", folder.c_str(), 1); }
 
     void WriteGraphic(const std::string& name, const Bytes& bytes)
@@ -49,5 +44,5 @@ protected:
     testing_support::TempDir m_dir;
 
 private:
-    std::string m_oldData;
+    testing_support::ScopedEnv m_data{"QUORVEX_DATA", m_dir.Path().c_str()};
 };

@@ -1,49 +1,35 @@
+// The game's random numbers: the classic generator's sequence and range, its
+// seeding from the calendar, and streams of their own for the pilots.
 #include "platform/Random.h"
 
 #include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
-TEST(Random, ClassicSequenceFromSeedOne)
+TEST(Random, ClassicSequenceFromSeedOneAndFromTheCalendar)
 {
     platform::SeedRand(1);
     // The well-known first values of this generator with seed 1.
-    EXPECT_EQ(platform::Rand(), 41);
-    EXPECT_EQ(platform::Rand(), 18467);
-    EXPECT_EQ(platform::Rand(), 6334);
-    EXPECT_EQ(platform::Rand(), 26500);
+    for (int expected : {41, 18467, 6334, 26500})
+        EXPECT_EQ(platform::Rand(), expected);
+
+    platform::FakeClock clock(0, 777);
+    platform::SeedRandFromTime();
+    int fromTime = platform::Rand();
+    platform::SeedRand(777);
+    EXPECT_EQ(platform::Rand(), fromTime) << "seeded with the calendar seconds";
 }
 
-TEST(Random, StaysInRangeAndRepeatsForSameSeed)
+TEST(Random, AStreamOfItsOwnGivesTheSharedSequenceInRangeWhateverOthersDraw)
 {
-    platform::SeedRand(12345);
-    int first[100];
-    for (int& value : first)
+    platform::SeedRand(4242);
+    int shared[200];
+    for (int& value : shared)
     {
         value = platform::Rand();
         ASSERT_GE(value, 0);
         ASSERT_LE(value, platform::kRandMax);
     }
-    platform::SeedRand(12345);
-    for (int value : first)
-        EXPECT_EQ(platform::Rand(), value);
-}
-
-TEST(Random, SeedFromTimeUsesCalendarSeconds)
-{
-    platform::FakeClock clock(0, 777);
-    platform::SeedRandFromTime();
-    int a = platform::Rand();
-    platform::SeedRand(777);
-    EXPECT_EQ(platform::Rand(), a);
-}
-
-TEST(Random, AStreamOfItsOwnGivesTheSharedSequenceWhateverOthersDraw)
-{
-    platform::SeedRand(4242);
-    int shared[50];
-    for (int& value : shared)
-        value = platform::Rand();
     platform::RandomStream stream(4242);
     for (int value : shared)
     {
