@@ -4,44 +4,26 @@
 #include "game/ClientAdvance.h"
 
 #include "game/Projectiles.h"
-#include "game/World.h"
-#include "tests/support/MapFile.h"
-#include "tests/support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "tests/game/WorldFixture.h"
 
 #include <limits>
 
-using testing_support::MapFile;
-using testing_support::TempDir;
-
 namespace
 {
-class ClientAdvance : public ::testing::Test
+class ClientAdvance : public testing_support::WorldFixture
 {
 protected:
     // A 64 x 4 map: 2048 x 128 units.
-    void SetUp() override
-    {
-        std::string path =
-            dir.Write("arena.smp", MapFile(std::vector<std::string>(4, std::string(64, '.'))).Bytes());
-        auto* map = new CMap();
-        ASSERT_TRUE(map->LoadFromFile(path));
-        world.AttachMap(map);
-    }
+    void SetUp() override { LoadMap(std::vector<std::string>(4, std::string(64, '.'))); }
 
+    // A ship in play at (x, y), reported there, moving at `velocity`.
     CShip* ShipAt(double x, double y, CVector velocity = CVector(0, 0, 0))
     {
-        auto* ship = new CShip();
-        ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        CShip* ship = WorldFixture::ShipAt(ObjectId(world.GetPlayerCount() + 1), "", x, y);
         ship->SetReportedPosition(CVector(x, y, 1));
         ship->SetVelocity(velocity);
-        world.AddPlayer(ship);
         return ship;
     }
-
-    TempDir dir;
-    CGameWorld world;
 };
 
 TEST_F(ClientAdvance, MovesByVelocityThenClosesTheGapAtTheWholeGapPerSecond)
@@ -73,23 +55,21 @@ TEST_F(ClientAdvance, TheGapIsClosedTheShortWayRound)
     EXPECT_DOUBLE_EQ(ship->GetPosition().GetY(), 4);
 }
 
-TEST_F(ClientAdvance, TheUpdateFlagJumpsToReportedPositionsAndIsCleared)
+// The update flag makes ships in play jump to their reported positions once;
+// ships out of play stay put, and are never deleted by the advance.
+TEST_F(ClientAdvance, TheUpdateFlagJumpsToReportedPositionsAndShipsOutOfPlayStayPut)
 {
     CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
+    CShip* dead = ShipAt(100, 50, CVector(100, 0, 0));
     ship->SetReportedPosition(CVector(700, 60, 1));
+    dead->SetReportedPosition(CVector(700, 60, 1));
+    dead->Kill();
     world.SetUpdateFlag(true);
     AdvanceClientWorld(world, 100);
     EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 700);
     EXPECT_FALSE(world.GetUpdateFlag());
-}
-
-TEST_F(ClientAdvance, ShipsOutOfPlayStayPut)
-{
-    CShip* ship = ShipAt(100, 50, CVector(100, 0, 0));
-    ship->Kill();
-    AdvanceClientWorld(world, 100);
-    EXPECT_DOUBLE_EQ(ship->GetPosition().GetX(), 100);
-    EXPECT_EQ(world.GetPlayerCount(), 1u) << "ships are never deleted by the advance";
+    EXPECT_DOUBLE_EQ(dead->GetPosition().GetX(), 100);
+    EXPECT_EQ(world.GetPlayerCount(), 2u);
 }
 
 TEST_F(ClientAdvance, TurretsComeBackAfterTheirDelay)

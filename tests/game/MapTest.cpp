@@ -3,6 +3,7 @@
 #include "game/Map.h"
 
 #include "platform/ByteIo.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -91,10 +92,8 @@ TEST_F(Map, LoadsTitleSizeCellsAndStatesColumnByColumn)
 TEST_F(Map, GamePathsIgnoreBackslashesAndCase)
 {
     dir.Write("Maps/Caves.smp", MapFile("Caves", 1, 1, {1}));
-    setenv("QUORVEX_DATA", dir.Path().c_str(), 1);
-    bool loaded = map.LoadFromFile("maps\\CAVES.smp");
-    unsetenv("QUORVEX_DATA");
-    EXPECT_TRUE(loaded);
+    testing_support::ScopedEnv data("QUORVEX_DATA", dir.Path().c_str());
+    EXPECT_TRUE(map.LoadFromFile("maps\\CAVES.smp"));
     EXPECT_EQ(map.GetTile(0, 0), 1);
 }
 
@@ -212,7 +211,9 @@ TEST_F(Map, OneByOneMapIsLegalAndUnknownCodesAreEmpty)
     }
 }
 
-TEST_F(Map, SpawnPointsAreHandedOutNewestFirstRoundRobin)
+// Spawn points and powerup spawners both come newest first (the file goes
+// column by column); spawn cells are handed out round robin.
+TEST_F(Map, SpawnPointsAndSpawnersComeInReverseFileOrder)
 {
     // File order: A = (0, 1) in column 0, then B = (1, 0) in column 1.
     ASSERT_TRUE(Load(MapFile("Two", 2, 2, {0, 7, 7, 0})));
@@ -220,27 +221,17 @@ TEST_F(Map, SpawnPointsAreHandedOutNewestFirstRoundRobin)
     EXPECT_EQ(HandOut(map, 5), (Cells{{1, 0}, {0, 1}, {1, 0}, {0, 1}, {1, 0}}));
     map.ResetSpawnCursor();
     EXPECT_EQ(HandOut(map, 1), (Cells{{1, 0}}));
-}
 
-TEST_F(Map, WithoutSpawnPointsThereIsNoSpawnCell)
-{
-    ASSERT_TRUE(Load(MapFile("None", 2, 1, {0, 8})));
+    ASSERT_TRUE(Load(MapFile("Pups", 3, 1, {8, 8, 8})));
     int32_t x = 3, y = 4;
     EXPECT_FALSE(map.NextSpawnCell(x, y));
-    EXPECT_EQ(x, 3) << "the world then places ships at (0, 0) itself";
-    ASSERT_EQ(map.GetSpawnerCount(), 1);
-    EXPECT_EQ(map.GetSpawners()[0].x, 1);
-    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 0u);
-    map.GetSpawners()[0].lastSpawn = 1234;
-    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 1234u) << "the world keeps the spawn times in the map";
-}
-
-TEST_F(Map, SpawnersComeInReverseFileOrder)
-{
-    ASSERT_TRUE(Load(MapFile("Pups", 3, 1, {8, 8, 8})));
+    EXPECT_EQ(std::pair(x, y), std::pair(3, 4)) << "the world then places ships at (0, 0) itself";
     ASSERT_EQ(map.GetSpawnerCount(), 3);
     EXPECT_EQ(map.GetSpawners()[0].x, 2);
     EXPECT_EQ(map.GetSpawners()[2].x, 0);
+    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 0u);
+    map.GetSpawners()[0].lastSpawn = 1234;
+    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 1234u) << "the world keeps the spawn times in the map";
 }
 
 TEST_F(Map, OutlinesFollowTheTileCodes)

@@ -1,18 +1,10 @@
-#include "game/World.h"
-
+// The world's tick and bookkeeping: spawning, movement, what it reports to
+// its host and in which order, round limits, turrets coming back, the lists
+// of ships and objects, and fuel blocks in range.
 #include "game/Settings.h"
-#include "platform/Clock.h"
-#include "tests/support/MapFile.h"
-#include "tests/support/TempDir.h"
-
-#include <gtest/gtest.h>
+#include "tests/game/WorldFixture.h"
 
 #include <climits>
-#include <string>
-#include <vector>
-
-using testing_support::MapFile;
-using testing_support::TempDir;
 
 namespace
 {
@@ -35,35 +27,20 @@ public:
     std::vector<std::string> reports;
 };
 
-class WorldTest : public ::testing::Test
+class WorldTest : public testing_support::WorldFixture
 {
 protected:
-    void SetUp() override { g_settings = GameSettings{}; }
-    void TearDown() override { g_settings = GameSettings{}; }
-
     // A world on a map made from rows of tile codes ('7' spawn, '#' wall ...).
     void LoadWorld(const std::vector<std::string>& rows)
     {
-        std::string path = MapFile(rows).WriteTo(dir.File("test.smp"));
-        auto* map = new CMap();
-        ASSERT_TRUE(map->LoadFromFile(path));
-        world.AttachMap(map);
+        LoadMap(rows);
         world.SetHost(&host);
     }
 
-    CShip* AddShip(ObjectId id)
-    {
-        auto* ship = new CShip();
-        ship->SetId(id);
-        world.AddPlayer(ship);
-        return ship;
-    }
-
-    platform::FakeClock clock{100000};
-    TempDir dir;
     RecordingHost host;
-    CGameWorld world;
 };
+
+using Strings = std::vector<std::string>;
 } // namespace
 
 TEST_F(WorldTest, WithoutAMapATickChangesNothing)
@@ -75,47 +52,25 @@ TEST_F(WorldTest, WithoutAMapATickChangesNothing)
     EXPECT_TRUE(host.reports.empty());
 }
 
-TEST_F(WorldTest, NewShipsRespawnAtTheFirstTickTakingSpawnCellsInOrder)
+// Spawn cells are handed out newest first: (1,1) is read after (0,0), and
+// ships that spawn together take them round robin.
+TEST_F(WorldTest, NewShipsRespawnAtTheFirstTickTakingSpawnCellsInTurn)
 {
-    // Spawn cells are handed out in reverse file order: (1,1) is read after (0,0).
     LoadWorld({"7...", ".7..", "....", "...."});
     CShip* first = AddShip(1);
     CShip* second = AddShip(2);
+    CShip* third = AddShip(3);
     world.Tick(0);
-    ASSERT_TRUE(first->IsActive());
-    ASSERT_TRUE(second->IsActive());
+    ASSERT_TRUE(first->IsActive() && second->IsActive() && third->IsActive());
     EXPECT_EQ(first->GetPosition().GetX(), 48) << "the last spawn cell of the file comes first";
     EXPECT_EQ(second->GetPosition().GetX(), 16);
-    EXPECT_EQ(host.reports,
-              (std::vector<std::string>{"died 1", "died 2", "info 1", "ship 1", "info 2", "ship 2"}))
+    EXPECT_EQ(third->GetPosition().GetX(), 48) << "round robin wraps to the first cell";
+    EXPECT_EQ(host.reports, (Strings{"died 1", "died 2", "died 3", "info 1", "ship 1", "info 2", "ship 2",
+                                     "info 3", "ship 3"}))
         << "new ships start out of play, so they are reported dead before they spawn";
 }
 
-TEST_F(WorldTest, ShipsThatDieTogetherRespawnAtSuccessiveCellsRoundRobin)
-{
-    LoadWorld({"7.7.", "....", "....", "...."});
-    CShip* a = AddShip(1);
-    CShip* b = AddShip(2);
-    CShip* c = AddShip(3);
-    world.Tick(0);
-    EXPECT_EQ(a->GetPosition().GetX(), 80);
-    EXPECT_EQ(b->GetPosition().GetX(), 16);
-    EXPECT_EQ(c->GetPosition().GetX(), 80) << "round robin wraps to the first cell";
-}
-
-TEST_F(WorldTest, MovementWrapsAroundTheTorus)
-{
-    LoadWorld({"7...", "....", "....", "...."});
-    CShip* ship = AddShip(1);
-    world.Tick(0);
-    const int32_t width = world.GetWorldWidth();
-    ship->SetPosition(CVector(width - 1, 40, 1));
-    ship->SetVelocity(CVector(30, 0, 0));
-    world.Tick(100);
-    EXPECT_NEAR(ship->GetPosition().GetX(), 2, 1e-9);
-}
-
-TEST_F(WorldTest, ElapsedZeroMovesNothingButStillReports)
+TEST_F(WorldTest, MovementWrapsAroundTheTorusAndNoTimeMovesNothingButStillReports)
 {
     LoadWorld({"7...", "....", "....", "9..."});
     CShip* ship = AddShip(1);
@@ -124,12 +79,14 @@ TEST_F(WorldTest, ElapsedZeroMovesNothingButStillReports)
     turret->SetPosition(CVector(16, 112, 1));
     world.AddTurret(turret);
     world.Tick(0);
-    ship->SetVelocity(CVector(100, 100, 0));
-    CVector before = ship->GetPosition();
+    ship->SetPosition(CVector(world.GetWorldWidth() - 1, 40, 1));
+    ship->SetVelocity(CVector(30, 0, 0));
     host.reports.clear();
     world.Tick(0);
-    EXPECT_EQ(ship->GetPosition().GetX(), before.GetX());
-    EXPECT_EQ(host.reports, (std::vector<std::string>{"ship 1", "turret 0"}));
+    EXPECT_EQ(ship->GetPosition().GetX(), world.GetWorldWidth() - 1);
+    EXPECT_EQ(host.reports, (Strings{"ship 1", "turret 0"}));
+    world.Tick(100);
+    EXPECT_NEAR(ship->GetPosition().GetX(), 2, 1e-9);
 }
 
 TEST_F(WorldTest, DeadShipsAreReportedEveryTickUntilTheyRespawn)
@@ -141,11 +98,10 @@ TEST_F(WorldTest, DeadShipsAreReportedEveryTickUntilTheyRespawn)
     host.reports.clear();
     world.Tick(2000);
     world.Tick(2000);
-    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "died 1"}));
+    EXPECT_EQ(host.reports, (Strings{"died 1", "died 1"}));
     host.reports.clear();
     world.Tick(1000);
-    EXPECT_EQ(host.reports, (std::vector<std::string>{"died 1", "info 1", "ship 1"}))
-        << "5000 ms of dead time";
+    EXPECT_EQ(host.reports, (Strings{"died 1", "info 1", "ship 1"})) << "5000 ms of dead time";
 }
 
 TEST_F(WorldTest, HeldControlsSteerTheShip)
@@ -161,21 +117,19 @@ TEST_F(WorldTest, HeldControlsSteerTheShip)
     EXPECT_NE(ship->GetVelocity().Length(), 0);
 }
 
-TEST_F(WorldTest, FragLimitCountsEveryShipAndIgnoresNonPositiveLimits)
+// Limits of 0 or less are ignored; the frag limit counts ships out of play
+// too, and the time limit runs from the clock's start.
+TEST_F(WorldTest, RoundLimitsOfFragsAndTime)
 {
     CShip* ship = AddShip(1);
     world.SetFragLimit(5);
     world.SetFragLimit(0);
-    ship->SetFrags(4);
-    EXPECT_FALSE(world.IsFragLimitReached());
-    ship->SetFrags(5);
-    EXPECT_TRUE(world.IsFragLimitReached()) << "an inactive ship counts too";
-    ship->SetFrags(-3);
-    EXPECT_FALSE(world.IsFragLimitReached());
-}
-
-TEST_F(WorldTest, TimeLimitIsMeasuredFromTheClockStart)
-{
+    const std::pair<int, bool> cases[] = {{4, false}, {5, true}, {-3, false}};
+    for (auto [frags, reached] : cases)
+    {
+        ship->SetFrags(frags);
+        EXPECT_EQ(world.IsFragLimitReached(), reached) << frags;
+    }
     world.SetTimeLimit(2);
     world.SetTimeLimit(-1);
     world.StartClock();
@@ -183,10 +137,11 @@ TEST_F(WorldTest, TimeLimitIsMeasuredFromTheClockStart)
     EXPECT_FALSE(world.IsTimeLimitReached());
     clock.Advance(1);
     EXPECT_TRUE(world.IsTimeLimitReached());
-    world.SetTimeLimit(71583);
-    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u) << "a limit past 32 bits of ms is the longest one";
-    world.SetTimeLimit(INT32_MAX);
-    EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u);
+    for (int32_t minutes : {71583, INT32_MAX})
+    {
+        world.SetTimeLimit(minutes);
+        EXPECT_EQ(world.GetTimeLimitMs(), 71582u * 60000u) << "a limit past 32 bits of ms is the longest one";
+    }
 }
 
 TEST_F(WorldTest, ResetClearsTheRoundAndAZeroTimeLimitEndsTheNextAtOnce)
@@ -223,22 +178,11 @@ TEST_F(WorldTest, DeadTurretsComeBackInPlaceAfterFifteenSeconds)
     EXPECT_EQ(turret->GetPosition().GetX(), 48);
 }
 
-TEST_F(WorldTest, RemovedPlayersAreDeletedAndIdsAreFoundPerList)
+// Objects are numbered from 0 by the world unless given an id; the first
+// held object of a shared id is found; removed ships are gone.
+TEST_F(WorldTest, IdsAreFoundAfterAddsRemovalsAndResets)
 {
     CShip* ship = AddShip(7);
-    world.AddObject(new CGameObject(KIND_BULLET));
-    world.AddObject(new CGameObject(KIND_BULLET));
-    EXPECT_EQ(world.FindObject(1)->GetId(), 1u) << "objects are numbered from 0 by the world";
-    EXPECT_EQ(world.FindPlayer(7), ship);
-    world.RemovePlayer(ship);
-    EXPECT_EQ(world.FindPlayer(7), nullptr);
-    world.RemovePlayer(nullptr);
-    world.AddPlayer(nullptr);
-    EXPECT_EQ(world.GetPlayerCount(), 0u);
-}
-
-TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfASharedIdWins)
-{
     auto live = [](int32_t kind)
     {
         auto* object = new CGameObject(kind);
@@ -255,6 +199,7 @@ TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfAShare
     EXPECT_EQ(world.FindObject(0), counted);
     EXPECT_EQ(world.FindObject(1)->GetId(), 1u) << "a given id does not take the counter's";
     EXPECT_EQ(world.FindObject(40), first);
+    EXPECT_EQ(world.FindPlayer(7), ship);
 
     first->Kill();
     world.RemoveInactiveObjects();
@@ -263,6 +208,11 @@ TEST_F(WorldTest, ObjectIdsAreFoundAfterAddsRemovalsAndResetsAndTheFirstOfAShare
     world.RemoveInactiveObjects();
     EXPECT_EQ(world.FindObject(40), nullptr);
     EXPECT_EQ(world.FindObject(0), counted);
+    world.RemovePlayer(ship);
+    world.RemovePlayer(nullptr);
+    world.AddPlayer(nullptr);
+    EXPECT_EQ(world.FindPlayer(7), nullptr);
+    EXPECT_EQ(world.GetPlayerCount(), 0u);
 
     world.Reset();
     EXPECT_EQ(world.FindObject(0), nullptr);
@@ -275,11 +225,11 @@ TEST_F(WorldTest, NestedWalksOverThePlayersDoNotDisturbEachOther)
 {
     for (ObjectId id = 1; id <= 3; ++id)
         AddShip(id);
-    std::vector<std::string> pairs;
+    Strings pairs;
     for (const CShip& outer : world.Players())
         for (const CShip& inner : world.Players())
             pairs.push_back(std::to_string(outer.GetId()) + std::to_string(inner.GetId()));
-    EXPECT_EQ(pairs, (std::vector<std::string>{"11", "12", "13", "21", "22", "23", "31", "32", "33"}));
+    EXPECT_EQ(pairs, (Strings{"11", "12", "13", "21", "22", "23", "31", "32", "33"}));
 }
 
 // Between taking dead objects out of play and erasing their entries, the tick
@@ -318,17 +268,12 @@ TEST_F(WorldTest, FuelBlocksAreFoundWithinTheShipsRangeTheShortWayRound)
     LoadWorld({"........", "........", "......F.", "........"});
     CShip* ship = AddShip(1);
     ship->SetPosition(CVector(48, 80, 1)); // cell (1, 2): the block is 3 cells left across the seam
-    int32_t column = -1, row = -1;
-    ship->SetFuelRange(2);
-    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
-    ship->SetFuelRange(-1);
-    EXPECT_FALSE(world.FindFuelTile(*ship, column, row));
-    for (int32_t range : {3, 4, 1000000})
+    for (int32_t range : {2, -1, 3, 4, 1000000})
     {
         ship->SetFuelRange(range);
-        column = row = -1;
-        EXPECT_TRUE(world.FindFuelTile(*ship, column, row)) << range;
-        EXPECT_EQ(column, 6) << range;
-        EXPECT_EQ(row, 2) << range;
+        int32_t column = -1, row = -1;
+        bool found = world.FindFuelTile(*ship, column, row);
+        EXPECT_EQ(found, range >= 3) << range;
+        EXPECT_EQ(std::pair(column, row), found ? std::pair(6, 2) : std::pair(-1, -1)) << range;
     }
 }
