@@ -217,12 +217,12 @@ TEST(ImageMagick, BitmapFilesRunLength4)
         indices.push_back((i * 7 + i / width) % 16);
     Bytes encoded = EncodeRle4(indices, width, height);
     BitmapSpec layout{.width = width,
-                    .height = height,
-                    .bits = 4,
-                    .compression = 2,
-                    .imageSize = uint32_t(encoded.size()),
-                    .coloursUsed = 16,
-                    .palette = RampPalette(16)};
+                      .height = height,
+                      .bits = 4,
+                      .compression = 2,
+                      .imageSize = uint32_t(encoded.size()),
+                      .coloursUsed = 16,
+                      .palette = RampPalette(16)};
     for (size_t i = 0; i < layout.palette.size(); i += 4)
         layout.palette[i] = uint8_t(255 - i);
     WriteBytes(dir.File("rle4.bmp"), Bitmap(layout, encoded));

@@ -23,13 +23,20 @@ protected:
     }
 };
 
-void ExpectCell(const CRecordingBackend::Quad& quad, int row, int column)
+// A glyph quad: 10 x 16 units from (x, y) at depth 5, showing the font's
+// cell (row, column) of 10 x 16 pixels on its 512 x 128 picture.
+void ExpectGlyph(const CRecordingBackend::Quad& quad, float x, float y, int row, int column)
 {
-    float left = column * 10.0f / 512.0f, top = row * 0.125f;
-    EXPECT_FLOAT_EQ(quad.vertices[0].u, left);
-    EXPECT_FLOAT_EQ(quad.vertices[0].v, top);
-    EXPECT_FLOAT_EQ(quad.vertices[2].u, left + 10.0f / 512.0f);
-    EXPECT_FLOAT_EQ(quad.vertices[2].v, top + 0.125f);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int i = 0; i < 4; ++i)
+    {
+        const RenderVertex& v = quad.vertices[i];
+        EXPECT_FLOAT_EQ(v.x, x + 10 * corners[i][0]) << "corner " << i;
+        EXPECT_FLOAT_EQ(v.y, y + 16 * corners[i][1]) << "corner " << i;
+        EXPECT_FLOAT_EQ(v.z, 5.0f);
+        EXPECT_FLOAT_EQ(v.u, (column + corners[i][0]) * 10.0f / 512.0f) << "corner " << i;
+        EXPECT_FLOAT_EQ(v.v, (row + corners[i][1]) * 0.125f) << "corner " << i;
+    }
 }
 } // namespace
 
@@ -41,26 +48,11 @@ TEST_F(DrawTextTest, AbOneDrawsThreeQuadsAcross)
     uint32_t font = GetGraphics().GetTexture("Font2.tga")->GetGLName();
     ASSERT_NE(font, 0u) << "Font2.tga did not load";
     EXPECT_EQ(m_backend.Binds(), (std::vector<uint32_t>{font, 0}));
-    ExpectCell(quads[0], 1, 0);
-    ExpectCell(quads[1], 2, 1);
-    ExpectCell(quads[2], 0, 1);
+    const GlyphCell cells[] = {{1, 0}, {2, 1}, {0, 1}};
     for (size_t i = 0; i < 3; ++i)
     {
-        const auto& v = quads[i].vertices;
-        float x = 100.0f + 10.0f * float(i);
         EXPECT_EQ(quads[i].state.texture, font);
-        EXPECT_FLOAT_EQ(v[0].x, x);
-        EXPECT_FLOAT_EQ(v[0].y, 50.0f);
-        EXPECT_FLOAT_EQ(v[1].x, x + 10.0f);
-        EXPECT_FLOAT_EQ(v[1].y, 50.0f);
-        EXPECT_FLOAT_EQ(v[2].x, x + 10.0f);
-        EXPECT_FLOAT_EQ(v[2].y, 66.0f);
-        EXPECT_FLOAT_EQ(v[3].x, x);
-        EXPECT_FLOAT_EQ(v[3].y, 66.0f);
-        EXPECT_FLOAT_EQ(v[3].u, v[0].u);
-        EXPECT_FLOAT_EQ(v[1].v, v[0].v);
-        for (const RenderVertex& vertex : v)
-            EXPECT_FLOAT_EQ(vertex.z, 5.0f);
+        ExpectGlyph(quads[i], 100.0f + 10.0f * float(i), 50.0f, cells[i].row, cells[i].column);
     }
 }
 

@@ -18,27 +18,19 @@ Bytes SmallBitmap()
 using TextureCache = GfxTest;
 } // namespace
 
-TEST_F(TextureCache, SameNameGivesTheSameTexture)
+// One texture per name, uploaded once as RGBA with the top row first.
+TEST_F(TextureCache, SameNameGivesTheSameTextureUploadedOnceAsRgbaTopRowFirst)
 {
     WriteGraphic("mine.tga", SmallTarga());
     CTexture* first = GetGraphics().GetTexture("mine.tga");
-    CTexture* second = GetGraphics().GetTexture("mine.tga");
-    EXPECT_EQ(first, second);
+    EXPECT_EQ(GetGraphics().GetTexture("mine.tga"), first);
     EXPECT_EQ(GetGraphics().GetTextureManager().GetCount(), 1);
     EXPECT_EQ(first->GetName(), "mine.tga");
     EXPECT_EQ(first->GetNameLength(), 9);
     ASSERT_EQ(m_backend.Uploads().size(), 1u);
-    EXPECT_EQ(first->GetGLName(), m_backend.Uploads()[0].name);
-}
-
-TEST_F(TextureCache, UploadIsRgbaWithTheTopRowFirst)
-{
-    WriteGraphic("mine.tga", SmallTarga());
-    GetGraphics().GetTexture("mine.tga");
-    ASSERT_EQ(m_backend.Uploads().size(), 1u);
     const CRecordingBackend::Upload& upload = m_backend.Uploads()[0];
-    EXPECT_EQ(upload.width, 2);
-    EXPECT_EQ(upload.height, 2);
+    EXPECT_EQ(first->GetGLName(), upload.name);
+    EXPECT_EQ(std::pair(upload.width, upload.height), std::pair(2, 2));
     EXPECT_EQ(upload.rgba, (Bytes{9, 8, 7, 255, 12, 11, 10, 255, 3, 2, 1, 255, 6, 5, 4, 255}));
 }
 
@@ -98,23 +90,18 @@ TEST_F(TextureCache, UploadErrorIsOneLineOnStandardError)
     EXPECT_EQ(m_backend.Uploads().size(), 1u);
 }
 
-TEST_F(TextureCache, ClearingDeletesUploadedTextures)
+TEST_F(TextureCache, BindingGoesToTheBackendAndClearingDeletesUploadedTextures)
 {
     WriteGraphic("mine.tga", SmallTarga());
-    uint32_t name = GetGraphics().GetTexture("mine.tga")->GetGLName();
+    CTexture* texture = GetGraphics().GetTexture("mine.tga");
+    uint32_t name = texture->GetGLName();
+    texture->Bind();
+    CTexture::Unbind();
+    EXPECT_EQ(m_backend.Binds(), (std::vector<uint32_t>{name, 0}));
     GetGraphics().GetTexture("missing.tga");
     GetGraphics().GetTextureManager().Clear();
     EXPECT_EQ(m_backend.Deleted(), (std::vector<uint32_t>{name}));
     EXPECT_EQ(GetGraphics().GetTextureManager().GetCount(), 0);
-}
-
-TEST_F(TextureCache, BindAndUnbindGoToTheBackend)
-{
-    WriteGraphic("mine.tga", SmallTarga());
-    CTexture* texture = GetGraphics().GetTexture("mine.tga");
-    texture->Bind();
-    CTexture::Unbind();
-    EXPECT_EQ(m_backend.Binds(), (std::vector<uint32_t>{texture->GetGLName(), 0}));
 }
 
 TEST(RenderBackend, NullBackendIsTheDefault)

@@ -7,6 +7,7 @@
 #include "gfx/Text.h"
 #include "platform/Files.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -35,51 +36,23 @@ std::string SourceData()
 
 Pixels Load(const std::string& name)
 {
-    setenv("QUORVEX_DATA", SourceData().c_str(), 1);
+    testing_support::ScopedEnv data("QUORVEX_DATA", SourceData().c_str());
     CTargaImage image;
     image.Load(platform::DataPath("Graphics\\" + name));
-    unsetenv("QUORVEX_DATA");
     image.ConvertFormat(PIXEL_FORMAT_RGBA);
     return {image.GetWidth(), image.GetHeight(), image.GetPixels()};
 }
 
+// clang-format off
 const char* const kPictureNames[] = {
-    "Triship.tga",
-    "Curveship.tga",
-    "Trekship.tga",
-    "Xship.tga",
-    "Yship.tga",
-    "Twoship.tga",
-    "CurveShip.tga",
-    "TrekShip.tga",
-    "XShip.tga",
-    "YShip.tga",
-    "shield.tga",
-    "cloak.tga",
-    "missile.tga",
-    "mine.tga",
-    "plasmamine.tga",
-    "shrapnel1.tga",
-    "shrapnel2.tga",
-    "pup_triple.tga",
-    "pup_missile.tga",
-    "pup_mine.tga",
-    "pup_plasma.tga",
-    "pup_tank.tga",
-    "pup_fuel.tga",
-    "pup_cloak.tga",
-    "pup_repulse.tga",
-    "turret_ok_up.tga",
-    "turret_dead_up.tga",
-    "turret_ok_left.tga",
-    "turret_dead_left.tga",
-    "turret_ok_down.tga",
-    "turret_dead_down.tga",
-    "turret_ok_right.tga",
-    "turret_dead_right.tga",
-    "FuelBlock.tga",
-    "FuelBlockIcon.tga",
-};
+    "Triship.tga", "Curveship.tga", "Trekship.tga", "Xship.tga", "Yship.tga", "Twoship.tga", "CurveShip.tga",
+    "TrekShip.tga", "XShip.tga", "YShip.tga", "shield.tga", "cloak.tga", "missile.tga", "mine.tga",
+    "plasmamine.tga", "shrapnel1.tga", "shrapnel2.tga", "pup_triple.tga", "pup_missile.tga", "pup_mine.tga",
+    "pup_plasma.tga", "pup_tank.tga", "pup_fuel.tga", "pup_cloak.tga", "pup_repulse.tga", "turret_ok_up.tga",
+    "turret_dead_up.tga", "turret_ok_left.tga", "turret_dead_left.tga", "turret_ok_down.tga",
+    "turret_dead_down.tga", "turret_ok_right.tga", "turret_dead_right.tga", "FuelBlock.tga",
+    "FuelBlockIcon.tga"};
+// clang-format on
 
 using Point = CollisionPolygon::Point;
 

@@ -78,18 +78,10 @@ TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
     EXPECT_EQ(grid.title, "Small");
     ASSERT_EQ(grid.columns, 5);
     ASSERT_EQ(grid.rows, 3);
-    EXPECT_EQ(grid.Code(0, 0), TILE_WALL);
-    EXPECT_EQ(grid.Code(1, 0), TILE_WALL_UPPER_LEFT);
-    EXPECT_EQ(grid.Code(3, 0), TILE_WALL_UPPER_RIGHT);
-    EXPECT_EQ(grid.Code(1, 1), TILE_WALL_LOWER_LEFT);
-    EXPECT_EQ(grid.Code(3, 1), TILE_WALL_LOWER_RIGHT);
-    EXPECT_EQ(grid.Code(4, 0), TILE_TURRET_UP);
-    EXPECT_EQ(grid.Code(4, 1), TILE_TURRET_DOWN);
-    EXPECT_EQ(grid.Code(0, 1), TILE_SPAWN_POINT);
-    EXPECT_EQ(grid.Code(0, 2), TILE_FUEL);
-    EXPECT_EQ(grid.Code(1, 2), TILE_POWERUP_SPAWNER);
-    EXPECT_EQ(grid.Code(2, 2), TILE_TURRET_LEFT);
-    EXPECT_EQ(grid.Code(3, 2), TILE_TURRET_RIGHT);
+    const char* rows[] = {"#7.9^", "S1.3v", "FP<>."};
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            EXPECT_EQ(TileCharacter(grid.Code(x, y)), rows[y][x]) << x << ", " << y;
 }
 
 TEST(MapText, CellLinesSetRawCodesAndStates)
@@ -321,11 +313,11 @@ TEST(MapTool, HelpDocumentsTheTextForm)
     std::string help;
     for (const std::string& line : tool.Lines())
         help += line + "\n";
-    for (const char* needle :
-         {"  .  empty", "  #  wall", "  3  half wall", "  1  half wall", "  7  half wall", "  9  half wall",
-          "  F  fuel", "  S  ship spawn", "  P  powerup", "  ^  turret facing up", "  <  turret facing left",
-          "  v  turret facing down", "  >  turret facing right", "title NAME", "; anything",
-          "cell X Y CODE STATE", "row 0"})
+    // One line a tile character, and the other lines of the text form.
+    for (int code = 0; code < TILE_CODE_COUNT; ++code)
+        EXPECT_NE(help.find(std::string("  ") + TileCharacter(uint8_t(code)) + "  "), std::string::npos)
+            << code;
+    for (const char* needle : {"title NAME", "; anything", "cell X Y CODE STATE", "row 0"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
 }
 

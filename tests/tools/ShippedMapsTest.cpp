@@ -10,6 +10,7 @@
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
 #include "platform/Files.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ TEST(ShippedMaps, EachIsAFairArena)
 
 TEST(ShippedMaps, TheGameLoadsEachByNameWithItsOverviewPicture)
 {
-    setenv("QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str(), 1);
+    testing_support::ScopedEnv data("QUORVEX_DATA", (std::string(QUORVEX_SOURCE_DIR) + "/data").c_str());
     CRecordingBackend backend;
     SetRenderBackend(&backend);
     GetGraphics().GetTextureManager().Clear();
@@ -92,11 +93,10 @@ TEST(ShippedMaps, TheGameLoadsEachByNameWithItsOverviewPicture)
         char title[128];
         map.GetName(title, sizeof title);
         EXPECT_STREQ(title, name);
-        MapGrid grid = ParseShipped(name);
-        EXPECT_EQ(map.GetSpawnCount(), CountTiles(grid).spawnPoints);
+        ArenaCounts counts = CountTiles(ParseShipped(name));
+        EXPECT_EQ(map.GetSpawnCount(), counts.spawnPoints);
         EXPECT_EQ(map.GetTurretCells().size(),
-                  size_t(CountTiles(grid).turrets[0] + CountTiles(grid).turrets[1] +
-                         CountTiles(grid).turrets[2] + CountTiles(grid).turrets[3]));
+                  size_t(counts.turrets[0] + counts.turrets[1] + counts.turrets[2] + counts.turrets[3]));
         // The side panel asks the texture cache for "..\Maps\<name>.bmp".
         size_t uploads = backend.Uploads().size();
         GetGraphics().GetTexture(std::string("..\\Maps\\") + name + ".bmp");
@@ -106,5 +106,4 @@ TEST(ShippedMaps, TheGameLoadsEachByNameWithItsOverviewPicture)
     }
     GetGraphics().GetTextureManager().Clear();
     SetRenderBackend(nullptr);
-    unsetenv("QUORVEX_DATA");
 }
