@@ -12,8 +12,8 @@
 #include "net/Client.h"
 #include "net/Message.h"
 #include "platform/WindowEvents.h"
+#include "tests/client/FrameReading.h"
 #include "tests/client/ShippedDrawing.h"
-#include "tests/client/TextRuns.h"
 
 #include <gtest/gtest.h>
 

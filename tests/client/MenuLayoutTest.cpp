@@ -13,17 +13,16 @@
 #include "common/Version.h"
 #include "game/Ship.h"
 #include "gfx/Graphics.h"
-#include "gfx/Text.h"
+#include "tests/client/FrameReading.h"
 #include "tests/client/ShippedDrawing.h"
-#include "tests/client/TextRuns.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,32 +30,7 @@ namespace
 {
 const RenderColour kGreen{0, 1, 0, 1};
 const RenderColour kWhite{1, 1, 1, 1};
-constexpr float kHalfWidth = 512, kHalfHeight = 384;
-
-struct Box
-{
-    float left, bottom, right, top;
-};
-
-Box BoxOf(const CRecordingBackend::Quad& quad)
-{
-    Box box{quad.vertices[0].x, quad.vertices[0].y, quad.vertices[0].x, quad.vertices[0].y};
-    for (const RenderVertex& v : quad.vertices)
-        box = {std::min(box.left, v.x), std::min(box.bottom, v.y), std::max(box.right, v.x),
-               std::max(box.top, v.y)};
-    return box;
-}
-
-bool Overlap(const Box& a, const Box& b)
-{
-    return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
-}
-
-bool OnScreen(const Box& box)
-{
-    return box.left >= -kHalfWidth && box.right <= kHalfWidth && box.bottom >= -kHalfHeight &&
-           box.top <= kHalfHeight;
-}
+const Box kScreen{-512, -384, 512, 384};
 
 // Fake system display modes: the options screen lists 1024x768x32,
 // 1280x1024x16, 1600x1200x32 (24 bits at an unknown rate count as 32 at
@@ -67,6 +41,17 @@ std::vector<platform::RawVideoMode> FakeModes()
             {1600, 1200, 24, 8, 0}, {1152, 864, 32, 8, 75}, {1024, 768, 32, 8, 60}};
 }
 
+const TextRun* Find(const std::vector<TextRun>& runs, const std::function<bool(const TextRun&)>& wanted)
+{
+    auto found = std::find_if(runs.begin(), runs.end(), wanted);
+    return found == runs.end() ? nullptr : &*found;
+}
+
+bool StartsWith(const std::string& text, const std::string& start)
+{
+    return text.rfind(start, 0) == 0;
+}
+
 class MenuLayoutTest : public ::testing::Test
 {
 protected:
@@ -74,7 +59,7 @@ protected:
     std::vector<TextRun> DrawFrame(CMenuScreen& screen)
     {
         m_backend.ClearFrame();
-        screen.SetSize(2 * kHalfWidth, 2 * kHalfHeight);
+        screen.SetSize(kScreen.Width(), kScreen.top - kScreen.bottom);
         EXPECT_TRUE(screen.Draw(0, 0));
         EXPECT_EQ(m_backend.FrontFill(), PolygonFill::Fill);
         EXPECT_EQ(m_backend.BackFill(), PolygonFill::Line);
@@ -83,117 +68,93 @@ protected:
 
     static uint32_t Font() { return GetGraphics().GetTexture("Font2.tga")->GetGLName(); }
 
-    std::vector<CRecordingBackend::Quad> Glyphs() const { return QuadsWhere(true); }
-    std::vector<CRecordingBackend::Quad> Pictures() const { return QuadsWhere(false); }
-
-    std::vector<CRecordingBackend::Quad> QuadsWhere(bool glyphs) const
+    // The glyphs, or every other quad (pictures and plain shapes).
+    std::vector<Box> Boxes(bool glyphs) const
+    {
+        std::vector<Box> found;
+        for (const CRecordingBackend::Quad& quad : m_backend.Quads())
+            if ((quad.state.texture == Font() && quad.state.texturing) == glyphs)
+                found.push_back(BoxOf(quad));
+        return found;
+    }
+    std::vector<CRecordingBackend::Quad> Pictures() const
     {
         std::vector<CRecordingBackend::Quad> found;
         for (const CRecordingBackend::Quad& quad : m_backend.Quads())
-            if ((quad.state.texture == Font() && quad.state.texturing) == glyphs)
+            if (quad.state.texturing && quad.state.texture != Font())
                 found.push_back(quad);
         return found;
     }
 
-    // What every menu frame owes the player: text in the font and with
-    // texturing on, on screen, clear of other text and of the pictures.
-    void ExpectReadable(const std::vector<TextRun>& runs) const
+    // What every menu frame owes the player: text in the font, on screen,
+    // clear of other text and of the pictures; centred where asked.
+    void ExpectReadable(const std::vector<TextRun>& runs, bool centred) const
     {
         EXPECT_FALSE(runs.empty());
         for (const TextRun& run : runs)
+        {
             EXPECT_EQ(run.text.find_first_of("_#"), std::string::npos) << "not in the font: " << run.text;
-        const std::vector<CRecordingBackend::Quad> glyphs = Glyphs(), pictures = Pictures();
+            EXPECT_TRUE(!centred || run.x == -5.0f * float(run.text.size())) << "not centred: " << run.text;
+        }
+        const std::vector<Box> glyphs = Boxes(true), shapes = Boxes(false);
         for (size_t i = 0; i < glyphs.size(); ++i)
         {
-            const Box box = BoxOf(glyphs[i]);
-            EXPECT_TRUE(OnScreen(box)) << "glyph at " << box.left << ", " << box.bottom;
+            EXPECT_TRUE(kScreen.Contains(glyphs[i])) << glyphs[i].left << ", " << glyphs[i].bottom;
             for (size_t j = i + 1; j < glyphs.size(); ++j)
-                EXPECT_FALSE(Overlap(box, BoxOf(glyphs[j])))
-                    << "text on text at " << box.left << ", " << box.bottom;
-            for (const CRecordingBackend::Quad& picture : pictures)
-                EXPECT_FALSE(Overlap(box, BoxOf(picture)))
-                    << "text on a picture at " << box.left << ", " << box.bottom;
+                EXPECT_FALSE(glyphs[i].Overlaps(glyphs[j])) << glyphs[i].left << ", " << glyphs[i].bottom;
+            for (const Box& shape : shapes)
+                EXPECT_FALSE(glyphs[i].Overlaps(shape)) << glyphs[i].left << ", " << glyphs[i].bottom;
         }
-        for (const CRecordingBackend::Quad& picture : pictures)
-            EXPECT_TRUE(OnScreen(BoxOf(picture)));
+        for (const Box& shape : shapes)
+            EXPECT_TRUE(kScreen.Contains(shape));
     }
 
-    static void ExpectCentred(const std::vector<TextRun>& runs)
+    const std::vector<uint8_t>& Pixels(uint32_t texture) const { return PixelsOf(m_backend, texture); }
+    const std::vector<uint8_t>& Pixels(const char* file) const
     {
-        for (const TextRun& run : runs)
-            EXPECT_FLOAT_EQ(run.x, -5.0f * float(run.text.size())) << run.text;
-    }
-
-    static std::vector<TextRun> InColour(const std::vector<TextRun>& runs, const RenderColour& colour)
-    {
-        std::vector<TextRun> found;
-        std::copy_if(runs.begin(), runs.end(), std::back_inserter(found),
-                     [&colour](const TextRun& run) { return run.colour == colour; });
-        return found;
-    }
-
-    // The picture a quad shows, as its pixels: screens and the game load the
-    // same file under differently spelt names.
-    const std::vector<uint8_t>& PixelsOf(uint32_t texture) const
-    {
-        static const std::vector<uint8_t> kNone;
-        for (const CRecordingBackend::Upload& upload : m_backend.Uploads())
-            if (upload.name == texture)
-                return upload.rgba;
-        return kNone;
-    }
-    const std::vector<uint8_t>& PixelsOf(const char* file) const
-    {
-        return PixelsOf(GetGraphics().GetTexture(file)->GetGLName());
+        return Pixels(GetGraphics().GetTexture(file)->GetGLName());
     }
 
     CShippedDrawing m_drawing;
     CRecordingBackend& m_backend = m_drawing.backend;
     CClientContext m_context{FakeModes};
 };
-
-float CentreX(const CRecordingBackend::Quad& quad)
-{
-    return (BoxOf(quad).left + BoxOf(quad).right) / 2;
-}
 } // namespace
 
 TEST_F(MenuLayoutTest, EveryScreenIsReadableAndCentred)
 {
-    CMainMenu menu(m_context);
     COptionsMenu options(m_context);
     options.SetText("Ace");
     CAddressEntry address(m_context);
     address.SetText("quorvex.example.org");
     CServerBrowser browser(m_context, options, nullptr);
-    browser.AddServer(std::string(50, 'N').c_str(), 15, 7);
+    browser.AddServer(std::string(50, 'N').c_str(), 15, 7); // the longest name the list lines up
     browser.AddServer("Beta Arena", 3, 0);
+    CMainMenu menu(m_context);
     CCreditsScreen credits(m_context);
     CInstructionsScreen instructions(m_context);
     for (CMenuScreen* screen : std::vector<CMenuScreen*>{&menu, &options, &address, &browser, &credits})
     {
         SCOPED_TRACE(int(screen->Id()));
-        std::vector<TextRun> runs = DrawFrame(*screen);
-        ExpectReadable(runs);
-        ExpectCentred(runs);
+        ExpectReadable(DrawFrame(*screen), true);
     }
-    ExpectReadable(DrawFrame(instructions));
-    browser.SetSearching(true);
+    ExpectReadable(DrawFrame(instructions), false);
     browser.Clear();
-    ExpectCentred(DrawFrame(browser));
+    browser.SetSearching(true);
+    ExpectReadable(DrawFrame(browser), true);
 }
 
 TEST_F(MenuLayoutTest, MainMenuHighlightsTheItemReturnOpens)
 {
     CMainMenu menu(m_context);
-    const std::vector<std::pair<std::string, ScreenId>> opens = {
+    const std::pair<std::string, ScreenId> opens[] = {
         {"Join a LAN Game", ScreenId::LanBrowser},
         {"Join an Internet Game", ScreenId::AddressEntry},
         {"Instructions", ScreenId::Instructions},
         {"Options", ScreenId::Options},
         {"Credits", ScreenId::Credits},
     };
-    float previousY = kHalfHeight;
+    float previousY = kScreen.top;
     for (const auto& [item, screen] : opens)
     {
         std::vector<TextRun> green = InColour(DrawFrame(menu), kGreen);
@@ -211,12 +172,9 @@ TEST_F(MenuLayoutTest, MainMenuHighlightsTheItemReturnOpens)
     EXPECT_EQ(InColour(DrawFrame(menu), kGreen)[0].text, opens[0].first) << "Down on Quit wraps";
     menu.OnKey(platform::kVkUp);
     EXPECT_EQ(menu.GetSelected(), CMainMenu::kQuit) << "Up on the first item wraps";
-
     char version[16];
     std::snprintf(version, sizeof version, "v%0.2f", double(kGameVersion));
-    std::vector<TextRun> runs = DrawFrame(menu);
-    EXPECT_NE(std::find_if(runs.begin(), runs.end(), [&](const TextRun& run) { return run.text == version; }),
-              runs.end());
+    EXPECT_TRUE(Find(DrawFrame(menu), [&](const TextRun& run) { return run.text == version; }));
 }
 
 TEST_F(MenuLayoutTest, BrowserListsServersAndHighlightsTheSelectedOne)
@@ -224,11 +182,11 @@ TEST_F(MenuLayoutTest, BrowserListsServersAndHighlightsTheSelectedOne)
     COptionsMenu options(m_context);
     CServerBrowser browser(m_context, options, nullptr);
     browser.SetSearching(true);
-    std::vector<TextRun> runs = DrawFrame(browser);
-    EXPECT_EQ(InColour(runs, kGreen).size(), 1u) << "the heading only";
-    EXPECT_EQ(runs[1].text, "Searching for hosts, please wait...");
+    EXPECT_EQ(DrawFrame(browser)[1].text, "Searching for hosts, please wait...");
     browser.SetSearching(false);
-    EXPECT_EQ(DrawFrame(browser)[1].text, "No Servers Found...");
+    std::vector<TextRun> runs = DrawFrame(browser);
+    EXPECT_EQ(runs[1].text, "No Servers Found...");
+    EXPECT_EQ(InColour(runs, kGreen).size(), 1u) << "the heading only";
     EXPECT_TRUE(m_backend.Lines().empty());
     browser.Next();
     EXPECT_EQ(browser.GetSelected(), 1) << "an empty list has nothing to walk";
@@ -243,14 +201,12 @@ TEST_F(MenuLayoutTest, BrowserListsServersAndHighlightsTheSelectedOne)
     EXPECT_EQ(green[1].text, "Alpha" + std::string(47, ' ') + "07/15") << "\"%-50s  %02d/%02d\"";
     ASSERT_EQ(m_backend.Lines().size(), 1u) << "the rule under the header";
     const CRecordingBackend::Line& rule = m_backend.Lines()[0];
-    EXPECT_GT(runs[1].y, rule.from.y) << runs[1].text;
-    EXPECT_LT(green[1].y + kGlyphHeight, runs[1].y);
+    EXPECT_TRUE(runs[1].y > rule.from.y && rule.from.y > green[1].y + kGlyphHeight);
     EXPECT_EQ(rule.from.x, runs[1].x);
     EXPECT_EQ(rule.to.x, runs[1].x + kGlyphWidth * float(runs[1].text.size()));
 
     browser.OnKey(platform::kVkDown);
-    green = InColour(DrawFrame(browser), kGreen);
-    EXPECT_EQ(green[1].text.substr(0, 10), "Beta Arena");
+    EXPECT_TRUE(StartsWith(InColour(DrawFrame(browser), kGreen)[1].text, "Beta Arena"));
     browser.OnKey(platform::kVkDown);
     EXPECT_EQ(browser.GetSelected(), 1) << "Down on the last server wraps";
     browser.OnKey(platform::kVkUp);
@@ -282,29 +238,25 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
 
     const std::vector<CRecordingBackend::Quad> pictures = Pictures();
     ASSERT_EQ(pictures.size(), 7u) << "six ships and the shield";
-    for (int selection = 1; selection <= COptionsMenu::kShipCount; ++selection)
+    for (size_t i = 0; i < 6; ++i)
     {
         options.SetShipType(0);
-        for (int i = 1; i < selection; ++i)
+        for (size_t step = 0; step < i; ++step)
             options.NextShip();
-        const std::vector<uint8_t>& shown = PixelsOf(pictures[size_t(selection - 1)].state.texture);
-        EXPECT_FALSE(shown.empty());
-        EXPECT_EQ(shown, PixelsOf(CShip::TextureName(options.GetShipType()))) << "selection " << selection;
-        if (selection > 1)
-        {
-            EXPECT_LT(CentreX(pictures[size_t(selection - 2)]), CentreX(pictures[size_t(selection - 1)]));
-        }
+        EXPECT_FALSE(Pixels(pictures[i].state.texture).empty());
+        EXPECT_EQ(Pixels(pictures[i].state.texture), Pixels(CShip::TextureName(options.GetShipType()))) << i;
+        EXPECT_TRUE(i == 0 || BoxOf(pictures[i - 1]).right <= BoxOf(pictures[i]).left) << "left to right";
     }
-    EXPECT_EQ(PixelsOf(pictures[6].state.texture), PixelsOf("shield.tga"));
-    EXPECT_EQ(CentreX(pictures[6]), CentreX(pictures[5])) << "the shield covers the chosen (sixth) ship";
+    EXPECT_EQ(Pixels(pictures[6].state.texture), Pixels("shield.tga"));
+    EXPECT_EQ(BoxOf(pictures[6]).CentreX(), BoxOf(pictures[5]).CentreX()) << "over the chosen, sixth ship";
 
-    const std::vector<std::string> modes = {"1024x 768x32", "1280x1024x16", "1600x1200x32", "1024x 768x32"};
     std::vector<std::string> listed;
     for (const TextRun& run : runs)
         if (run.text.size() == 12 && run.text[4] == 'x')
             listed.push_back(run.text);
-    EXPECT_EQ(listed, modes);
-    ASSERT_EQ(InColour(runs, kGreen).size(), 4u);
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{"1024x 768x32", "1280x1024x16", "1600x1200x32", "1024x 768x32"}));
+    ASSERT_EQ(InColour(runs, kGreen).size(), 4u) << "three headings and the chosen mode";
     EXPECT_EQ(InColour(runs, kGreen)[3].text, "1280x1024x16");
     options.OnKey(platform::kVkDown);
     EXPECT_EQ(InColour(DrawFrame(options), kGreen)[3].text, "1600x1200x32");
@@ -313,29 +265,29 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     options.OnKey(platform::kVkDown);
     EXPECT_EQ(options.GetResolutionIndex(), 0) << "Down on the last mode wraps";
     options.OnKey(platform::kVkUp);
-    EXPECT_EQ(options.GetResolutionIndex(), 3);
     options.SetResolution(1600, 1200, 32, 0);
-    EXPECT_EQ(options.GetResolutionIndex(), 3) << "refresh 0 selects nothing";
+    EXPECT_EQ(options.GetResolutionIndex(), 3) << "Up on the first wraps; refresh 0 selects nothing";
 }
 
 TEST_F(MenuLayoutTest, OptionsModeOffTheListReadsAsZeros)
 {
     COptionsMenu options(m_context);
     options.SetResolution(1600, 1200, 32, 60);
-    int32_t width, height, depth, refresh;
-    options.GetResolution(width, height, depth, refresh);
-    EXPECT_EQ(std::vector<int32_t>({width, height, depth, refresh}),
-              std::vector<int32_t>({1600, 1200, 32, 60}));
+    auto chosen = [&options]
+    {
+        int32_t width, height, depth, refresh;
+        options.GetResolution(width, height, depth, refresh);
+        return std::vector<int32_t>{width, height, depth, refresh};
+    };
+    EXPECT_EQ(chosen(), std::vector<int32_t>({1600, 1200, 32, 60}));
     m_context.display.SetModeSource(
         [] {
             return std::vector<platform::RawVideoMode>{{1024, 768, 32, 8, 60}};
         });
-    options.GetResolution(width, height, depth, refresh);
-    EXPECT_EQ(std::vector<int32_t>({width, height, depth, refresh}), std::vector<int32_t>({0, 0, 0, 0}));
+    EXPECT_EQ(chosen(), std::vector<int32_t>({0, 0, 0, 0}));
     m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     options.NextResolution();
-    options.GetResolution(width, height, depth, refresh);
-    EXPECT_EQ(width, 0);
+    EXPECT_EQ(chosen(), std::vector<int32_t>({0, 0, 0, 0}));
 }
 
 TEST_F(MenuLayoutTest, PicturesThatCannotBeReadAreWhiteSquares)
@@ -344,16 +296,15 @@ TEST_F(MenuLayoutTest, PicturesThatCannotBeReadAreWhiteSquares)
     CShippedDrawing::UseData(empty.Path());
     COptionsMenu options(m_context);
     DrawFrame(options);
-    std::vector<CRecordingBackend::Quad> squares;
+    int squares = 0;
     for (const CRecordingBackend::Quad& quad : m_backend.Quads())
         if (!quad.state.texturing)
-            squares.push_back(quad);
-    ASSERT_EQ(squares.size(), 7u);
-    for (const CRecordingBackend::Quad& quad : squares)
-    {
-        EXPECT_EQ(quad.state.colour, kWhite);
-        EXPECT_FLOAT_EQ(BoxOf(quad).right - BoxOf(quad).left, 32);
-    }
+        {
+            ++squares;
+            EXPECT_EQ(quad.state.colour, kWhite);
+            EXPECT_FLOAT_EQ(BoxOf(quad).Width(), 32);
+        }
+    EXPECT_EQ(squares, 7);
     EXPECT_TRUE(m_backend.CurrentState().texturing) << "text after a missing picture needs texturing";
 }
 
@@ -372,10 +323,8 @@ TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
     for (const auto& [code, label] : keys)
     {
         EXPECT_NE(input.GetKeyAction(code), KEY_NONE) << label;
-        auto listed = std::find_if(runs.begin(), runs.end(),
-                                   [label](const TextRun& run)
-                                   { return run.text.rfind(std::string(label) + " ", 0) == 0; });
-        EXPECT_NE(listed, runs.end()) << label << " is not explained";
+        const std::string start = std::string(label) + " ";
+        EXPECT_TRUE(Find(runs, [&](const TextRun& run) { return StartsWith(run.text, start); })) << label;
     }
 
     // Each powerup's picture sits on its label's line, left of it.
@@ -389,27 +338,24 @@ TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
     const std::vector<CRecordingBackend::Quad> pictures = Pictures();
     for (const auto& [label, file] : powerups)
     {
-        auto run =
-            std::find_if(runs.begin(), runs.end(), [label](const TextRun& r) { return r.text == label; });
-        ASSERT_NE(run, runs.end()) << label;
+        const TextRun* run = Find(runs, [label = label](const TextRun& r) { return r.text == label; });
         auto icon = std::find_if(pictures.begin(), pictures.end(),
-                                 [&](const CRecordingBackend::Quad& q) {
-                                     return q.state.texturing && PixelsOf(q.state.texture) == PixelsOf(file);
-                                 });
-        ASSERT_NE(icon, pictures.end()) << file;
+                                 [&, file = file](const CRecordingBackend::Quad& q)
+                                 { return Pixels(q.state.texture) == Pixels(file); });
+        ASSERT_TRUE(run && icon != pictures.end()) << label;
         const Box box = BoxOf(*icon);
-        EXPECT_LE(box.right, run->x) << label;
-        EXPECT_TRUE(box.bottom <= run->y && run->y <= box.top) << label;
+        EXPECT_TRUE(box.right <= run->x && box.bottom <= run->y && run->y <= box.top) << label;
     }
     // The sample gauge: a white frame around a black inside, partly blue.
     std::vector<Box> gauge;
-    for (const CRecordingBackend::Quad& quad : pictures)
+    std::vector<RenderColour> colours;
+    for (const CRecordingBackend::Quad& quad : m_backend.Quads())
         if (!quad.state.texturing)
-            gauge.push_back(BoxOf(quad));
+            gauge.push_back(BoxOf(quad)), colours.push_back(quad.state.colour);
+    EXPECT_EQ(colours, (std::vector<RenderColour>{kWhite, {0, 0, 0, 1}, {0, 0, 1, 1}}));
     ASSERT_EQ(gauge.size(), 3u);
-    EXPECT_TRUE(gauge[0].left < gauge[1].left && gauge[1].right < gauge[0].right);
-    EXPECT_TRUE(gauge[0].bottom < gauge[1].bottom && gauge[1].top < gauge[0].top);
-    EXPECT_EQ(gauge[2].left, gauge[1].left);
+    EXPECT_TRUE(gauge[0].Contains(gauge[1]) && gauge[1].Contains(gauge[2]));
+    EXPECT_TRUE(gauge[1].left > gauge[0].left && gauge[1].top < gauge[0].top) << "a frame shows around it";
     EXPECT_LT(gauge[2].right, gauge[1].right);
 }
 
@@ -417,20 +363,15 @@ TEST_F(MenuLayoutTest, CreditsNameEveryMapWithHeadingsInGreen)
 {
     CCreditsScreen screen(m_context);
     std::vector<TextRun> runs = DrawFrame(screen);
-    EXPECT_EQ(runs.front().text, "Quorvex!");
-    EXPECT_EQ(runs.front().colour, kGreen);
+    EXPECT_EQ(runs.front(), TextAt(-40, runs.front().y, kGreen, "Quorvex!"));
     EXPECT_GE(InColour(runs, kGreen).size(), 8u);
     for (const auto& entry :
          std::filesystem::directory_iterator(std::string(QUORVEX_SOURCE_DIR) + "/data/Maps"))
     {
-        if (entry.path().extension() != ".smp")
-            continue;
-        const std::string map = entry.path().stem().string() + ": ";
-        EXPECT_NE(std::find_if(runs.begin(), runs.end(),
-                               [&](const TextRun& run)
-                               { return run.text.rfind(map, 0) == 0 && run.colour == kWhite; }),
-                  runs.end())
-            << map;
+        const std::string credit = entry.path().stem().string() + ": ";
+        const bool credited = Find(runs, [&](const TextRun& run)
+                                   { return StartsWith(run.text, credit) && run.colour == kWhite; });
+        EXPECT_TRUE(credited || entry.path().extension() != ".smp") << credit;
     }
     // The ship and powerup pictures are loaded for the game; none is drawn.
     EXPECT_EQ(screen.GetTextureCount(), 15);
@@ -440,14 +381,14 @@ TEST_F(MenuLayoutTest, CreditsNameEveryMapWithHeadingsInGreen)
 TEST_F(MenuLayoutTest, AddressEntryShowsTheTypedTextUnderItsHeading)
 {
     CAddressEntry entry(m_context);
-    std::vector<TextRun> runs = DrawFrame(entry);
+    const size_t lines = DrawFrame(entry).size();
     for (char c : std::string("10.0.0.17x\b"))
         entry.OnChar(c);
     std::vector<TextRun> typed = DrawFrame(entry);
-    ASSERT_EQ(typed.size(), runs.size() + 1);
+    ASSERT_EQ(typed.size(), lines + 1);
+    EXPECT_EQ(typed[0].colour, kGreen) << "the heading above it";
     EXPECT_EQ(typed[1].text, "10.0.0.17");
     EXPECT_EQ(typed[1].colour, kWhite);
-    EXPECT_EQ(typed[0].colour, kGreen) << "the heading above it";
     char text[8];
     entry.GetText(text, sizeof text);
     EXPECT_STREQ(text, "10.0.0.") << "cut, and still terminated";

@@ -6,8 +6,8 @@
 #include "game/World.h"
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
+#include "tests/client/FrameReading.h"
 #include "tests/client/ShippedDrawing.h"
-#include "tests/client/TextRuns.h"
 
 #include <gtest/gtest.h>
 

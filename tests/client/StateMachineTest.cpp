@@ -40,7 +40,7 @@ public:
     bool ReadMouse(platform::MouseState&) override { return false; }
 };
 
-constexpr int kF9 = 0x43;
+constexpr int kF9 = 0x43, kApostrophe = 0x28;
 
 std::vector<platform::RawVideoMode> FakeModes()
 {
@@ -77,14 +77,18 @@ struct TestClient
 class ScreenStates : public ::testing::Test
 {
 protected:
+    // A search of the local network, should a screen make one, stays on
+    // loopback.
     void SetUp() override
     {
         setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
+        setenv("QUORVEX_BROADCAST", "127.255.255.255", 1);
         SetRenderBackend(&m_backend);
     }
     void TearDown() override
     {
         SetRenderBackend(nullptr);
+        unsetenv("QUORVEX_BROADCAST");
         unsetenv("XDG_CONFIG_HOME");
     }
 
@@ -289,6 +293,20 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeaves)
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
     EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
+}
+
+TEST_F(ScreenStates, LeavingTheGameWhileTypingGivesTheKeysBack)
+{
+    m_client.In(ScreenId::Game);
+    m_keys.held = {kApostrophe};
+    EXPECT_TRUE(m_client.dispatcher.RunFrame());
+    EXPECT_TRUE(m_client.context.input.IsTextMode()) << "the chat key opens the console line";
+    m_client.Type("hi");
+    m_client.Key(platform::kVkEscape);
+    EXPECT_TRUE(m_client.dispatcher.RunFrame());
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(m_client.context.input.IsTextMode());
+    EXPECT_FALSE(CMessageLog::GetConsoleLog().IsInputActive());
 }
 
 TEST(ClientOptions, CommandLine)

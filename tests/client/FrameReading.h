@@ -1,9 +1,9 @@
-// Reads the text of a frame back from the recording backend: every glyph
-// quad drawn with the font picture is turned back into its character, and
-// glyphs that follow one another on a baseline (10 units apart, one colour)
-// are joined into runs. Screens' tests compare these runs with the texts,
-// places and colours the layout asks for. Header-only so that any test file
-// can use it without a build change.
+// Reads a frame back from the recording backend the way a player reads the
+// screen: every glyph quad drawn with the font picture turned back into its
+// character, glyphs that follow one another on a baseline (10 units apart,
+// one colour) joined into runs of text; and the other quads as the boxes
+// they cover, with the pixels of the picture they show. Header-only so that
+// any test file can use it without a build change.
 #pragma once
 
 #include "gfx/RecordingBackend.h"
@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -78,4 +79,50 @@ inline std::vector<TextRun> ReadTextRuns(const CRecordingBackend& backend, uint3
     std::sort(runs.begin(), runs.end(),
               [](const TextRun& a, const TextRun& b) { return a.y != b.y ? a.y > b.y : a.x < b.x; });
     return runs;
+}
+
+inline std::vector<TextRun> InColour(const std::vector<TextRun>& runs, const RenderColour& colour)
+{
+    std::vector<TextRun> found;
+    std::copy_if(runs.begin(), runs.end(), std::back_inserter(found),
+                 [&colour](const TextRun& run) { return run.colour == colour; });
+    return found;
+}
+
+// The area a quad covers.
+struct Box
+{
+    float left = 0, bottom = 0, right = 0, top = 0;
+    float Width() const { return right - left; }
+    float CentreX() const { return (left + right) / 2; }
+    float CentreY() const { return (bottom + top) / 2; }
+    bool Contains(const Box& other) const
+    {
+        return left <= other.left && other.right <= right && bottom <= other.bottom && other.top <= top;
+    }
+    bool Overlaps(const Box& other) const
+    {
+        return left < other.right && other.left < right && bottom < other.top && other.bottom < top;
+    }
+};
+
+inline Box BoxOf(const CRecordingBackend::Quad& quad)
+{
+    Box box{quad.vertices[0].x, quad.vertices[0].y, quad.vertices[0].x, quad.vertices[0].y};
+    for (const RenderVertex& v : quad.vertices)
+        box = {std::min(box.left, v.x), std::min(box.bottom, v.y), std::max(box.right, v.x),
+               std::max(box.top, v.y)};
+    return box;
+}
+
+// The pixels uploaded for `texture` (none when it never was): screens load
+// the same picture under differently spelt names, so pictures compare by
+// what they show.
+inline const std::vector<uint8_t>& PixelsOf(const CRecordingBackend& backend, uint32_t texture)
+{
+    static const std::vector<uint8_t> kNone;
+    for (const CRecordingBackend::Upload& upload : backend.Uploads())
+        if (upload.name == texture)
+            return upload.rgba;
+    return kNone;
 }
