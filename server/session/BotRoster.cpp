@@ -3,10 +3,10 @@
 #include "game/Settings.h"
 #include "game/Ship.h"
 #include "net/Message.h"
+#include "platform/Random.h"
 #include "server/session/PlayerRecord.h"
 #include "server/session/RoundController.h"
 #include "server/session/SessionRelay.h"
-#include "platform/Random.h"
 
 #include <algorithm>
 #include <iterator>

@@ -2,8 +2,8 @@
 
 #include "common/MemoryTracker.h"
 #include "common/MessageLog.h"
-#include "server/session/PrintableText.h"
 #include "platform/Clock.h"
+#include "server/session/PrintableText.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,7 +4,6 @@
 #include "server/session/BotRoster.h"
 
 #include "tests/server/RoundsFixture.h"
-#include "tests/server/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 // Stands in for the session under the server's relay: keeps every packet sent,
-// decoded into its target and messages.
+// decoded into its target and messages; and reads back the server's log.
 #pragma once
 
+#include "common/MessageLog.h"
 #include "net/MessageBatch.h"
 #include "server/session/SessionRelay.h"
 
@@ -53,6 +54,20 @@ inline std::string TextOf(const CMessage& message)
     char text[1024];
     message.GetText(text, sizeof text);
     return text;
+}
+
+// The server's log lines, oldest first; the log is left empty. The log keeps
+// only its newest few lines, so tests that log more take them as they go.
+inline std::vector<std::string> TakeServerLogLines()
+{
+    CMessageLog& log = CMessageLog::GetServerLog();
+    std::vector<std::string> lines;
+    char line[CMessageLog::kLineSize];
+    log.ResetCursor();
+    while (log.NextLine(line, sizeof line))
+        lines.insert(lines.begin(), line);
+    log.Clear();
+    return lines;
 }
 
 } // namespace testing_support

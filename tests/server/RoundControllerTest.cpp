@@ -5,7 +5,6 @@
 
 #include "game/Settings.h"
 #include "tests/server/RoundsFixture.h"
-#include "tests/server/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 

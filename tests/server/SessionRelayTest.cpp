@@ -5,7 +5,6 @@
 #include "common/MessageLog.h"
 #include "platform/Clock.h"
 #include "tests/server/RecordingSender.h"
-#include "tests/server/ServerLogLines.h"
 
 #include <gtest/gtest.h>
 

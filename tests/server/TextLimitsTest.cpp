@@ -4,7 +4,7 @@
 #include "common/MessageLog.h"
 #include "server/session/PrintableText.h"
 #include "server/session/RateLimit.h"
-#include "tests/server/ServerLogLines.h"
+#include "tests/server/RecordingSender.h"
 
 #include <gtest/gtest.h>
 
