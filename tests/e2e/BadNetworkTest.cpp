@@ -12,10 +12,11 @@
 // one more headless client on a clean link, whose world stands for the
 // server's. Their worlds are estimates from the same last reports, moved on by
 // the same dead reckoning, so they agree on the ships and their frags and
-// place the ships within one ship length of each other (ships are capped at
-// 96 units/s, as in the headless client test). A client still behind (a
-// report lost, or still held back) shows as a difference.
-#include "tests/support/ChildProcess.h"
+// place the ships within one ship length (32 units) of each other: ships are
+// capped at 96 units/s, so only an estimate a third of a second late would be
+// further off (at the game's own top speed, 768, a tenth of a second would).
+// A client still behind (a report lost, or still held back) shows as a
+// difference.
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -34,13 +36,12 @@ constexpr int kClients = 4;
 constexpr double kShipLength = 32;
 constexpr WorldSize kCaves{64 * 32, 64 * 32};
 
-// No round ends during the game, and ships fly slowly enough to be placed
-// within a ship length (see the headless client test).
+// No round ends during the game, and ships fly slowly (see above).
 ServerUnderTest::Setup GameSetup()
 {
     return ServerUnderTest::Setup()
         .Config("DefaultFragLimit 500\nDefaultTimeLimit 30\nMaxPlayers 8\nBaseMaxSpeed 96\n")
-        .Data(ShippedData());
+        .ShippedMaps();
 }
 
 std::unique_ptr<ChildProcess> StartRelay(uint16_t listenPort, uint16_t serverPort,
@@ -53,12 +54,21 @@ std::unique_ptr<ChildProcess> StartRelay(uint16_t listenPort, uint16_t serverPor
     return std::make_unique<ChildProcess>(ProgramPath("QuorvexImpair"), args);
 }
 
-size_t CountLines(const ChildProcess& process, const std::string& text)
+// The last summary of each client names it and counts what it received.
+void ExpectBotLines(const ChildProcess& probe, const std::string& name, int clients)
 {
-    size_t count = 0;
-    for (const std::string& line : process.Lines())
-        count += line.find(text) != std::string::npos;
-    return count;
+    std::vector<std::string> lines = LinesStartingWith(probe, "BOT ");
+    ASSERT_GE(lines.size(), size_t(clients));
+    for (int i = 1; i <= clients; ++i)
+    {
+        const std::string& line = lines[lines.size() - size_t(clients - i) - 1];
+        std::string format = "BOT %*d " + name + std::to_string(i) + " messages=%llu bytes=%llu";
+        unsigned long long messages = 0, bytes = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), format.c_str(), &messages, &bytes), 2) << line;
+        EXPECT_EQ(line.rfind("BOT " + std::to_string(i) + " ", 0), 0u) << line;
+        EXPECT_GT(messages, 0u);
+        EXPECT_GT(bytes, messages);
+    }
 }
 } // namespace
 
@@ -67,7 +77,7 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
     ServerUnderTest server(GameSetup());
     ASSERT_TRUE(server.ready);
     auto observer = server.Probe({"--bots", "1", "--world", "--name", "Observer", "--duration", "200000"});
-    ASSERT_TRUE(server.process->WaitForLine("Console: Observer1 has joined the game.", 30s));
+    ASSERT_TRUE(server.Says("Observer1 has joined the game.", 30s));
     uint16_t relayPort = FreeUdpPort();
     auto relay = StartRelay(relayPort, server.port,
                             {"--delay", "250", "--jitter", "250", "--loss", "5", "--duplicate", "10",
@@ -77,8 +87,7 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
                       {"--port", std::to_string(relayPort), "--bots", std::to_string(kClients), "--world",
                        "--name", "Bot", "--keys", "9,7,11", "--duration", "200000"});
     for (int i = 1; i <= kClients; ++i)
-        ASSERT_TRUE(
-            server.process->WaitForLine("Console: Bot" + std::to_string(i) + " has joined the game.", 30s));
+        ASSERT_TRUE(server.Says("Bot" + std::to_string(i) + " has joined the game.", 30s));
 
     ASSERT_TRUE(relay->WaitForLine("Impairing: delay 250 ms", 30s));
     ASSERT_TRUE(relay->WaitForLine("Impairment lifted.", 120s));
@@ -94,15 +103,14 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
 
     server.process->DrainOutput(200ms);
     EXPECT_EQ(CountLines(*server.process, "has left the game"), 0u) << "no client was dropped";
-    auto shutdown = server.Probe({"--send", "0f00000000", "--duration", "500"});
-    EXPECT_EQ(Finish(*server.process), 0);
+    EXPECT_EQ(server.ShutDown(), 0);
     EXPECT_EQ(Finish(*observer), 0);
     EXPECT_EQ(Finish(bots), 0) << bots.Stderr();
     relay->Signal(SIGTERM);
     EXPECT_EQ(Finish(*relay), 0);
-    Finish(*shutdown);
     EXPECT_EQ(CountLines(*relay, "Client "), size_t(kClients)) << "one server socket for each client";
     EXPECT_EQ(CountLines(bots, " terminated"), size_t(kClients)) << "every client stayed until the shutdown";
+    ExpectBotLines(bots, "Bot", kClients);
 
     // The first worlds each probe printed are those of the moment the server stood still.
     std::map<ObjectId, ShipReport> truth = BotWorlds(*observer).at(0);
@@ -128,7 +136,7 @@ TEST(BadNetwork, SigusrOneLiftsTheImpairment)
     ChildProcess probe(ProgramPath("QuorvexProbe"), {"--port", std::to_string(relayPort), "--join", "--name",
                                                      "Late", "--duration", "500"});
     EXPECT_EQ(Finish(probe), 0) << probe.Stderr();
-    EXPECT_TRUE(server.process->WaitForLine("Console: Late has joined the game.", 10s));
+    EXPECT_TRUE(server.Says("Late has joined the game."));
     relay->Signal(SIGTERM);
     EXPECT_EQ(Finish(*relay), 0);
     EXPECT_TRUE(relay->WaitForLine("Done: 1 clients", 1s));

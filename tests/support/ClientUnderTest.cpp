@@ -1,7 +1,6 @@
 #include "tests/support/ClientUnderTest.h"
 
-#include "tests/support/MenuScreens.h"
-#include "tests/support/ServerUnderTest.h"
+#include "tests/support/ScreenText.h"
 
 #include <filesystem>
 #include <fstream>
@@ -132,8 +131,7 @@ std::string ClientUnderTest::Setting(const std::string& name) const
 
 void ClientUnderTest::SaveSetting(const std::string& name, const std::string& bytes) const
 {
-    std::filesystem::create_directories(std::filesystem::path(SettingPath(name)).parent_path());
-    std::ofstream(SettingPath(name), std::ios::binary) << bytes;
+    m_config.Write("Tessaloon/Quorvex/Settings/" + name, bytes);
 }
 
 } // namespace testing_support

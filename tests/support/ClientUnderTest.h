@@ -1,10 +1,11 @@
 // The real QuorvexClient on a test's virtual X display: its own settings
 // folder, the shipped data, software OpenGL, and the screenshots a test takes
 // of it, kept in a folder under the test's name for a person to look at.
+// ClientTest is the fixture: a display, a server named "Arena" on the
+// shipped maps, and the client, which the test starts.
 #pragma once
 
-#include "tests/support/ChildProcess.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/ServerUnderTest.h"
 #include "tests/support/XSession.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,6 @@ public:
     void Start(uint16_t port, const std::vector<std::string>& options = {});
     ChildProcess& Process() { return *m_process; }
 
-    std::string ShotPath(const std::string& screen) const;
     // Takes screenshots until one shows what `shows` expects; that one stays
     // in the folder under the screen's name, and in `seen`. Fails when the
     // client ends first or the screen does not come in time.
@@ -56,7 +56,6 @@ public:
 
     // The client's XDG_CONFIG_HOME, and the settings files in it.
     const std::string& ConfigHome() const { return m_config.Path(); }
-    std::string SettingPath(const std::string& name) const;
     // A setting's bytes, or "(missing)".
     std::string Setting(const std::string& name) const;
     ::testing::AssertionResult WaitForSetting(const std::string& name, const std::string& expected) const;
@@ -64,11 +63,39 @@ public:
     void SaveSetting(const std::string& name, const std::string& bytes) const;
 
 private:
+    std::string ShotPath(const std::string& screen) const;
+    std::string SettingPath(const std::string& name) const;
+
     XSession& m_x;
     std::string m_shotFolder;
     std::string m_testName;
     TempDir m_config; // XDG_CONFIG_HOME
     std::unique_ptr<ChildProcess> m_process;
+};
+
+class ClientTest : public ::testing::Test
+{
+protected:
+    // Rounds last until a map request ends one, and the score screen shows
+    // long enough for a few screenshots.
+    explicit ClientTest(const std::string& shotFolder)
+        : server(ServerUnderTest::Setup()
+                     .Args({"-name", "Arena"})
+                     .Config("DefaultFragLimit 50\nServerEOR 5000\n")
+                     .ShippedMaps()),
+          client(x, shotFolder)
+    {
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(x.Ready()) << x.Problem();
+        ASSERT_TRUE(server.ready) << "the server did not start";
+    }
+
+    XSession x;
+    ServerUnderTest server;
+    ClientUnderTest client;
 };
 
 } // namespace testing_support

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace testing_support
 {
@@ -76,35 +74,6 @@ std::string MapFile::WriteTo(const std::string& path, Ending ending) const
 {
     std::ofstream(path, std::ios::binary) << Bytes(ending);
     return path;
-}
-
-std::string WriteTruncatedCopy(const std::string& from, const std::string& to)
-{
-    std::ifstream in(from, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::ofstream(to, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    return to;
-}
-
-const std::vector<std::string> kTwoSpawnArena = {
-    "############", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#..........#", //
-    "#....7.....#", //
-    "#..........#", //
-    "############", //
-    "############", //
-};
-
-ArenaData::ArenaData()
-{
-    std::filesystem::create_directories(folder.File("Maps"));
-    MapFile(kTwoSpawnArena, "Arena").WriteTo(folder.File("Maps/Arena.smp"));
 }
 
 } // namespace testing_support

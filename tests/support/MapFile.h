@@ -4,8 +4,6 @@
 // turret left, 'D' turret down, 'R' turret right. Row 0 is the top (y = 0).
 #pragma once
 
-#include "tests/support/TempDir.h"
-
 #include <string>
 #include <vector>
 
@@ -33,23 +31,6 @@ public:
 private:
     std::vector<std::string> m_rows;
     std::string m_title;
-};
-
-// A walled 12 x 12 arena with no turrets and two spawn points in one column:
-// the first ship to join spawns at the lower one (row 8), the second at the
-// upper one (row 2), both facing down (+y) towards the wall rows at the
-// bottom.
-extern const std::vector<std::string> kTwoSpawnArena;
-
-// Writes the first half of the file at `from` to `to`: a damaged copy of a
-// real map. Returns `to`.
-std::string WriteTruncatedCopy(const std::string& from, const std::string& to);
-
-// A data folder holding only that arena, as "Maps/Arena.smp".
-struct ArenaData
-{
-    ArenaData();
-    TempDir folder;
 };
 
 } // namespace testing_support

@@ -27,6 +27,11 @@ uint8_t U8At(const std::string& hex, size_t offset)
     return static_cast<uint8_t>(std::stoul(hex.substr(offset * 2, 2), nullptr, 16));
 }
 
+float FloatAt(const std::string& hex, size_t offset)
+{
+    return std::bit_cast<float>(U32At(hex, offset));
+}
+
 uint32_t U32At(const std::string& hex, size_t offset)
 {
     uint32_t value = 0;
@@ -44,6 +49,8 @@ std::string TextAt(const std::string& hex, size_t offset)
     return text;
 }
 
+namespace
+{
 std::string ToHex(const std::string& bytes)
 {
     static const char kDigits[] = "0123456789abcdef";
@@ -53,11 +60,12 @@ std::string ToHex(const std::string& bytes)
     return text;
 }
 
-static std::string StringMessageHex(char type, const std::string& text)
+std::string StringMessageHex(char type, const std::string& text)
 {
     std::string bytes = {type, static_cast<char>(text.size()), 0, 0, 0};
     return ToHex(bytes + text);
 }
+} // namespace
 
 std::string MapRequestHex(const std::string& name)
 {
@@ -67,11 +75,6 @@ std::string MapRequestHex(const std::string& name)
 std::string TextMessageHex(const std::string& text)
 {
     return StringMessageHex('\x01', text);
-}
-
-std::string JoinMessageHex(const std::string& name)
-{
-    return ToHex(std::string{'\x02', 0, 0, 0, 0, 0, 0, 0, 0}) + StringMessageHex('\x00', name).substr(2);
 }
 
 ObjectId JoinedShipId(const ChildProcess& probe)
@@ -130,12 +133,16 @@ std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& me
             continue;
         ShipReport& ship = states[U32At(hex, 1)];
         ship.frags = static_cast<int8_t>(U8At(hex, 14));
-        ship.x = std::bit_cast<float>(U32At(hex, 19));
-        ship.y = std::bit_cast<float>(U32At(hex, 23));
+        ship.x = FloatAt(hex, 19);
+        ship.y = FloatAt(hex, 23);
     }
     return states;
 }
 
+namespace
+{
+// The distance between two points of a world that wraps at width x height,
+// each offset taken the short way round.
 double TorusDistance(double x1, double y1, double x2, double y2, double width, double height)
 {
     double dx = std::fabs(x1 - x2), dy = std::fabs(y1 - y2);
@@ -143,6 +150,7 @@ double TorusDistance(double x1, double y1, double x2, double y2, double width, d
     dy = std::min(dy, height - dy);
     return std::hypot(dx, dy);
 }
+} // namespace
 
 std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>& world,
                                             const std::map<ObjectId, ShipReport>& server, WorldSize size,

@@ -21,16 +21,14 @@ std::string MessageType(const std::string& hex);
 // A little-endian u32 at a byte offset of a message.
 uint32_t U32At(const std::string& hex, size_t offset);
 uint8_t U8At(const std::string& hex, size_t offset);
+float FloatAt(const std::string& hex, size_t offset);
 // A length-prefixed string at a byte offset.
 std::string TextAt(const std::string& hex, size_t offset);
 
-std::string ToHex(const std::string& bytes);
 // The bytes of a MSG_MAP request or a MSG_TEXT line (at most 255
 // characters), as hex for --send.
 std::string MapRequestHex(const std::string& name);
 std::string TextMessageHex(const std::string& text);
-// The bytes of a MSG_JOIN registering under `name` with ship type 0.
-std::string JoinMessageHex(const std::string& name);
 
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
 ObjectId JoinedShipId(const ChildProcess& probe);
@@ -52,10 +50,6 @@ std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
-
-// The distance between two points of a world that wraps at width x height,
-// each offset taken the short way round.
-double TorusDistance(double x1, double y1, double x2, double y2, double width, double height);
 
 // Where a client's world differs from the server's: from its last ship states,
 // or from the world of a client that stands for them. A ship missing on either

@@ -80,8 +80,8 @@ std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::millise
 }
 
 std::optional<session::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
-                                                         const session::Guid& application,
-                                                         std::chrono::milliseconds timeout)
+                                                        const session::Guid& application,
+                                                        std::chrono::milliseconds timeout)
 {
     constexpr auto kRetry = std::chrono::milliseconds(250);
     std::vector<uint8_t> request = session::wire::EncodeCookieRequest({application, 0x5EED});

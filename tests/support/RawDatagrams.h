@@ -21,8 +21,8 @@ std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::millise
 // the socket `fd`, again every quarter second while no answer comes (answers
 // are rate-limited).
 std::optional<session::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
-                                                         const session::Guid& application,
-                                                         std::chrono::milliseconds timeout);
+                                                        const session::Guid& application,
+                                                        std::chrono::milliseconds timeout);
 
 class UdpSocket
 {

@@ -1,9 +1,29 @@
 #include "tests/support/ServerUnderTest.h"
 
+#include "tests/support/MapFile.h"
 #include "tests/support/Ports.h"
+
+#include <algorithm>
 
 namespace testing_support
 {
+namespace
+{
+const std::vector<std::string> kArena = {
+    "############", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#..........#", //
+    "#....7.....#", //
+    "#..........#", //
+    "############", //
+    "############", //
+};
+} // namespace
 
 std::string ShippedData()
 {
@@ -13,6 +33,8 @@ std::string ShippedData()
 ServerUnderTest::ServerUnderTest(const Setup& setup) : port(FreeUdpPort())
 {
     dataDir = setup.dataDir.empty() ? dir.Path() : setup.dataDir;
+    if (setup.arena)
+        dir.Write("Maps/Arena.smp", MapFile(kArena, "Arena").Bytes());
     std::vector<std::string> args;
     if (!setup.config.empty())
         args = {"-loadcfg", dir.Write("server.cfg", setup.config)};
@@ -32,11 +54,46 @@ std::unique_ptr<ChildProcess> ServerUnderTest::Probe(std::vector<std::string> ar
                                           ChildProcess::Options{"", std::move(environment)});
 }
 
+bool ServerUnderTest::Says(const std::string& text, std::chrono::milliseconds timeout)
+{
+    return process->WaitForLine("Console: " + text, timeout).has_value();
+}
+
+bool ServerUnderTest::NextLineWith(const std::string& text, std::chrono::milliseconds timeout)
+{
+    return process->WaitForLineAfter(process->Lines().size(), text, timeout).has_value();
+}
+
+int ServerUnderTest::ShutDown()
+{
+    auto request = Probe({"--send", kShutdownHex, "--duration", "500"});
+    int code = Finish(*process);
+    Finish(*request);
+    return code;
+}
+
 int Finish(ChildProcess& process, std::chrono::milliseconds timeout)
 {
     std::optional<int> code = process.Wait(timeout);
     process.DrainOutput(std::chrono::seconds(1));
     return code.value_or(-1);
+}
+
+std::vector<std::string> LinesStartingWith(const ChildProcess& process, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : process.Lines())
+        if (line.rfind(prefix, 0) == 0)
+            found.push_back(line);
+    return found;
+}
+
+size_t CountLines(const ChildProcess& process, const std::string& text)
+{
+    const auto& lines = process.Lines();
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(),
+                                             [&](const std::string& line)
+                                             { return line.find(text) != std::string::npos; }));
 }
 
 } // namespace testing_support

@@ -29,20 +29,14 @@ bool AllDigits(const std::string& text)
 std::string HeaderToken(std::istream& in)
 {
     std::string token;
-    int c;
-    while ((c = in.get()) != EOF)
+    for (int c; (c = in.get()) != EOF;)
     {
         if (c == '#')
-            while ((c = in.get()) != EOF && c != '\n')
-            {
-            }
-        else if (std::isspace(c))
-        {
-            if (!token.empty())
-                return token;
-        }
-        else
+            in.ignore(1 << 20, '\n');
+        else if (!std::isspace(c))
             token += static_cast<char>(c);
+        else if (!token.empty())
+            break;
     }
     return token;
 }
@@ -55,17 +49,17 @@ int HeaderNumber(std::istream& in)
 
 } // namespace
 
-PixelRect TextArea(int x, int y, int length, int screenWidth, int screenHeight)
+std::optional<Picture> Picture::Load(const std::string& path)
 {
-    // The glyphs go up from y, so their top row on screen is 16 above it.
-    return {screenWidth / 2 + x, screenHeight / 2 - y - 16, 10 * length, 16};
+    TempDir scratch;
+    const std::string ppm = scratch.File("picture.ppm");
+    ChildProcess convert(kEnv, {"convert", path, "-depth", "8", "ppm:" + ppm});
+    if (Finish(convert) != 0)
+        return std::nullopt;
+    return LoadPpm(ppm);
 }
 
-PixelRect CentredTextArea(int y, int length, int screenWidth, int screenHeight)
-{
-    return TextArea(-5 * length, y, length, screenWidth, screenHeight);
-}
-
+// A binary PPM (P6, 8 bits per channel), as convert writes it.
 std::optional<Picture> Picture::LoadPpm(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -77,9 +71,8 @@ std::optional<Picture> Picture::LoadPpm(const std::string& path)
     int maximum = HeaderNumber(in); // its one whitespace byte ends the header
     if (picture.m_width <= 0 || picture.m_height <= 0 || maximum != 255)
         return std::nullopt;
-    size_t size = size_t(picture.m_width) * size_t(picture.m_height) * 3;
-    picture.m_rgb.resize(size);
-    if (!in.read(reinterpret_cast<char*>(picture.m_rgb.data()), std::streamsize(size)))
+    picture.m_rgb.resize(size_t(picture.m_width) * size_t(picture.m_height) * 3);
+    if (!in.read(reinterpret_cast<char*>(picture.m_rgb.data()), std::streamsize(picture.m_rgb.size())))
         return std::nullopt;
     return picture;
 }
@@ -159,32 +152,11 @@ bool XSession::Key(const std::string& keys)
     return Xdotool(args).has_value();
 }
 
-bool XSession::KeyDown(const std::string& key)
-{
-    return Xdotool({"keydown", key}).has_value();
-}
-
-bool XSession::KeyUp(const std::string& key)
-{
-    return Xdotool({"keyup", key}).has_value();
-}
-
-bool XSession::Type(const std::string& text)
-{
-    return Xdotool({"type", "--delay", "30", text}).has_value();
-}
-
-bool XSession::Screenshot(const std::string& pngPath)
-{
-    return RunTool({"import", "-display", m_display, "-window", "root", pngPath}).has_value();
-}
-
 std::optional<Picture> XSession::Capture(const std::string& pngPath)
 {
-    std::string ppm = m_scratch.File("capture.ppm");
-    if (!Screenshot(pngPath) || !RunTool({"convert", pngPath, "-depth", "8", "ppm:" + ppm}))
+    if (!RunTool({"import", "-display", m_display, "-window", "root", pngPath}))
         return std::nullopt;
-    return Picture::LoadPpm(ppm);
+    return Picture::Load(pngPath);
 }
 
 } // namespace testing_support

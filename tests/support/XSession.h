@@ -1,9 +1,9 @@
 // A virtual X display for one end-to-end test of the real client: an Xvfb
 // server of its own (1024x768, 24-bit, no TCP), real key presses sent to it
-// with xdotool, and screenshots of the whole screen taken with ImageMagick.
-// Screenshots are read back as pictures so a test can count the pixels of a
-// colour where the client's layout puts a text. Every tool runs with this
-// display only, whatever DISPLAY the test itself inherited.
+// with xdotool, and screenshots of the whole screen taken with ImageMagick
+// and read back as pictures, so a test can count the pixels of a colour
+// where it expects them. Every tool runs with this display only, whatever
+// DISPLAY the test itself inherited.
 #pragma once
 
 #include "tests/support/ChildProcess.h"
@@ -26,6 +26,7 @@ struct Colour
 
 inline constexpr Colour kWhite{255, 255, 255};
 inline constexpr Colour kGreen{0, 255, 0};
+inline constexpr Colour kBlue{0, 0, 255};
 
 // Screen pixels from the top-left corner, rows going down.
 struct PixelRect
@@ -33,27 +34,23 @@ struct PixelRect
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Where the client draws a text of `length` glyphs whose first glyph has its
-// lower-left corner at (x, y): origin at the screen centre, y up, one unit
-// per pixel, glyphs 10 x 16.
-PixelRect TextArea(int x, int y, int length, int screenWidth = 1024, int screenHeight = 768);
-// The same for a text centred the client's way (x = -5 x length).
-PixelRect CentredTextArea(int y, int length, int screenWidth = 1024, int screenHeight = 768);
-
-// An RGB screenshot in memory.
+// An RGB picture in memory.
 class Picture
 {
 public:
-    // Reads a binary PPM (P6, 8 bits per channel); nullopt when it is not one.
-    static std::optional<Picture> LoadPpm(const std::string& path);
+    // Reads any picture file ImageMagick knows; nullopt when it cannot.
+    static std::optional<Picture> Load(const std::string& path);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    // Black outside the picture.
     Colour At(int x, int y) const;
     // Pixels of exactly this colour inside the rectangle (clipped to the picture).
     int Count(const PixelRect& area, Colour colour) const;
 
 private:
+    static std::optional<Picture> LoadPpm(const std::string& path);
+
     int m_width = 0;
     int m_height = 0;
     std::vector<uint8_t> m_rgb;
@@ -79,15 +76,13 @@ public:
 
     // xdotool key presses ("F9", "alt+Return", "Down Down"): true on success.
     bool Key(const std::string& keys);
-    bool KeyDown(const std::string& key);
-    bool KeyUp(const std::string& key);
+    bool KeyDown(const std::string& key) { return Xdotool({"keydown", key}).has_value(); }
+    bool KeyUp(const std::string& key) { return Xdotool({"keyup", key}).has_value(); }
     // Types text one character at a time, 30 ms apart.
-    bool Type(const std::string& text);
+    bool Type(const std::string& text) { return Xdotool({"type", "--delay", "30", text}).has_value(); }
     // Runs xdotool with these arguments; its standard output, or nullopt when it failed.
     std::optional<std::string> Xdotool(const std::vector<std::string>& args);
 
-    // Saves the whole screen as a PNG; true on success.
-    bool Screenshot(const std::string& pngPath);
     // Saves the whole screen as a PNG and reads that same picture back.
     std::optional<Picture> Capture(const std::string& pngPath);
 
@@ -96,7 +91,6 @@ private:
 
     std::unique_ptr<ChildProcess> m_server;
     std::string m_display;
-    TempDir m_scratch;
 };
 
 } // namespace testing_support

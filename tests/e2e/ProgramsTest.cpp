@@ -1,0 +1,111 @@
+// The server and the probe as programs a user starts: what ends them at once
+// and with which status, stopping by signal, the game port, and a server with
+// nothing to play. Every option's meaning is checked in process
+// (tests/server/CommandLineTest.cpp); here only the real exits.
+#include "tests/support/MapFile.h"
+#include "tests/support/ServerUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace std::chrono_literals;
+using namespace testing_support;
+
+namespace
+{
+std::string AllOutput(ChildProcess& process)
+{
+    std::string text = process.Stderr();
+    for (const std::string& line : process.Lines())
+        text += line + "\n";
+    return text;
+}
+} // namespace
+
+TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
+{
+    const struct
+    {
+        std::vector<std::string> args;
+        int status;
+        std::string said;
+    } cases[] = {
+        {{"-help"}, 0, "  -loadcfg FILE "},
+        {{"--version"}, 0, "QuorvexServer 1.02"},
+        {{"-port", "70000"}, 2, "Invalid port \"70000\""},
+    };
+    for (const auto& expected : cases)
+    {
+        ChildProcess server(ProgramPath("QuorvexServer"), expected.args);
+        EXPECT_EQ(Finish(server), expected.status) << expected.args[0];
+        std::string said = AllOutput(server);
+        EXPECT_NE(said.find(expected.said), std::string::npos) << said;
+        EXPECT_EQ(said.find("Console: starting up server"), std::string::npos) << said;
+    }
+}
+
+TEST(ServerProgram, EachStopSignalEndsItCleanlyAndItsClientsAtOnce)
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        ServerUnderTest server;
+        ASSERT_TRUE(server.ready);
+        auto probe = server.Probe({"--duration", "30000"});
+        ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s)) << signal;
+        server.process->Signal(signal);
+        EXPECT_EQ(Finish(*server.process, 5s), 0) << "signal " << signal;
+        EXPECT_EQ(Finish(*probe, 3s), 4) << "told at once, not after a time-out; signal " << signal;
+    }
+}
+
+// Port 3001 may be taken on this machine (by another test run, say): then
+// this server is the one refused.
+TEST(ServerProgram, WithoutOptionsItHostsOnTheGamePortWhereASecondOneIsRefused)
+{
+    const std::string refused =
+        "Console: Unable to host the session on UDP port 3001; is another server using it?";
+    ChildProcess first(ProgramPath("QuorvexServer"), {});
+    ASSERT_TRUE(first.WaitForLine("Console: starting up server", 10s));
+    if (first.WaitForLine(refused, 300ms))
+    {
+        EXPECT_EQ(Finish(first), 1);
+        GTEST_SKIP() << "UDP port 3001 is in use on this machine";
+    }
+    ChildProcess probe(ProgramPath("QuorvexProbe"), {"--enum", "--host", "127.0.0.1"});
+    EXPECT_EQ(Finish(probe), 0);
+    EXPECT_EQ(LinesStartingWith(probe, "SERVER"), std::vector<std::string>{"SERVER\tQuorvex Server\t4\t0"});
+    ChildProcess second(ProgramPath("QuorvexServer"), {"-port", "3001"});
+    EXPECT_EQ(Finish(second), 1);
+    EXPECT_EQ(CountLines(second, refused), 1u);
+    first.Signal(SIGINT);
+    EXPECT_EQ(Finish(first), 0);
+}
+
+TEST(ServerProgram, WithNoMapThatLoadsItSaysWhereItLookedAndStops)
+{
+    TempDir data;
+    data.Write("Maps/Caves.smp", MapFile({"7..", "..."}, "Caves").Bytes(MapFile::Ending::Truncated));
+    ServerUnderTest server(ServerUnderTest::Setup().Data(data.Path()).ReadyLine("could not be loaded"));
+    EXPECT_TRUE(server.ready);
+    EXPECT_EQ(Finish(*server.process), 1);
+    EXPECT_TRUE(server.Says("No map in \"" + data.File("Maps") +
+                            "\" could be loaded. Put a good map file (.smp) there"));
+}
+
+// The probe's own rules for its values; its general option reading is
+// checked in process.
+TEST(ProbeProgram, ValuesItCannotUseEndItWithAHint)
+{
+    const std::vector<std::vector<std::string>> cases = {{"--send", "00", "--send-every", "0"},
+                                                         {"--send", "00", "--send-every", "often"},
+                                                         {"--send-every", "10"},
+                                                         {"--bind", "127.0.0.256"},
+                                                         {"--bind", "127.0.0.5", "--world"}};
+    for (const auto& args : cases)
+    {
+        ChildProcess probe(ProgramPath("QuorvexProbe"), args);
+        EXPECT_EQ(Finish(probe), 1) << args[0] << " " << args[1];
+        EXPECT_NE(probe.Stderr().find("Try --help"), std::string::npos) << probe.Stderr();
+    }
+}
