@@ -10,6 +10,7 @@
 #include "game/World.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "tests/support/DefaultGameSettings.h"
 
 #include <functional>
 #include <list>
@@ -30,7 +31,6 @@ public:
     // A world on a map file; the game's generator seeded with `seed`.
     PilotArena(const std::string& mapPath, uint32_t seed) : m_seed(seed)
     {
-        g_settings = GameSettings{};
         platform::SeedRand(seed);
         auto* map = new CMap();
         m_loaded = map->LoadFromFile(mapPath);
@@ -121,6 +121,7 @@ private:
         log.Clear();
     }
 
+    DefaultGameSettings m_settings;
     platform::FakeClock m_clock;
     uint32_t m_seed;
     bool m_loaded = false;

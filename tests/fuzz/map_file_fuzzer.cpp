@@ -4,6 +4,7 @@
 // are a whole map and on every tile of one, and every lookup of the loaded
 // map must be safe whether it has cells or not.
 #include "game/Map.h"
+#include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/FuzzTempFile.h"
 #include "tools/maptool/MapGrid.h"
 
@@ -14,12 +15,6 @@
 
 namespace
 {
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 void ProbeLookups(CMap& map)
 {
     for (int32_t v : {-1, 0, 1, 4095, 4096, -4097, INT32_MAX, INT32_MIN})

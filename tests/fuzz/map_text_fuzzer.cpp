@@ -2,6 +2,7 @@
 // reading out of bounds and without a grid larger than the text allows; what
 // it accepts must survive the trip to text and back and to a map file and
 // back unchanged, and the arena checks must run on it.
+#include "tests/fuzz/FuzzCheck.h"
 #include "tools/maptool/MapChecks.h"
 #include "tools/maptool/MapGrid.h"
 #include "tools/maptool/MapText.h"
@@ -9,15 +10,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-namespace
-{
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

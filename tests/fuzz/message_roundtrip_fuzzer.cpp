@@ -6,6 +6,7 @@
 // reserved type), then the fields in wire order; a string is a length byte and
 // that many characters. Missing input reads as zeros.
 #include "net/Message.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <bit>
 #include <cmath>
@@ -56,12 +57,6 @@ private:
     size_t m_offset = 0;
 };
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 bool SameFloat(float a, float b)
 {
     return (std::isnan(a) && std::isnan(b)) || std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
@@ -74,106 +69,80 @@ void CheckVector(const CVector& sent, const CVector& got)
     Check(SameFloat(static_cast<float>(sent.GetZ()), static_cast<float>(got.GetZ())));
 }
 
-// Sets `message` from the input through the setter of the chosen type.
-void Build(CInput& in, CMessage& message, int choice)
+CMessage::ShipState ShipState(CInput& in)
 {
-    static const uint8_t kTypes[] = {1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
-    switch (kTypes[choice])
-    {
-    case MSG_TEXT:
-        message.SetText(in.Text().c_str());
-        break;
-    case MSG_JOIN:
+    CMessage::ShipState s;
+    s.objectId = in.U32();
+    s.flags = in.U8();
+    s.fuel = in.F32();
+    s.capacity = in.F32();
+    s.frags = static_cast<int8_t>(in.U8());
+    s.missiles = in.U8();
+    s.mines = in.U8();
+    s.plasmaMines = in.U8();
+    s.repulses = in.U8();
+    s.position = in.Vector();
+    s.velocity = in.Vector();
+    s.angle = in.F32();
+    return s;
+}
+
+// Each type's setter fed from the input, in table order without the reserved
+// type. Fields are read into variables first, so they are read in wire order.
+using Builder = void (*)(CInput&, CMessage&);
+const Builder kBuilders[] = {
+    [](CInput& in, CMessage& m) { m.SetText(in.Text().c_str()); },
+    [](CInput& in, CMessage& m)
     {
         uint32_t id = in.U32(), shipType = in.U32();
-        message.SetJoin(id, shipType, in.Text().c_str());
-        break;
-    }
-    case MSG_MAP:
-        message.SetMap(in.Text().c_str());
-        break;
-    case MSG_ROUND_OVER:
-        message.SetRoundOver();
-        break;
-    case MSG_SHIP_INFO:
+        m.SetJoin(id, shipType, in.Text().c_str());
+    },
+    [](CInput& in, CMessage& m) { m.SetMap(in.Text().c_str()); },
+    [](CInput&, CMessage& m) { m.SetRoundOver(); },
+    [](CInput& in, CMessage& m)
     {
         uint32_t id = in.U32();
         int32_t x = in.I32(), y = in.I32();
         uint32_t shipType = in.U32();
-        message.SetShipInfo(id, x, y, shipType, in.Text().c_str());
-        break;
-    }
-    case MSG_PLAYER_LEFT:
-        message.SetPlayerLeft(in.U32());
-        break;
-    case MSG_SHIP_DIED:
-        message.SetShipDied(in.U32());
-        break;
-    case MSG_OBJECT_GONE:
-        message.SetObjectGone(in.U32());
-        break;
-    case MSG_SHIP_STATE:
-    {
-        CMessage::ShipState s;
-        s.objectId = in.U32();
-        s.flags = in.U8();
-        s.fuel = in.F32();
-        s.capacity = in.F32();
-        s.frags = static_cast<int8_t>(in.U8());
-        s.missiles = in.U8();
-        s.mines = in.U8();
-        s.plasmaMines = in.U8();
-        s.repulses = in.U8();
-        s.position = in.Vector();
-        s.velocity = in.Vector();
-        s.angle = in.F32();
-        message.SetShipState(s);
-        break;
-    }
-    case MSG_OBJECT_STATE:
+        m.SetShipInfo(id, x, y, shipType, in.Text().c_str());
+    },
+    [](CInput& in, CMessage& m) { m.SetPlayerLeft(in.U32()); },
+    [](CInput& in, CMessage& m) { m.SetShipDied(in.U32()); },
+    [](CInput& in, CMessage& m) { m.SetObjectGone(in.U32()); },
+    [](CInput& in, CMessage& m) { m.SetShipState(ShipState(in)); },
+    [](CInput& in, CMessage& m)
     {
         uint32_t id = in.U32();
         int32_t kind = in.I32();
-        CVector position = in.Vector();
-        CVector velocity = in.Vector();
+        CVector position = in.Vector(), velocity = in.Vector();
         float angle = in.F32();
-        message.SetObjectState(id, kind, position, velocity, angle, in.I32());
-        break;
-    }
-    case MSG_TURRET_STATE:
+        m.SetObjectState(id, kind, position, velocity, angle, in.I32());
+    },
+    [](CInput& in, CMessage& m)
     {
         uint32_t id = in.U32();
         int32_t direction = in.I32();
         uint8_t inPlay = in.U8();
-        message.SetTurretState(id, direction, inPlay, in.Vector());
-        break;
-    }
-    case MSG_TILE:
+        m.SetTurretState(id, direction, inPlay, in.Vector());
+    },
+    [](CInput& in, CMessage& m)
     {
         int32_t column = in.I32(), row = in.I32();
-        message.SetTile(column, row, in.U8());
-        break;
-    }
-    case MSG_KEYS:
+        m.SetTile(column, row, in.U8());
+    },
+    [](CInput& in, CMessage& m)
     {
         uint32_t id = in.U32();
         std::vector<uint32_t> codes(in.U8());
         for (uint32_t& code : codes)
             code = in.U32();
-        message.SetKeys(id, codes.data(), static_cast<uint32_t>(codes.size()));
-        break;
-    }
-    case MSG_SHUTDOWN:
-        message.SetShutdown(in.I32());
-        break;
-    case MSG_PING:
-        message.SetPing(in.U32());
-        break;
-    case MSG_PONG:
-        message.SetPong(in.U32());
-        break;
-    }
-}
+        m.SetKeys(id, codes.data(), static_cast<uint32_t>(codes.size()));
+    },
+    [](CInput& in, CMessage& m) { m.SetShutdown(in.I32()); },
+    [](CInput& in, CMessage& m) { m.SetPing(in.U32()); },
+    [](CInput& in, CMessage& m) { m.SetPong(in.U32()); },
+};
+static_assert(std::size(kBuilders) == 16);
 
 // The decoded copy must hold what the setter was given.
 void Compare(const CMessage& sent, const CMessage& got)
@@ -239,7 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     CInput in(data + 1, size - 1);
     CMessage sent;
-    Build(in, sent, data[0] % 16);
+    kBuilders[data[0] % 16](in, sent);
     if (sent.GetType() == MSG_NONE)
         return 0; // a keys message without codes is never made
     std::vector<uint8_t> bytes(sent.GetSize());
