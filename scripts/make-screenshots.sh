@@ -38,6 +38,8 @@ EOF
 
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
+# within, only_loopback, start_xvfb
+source scripts/lib/xvfb.sh
 build_dir=build
 out_dir=docs/screenshots
 frames=20
@@ -62,9 +64,6 @@ for tool in Xvfb xdotool import convert unshare ip; do
         { echo "make-screenshots: $tool is missing; scripts/install-deps.sh test installs it." >&2; exit 1; }
 done
 
-only_loopback() {
-    [ "$(tail -n +3 /proc/self/net/dev | cut -d: -f1 | tr -d ' ' | sort -u | tr '\n' ' ')" = "lo " ]
-}
 if ! only_loopback; then
     [ "$(id -u)" = 0 ] ||
         { echo "make-screenshots: needs root, to run the game in a private network namespace (unshare -n)." >&2; exit 1; }
@@ -101,23 +100,12 @@ fail() {
     exit 1
 }
 
-# Polls for up to $1 seconds until the command after it succeeds.
-within() {
-    local seconds="$1"
-    shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 echo "== Starting Xvfb"
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset > "$scratch/xvfb.out" 2> "$scratch/xvfb.err" &
-pids+=($!)
-within 30 grep -q '^[0-9]' "$scratch/xvfb.out" || fail "Xvfb did not start: $(cat "$scratch/xvfb.err")"
-DISPLAY=":$(head -n 1 "$scratch/xvfb.out")"
-export DISPLAY
+started=0
+start_xvfb "$scratch" && started=1
+pids+=("$xvfb_pid")
+[ "$started" = 1 ] || fail "the virtual display did not start (Xvfb said why above)"
+export DISPLAY="$xvfb_display"
 
 export QUORVEX_DATA="$source_dir/data"
 # A sanitized build must not stop on leaks at exit; a plain build ignores it.

@@ -24,6 +24,8 @@ case "${1:-}" in -h|--help) usage; exit 0 ;; esac
 source_dir=$(cd "$1" && pwd)
 build_dir=$(cd "$2" && pwd)
 play="$source_dir/play.sh"
+# within, only_loopback, start_xvfb
+source "$source_dir/scripts/lib/xvfb.sh"
 
 failures=0
 fail() {
@@ -32,9 +34,8 @@ fail() {
 }
 pass() { echo "ok: $*"; }
 
-interfaces=$(tail -n +3 /proc/self/net/dev | cut -d: -f1 | tr -d ' ' | sort -u | tr '\n' ' ')
-if [ "$interfaces" != "lo " ]; then
-    echo "play-script-test: this machine has the network interfaces '$interfaces'; run the test where only" >&2
+if ! only_loopback; then
+    echo "play-script-test: this machine has network interfaces besides loopback; run the test where only" >&2
     echo "loopback exists (ctest does it with unshare -n, as root)." >&2
     exit 1
 fi
@@ -60,17 +61,6 @@ cleanup() {
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-# Polls for up to $1 seconds until the command after it succeeds.
-within() {
-    local seconds="$1"
-    shift
-    for _ in $(seq $((seconds * 10))); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 alive() { [ -d "/proc/$1" ] && ! grep -q '^State:.*Z' "/proc/$1/status" 2> /dev/null; }
 ended() { ! alive "$1"; }
@@ -103,13 +93,8 @@ else
 fi
 
 echo "== starting Xvfb"
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset > "$scratch/xvfb.out" 2> "$scratch/xvfb.err" &
-xvfb_pid=$!
-if ! within 30 grep -q '^[0-9]' "$scratch/xvfb.out"; then
-    echo "play-script-test: Xvfb did not start: $(cat "$scratch/xvfb.err")" >&2
-    exit 1
-fi
-display=":$(head -n 1 "$scratch/xvfb.out")"
+start_xvfb "$scratch" || exit 1
+display=$xvfb_display
 
 # A server already on 3001 (the port play.sh tries first) makes it look for
 # another, and must outlive the game play.sh runs.
