@@ -47,19 +47,6 @@ std::pair<float, float> XY(const RenderVertex& v)
 }
 } // namespace
 
-TEST_F(MapDraw, LoadTexturesTakesTheFuelBlockAndEightTurretPicturesInOrder)
-{
-    EXPECT_TRUE(map.LoadTextures());
-    const char* expected[] = {"FuelBlock.tga",        "turret_ok_up.tga",     "turret_dead_up.tga",
-                              "turret_ok_left.tga",   "turret_dead_left.tga", "turret_ok_down.tga",
-                              "turret_dead_down.tga", "turret_ok_right.tga",  "turret_dead_right.tga"};
-    ASSERT_EQ(map.GetTextureCount(), 9);
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(map.GetTexture(size_t(i))->GetName(), expected[i]);
-    backend.SetPendingError(0x0505);
-    EXPECT_FALSE(map.LoadTextures()) << "a pending library error fails the load";
-}
-
 // View (48, 48) is cell (1, 1): the window runs from cell (0, 0) to (2, 2),
 // and cell (c, r) has its corner of smallest x and y at screen
 // (c * 32 - 48 + 100, -(r * 32 - 48)).

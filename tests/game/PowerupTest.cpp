@@ -1,12 +1,10 @@
-// Powerups: their types, the octagon they collide with, pickup against a
-// bounce, and the picture each type draws with. Their lifetime is checked with
-// the projectiles'.
+// Powerups: their types, the octagon they collide with, and pickup against a
+// bounce. Their lifetime is checked with the projectiles', their pictures with
+// every object's.
 #include "game/Powerup.h"
 
 #include "game/Settings.h"
 #include "game/Ship.h"
-#include "gfx/Graphics.h"
-#include "gfx/RecordingBackend.h"
 #include "platform/Clock.h"
 #include "tests/game/ObjectTestHelpers.h"
 #include "tests/support/DefaultGameSettings.h"
@@ -119,33 +117,4 @@ TEST_F(PowerupTest, ShieldsDecideBetweenPickupAndBounce)
     shot.OnCollide(bullet);
     EXPECT_TRUE(shot.IsActive()) << "only ships pick powerups up";
     EXPECT_EQ(shot.GetVelocity().GetY(), -50);
-}
-
-TEST_F(PowerupTest, EachTypeDrawsWithItsOwnPicture)
-{
-    CRecordingBackend recording;
-    SetRenderBackend(&recording);
-    GetGraphics().GetTextureManager().Clear();
-    CPowerup powerup;
-    powerup.SetType(POWERUP_MISSILES);
-    EXPECT_TRUE(powerup.LoadTextures());
-    ASSERT_EQ(powerup.GetTextureCount(), CPowerup::kTypes);
-    powerup.ForceRespawn(0, 0);
-    for (int32_t type : {POWERUP_MISSILES, POWERUP_CLOAK})
-    {
-        powerup.SetType(type);
-        recording.ClearFrame();
-        EXPECT_TRUE(powerup.Draw(0, 0));
-        EXPECT_EQ(powerup.GetTexture(static_cast<size_t>(type))->GetName(), CPowerup::TextureName(type));
-        uint32_t expected = powerup.GetTexture(static_cast<size_t>(type))->GetGLName();
-        ASSERT_NE(expected, 0u) << "the shipped picture loads";
-        ASSERT_EQ(recording.Triangles().size(), 2u);
-        EXPECT_EQ(recording.Triangles()[0].state.texture, expected) << "type " << type;
-    }
-    powerup.Kill();
-    recording.ClearFrame();
-    powerup.Draw(0, 0);
-    EXPECT_TRUE(recording.Triangles().empty());
-    GetGraphics().GetTextureManager().Clear();
-    SetRenderBackend(nullptr);
 }

@@ -46,6 +46,16 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& text)
                        [&](const std::string& p) { return p.find(text) != std::string::npos; });
 }
 
+// Runs the map tool; its exit status, and its error output in `errors`.
+int RunTool(const std::vector<std::string>& arguments, std::string* errors = nullptr)
+{
+    testing_support::ChildProcess tool(testing_support::ProgramPath("QuorvexMapTool"), arguments);
+    int status = tool.Wait(std::chrono::seconds(20)).value_or(-1);
+    if (errors)
+        *errors = tool.Stderr();
+    return status;
+}
+
 // The picture's pixel at (column, row), row 0 at the top.
 OverviewColour Pixel(const std::vector<OverviewColour>& picture, int column, int row)
 {
@@ -66,6 +76,7 @@ TEST(MapText, EveryTileCodeHasOneCharacter)
     EXPECT_EQ(CodeForCharacter('V'), -1);
 }
 
+// Cell lines set raw codes and states after the rows.
 TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
 {
     MapGrid grid = Parse("; a comment\n"
@@ -74,23 +85,17 @@ TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
                          "#7.9^\n"
                          "S1.3v  \r\n"
                          "; <\n"
-                         "FP<>.\n");
+                         "FP<>.\n"
+                         "cell 2 1 200 7\n");
     EXPECT_EQ(grid.title, "Small");
     ASSERT_EQ(grid.columns, 5);
     ASSERT_EQ(grid.rows, 3);
     const char* rows[] = {"#7.9^", "S1.3v", "FP<>."};
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x)
-            EXPECT_EQ(TileCharacter(grid.Code(x, y)), rows[y][x]) << x << ", " << y;
-}
-
-TEST(MapText, CellLinesSetRawCodesAndStates)
-{
-    MapGrid grid = Parse("title Raw\n...\n...\ncell 2 1 200 7\ncell 0 0 1 255\n");
-    EXPECT_EQ(grid.Code(2, 1), 200);
-    EXPECT_EQ(grid.State(2, 1), 7);
-    EXPECT_EQ(grid.Code(0, 0), TILE_WALL);
-    EXPECT_EQ(grid.State(0, 0), 255);
+            if (x != 2 || y != 1)
+                EXPECT_EQ(TileCharacter(grid.Code(x, y)), rows[y][x]) << x << ", " << y;
+    EXPECT_EQ(std::pair(grid.Code(2, 1), grid.State(2, 1)), std::pair(uint8_t(200), uint8_t(7)));
 }
 
 TEST(MapText, ErrorsSayWhereAndWhatToDo)
@@ -324,44 +329,37 @@ TEST(MapTool, HelpDocumentsTheTextForm)
 TEST(MapTool, BuildWritesTheNamedFilesAndTextComesBack)
 {
     testing_support::TempDir dir;
-    std::string text = "title Tiny\n#7..9#\n.S..P.\n";
-    std::string source = dir.Write("src/tiny.txt", text);
-    std::string program = testing_support::ProgramPath("QuorvexMapTool");
-    testing_support::ChildProcess build(program, {"build", source, "--out", dir.Path()});
-    ASSERT_EQ(build.Wait(std::chrono::seconds(20)), 0) << build.Stderr();
+    std::string text = "title Tiny\n#7..9#\n.S..P.\n", errors;
+    ASSERT_EQ(RunTool({"build", dir.Write("src/tiny.txt", text), "--out", dir.Path()}, &errors), 0) << errors;
     std::vector<uint8_t> map = EncodeMapFile(Parse(text)),
                          picture = EncodeOverviewBitmap(RenderOverview(Parse(text)));
     EXPECT_EQ(ReadFile(dir.File("Tiny.smp")), std::string(map.begin(), map.end())) << "named after the title";
     EXPECT_EQ(ReadFile(dir.File("Tiny.bmp")), std::string(picture.begin(), picture.end()));
-    EXPECT_NE(build.Stderr().find("warning: only 1 spawn points"), std::string::npos);
+    EXPECT_NE(errors.find("warning: only 1 spawn points"), std::string::npos);
 
-    testing_support::ChildProcess back(program,
-                                       {"text", dir.File("Tiny.smp"), "--out", dir.File("back.txt")});
-    ASSERT_EQ(back.Wait(std::chrono::seconds(20)), 0) << back.Stderr();
+    ASSERT_EQ(RunTool({"text", dir.File("Tiny.smp"), "--out", dir.File("back.txt")}, &errors), 0) << errors;
     EXPECT_EQ(Parse(ReadFile(dir.File("back.txt"))), Parse(text));
-
-    testing_support::ChildProcess check(program, {"check", dir.File("Tiny.smp")});
-    EXPECT_EQ(check.Wait(std::chrono::seconds(20)), 1) << "a two-player toy is no arena";
+    EXPECT_EQ(RunTool({"check", dir.File("Tiny.smp")}), 1) << "a two-player toy is no arena";
 }
 
 TEST(MapTool, ProblemsNameTheFileAndPlace)
 {
     testing_support::TempDir dir;
-    std::string program = testing_support::ProgramPath("QuorvexMapTool");
-    testing_support::ChildProcess bad(program, {"build", dir.Write("bad.txt", "title A\n..\n.x\n")});
-    EXPECT_EQ(bad.Wait(std::chrono::seconds(20)), 1);
-    EXPECT_NE(bad.Stderr().find("bad.txt:3:2: 'x' is not a tile character"), std::string::npos)
-        << bad.Stderr();
-
-    testing_support::ChildProcess spaced(program, {"build", dir.Write("spaced.txt", "title My Map\n..\n")});
-    EXPECT_EQ(spaced.Wait(std::chrono::seconds(20)), 1);
-    EXPECT_NE(spaced.Stderr().find("cannot name the map's files"), std::string::npos);
-
-    testing_support::ChildProcess missing(program, {"text", dir.File("none.smp")});
-    EXPECT_EQ(missing.Wait(std::chrono::seconds(20)), 1);
-    EXPECT_NE(missing.Stderr().find("none.smp: cannot read it"), std::string::npos);
-
-    testing_support::ChildProcess usage(program, {"frobnicate", "x"});
-    EXPECT_EQ(usage.Wait(std::chrono::seconds(20)), 2);
-    EXPECT_NE(usage.Stderr().find("--help"), std::string::npos);
+    const struct
+    {
+        std::vector<std::string> arguments;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{"build", dir.Write("bad.txt", "title A\n..\n.x\n")}, 1, "bad.txt:3:2: 'x' is not a tile character"},
+        {{"build", dir.Write("spaced.txt", "title My Map\n..\n")}, 1, "cannot name the map's files"},
+        {{"text", dir.File("none.smp")}, 1, "none.smp: cannot read it"},
+        {{"frobnicate", "x"}, 2, "--help"},
+    };
+    for (const auto& c : cases)
+    {
+        std::string errors;
+        EXPECT_EQ(RunTool(c.arguments, &errors), c.status) << c.arguments[0];
+        EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+    }
 }
