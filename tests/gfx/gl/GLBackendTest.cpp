@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -75,18 +76,17 @@ TEST_F(GLBackendTest, UploadKeepsPixelsAndSetsTheParameters)
     ASSERT_NE(upload.name, 0u);
     EXPECT_EQ(upload.error, 0u);
     glBindTexture(GL_TEXTURE_2D, upload.name);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(TextureParameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    GLint format = 0, width = 0;
+    const std::pair<GLenum, GLint> parameters[] = {{GL_TEXTURE_WRAP_S, GL_CLAMP},
+                                                   {GL_TEXTURE_WRAP_T, GL_CLAMP},
+                                                   {GL_TEXTURE_MIN_FILTER, GL_NEAREST},
+                                                   {GL_TEXTURE_MAG_FILTER, GL_NEAREST}};
+    for (auto [name, value] : parameters)
+        EXPECT_EQ(TextureParameter(name), value) << name;
+    GLint format = 0, width = 0, alignment = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(format, GL_RGBA8);
-    EXPECT_EQ(width, 3);
-    GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 1);
+    EXPECT_EQ(std::tuple(format, width, alignment), std::tuple(GL_RGBA8, 3, 1));
     GLfloat mode = 0;
     glGetTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(GLint(mode), GL_MODULATE);
