@@ -33,10 +33,11 @@ constexpr uint32_t kLoopback = 0x7F000001;
 constexpr int kSocketBuffer = 256 * 1024; // what ENet gives its own sockets
 constexpr int kPacketsPerFlush = 32;
 
+// Every packet that arrives carries the whole payload, so packets a second
+// times the payload size is the payload rate.
 struct Result
 {
     double packetsPerSecond = 0;
-    double payloadBytesPerSecond = 0;
     double wireBytesPerPayloadByte = 0;
     double overheadPerDatagram = 0;
     double overheadPerPacket = 0;
@@ -73,7 +74,8 @@ uint16_t PortOf(int fd)
     return ntohs(address.sin_port);
 }
 
-Result RunUdp(size_t size, double seconds)
+// Packets a second that plain UDP delivers on loopback.
+double RunUdp(size_t size, double seconds)
 {
     int receiver = UdpSocket(0);
     int sender = UdpSocket(0);
@@ -82,39 +84,23 @@ Result RunUdp(size_t size, double seconds)
     to.sin_addr.s_addr = htonl(kLoopback);
     to.sin_port = htons(PortOf(receiver));
     std::atomic<bool> stop{false};
-    uint64_t packets = 0, bytes = 0;
+    uint64_t packets = 0;
     std::thread receive(
         [&]
         {
             std::vector<uint8_t> buffer(65536);
             while (!stop)
-            {
-                ssize_t got = recv(receiver, buffer.data(), buffer.size(), 0);
-                if (got > 0)
-                {
-                    ++packets;
-                    bytes += static_cast<uint64_t>(got);
-                }
-            }
+                packets += recv(receiver, buffer.data(), buffer.size(), 0) > 0;
         });
     std::vector<uint8_t> payload(size, 0xA5);
-    auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    uint64_t sent = 0;
-    while (Clock::now() < end)
-    {
+    for (auto end = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < end;)
         sendto(sender, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        ++sent;
-    }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     stop = true;
     receive.join();
     close(receiver);
     close(sender);
-    Result result;
-    result.packetsPerSecond = static_cast<double>(packets) / seconds;
-    result.payloadBytesPerSecond = static_cast<double>(bytes) / seconds;
-    result.wireBytesPerPayloadByte = 1.0; // one datagram per packet, no header of ours
-    return result;
+    return static_cast<double>(packets) / seconds;
 }
 
 class CountingClient : public ISessionClientEvents
@@ -123,12 +109,8 @@ public:
     void OnEnumHostsResponse(const SessionDescription&, const HostAddress&) override {}
     void OnConnectComplete(ConnectResult) override {}
     void OnTerminateSession() override {}
-    void OnReceive(const uint8_t*, size_t size) override
-    {
-        ++packets;
-        bytes += size;
-    }
-    std::atomic<uint64_t> packets{0}, bytes{0};
+    void OnReceive(const uint8_t*, size_t) override { ++packets; }
+    std::atomic<uint64_t> packets{0};
 };
 
 class IdleServer : public ISessionServerEvents
@@ -192,27 +174,23 @@ Result RunSession(size_t size, double seconds)
     CSessionServer& server = pair.Server();
     server.DoWork(0);
     SessionStats before = server.GetStats();
-    uint64_t startPackets = pair.clientEvents.packets, startBytes = pair.clientEvents.bytes;
+    uint64_t startPackets = pair.clientEvents.packets;
     std::vector<uint8_t> payload(size, 0xA5);
     uint64_t sent = 0;
-    auto end = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < end)
-    {
+    for (auto end = Clock::now() + std::chrono::duration<double>(seconds); Clock::now() < end;
+         server.DoWork(0))
         for (int i = 0; i < kPacketsPerFlush; ++i, ++sent)
             server.SendTo(pair.player, payload.data(), payload.size());
-        server.DoWork(0);
-    }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     server.DoWork(0);
     SessionStats after = server.GetStats();
 
     Result result;
-    uint64_t packets = pair.clientEvents.packets - startPackets, bytes = pair.clientEvents.bytes - startBytes;
+    uint64_t packets = pair.clientEvents.packets - startPackets;
     uint64_t datagrams = after.datagramsSent - before.datagramsSent;
     uint64_t wire = after.bytesSent - before.bytesSent;
     uint64_t payloadSent = sent * size;
     result.packetsPerSecond = static_cast<double>(packets) / seconds;
-    result.payloadBytesPerSecond = static_cast<double>(bytes) / seconds;
     result.wireBytesPerPayloadByte = static_cast<double>(wire) / static_cast<double>(payloadSent);
     result.overheadPerDatagram = static_cast<double>(wire - payloadSent) / static_cast<double>(datagrams);
     result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
@@ -262,30 +240,26 @@ bool ParseOptions(int argc, char** argv, Options& options)
 
 void PrintSize(size_t size, const Options& options)
 {
-    std::vector<double> udpRate, sessionRate, udpBytes, sessionBytes;
+    std::vector<double> udpRate, sessionRate;
     Result last;
     uint64_t returned = 0;
     for (int repeat = 0; repeat < options.repeats; ++repeat)
     {
         // Alternate the order so neither transport always runs on a warm machine.
-        Result udp, session;
         if (repeat % 2 == 0)
-            udp = RunUdp(size, options.seconds), session = RunSession(size, options.seconds);
-        else
-            session = RunSession(size, options.seconds), udp = RunUdp(size, options.seconds);
-        udpRate.push_back(udp.packetsPerSecond);
-        sessionRate.push_back(session.packetsPerSecond);
-        udpBytes.push_back(udp.payloadBytesPerSecond);
-        sessionBytes.push_back(session.payloadBytesPerSecond);
-        returned = std::max(returned, session.returnDatagrams);
-        last = session;
+            udpRate.push_back(RunUdp(size, options.seconds));
+        last = RunSession(size, options.seconds);
+        if (repeat % 2 == 1)
+            udpRate.push_back(RunUdp(size, options.seconds));
+        sessionRate.push_back(last.packetsPerSecond);
+        returned = std::max(returned, last.returnDatagrams);
     }
-    double ratio = Median(sessionRate) / Median(udpRate);
+    double udp = Median(udpRate), session = Median(sessionRate), megabytes = double(size) / 1e6;
     std::printf("%6zu B | UDP %10.0f pkt/s %8.1f MB/s | session %10.0f pkt/s %8.1f MB/s | ratio %.2f | "
                 "wire/payload %.4f | overhead %.1f B/datagram %.1f B/packet | return datagrams %llu\n",
-                size, Median(udpRate), Median(udpBytes) / 1e6, Median(sessionRate),
-                Median(sessionBytes) / 1e6, ratio, last.wireBytesPerPayloadByte, last.overheadPerDatagram,
-                last.overheadPerPacket, static_cast<unsigned long long>(returned));
+                size, udp, udp * megabytes, session, session * megabytes, session / udp,
+                last.wireBytesPerPayloadByte, last.overheadPerDatagram, last.overheadPerPacket,
+                static_cast<unsigned long long>(returned));
 }
 } // namespace
 
