@@ -1,11 +1,12 @@
 // Reads a frame back from the recording backend the way a player reads the
 // screen: every glyph quad drawn with the font picture turned back into its
 // character, glyphs that follow one another on a baseline (10 units apart,
-// one colour) joined into runs of text; and the other quads as the boxes
-// they cover, with the pixels of the picture they show. Header-only so that
-// any test file can use it without a build change.
+// one colour) joined into runs of text; and the other quads as pictures and
+// plain shapes, the boxes they cover and the pixels they show. Header-only
+// so that any test file can use it without a build change.
 #pragma once
 
+#include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
 #include "gfx/Text.h"
 
@@ -81,6 +82,12 @@ inline std::vector<TextRun> ReadTextRuns(const CRecordingBackend& backend, uint3
     return runs;
 }
 
+// The text of a frame drawn with the shipped font.
+inline std::vector<TextRun> ReadText(const CRecordingBackend& backend)
+{
+    return ReadTextRuns(backend, GetGraphics().GetTexture("Font2.tga")->GetGLName());
+}
+
 inline std::vector<TextRun> InColour(const std::vector<TextRun>& runs, const RenderColour& colour)
 {
     std::vector<TextRun> found;
@@ -115,6 +122,27 @@ inline Box BoxOf(const CRecordingBackend::Quad& quad)
     return box;
 }
 
+// The textured quads that are not glyphs of the shipped font.
+inline std::vector<CRecordingBackend::Quad> Pictures(const CRecordingBackend& backend)
+{
+    const uint32_t font = GetGraphics().GetTexture("Font2.tga")->GetGLName();
+    std::vector<CRecordingBackend::Quad> pictures;
+    for (const CRecordingBackend::Quad& quad : backend.Quads())
+        if (quad.state.texturing && quad.state.texture != font)
+            pictures.push_back(quad);
+    return pictures;
+}
+
+// The boxes of the untextured quads, of `colour` or of any, in drawing order.
+inline std::vector<Box> PlainBoxes(const CRecordingBackend& backend, const RenderColour* colour = nullptr)
+{
+    std::vector<Box> boxes;
+    for (const CRecordingBackend::Quad& quad : backend.Quads())
+        if (!quad.state.texturing && (!colour || quad.state.colour == *colour))
+            boxes.push_back(BoxOf(quad));
+    return boxes;
+}
+
 // The pixels uploaded for `texture` (none when it never was): screens load
 // the same picture under differently spelt names, so pictures compare by
 // what they show.
@@ -125,4 +153,9 @@ inline const std::vector<uint8_t>& PixelsOf(const CRecordingBackend& backend, ui
         if (upload.name == texture)
             return upload.rgba;
     return kNone;
+}
+
+inline const std::vector<uint8_t>& PixelsOf(const CRecordingBackend& backend, const std::string& file)
+{
+    return PixelsOf(backend, GetGraphics().GetTexture(file)->GetGLName());
 }

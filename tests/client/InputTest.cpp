@@ -1,5 +1,12 @@
-// CInput: the game key map, text-entry mode, no keyboard, and the mouse.
+// The keyboard as the game reads it: CInput's key map, text-entry mode, no
+// keyboard, and the mouse; then the keys the game screen sends every frame,
+// the display toggles with their cooldown, and the game screen's clock.
 #include "client/Input.h"
+#include "client/game/FrameClock.h"
+#include "client/game/GameKeys.h"
+#include "game/Drawable.h"
+#include "net/Client.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -42,9 +49,19 @@ std::vector<int> SetActions(CInput& input)
             set.push_back(i);
     return set;
 }
+
+struct Actions
+{
+    uint8_t held[kActionCount] = {};
+    Actions(std::initializer_list<int> keys)
+    {
+        for (int key : keys)
+            held[key] = 1;
+    }
+};
 } // namespace
 
-TEST(Input, HeldKeysBecomeTheirActions)
+TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTyping)
 {
     FakeDevices devices;
     CInput input;
@@ -54,8 +71,7 @@ TEST(Input, HeldKeysBecomeTheirActions)
     EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_TURN_LEFT, KEY_FIRE_BULLET}));
     devices.held = {kQ};
     EXPECT_EQ(SetActions(input), std::vector<int>{KEY_NONE}) << "an unmapped key only touches entry 0";
-
-    // The whole map: sixteen keys, codes 4 and 6 never produced.
+    // The whole map: sixteen keys (the instructions name each).
     int mapped = 0;
     for (int code = 0; code < platform::kKeyCodeCount; ++code)
         mapped += input.GetKeyAction(code) != KEY_NONE;
@@ -64,22 +80,16 @@ TEST(Input, HeldKeysBecomeTheirActions)
     EXPECT_EQ(input.GetKeyAction(0x28), KEY_CHAT);
     EXPECT_EQ(input.GetKeyAction(0x12), KEY_FIRE_PLASMA);
     EXPECT_EQ(input.GetKeyAction(-1), KEY_NONE);
-}
 
-TEST(Input, TextEntryAndMissingKeyboardDeliverNothing)
-{
-    FakeDevices devices;
-    CInput input;
-    input.Init(&devices);
     devices.held = {kF9, kK};
     input.SetMode(kKeyboardModeText);
-    EXPECT_TRUE(input.IsTextMode());
     EXPECT_TRUE(SetActions(input).empty()) << "F9 does not quit and K does not thrust while typing";
     input.SetMode(kKeyboardModeGame);
     EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_QUIT, KEY_THRUST}));
-
     devices.keyboard = false;
     EXPECT_TRUE(SetActions(input).empty());
+    input.Release();
+    EXPECT_FALSE(input.IsInitialised());
     CInput uninitialised;
     EXPECT_TRUE(SetActions(uninitialised).empty());
 }
@@ -97,12 +107,63 @@ TEST(Input, MouseMotionIsClampedFromAboveOnly)
     input.PollMouse(x, y, left, leftChanged, right, rightChanged);
     EXPECT_EQ(x, 1) << "clamped to the limit";
     EXPECT_EQ(y, -7) << "y grows upwards, no lower clamp";
-    EXPECT_TRUE(left);
-    EXPECT_TRUE(leftChanged);
-    EXPECT_FALSE(right);
-    EXPECT_FALSE(rightChanged);
+    EXPECT_TRUE(left && leftChanged && !right && !rightChanged);
     input.PollMouse(x, y, left, leftChanged, right, rightChanged);
     EXPECT_EQ(y, -14);
-    EXPECT_TRUE(left);
-    EXPECT_FALSE(leftChanged) << "still held";
+    EXPECT_TRUE(left && !leftChanged) << "still held";
+    devices.mouse.dy = -20;
+    input.PollMouse(x, y, left, leftChanged, right, rightChanged);
+    EXPECT_EQ(y, 1) << "clamped to the limit upwards too";
+}
+
+TEST(GameKeys, HeldControlsGoOutInTheFixedOrder)
+{
+    EXPECT_EQ(BuildKeyList(Actions{}.held), std::vector<uint32_t>{0}) << "keys go out even when none is held";
+    EXPECT_EQ(BuildKeyList(Actions{KEY_FIRE_BULLET, KEY_THRUST, KEY_TURN_LEFT}.held),
+              (std::vector<uint32_t>{7, 9, 11}));
+    Actions all{KEY_QUIT, KEY_CHAT, KEY_MENU, KEY_TOGGLE_NAMES};
+    for (int action = KEY_TURN_LEFT; action <= static_cast<int>(KEY_CLOAK); ++action)
+        all.held[action] = 1;
+    EXPECT_EQ(BuildKeyList(all.held), (std::vector<uint32_t>{7, 8, 9, 16, 11, 12, 13, 14, 10, 17, 15}))
+        << "only the eleven controls, in the server's order";
+}
+
+TEST(GameKeys, HeldToggleFlipsOncePerSecond)
+{
+    DrawToggles& toggles = GetDrawToggles();
+    toggles = DrawToggles{};
+    CDisplayToggleKeys keys;
+    int flips = 0;
+    bool last = toggles.names;
+    // 2.5 s of 16 ms frames with F11 held.
+    for (int elapsed = 0; elapsed < 2500; elapsed += 16)
+    {
+        keys.Apply(Actions{KEY_TOGGLE_NAMES}.held);
+        flips += toggles.names != last;
+        last = toggles.names;
+        keys.Elapse(16);
+    }
+    EXPECT_EQ(flips, 3) << "at 0, about 1 and about 2 seconds";
+    toggles = DrawToggles{};
+    CDisplayToggleKeys both;
+    both.Apply(Actions{KEY_TOGGLE_NAMES, KEY_TOGGLE_OUTLINES}.held);
+    EXPECT_TRUE(toggles.outlines);
+    EXPECT_TRUE(toggles.names) << "holding both flips only the outlines";
+    EXPECT_EQ(both.Cooldown(), CDisplayToggleKeys::kCooldownMs);
+    toggles = DrawToggles{};
+}
+
+TEST(GameKeys, FrameClockTimesFramesAndCountsThemEachSecond)
+{
+    platform::FakeClock time(5000);
+    CFrameClock clock;
+    CClient unconnected;
+    for (int frame = 1; frame <= 63; ++frame)
+    {
+        clock.CountFrame();
+        time.Advance(16);
+        clock.EndFrame(unconnected);
+        EXPECT_EQ(clock.FrameTime(), 16);
+        EXPECT_EQ(clock.Fps(), frame < 63 ? 0 : 63) << "after " << frame * 16 << " ms";
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "client/ClientContext.h"
 #include "client/menus/OptionsMenu.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,20 +48,7 @@ std::vector<platform::RawVideoMode> FakeModes()
 class Settings : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME"))
-            m_oldXdg = old;
-        setenv("XDG_CONFIG_HOME", m_home.Path().c_str(), 1);
-        m_options.ShowSettings(m_settings);
-    }
-    void TearDown() override
-    {
-        if (m_oldXdg)
-            setenv("XDG_CONFIG_HOME", m_oldXdg->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
+    void SetUp() override { m_options.ShowSettings(m_settings); }
 
     // What carriage return on the options screen saves.
     void SaveChoices()
@@ -74,6 +61,10 @@ protected:
         ClientSettings loaded;
         LoadSettings(loaded);
         return loaded;
+    }
+    static std::vector<int> Numbers(const ClientSettings& s)
+    {
+        return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed};
     }
 
     std::string Value(const char* name) const { return ReadFile(m_home.File(std::string(kFolder) + name)); }
@@ -91,7 +82,7 @@ protected:
     }
 
     TempDir m_home;
-    std::optional<std::string> m_oldXdg;
+    testing_support::ScopedEnv m_configHome{"XDG_CONFIG_HOME", m_home.Path().c_str()};
     CClientContext m_context{FakeModes};
     COptionsMenu m_options{m_context};
     ClientSettings& m_settings = m_context.settings;
@@ -103,9 +94,7 @@ TEST_F(Settings, FirstStartKeepsDefaultsAndWritesNothing)
 {
     ClientSettings loaded = Loaded();
     EXPECT_STREQ(loaded.playerName, "");
-    EXPECT_EQ(std::vector<int>({loaded.shipType, loaded.resWidth, loaded.resHeight, loaded.resDepth,
-                                loaded.resFreq, loaded.windowed}),
-              std::vector<int>({0, 1024, 768, 32, 60, 0}));
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({0, 1024, 768, 32, 60, 0}));
     EXPECT_TRUE(std::filesystem::is_empty(m_home.Path())) << "not even the folder appears";
 }
 
@@ -128,38 +117,23 @@ TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
 
     ClientSettings loaded = Loaded();
     EXPECT_STREQ(loaded.playerName, "Ace");
-    EXPECT_EQ(std::vector<int>({loaded.shipType, loaded.resWidth, loaded.resHeight, loaded.resDepth,
-                                loaded.resFreq, loaded.windowed}),
-              std::vector<int>({5, 1280, 1024, 32, 60, 1}));
-    m_options.SetShipType(0);
-    m_options.ShowSettings(loaded);
-    EXPECT_EQ(m_options.GetShipSelection(), 2) << "ship type 5 is the second ship";
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
 }
 
-TEST_F(Settings, NumbersAreLittleEndianAndSigned)
+TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
 {
     WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
     WriteValue("ResHeight", Bytes({0xff, 0xff, 0xff, 0xff}));
     WriteValue("ResFreq", Bytes({0x00, 0x00, 0x00, 0x80}));
-    ClientSettings loaded = Loaded();
-    EXPECT_EQ(loaded.resWidth, 0x12345678);
-    EXPECT_EQ(loaded.resHeight, -1);
-    EXPECT_EQ(loaded.resFreq, INT32_MIN);
-}
-
-TEST_F(Settings, ValuesOfTheWrongSizeAreIgnored)
-{
     WriteValue("ShipType", Bytes({3, 0}));
-    WriteValue("ResWidth", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
+    WriteValue("Windowed", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
     WriteValue("ResDepth", "");
     WriteValue("PlayerName", std::string(128, 'n'));
     ClientSettings loaded;
     loaded.shipType = 4;
     std::memcpy(loaded.playerName, "Old", 4);
     LoadSettings(loaded);
-    EXPECT_EQ(loaded.shipType, 4);
-    EXPECT_EQ(loaded.resWidth, 1024);
-    EXPECT_EQ(loaded.resDepth, 32);
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
     EXPECT_STREQ(loaded.playerName, "") << "a name too long to read leaves the cleared buffer";
 
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
@@ -169,21 +143,14 @@ TEST_F(Settings, ValuesOfTheWrongSizeAreIgnored)
         << "the longest name fits, zero-terminated";
 }
 
-TEST_F(Settings, TypedNameIsSavedCutTo127Characters)
-{
-    m_options.SetText(std::string(200, 'a').c_str());
-    SaveChoices();
-    EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
-}
-
-TEST_F(Settings, NoDisplayModesSavesZeros)
+TEST_F(Settings, NoDisplayModeSavesZerosAndALongNameIsCut)
 {
     m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    m_options.SetText(std::string(200, 'a').c_str());
     SaveChoices();
-    EXPECT_EQ(m_settings.resWidth, 0);
-    EXPECT_EQ(m_settings.resFreq, 0);
+    EXPECT_EQ(Numbers(m_settings), std::vector<int>({0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(Value("ResWidth"), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(Value("PlayerName"), "") << "an empty name is an empty value";
+    EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
 }
 
 TEST_F(Settings, KeyThatCannotBeCreatedSavesNothingButKeepsTheChoices)

@@ -1,22 +1,23 @@
 // The screens behind one interface and the one dispatch loop: where each
 // screen's keys lead, F9 from every screen, the window's own events, the
 // options saved and the game joined, and the command line. Each test makes a
-// client of its own (context, screens, window procedure, dispatcher) with
-// settings in a temporary config folder and drawing on the recording
-// backend.
+// client of its own (context, screens, window procedure, dispatcher).
 #include "client/ClientMain.h"
 #include "client/ClientScreens.h"
 #include "client/ScreenDispatcher.h"
 #include "client/WindowProc.h"
 #include "common/MessageLog.h"
-#include "gfx/RecordingBackend.h"
+#include "game/Ship.h"
+#include "game/World.h"
 #include "net/Client.h"
+#include "tests/client/ShippedDrawing.h"
 #include "tests/support/Ports.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -77,102 +78,54 @@ struct TestClient
 class ScreenStates : public ::testing::Test
 {
 protected:
-    // A search of the local network, should a screen make one, stays on
-    // loopback.
-    void SetUp() override
-    {
-        setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
-        setenv("QUORVEX_BROADCAST", "127.255.255.255", 1);
-        SetRenderBackend(&m_backend);
-    }
-    void TearDown() override
-    {
-        SetRenderBackend(nullptr);
-        unsetenv("QUORVEX_BROADCAST");
-        unsetenv("XDG_CONFIG_HOME");
-    }
-
     bool SettingsWritten() const { return std::filesystem::exists(m_config.File("Tessaloon")); }
 
+    // Settings go to a folder of the test's own; a search of the local
+    // network, should a screen make one, stays on loopback.
     testing_support::TempDir m_config;
-    CRecordingBackend m_backend;
+    testing_support::ScopedEnv m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
+    testing_support::ScopedEnv m_broadcast{"QUORVEX_BROADCAST", "127.255.255.255"};
+    CShippedDrawing m_drawing;
     FakeKeyboard m_keys;
     TestClient m_client{&m_keys};
 };
-
-std::vector<std::string> ConsoleLines()
-{
-    std::vector<std::string> lines;
-    char line[CMessageLog::kLineSize];
-    CMessageLog& log = CMessageLog::GetConsoleLog();
-    log.ResetCursor();
-    while (log.NextLine(line, sizeof line))
-        lines.insert(lines.begin(), line);
-    return lines;
-}
 } // namespace
 
 TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
 {
-    constexpr char kEscape = 0; // stands for the Escape key in the table
-    struct Case
+    using enum ScreenId;
+    // Where a letter, Escape and carriage return lead from each screen. A
+    // browser with no servers joins nothing; the game has no line open.
+    struct Row
     {
-        ScreenId from;
-        char input;
-        ScreenId to;
-    } cases[] = {
-        {ScreenId::Intro, 'x', ScreenId::MainMenu},
-        {ScreenId::Intro, kEscape, ScreenId::MainMenu},
-        {ScreenId::Intro, '#', ScreenId::Intro}, // not a character the window takes
-        {ScreenId::Intro, '\t', ScreenId::Intro},
-        {ScreenId::Instructions, 'x', ScreenId::MainMenu},
-        {ScreenId::Instructions, kEscape, ScreenId::MainMenu},
-        {ScreenId::Credits, '?', ScreenId::MainMenu},
-        {ScreenId::Credits, kEscape, ScreenId::MainMenu},
-        {ScreenId::LanBrowser, 'x', ScreenId::MainMenu},
-        {ScreenId::LanBrowser, kEscape, ScreenId::MainMenu},
-        {ScreenId::LanBrowser, '\r', ScreenId::LanBrowser}, // no servers to join
-        {ScreenId::InternetBrowser, 'x', ScreenId::MainMenu},
-        {ScreenId::InternetBrowser, kEscape, ScreenId::MainMenu},
-        {ScreenId::InternetBrowser, '\r', ScreenId::InternetBrowser},
-        {ScreenId::AddressEntry, kEscape, ScreenId::MainMenu},
-        {ScreenId::AddressEntry, 'x', ScreenId::AddressEntry},
-        {ScreenId::AddressEntry, '\r', ScreenId::InternetBrowser},
-        {ScreenId::Options, kEscape, ScreenId::MainMenu},
-        {ScreenId::Options, 'x', ScreenId::Options},
-        {ScreenId::MainMenu, kEscape, ScreenId::MainMenu},
-        {ScreenId::MainMenu, 'q', ScreenId::MainMenu}, // only carriage return acts
-        {ScreenId::Game, kEscape, ScreenId::MainMenu},
-        {ScreenId::Game, 'x', ScreenId::Game}, // no line is being typed
+        ScreenId from, letter, escape, enter;
     };
-    for (const Case& c : cases)
+    const Row rows[] = {{Intro, MainMenu, MainMenu, MainMenu},
+                        {Instructions, MainMenu, MainMenu, MainMenu},
+                        {Credits, MainMenu, MainMenu, MainMenu},
+                        {LanBrowser, MainMenu, MainMenu, LanBrowser},
+                        {InternetBrowser, MainMenu, MainMenu, InternetBrowser},
+                        {AddressEntry, AddressEntry, MainMenu, InternetBrowser},
+                        {Options, Options, MainMenu, MainMenu},
+                        {MainMenu, MainMenu, MainMenu, LanBrowser},
+                        {Game, Game, MainMenu, Game}};
+    auto after = [this](ScreenId from, auto input)
     {
-        m_client.In(c.from);
-        if (c.input == kEscape)
-            m_client.Key(platform::kVkEscape);
-        else
-            m_client.Char(c.input);
-        EXPECT_EQ(m_client.dispatcher.GetCurrent(), c.to) << int(c.from) << " '" << c.input << "'";
+        m_client.In(from);
+        input();
+        return m_client.dispatcher.GetCurrent();
+    };
+    for (const Row& row : rows)
+    {
+        EXPECT_EQ(after(row.from, [&] { m_client.Char('x'); }), row.letter) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { m_client.Key(platform::kVkEscape); }), row.escape) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { m_client.Char('\r'); }), row.enter) << int(row.from);
     }
+    for (char refused : {'#', '\t'})
+        EXPECT_EQ(after(Intro, [&] { m_client.Char(refused); }), Intro) << "not a character the window takes";
+    m_client.Key(platform::kVkDown);
+    EXPECT_EQ(after(MainMenu, [&] { m_client.Char('\r'); }), LanBrowser) << "Down acts in the main menu only";
     EXPECT_FALSE(m_client.context.QuitRequested());
-}
-
-TEST_F(ScreenStates, MainMenuItemsOpenTheirScreensAndQuitEnds)
-{
-    const ScreenId expected[] = {ScreenId::LanBrowser, ScreenId::AddressEntry, ScreenId::Instructions,
-                                 ScreenId::Options, ScreenId::Credits};
-    for (ScreenId screen : expected)
-    {
-        m_client.In(ScreenId::MainMenu);
-        m_client.Char('\r');
-        EXPECT_EQ(m_client.dispatcher.GetCurrent(), screen);
-        m_client.Key(platform::kVkDown); // the main menu's keys act in the main menu only
-        m_client.In(ScreenId::MainMenu);
-        m_client.Key(platform::kVkDown);
-    }
-    m_client.Char('\r');
-    EXPECT_TRUE(m_client.context.QuitRequested());
-    EXPECT_FALSE(m_client.dispatcher.RunFrame());
 }
 
 TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
@@ -192,16 +145,6 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     EXPECT_EQ(context.settings.shipType, 3);
     EXPECT_EQ(std::string(context.settings.playerName), std::string(127, 'n')) << "at most 127 characters";
     EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
-}
-
-TEST_F(ScreenStates, AddressEntryTypesTheAddressTheInternetBrowserAsks)
-{
-    m_client.In(ScreenId::AddressEntry);
-    m_client.Type("127.0.0.2x\b\r");
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::InternetBrowser);
-    char text[64];
-    m_client.screens.addressEntry.GetText(text, sizeof text);
-    EXPECT_STREQ(text, "127.0.0.2");
 }
 
 TEST_F(ScreenStates, OptionsKeepEditsOnEscapeAndSaveOnReturn)
@@ -284,10 +227,16 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeaves)
     CMessageLog::GetConsoleLog().Clear();
     m_client.context.options.port = testing_support::FreeUdpPort();
     m_client.context.server = {"", "127.0.0.1"};
+    m_client.context.settings.shipType = 2;
     m_client.In(ScreenId::Game);
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_EQ(ConsoleLines(), (std::vector<std::string>{"No servers found at 127.0.0.1.",
-                                                        "Press escape to return to the main menu."}));
+    const CShip* local = m_client.screens.game.Session().World()->FirstPlayer();
+    EXPECT_TRUE(local->IsLocal() && local->GetShipType() == 2 && local->GetName() == "Player") << "unnamed";
+    CMessageLog& log = CMessageLog::GetConsoleLog();
+    char line[CMessageLog::kLineSize];
+    log.ResetCursor();
+    for (const char* newest : {"Press escape to return to the main menu.", "No servers found at 127.0.0.1."})
+        EXPECT_TRUE(log.NextLine(line, sizeof line) && std::string(line) == newest) << newest;
     EXPECT_FALSE(m_client.context.Session().IsConnected());
     m_client.Key(platform::kVkEscape);
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
@@ -313,10 +262,19 @@ TEST(ClientOptions, CommandLine)
 {
     std::string printed;
     ClientOptions options;
-    auto parse = [&printed, &options](std::vector<std::string> args)
+    // `line` split at spaces; `last`, when given, is one more argument.
+    auto parse = [&printed, &options](const std::string& line, const char* last = nullptr)
     {
         options = ClientOptions{};
-        args.insert(args.begin(), "QuorvexClient");
+        std::vector<std::string> args{"QuorvexClient"};
+        for (size_t at = 0; at < line.size();)
+        {
+            size_t end = std::min(line.find(' ', at), line.size());
+            args.push_back(line.substr(at, end - at));
+            at = end + 1;
+        }
+        if (last)
+            args.push_back(last);
         std::vector<char*> argv;
         for (std::string& arg : args)
             argv.push_back(arg.data());
@@ -327,7 +285,7 @@ TEST(ClientOptions, CommandLine)
         testing::internal::GetCapturedStderr();
         return status;
     };
-    EXPECT_EQ(parse({"--windowed", "--no-vsync", "--port", "4000", "--connect", "10.0.0.9"}), -1);
+    EXPECT_EQ(parse("--windowed --no-vsync --port 4000 --connect 10.0.0.9"), -1);
     EXPECT_EQ(options.windowedOverride, 1);
     EXPECT_FALSE(options.vsync);
     EXPECT_EQ(options.port, 4000);
@@ -336,21 +294,15 @@ TEST(ClientOptions, CommandLine)
     context.options = options;
     EXPECT_EQ(FirstScreen(context), ScreenId::Game) << "--connect skips the menus";
     EXPECT_EQ(context.server.host, "10.0.0.9");
-    EXPECT_EQ(parse({"--windowed", "--fullscreen"}), -1);
+    EXPECT_EQ(parse("--windowed --fullscreen"), -1);
     EXPECT_EQ(options.windowedOverride, 0) << "the last choice wins";
     context.options = options;
     EXPECT_EQ(FirstScreen(context), ScreenId::Intro);
-    EXPECT_EQ(parse({"--help"}), 0);
+    EXPECT_EQ(parse("--help"), 0);
     EXPECT_NE(printed.find("--version"), std::string::npos) << "the help lists --version";
-    EXPECT_EQ(parse({"--windowed", "--version", "--port", "0"}), 0) << "--version ends before later options";
+    EXPECT_EQ(parse("--windowed --version --port 0"), 0) << "--version ends before later options";
     EXPECT_EQ(printed, "QuorvexClient 1.02\n");
-    for (std::vector<std::string> bad : {std::vector<std::string>{"--port"},
-                                         {"--port", "0"},
-                                         {"--port", "70000"},
-                                         {"--port", "12x"},
-                                         {"--connect"},
-                                         {"--connect", ""},
-                                         {"-name"},
-                                         {"x"}})
-        EXPECT_EQ(parse(bad), 2) << bad[0];
+    for (const char* bad : {"--port", "--port 0", "--port 70000", "--port 12x", "--connect", "-name", "x"})
+        EXPECT_EQ(parse(bad), 2) << bad;
+    EXPECT_EQ(parse("--connect", ""), 2) << "an empty host";
 }
