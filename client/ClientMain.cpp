@@ -61,13 +61,13 @@ bool ParsePort(const char* text, uint16_t& port)
 
 // The stop signals' way to the quit flag of the running client: the one
 // piece of client state outside its context, as a signal handler can reach
-// nothing else.
-std::atomic<bool>* g_stopFlag = nullptr;
+// nothing else. Atomic itself, so the handler may read it at any moment.
+std::atomic<std::atomic<bool>*> g_stopFlag{nullptr};
 
 bool StopRequested(uint32_t)
 {
-    if (g_stopFlag)
-        *g_stopFlag = true;
+    if (std::atomic<bool>* quit = g_stopFlag.load())
+        *quit = true;
     return true;
 }
 
