@@ -9,7 +9,6 @@
 // laid out, exactly, is checked in process (tests/client).
 #include "tests/support/ClientUnderTest.h"
 #include "tests/support/ProbeOutput.h"
-#include "tests/support/ScreenText.h"
 
 #include <gtest/gtest.h>
 
@@ -26,12 +25,10 @@ namespace
 {
 constexpr int kWidth = XSession::kWidth, kHeight = XSession::kHeight;
 
-std::string LittleEndian(uint32_t value)
+// A saved setting of 0 or 1: four bytes, little-endian.
+std::string Flag(char value)
 {
-    std::string bytes;
-    for (int i = 0; i < 4; ++i)
-        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return bytes;
+    return {value, 0, 0, 0};
 }
 
 bool MostlyGreen(const Picture& p, const PixelRect& line)
@@ -72,19 +69,6 @@ bool ShowsGame(const Picture& p)
            p.Count({kWidth - 200, 0, 200, 40}, kWhite) > 40;
 }
 
-// Pixels of each colour in the area, the colour packed as 0xRRGGBB.
-std::map<uint32_t, int> Histogram(const Picture& p, const PixelRect& area)
-{
-    std::map<uint32_t, int> counts;
-    for (int y = area.y; y < area.y + area.height; ++y)
-        for (int x = area.x; x < area.x + area.width; ++x)
-        {
-            Colour c = p.At(x, y);
-            ++counts[uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b];
-        }
-    return counts;
-}
-
 // The minimap shows the whole world, scrolled so that the ship sits at its
 // centre: wherever the ship is, the colours of the map's overview picture
 // come in the picture's proportions. The two commonest (open space and
@@ -97,16 +81,23 @@ std::map<uint32_t, int> Histogram(const Picture& p, const PixelRect& area)
     if (!panel || !overview)
         return ::testing::AssertionFailure() << "no side panel, or no overview of " << map;
     const PixelRect& minimap = panel->minimap;
-    std::map<uint32_t, int> seen = Histogram(screen, minimap);
+    const int pixels = overview->Width() * overview->Height();
+    std::map<uint32_t, int> counts; // of each colour of the overview, as 0xRRGGBB
+    for (int at = 0; at < pixels; ++at)
+    {
+        Colour c = overview->At(at % overview->Width(), at / overview->Width());
+        ++counts[uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b];
+    }
     std::vector<std::pair<int, uint32_t>> commonest;
-    for (auto [colour, count] : Histogram(*overview, {0, 0, overview->Width(), overview->Height()}))
+    for (auto [colour, count] : counts)
         commonest.emplace_back(count, colour);
     std::sort(commonest.rbegin(), commonest.rend());
     for (size_t i = 0; i < 2 && i < commonest.size(); ++i)
     {
         const auto [count, colour] = commonest[i];
-        double want = double(count) / double(overview->Width() * overview->Height());
-        double got = double(seen[colour]) / double(minimap.width * minimap.height);
+        const Colour c{uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)};
+        double want = double(count) / pixels;
+        double got = double(screen.Count(minimap, c)) / double(minimap.width * minimap.height);
         if (std::fabs(want - got) > 0.03)
             return ::testing::AssertionFailure() << "colour " << std::hex << colour << std::dec << " covers "
                                                  << got << " of the minimap and " << want << " of " << map;
@@ -132,8 +123,6 @@ int InputLineLength(const Picture& p)
 class ClientProgram : public ClientTest
 {
 protected:
-    ClientProgram() : ClientTest(QUORVEX_CLIENT_SCREENSHOTS) {}
-
     std::string ScreenSize() { return x.Xdotool({"getdisplaygeometry"}).value_or("(xdotool failed)"); }
 };
 
@@ -141,16 +130,16 @@ protected:
 
 TEST_F(ClientProgram, IntroPlaysBothCardsThenTheMainMenuWhoseQuitEndsTheProgramSavingNothing)
 {
-    client.Start(server.port);
-    ASSERT_TRUE(client.WaitForScreen("intro-presents", ShowsFirstIntroCard));
-    ASSERT_TRUE(client.WaitForScreen("intro-production", ShowsSecondIntroCard));
-    ASSERT_TRUE(client.WaitForScreen("main-menu", MainMenuWith(1)));
+    StartClient();
+    ASSERT_TRUE(WaitForScreen("intro-presents", ShowsFirstIntroCard));
+    ASSERT_TRUE(WaitForScreen("intro-production", ShowsSecondIntroCard));
+    ASSERT_TRUE(WaitForScreen("main-menu", MainMenuWith(1)));
     ASSERT_TRUE(x.Key("Up")) << "wraps from the first item to the last";
-    ASSERT_TRUE(client.WaitForScreen("main-menu-quit", MainMenuWith(6)));
+    ASSERT_TRUE(WaitForScreen("main-menu-quit", MainMenuWith(6)));
     ASSERT_TRUE(x.Key("Return"));
-    EXPECT_EQ(Finish(client.Process(), kClientPatience), 0) << client.Process().Stderr();
+    EXPECT_EQ(Finish(*client, kClientPatience), 0) << client->Stderr();
     EXPECT_EQ(ScreenSize(), "1024 768\n") << "the display's mode is given back";
-    EXPECT_FALSE(std::filesystem::exists(client.ConfigHome() + "/Tessaloon"))
+    EXPECT_FALSE(std::filesystem::exists(configHome.Path() + "/Tessaloon"))
         << "a first start writes no settings";
 }
 
@@ -158,36 +147,36 @@ TEST_F(ClientProgram, TheNameTypedInOptionsJoinsFromTheLanBrowserAndEscapeLeaves
 {
     if (!InPrivateNetwork())
         GTEST_SKIP() << "the LAN search broadcasts: run this through ctest, which gives it a private network";
-    client.Start(server.port);
-    ASSERT_TRUE(client.PassIntro());
+    StartClient();
+    ASSERT_TRUE(PassIntro());
     ASSERT_TRUE(x.Key("Down Down Down Return"));
     ASSERT_TRUE(x.Type("Ace"));
     ASSERT_TRUE(x.Key("Return"));
-    ASSERT_TRUE(client.WaitForScreen("main-menu-after-options", MainMenuWith(4)));
-    EXPECT_TRUE(client.WaitForSetting("PlayerName", "Ace"));
+    ASSERT_TRUE(WaitForScreen("main-menu-after-options", MainMenuWith(4)));
+    EXPECT_TRUE(WaitForSetting("PlayerName", "Ace"));
     ASSERT_TRUE(x.Key("Up Up Up Return"));
-    ASSERT_TRUE(client.WaitForScreen("lan-browser", ShowsArenaAlone));
+    ASSERT_TRUE(WaitForScreen("lan-browser", ShowsArenaAlone));
     ASSERT_TRUE(x.Key("Return"));
     EXPECT_TRUE(server.Says("Ace has joined the game.", kClientPatience));
     Picture game;
-    ASSERT_TRUE(client.WaitForScreen("game", ShowsGame, &game));
+    ASSERT_TRUE(WaitForScreen("game", ShowsGame, &game));
     EXPECT_TRUE(MinimapShowsOverviewOf(game, "Caves"));
 
     ASSERT_TRUE(x.Key("Escape"));
-    ASSERT_TRUE(client.WaitForScreen("main-menu-after-game", MainMenuWith(1)));
+    ASSERT_TRUE(WaitForScreen("main-menu-after-game", MainMenuWith(1)));
     EXPECT_TRUE(server.Says("Ace has left the game", kClientPatience));
     // A second visit searches again and lists the server once.
     ASSERT_TRUE(x.Key("Return"));
-    ASSERT_TRUE(client.WaitForScreen("lan-browser-again", ShowsArenaAlone));
-    EXPECT_EQ(client.QuitWithF9(), 0) << client.Process().Stderr();
+    ASSERT_TRUE(WaitForScreen("lan-browser-again", ShowsArenaAlone));
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }
 
 TEST_F(ClientProgram, AltReturnSwitchesBetweenFullScreenAndAWindow)
 {
-    client.Start(server.port);
-    ASSERT_TRUE(client.PassIntro());
+    StartClient();
+    ASSERT_TRUE(PassIntro());
     ASSERT_TRUE(x.Key("alt+Return"));
-    ASSERT_TRUE(client.WaitForSetting("Windowed", LittleEndian(1)));
+    ASSERT_TRUE(WaitForSetting("Windowed", Flag(1)));
     std::optional<std::string> window = x.Xdotool({"search", "--name", "^Quorvex \\(OpenGL\\)$"});
     ASSERT_TRUE(window) << "no window titled Quorvex (OpenGL)";
     std::optional<std::string> geometry =
@@ -198,68 +187,22 @@ TEST_F(ClientProgram, AltReturnSwitchesBetweenFullScreenAndAWindow)
     // Still drawing, still in the main menu: the Return of Alt+Return did not
     // choose "Join a LAN Game".
     ASSERT_TRUE(x.Key("Down"));
-    ASSERT_TRUE(client.WaitForScreen("main-menu-windowed", MainMenuWith(2)));
+    ASSERT_TRUE(WaitForScreen("main-menu-windowed", MainMenuWith(2)));
     ASSERT_TRUE(x.Key("alt+Return"));
-    ASSERT_TRUE(client.WaitForSetting("Windowed", LittleEndian(0)));
+    ASSERT_TRUE(WaitForSetting("Windowed", Flag(0)));
     ASSERT_TRUE(x.Key("Down"));
-    ASSERT_TRUE(client.WaitForScreen("main-menu-full-screen", MainMenuWith(3)));
+    ASSERT_TRUE(WaitForScreen("main-menu-full-screen", MainMenuWith(3)));
 
-    client.Process().Signal(SIGTERM);
-    EXPECT_EQ(Finish(client.Process(), kClientPatience), 0) << client.Process().Stderr();
+    client->Signal(SIGTERM);
+    EXPECT_EQ(Finish(*client, kClientPatience), 0) << client->Stderr();
     EXPECT_EQ(ScreenSize(), "1024 768\n");
 }
 
 namespace
 {
-struct ShipState
-{
-    float x = 0, y = 0, angle = 0;
-};
-
-double Distance(const ShipState& a, const ShipState& b)
-{
-    return std::hypot(a.x - b.x, a.y - b.y);
-}
-
-// What an observer hears of one ship: the id its MSG_SHIP_INFO gives, and
-// its last MSG_SHIP_STATE.
-class ShipWatch
-{
-public:
-    ShipWatch(ChildProcess& observer, std::string name) : m_observer(observer), m_name(std::move(name)) {}
-
-    // Reads the observer's messages until `done` holds; false when it did not in time.
-    bool Until(const std::function<bool()>& done)
-    {
-        for (auto end = std::chrono::steady_clock::now() + kClientPatience; !done();)
-        {
-            if (std::chrono::steady_clock::now() >= end)
-                return false;
-            std::optional<std::string> line = m_observer.ReadLine(100ms);
-            std::string hex = line && line->rfind("MSG ", 0) == 0 ? line->substr(line->rfind(' ') + 1) : "00";
-            if (MessageType(hex) == "05" && TextAt(hex, 17) == m_name)
-                m_id = U32At(hex, 1);
-            else if (MessageType(hex) == "0a" && m_id && U32At(hex, 1) == *m_id)
-                ++m_states, m_last = ShipState{FloatAt(hex, 19), FloatAt(hex, 23), FloatAt(hex, 43)};
-        }
-        return true;
-    }
-    const std::optional<ShipState>& Last() const { return m_last; }
-    int States() const { return m_states; }
-
-private:
-    ChildProcess& m_observer;
-    std::string m_name;
-    std::optional<ObjectId> m_id;
-    std::optional<ShipState> m_last;
-    int m_states = 0;
-};
-
 class GameScreen : public ClientTest
 {
 protected:
-    GameScreen() : ClientTest(QUORVEX_CLIENT_SCREENSHOTS) {}
-
     // Opens the console line, types `text` and sends it with Return. The chat
     // key is read when a frame polls the keyboard, so typing waits for the
     // open line (a ":" at the bottom): on a loaded machine the first
@@ -268,10 +211,10 @@ protected:
     {
         ASSERT_TRUE(x.Key("apostrophe"));
         ASSERT_TRUE(
-            client.WaitForScreen(screen + "-open", [](const Picture& p) { return InputLineLength(p) == 1; }));
+            WaitForScreen(screen + "-open", [](const Picture& p) { return InputLineLength(p) == 1; }));
         ASSERT_TRUE(x.Type(text));
-        ASSERT_TRUE(client.WaitForScreen(screen, [&](const Picture& p)
-                                         { return InputLineLength(p) == int(text.size()) + 1; }));
+        ASSERT_TRUE(WaitForScreen(screen, [&](const Picture& p)
+                                  { return InputLineLength(p) == int(text.size()) + 1; }));
         ASSERT_TRUE(x.Key("Return"));
     }
 };
@@ -282,24 +225,26 @@ TEST_F(GameScreen, HeldKeysFlyTheShipTheConsoleChatsAndAMapRequestEndsTheRound)
     // Connected before the client joins, the observer hears the ship's info.
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", kClientPatience));
-    client.SaveSetting("PlayerName", "Ace");
-    client.Start(server.port, {"--connect", "127.0.0.1"});
+    SaveSetting("PlayerName", "Ace");
+    StartClient({"--connect", "127.0.0.1"});
     ASSERT_TRUE(server.Says("Ace has joined the game.", kClientPatience)) << "under the name saved before";
-    ASSERT_TRUE(client.WaitForScreen("game", ShowsGame));
+    ASSERT_TRUE(WaitForScreen("game", ShowsGame));
 
-    ShipWatch ace(*observer, "Ace");
-    ASSERT_TRUE(ace.Until([&] { return ace.Last().has_value(); })) << "no state of Ace's ship";
-    const ShipState spawned = *ace.Last();
+    ShipWatch watch(*observer);
+    auto ace = [&] { return watch.Named("Ace"); };
+    ASSERT_TRUE(watch.Until([&] { return ace() && ace()->states > 0; }, kClientPatience))
+        << "no state of Ace's ship";
+    const ShipWatch::State spawned = ace()->last;
     // The server sends a state every pass; a good many later, with no key
     // held, the ship has not moved.
-    const int seen = ace.States();
-    ASSERT_TRUE(ace.Until([&] { return ace.States() >= seen + 200; }));
-    EXPECT_EQ(Distance(*ace.Last(), spawned), 0) << "the ship drifted with no key held";
+    const int seen = ace()->states;
+    ASSERT_TRUE(watch.Until([&] { return ace()->states >= seen + 200; }, kClientPatience));
+    EXPECT_EQ(ace()->last.From(spawned), 0) << "the ship drifted with no key held";
     ASSERT_TRUE(x.KeyDown("k") && x.KeyDown("j"));
-    const bool moved = ace.Until([&] { return Distance(*ace.Last(), spawned) > 64; });
+    const bool moved = watch.Until([&] { return ace()->last.From(spawned) > 64; }, kClientPatience);
     EXPECT_TRUE(x.KeyUp("j") && x.KeyUp("k"));
     EXPECT_TRUE(moved) << "the ship stayed within 64 units of (" << spawned.x << ", " << spawned.y << ")";
-    EXPECT_NE(ace.Last()->angle, spawned.angle) << "the ship turned";
+    EXPECT_NE(ace()->last.angle, spawned.angle) << "the ship turned";
 
     TypeConsoleLine("console-chat", "hello");
     EXPECT_TRUE(server.Says("Ace: hello", kClientPatience));
@@ -307,13 +252,12 @@ TEST_F(GameScreen, HeldKeysFlyTheShipTheConsoleChatsAndAMapRequestEndsTheRound)
     EXPECT_TRUE(server.Says("Fear has been requested", kClientPatience));
     EXPECT_EQ(CountLines(*server.process, "Ace: /server"), 0u) << "a command is not sent as chat";
     // Alone at no frags: first place is a win.
-    ASSERT_TRUE(
-        client.WaitForScreen("round-over", [](const Picture& p)
-                             { return ShowsCentred(p, 100, "You Won!", kGreen) && !FindSidePanel(p); }));
+    ASSERT_TRUE(WaitForScreen("round-over", [](const Picture& p)
+                              { return ShowsCentred(p, 100, "You Won!", kGreen) && !FindSidePanel(p); }));
     EXPECT_TRUE(server.Says("Loading map... Maps\\Fear.smp", kClientPatience));
     Picture fear;
-    ASSERT_TRUE(client.WaitForScreen("game-on-fear", ShowsGame, &fear));
+    ASSERT_TRUE(WaitForScreen("game-on-fear", ShowsGame, &fear));
     EXPECT_TRUE(MinimapShowsOverviewOf(fear, "Fear")) << "the panel follows the new map";
     observer->Signal(SIGTERM);
-    EXPECT_EQ(client.QuitWithF9(), 0) << client.Process().Stderr();
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }

@@ -120,24 +120,15 @@ TEST(Bots, JoinUnderTheirNamesAndFlyOnTheirOwn)
         ASSERT_TRUE(server.NextLineWith("[bot] has joined the game.", 30s)) << "bot " << i;
     // Its welcome lists the bots' ships; one bot makes room for it.
     auto observer = server.Probe({"--join", "--name", "Observer", "--duration", "60000"});
-    std::map<ObjectId, std::string> firstState; // of each bot's ship; empty until one comes
-    bool flown = false;
-    for (auto end = std::chrono::steady_clock::now() + 30s; !flown && std::chrono::steady_clock::now() < end;)
-    {
-        std::optional<std::string> line = observer->ReadLine(1s);
-        std::string hex = line && line->rfind("MSG ", 0) == 0 ? line->substr(line->rfind(' ') + 1) : "00";
-        std::string name = IsType(hex, "05") ? TextAt(hex, 17) : "";
-        if (name.size() > 6 && name.compare(name.size() - 6, 6, " [bot]") == 0)
-            firstState.emplace(U32At(hex, 1), "");
-        auto bot = IsType(hex, "0a") ? firstState.find(U32At(hex, 1)) : firstState.end();
-        if (bot != firstState.end() && bot->second.empty())
-            bot->second = hex;
-        else if (bot != firstState.end())
-            flown = std::hypot(FloatAt(hex, 19) - FloatAt(bot->second, 19),
-                               FloatAt(hex, 23) - FloatAt(bot->second, 23)) > 32;
-    }
-    EXPECT_EQ(firstState.size(), 3u) << "the ships of three computer pilots, named \"... [bot]\"";
-    EXPECT_TRUE(flown) << "a pilot moved its ship a ship length";
+    ShipWatch watch(*observer);
+    auto isBot = [](const auto& ship) { return ship.second.name.ends_with(" [bot]"); };
+    auto botFlew = [&](const auto& ship)
+    { return isBot(ship) && ship.second.last.From(ship.second.first) > 32; };
+    const auto& ships = watch.Ships();
+    EXPECT_TRUE(watch.Until([&] { return std::any_of(ships.begin(), ships.end(), botFlew); }, 30s))
+        << "a pilot moved its ship a ship length";
+    EXPECT_EQ(std::count_if(ships.begin(), ships.end(), isBot), 3)
+        << "three computer pilots, named \"... [bot]\"";
     EXPECT_EQ(server.ShutDown(), 0);
     EXPECT_EQ(Finish(*observer), 4);
 }

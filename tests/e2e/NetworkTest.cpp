@@ -59,7 +59,7 @@ TEST(Network, AFullServerRefusesTheNextClientAtOnce)
     auto second = server.Probe({"--duration", "100"});
     EXPECT_EQ(Finish(*second, 3s), 2) << "refused without waiting for a time-out";
     EXPECT_EQ(LinesStartingWith(*second, "REFUSED").size(), 1u);
-    EXPECT_EQ(server.ShutDown(), 0);
+    server.process->Signal(SIGTERM); // a shut-down request would find no place either
     EXPECT_EQ(Finish(*first), 4);
 }
 

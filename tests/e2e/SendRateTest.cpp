@@ -18,7 +18,6 @@
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -45,41 +44,22 @@ ServerUnderTest::Setup ArenaSetup(std::vector<std::string> args)
 // The server's "Console: " lines, without the prefix.
 std::vector<std::string> ConsoleLines(const ChildProcess& server)
 {
-    std::vector<std::string> lines;
-    for (const std::string& line : server.Lines())
-        if (line.rfind("Console: ", 0) == 0)
-            lines.push_back(line.substr(9));
+    std::vector<std::string> lines = LinesStartingWith(server, "Console: ");
+    for (std::string& line : lines)
+        line.erase(0, 9);
     return lines;
 }
 
-// Every message a probe received, with the time stamp of its batch.
-struct Received
-{
-    uint64_t ms = 0;
-    std::string hex;
-};
-
-std::vector<Received> ReceivedMessages(const ChildProcess& probe)
-{
-    std::vector<Received> messages;
-    for (const std::string& line : probe.Lines())
-    {
-        std::istringstream in(line);
-        std::string word;
-        Received message;
-        if (in >> word >> message.ms >> message.hex && word == "MSG")
-            messages.push_back(message);
-    }
-    return messages;
-}
-
 // The batches that arrived in each whole second between the first and the
-// last one.
-std::vector<size_t> BatchesPerSecond(const std::vector<Received>& messages)
+// last one: the messages of one batch carry its time stamp, "MSG <ms> <hex>".
+std::vector<size_t> BatchesPerSecond(const ChildProcess& probe)
 {
     std::map<uint64_t, std::set<uint64_t>> stamps;
-    for (const Received& message : messages)
-        stamps[message.ms / 1000].insert(message.ms);
+    for (const std::string& line : LinesStartingWith(probe, "MSG "))
+    {
+        uint64_t ms = std::stoull(line.substr(4));
+        stamps[ms / 1000].insert(ms);
+    }
     std::vector<size_t> counts;
     for (const auto& [second, inSecond] : stamps)
         if (second != stamps.begin()->first && second != stamps.rbegin()->first)
@@ -89,16 +69,15 @@ std::vector<size_t> BatchesPerSecond(const std::vector<Received>& messages)
 
 // Deaths a probe saw: a MSG_SHIP_DIED for a ship last seen in play (the
 // server repeats it while the ship is out of play).
-size_t DeathsSeen(const std::vector<Received>& messages)
+size_t DeathsSeen(const std::vector<std::string>& messages)
 {
     std::map<uint32_t, bool> inPlay;
     size_t deaths = 0;
-    for (const Received& message : messages)
+    for (const std::string& hex : messages)
     {
-        std::string type = MessageType(message.hex);
-        if (type == "0a" || type == "05")
-            inPlay[U32At(message.hex, 1)] = true;
-        else if (type == "08" && std::exchange(inPlay[U32At(message.hex, 1)], false))
+        if (MessageType(hex) == "0a" || MessageType(hex) == "05")
+            inPlay[U32At(hex, 1)] = true;
+        else if (MessageType(hex) == "08" && std::exchange(inPlay[U32At(hex, 1)], false))
             ++deaths;
     }
     return deaths;
@@ -135,9 +114,9 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     EXPECT_EQ(Finish(*observer), 4);
     EXPECT_EQ(Finish(*pilot), 4);
     Finish(*diver);
-    std::vector<Received> seen = ReceivedMessages(*observer);
+    std::vector<std::string> seen = ProbeMessages(*observer);
 
-    std::vector<size_t> batches = BatchesPerSecond(seen);
+    std::vector<size_t> batches = BatchesPerSecond(*observer);
     ASSERT_GE(batches.size(), 5u);
     EXPECT_LE(*std::max_element(batches.begin(), batches.end()), 30u);
     std::sort(batches.begin(), batches.end());
@@ -147,13 +126,10 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 
     // The observer's chat and console lines, up to the last chat line.
     std::vector<std::string> texts;
-    for (const Received& message : seen)
-    {
-        if (!texts.empty() && texts.back().find(kLastChat) != std::string::npos)
-            break;
-        if (MessageType(message.hex) == "01")
-            texts.push_back(TextAt(message.hex, 1));
-    }
+    for (auto hex = seen.begin(); hex != seen.end() && (texts.empty() || texts.back() != ": " + kLastChat);
+         ++hex)
+        if (MessageType(*hex) == "01")
+            texts.push_back(TextAt(*hex, 1));
     ASSERT_FALSE(texts.empty());
     EXPECT_NE(texts.back().find(kLastChat), std::string::npos);
     std::vector<std::string> console = ConsoleLines(*server.process);
@@ -179,10 +155,7 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     auto announced = static_cast<size_t>(std::count_if(first, console.end(), IsDeathLine));
     EXPECT_LE(deathsSeen, announced) << "a death the server never announced";
 
-    std::vector<std::string> seenHex;
-    for (const Received& message : seen)
-        seenHex.push_back(message.hex);
-    std::map<ObjectId, ShipReport> reported = LastShipStates(seenHex);
+    std::map<ObjectId, ShipReport> reported = LastShipStates(seen);
     EXPECT_LT(reported[JoinedShipId(*diver)].frags, 0) << "each landing costs a frag";
     std::map<ObjectId, ShipReport> world = WorldShips(*pilot);
     EXPECT_EQ(world.size(), 2u);

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -28,27 +28,30 @@ std::vector<char*> CStrings(std::vector<std::string>& strings)
     return pointers;
 }
 
-// True when `entry` ("NAME=value") names a variable that `overrides` sets.
-bool Overridden(const std::string& entry, const std::vector<std::string>& overrides)
+// The inherited environment, with the test's entries in place of inherited
+// ones of the same name (getenv would find the inherited one first).
+std::vector<std::string> Environment(const std::vector<std::string>& overrides)
 {
-    std::string name = entry.substr(0, entry.find('=') + 1);
-    for (const std::string& o : overrides)
-        if (o.compare(0, name.size(), name) == 0)
-            return true;
-    return false;
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+    {
+        std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(overrides.begin(), overrides.end(),
+                         [&](const std::string& o) { return o.compare(0, name.size(), name) == 0; }))
+            env.push_back(entry);
+    }
+    env.insert(env.end(), overrides.begin(), overrides.end());
+    return env;
 }
 
-// Reads what is there; false once the pipe has ended.
+// Reads what is there into `into`; false once the pipe has ended.
 bool ReadSome(int fd, std::string& into)
 {
     char buffer[65536];
     ssize_t count = read(fd, buffer, sizeof buffer);
     if (count > 0)
-    {
         into.append(buffer, static_cast<size_t>(count));
-        return true;
-    }
-    return count < 0 && (errno == EAGAIN || errno == EINTR);
+    return count > 0 || (count < 0 && (errno == EAGAIN || errno == EINTR));
 }
 
 } // namespace
@@ -56,11 +59,6 @@ bool ReadSome(int fd, std::string& into)
 std::string ProgramPath(const std::string& name)
 {
     return std::string(QUORVEX_BUILD_DIR) + "/" + name;
-}
-
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
-    : ChildProcess(program, args, Options{})
-{
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
@@ -73,15 +71,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         throw std::runtime_error("pipe failed");
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), args.begin(), args.end());
-    // The test's entries replace inherited ones of the same name (getenv
-    // would find the inherited one first).
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (!Overridden(*e, options.environment))
-            env.emplace_back(*e);
-    env.insert(env.end(), options.environment.begin(), options.environment.end());
-    std::vector<char*> argvPointers = CStrings(argv);
-    std::vector<char*> envPointers = CStrings(env);
+    std::vector<std::string> env = Environment(options.environment);
+    std::vector<char*> argvPointers = CStrings(argv), envPointers = CStrings(env);
 
     m_pid = fork();
     if (m_pid < 0)
@@ -90,8 +81,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     {
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
-        close(out[0]);
-        close(err[0]);
         if (!options.workingDir.empty() && chdir(options.workingDir.c_str()) != 0)
             _exit(126);
         execve(program.c_str(), argvPointers.data(), envPointers.data());
@@ -131,79 +120,53 @@ void ChildProcess::ReadPipes()
         if (errOpen && fds[1].revents)
             errOpen = ReadSome(m_stderr, err);
         std::lock_guard lock(m_mutex);
-        m_pending += out;
+        TakeOutput(out);
         m_errors += err;
-        m_outputEnded = !outOpen;
-        m_errorsEnded = !errOpen;
         m_arrived.notify_all();
     }
     std::lock_guard lock(m_mutex);
-    m_outputEnded = true;
-    m_errorsEnded = true;
+    if (!m_partial.empty()) // a last line without its newline
+        m_unread.push_back(std::exchange(m_partial, ""));
+    m_ended = true;
     m_arrived.notify_all();
+}
+
+void ChildProcess::TakeOutput(const std::string& bytes)
+{
+    m_partial += bytes;
+    size_t start = 0;
+    for (size_t end; (end = m_partial.find('\n', start)) != std::string::npos; start = end + 1)
+        m_unread.push_back(m_partial.substr(start, end - start));
+    m_partial.erase(0, start);
 }
 
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
     std::unique_lock lock(m_mutex);
-    for (;;)
-    {
-        size_t newline = m_pending.find('\n', m_pendingStart);
-        if (newline != std::string::npos)
-        {
-            std::string line = m_pending.substr(m_pendingStart, newline - m_pendingStart);
-            m_pendingStart = newline + 1;
-            // Drop what was consumed only now and then: erasing the front for
-            // every line would be quadratic in a chatty child's output.
-            if (m_pendingStart > (1 << 20))
-            {
-                m_pending.erase(0, m_pendingStart);
-                m_pendingStart = 0;
-            }
-            m_lines.push_back(line);
-            return line;
-        }
-        if (m_outputEnded || m_arrived.wait_until(lock, deadline) == std::cv_status::timeout)
-        {
-            if (m_outputEnded && m_pendingStart < m_pending.size() &&
-                m_pending.find('\n', m_pendingStart) == std::string::npos)
-            {
-                // A last line without its newline.
-                m_lines.push_back(m_pending.substr(m_pendingStart));
-                m_pendingStart = m_pending.size();
-                return m_lines.back();
-            }
-            if (m_pending.find('\n', m_pendingStart) == std::string::npos)
-                return std::nullopt;
-        }
-    }
-}
-
-std::optional<std::string> ChildProcess::WaitForLine(const std::string& text,
-                                                     std::chrono::milliseconds timeout)
-{
-    return WaitForLineAfter(0, text, timeout);
+    if (!m_arrived.wait_for(lock, timeout, [this] { return !m_unread.empty() || m_ended; }) ||
+        m_unread.empty())
+        return std::nullopt;
+    m_lines.push_back(std::move(m_unread.front()));
+    m_unread.pop_front();
+    return m_lines.back();
 }
 
 std::optional<std::string> ChildProcess::WaitForLineAfter(size_t skip, const std::string& text,
                                                           std::chrono::milliseconds timeout)
 {
-    auto deadline = Clock::now() + timeout;
     for (size_t i = skip; i < m_lines.size(); ++i)
         if (m_lines[i].find(text) != std::string::npos)
             return m_lines[i];
-    for (;;)
+    for (auto deadline = Clock::now() + timeout; Clock::now() < deadline;)
     {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            return std::nullopt;
         std::optional<std::string> line = ReadLine(left);
         if (!line)
             return std::nullopt;
         if (line->find(text) != std::string::npos)
             return line;
     }
+    return std::nullopt;
 }
 
 std::string ChildProcess::Stderr()
@@ -224,26 +187,20 @@ std::optional<int> ChildProcess::Wait(std::chrono::milliseconds timeout)
     while (!m_exitCode)
     {
         int status = 0;
-        pid_t done = waitpid(m_pid, &status, WNOHANG);
-        if (done == m_pid)
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid)
             m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         else if (Clock::now() >= deadline)
             return std::nullopt;
         else
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    WaitForOutputEnd(deadline);
-    return m_exitCode;
-}
-
-void ChildProcess::WaitForOutputEnd(Clock::time_point deadline)
-{
-    // The child has exited, but the reader thread may not have taken its
-    // last bytes yet. A grandchild that inherited the pipes may keep them
-    // open past the exit, so the wait is bounded: at least a second more.
-    deadline = std::max(deadline, Clock::now() + std::chrono::seconds(1));
+    // The reader thread may not have taken the last bytes yet. A grandchild
+    // that inherited the pipes may keep them open past the exit, so the wait
+    // is bounded: at least a second more.
     std::unique_lock lock(m_mutex);
-    m_arrived.wait_until(lock, deadline, [this] { return m_outputEnded && m_errorsEnded; });
+    m_arrived.wait_until(lock, std::max(deadline, Clock::now() + std::chrono::seconds(1)),
+                         [this] { return m_ended; });
+    return m_exitCode;
 }
 
 void ChildProcess::DrainOutput(std::chrono::milliseconds timeout)

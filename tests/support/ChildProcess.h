@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,20 +28,21 @@ public:
         std::vector<std::string> environment; // extra "NAME=value" entries
     };
 
-    ChildProcess(const std::string& program, const std::vector<std::string>& args);
-    ChildProcess(const std::string& program, const std::vector<std::string>& args, const Options& options);
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const Options& options = {});
     ~ChildProcess(); // kills the child if it still runs
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
-
-    int Pid() const { return m_pid; }
 
     // Next line of standard output not yet returned, without its newline;
     // nullopt when the time-out passes or the output ends first.
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     // Reads lines until one contains `text`; returns it, or nullopt at time-out.
     // Lines already returned are searched first.
-    std::optional<std::string> WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
+    std::optional<std::string> WaitForLine(const std::string& text, std::chrono::milliseconds timeout)
+    {
+        return WaitForLineAfter(0, text, timeout);
+    }
     // The same, ignoring the first `skip` lines (those already seen).
     std::optional<std::string> WaitForLineAfter(size_t skip, const std::string& text,
                                                 std::chrono::milliseconds timeout);
@@ -60,7 +62,7 @@ public:
 
 private:
     void ReadPipes();
-    void WaitForOutputEnd(std::chrono::steady_clock::time_point deadline);
+    void TakeOutput(const std::string& bytes); // with m_mutex held
 
     int m_pid = -1;
     int m_stdout = -1;
@@ -69,11 +71,10 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_arrived;
-    std::string m_pending; // output not yet split into lines, from m_pendingStart
-    size_t m_pendingStart = 0;
+    std::deque<std::string> m_unread; // whole lines not yet returned
+    std::string m_partial;            // the start of the next line
     std::string m_errors;
-    bool m_outputEnded = false;
-    bool m_errorsEnded = false;
+    bool m_ended = false; // both pipes
     std::thread m_reader;
 
     std::vector<std::string> m_lines;

@@ -1,8 +1,15 @@
-// The real QuorvexClient on a test's virtual X display: its own settings
-// folder, the shipped data, software OpenGL, and the screenshots a test takes
-// of it, kept in a folder under the test's name for a person to look at.
-// ClientTest is the fixture: a display, a server named "Arena" on the
-// shipped maps, and the client, which the test starts.
+// The real QuorvexClient under test: ClientTest is the fixture that gives it
+// a virtual X display of its own, a server named "Arena" on the shipped maps,
+// a settings folder of its own and software OpenGL. The screenshots a test
+// takes stay in a folder under the test's name for a person to look at.
+//
+// Reading texts off a screenshot: the client draws its texts in pure
+// colours, in 10 x 16 glyph cells; a test knows where a text it expects
+// goes, its length and its spaces, and checks every cell for the colour.
+// Texts are white or green here (a menu's selected line green, the others
+// white), so a cell is "blank" when it holds neither colour. The menu
+// screens are read that way, so a test knows where it is on its way into
+// the game.
 #pragma once
 
 #include "tests/support/ServerUnderTest.h"
@@ -11,10 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testing_support
@@ -27,16 +34,38 @@ inline constexpr std::chrono::seconds kClientPatience{30};
 // search by broadcast reaches nothing outside it.
 bool InPrivateNetwork();
 
-class ClientUnderTest
-{
-public:
-    // Screenshots go to `shotFolder` as "<test name>-<screen>.png"; those an
-    // earlier run of the same test left there are removed first.
-    ClientUnderTest(XSession& x, std::string shotFolder);
+// The text is there, centred the client's way (x = -5 x length), its
+// glyphs' lower edge at y (origin at the screen centre, y up), judged cell
+// by cell: every glyph's cell holds some of the colour and none of the
+// other text colour, every space's cell and the cells on either side are
+// blank. Another text of another length or with its spaces elsewhere, at
+// the same place, does not pass.
+bool ShowsCentred(const Picture& picture, int y, std::string_view text, Colour colour);
 
-    // Starts the client searching and joining on `port`, with more options.
-    void Start(uint16_t port, const std::vector<std::string>& options = {});
-    ChildProcess& Process() { return *m_process; }
+// The two cards of the intro.
+bool ShowsFirstIntroCard(const Picture& picture);
+bool ShowsSecondIntroCard(const Picture& picture);
+
+// The white title and the six items, item `selected` (1 to 6) green.
+std::function<bool(const Picture&)> MainMenuWith(int selected);
+
+// The LAN browser with exactly one server, selected: "Arena" (the name the
+// client tests give their server), a gap, then "00/04" (no players, four
+// places: the server's own player is not counted).
+bool ShowsArenaAlone(const Picture& picture);
+
+class ClientTest : public ::testing::Test
+{
+protected:
+    // Screenshots go to screenshots/client/ in the build folder as "<test
+    // name>-<screen>.png"; those an earlier run of the same test left there
+    // are removed first. Rounds last until a map request ends one, and the
+    // score screen shows for 5 s.
+    ClientTest();
+    void SetUp() override;
+
+    // Starts the client searching and joining on the server's port, with more options.
+    void StartClient(const std::vector<std::string>& options = {});
 
     // Takes screenshots until one shows what `shows` expects; that one stays
     // in the folder under the screen's name, and in `seen`. Fails when the
@@ -44,58 +73,26 @@ public:
     ::testing::AssertionResult WaitForScreen(const std::string& screen,
                                              const std::function<bool(const Picture&)>& shows,
                                              Picture* seen = nullptr);
-
-    // Waits for the intro, skips it with a key and waits for the main menu
-    // (screenshots "intro" and "main-menu").
+    // Waits for the intro, skips it with a key and waits for the main menu.
     ::testing::AssertionResult PassIntro();
-
     // A quick tap, press and release in one go: the client must not miss a
     // key that went down and up between two of its frames. The exit status,
     // or -1 when the client did not end.
     int QuitWithF9();
 
-    // The client's XDG_CONFIG_HOME, and the settings files in it.
-    const std::string& ConfigHome() const { return m_config.Path(); }
-    // A setting's bytes, or "(missing)".
+    // A setting's bytes in the client's settings folder, or "(missing)".
     std::string Setting(const std::string& name) const;
     ::testing::AssertionResult WaitForSetting(const std::string& name, const std::string& expected) const;
     // Writes a setting as an earlier run would have saved it.
     void SaveSetting(const std::string& name, const std::string& bytes) const;
 
-private:
-    std::string ShotPath(const std::string& screen) const;
-    std::string SettingPath(const std::string& name) const;
-
-    XSession& m_x;
-    std::string m_shotFolder;
-    std::string m_testName;
-    TempDir m_config; // XDG_CONFIG_HOME
-    std::unique_ptr<ChildProcess> m_process;
-};
-
-class ClientTest : public ::testing::Test
-{
-protected:
-    // Rounds last until a map request ends one, and the score screen shows
-    // long enough for a few screenshots.
-    explicit ClientTest(const std::string& shotFolder)
-        : server(ServerUnderTest::Setup()
-                     .Args({"-name", "Arena"})
-                     .Config("DefaultFragLimit 50\nServerEOR 5000\n")
-                     .ShippedMaps()),
-          client(x, shotFolder)
-    {
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(x.Ready()) << x.Problem();
-        ASSERT_TRUE(server.ready) << "the server did not start";
-    }
-
     XSession x;
     ServerUnderTest server;
-    ClientUnderTest client;
+    TempDir configHome; // the client's XDG_CONFIG_HOME
+    std::unique_ptr<ChildProcess> client;
+
+private:
+    std::string ShotPath(const std::string& screen) const;
 };
 
 } // namespace testing_support

@@ -97,17 +97,6 @@ bool ParseWorldShip(const std::string& line, ObjectId& id, ShipReport& ship)
 }
 } // namespace
 
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
-{
-    std::map<ObjectId, ShipReport> ships;
-    ObjectId id = 0;
-    ShipReport ship;
-    for (const std::string& line : probe.Lines())
-        if (ParseWorldShip(line, id, ship))
-            ships[id] = ship;
-    return ships;
-}
-
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
 {
     std::vector<std::map<ObjectId, ShipReport>> worlds;
@@ -115,12 +104,18 @@ std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
     ShipReport ship;
     for (const std::string& line : probe.Lines())
     {
-        if (line.rfind("BOT ", 0) == 0)
+        if (line.rfind("BOT ", 0) == 0 || (worlds.empty() && line.rfind("WORLD SHIP ", 0) == 0))
             worlds.emplace_back();
-        else if (!worlds.empty() && ParseWorldShip(line, id, ship))
+        if (ParseWorldShip(line, id, ship))
             worlds.back()[id] = ship;
     }
     return worlds;
+}
+
+std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
+{
+    std::vector<std::map<ObjectId, ShipReport>> worlds = BotWorlds(probe);
+    return worlds.empty() ? std::map<ObjectId, ShipReport>{} : worlds.back();
 }
 
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages)
@@ -178,6 +173,38 @@ std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>
                                   " units from the server's place");
     }
     return differences;
+}
+
+double ShipWatch::State::From(const State& other) const
+{
+    return std::hypot(x - other.x, y - other.y);
+}
+
+bool ShipWatch::Until(const std::function<bool()>& done, std::chrono::milliseconds timeout)
+{
+    for (auto end = std::chrono::steady_clock::now() + timeout; !done();)
+    {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::optional<std::string> line = m_probe.ReadLine(std::chrono::milliseconds(100));
+        std::string hex = line && line->rfind("MSG ", 0) == 0 ? line->substr(line->rfind(' ') + 1) : "00";
+        if (MessageType(hex) == "05")
+            m_ships[U32At(hex, 1)].name = TextAt(hex, 17);
+        if (MessageType(hex) != "0a")
+            continue;
+        Ship& ship = m_ships[U32At(hex, 1)];
+        ship.last = {FloatAt(hex, 19), FloatAt(hex, 23), FloatAt(hex, 43)};
+        ship.first = ship.states++ ? ship.first : ship.last;
+    }
+    return true;
+}
+
+const ShipWatch::Ship* ShipWatch::Named(const std::string& name) const
+{
+    for (const auto& [id, ship] : m_ships)
+        if (ship.name == name)
+            return &ship;
+    return nullptr;
 }
 
 } // namespace testing_support

@@ -5,7 +5,9 @@
 #include "game/ObjectId.h"
 #include "tests/support/ChildProcess.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,5 +64,34 @@ struct WorldSize
 std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>& world,
                                             const std::map<ObjectId, ShipReport>& server, WorldSize size,
                                             double tolerance);
+
+// What a probe hears of the ships, read line by line as they come: each
+// ship's name (from MSG_SHIP_INFO) and its first and last MSG_SHIP_STATE.
+class ShipWatch
+{
+public:
+    struct State
+    {
+        float x = 0, y = 0, angle = 0;
+        double From(const State& other) const;
+    };
+    struct Ship
+    {
+        std::string name;
+        int states = 0;
+        State first, last;
+    };
+
+    explicit ShipWatch(ChildProcess& probe) : m_probe(probe) {}
+    // Reads the probe's lines until `done` holds; false when it did not in time.
+    bool Until(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+    const std::map<ObjectId, Ship>& Ships() const { return m_ships; }
+    // The ship of that name, or null while none was named so.
+    const Ship* Named(const std::string& name) const;
+
+private:
+    ChildProcess& m_probe;
+    std::map<ObjectId, Ship> m_ships;
+};
 
 } // namespace testing_support

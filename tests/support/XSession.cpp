@@ -25,28 +25,6 @@ bool AllDigits(const std::string& text)
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-// The next header field of a PPM: skips whitespace and # comments.
-std::string HeaderToken(std::istream& in)
-{
-    std::string token;
-    for (int c; (c = in.get()) != EOF;)
-    {
-        if (c == '#')
-            in.ignore(1 << 20, '\n');
-        else if (!std::isspace(c))
-            token += static_cast<char>(c);
-        else if (!token.empty())
-            break;
-    }
-    return token;
-}
-
-int HeaderNumber(std::istream& in)
-{
-    std::string token = HeaderToken(in);
-    return AllDigits(token) && token.size() < 6 ? std::stoi(token) : -1;
-}
-
 } // namespace
 
 std::optional<Picture> Picture::Load(const std::string& path)
@@ -59,18 +37,18 @@ std::optional<Picture> Picture::Load(const std::string& path)
     return LoadPpm(ppm);
 }
 
-// A binary PPM (P6, 8 bits per channel), as convert writes it.
+// A binary PPM (P6, 8 bits per channel) as convert writes it: a header of
+// four fields, one whitespace byte, the pixels.
 std::optional<Picture> Picture::LoadPpm(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (HeaderToken(in) != "P6")
-        return std::nullopt;
+    std::string magic;
+    int maximum = 0;
     Picture picture;
-    picture.m_width = HeaderNumber(in);
-    picture.m_height = HeaderNumber(in);
-    int maximum = HeaderNumber(in); // its one whitespace byte ends the header
-    if (picture.m_width <= 0 || picture.m_height <= 0 || maximum != 255)
+    if (!(in >> magic >> picture.m_width >> picture.m_height >> maximum) || magic != "P6" || maximum != 255 ||
+        picture.m_width <= 0 || picture.m_height <= 0 || picture.m_width > 8192 || picture.m_height > 8192)
         return std::nullopt;
+    in.get();
     picture.m_rgb.resize(size_t(picture.m_width) * size_t(picture.m_height) * 3);
     if (!in.read(reinterpret_cast<char*>(picture.m_rgb.data()), std::streamsize(picture.m_rgb.size())))
         return std::nullopt;
