@@ -7,50 +7,18 @@
 #include "common/MessageLog.h"
 #include "game/World.h"
 #include "net/GameIdentity.h"
-#include "net/MessageBatch.h"
-#include "session/SessionServer.h"
 
+#include "tests/net/Messages.h"
 #include "tests/session/ServerThread.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 
-using namespace std::chrono_literals;
+using namespace testing_support;
 
 namespace
 {
-constexpr uint32_t kLoopback = 0x7F000001;
-
-// A session server of the game on its own thread.
-struct SessionHost : testing_support::ServerThread
-{
-    SessionHost(uint32_t maxPlayers, const std::string& name)
-        : ServerThread(game_identity::ApplicationGuid(), maxPlayers, name)
-    {
-    }
-    void SendToAll(const CMessageBatch& batch)
-    {
-        std::vector<uint8_t> bytes(batch.GetWireSize());
-        batch.Write(bytes.data(), bytes.size());
-        Run([&](session::CSessionServer& server) { server.SendTo(0, bytes.data(), bytes.size()); });
-    }
-};
-
-// Runs the client's session until `done` holds or ten seconds pass.
-bool PumpUntil(CClient& client, const std::function<bool()>& done)
-{
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!done() && std::chrono::steady_clock::now() < deadline)
-    {
-        client.DoWork(10);
-        client.WaitForTraffic(5);
-    }
-    return done();
-}
-
 class ClientSession : public ::testing::Test
 {
 protected:
@@ -62,6 +30,11 @@ protected:
         world.AddPlayer(local);
         client.SetWorld(&world);
         client.SetConsoleEcho([this](const char* line) { lines.emplace_back(line); });
+    }
+    // Runs the client's session until `done` holds or ten seconds pass.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        return PollUntil(done, [this] { client.DoWork(10), client.WaitForTraffic(5); });
     }
     bool Printed(const std::string& line) const
     {
@@ -76,7 +49,7 @@ protected:
 
 TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
 {
-    SessionHost host(8, "Loop Arena");
+    ServerThread host(game_identity::ApplicationGuid(), 8, "Loop Arena");
     ASSERT_TRUE(host.hosted);
     client.SetPort(host.port);
     EXPECT_TRUE(client.EnumHosts("127.0.0.1"));
@@ -92,8 +65,7 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
     ASSERT_TRUE(client.Connect());
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(Printed("Registering with server..."));
-    auto joined = [&] { return !host.Received().empty(); };
-    ASSERT_TRUE(PumpUntil(client, joined));
+    ASSERT_TRUE(PumpUntil([&] { return !host.Received().empty(); }));
     CMessage join;
     ASSERT_TRUE(join.Deserialize(host.Received()[0].data(), host.Received()[0].size()));
     ObjectId id = 99;
@@ -104,18 +76,13 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
     EXPECT_EQ(shipType, 2u);
     EXPECT_STREQ(joinName, "Me");
 
-    CMessageBatch answer;
-    CMessage message;
-    message.SetJoin(7, 2, "Me");
-    answer.Add(message);
-    message.SetText("Me has joined the game.");
-    answer.Add(message);
-    host.SendToAll(answer);
-    ASSERT_TRUE(PumpUntil(client, [&] { return Printed("Me has joined the game."); }));
+    host.SendToAll(
+        BatchBytes({Msg(&CMessage::SetJoin, 7, 2, "Me"), Msg(&CMessage::SetText, "Me has joined.")}));
+    ASSERT_TRUE(PumpUntil([&] { return Printed("Me has joined."); }));
     EXPECT_EQ(local->GetId(), 7u);
 
     host.Stop();
-    ASSERT_TRUE(PumpUntil(client, [&] { return client.IsTerminated(); }));
+    ASSERT_TRUE(PumpUntil([&] { return client.IsTerminated(); }));
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
               (std::vector<std::string>{"The server has terminated your connection.  Sorry.",
@@ -124,9 +91,9 @@ TEST_F(ClientSession, FindsConnectsRegistersAndIsTerminated)
 
 TEST_F(ClientSession, AFullServerRefuses)
 {
-    SessionHost host(1, "Full"); // the host's own player fills it
+    ServerThread host(game_identity::ApplicationGuid(), 1, "Full"); // the host's own player fills it
     ASSERT_TRUE(host.hosted);
-    client.SelectAddress(session::HostAddress{kLoopback, host.port});
+    client.SelectAddress(session::HostAddress{0x7F000001, host.port});
     EXPECT_FALSE(client.Connect());
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",

@@ -8,9 +8,9 @@
 #include "game/Projectiles.h"
 #include "game/World.h"
 #include "net/GameIdentity.h"
-#include "net/MessageBatch.h"
 #include "platform/Clock.h"
 
+#include "tests/net/Messages.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -18,87 +18,22 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <tuple>
 
-using testing_support::MapFile;
-using testing_support::TempDir;
+using namespace testing_support;
 
 namespace
 {
-// 64 columns, 4 rows, named "Arena" in the Maps folder.
-MapFile ArenaMap()
-{
-    std::string open(64, '.');
-    return MapFile({open, "7" + std::string(63, '.'), open, std::string(64, '#')}, "Arena Title");
-}
-
-CMessage Text(const char* text)
-{
-    CMessage message;
-    message.SetText(text);
-    return message;
-}
-
-CMessage Map(const char* name)
-{
-    CMessage message;
-    message.SetMap(name);
-    return message;
-}
-
-CMessage ShipInfo(ObjectId id, int32_t x, int32_t y, uint32_t type, const char* name)
-{
-    CMessage message;
-    message.SetShipInfo(id, x, y, type, name);
-    return message;
-}
-
-CMessage ObjectState(ObjectId id, int32_t kind, CVector position, int32_t subtype = 0)
-{
-    CMessage message;
-    message.SetObjectState(id, kind, position, CVector(10, -20, 0), 90.0f, subtype);
-    return message;
-}
-
-CMessage IdOnly(MessageType type, ObjectId id)
-{
-    CMessage message;
-    if (type == MSG_PLAYER_LEFT)
-        message.SetPlayerLeft(id);
-    else if (type == MSG_SHIP_DIED)
-        message.SetShipDied(id);
-    else
-        message.SetObjectGone(id);
-    return message;
-}
-
-std::vector<uint8_t> BatchBytes(const std::vector<CMessage>& messages)
-{
-    CMessageBatch batch;
-    for (const CMessage& message : messages)
-        EXPECT_TRUE(batch.Add(message));
-    std::vector<uint8_t> bytes(batch.GetWireSize());
-    EXPECT_TRUE(batch.Write(bytes.data(), bytes.size()));
-    return bytes;
-}
-
-session::SessionDescription Session(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current)
-{
-    session::SessionDescription session;
-    session.instance.bytes[0] = instance;
-    session.sessionName = name;
-    session.maxPlayers = maxPlayers;
-    session.currentPlayers = current;
-    return session;
-}
-
 class ClientApplies : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        data.Write("Maps/Arena.smp", ArenaMap().Bytes());
+        // 64 columns, 4 rows, with one fuel block.
+        std::string open(64, '.');
+        arena =
+            MapFile({open, "7" + std::string(63, '.'), open, std::string(64, '#')}, "Arena Title").Bytes();
+        data.Write("Maps/Arena.smp", arena);
         local = new CShip();
         local->SetName("Me");
         local->SetShipType(2);
@@ -107,15 +42,26 @@ protected:
         client.SetWorld(&world);
         client.SetConsoleEcho([this](const char* line) { lines.emplace_back(line); });
     }
-
     void Feed(const std::vector<CMessage>& messages)
     {
-        std::vector<uint8_t> bytes = BatchBytes(messages);
+        Bytes bytes = BatchBytes(messages);
         client.OnReceive(bytes.data(), bytes.size());
     }
+    static CMessage Text(const char* text) { return Msg(&CMessage::SetText, text); }
+    static CMessage Map(const char* name) { return Msg(&CMessage::SetMap, name); }
+    static CMessage ShipInfo(ObjectId id, int32_t x, int32_t y, uint32_t type, const char* name)
+    {
+        return Msg(&CMessage::SetShipInfo, id, x, y, type, name);
+    }
+    static CMessage Turret(int32_t facing, uint8_t inPlay, CVector at = CVector(999, 999, 1))
+    {
+        return Msg(&CMessage::SetTurretState, 3, facing, inPlay, at);
+    }
+    static std::tuple<double, double> XY(const CVector& v) { return {v.GetX(), v.GetY()}; }
 
+    std::string arena;
     TempDir data;
-    testing_support::ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
+    ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
     CGameWorld world;
     CShip* local = nullptr;
     CClient client;
@@ -124,14 +70,7 @@ protected:
 
 TEST_F(ClientApplies, TextJoinAndMap)
 {
-    Feed({Text("Welcome aboard"),
-          []
-          {
-              CMessage join;
-              join.SetJoin(7, 2, "Me");
-              return join;
-          }(),
-          Map("Arena")});
+    Feed({Text("Welcome aboard"), Msg(&CMessage::SetJoin, 7, 2, "Me"), Map("Arena")});
     EXPECT_EQ(lines, (std::vector<std::string>{"Welcome aboard", "Loaded map \"Arena\""}));
     EXPECT_EQ(local->GetId(), 7u) << "the join answer names our ship";
     ASSERT_NE(world.GetMap(), nullptr);
@@ -140,16 +79,13 @@ TEST_F(ClientApplies, TextJoinAndMap)
 
 TEST_F(ClientApplies, UnknownIdsAreIgnored)
 {
-    CMessage state;
-    state.SetShipState(99, 0, 10, 100, 3, 0, 0, 0, 0, CVector(5, 5, 1), CVector(), 0);
-    CMessage reserved = ObjectState(1, KIND_BULLET, CVector(1, 1, 1));
-    std::vector<uint8_t> bytes(reserved.GetSize());
-    reserved.Serialize(bytes.data(), bytes.size());
-    bytes[0] = MSG_RESERVED; // laid out as an object state, but never applied
-    reserved.Deserialize(bytes.data(), bytes.size());
-    Feed({state, IdOnly(MSG_SHIP_DIED, 99), IdOnly(MSG_OBJECT_GONE, 99), IdOnly(MSG_PLAYER_LEFT, 99),
-          reserved, ObjectState(2, KIND_MAP, CVector(1, 1, 1)), ObjectState(3, KIND_SHIP, CVector(1, 1, 1)),
-          ObjectState(4, KIND_TURRET, CVector(1, 1, 1)), ObjectState(5, 99, CVector(1, 1, 1))});
+    Bytes reserved = Serialized(ObjectStateMsg(1, KIND_BULLET));
+    reserved[0] = MSG_RESERVED; // laid out as an object state, but never applied
+    CMessage reservedMessage;
+    reservedMessage.Deserialize(reserved.data(), reserved.size());
+    Feed({ShipStateMsg(99, 10), Msg(&CMessage::SetShipDied, 99), Msg(&CMessage::SetObjectGone, 99),
+          Msg(&CMessage::SetPlayerLeft, 99), reservedMessage, ObjectStateMsg(2, KIND_MAP),
+          ObjectStateMsg(3, KIND_SHIP), ObjectStateMsg(4, KIND_TURRET), ObjectStateMsg(5, 99)});
     EXPECT_EQ(world.GetPlayerCount(), 1u);
     EXPECT_EQ(world.GetObjectCount(), 0u) << "only the six moving kinds are created from object states";
     EXPECT_EQ(world.GetTurretCount(), 0u);
@@ -162,22 +98,19 @@ TEST_F(ClientApplies, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlay)
     ASSERT_EQ(world.GetPlayerCount(), 2u);
     CShip* other = world.FindPlayer(5);
     ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->GetName(), "Other");
-    EXPECT_EQ(other->GetShipType(), 3);
-    EXPECT_TRUE(other->IsActive());
-    EXPECT_EQ(other->GetPosition().GetX(), 100);
-    EXPECT_EQ(other->GetReportedPosition().GetY(), 200)
+    EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
+              std::tuple("Other", 3, true));
+    EXPECT_EQ(XY(other->GetPosition()), XY(CVector(100, 200, 1)));
+    EXPECT_EQ(XY(other->GetReportedPosition()), XY(CVector(100, 200, 1)))
         << "the next advance jumps to where the server put it";
     EXPECT_TRUE(world.GetUpdateFlag());
 
-    Feed({IdOnly(MSG_SHIP_DIED, 5)});
+    Feed({Msg(&CMessage::SetShipDied, 5)});
     EXPECT_FALSE(other->IsActive());
     Feed({ShipInfo(5, 300, 40, 1, "Renamed")});
     EXPECT_EQ(world.GetPlayerCount(), 2u) << "no second ship";
-    EXPECT_EQ(world.FindPlayer(5), other);
-    EXPECT_EQ(other->GetName(), "Other");
-    EXPECT_EQ(other->GetShipType(), 3);
-    EXPECT_TRUE(other->IsActive());
+    EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
+              std::tuple("Other", 3, true));
     EXPECT_EQ(other->GetPosition().GetX(), 300);
 }
 
@@ -189,72 +122,59 @@ TEST_F(ClientApplies, ShipStateSetsWhatTheServerSays)
                        CVector(30, 40, 0), 45);
     Feed({state});
     CShip* ship = world.FindPlayer(5);
-    EXPECT_EQ(ship->GetReportedPosition().GetX(), 110);
+    EXPECT_EQ(XY(ship->GetReportedPosition()), XY(CVector(110, 210, 1)));
     EXPECT_EQ(ship->GetPosition().GetX(), 100) << "the drawn position follows in the advance";
-    EXPECT_EQ(ship->GetVelocity().GetY(), 40);
-    EXPECT_EQ(ship->GetAngle(), 45);
-    EXPECT_EQ(ship->GetStatus(), STATUS_SHIELDS | STATUS_FUELLING);
-    EXPECT_EQ(ship->GetCapacity(), 150);
-    EXPECT_EQ(ship->GetFuel(), 80);
-    EXPECT_EQ(ship->GetFrags(), -3);
-    EXPECT_EQ(ship->GetMissiles(), 4);
-    EXPECT_EQ(ship->GetMines(), 3);
-    EXPECT_EQ(ship->GetPlasmaMines(), 2);
-    EXPECT_EQ(ship->GetRepulses(), 1);
+    EXPECT_EQ(XY(ship->GetVelocity()), XY(CVector(30, 40, 0)));
+    EXPECT_EQ(std::tuple(ship->GetAngle(), ship->GetStatus(), ship->GetCapacity(), ship->GetFuel()),
+              std::tuple(45, STATUS_SHIELDS | STATUS_FUELLING, 150, 80));
+    EXPECT_EQ(std::tuple(ship->GetFrags(), ship->GetMissiles(), ship->GetMines(), ship->GetPlasmaMines(),
+                         ship->GetRepulses()),
+              std::tuple(-3, 4, 3, 2, 1));
 }
 
 TEST_F(ClientApplies, ObjectStatesCreateEachMovingKindWithTheServersId)
 {
-    Feed({ObjectState(40, KIND_BULLET, CVector(1, 2, 1)), ObjectState(41, KIND_MISSILE, CVector(1, 2, 1)),
-          ObjectState(42, KIND_MINE, CVector(1, 2, 1)), ObjectState(43, KIND_PLASMA_MINE, CVector(1, 2, 1)),
-          ObjectState(44, KIND_POWERUP, CVector(1, 2, 1), POWERUP_CLOAK),
-          ObjectState(45, KIND_SHRAPNEL, CVector(1, 2, 1), 1)});
+    const int32_t kinds[] = {KIND_BULLET,      KIND_MISSILE, KIND_MINE,
+                             KIND_PLASMA_MINE, KIND_POWERUP, KIND_SHRAPNEL};
+    std::vector<CMessage> states;
+    for (ObjectId i = 0; i < 6; ++i)
+        states.push_back(
+            ObjectStateMsg(40 + i, kinds[i], CVector(1, 2, 1), kinds[i] == KIND_POWERUP ? POWERUP_CLOAK : 1));
+    Feed(states);
     ASSERT_EQ(world.GetObjectCount(), 6u);
-    EXPECT_NE(dynamic_cast<CBullet*>(world.FindObject(40)), nullptr);
-    EXPECT_NE(dynamic_cast<CMissile*>(world.FindObject(41)), nullptr);
-    EXPECT_EQ(world.FindObject(42)->GetKind(), KIND_MINE);
-    EXPECT_NE(dynamic_cast<CPlasmaMine*>(world.FindObject(43)), nullptr);
-    auto* powerup = dynamic_cast<CPowerup*>(world.FindObject(44));
-    ASSERT_NE(powerup, nullptr);
-    EXPECT_EQ(powerup->GetType(), POWERUP_CLOAK);
-    auto* shrapnel = dynamic_cast<CShrapnel*>(world.FindObject(45));
-    ASSERT_NE(shrapnel, nullptr);
-    EXPECT_EQ(shrapnel->GetShape(), 1);
+    for (ObjectId i = 0; i < 6; ++i)
+        EXPECT_EQ(world.FindObject(40 + i)->GetKind(), kinds[i]);
+    EXPECT_EQ(dynamic_cast<CPowerup&>(*world.FindObject(44)).GetType(), POWERUP_CLOAK);
+    EXPECT_EQ(dynamic_cast<CShrapnel&>(*world.FindObject(45)).GetShape(), 1);
     CGameObject* bullet = world.FindObject(40);
     EXPECT_TRUE(bullet->IsActive());
-    EXPECT_EQ(bullet->GetPosition().GetY(), 2) << "placed at once when created";
-    EXPECT_EQ(bullet->GetVelocity().GetY(), -20);
+    EXPECT_EQ(XY(bullet->GetPosition()), XY(CVector(1, 2, 1))) << "placed at once when created";
+    EXPECT_EQ(XY(bullet->GetVelocity()), XY(CVector(10, -20, 0)));
     EXPECT_EQ(bullet->GetAngle(), 90);
 
-    Feed({ObjectState(40, KIND_BULLET, CVector(9, 9, 1))});
+    Feed({ObjectStateMsg(40, KIND_BULLET, CVector(9, 9, 1))});
     EXPECT_EQ(world.GetObjectCount(), 6u);
     EXPECT_EQ(bullet->GetPosition().GetY(), 2) << "a known object only learns its reported position";
     EXPECT_EQ(bullet->GetReportedPosition().GetY(), 9);
 
-    Feed({IdOnly(MSG_OBJECT_GONE, 40)});
+    Feed({Msg(&CMessage::SetObjectGone, 40)});
     EXPECT_FALSE(bullet->IsActive());
-    Feed({ObjectState(40, KIND_BULLET, CVector(3, 3, 1))});
+    Feed({ObjectStateMsg(40, KIND_BULLET, CVector(3, 3, 1))});
     EXPECT_TRUE(bullet->IsActive()) << "a state for an object out of play puts it back";
     EXPECT_EQ(bullet->GetPosition().GetX(), 3);
 }
 
 TEST_F(ClientApplies, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
 {
-    CMessage state;
-    state.SetTurretState(3, FACING_LEFT, 1, CVector(48, 80, 1));
-    Feed({state});
+    Feed({Turret(FACING_LEFT, 1, CVector(48, 80, 1))});
     CTurret* turret = world.FindTurret(3);
     ASSERT_NE(turret, nullptr);
-    EXPECT_EQ(turret->GetFacing(), FACING_LEFT);
-    EXPECT_EQ(turret->GetPosition().GetX(), 48);
-    EXPECT_TRUE(turret->IsActive());
-
-    state.SetTurretState(3, FACING_UP, 0, CVector(999, 999, 1));
-    Feed({state});
+    EXPECT_EQ(std::tuple(turret->GetFacing(), turret->GetPosition().GetX(), turret->IsActive()),
+              std::tuple(FACING_LEFT, 48, true));
+    Feed({Turret(FACING_UP, 0)});
     EXPECT_FALSE(turret->IsActive());
     EXPECT_EQ(turret->GetFacing(), FACING_LEFT) << "set once, when created";
-    state.SetTurretState(3, FACING_UP, 1, CVector(999, 999, 1));
-    Feed({state});
+    Feed({Turret(FACING_UP, 1)});
     EXPECT_TRUE(turret->IsActive()) << "back in play at once, whatever its dead time";
     EXPECT_EQ(turret->GetPosition().GetX(), 48);
     EXPECT_EQ(world.GetTurretCount(), 1u);
@@ -262,19 +182,10 @@ TEST_F(ClientApplies, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
 
 TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
 {
-    CMessage tile;
-    tile.SetTile(1, 1, 5);
-    Feed({tile});
+    Feed({Msg(&CMessage::SetTile, 1, 1, 5)});
     EXPECT_EQ(world.GetMap(), nullptr) << "a tile without a map does nothing";
-    Feed({Map("Arena")});
-    std::vector<CMessage> tiles;
-    for (auto [column, row, value] : std::vector<std::tuple<int32_t, int32_t, uint8_t>>{
-             {-1, 0, 7}, {64, 1, 8}, {5, -1, 9}, {INT_MIN, INT_MAX, 11}})
-    {
-        tile.SetTile(column, row, value);
-        tiles.push_back(tile);
-    }
-    Feed(tiles);
+    Feed({Map("Arena"), Msg(&CMessage::SetTile, -1, 0, 7), Msg(&CMessage::SetTile, 64, 1, 8),
+          Msg(&CMessage::SetTile, 5, -1, 9), Msg(&CMessage::SetTile, INT_MIN, INT_MAX, 11)});
     const CMap& map = *world.GetMap();
     EXPECT_EQ(map.GetTileState(63, 0), 7) << "column -1 on a 64-wide map is column 63";
     EXPECT_EQ(map.GetTileState(0, 1), 8);
@@ -285,29 +196,20 @@ TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
 TEST_F(ClientApplies, PongGivesHalfTheRoundTrip)
 {
     platform::FakeClock clock(10000);
-    CMessage pong;
-    pong.SetPong(9000);
-    Feed({pong});
+    Feed({Msg(&CMessage::SetPong, 9000)});
     EXPECT_EQ(client.GetPing(), 500);
     clock.SetTick(100);
-    pong.SetPong(0xFFFFFF00u); // sent before the tick count wrapped
-    Feed({pong});
+    Feed({Msg(&CMessage::SetPong, 0xFFFFFF00u)}); // sent before the tick count wrapped
     EXPECT_EQ(client.GetPing(), 178);
-    pong.SetPong(102); // a clock value from our future: the unsigned shift keeps it positive
-    Feed({pong});
+    Feed({Msg(&CMessage::SetPong,
+              102)}); // a clock value from our future: the unsigned shift keeps it positive
     EXPECT_EQ(client.GetPing(), 0x7FFFFFFF);
 }
 
 TEST_F(ClientApplies, RoundOverLastsUntilTheNextMapOrUntilCleared)
 {
-    Feed({Map("Arena"), ShipInfo(5, 100, 40, 0, "Other"), ObjectState(40, KIND_MINE, CVector(1, 2, 1))});
-    CMessage state;
-    state.SetTurretState(3, FACING_UP, 1, CVector(48, 80, 1));
-    CMessage frags;
-    frags.SetShipState(5, 0, 10, 100, 4, 0, 0, 0, 0, CVector(100, 40, 1), CVector(), 0);
-    CMessage roundOver;
-    roundOver.SetRoundOver();
-    Feed({state, frags, roundOver});
+    Feed({Map("Arena"), ShipInfo(5, 100, 40, 0, "Other"), ObjectStateMsg(40, KIND_MINE), Turret(FACING_UP, 1),
+          ShipStateMsg(5, 10, 4), Msg(&CMessage::SetRoundOver)});
     EXPECT_TRUE(client.IsRoundOver());
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 4) << "the round's state stays for the score screen";
 
@@ -320,36 +222,31 @@ TEST_F(ClientApplies, RoundOverLastsUntilTheNextMapOrUntilCleared)
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 0);
     EXPECT_NE(world.GetMap(), nullptr);
 
-    Feed({roundOver});
+    Feed({Msg(&CMessage::SetRoundOver)});
     client.ClearRoundOver();
     EXPECT_FALSE(client.IsRoundOver());
     EXPECT_EQ(world.GetMap(), nullptr) << "leaving the score screen resets the world";
 }
 
-TEST_F(ClientApplies, MapsThatAreMissingOrOutsideTheMapsFolderAreNotLoaded)
+TEST_F(ClientApplies, MapsThatAreMissingBrokenOrOutsideTheMapsFolderAreNotLoaded)
 {
-    data.Write("Outside.smp", ArenaMap().Bytes());
+    data.Write("Outside.smp", arena);
+    data.Write("Maps/Broken.smp", "not a map");
     for (std::string name :
          std::vector<std::string>{"Missing", "../Outside", "..\\Outside", "Maps/../../Outside", "", "Are\na",
-                                  std::string(128, 'a')})
+                                  std::string(128, 'a'), "Broken"})
     {
         lines.clear();
         Feed({Map(name.c_str())});
         EXPECT_EQ(world.GetMap(), nullptr) << name;
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0], "Unable to load map \"" + name + "\", maybe you don't have that one?");
+        EXPECT_EQ(lines, std::vector<std::string>{"Unable to load map \"" + name +
+                                                  "\", maybe you don't have that one?"});
     }
-    data.Write("Maps/Broken.smp", "not a map");
-    lines.clear();
-    Feed({Map("Broken")});
-    EXPECT_EQ(world.GetMap(), nullptr) << "a file that does not load is a map we do not have";
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"Unable to load map \"Broken\", maybe you don't have that one?"}));
 }
 
 TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
 {
-    std::vector<uint8_t> bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
+    Bytes bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
     bytes[0] = 4; // one record more than the packet holds
     client.OnReceive(bytes.data(), bytes.size());
     bytes[0] = 3;
@@ -360,7 +257,7 @@ TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
     EXPECT_EQ(world.GetPlayerCount(), 1u);
     EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
 
-    std::vector<uint8_t> good = BatchBytes({Text("one"), Text("two")});
+    Bytes good = BatchBytes({Text("one"), Text("two")});
     client.OnReceive(good.data(), good.size());
     EXPECT_EQ(client.GetMessagesReceived(), 2u);
     EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
@@ -368,9 +265,10 @@ TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
 
 TEST_F(ClientApplies, PlayersLeavingTakeTheirShipsButNeverOurs)
 {
-    Feed({ShipInfo(5, 1, 1, 0, "Other"), IdOnly(MSG_PLAYER_LEFT, 5)});
+    Feed({ShipInfo(5, 1, 1, 0, "Other"), Msg(&CMessage::SetPlayerLeft, 5)});
     EXPECT_EQ(world.FindPlayer(5), nullptr);
-    Feed({IdOnly(MSG_PLAYER_LEFT, 0)}); // someone who never registered left before our join was answered
+    Feed(
+        {Msg(&CMessage::SetPlayerLeft, 0)}); // someone who never registered left before our join was answered
     EXPECT_EQ(world.FirstPlayer(), local);
 }
 
@@ -383,8 +281,12 @@ protected:
     }
     void Answer(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current, uint32_t ipv4)
     {
-        client.OnEnumHostsResponse(Session(instance, name, maxPlayers, current),
-                                   session::HostAddress{ipv4, 3001});
+        session::SessionDescription session;
+        session.instance.bytes[0] = instance;
+        session.sessionName = name;
+        session.maxPlayers = maxPlayers;
+        session.currentPlayers = current;
+        client.OnEnumHostsResponse(session, session::HostAddress{ipv4, 3001});
     }
     uint32_t Selected()
     {
@@ -406,11 +308,9 @@ TEST_F(ClientServerList, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWith
     client.ResetHostCursor();
     ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
     EXPECT_STREQ(name, "Are") << "bounded by the buffer";
-    EXPECT_EQ(maxPlayers, 4u);
-    EXPECT_EQ(current, 1u);
+    EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(4u, 1u));
     ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
-    EXPECT_EQ(maxPlayers, 0u) << "0 stays 0";
-    EXPECT_EQ(current, 0u);
+    EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(0u, 0u)) << "0 stays 0";
     EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current));
     client.ResetHostCursor();
     EXPECT_FALSE(client.NextHost(nullptr, 10, maxPlayers, current));
@@ -420,17 +320,13 @@ TEST_F(ClientServerList, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWith
     EXPECT_EQ(lines, (std::vector<std::string>{"Server: Arena", "Server: Caverns"}));
 }
 
-TEST_F(ClientServerList, ListAndSelectWithNoServers)
+TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
 {
     client.ListServers();
     EXPECT_FALSE(client.SelectServer("Arena"));
-    EXPECT_EQ(lines, (std::vector<std::string>{"No servers found...", "No servers to select from."}));
     EXPECT_FALSE(client.Connect()) << "nothing selected";
     EXPECT_EQ(client.GetPort(), game_identity::kGamePort);
-}
 
-TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
-{
     Answer(1, "Arena Two", 0, 0, 1);
     Answer(2, "Arena", 0, 0, 2);
     Answer(3, "Caverns", 0, 0, 3);
@@ -443,6 +339,7 @@ TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
     EXPECT_FALSE(client.SelectServer("Aren"));
     EXPECT_FALSE(client.SelectServer("caverns")) << "case matters";
     EXPECT_EQ(lines,
-              (std::vector<std::string>{"Server \"Aren\" not found...", "Server \"caverns\" not found..."}));
+              (std::vector<std::string>{"No servers found...", "No servers to select from.",
+                                        "Server \"Aren\" not found...", "Server \"caverns\" not found..."}));
 }
 } // namespace

@@ -1,11 +1,13 @@
 // A session server on a thread of its own, as the server loop runs one, for
 // the tests of the session and of the client over it: it records its
-// callbacks, echoes a packet that says "echo", and runs tasks on its thread.
+// callbacks, echoes a packet that says "echo", and lets a test use the
+// session between two of its passes.
 #pragma once
 
 #include "session/SessionServer.h"
 #include "tests/support/Ports.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -17,18 +19,26 @@
 namespace testing_support
 {
 
+// Calls `step` until `done` holds or `timeout` passes; whether it holds.
+inline bool PollUntil(const std::function<bool()>& done, const std::function<void()>& step,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (; std::chrono::steady_clock::now() < deadline; step())
+        if (done())
+            return true;
+    return done();
+}
+
 class ServerThread : public session::ISessionServerEvents
 {
 public:
-    static constexpr uint32_t kLoopback = 0x7F000001;
-
     // Binds to loopback only, unless `bindIpv4` says otherwise (0: every interface).
     ServerThread(const session::Guid& application, uint32_t maxPlayers,
-                 const std::string& name = "Test Session", uint32_t bindIpv4 = kLoopback)
+                 const std::string& name = "Test Session", uint32_t bindIpv4 = 0x7F000001)
         : port(FreeUdpPort()), m_server(*this)
     {
-        session::SessionHostParams params{port, application, name, maxPlayers, bindIpv4};
-        hosted = m_server.Host(params);
+        hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, bindIpv4});
         m_thread = std::thread([this] { Loop(); });
     }
     ~ServerThread() override { Stop(); }
@@ -39,21 +49,15 @@ public:
             m_thread.join();
     }
 
-    // Runs `task` on the server thread and waits for it.
-    void Run(std::function<void(session::CSessionServer&)> task)
+    // Runs `task` on the session between two passes of the server thread.
+    void Run(const std::function<void(session::CSessionServer&)>& task)
     {
-        std::atomic<bool> done{false};
-        {
-            std::lock_guard lock(m_mutex);
-            m_tasks.push_back(
-                [&]
-                {
-                    task(m_server);
-                    done = true;
-                });
-        }
-        while (!done)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::lock_guard lock(m_serverMutex);
+        task(m_server);
+    }
+    void SendToAll(const std::vector<uint8_t>& bytes)
+    {
+        Run([&](session::CSessionServer& server) { server.SendTo(0, bytes.data(), bytes.size()); });
     }
 
     // "create 2", "destroy 2", "receive 2 <bytes>", in order.
@@ -64,15 +68,13 @@ public:
     }
     bool WaitForEvent(const std::string& event, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
-        auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < deadline)
+        auto seen = [&]
         {
-            for (const std::string& seen : Events())
-                if (seen == event)
-                    return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return false;
+            std::vector<std::string> events = Events();
+            return std::find(events.begin(), events.end(), event) != events.end();
+        };
+        return PollUntil(
+            seen, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }, timeout);
     }
     // The packets received, in order.
     std::vector<std::vector<uint8_t>> Received()
@@ -86,9 +88,9 @@ public:
     void OnReceive(session::PlayerId sender, const uint8_t* data, size_t size) override
     {
         std::string text(reinterpret_cast<const char*>(data), size);
-        Record("receive " + std::to_string(sender) + " " + text);
         {
             std::lock_guard lock(m_mutex);
+            m_events.push_back("receive " + std::to_string(sender) + " " + text);
             m_received.emplace_back(data, data + size);
         }
         if (text == "echo")
@@ -108,24 +110,17 @@ private:
     {
         while (!m_stop)
         {
-            std::vector<std::function<void()>> tasks;
-            {
-                std::lock_guard lock(m_mutex);
-                tasks.swap(m_tasks);
-            }
-            for (auto& task : tasks)
-                task();
-            m_server.DoWork(10);
+            Run([](session::CSessionServer& server) { server.DoWork(10); });
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        m_server.Close();
+        Run([](session::CSessionServer& server) { server.Close(); });
     }
 
     session::CSessionServer m_server;
-    std::mutex m_mutex;
+    std::mutex m_serverMutex; // the session's, so that tests may use it between passes
+    std::mutex m_mutex;       // the records'
     std::vector<std::string> m_events;
     std::vector<std::vector<uint8_t>> m_received;
-    std::vector<std::function<void()>> m_tasks;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
