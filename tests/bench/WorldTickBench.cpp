@@ -9,9 +9,9 @@
 #include "game/Projectiles.h"
 #include "game/Settings.h"
 #include "game/World.h"
+#include "platform/Random.h"
 #include "server/session/SessionRelay.h"
 #include "server/session/WorldReports.h"
-#include "platform/Random.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,43 +25,30 @@ constexpr int kTicksPerRound = 64;
 
 const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
 
-// Nothing leaves the process: with no client connected, the relay's flush
-// sends nothing.
-class NoSender : public IPacketSender
+// What every ship's player holds.
+const HeldKeys kHeldKeys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
+
+// The server session's own reports, queued in its own outgoing batch; with no
+// client connected, the flush sends nothing, so nothing leaves the process.
+class CQueueingHost : public IPacketSender
 {
 public:
     void SendPacket(session::PlayerId, const uint8_t*, size_t) override {}
+    IWorldHost* Host() { return &m_reports; }
+    void Flush() { m_relay.FlushBatches(); }
+
+private:
+    CLock m_lock;
+    CSessionRelay m_relay{*this, m_lock};
+    CWorldReports m_reports{m_relay};
 };
 
-struct ServerQueue
+// The simulation alone: no reports.
+struct CNoHost
 {
-    NoSender sender;
-    CLock lock;
-    CSessionRelay relay{sender, lock};
-};
-
-// The server session's own reports, queued in its own outgoing batch.
-class QueueingHost : private ServerQueue, public CWorldReports
-{
-public:
-    QueueingHost() : CWorldReports(relay) {}
-    void Flush() { relay.FlushBatches(); }
-};
-
-class NullHost : public IWorldHost
-{
-public:
-    void OnShipInPlay(const CShip&) override {}
-    void OnShipState(const CShip&) override {}
-    void OnShipOutOfPlay(const CShip&) override {}
-    void OnObjectState(const CGameObject&, int32_t) override {}
-    void OnObjectGone(const CGameObject&) override {}
-    void OnTurretState(const CTurret&) override {}
+    IWorldHost* Host() { return nullptr; }
     void Flush() {}
 };
-
-// What every ship's player holds.
-const HeldKeys kHeldKeys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
 
 // A point at the centre of a random open cell.
 CVector OpenPoint(const CMap& map)
@@ -74,27 +61,21 @@ CVector OpenPoint(const CMap& map)
     }
 }
 
+// Powerups of every type, shrapnel and bullets, in turn.
 CGameObject* NewObject(int index)
 {
-    switch (index % 4)
-    {
-    case 0:
-    case 1:
-    {
-        auto* powerup = new CPowerup();
-        powerup->SetType(index % 8);
-        return powerup;
-    }
-    case 2:
+    if (index % 4 == 2)
         return new CShrapnel();
-    default:
+    if (index % 4 == 3)
         return new CBullet();
-    }
+    auto* powerup = new CPowerup();
+    powerup->SetType(index % 8);
+    return powerup;
 }
 
 // A round of the default game on Caves with `ships` ships and `objects`
 // objects drifting in open cells.
-std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost& host)
+std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost* host)
 {
     platform::SeedRand(12345);
     auto world = std::make_unique<CGameWorld>();
@@ -102,7 +83,7 @@ std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost& host)
     if (!map->LoadFromFile(kMapPath))
         return nullptr;
     world->AttachMap(map);
-    world->SetHost(&host);
+    world->SetHost(host);
     for (int i = 1; i <= ships; ++i)
     {
         auto* ship = new CShip();
@@ -135,7 +116,8 @@ template <typename Host> void WorldTick(benchmark::State& state)
         if (ticks++ == kTicksPerRound)
         {
             state.PauseTiming();
-            world = SetUpRound(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), host);
+            world =
+                SetUpRound(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), host.Host());
             ticks = 1;
             state.ResumeTiming();
             if (!world)
@@ -152,28 +134,28 @@ template <typename Host> void WorldTick(benchmark::State& state)
         benchmark::Counter(static_cast<double>(objectSum), benchmark::Counter::kAvgIterations);
 }
 
-void Arguments(benchmark::internal::Benchmark* bench)
-{
-    for (int ships : {4, 16, 64})
-        for (int objects : {100, 1000, 5000})
-            bench->Args({ships, objects});
-    bench->Args({4, 600})->Unit(benchmark::kMicrosecond);
-    bench->Unit(benchmark::kMicrosecond);
-}
 // Looks up every object of a world of `range(0)` objects once, as the client
 // does for a batch holding one state message per object.
 void FindObjects(benchmark::State& state)
 {
     CGameWorld world;
-    ObjectId count = static_cast<ObjectId>(state.range(0));
+    auto count = static_cast<ObjectId>(state.range(0));
     for (ObjectId i = 0; i < count; ++i)
         world.AddObject(new CBullet());
     for (auto _ : state)
         for (ObjectId id = 0; id < count; ++id)
             benchmark::DoNotOptimize(world.FindObject(id));
 }
+
+void Sizes(benchmark::internal::Benchmark* bench)
+{
+    for (int ships : {4, 16, 64})
+        for (int objects : {100, 1000, 5000})
+            bench->Args({ships, objects});
+    bench->Args({4, 600})->Unit(benchmark::kMicrosecond);
+}
 } // namespace
 
 BENCHMARK(FindObjects)->Arg(600)->Arg(2000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_TEMPLATE(WorldTick, NullHost)->Apply(Arguments)->Name("Tick");
-BENCHMARK_TEMPLATE(WorldTick, QueueingHost)->Apply(Arguments)->Name("TickAndQueue");
+BENCHMARK_TEMPLATE(WorldTick, CNoHost)->Apply(Sizes)->Name("Tick");
+BENCHMARK_TEMPLATE(WorldTick, CQueueingHost)->Apply(Sizes)->Name("TickAndQueue");

@@ -3,7 +3,7 @@
 // client to the relay.
 #include "server/session/BotRoster.h"
 
-#include "tests/server/RoundsFixture.h"
+#include "tests/server/SessionFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using testing_support::TakeServerLogLines;
 
 namespace
 {
-class BotRosterTest : public testing_support::RoundsFixture
+class BotRosterTest : public testing_support::SessionFixture
 {
 protected:
     BotRosterTest()

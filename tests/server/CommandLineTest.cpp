@@ -20,12 +20,17 @@ namespace
 {
 constexpr int kServes = -1;
 
-// Runs `parse` on "program" followed by `args`; returns what it printed on
+// Runs `parse` on "program" followed by the arguments `args` lists, separated
+// by "|" ("-name|" ends with an empty one); returns what it printed on
 // standard output and error together.
-template <typename Parse> std::string Printed(const std::vector<std::string>& args, Parse parse)
+template <typename Parse> std::string Printed(const std::string& args, Parse parse)
 {
     std::vector<std::string> words{"program"};
-    words.insert(words.end(), args.begin(), args.end());
+    size_t start = 0;
+    for (size_t bar; (bar = args.find('|', start)) != std::string::npos; start = bar + 1)
+        words.push_back(args.substr(start, bar - start));
+    if (!args.empty())
+        words.push_back(args.substr(start));
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
@@ -50,89 +55,79 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
     const std::string longName(1030, 'n');
     const struct
     {
-        std::vector<std::string> args;
+        std::string args;
         int exitStatus; // kServes: it serves with `options`
         std::string said;
         ServerOptions options{};
     } cases[] = {
-        {{}, kServes, "", Serving({})},
-        {{"-Name", "Arena", "-PORT", "4000", "-sendrate", "1000", "-STATS", "3600", "-bots", "16", "-admin",
-          "127.0.0.5,10.0.0.1"},
+        {"", kServes, "", Serving({})},
+        {"-Name|Arena|-PORT|4000|-sendrate|1000|-STATS|3600|-bots|16|-admin|127.0.0.5,10.0.0.1",
          kServes,
          "",
          {"Arena", 4000, 1000, 3600, {0x7F000005, 0x0A000001}, 16}},
-        {{"-sendrate", "1", "-stats", "1", "-bots", "0", "-port", "1"}, kServes, "", Serving({"", 1, 1, 1})},
-        {{"-name", longName}, kServes, "", Serving({longName.substr(0, 1023)})},
-        {{"-bogus", "-port", "4000", "-name"}, kServes, "", Serving({"", 4000})},
-        {{"-port", "5", "-dumpcfg"}, kServes, "", Serving({"", 5})},
-        {{"-name", ""}, kServes, "", Serving({})},
-        {{"-loadcfg", "/nonexistent/q.cfg"},
-         kServes,
+        {"-sendrate|1|-stats|1|-bots|0|-port|1", kServes, "", Serving({"", 1, 1, 1})},
+        {"-name|" + longName, kServes, "", Serving({longName.substr(0, 1023)})},
+        {"-bogus|-port|4000|-name", kServes, "", Serving({"", 4000})},
+        {"-port|5|-dumpcfg", kServes, "", Serving({"", 5})},
+        {"-name|", kServes, "", Serving({})},
+        {"-loadcfg|/nonexistent/q.cfg", kServes,
          "Failed to load configuration from file \"/nonexistent/q.cfg\"\nUsing default config instead.\n",
          Serving({})},
-        {{"-help"}, 0, "  -admin ADDR[,ADDR...]\n"},
-        {{"--HELP"}, 0, "  -bots N         keep N ships in play (0 to 16)"},
-        {{"-h", "-port", "0"}, 0, "Usage: QuorvexServer [options]\n"},
-        {{"-port", "4000", "-version", "-name", "Late"}, 0, "QuorvexServer 1.02\n"},
-        {{"--Version"}, 0, "QuorvexServer 1.02\n"},
-        {{"-dumpcfg", "/nonexistent/x.cfg", "-port", "0"},
-         0,
+        {"-help", 0, "  -admin ADDR[,ADDR...]\n"},
+        {"--HELP", 0, "  -bots N         keep N ships in play (0 to 16)"},
+        {"-h|-port|0", 0, "Usage: QuorvexServer [options]\n"},
+        {"-port|4000|-version|-name|Late", 0, "QuorvexServer 1.02\n"},
+        {"--Version", 0, "QuorvexServer 1.02\n"},
+        {"-dumpcfg|/nonexistent/x.cfg|-port|0", 0,
          "Failed to write configuration to file \"/nonexistent/x.cfg\"\n"},
-        {{"-port", "70000"}, 2, "Invalid port \"70000\": give a number from 1 to 65535.\n"},
-        {{"-port", "0"}, 2, "Invalid port \"0\""},
-        {{"-port", "99999", "-version"}, 2, "Invalid port \"99999\""},
-        {{"-SendRate", "20hz"},
-         2,
+        {"-port|70000", 2, "Invalid port \"70000\": give a number from 1 to 65535.\n"},
+        {"-port|0", 2, "Invalid port \"0\""},
+        {"-port|99999|-version", 2, "Invalid port \"99999\""},
+        {"-SendRate|20hz", 2,
          "Invalid send rate \"20hz\": give a number of batches a second from 1 to 1000.\n"},
-        {{"-sendrate", "0"}, 2, "Invalid send rate \"0\""},
-        {{"-sendrate", "1001"}, 2, "Invalid send rate \"1001\""},
-        {{"-stats", "0"}, 2, "Invalid stats interval \"0\": give a number of seconds from 1 to 3600.\n"},
-        {{"-stats", "3601"}, 2, "Invalid stats interval \"3601\""},
-        {{"-BOTS", "17"}, 2, "Invalid bot count \"17\": give a number of ships from 0 to 16.\n"},
-        {{"-bots", "-1"}, 2, "Invalid bot count \"-1\""},
-        {{"-bots", "three"}, 2, "Invalid bot count \"three\""},
-        {{"-admin", "127.0.0.1, 10.0.0.1"},
-         2,
+        {"-sendrate|0", 2, "Invalid send rate \"0\""},
+        {"-sendrate|1001", 2, "Invalid send rate \"1001\""},
+        {"-stats|0", 2, "Invalid stats interval \"0\": give a number of seconds from 1 to 3600.\n"},
+        {"-stats|3601", 2, "Invalid stats interval \"3601\""},
+        {"-BOTS|17", 2, "Invalid bot count \"17\": give a number of ships from 0 to 16.\n"},
+        {"-bots|-1", 2, "Invalid bot count \"-1\""},
+        {"-bots|three", 2, "Invalid bot count \"three\""},
+        {"-admin|127.0.0.1, 10.0.0.1", 2,
          "Invalid administrator addresses \"127.0.0.1, 10.0.0.1\": give IPv4 addresses such as 192.168.1.20, "
          "separated by commas without spaces.\n"},
-        {{"-admin", "localhost"}, 2, "Invalid administrator addresses \"localhost\""},
+        {"-admin|localhost", 2, "Invalid administrator addresses \"localhost\""},
     };
     for (const auto& expected : cases)
     {
         testing_support::DefaultGameSettings settings;
-        std::string args = ::testing::PrintToString(expected.args);
         server::CommandLine read;
         std::string said = Printed(expected.args, [&](int argc, char** argv)
                                    { read = server::ParseCommandLine(argc, argv); });
-        EXPECT_NE(said.find(expected.said), std::string::npos) << args << " said: " << said;
-        EXPECT_EQ(read.serve, expected.exitStatus == kServes) << args;
+        EXPECT_NE(said.find(expected.said), std::string::npos) << expected.args << " said: " << said;
+        EXPECT_EQ(read.serve, expected.exitStatus == kServes) << expected.args;
         if (read.serve)
-            EXPECT_EQ(read.options, expected.options) << args;
+            EXPECT_EQ(read.options, expected.options) << expected.args;
         else
-            EXPECT_EQ(read.exitCode, expected.exitStatus) << args;
+            EXPECT_EQ(read.exitCode, expected.exitStatus) << expected.args;
     }
 }
 
-TEST(ServerCommandLine, SettingsLoadedBeforeADumpAreWhatItWrites)
+TEST(ServerCommandLine, SettingsLoadedBeforeADumpAreWhatItWritesAndAThreadThatCannotStartIsAnError)
 {
     testing_support::DefaultGameSettings settings;
     testing_support::TempDir dir;
     std::string in = dir.Write("in.cfg", "ServerEOR 5000\n");
     std::string out = dir.File("out.cfg");
-    std::string said = Printed({"-LOADCFG", in, "-DumpCfg", out}, [](int argc, char** argv)
+    std::string said = Printed("-LOADCFG|" + in + "|-DumpCfg|" + out, [](int argc, char** argv)
                                { EXPECT_FALSE(server::ParseCommandLine(argc, argv).serve); });
     EXPECT_EQ(said, "Loaded configuration from file \"" + in + "\"\nWrote current configuration to file \"" +
                         out + "\"\n");
     EXPECT_NE(testing_support::ReadFile(out).find("\nServerEOR                     5000\n"),
               std::string::npos);
-}
 
-TEST(ServerCommandLine, AThreadThatCannotStartEndsTheProgramWithAnError)
-{
     int code = 0;
-    std::string said =
-        Printed({}, [&](int argc, char** argv)
-                { code = server::ServerMain(argc, argv, [](auto, std::thread&) { return false; }); });
+    said = Printed("", [&](int argc, char** argv)
+                   { code = server::ServerMain(argc, argv, [](auto, std::thread&) { return false; }); });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(said, "Quorvex Console Server v1.02\n\nUnable to create server thread for some reason.\n");
 }
@@ -150,34 +145,26 @@ TEST(ToolCommandLine, MistakesEndTheReadingAndSayWhatWasWrong)
         cmdline::NumberOption<uint32_t>("--number", number, 1, 10),
         cmdline::NumberOption<double>("--percent", percent, 0, 100),
     };
-    const struct
-    {
-        std::vector<std::string> args;
-        bool done;
-        std::string error;
-    } cases[] = {
-        {{"--flag", "--number", "10"}, true, ""},
-        {{"--help", "--bogus"}, false, ""},
-        {{"--bogus", "--help"}, false, "unknown option \"--bogus\""},
-        {{"--FLAG"}, false, "unknown option \"--FLAG\""},
-        {{"--number"}, false, "--number needs a value"},
-        {{"--number", "0", "--help"}, false, "bad value \"0\" for --number"},
-        {{"--number", "11"}, false, "bad value \"11\" for --number"},
-        {{"--number", " 5"}, false, "bad value \" 5\" for --number"},
-        {{"--percent", "nan"}, false, "bad value \"nan\" for --percent"},
-        {{"--percent", "100.5"}, false, "bad value \"100.5\" for --percent"},
+    const std::pair<std::string, std::string> cases[] = {
+        {"--flag|--number|10", ""},
+        {"--help|--bogus", ""},
+        {"--bogus|--help", "unknown option \"--bogus\""},
+        {"--FLAG", "unknown option \"--FLAG\""},
+        {"--number", "--number needs a value"},
+        {"--number|0|--help", "bad value \"0\" for --number"},
+        {"--number|11", "bad value \"11\" for --number"},
+        {"--number| 5", "bad value \" 5\" for --number"},
+        {"--percent|nan", "bad value \"nan\" for --percent"},
+        {"--percent|100.5", "bad value \"100.5\" for --percent"},
     };
-    for (const auto& expected : cases)
+    for (const auto& [args, expectedError] : cases)
     {
         std::string error = "unset";
         bool done = false;
-        Printed(expected.args,
+        Printed(args,
                 [&](int argc, char** argv) { done = cmdline::ParseToolOptions(table, argc, argv, error); });
-        EXPECT_EQ(done, expected.done) << ::testing::PrintToString(expected.args);
-        EXPECT_EQ(error, expected.error) << ::testing::PrintToString(expected.args);
-        if (expected.done)
-        {
-            EXPECT_TRUE(flag && number == 10) << "the list read whole set both";
-        }
+        EXPECT_EQ(done, args == cases[0].first) << args;
+        EXPECT_EQ(error, expectedError) << args;
     }
+    EXPECT_TRUE(flag && number == 10) << "the list read whole set both";
 }

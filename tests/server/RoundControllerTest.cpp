@@ -1,22 +1,20 @@
 // The server's rounds: the rotation and map requests, the round's opening
-// message, its limits and the pause after it, registering (again), and the
-// held keys a ship flies by.
+// message, its limits, registering (again), and the held keys a ship flies by.
 #include "server/session/RoundController.h"
 
 #include "game/Settings.h"
-#include "tests/server/RoundsFixture.h"
+#include "server/session/MapRotation.h"
+#include "tests/server/SessionFixture.h"
 
 #include <gtest/gtest.h>
 
-using testing_support::SentPacket;
-using testing_support::TakeServerLogLines;
-using testing_support::TextMessage;
+using namespace testing_support;
 
 namespace
 {
 constexpr session::PlayerId kPlayer = 7;
 
-class RoundControllerTest : public testing_support::RoundsFixture
+class RoundControllerTest : public SessionFixture
 {
 protected:
     RoundControllerTest() { relay.AddPlayer(kPlayer); }
@@ -28,25 +26,16 @@ protected:
         for (const SentPacket& packet : sender.packets)
             for (const CMessage& message : packet.messages)
                 if (message.GetType() == MSG_MAP)
-                {
-                    char name[128];
-                    message.GetMap(name, sizeof name);
-                    names.push_back(name);
-                }
+                    names.push_back(TextOf(message));
         return names;
     }
-    void RequestMap(const char* name)
-    {
-        CMessage request;
-        request.SetMap(name);
-        rounds.OnMapRequest(request);
-    }
-    CPlayerRecord& Join(const char* name) { return RoundsFixture::Join(kPlayer, name); }
+    void RequestMap(const char* name) { rounds.OnMapRequest(Msg(&CMessage::SetMap, name)); }
+    CPlayerRecord& Join(const char* name) { return SessionFixture::Join(kPlayer, name); }
+    CShip* ShipOf(const CPlayerRecord& record) { return rounds.GetWorld()->FindPlayer(record.GetShipId()); }
     void HoldKeys(CPlayerRecord& record, std::vector<uint32_t> codes)
     {
-        CMessage keys;
-        keys.SetKeys(record.GetShipId(), codes.data(), static_cast<uint32_t>(codes.size()));
-        rounds.OnKeys(record, keys);
+        rounds.OnKeys(record, Msg(&CMessage::SetKeys, record.GetShipId(), codes.data(),
+                                  static_cast<uint32_t>(codes.size())));
     }
 };
 } // namespace
@@ -65,11 +54,32 @@ TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
     EXPECT_EQ(played, (std::vector<std::string>{"Beta", "Alpha", "Beta"}));
 }
 
+TEST_F(RoundControllerTest, ARotationKeepsTheTurnOfTheOtherMapsWhenOneLeaves)
+{
+    CMapRotation rotation;
+    AddMaps({"A", "B", "C"});
+    for (const char* name : {"A.smp", "B.smp", "C.smp"})
+        rotation.Add(name);
+    rotation.Remove("Maps\\D.smp");
+    rotation.Remove("");
+    EXPECT_EQ(rotation.GetMaps(), (std::vector<std::string>{"Maps\\A.smp", "Maps\\B.smp", "Maps\\C.smp"}))
+        << "maps not in the rotation";
+    EXPECT_EQ(rotation.Next(), "Maps\\A.smp");
+    EXPECT_EQ(rotation.Next(), "Maps\\B.smp");
+    rotation.Remove("Maps\\A.smp");
+    EXPECT_EQ(rotation.Next(), "Maps\\C.smp") << "an earlier map leaving does not skip one";
+    rotation.Remove("Maps\\C.smp");
+    EXPECT_EQ(rotation.Next(), "Maps\\B.smp") << "the last map leaving wraps the turn round";
+    rotation.Remove("maps\\b.SMP");
+    EXPECT_TRUE(rotation.IsEmpty()) << "a request's spelling finds the map";
+    EXPECT_EQ(rotation.Next(), "");
+}
+
 TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
 {
     AddMaps({"Alpha"});
-    relay.QueueMessage(0, TextMessage("from the last round"));
-    relay.QueueMessage(kPlayer, TextMessage("also from the last round"));
+    relay.QueueMessage(0, Msg(&CMessage::SetText, "from the last round"));
+    relay.QueueMessage(kPlayer, Msg(&CMessage::SetText, "also from the last round"));
     rounds.EndRound();
     EXPECT_TRUE(rounds.IsRoundOver());
     rounds.NewRound(nullptr);
@@ -78,9 +88,7 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     ASSERT_EQ(sender.packets.size(), 1u);
     EXPECT_EQ(sender.packets[0].target, 0u);
     ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_MAP});
-    char name[128];
-    sender.packets[0].messages[0].GetMap(name, sizeof name);
-    EXPECT_STREQ(name, "Alpha");
+    EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"});
 }
 
 TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
@@ -92,11 +100,9 @@ TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
     relay.FlushBatches();
     sender.packets.clear();
 
-    CMessage state;
-    state.SetObjectState(3, 1, CVector(), CVector(), 0, 0);
-    relay.QueueMessage(0, state);
+    relay.QueueMessage(0, Msg(&CMessage::SetObjectState, 3, 1, CVector(), CVector(), 0.0f, 0));
     rounds.EndRound();
-    relay.QueueMessage(0, TextMessage("gg"));
+    relay.QueueMessage(0, Msg(&CMessage::SetText, "gg"));
     relay.FlushBatches();
     EXPECT_TRUE(sender.packets.empty()) << "the interval began with the first round's map";
     rounds.NewRound(nullptr);
@@ -128,6 +134,8 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
     }
 }
 
+// A map that does not load, from the rotation or asked for, is reported and
+// dropped from the rotation, and the next is played.
 TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
 {
     AddMaps({"Alpha", "Beta", "Gamma"});
@@ -148,24 +156,19 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
     relay.FlushBatches();
     EXPECT_TRUE(rounds.NewRound(nullptr)) << "Gamma has no title";
     EXPECT_EQ(PlayedMap(), "Beta");
-    EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
     relay.FlushBatches();
     EXPECT_EQ(Announced(), (std::vector<std::string>{"Beta", "Beta"}));
-}
 
-TEST_F(RoundControllerTest, ARequestedMapThatDoesNotLoadGivesTheRotationsNext)
-{
-    AddMaps({"Alpha", "Beta"});
     WriteMap("Broken", "Broken", Ending::Truncated);
     rounds.AddMap("Broken.smp");
-    rounds.NewRound(nullptr);
+    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Broken.smp"}));
     RequestMap("broken");
     TakeServerLogLines();
     EXPECT_TRUE(rounds.NewRound(nullptr));
-    EXPECT_EQ(PlayedMap(), "Beta");
+    EXPECT_EQ(PlayedMap(), "Beta") << "the rotation's next";
     EXPECT_EQ(TakeServerLogLines()[1],
               "Map \"Maps\\broken.smp\" could not be loaded; dropping it from the rotation.");
-    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Alpha.smp", "Maps\\Beta.smp"}));
+    EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
 }
 
 TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
@@ -174,7 +177,7 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     rounds.NewRound(nullptr);
     CPlayerRecord& record = Join("Ace");
     CGameWorld* world = rounds.GetWorld();
-    world->FindPlayer(record.GetShipId())->SetFrags(5);
+    ShipOf(record)->SetFrags(5);
     rounds.EndRound();
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Beta", "Beta", Ending::Truncated);
@@ -185,7 +188,7 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     EXPECT_EQ(rounds.GetWorld(), world) << "the world is kept";
     EXPECT_EQ(PlayedMap(), "Alpha");
     EXPECT_FALSE(rounds.IsRoundOver());
-    EXPECT_EQ(world->FindPlayer(record.GetShipId())->GetFrags(), 0) << "or the frag limit would end it again";
+    EXPECT_EQ(ShipOf(record)->GetFrags(), 0) << "or the frag limit would end it again";
     EXPECT_TRUE(rounds.GetRotation().empty());
     EXPECT_EQ(TakeServerLogLines().back(), "No map could be loaded; the round on \"Alpha\" goes on.");
     relay.FlushBatches();
@@ -226,8 +229,7 @@ TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
     for (const auto& limits : cases)
     {
         ASSERT_TRUE(rounds.StartRound());
-        Join("Ace");
-        rounds.GetWorld()->FindPlayer(relay.FindPlayer(kPlayer)->GetShipId())->SetFrags(limits.frags);
+        ShipOf(Join("Ace"))->SetFrags(limits.frags);
         clock.Advance(limits.minutes * 60000);
         TakeServerLogLines();
         relay.FlushBatches();
@@ -254,7 +256,7 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
     EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
 
     Join("Ace");
-    CShip* ship = rounds.GetWorld()->FindPlayer(record.GetShipId());
+    CShip* ship = ShipOf(record);
     ASSERT_NE(ship, nullptr);
     EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
     HoldKeys(record, {KEY_TURN_RIGHT});
@@ -263,9 +265,8 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
     EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "a pass ticks the world by the time it was given";
 
     rounds.NewRound(nullptr);
-    CShip* next = rounds.GetWorld()->FindPlayer(record.GetShipId());
-    ASSERT_NE(next, nullptr) << "every registered player gets a ship in the new round";
-    EXPECT_EQ(next->GetHeldKeys(), &record.GetKeys());
+    ASSERT_NE(ShipOf(record), nullptr) << "every registered player gets a ship in the new round";
+    EXPECT_EQ(ShipOf(record)->GetHeldKeys(), &record.GetKeys());
 }
 
 TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
@@ -319,15 +320,10 @@ TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPr
     for (int i = 0; i < 10; ++i)
         Join("Bad\r\nName");
     EXPECT_EQ(record.GetShipId(), 3u) << "three ships, the burst";
-    ASSERT_NE(rounds.GetWorld()->FindPlayer(3), nullptr);
-    EXPECT_EQ(rounds.GetWorld()->FindPlayer(3)->GetName(), "Bad??Name");
-    EXPECT_EQ(TakeServerLogLines(),
-              (std::vector<std::string>{
-                  "Bad??Name has joined the game.",
-                  "Bad??Name has joined the game.",
-                  "Bad??Name has joined the game.",
-                  "Dropping registrations from Bad??Name: more than 1 registration a second.",
-              }));
+    EXPECT_EQ(ShipOf(record)->GetName(), "Bad??Name");
+    std::vector<std::string> expected(3, "Bad??Name has joined the game.");
+    expected.push_back("Dropping registrations from Bad??Name: more than 1 registration a second.");
+    EXPECT_EQ(TakeServerLogLines(), expected);
     clock.Advance(1000);
     Join("Calm");
     EXPECT_EQ(record.GetShipId(), 4u) << "one more a second";

@@ -1,43 +1,13 @@
 // What the server does to text and to floods from its clients: control
 // characters shown as "?", and the token buckets that drop what goes beyond a
 // player's rate, saying so once per flood.
-#include "common/MessageLog.h"
 #include "server/session/PrintableText.h"
 #include "server/session/RateLimit.h"
-#include "tests/server/RecordingSender.h"
+#include "tests/server/SessionFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using testing_support::TakeServerLogLines;
-
-namespace
-{
-class RateLimitTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { CMessageLog::GetServerLog().Clear(); }
-    void TearDown() override { CMessageLog::DestroyServerLog(); }
-
-    // Offers one message every `everyMs` from `start` for `forMs`; returns
-    // how many passed and keeps the log lines it caused.
-    int Flood(CRateLimit& limit, uint32_t start, uint32_t everyMs, uint32_t forMs)
-    {
-        int passed = 0;
-        for (uint32_t t = 0; t < forMs; t += everyMs)
-        {
-            passed += limit.Allow(start + t, "Ace") ? 1 : 0;
-            for (std::string& line : TakeServerLogLines())
-                log.push_back(line);
-        }
-        return passed;
-    }
-
-    std::vector<std::string> log;
-};
-} // namespace
 
 TEST(PrintableText, ControlCharactersBecomeQuestionMarksAndTheRestStays)
 {
@@ -46,37 +16,48 @@ TEST(PrintableText, ControlCharactersBecomeQuestionMarksAndTheRestStays)
         controls += static_cast<char>(c);
     controls += '\x7f';
     EXPECT_EQ(PrintableText(controls.c_str()), std::string(32, '?'));
-    EXPECT_EQ(PrintableText("ok\r\nConsole: Server is shutting down...\x1b[2J"),
-              "ok??Console: Server is shutting down...?[2J");
     EXPECT_EQ(PrintableText(" ~Caf\xc3\xa9"), " ~Caf\xc3\xa9") << "space, tilde and UTF-8 bytes stay";
     EXPECT_EQ(PrintableText(nullptr), "");
 }
 
-TEST_F(RateLimitTest, AFloodPassesTheBurstThenTheRateAndIsLoggedOnce)
+namespace
 {
+// Offers one message every `everyMs` from `start` for `forMs`; returns how
+// many passed, and adds the log lines it caused to `log`.
+int Flood(CRateLimit& limit, uint32_t start, uint32_t everyMs, uint32_t forMs, std::vector<std::string>& log)
+{
+    int passed = 0;
+    for (uint32_t t = 0; t < forMs; t += everyMs)
+    {
+        passed += limit.Allow(start + t, "Ace") ? 1 : 0;
+        for (std::string& line : TakeServerLogLines())
+            log.push_back(line);
+    }
+    return passed;
+}
+} // namespace
+
+TEST(RateLimit, AFloodPassesTheBurstThenTheRateAndIsLoggedOnceUntilTheBucketRefills)
+{
+    std::vector<std::string> log;
+    TakeServerLogLines(); // what an earlier test left
     CRateLimit chat(kChatRule);
-    int passed = Flood(chat, 5000, 10, 10000);
+    int passed = Flood(chat, 5000, 10, 10000, log);
     EXPECT_GE(passed, 5 + 29);
     EXPECT_LE(passed, 5 + 30) << "the burst, then 3 a second for 10 seconds";
     EXPECT_EQ(log, std::vector<std::string>{"Dropping chat from Ace: more than 3 lines a second."});
-}
 
-TEST_F(RateLimitTest, ANewFloodAfterTheBucketRefilledIsLoggedAgain)
-{
     CRateLimit joins(kJoinRule);
-    // Across the clock's wrap: differences are taken modulo 2^32.
-    uint32_t start = 0xFFFFF000u;
-    EXPECT_EQ(Flood(joins, start, 100, 1000), 3) << "the burst; the next one is due at 1000 ms";
-    EXPECT_EQ(Flood(joins, start + 1000, 100, 2000), 2) << "still flooding: one a second, no new line";
-    EXPECT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0], "Dropping registrations from Ace: more than 1 registration a second.");
-
-    // Quiet long enough to fill the bucket: the next flood is a new one.
-    EXPECT_EQ(Flood(joins, start + 3000 + 3000, 100, 1000), 3);
+    uint32_t start = 0xFFFFF000u; // across the clock's wrap: differences are taken modulo 2^32
+    EXPECT_EQ(Flood(joins, start, 100, 1000, log), 3) << "the burst; the next one is due at 1000 ms";
+    EXPECT_EQ(Flood(joins, start + 1000, 100, 2000, log), 2) << "still flooding: one a second, no new line";
+    EXPECT_EQ(log.back(), "Dropping registrations from Ace: more than 1 registration a second.");
     EXPECT_EQ(log.size(), 2u);
+    EXPECT_EQ(Flood(joins, start + 3000 + 3000, 100, 1000, log), 3) << "quiet long enough to fill the bucket";
+    EXPECT_EQ(log.size(), 3u) << "a new flood is logged again";
 
-    // Within the rate nothing is dropped.
     CRateLimit calm(kChatRule);
-    EXPECT_EQ(Flood(calm, 100, 334, 20000), 60);
-    EXPECT_EQ(log.size(), 2u);
+    EXPECT_EQ(Flood(calm, 100, 334, 20000, log), 60) << "within the rate nothing is dropped";
+    EXPECT_EQ(log.size(), 3u);
+    CMessageLog::DestroyServerLog();
 }

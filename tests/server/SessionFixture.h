@@ -1,14 +1,15 @@
-// The server's session without a network, for the tests of its rounds and
-// its bots: a relay that records every packet it sends, the round controller
-// over it, maps written to a data folder of the test's own, a clock the test
-// drives, the game settings at their defaults and an empty server log.
+// The server's session without a network, for the tests of its relay, rounds
+// and bots: a sender that keeps every packet the relay sends, decoded; the
+// server's log read back; and a fixture with the relay and the round
+// controller over that sender, maps written to a data folder of the test's
+// own, a clock the test drives, the default settings and an empty log.
 #pragma once
 
 #include "common/MessageLog.h"
 #include "platform/Clock.h"
 #include "server/session/RoundController.h"
 #include "server/session/SessionRelay.h"
-#include "tests/server/RecordingSender.h"
+#include "tests/net/Messages.h"
 #include "tests/support/DefaultGameSettings.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ScopedEnv.h"
@@ -18,22 +19,58 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace testing_support
 {
 
-class RoundsFixture : public ::testing::Test
+struct SentPacket
+{
+    session::PlayerId target = 0;
+    std::vector<CMessage> messages;
+
+    std::vector<int32_t> Types() const { return testing_support::Types(messages); }
+};
+
+class RecordingSender : public IPacketSender
+{
+public:
+    void SendPacket(session::PlayerId target, const uint8_t* data, size_t size) override
+    {
+        packets.push_back({target, Unbatched(data, size)});
+    }
+    // The packets sent since the last call.
+    std::vector<SentPacket> Take() { return std::exchange(packets, {}); }
+
+    std::vector<SentPacket> packets;
+};
+
+// The server's log lines, oldest first; the log is left empty. The log keeps
+// only its newest few lines, so tests that log more take them as they go.
+inline std::vector<std::string> TakeServerLogLines()
+{
+    CMessageLog& log = CMessageLog::GetServerLog();
+    std::vector<std::string> lines;
+    char line[CMessageLog::kLineSize];
+    log.ResetCursor();
+    while (log.NextLine(line, sizeof line))
+        lines.insert(lines.begin(), line);
+    log.Clear();
+    return lines;
+}
+
+class SessionFixture : public ::testing::Test
 {
 protected:
     static constexpr session::PlayerId kHost = 1;
     using Ending = MapFile::Ending;
 
-    RoundsFixture()
+    SessionFixture()
     {
         CMessageLog::GetServerLog().Clear();
         relay.AddPlayer(kHost);
     }
-    ~RoundsFixture() override { CMessageLog::DestroyServerLog(); }
+    ~SessionFixture() override { CMessageLog::DestroyServerLog(); }
 
     // Writes "Maps/<title>.smp", a small open map of that title, and adds
     // each to the rotation.
@@ -56,9 +93,7 @@ protected:
         if (!relay.FindPlayer(player))
             relay.AddPlayer(player);
         CPlayerRecord& record = *relay.FindPlayer(player);
-        CMessage join;
-        join.SetJoin(0, 2, name);
-        rounds.OnJoin(record, join);
+        rounds.OnJoin(record, Msg(&CMessage::SetJoin, 0, 2, name));
         return record;
     }
     // The player leaves the way the server lets a departing player go.
