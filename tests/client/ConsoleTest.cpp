@@ -8,10 +8,8 @@
 #include "common/MessageLog.h"
 #include "game/Ship.h"
 #include "game/World.h"
-#include "gfx/Graphics.h"
 #include "net/Client.h"
 #include "net/Message.h"
-#include "tests/client/FrameReading.h"
 #include "tests/client/ShippedDrawing.h"
 
 #include <gtest/gtest.h>
@@ -159,24 +157,14 @@ TEST_F(CommandParserTest, ListAndConnectUseTheKnownServers)
     EXPECT_FALSE(m_session.IsConnected());
 }
 
-TEST_F(ConsoleTest, OpeningStartsAnEmptyLineInTextModeAndClosingSendsNothing)
+// Closing leaves text mode and the line as return does (below).
+TEST_F(ConsoleTest, OpeningStartsAnEmptyLineAndTypingEditsItUpTo1023Characters)
 {
     Log().OpenInputLine("stale");
     m_console.Open();
     EXPECT_EQ(InputLine(), "");
     EXPECT_TRUE(Log().IsInputActive());
     EXPECT_EQ(m_input.GetMode(), kKeyboardModeText);
-    Type("half a thought");
-    m_console.Close();
-    EXPECT_TRUE(m_sent.empty());
-    EXPECT_EQ(InputLine(), "<none>");
-    EXPECT_FALSE(Log().IsInputActive());
-    EXPECT_EQ(m_input.GetMode(), kKeyboardModeGame);
-}
-
-TEST_F(ConsoleTest, TypingEditsTheLineUpTo1023Characters)
-{
-    m_console.Open();
     Type("hix\b");
     EXPECT_EQ(InputLine(), "hi");
     Type("\b\b\b");
@@ -185,7 +173,9 @@ TEST_F(ConsoleTest, TypingEditsTheLineUpTo1023Characters)
     EXPECT_EQ(InputLine(), std::string(1022, 'a') + "b");
     Type("\b");
     EXPECT_EQ(InputLine(), std::string(1022, 'a'));
-    EXPECT_TRUE(m_sent.empty());
+    m_console.Close();
+    EXPECT_TRUE(m_sent.empty()) << "closing sends nothing";
+    EXPECT_EQ(InputLine(), "<none>");
 }
 
 TEST_F(ConsoleTest, ReturnSendsChatOrRunsACommandAndClosesTheLine)
@@ -222,7 +212,6 @@ TEST_F(ConsoleTest, ReturnSendsChatOrRunsACommandAndClosesTheLine)
 // Drawn on the recording backend with the shipped font, in white.
 TEST_F(ConsoleTest, DrawnAsTextWithTheInputLineBelowTheNewestFiveLines)
 {
-    constexpr RenderColour kWhite{1, 1, 1, 1};
     CShippedDrawing drawing;
     drawing.backend.SetColour(kWhite);
     Log().SetMaxLines(5);
@@ -233,9 +222,8 @@ TEST_F(ConsoleTest, DrawnAsTextWithTheInputLineBelowTheNewestFiveLines)
     DrawConsole(-302, -384);
     std::vector<TextRun> expected;
     for (const char* line : {"line 3", "line 4", "line 5", "line 6", "5_d off"})
-        expected.push_back(TextAt(-302, -288 - 16 * float(expected.size()), kWhite, line));
-    expected.push_back(TextAt(-302, -384, kWhite, ":say hi"));
-    EXPECT_EQ(ReadTextRuns(drawing.backend, GetGraphics().GetTexture("Font2.tga")->GetGLName()), expected)
-        << "lines are text, not formats";
+        expected.push_back({line, -302, -288 - 16 * float(expected.size()), kWhite});
+    expected.push_back({":say hi", -302, -384, kWhite});
+    EXPECT_EQ(ReadText(drawing.backend), expected) << "lines are text, not formats";
 }
 } // namespace

@@ -1,15 +1,21 @@
-// The side panel as a player reads it, drawn through the recording backend
-// with the shipped pictures: framed in green, the fuel gauge growing with
-// the fuel, the minimap centred on the local ship and the right way up,
-// markers for the ships in sight the short way across the seam, every
-// player's score on a line that fits, and the items held with their counts.
-// The panel sits where the game puts it on a 1024 x 600 window.
+// The game screen's parts as a player sees them, drawn through the
+// recording backend with the shipped pictures. The view on a small wrapping
+// world: the draw order, wrapping across the seam, off-screen objects, names
+// and collision outlines. The side panel, where the game puts it on a
+// 1024 x 600 window: framed in green, the fuel gauge growing with the fuel,
+// the minimap centred on the local ship and the right way up, markers for
+// the ships in sight the short way across the seam, every player's score on
+// a line that fits, the items held with their counts. The round-over
+// screen: the score list's order and name cut, who sees "You Won!" and who
+// "You Lost".
+#include "client/game/GameView.h"
+#include "client/game/RoundOverScreen.h"
 #include "client/game/SidePanel.h"
 #include "game/Map.h"
 #include "game/Powerup.h"
+#include "game/Projectiles.h"
 #include "game/Ship.h"
 #include "game/World.h"
-#include "tests/client/FrameReading.h"
 #include "tests/client/ShippedDrawing.h"
 #include "tests/support/DefaultGameSettings.h"
 #include "tests/support/MapFile.h"
@@ -18,20 +24,121 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
 {
-const RenderColour kGreen{0, 1, 0, 1};
-const RenderColour kBlack{0, 0, 0, 1};
-const RenderColour kWhite{1, 1, 1, 1};
-const RenderColour kBlue{0, 0, 1, 1};
-const RenderColour kRed{1, 0, 0, 1};
+class GameViewTest : public ::testing::Test
+{
+protected:
+    // A 64 x 64 empty map: 2048 x 2048 units, seen through a 1024 x 768 view.
+    void SetUp() override
+    {
+        const std::vector<std::string> rows(64, std::string(64, '.'));
+        auto* map = new CMap();
+        ASSERT_TRUE(map->LoadFromFile(m_dir.Write("open.smp", testing_support::MapFile(rows).Bytes())));
+        m_world.AttachMap(map);
+        Ship(2040, 1000, "Me")->SetLocal(true);
+        m_view.SetWorld(&m_world);
+        m_view.SetViewSize(1024, 768);
+        GetDrawToggles() = DrawToggles{};
+    }
+    void TearDown() override { GetDrawToggles() = DrawToggles{}; }
 
+    CShip* Ship(float x, float y, const char* name)
+    {
+        auto* ship = new CShip();
+        ship->ForceRespawn(x, y);
+        ship->SetName(name);
+        m_world.AddPlayer(ship);
+        return ship;
+    }
+
+    // The centre of each picture drawn: pictures are two triangles.
+    std::vector<std::pair<float, float>> PictureCentres() const
+    {
+        std::vector<std::pair<float, float>> centres;
+        const auto& triangles = m_drawing.backend.Triangles();
+        for (size_t i = 0; i + 1 < triangles.size(); i += 2)
+        {
+            float x = 0, y = 0;
+            for (const auto* t : {&triangles[i], &triangles[i + 1]})
+                for (const RenderVertex& v : t->vertices)
+                    x += v.x / 6, y += v.y / 6;
+            centres.emplace_back(std::round(x), std::round(y));
+        }
+        return centres;
+    }
+
+    testing_support::TempDir m_dir;
+    CShippedDrawing m_drawing;
+    CGameWorld m_world;
+    CGameView m_view;
+};
+} // namespace
+
+TEST_F(GameViewTest, DrawOrderAndTheSeam)
+{
+    Ship(10, 1000, "Across"); // 18 units right of the local ship, across the seam
+    Ship(1000, 1000, "Far");  // beyond half the view at every wrap position
+    auto* debris = new CShrapnel();
+    debris->ForceRespawn(2030, 1010);
+    m_world.AddObject(debris);
+    m_view.UpdateCamera();
+    EXPECT_EQ(std::make_pair(m_view.GetCameraX(), m_view.GetCameraY()), std::make_pair(2040, 1000));
+    m_view.DrawWorld();
+    // Screen x = world x - view x + 100 (the panel's half width), y flipped:
+    // the local ship first, again as the first of the players, the ship
+    // across the seam at the left edge of the world, the objects last; the
+    // far ship not at all.
+    EXPECT_EQ(PictureCentres(),
+              (std::vector<std::pair<float, float>>{{100, 0}, {100, 0}, {118, 0}, {90, -10}}));
+}
+
+TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
+{
+    CShip* edge = Ship(2040 - 512, 1000, "Edge");
+    m_view.UpdateCamera();
+    EXPECT_TRUE(m_view.DrawObject(*edge)) << "exactly half a view away";
+    edge->SetPosition(CVector(2040 - 513, 1000, 1));
+    EXPECT_FALSE(m_view.DrawObject(*edge));
+    edge->SetPosition(CVector(2040, 1000 + 385, 1));
+    EXPECT_FALSE(m_view.DrawObject(*edge)) << "below the view";
+    edge->SetPosition(CVector(2040, (1000 + 384 + 2048) % 2048, 1));
+    EXPECT_TRUE(m_view.DrawObject(*edge)) << "at the bottom edge, across the seam";
+}
+
+TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
+{
+    Ship(10, 1000, "Ace");
+    m_view.UpdateCamera();
+    m_view.DrawWorld();
+    CRecordingBackend& backend = m_drawing.backend;
+    auto redGlyphs = [&]
+    {
+        int count = 0;
+        for (const auto& quad : backend.Quads())
+            count += quad.state.colour == kRed;
+        return count;
+    };
+    EXPECT_EQ(redGlyphs(), 3) << "the other ship's name, not the local one's";
+    EXPECT_TRUE(backend.LineLoops().empty());
+    backend.ClearFrame();
+    GetDrawToggles().names = false;
+    GetDrawToggles().outlines = true;
+    m_view.DrawWorld();
+    EXPECT_EQ(redGlyphs(), 0);
+    EXPECT_FALSE(backend.LineLoops().empty()) << "collision outlines";
+}
+
+namespace
+{
 constexpr int32_t kCentreX = -412;
 const Box kPanel{-512, -300, -312, 300};
 // The test world: 32 x 16 cells of 32 units.
@@ -227,17 +334,21 @@ TEST_F(SidePanelTest, NoMapNameOrNoPictureLeavesTheMinimapBlack)
     EXPECT_FALSE(m_panel.LoadTextures());
 }
 
-TEST_F(SidePanelTest, ScoresListEveryPlayerOnALineThatFits)
+// Every player's score; a marker for each ship in sight.
+TEST_F(SidePanelTest, ScoresOnLinesThatFitAndMarkersTheShortWayAcrossTheSeam)
 {
-    AddShip("Local", 512, 256)->SetFrags(5);
-    AddShip("AVeryLongPilotName", 0, 0)->SetFrags(12);
-    AddShip("Neg", 0, 0)->SetFrags(-3);
+    AddShip("Local", 100, 100)->SetFrags(5);
+    AddShip("AVeryLongPilotName", 1000, 500)->SetFrags(12); // -124 and -112 the short way
+    CShip* cloaked = AddShip("Neg", 200, 100);
+    cloaked->SetFrags(-3);
+    cloaked->SetStatusBits(STATUS_CLOAKED);
+    AddShip("Dead", 300, 100)->Kill();
     DrawPanel();
     const std::vector<TextRun> lines = Text();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     // Long names are cut, not run into the score; the scores line up.
     const std::pair<std::string, std::string> shown[] = {
-        {"Local ", " 5"}, {"AVeryLongPilo ", " 12"}, {"Neg ", " -3"}};
+        {"Local ", " 5"}, {"AVeryLongPilo ", " 12"}, {"Neg ", " -3"}, {"Dead ", " 0"}};
     for (size_t i = 0; i < lines.size(); ++i)
     {
         const std::string& text = lines[i].text;
@@ -250,15 +361,7 @@ TEST_F(SidePanelTest, ScoresListEveryPlayerOnALineThatFits)
         EXPECT_TRUE(Flat(kBlack).at(0).Contains(line)) << text;
         EXPECT_LT(line.top, Flat(kWhite).at(0).bottom) << "under the gauge";
     }
-}
 
-TEST_F(SidePanelTest, MarkersShowVisiblePlayersTheShortWayAcrossTheSeam)
-{
-    AddShip("Local", 100, 100);
-    AddShip("Across", 1000, 500); // -124 and -112 the short way
-    AddShip("Cloaked", 200, 100)->SetStatusBits(STATUS_CLOAKED);
-    AddShip("Dead", 300, 100)->Kill();
-    DrawPanel();
     const Box square = MinimapSquare();
     const std::vector<Box> local = Flat(kGreen), others = Flat(kRed);
     const Box& marker = local.back();
@@ -334,4 +437,74 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
         m_panel.DrawIcon(kind, 0, 0);
         EXPECT_TRUE(m_backend.Quads().empty()) << "kind " << kind;
     }
+}
+
+namespace
+{
+// A world of these players; the first is the local ship.
+void AddPlayers(CGameWorld& world, const std::vector<std::pair<std::string, int>>& players)
+{
+    for (const auto& [name, frags] : players)
+    {
+        auto* ship = new CShip();
+        ship->SetName(name.c_str());
+        ship->SetFrags(frags);
+        world.AddPlayer(ship);
+    }
+}
+
+// The frame's text, each run ended by "|"; all of it in `colour`.
+std::string DrawnText(CGameWorld& world, const RenderColour& colour)
+{
+    CShippedDrawing drawing;
+    DrawRoundOver(world);
+    EXPECT_TRUE(drawing.backend.CurrentState().texturing);
+    std::string text;
+    for (const TextRun& run : ReadText(drawing.backend))
+    {
+        text += run.text + "|";
+        EXPECT_EQ(run.colour, colour) << run.text;
+        EXPECT_EQ(run.x, run.text.size() == 8 ? -40 : -100) << "the verdict centred, the scores in a column";
+    }
+    return text;
+}
+} // namespace
+
+TEST(RoundOver, ScoresHighestFirstThenNamesByteWiseCutTo14)
+{
+    CGameWorld world;
+    AddPlayers(world, {{"Zed", 3},
+                       {"Low", -2},
+                       {"ace", 3},
+                       {"Top", 7},
+                       {"Bob", 3},
+                       {"\xC3\xA9tienne", 3},
+                       {"ABCDEFGHIJKLMNOPQ", 1},
+                       {"", 1}});
+    // A byte above 127 sorts after ASCII.
+    EXPECT_EQ(BuildScoreList(world), (std::vector<ScoreEntry>{{"Top", 7},
+                                                              {"Bob", 3},
+                                                              {"Zed", 3},
+                                                              {"ace", 3},
+                                                              {"\xC3\xA9tienne", 3},
+                                                              {"", 1},
+                                                              {"ABCDEFGHIJKLMN", 1},
+                                                              {"Low", -2}}));
+    CGameWorld empty;
+    EXPECT_TRUE(BuildScoreList(empty).empty());
+}
+
+TEST(RoundOver, TiedLeadersBothWinInGreenAndALowerScoreLosesInRed)
+{
+    const std::string tied = "You Won!|Ace                5|Bob                5|";
+    for (const char* local : {"Ace", "Bob"})
+    {
+        CGameWorld world;
+        AddPlayers(world, {{local, 5}, {local == std::string("Ace") ? "Bob" : "Ace", 5}});
+        EXPECT_EQ(DrawnText(world, kGreen), tied) << local;
+    }
+    CGameWorld world;
+    AddPlayers(world, {{"Me", -1}, {"AChampionOfTheSkies", 12}, {"Other", 0}});
+    EXPECT_EQ(DrawnText(world, kRed),
+              "You Lost|AChampionOfThe    12|Other              0|Me                -1|");
 }
