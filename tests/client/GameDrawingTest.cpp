@@ -34,37 +34,55 @@
 
 namespace
 {
-class GameViewTest : public ::testing::Test
+// A world on an empty map of `columns` x `rows` cells of 32 units, drawn
+// with the shipped pictures.
+class WorldDrawing : public ::testing::Test
 {
 protected:
-    // A 64 x 64 empty map: 2048 x 2048 units, seen through a 1024 x 768 view.
+    void OpenMap(int columns, int rows)
+    {
+        const std::vector<std::string> cells(size_t(rows), std::string(size_t(columns), '.'));
+        auto* map = new CMap();
+        ASSERT_TRUE(map->LoadFromFile(m_dir.Write("open.smp", testing_support::MapFile(cells).Bytes())));
+        m_world.AttachMap(map);
+    }
+
+    // A ship in play at (x, y); the first one added is the local ship.
+    CShip* AddShip(const char* name, double x, double y)
+    {
+        auto* ship = new CShip();
+        ship->SetName(name);
+        ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        m_world.AddPlayer(ship);
+        return ship;
+    }
+
+    testing_support::DefaultGameSettings m_settings;
+    testing_support::TempDir m_dir;
+    CShippedDrawing m_drawing;
+    CRecordingBackend& m_backend = m_drawing.backend;
+    CGameWorld m_world;
+};
+
+class GameViewTest : public WorldDrawing
+{
+protected:
+    // 2048 x 2048 units, seen through a 1024 x 768 view.
     void SetUp() override
     {
-        const std::vector<std::string> rows(64, std::string(64, '.'));
-        auto* map = new CMap();
-        ASSERT_TRUE(map->LoadFromFile(m_dir.Write("open.smp", testing_support::MapFile(rows).Bytes())));
-        m_world.AttachMap(map);
-        Ship(2040, 1000, "Me")->SetLocal(true);
+        OpenMap(64, 64);
+        AddShip("Me", 2040, 1000)->SetLocal(true);
         m_view.SetWorld(&m_world);
         m_view.SetViewSize(1024, 768);
         GetDrawToggles() = DrawToggles{};
     }
     void TearDown() override { GetDrawToggles() = DrawToggles{}; }
 
-    CShip* Ship(float x, float y, const char* name)
-    {
-        auto* ship = new CShip();
-        ship->ForceRespawn(x, y);
-        ship->SetName(name);
-        m_world.AddPlayer(ship);
-        return ship;
-    }
-
     // The centre of each picture drawn: pictures are two triangles.
     std::vector<std::pair<float, float>> PictureCentres() const
     {
         std::vector<std::pair<float, float>> centres;
-        const auto& triangles = m_drawing.backend.Triangles();
+        const auto& triangles = m_backend.Triangles();
         for (size_t i = 0; i + 1 < triangles.size(); i += 2)
         {
             float x = 0, y = 0;
@@ -76,17 +94,12 @@ protected:
         return centres;
     }
 
-    testing_support::TempDir m_dir;
-    CShippedDrawing m_drawing;
-    CGameWorld m_world;
     CGameView m_view;
 };
-} // namespace
-
 TEST_F(GameViewTest, DrawOrderAndTheSeam)
 {
-    Ship(10, 1000, "Across"); // 18 units right of the local ship, across the seam
-    Ship(1000, 1000, "Far");  // beyond half the view at every wrap position
+    AddShip("Across", 10, 1000); // 18 units right of the local ship, across the seam
+    AddShip("Far", 1000, 1000);  // beyond half the view at every wrap position
     auto* debris = new CShrapnel();
     debris->ForceRespawn(2030, 1010);
     m_world.AddObject(debris);
@@ -103,7 +116,7 @@ TEST_F(GameViewTest, DrawOrderAndTheSeam)
 
 TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
 {
-    CShip* edge = Ship(2040 - 512, 1000, "Edge");
+    CShip* edge = AddShip("Edge", 2040 - 512, 1000);
     m_view.UpdateCamera();
     EXPECT_TRUE(m_view.DrawObject(*edge)) << "exactly half a view away";
     edge->SetPosition(CVector(2040 - 513, 1000, 1));
@@ -116,10 +129,10 @@ TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
 
 TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
 {
-    Ship(10, 1000, "Ace");
+    AddShip("Ace", 10, 1000);
     m_view.UpdateCamera();
     m_view.DrawWorld();
-    CRecordingBackend& backend = m_drawing.backend;
+    CRecordingBackend& backend = m_backend;
     auto redGlyphs = [&]
     {
         int count = 0;
@@ -137,8 +150,6 @@ TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
     EXPECT_FALSE(backend.LineLoops().empty()) << "collision outlines";
 }
 
-namespace
-{
 constexpr int32_t kCentreX = -412;
 const Box kPanel{-512, -300, -312, 300};
 // The test world: 32 x 16 cells of 32 units.
@@ -155,36 +166,19 @@ std::string CornerMarkedBitmap()
             bytes += char((field >> shift) & 0xFF);
     for (int row = 3; row >= 0; --row)
         for (int column = 0; column < 4; ++column)
-        {
-            bool green = row == 0 && column == 0, white = row == 3 && column == 3;
-            bytes += char(white ? 255 : 0);
-            bytes += char(white || green ? 255 : 0);
-            bytes += char(white ? 255 : 0);
-        }
+            bytes += row == 3 && column == 3 ? "\xFF\xFF\xFF"
+                                             : std::string(row + column ? "\0\0\0" : "\0\xFF\0", 3);
     return bytes;
 }
 
-class SidePanelTest : public ::testing::Test
+class SidePanelTest : public WorldDrawing
 {
 protected:
     void SetUp() override
     {
-        auto* map = new CMap();
-        std::vector<std::string> rows(16, std::string(32, '.'));
-        ASSERT_TRUE(map->LoadFromFile(testing_support::MapFile(rows).WriteTo(m_dir.File("panel.smp"))));
-        m_world.AttachMap(map);
+        OpenMap(32, 16);
         m_panel.SetSize(CSidePanel::kWidth, 600);
         m_panel.SetWorld(&m_world);
-    }
-
-    // A ship in play at (x, y); the first one added is the local ship.
-    CShip* AddShip(const char* name, double x, double y)
-    {
-        auto* ship = new CShip();
-        ship->SetName(name);
-        ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
-        m_world.AddPlayer(ship);
-        return ship;
     }
 
     void DrawPanel()
@@ -228,14 +222,8 @@ protected:
         return {};
     }
 
-    testing_support::DefaultGameSettings m_settings;
-    testing_support::TempDir m_dir;
-    CShippedDrawing m_drawing;
-    CRecordingBackend& m_backend = m_drawing.backend;
-    CGameWorld m_world;
     CSidePanel m_panel;
 };
-} // namespace
 
 TEST_F(SidePanelTest, FramedInGreenWithTheGaugeGrowingWithTheFuel)
 {
@@ -439,8 +427,6 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
     }
 }
 
-namespace
-{
 // A world of these players; the first is the local ship.
 void AddPlayers(CGameWorld& world, const std::vector<std::pair<std::string, int>>& players)
 {
@@ -468,8 +454,6 @@ std::string DrawnText(CGameWorld& world, const RenderColour& colour)
     }
     return text;
 }
-} // namespace
-
 TEST(RoundOver, ScoresHighestFirstThenNamesByteWiseCutTo14)
 {
     CGameWorld world;
@@ -508,3 +492,4 @@ TEST(RoundOver, TiedLeadersBothWinInGreenAndALowerScoreLosesInRed)
     EXPECT_EQ(DrawnText(world, kRed),
               "You Lost|AChampionOfThe    12|Other              0|Me                -1|");
 }
+} // namespace

@@ -1,10 +1,14 @@
 // The screens behind one interface and the one dispatch loop: where each
 // screen's keys lead, F9 from every screen, the window's own events, the
 // options saved and the game joined, and the command line. Each test makes a
-// client of its own (context, screens, window procedure, dispatcher).
+// client of its own (context, screens, window procedure, dispatcher). Then
+// the player's settings in the settings store: the exact bytes each value is
+// saved as, what loading does with missing, short and long values, and a
+// save that fails half-way.
 #include "client/ClientMain.h"
 #include "client/ClientScreens.h"
 #include "client/ScreenDispatcher.h"
+#include "client/Settings.h"
 #include "client/WindowProc.h"
 #include "common/MessageLog.h"
 #include "game/Ship.h"
@@ -18,8 +22,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -78,7 +88,22 @@ struct TestClient
 class ScreenStates : public ::testing::Test
 {
 protected:
+    static constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
+
     bool SettingsWritten() const { return std::filesystem::exists(m_config.File("Tessaloon")); }
+    std::string Value(const char* name) const
+    {
+        return testing_support::ReadFile(m_config.File(std::string(kFolder) + name));
+    }
+    void WriteValue(const char* name, const std::string& bytes) const
+    {
+        m_config.Write(std::string(kFolder) + name, bytes);
+    }
+    size_t StoredCount() const
+    {
+        const auto values = std::filesystem::directory_iterator(m_config.File(kFolder));
+        return size_t(std::distance(begin(values), end(values)));
+    }
 
     // Settings go to a folder of the test's own; a search of the local
     // network, should a screen make one, stays on loopback.
@@ -88,8 +113,9 @@ protected:
     CShippedDrawing m_drawing;
     FakeKeyboard m_keys;
     TestClient m_client{&m_keys};
+    COptionsMenu& m_options = m_client.screens.options;
+    ClientSettings& m_settings = m_client.context.settings;
 };
-} // namespace
 
 TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
 {
@@ -292,3 +318,132 @@ TEST(ClientOptions, CommandLine)
     for (const std::vector<std::string>& bad : refused)
         EXPECT_EQ(parse(bad), 2) << bad[0] << " " << bad.back();
 }
+
+// The settings tests save what carriage return on the options screen saves.
+using Settings = ScreenStates;
+
+std::string Bytes(std::initializer_list<unsigned char> bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+ClientSettings Loaded()
+{
+    ClientSettings loaded;
+    LoadSettings(loaded);
+    return loaded;
+}
+
+std::vector<int> Numbers(const ClientSettings& s)
+{
+    return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed};
+}
+
+TEST_F(Settings, FirstStartKeepsDefaultsAndTheWindowedChoiceIsSavedAlone)
+{
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "");
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({0, 1024, 768, 32, 60, 0}));
+    EXPECT_TRUE(std::filesystem::is_empty(m_config.Path())) << "not even the folder appears";
+    m_settings.windowed = 1;
+    SaveWindowedSetting(m_settings);
+    EXPECT_EQ(StoredCount(), 1u);
+    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
+    loaded = Loaded();
+    EXPECT_EQ(loaded.windowed, 1);
+    EXPECT_EQ(loaded.resWidth, 1024) << "the other values stay missing";
+}
+
+TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
+{
+    m_options.SetText("Ace");
+    m_options.SetShipType(5);
+    m_options.SetResolution(1280, 1024, 32, 60);
+    m_settings.windowed = 1;
+    m_options.OnChar('\r');
+
+    EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
+    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0}));
+    EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
+    EXPECT_EQ(Value("ResHeight"), Bytes({0x00, 0x04, 0, 0}));
+    EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
+    EXPECT_EQ(Value("ResFreq"), Bytes({60, 0, 0, 0}));
+    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
+
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "Ace");
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+}
+
+TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
+{
+    WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
+    WriteValue("ResHeight", Bytes({0xff, 0xff, 0xff, 0xff}));
+    WriteValue("ResFreq", Bytes({0x00, 0x00, 0x00, 0x80}));
+    WriteValue("ShipType", Bytes({3, 0}));
+    WriteValue("Windowed", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
+    WriteValue("ResDepth", "");
+    WriteValue("PlayerName", std::string(128, 'n'));
+    ClientSettings loaded;
+    loaded.shipType = 4;
+    std::memcpy(loaded.playerName, "Old", 4);
+    LoadSettings(loaded);
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
+    EXPECT_STREQ(loaded.playerName, "") << "a name too long to read leaves the cleared buffer";
+
+    std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
+    WriteValue("PlayerName", std::string(127, 'n'));
+    LoadSettings(loaded);
+    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
+        << "the longest name fits, zero-terminated";
+}
+
+TEST_F(Settings, NoDisplayModeSavesZerosAndALongNameIsCut)
+{
+    m_client.context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    m_options.SetText(std::string(200, 'a').c_str());
+    m_options.OnChar('\r');
+    EXPECT_EQ(Numbers(m_settings), std::vector<int>({0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Value("ResWidth"), Bytes({0, 0, 0, 0}));
+    EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
+}
+
+TEST_F(Settings, KeyThatCannotBeCreatedSavesNothingButKeepsTheChoices)
+{
+    m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
+    m_options.SetText("Ace");
+    m_options.SetShipType(3);
+    m_options.OnChar('\r');
+    EXPECT_STREQ(m_settings.playerName, "Ace");
+    EXPECT_EQ(m_settings.shipType, 3);
+    EXPECT_FALSE(std::filesystem::exists(m_config.File(kFolder)));
+}
+
+TEST_F(Settings, SaveFailingHalfWayLeavesEveryValueWhole)
+{
+    m_options.SetText("Ace");
+    m_options.SetShipType(2);
+    m_options.OnChar('\r');
+
+    // A child process may write files of at most 4 bytes: the numbers of its
+    // save fit, the longer name does not.
+    pid_t child = fork();
+    if (child == 0)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4, 4};
+        m_options.SetText("Maverick");
+        m_options.SetShipType(4);
+        if (setrlimit(RLIMIT_FSIZE, &limit) == 0)
+            m_options.OnChar('\r');
+        _exit(0);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ClientSettings loaded = Loaded();
+    EXPECT_STREQ(loaded.playerName, "Ace") << "the name that could not be written keeps its old value";
+    EXPECT_EQ(loaded.shipType, 4) << "values after the failed one are still saved";
+    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
+}
+} // namespace
