@@ -173,34 +173,6 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
 }
 
-TEST_F(ScreenStates, OptionsKeepEditsOnEscapeAndSaveAndApplyThemOnReturn)
-{
-    m_client.In(ScreenId::Options);
-    m_client.Type("Acex\b");
-    m_client.Key(platform::kVkRight);
-    m_client.Key(platform::kVkDown); // 1024x768 -> 1280x1024
-    m_client.Key(platform::kVkEscape);
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
-    EXPECT_STREQ(m_client.context.settings.playerName, "");
-
-    m_client.In(ScreenId::Options); // the next visit shows the edits
-    m_client.Char('\r');
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    ClientSettings saved;
-    LoadSettings(saved);
-    for (const ClientSettings* settings : {&saved, &m_client.context.settings})
-    {
-        EXPECT_STREQ(settings->playerName, "Ace");
-        EXPECT_EQ(settings->shipType, 5) << "the second ship";
-        EXPECT_EQ(settings->resWidth, 1280);
-    }
-    const CClientContext& context = m_client.context;
-    EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
-              std::make_pair(1280, 1024));
-    EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
-}
-
 TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
 {
     for (ScreenId screen : {ScreenId::Intro, ScreenId::MainMenu, ScreenId::Options, ScreenId::AddressEntry,
@@ -354,26 +326,38 @@ TEST_F(Settings, FirstStartKeepsDefaultsAndTheWindowedChoiceIsSavedAlone)
     EXPECT_EQ(loaded.resWidth, 1024) << "the other values stay missing";
 }
 
-TEST_F(Settings, SaveWritesTheOptionsScreenChoicesAsExactBytes)
+TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
 {
-    m_options.SetText("Ace");
-    m_options.SetShipType(5);
-    m_options.SetResolution(1280, 1024, 32, 60);
-    m_settings.windowed = 1;
-    m_options.OnChar('\r');
+    m_client.In(ScreenId::Options);
+    m_client.Type("Acex\b");
+    m_client.Key(platform::kVkRight);
+    m_client.Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    m_client.Key(platform::kVkEscape);
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
+    EXPECT_STREQ(m_settings.playerName, "");
 
+    m_settings.windowed = 1;
+    m_client.In(ScreenId::Options); // the next visit shows the edits
+    m_client.Char('\r');
+    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
-    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0}));
+    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
     EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
     EXPECT_EQ(Value("ResHeight"), Bytes({0x00, 0x04, 0, 0}));
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
     EXPECT_EQ(Value("ResFreq"), Bytes({60, 0, 0, 0}));
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
-
-    ClientSettings loaded = Loaded();
-    EXPECT_STREQ(loaded.playerName, "Ace");
-    EXPECT_EQ(Numbers(loaded), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+    for (const ClientSettings& settings : {Loaded(), m_settings})
+    {
+        EXPECT_STREQ(settings.playerName, "Ace");
+        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+    }
+    const CClientContext& context = m_client.context;
+    EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
+              std::make_pair(1280, 1024));
+    EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
 }
 
 TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
