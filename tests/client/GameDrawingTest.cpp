@@ -344,10 +344,8 @@ TEST_F(SidePanelTest, ScoresOnLinesThatFitAndMarkersTheShortWayAcrossTheSeam)
         EXPECT_EQ(text.substr(text.size() - shown[i].second.size()), shown[i].second) << text;
         EXPECT_EQ(text.size(), lines[0].text.size()) << text;
         EXPECT_EQ(lines[i].colour, kWhite);
-        const Box line{lines[i].x, lines[i].y, lines[i].x + kGlyphWidth * float(text.size()),
-                       lines[i].y + kGlyphHeight};
-        EXPECT_TRUE(Flat(kBlack).at(0).Contains(line)) << text;
-        EXPECT_LT(line.top, Flat(kWhite).at(0).bottom) << "under the gauge";
+        EXPECT_TRUE(Flat(kBlack).at(0).Contains(lines[i].Area())) << text;
+        EXPECT_LT(lines[i].Area().top, Flat(kWhite).at(0).bottom) << "under the gauge";
     }
 
     const Box square = MinimapSquare();

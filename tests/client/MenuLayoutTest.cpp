@@ -65,32 +65,25 @@ protected:
     void ExpectReadable(const std::vector<TextRun>& runs, bool centred) const
     {
         EXPECT_FALSE(runs.empty());
-        std::vector<Box> glyphs, shapes = PlainBoxes(m_backend);
+        std::vector<Box> texts, shapes = PlainBoxes(m_backend);
         for (const TextRun& run : runs)
         {
             EXPECT_EQ(run.text.find_first_of("_#"), std::string::npos) << "not in the font: " << run.text;
             EXPECT_TRUE(!centred || run.x == -5.0f * float(run.text.size())) << "not centred: " << run.text;
-            for (size_t i = 0; i < run.text.size(); ++i)
-                glyphs.push_back({run.x + kGlyphWidth * float(i), run.y, run.x + kGlyphWidth * float(i + 1),
-                                  run.y + kGlyphHeight});
+            texts.push_back(run.Area());
         }
         for (const CRecordingBackend::Quad& picture : Pictures(m_backend))
             shapes.push_back(BoxOf(picture));
-        for (size_t i = 0; i < glyphs.size(); ++i)
+        for (size_t i = 0; i < texts.size(); ++i)
         {
-            EXPECT_TRUE(kScreen.Contains(glyphs[i])) << glyphs[i].left << ", " << glyphs[i].bottom;
-            for (size_t j = i + 1; j < glyphs.size(); ++j)
-                EXPECT_FALSE(glyphs[i].Overlaps(glyphs[j])) << glyphs[i].left << ", " << glyphs[i].bottom;
+            EXPECT_TRUE(kScreen.Contains(texts[i])) << runs[i].text;
+            for (size_t j = i + 1; j < texts.size(); ++j)
+                EXPECT_FALSE(texts[i].Overlaps(texts[j])) << runs[i].text << " / " << runs[j].text;
             for (const Box& shape : shapes)
-                EXPECT_FALSE(glyphs[i].Overlaps(shape)) << glyphs[i].left << ", " << glyphs[i].bottom;
+                EXPECT_FALSE(texts[i].Overlaps(shape)) << runs[i].text;
         }
         for (const Box& shape : shapes)
             EXPECT_TRUE(kScreen.Contains(shape));
-    }
-
-    template <typename Picture> const std::vector<uint8_t>& Pixels(const Picture& picture) const
-    {
-        return PixelsOf(m_backend, picture);
     }
 
     CShippedDrawing m_drawing;
@@ -217,18 +210,16 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
 
     const std::vector<CRecordingBackend::Quad> pictures = Pictures(m_backend);
     ASSERT_EQ(pictures.size(), 7u) << "six ships and the shield";
-    for (size_t i = 0; i < 6; ++i)
+    options.SetShipType(0);
+    for (size_t i = 0; i < 6; options.NextShip(), ++i)
     {
-        options.SetShipType(0);
-        for (size_t step = 0; step < i; ++step)
-            options.NextShip();
-        EXPECT_FALSE(Pixels(pictures[i].state.texture).empty());
-        EXPECT_EQ(Pixels(pictures[i].state.texture),
-                  Pixels(std::string(CShip::TextureName(options.GetShipType()))))
+        EXPECT_FALSE(PixelsOf(m_backend, pictures[i].state.texture).empty());
+        EXPECT_EQ(PixelsOf(m_backend, pictures[i].state.texture),
+                  PixelsOf(m_backend, CShip::TextureName(options.GetShipType())))
             << i;
         EXPECT_TRUE(i == 0 || BoxOf(pictures[i - 1]).right <= BoxOf(pictures[i]).left) << "left to right";
     }
-    EXPECT_EQ(Pixels(pictures[6].state.texture), Pixels(std::string("shield.tga")));
+    EXPECT_EQ(PixelsOf(m_backend, pictures[6].state.texture), PixelsOf(m_backend, "shield.tga"));
     EXPECT_EQ(BoxOf(pictures[6]).CentreX(), BoxOf(pictures[5]).CentreX()) << "over the chosen, sixth ship";
 
     std::string modes;
@@ -286,15 +277,15 @@ TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
     for (std::string label, icon; std::getline(powerups, label, '=') && std::getline(powerups, icon, '|');)
     {
         const TextRun* run = Find(runs, label, true);
-        const std::vector<uint8_t>& pixels = Pixels("pup_" + icon + ".tga");
-        auto shown =
-            std::find_if(pictures.begin(), pictures.end(),
-                         [&](const CRecordingBackend::Quad& q) { return Pixels(q.state.texture) == pixels; });
+        const std::vector<uint8_t>& pixels = PixelsOf(m_backend, "pup_" + icon + ".tga");
+        auto shown = std::find_if(pictures.begin(), pictures.end(),
+                                  [&](const CRecordingBackend::Quad& q)
+                                  { return PixelsOf(m_backend, q.state.texture) == pixels; });
         ASSERT_TRUE(run && shown != pictures.end()) << label;
         const Box box = BoxOf(*shown);
         EXPECT_TRUE(box.right <= run->x && box.bottom <= run->y && run->y <= box.top) << label;
     }
-    EXPECT_EQ(Pixels(pictures.back().state.texture), Pixels(std::string("FuelBlockIcon.tga")))
+    EXPECT_EQ(PixelsOf(m_backend, pictures.back().state.texture), PixelsOf(m_backend, "FuelBlockIcon.tga"))
         << "beside \"Fuel Source\"";
     // The sample gauge: a white frame around a black inside, partly blue.
     const std::vector<Box> frame = PlainBoxes(m_backend, &kWhite), inside = PlainBoxes(m_backend, &kBlack),

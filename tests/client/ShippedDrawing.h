@@ -35,8 +35,6 @@ public:
         GetGraphics().GetTextureManager().Clear();
         SetRenderBackend(nullptr);
     }
-    CShippedDrawing(const CShippedDrawing&) = delete;
-    CShippedDrawing& operator=(const CShippedDrawing&) = delete;
 
     // Pictures (and maps) come from `folder` from now on, read afresh; the
     // folder before this object is put back when it goes.
@@ -56,6 +54,23 @@ private:
 inline constexpr RenderColour kGreen{0, 1, 0, 1}, kWhite{1, 1, 1, 1}, kBlack{0, 0, 0, 1}, kBlue{0, 0, 1, 1},
     kRed{1, 0, 0, 1};
 
+// The area a quad or a run of text covers.
+struct Box
+{
+    float left = 0, bottom = 0, right = 0, top = 0;
+    float Width() const { return right - left; }
+    float CentreX() const { return (left + right) / 2; }
+    float CentreY() const { return (bottom + top) / 2; }
+    bool Contains(const Box& other) const
+    {
+        return left <= other.left && other.right <= right && bottom <= other.bottom && other.top <= top;
+    }
+    bool Overlaps(const Box& other) const
+    {
+        return left < other.right && other.left < right && bottom < other.top && other.bottom < top;
+    }
+};
+
 // One piece of text as a screen drew it: the corner of its first glyph.
 struct TextRun
 {
@@ -63,6 +78,7 @@ struct TextRun
     float x = 0, y = 0;
     RenderColour colour;
     bool operator==(const TextRun&) const = default;
+    Box Area() const { return {x, y, x + kGlyphWidth * float(text.size()), y + kGlyphHeight}; }
 };
 
 inline void PrintTo(const TextRun& run, std::ostream* out)
@@ -127,23 +143,6 @@ inline std::vector<TextRun> InColour(const std::vector<TextRun>& runs, const Ren
                  [&colour](const TextRun& run) { return run.colour == colour; });
     return found;
 }
-
-// The area a quad covers.
-struct Box
-{
-    float left = 0, bottom = 0, right = 0, top = 0;
-    float Width() const { return right - left; }
-    float CentreX() const { return (left + right) / 2; }
-    float CentreY() const { return (bottom + top) / 2; }
-    bool Contains(const Box& other) const
-    {
-        return left <= other.left && other.right <= right && bottom <= other.bottom && other.top <= top;
-    }
-    bool Overlaps(const Box& other) const
-    {
-        return left < other.right && other.left < right && bottom < other.top && other.bottom < top;
-    }
-};
 
 inline Box BoxOf(const CRecordingBackend::Quad& quad)
 {
