@@ -96,6 +96,7 @@ protected:
 
     CGameView m_view;
 };
+
 TEST_F(GameViewTest, DrawOrderAndTheSeam)
 {
     AddShip("Across", 10, 1000); // 18 units right of the local ship, across the seam
@@ -132,22 +133,16 @@ TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
     AddShip("Ace", 10, 1000);
     m_view.UpdateCamera();
     m_view.DrawWorld();
-    CRecordingBackend& backend = m_backend;
-    auto redGlyphs = [&]
-    {
-        int count = 0;
-        for (const auto& quad : backend.Quads())
-            count += quad.state.colour == kRed;
-        return count;
-    };
-    EXPECT_EQ(redGlyphs(), 3) << "the other ship's name, not the local one's";
-    EXPECT_TRUE(backend.LineLoops().empty());
-    backend.ClearFrame();
+    const std::vector<TextRun> names = InColour(ReadText(m_backend), kRed);
+    ASSERT_EQ(names.size(), 1u) << "the other ship's name, not the local one's";
+    EXPECT_EQ(names[0].text, "Ace");
+    EXPECT_TRUE(m_backend.LineLoops().empty());
+    m_backend.ClearFrame();
     GetDrawToggles().names = false;
     GetDrawToggles().outlines = true;
     m_view.DrawWorld();
-    EXPECT_EQ(redGlyphs(), 0);
-    EXPECT_FALSE(backend.LineLoops().empty()) << "collision outlines";
+    EXPECT_TRUE(InColour(ReadText(m_backend), kRed).empty());
+    EXPECT_FALSE(m_backend.LineLoops().empty()) << "collision outlines";
 }
 
 constexpr int32_t kCentreX = -412;
@@ -425,14 +420,16 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
     }
 }
 
-// A world of these players; the first is the local ship.
-void AddPlayers(CGameWorld& world, const std::vector<std::pair<std::string, int>>& players)
+// A world of the players in `scores` ("name frags|..."); the first is the
+// local ship.
+void AddPlayers(CGameWorld& world, const std::string& scores)
 {
-    for (const auto& [name, frags] : players)
+    std::istringstream entries(scores);
+    for (std::string entry; std::getline(entries, entry, '|');)
     {
         auto* ship = new CShip();
-        ship->SetName(name.c_str());
-        ship->SetFrags(frags);
+        ship->SetName(entry.substr(0, entry.rfind(' ')).c_str());
+        ship->SetFrags(std::stoi(entry.substr(entry.rfind(' '))));
         world.AddPlayer(ship);
     }
 }
@@ -455,23 +452,12 @@ std::string DrawnText(CGameWorld& world, const RenderColour& colour)
 TEST(RoundOver, ScoresHighestFirstThenNamesByteWiseCutTo14)
 {
     CGameWorld world;
-    AddPlayers(world, {{"Zed", 3},
-                       {"Low", -2},
-                       {"ace", 3},
-                       {"Top", 7},
-                       {"Bob", 3},
-                       {"\xC3\xA9tienne", 3},
-                       {"ABCDEFGHIJKLMNOPQ", 1},
-                       {"", 1}});
+    AddPlayers(world, "Zed 3|Low -2|ace 3|Top 7|Bob 3|\xC3\xA9tienne 3|ABCDEFGHIJKLMNOPQ 1| 1");
+    std::string listed;
+    for (const ScoreEntry& entry : BuildScoreList(world))
+        listed += entry.name + " " + std::to_string(entry.score) + "|";
     // A byte above 127 sorts after ASCII.
-    EXPECT_EQ(BuildScoreList(world), (std::vector<ScoreEntry>{{"Top", 7},
-                                                              {"Bob", 3},
-                                                              {"Zed", 3},
-                                                              {"ace", 3},
-                                                              {"\xC3\xA9tienne", 3},
-                                                              {"", 1},
-                                                              {"ABCDEFGHIJKLMN", 1},
-                                                              {"Low", -2}}));
+    EXPECT_EQ(listed, "Top 7|Bob 3|Zed 3|ace 3|\xC3\xA9tienne 3| 1|ABCDEFGHIJKLMN 1|Low -2|");
     CGameWorld empty;
     EXPECT_TRUE(BuildScoreList(empty).empty());
 }
@@ -479,14 +465,14 @@ TEST(RoundOver, ScoresHighestFirstThenNamesByteWiseCutTo14)
 TEST(RoundOver, TiedLeadersBothWinInGreenAndALowerScoreLosesInRed)
 {
     const std::string tied = "You Won!|Ace                5|Bob                5|";
-    for (const char* local : {"Ace", "Bob"})
+    for (const char* players : {"Ace 5|Bob 5", "Bob 5|Ace 5"})
     {
         CGameWorld world;
-        AddPlayers(world, {{local, 5}, {local == std::string("Ace") ? "Bob" : "Ace", 5}});
-        EXPECT_EQ(DrawnText(world, kGreen), tied) << local;
+        AddPlayers(world, players);
+        EXPECT_EQ(DrawnText(world, kGreen), tied) << players;
     }
     CGameWorld world;
-    AddPlayers(world, {{"Me", -1}, {"AChampionOfTheSkies", 12}, {"Other", 0}});
+    AddPlayers(world, "Me -1|AChampionOfTheSkies 12|Other 0");
     EXPECT_EQ(DrawnText(world, kRed),
               "You Lost|AChampionOfThe    12|Other              0|Me                -1|");
 }
