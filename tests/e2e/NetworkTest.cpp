@@ -96,12 +96,15 @@ TEST(Network, ChatAndPingsAreServedWhateverMalformedPacketsCameBefore)
     EXPECT_EQ(Finish(*listener), 4);
 }
 
+// The administrator's map request ends the round; the next opens with the map
+// it asked for, and no state of the old round's world comes in between.
 TEST(Network, OnlyAdministratorsMayShutTheServerDownOrChangeItsMap)
 {
-    ServerUnderTest server(ServerUnderTest::Setup().ShippedMaps().Args({"-admin", "127.0.0.5"}));
+    ServerUnderTest server(
+        ServerUnderTest::Setup().ShippedMaps().Args({"-admin", "127.0.0.5"}).Config("ServerEOR 300\n"));
     ASSERT_TRUE(server.ready);
-    auto watcher = server.Probe({"--duration", "30000"});
-    ASSERT_TRUE(watcher->WaitForLine("CONNECTED", 10s));
+    auto watcher = server.Probe({"--join", "--name", "Watcher", "--duration", "30000"});
+    ASSERT_TRUE(server.Says("Watcher has joined the game."));
     auto stranger = server.Probe({"--join", "--name", "Mallory", "--send", kShutdownHex, "--send",
                                   MapRequestHex("Fear"), "--duration", "500"});
     EXPECT_EQ(Finish(*stranger), 0);
@@ -120,12 +123,22 @@ TEST(Network, OnlyAdministratorsMayShutTheServerDownOrChangeItsMap)
     auto admin = server.Probe({"--bind", "127.0.0.5", "--send", MapRequestHex("Fear"), "--duration", "300"});
     EXPECT_EQ(Finish(*admin), 0);
     EXPECT_TRUE(server.Says("Fear has been requested"));
+    EXPECT_TRUE(server.Says("Loading map... Maps\\Fear.smp"));
     auto stop = server.Probe({"--bind", "127.0.0.5", "--send", kShutdownHex, "--duration", "300"});
     EXPECT_TRUE(server.Says("Server is shutting down..."));
     EXPECT_EQ(Finish(*server.process), 0);
     EXPECT_EQ(Finish(*watcher, 5s), 4) << "the server ended the watcher's session";
     EXPECT_EQ(CountLines(*watcher, "TERMINATED"), 1u);
     Finish(*stop);
+
+    std::vector<std::string> seen = ProbeMessages(*watcher);
+    auto over = std::find_if(seen.begin(), seen.end(), [](auto& m) { return MessageType(m) == "04"; });
+    auto map = std::find_if(over, seen.end(), [](auto& m) { return MessageType(m) == "03"; });
+    ASSERT_NE(map, seen.end()) << "MSG_ROUND_OVER, then MSG_MAP";
+    EXPECT_EQ(TextAt(*map, 1), "Fear");
+    for (auto it = over; it != map; ++it)
+        EXPECT_TRUE(MessageType(*it) < "0a" || MessageType(*it) > "0c")
+            << "a state of the old round: " << *it;
 }
 
 // A killed client and a killed server, side by side: each is noticed by the
