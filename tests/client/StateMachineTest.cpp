@@ -73,11 +73,7 @@ struct TestClient
         for (char c : text)
             Char(c);
     }
-    ScreenId In(ScreenId screen)
-    {
-        dispatcher.SetCurrent(screen);
-        return screen;
-    }
+    void In(ScreenId screen) { dispatcher.SetCurrent(screen); }
 
     CClientContext context{FakeModes};
     CWindowProc windowProc;
@@ -194,28 +190,28 @@ TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
     EXPECT_FALSE(m_client.context.QuitRequested());
 }
 
-TEST_F(ScreenStates, AnIdWithoutAScreenEndsTheProgram)
-{
-    m_client.In(static_cast<ScreenId>(5));
-    m_client.dispatcher.Run();
-    EXPECT_TRUE(m_client.context.QuitRequested());
-}
-
-TEST_F(ScreenStates, WindowEvents)
+TEST_F(ScreenStates, WindowEventsAndAnIdWithoutAScreen)
 {
     m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(m_client.context.windowSize.width, 800);
-    EXPECT_EQ(m_client.context.windowSize.height, 600);
+    EXPECT_EQ(std::make_pair(m_client.context.windowSize.width, m_client.context.windowSize.height),
+              std::make_pair(800, 600));
     m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
     EXPECT_EQ(m_client.context.windowSize.width, 800) << "no empty window";
     m_client.dispatcher.Dispatch({WindowEvent::Type::Destroy});
     EXPECT_TRUE(m_client.context.QuitRequested());
     EXPECT_FALSE(m_client.context.input.IsInitialised());
+    TestClient other(&m_keys);
+    other.In(static_cast<ScreenId>(5));
+    other.dispatcher.Run();
+    EXPECT_TRUE(other.context.QuitRequested()) << "an id without a screen ends the program";
 }
 
-TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeaves)
+// The game says there is no server at the host; the chat key opens the
+// console line, and Escape leaves while typing with the keys given back.
+TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeavesEvenWhileTyping)
 {
-    CMessageLog::GetConsoleLog().Clear();
+    CMessageLog& log = CMessageLog::GetConsoleLog();
+    log.Clear();
     m_client.context.options.port = testing_support::FreeUdpPort();
     m_client.context.server = {"", "127.0.0.1"};
     m_client.context.settings.shipType = 2;
@@ -223,30 +219,21 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeaves)
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
     const CShip* local = m_client.screens.game.Session().World()->FirstPlayer();
     EXPECT_TRUE(local->IsLocal() && local->GetShipType() == 2 && local->GetName() == "Player") << "unnamed";
-    CMessageLog& log = CMessageLog::GetConsoleLog();
     char line[CMessageLog::kLineSize];
     log.ResetCursor();
     for (const char* newest : {"Press escape to return to the main menu.", "No servers found at 127.0.0.1."})
         EXPECT_TRUE(log.NextLine(line, sizeof line) && std::string(line) == newest) << newest;
     EXPECT_FALSE(m_client.context.Session().IsConnected());
-    m_client.Key(platform::kVkEscape);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
-}
-
-TEST_F(ScreenStates, LeavingTheGameWhileTypingGivesTheKeysBack)
-{
-    m_client.In(ScreenId::Game);
     m_keys.held = {kApostrophe};
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_TRUE(m_client.context.input.IsTextMode()) << "the chat key opens the console line";
+    EXPECT_TRUE(m_client.context.input.IsTextMode());
     m_client.Type("hi");
     m_client.Key(platform::kVkEscape);
     EXPECT_TRUE(m_client.dispatcher.RunFrame());
     EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
     EXPECT_FALSE(m_client.context.input.IsTextMode());
-    EXPECT_FALSE(CMessageLog::GetConsoleLog().IsInputActive());
+    EXPECT_FALSE(log.IsInputActive());
 }
 
 TEST(ClientOptions, CommandLine)
