@@ -1,9 +1,12 @@
 // CClient applying what the server sends: every batch goes in as bytes
 // through the session's receive callback, built with CMessageBatch as the
-// server builds them. Also the server list (duplicates, the browser's counts,
-// the prefix rule).
+// server builds them. The server list (duplicates, the browser's counts, the
+// prefix rule, searches that cannot be made). And CClient over a real session
+// on loopback: searching, connecting and registering, a batch applied, the
+// server ending the session, a full server refusing.
 #include "net/Client.h"
 
+#include "common/MessageLog.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/World.h"
@@ -11,6 +14,7 @@
 #include "platform/Clock.h"
 
 #include "tests/net/Messages.h"
+#include "tests/session/ServerThread.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -18,13 +22,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <tuple>
 
 using namespace testing_support;
 
 namespace
 {
-class ClientApplies : public ::testing::Test
+class ClientTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -58,7 +63,29 @@ protected:
         return Msg(&CMessage::SetTurretState, 3, facing, inPlay, at);
     }
     static std::tuple<double, double> XY(const CVector& v) { return {v.GetX(), v.GetY()}; }
-
+    void Answer(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current, uint32_t ipv4)
+    {
+        session::SessionDescription session;
+        session.instance.bytes[0] = instance;
+        session.sessionName = name;
+        session.maxPlayers = maxPlayers;
+        session.currentPlayers = current;
+        client.OnEnumHostsResponse(session, session::HostAddress{ipv4, 3001});
+    }
+    uint32_t Selected()
+    {
+        session::HostAddress address;
+        return client.GetSelectedAddress(address) ? address.ipv4 : 0;
+    }
+    // Runs the client's session until `done` holds or ten seconds pass.
+    bool PumpUntil(const std::function<bool()>& done)
+    {
+        return PollUntil(done, [this] { client.DoWork(10), client.WaitForTraffic(5); });
+    }
+    bool Printed(const std::string& line) const
+    {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
     std::string arena;
     TempDir data;
     ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};
@@ -68,16 +95,7 @@ protected:
     std::vector<std::string> lines;
 };
 
-TEST_F(ClientApplies, TextJoinAndMap)
-{
-    Feed({Text("Welcome aboard"), Msg(&CMessage::SetJoin, 7, 2, "Me"), Map("Arena")});
-    EXPECT_EQ(lines, (std::vector<std::string>{"Welcome aboard", "Loaded map \"Arena\""}));
-    EXPECT_EQ(local->GetId(), 7u) << "the join answer names our ship";
-    ASSERT_NE(world.GetMap(), nullptr);
-    EXPECT_EQ(world.GetMap()->GetColumns(), 64);
-}
-
-TEST_F(ClientApplies, UnknownIdsAreIgnored)
+TEST_F(ClientTest, UnknownIdsAreIgnored)
 {
     Bytes reserved = Serialized(ObjectStateMsg(1, KIND_BULLET));
     reserved[0] = MSG_RESERVED; // laid out as an object state, but never applied
@@ -92,7 +110,7 @@ TEST_F(ClientApplies, UnknownIdsAreIgnored)
     EXPECT_TRUE(lines.empty());
 }
 
-TEST_F(ClientApplies, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlay)
+TEST_F(ClientTest, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlayAndLeavingRemovesIt)
 {
     Feed({ShipInfo(5, 100, 200, 3, "Other")});
     ASSERT_EQ(world.GetPlayerCount(), 2u);
@@ -104,7 +122,6 @@ TEST_F(ClientApplies, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlay)
     EXPECT_EQ(XY(other->GetReportedPosition()), XY(CVector(100, 200, 1)))
         << "the next advance jumps to where the server put it";
     EXPECT_TRUE(world.GetUpdateFlag());
-
     Feed({Msg(&CMessage::SetShipDied, 5)});
     EXPECT_FALSE(other->IsActive());
     Feed({ShipInfo(5, 300, 40, 1, "Renamed")});
@@ -114,7 +131,7 @@ TEST_F(ClientApplies, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlay)
     EXPECT_EQ(other->GetPosition().GetX(), 300);
 }
 
-TEST_F(ClientApplies, ShipStateSetsWhatTheServerSays)
+TEST_F(ClientTest, ShipStateSetsWhatTheServerSays)
 {
     Feed({ShipInfo(5, 100, 200, 0, "Other")});
     CMessage state;
@@ -132,7 +149,7 @@ TEST_F(ClientApplies, ShipStateSetsWhatTheServerSays)
               std::tuple(-3, 4, 3, 2, 1));
 }
 
-TEST_F(ClientApplies, ObjectStatesCreateEachMovingKindWithTheServersId)
+TEST_F(ClientTest, ObjectStatesCreateEachMovingKindWithTheServersId)
 {
     const int32_t kinds[] = {KIND_BULLET,      KIND_MISSILE, KIND_MINE,
                              KIND_PLASMA_MINE, KIND_POWERUP, KIND_SHRAPNEL};
@@ -151,12 +168,10 @@ TEST_F(ClientApplies, ObjectStatesCreateEachMovingKindWithTheServersId)
     EXPECT_EQ(XY(bullet->GetPosition()), XY(CVector(1, 2, 1))) << "placed at once when created";
     EXPECT_EQ(XY(bullet->GetVelocity()), XY(CVector(10, -20, 0)));
     EXPECT_EQ(bullet->GetAngle(), 90);
-
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(9, 9, 1))});
     EXPECT_EQ(world.GetObjectCount(), 6u);
     EXPECT_EQ(bullet->GetPosition().GetY(), 2) << "a known object only learns its reported position";
     EXPECT_EQ(bullet->GetReportedPosition().GetY(), 9);
-
     Feed({Msg(&CMessage::SetObjectGone, 40)});
     EXPECT_FALSE(bullet->IsActive());
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(3, 3, 1))});
@@ -164,7 +179,7 @@ TEST_F(ClientApplies, ObjectStatesCreateEachMovingKindWithTheServersId)
     EXPECT_EQ(bullet->GetPosition().GetX(), 3);
 }
 
-TEST_F(ClientApplies, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
+TEST_F(ClientTest, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
 {
     Feed({Turret(FACING_LEFT, 1, CVector(48, 80, 1))});
     CTurret* turret = world.FindTurret(3);
@@ -180,7 +195,7 @@ TEST_F(ClientApplies, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
     EXPECT_EQ(world.GetTurretCount(), 1u);
 }
 
-TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
+TEST_F(ClientTest, TileIndicesWrapOntoTheMap)
 {
     Feed({Msg(&CMessage::SetTile, 1, 1, 5)});
     EXPECT_EQ(world.GetMap(), nullptr) << "a tile without a map does nothing";
@@ -193,7 +208,7 @@ TEST_F(ClientApplies, TileIndicesWrapOntoTheMap)
     EXPECT_EQ(map.GetTileState(0, 3), 11) << "INT_MIN wraps to 0, INT_MAX to row 3 of 4";
 }
 
-TEST_F(ClientApplies, PongGivesHalfTheRoundTrip)
+TEST_F(ClientTest, PongGivesHalfTheRoundTrip)
 {
     platform::FakeClock clock(10000);
     Feed({Msg(&CMessage::SetPong, 9000)});
@@ -206,13 +221,12 @@ TEST_F(ClientApplies, PongGivesHalfTheRoundTrip)
     EXPECT_EQ(client.GetPing(), 0x7FFFFFFF);
 }
 
-TEST_F(ClientApplies, RoundOverLastsUntilTheNextMapOrUntilCleared)
+TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilCleared)
 {
     Feed({Map("Arena"), ShipInfo(5, 100, 40, 0, "Other"), ObjectStateMsg(40, KIND_MINE), Turret(FACING_UP, 1),
           ShipStateMsg(5, 10, 4), Msg(&CMessage::SetRoundOver)});
     EXPECT_TRUE(client.IsRoundOver());
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 4) << "the round's state stays for the score screen";
-
     Feed({Map("Arena")});
     EXPECT_FALSE(client.IsRoundOver());
     EXPECT_EQ(world.GetObjectCount(), 0u) << "the world was reset for the new round";
@@ -221,15 +235,19 @@ TEST_F(ClientApplies, RoundOverLastsUntilTheNextMapOrUntilCleared)
     EXPECT_FALSE(world.FindPlayer(5)->IsActive());
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 0);
     EXPECT_NE(world.GetMap(), nullptr);
-
     Feed({Msg(&CMessage::SetRoundOver)});
     client.ClearRoundOver();
     EXPECT_FALSE(client.IsRoundOver());
     EXPECT_EQ(world.GetMap(), nullptr) << "leaving the score screen resets the world";
 }
 
-TEST_F(ClientApplies, MapsThatAreMissingBrokenOrOutsideTheMapsFolderAreNotLoaded)
+TEST_F(ClientTest, TextJoinAndMapsFromTheMapsFolderOnly)
 {
+    Feed({Text("Welcome aboard"), Msg(&CMessage::SetJoin, 7, 2, "Me"), Map("Arena")});
+    EXPECT_EQ(lines, (std::vector<std::string>{"Welcome aboard", "Loaded map \"Arena\""}));
+    EXPECT_EQ(local->GetId(), 7u) << "the join answer names our ship";
+    ASSERT_NE(world.GetMap(), nullptr);
+    EXPECT_EQ(world.GetMap()->GetColumns(), 64);
     data.Write("Outside.smp", arena);
     data.Write("Maps/Broken.smp", "not a map");
     for (std::string name :
@@ -244,7 +262,7 @@ TEST_F(ClientApplies, MapsThatAreMissingBrokenOrOutsideTheMapsFolderAreNotLoaded
     }
 }
 
-TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
+TEST_F(ClientTest, ABatchThatDoesNotParseIsDroppedWhole)
 {
     Bytes bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
     bytes[0] = 4; // one record more than the packet holds
@@ -256,49 +274,13 @@ TEST_F(ClientApplies, ABatchThatDoesNotParseIsDroppedWhole)
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(world.GetPlayerCount(), 1u);
     EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
-
     Bytes good = BatchBytes({Text("one"), Text("two")});
     client.OnReceive(good.data(), good.size());
     EXPECT_EQ(client.GetMessagesReceived(), 2u);
     EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
 }
 
-TEST_F(ClientApplies, PlayersLeavingTakeTheirShipsButNeverOurs)
-{
-    Feed({ShipInfo(5, 1, 1, 0, "Other"), Msg(&CMessage::SetPlayerLeft, 5)});
-    EXPECT_EQ(world.FindPlayer(5), nullptr);
-    Feed(
-        {Msg(&CMessage::SetPlayerLeft, 0)}); // someone who never registered left before our join was answered
-    EXPECT_EQ(world.FirstPlayer(), local);
-}
-
-class ClientServerList : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        client.SetConsoleEcho([this](const char* line) { lines.emplace_back(line); });
-    }
-    void Answer(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current, uint32_t ipv4)
-    {
-        session::SessionDescription session;
-        session.instance.bytes[0] = instance;
-        session.sessionName = name;
-        session.maxPlayers = maxPlayers;
-        session.currentPlayers = current;
-        client.OnEnumHostsResponse(session, session::HostAddress{ipv4, 3001});
-    }
-    uint32_t Selected()
-    {
-        session::HostAddress address;
-        return client.GetSelectedAddress(address) ? address.ipv4 : 0;
-    }
-
-    CClient client;
-    std::vector<std::string> lines;
-};
-
-TEST_F(ClientServerList, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWithoutTheServer)
+TEST_F(ClientTest, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWithoutTheServer)
 {
     Answer(1, "Arena", 5, 2, 0x7F000001);
     Answer(1, "Arena", 5, 3, 0x7F000001); // the same run answering again
@@ -315,18 +297,16 @@ TEST_F(ClientServerList, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWith
     client.ResetHostCursor();
     EXPECT_FALSE(client.NextHost(nullptr, 10, maxPlayers, current));
     EXPECT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
-
     client.ListServers();
     EXPECT_EQ(lines, (std::vector<std::string>{"Server: Arena", "Server: Caverns"}));
 }
 
-TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
+TEST_F(ClientTest, SelectTakesTheFirstServerWhoseNameIsAPrefixAndFailedSearchesAreTold)
 {
     client.ListServers();
     EXPECT_FALSE(client.SelectServer("Arena"));
     EXPECT_FALSE(client.Connect()) << "nothing selected";
     EXPECT_EQ(client.GetPort(), game_identity::kGamePort);
-
     Answer(1, "Arena Two", 0, 0, 1);
     Answer(2, "Arena", 0, 0, 2);
     Answer(3, "Caverns", 0, 0, 3);
@@ -338,8 +318,70 @@ TEST_F(ClientServerList, SelectTakesTheFirstServerWhoseNameIsAPrefix)
     EXPECT_EQ(Selected(), 2u) << "\"Arena\" is a prefix of it, \"Arena Two\" is not";
     EXPECT_FALSE(client.SelectServer("Aren"));
     EXPECT_FALSE(client.SelectServer("caverns")) << "case matters";
+    EXPECT_THROW(client.EnumHosts("no-such-host.invalid"), CSearchError);
+    EXPECT_FALSE(client.SearchForServers("no-such-host.invalid"));
+    setenv("QUORVEX_BROADCAST", "nowhere", 1); // no address to broadcast to
+    EXPECT_FALSE(client.SearchForServers(nullptr));
+    unsetenv("QUORVEX_BROADCAST");
     EXPECT_EQ(lines,
-              (std::vector<std::string>{"No servers found...", "No servers to select from.",
-                                        "Server \"Aren\" not found...", "Server \"caverns\" not found..."}));
+              (std::vector<std::string>{
+                  "No servers found...", "No servers to select from.", "Server \"Aren\" not found...",
+                  "Server \"caverns\" not found...",
+                  "Could not find a computer called \"no-such-host.invalid\"; check the name and try again.",
+                  "Could not search for servers: no network connection was found."}));
+}
+TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminated)
+{
+    ServerThread host(game_identity::ApplicationGuid(), 8, "Loop Arena");
+    ASSERT_TRUE(host.hosted);
+    client.SetPort(host.port);
+    EXPECT_TRUE(client.EnumHosts("127.0.0.1"));
+    char name[64];
+    uint32_t maxPlayers = 0, current = 0;
+    ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
+    EXPECT_STREQ(name, "Loop Arena");
+    EXPECT_EQ(maxPlayers, 7u);
+    EXPECT_EQ(current, 0u);
+    EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current)) << "four answers, one entry";
+    ASSERT_TRUE(client.SelectServer("Loop Arena"));
+    ASSERT_TRUE(client.Connect());
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(Printed("Registering with server..."));
+    ASSERT_TRUE(PumpUntil([&] { return !host.Received().empty(); }));
+    CMessage join;
+    ASSERT_TRUE(join.Deserialize(host.Received()[0].data(), host.Received()[0].size()));
+    ObjectId id = 99;
+    uint32_t shipType = 0;
+    char joinName[16];
+    ASSERT_TRUE(join.GetJoin(id, shipType, joinName, sizeof joinName));
+    EXPECT_EQ(id, 0u);
+    EXPECT_EQ(shipType, 2u);
+    EXPECT_STREQ(joinName, "Me");
+    host.SendToAll(
+        BatchBytes({Msg(&CMessage::SetJoin, 7, 2, "Me"), Msg(&CMessage::SetText, "Me has joined.")}));
+    ASSERT_TRUE(PumpUntil([&] { return Printed("Me has joined."); }));
+    EXPECT_EQ(local->GetId(), 7u);
+    host.Stop();
+    ASSERT_TRUE(PumpUntil([&] { return client.IsTerminated(); }));
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"The server has terminated your connection.  Sorry.",
+                                        "Press escape to return to the main menu."}));
+}
+
+TEST_F(ClientTest, AFullServerRefuses)
+{
+    ServerThread host(game_identity::ApplicationGuid(), 1, "Full"); // the host's own player fills it
+    ASSERT_TRUE(host.hosted);
+    client.SelectAddress(session::HostAddress{0x7F000001, host.port});
+    EXPECT_FALSE(client.Connect());
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",
+                                               "Press escape to return to the main menu."}));
+    char line[CMessageLog::kLineSize];
+    CMessageLog& console = CMessageLog::GetConsoleLog();
+    console.ResetCursor();
+    ASSERT_TRUE(console.NextLine(line, sizeof line));
+    EXPECT_STREQ(line, "Press escape to return to the main menu.") << "printed on the console, newest first";
 }
 } // namespace

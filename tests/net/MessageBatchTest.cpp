@@ -22,7 +22,6 @@ TEST(MessageBatch, BytesOfEmptyAndOneMessageBatchesAndWhatAddAndWriteRefuse)
     EXPECT_FALSE(batch.Add(CMessage()));
     EXPECT_FALSE(batch.Add(unknown)) << "a type with no layout has nothing to send";
     EXPECT_EQ(batch.GetWireSize(), 4u);
-
     ASSERT_TRUE(batch.Add(Msg(&CMessage::SetRoundOver)));
     EXPECT_EQ(batch.GetCount(), 1u);
     EXPECT_EQ(Written(batch), (Bytes{1, 0, 0, 0, 1, 0, 0, 0, 4}));
@@ -30,7 +29,6 @@ TEST(MessageBatch, BytesOfEmptyAndOneMessageBatchesAndWhatAddAndWriteRefuse)
     EXPECT_FALSE(batch.Write(buffer.data(), buffer.size()));
     EXPECT_EQ(buffer, Bytes(buffer.size(), 0xEE)) << "nothing written";
     EXPECT_FALSE(batch.Write(nullptr, 100));
-
     batch.Clear();
     EXPECT_EQ(batch.GetTarget(), 0x1234u);
     EXPECT_EQ(Written(batch), (Bytes{0, 0, 0, 0}));
@@ -120,7 +118,6 @@ TEST(MessageBatch, ALargeServerBatchRoundTrips)
         out.Add(ShipStateMsg(id, 90, 1, CVector(id * 32.5, 64, 1)));
     }
     EXPECT_EQ(out.GetWireSize(), 4 + 200 * (4 + 41) + 200 * (4 + 47));
-
     Bytes packet = Written(out);
     CMessageBatch in;
     ASSERT_TRUE(in.Parse(packet.data(), packet.size()));

@@ -122,7 +122,6 @@ TEST(Message, TextGettersTruncateIntoZeroFilledBuffer)
     std::memset(buffer, 'x', sizeof buffer);
     ASSERT_TRUE(message.GetText(buffer, sizeof buffer));
     EXPECT_EQ(std::string(buffer, sizeof buffer), std::string("abcd\0", 5));
-
     char small[1] = {'x'};
     message.GetText(small, 1);
     EXPECT_EQ(small[0], '\0');
@@ -137,7 +136,6 @@ TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
     EXPECT_EQ(value, 0u);
     Msg(&CMessage::SetShutdown, 9).GetShutdown(value);
     EXPECT_EQ(value, 9u);
-
     const uint32_t codes[] = {7, 8, 9, 10};
     EXPECT_EQ(Msg(&CMessage::SetKeys, 1, nullptr, 3).GetType(), MSG_NONE) << "no codes, no keys message";
     EXPECT_EQ(Msg(&CMessage::SetKeys, 1, codes, 0).GetType(), MSG_NONE);
@@ -152,7 +150,6 @@ TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
     EXPECT_EQ(count, 2u);
     EXPECT_EQ(out[1], 8u);
     EXPECT_EQ(out[2], 0u) << "the array was said to hold two";
-
     message.Clear();
     EXPECT_EQ(message.GetType(), MSG_NONE);
     EXPECT_EQ(message.GetSize(), 0u);
@@ -165,7 +162,6 @@ TEST(Message, SerializeRefusesShortBuffersAndEmptyMessages)
     EXPECT_FALSE(message.Serialize(buffer.data(), buffer.size()));
     EXPECT_EQ(buffer, Bytes(7, 0));
     EXPECT_FALSE(message.Serialize(nullptr, 100));
-
     Bytes roomy(12, 0xEE);
     EXPECT_TRUE(message.Serialize(roomy.data(), roomy.size()));
     EXPECT_EQ(roomy, (Bytes{1, 3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0}));

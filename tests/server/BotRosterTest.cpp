@@ -21,7 +21,6 @@ protected:
         rounds.NewRound(nullptr);
         CMessageLog::GetServerLog().Clear();
     }
-
     // Balances until nothing changes.
     void Settle()
     {
@@ -29,7 +28,6 @@ protected:
             bots.Balance();
     }
     size_t ShipsInWorld() { return rounds.GetWorld()->GetPlayerCount(); }
-
     CBotRoster bots{relay, rounds};
 };
 } // namespace
@@ -76,7 +74,6 @@ TEST_F(BotRosterTest, ABotJoinsAndLeavesAsAPlayerButIsSentNothing)
     EXPECT_NE(rounds.GetWorld()->FindPlayer(shipId), nullptr);
     EXPECT_EQ(relay.GetClientCount(), 0u);
     EXPECT_EQ(TakeServerLogLines(), std::vector<std::string>{name + " has joined the game."});
-
     Join(2, "Ann");
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 0u);

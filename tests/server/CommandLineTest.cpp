@@ -124,7 +124,6 @@ TEST(ServerCommandLine, SettingsLoadedBeforeADumpAreWhatItWritesAndAThreadThatCa
                         out + "\"\n");
     EXPECT_NE(testing_support::ReadFile(out).find("\nServerEOR                     5000\n"),
               std::string::npos);
-
     int code = 0;
     said = Printed("", [&](int argc, char** argv)
                    { code = server::ServerMain(argc, argv, [](auto, std::thread&) { return false; }); });

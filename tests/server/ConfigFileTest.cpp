@@ -51,7 +51,6 @@ protected:
             EXPECT_NEAR(Value(g_settings, setting), value, 0.0005) << setting.key;
         }
     }
-
     testing_support::DefaultGameSettings settings;
     TempDir dir;
 };
@@ -63,7 +62,6 @@ TEST_F(ConfigFileTest, WritesEverySettingOnceInTheFileLayout)
     for (const SettingDescriptor& setting : SettingTable())
         EXPECT_TRUE(keys.insert(setting.key).second) << setting.key;
     EXPECT_EQ(keys.size(), 61u);
-
     std::string path = dir.File("defaults.cfg");
     ASSERT_TRUE(SaveConfig(path.c_str()));
     std::string text = ReadFile(path);
@@ -94,7 +92,6 @@ TEST_F(ConfigFileTest, RoundTripsEveryValueAndAnEditedValueChangesOnlyItsSetting
     g_settings = GameSettings{};
     ASSERT_TRUE(LoadConfig(path.c_str()));
     ExpectSettings(written);
-
     std::string text = ReadFile(path);
     text.replace(text.find("ShrapnelCount                 8"), 31, "ShrapnelCount                 12");
     g_settings = GameSettings{};

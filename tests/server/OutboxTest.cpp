@@ -86,7 +86,6 @@ TEST(Outbox, AnObjectGoneTakesItsWaitingStateAndBarsLaterOnesUntilTheSend)
     std::vector<CMessage> sent = Take(outbox);
     ASSERT_EQ(Types(sent), (std::vector<int32_t>{MSG_OBJECT_STATE, MSG_TURRET_STATE, MSG_OBJECT_GONE}));
     EXPECT_EQ(Detail(sent[0]), 5u) << "only object 4's states go; turret 4 is another object";
-
     outbox.Queue(ObjectStateMsg(4, 1));
     EXPECT_EQ(Types(Take(outbox)), std::vector<int32_t>{MSG_OBJECT_STATE})
         << "after the send the id may be given to a new object";
@@ -106,7 +105,6 @@ TEST(Outbox, TextAndJoinsAreNeverDroppedAndRepeatedDeathsAreKeptOnce)
     EXPECT_EQ(TextOf(sent[2]), "gg") << "two identical chat lines are two lines";
     EXPECT_EQ(Detail(sent[3]), 4u);
     EXPECT_EQ(Detail(sent[5]), 3u) << "ship 3's death stands where it was last reported";
-
     outbox.Queue(died(3));
     EXPECT_EQ(Types(Take(outbox)), std::vector<int32_t>{MSG_SHIP_DIED})
         << "a repeat of what was sent is news";

@@ -18,7 +18,6 @@ class RoundControllerTest : public SessionFixture
 {
 protected:
     RoundControllerTest() { relay.AddPlayer(kPlayer); }
-
     // The maps every MSG_MAP sent so far announced, in order.
     std::vector<std::string> Announced()
     {
@@ -85,10 +84,8 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     rounds.NewRound(nullptr);
     EXPECT_FALSE(rounds.IsRoundOver());
     relay.FlushBatches();
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].target, 0u);
-    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_MAP});
     EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"});
+    EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP}}})) << "what was queued was dropped";
 }
 
 TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
@@ -98,19 +95,16 @@ TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
     AddMaps({"Alpha", "Beta"});
     rounds.NewRound(nullptr);
     relay.FlushBatches();
-    sender.packets.clear();
-
+    Sent();
     relay.QueueMessage(0, Msg(&CMessage::SetObjectState, 3, 1, CVector(), CVector(), 0.0f, 0));
     rounds.EndRound();
     relay.QueueMessage(0, Msg(&CMessage::SetText, "gg"));
     relay.FlushBatches();
-    EXPECT_TRUE(sender.packets.empty()) << "the interval began with the first round's map";
+    EXPECT_EQ(Sent(), Packets{}) << "the interval began with the first round's map";
     rounds.NewRound(nullptr);
     clock.Advance(100);
     relay.FlushBatches();
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].target, kPlayer);
-    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}))
+    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}}}))
         << "the old round's state is dropped, its end and its chat are not";
     EXPECT_EQ(PlayedMap(), "Beta");
 }
@@ -123,12 +117,10 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
         {"Gamma", "Gamma"}, {"NoSuchMap", "Beta"}, {"..\\Maps\\Alpha", "Gamma"}, {"Maps/Beta", "Alpha"}};
     for (const auto& [name, next] : requests)
     {
-        sender.packets.clear();
+        Sent();
         RequestMap(name);
         EXPECT_TRUE(rounds.IsRoundOver()) << name;
-        ASSERT_EQ(sender.packets.size(), 1u) << name;
-        EXPECT_EQ(sender.packets[0].target, 0u);
-        EXPECT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_ROUND_OVER}) << "sent, not queued";
+        EXPECT_EQ(Sent(), (Packets{{0, {MSG_ROUND_OVER}}})) << name << ": sent, not queued";
         rounds.NewRound(nullptr);
         EXPECT_EQ(PlayedMap(), next) << name;
     }
@@ -142,7 +134,6 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Gamma", "");
     CMessageLog::GetServerLog().Clear();
-
     EXPECT_TRUE(rounds.NewRound(nullptr));
     EXPECT_EQ(PlayedMap(), "Beta");
     EXPECT_EQ(TakeServerLogLines(),
@@ -158,7 +149,6 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
     EXPECT_EQ(PlayedMap(), "Beta");
     relay.FlushBatches();
     EXPECT_EQ(Announced(), (std::vector<std::string>{"Beta", "Beta"}));
-
     WriteMap("Broken", "Broken", Ending::Truncated);
     rounds.AddMap("Broken.smp");
     EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Broken.smp"}));
@@ -171,8 +161,16 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
     EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
 }
 
+// Only a server that never had a map plays the empty arena.
 TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
 {
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "");
+    CRoundController broken(relay, lock);
+    WriteMap("Broken", "Broken", Ending::Truncated);
+    broken.AddMap("Broken.smp");
+    EXPECT_FALSE(broken.NewRound(nullptr));
+    EXPECT_EQ(broken.GetWorld(), nullptr);
     AddMaps({"Alpha", "Beta"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = Join("Ace");
@@ -181,9 +179,9 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     rounds.EndRound();
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Beta", "Beta", Ending::Truncated);
+    relay.FlushBatches();
     sender.packets.clear();
     TakeServerLogLines();
-
     EXPECT_TRUE(rounds.NewRound(nullptr));
     EXPECT_EQ(rounds.GetWorld(), world) << "the world is kept";
     EXPECT_EQ(PlayedMap(), "Alpha");
@@ -193,21 +191,8 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     EXPECT_EQ(TakeServerLogLines().back(), "No map could be loaded; the round on \"Alpha\" goes on.");
     relay.FlushBatches();
     EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"}) << "clients leave the round's end";
-
     EXPECT_TRUE(rounds.NewRound(nullptr)) << "and again at the next round's end";
     EXPECT_EQ(rounds.GetWorld(), world);
-}
-
-TEST_F(RoundControllerTest, OnlyAServerThatNeverHadAMapPlaysTheEmptyArena)
-{
-    EXPECT_TRUE(rounds.NewRound(nullptr));
-    EXPECT_EQ(PlayedMap(), "");
-
-    CRoundController broken(relay, lock);
-    WriteMap("Broken", "Broken", Ending::Truncated);
-    broken.AddMap("Broken.smp");
-    EXPECT_FALSE(broken.NewRound(nullptr));
-    EXPECT_EQ(broken.GetWorld(), nullptr);
 }
 
 // Both limits may be reached in one pass: the round ends once for each, the
@@ -233,7 +218,7 @@ TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
         clock.Advance(limits.minutes * 60000);
         TakeServerLogLines();
         relay.FlushBatches();
-        sender.packets.clear();
+        Sent();
         int flights = 0;
         rounds.Advance(GetTickCount(), 0, [&] { ++flights; });
         EXPECT_EQ(TakeServerLogLines(), limits.lines)
@@ -241,8 +226,9 @@ TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
         EXPECT_EQ(rounds.IsRoundOver(), !limits.lines.empty());
         EXPECT_EQ(flights, limits.lines.empty() ? 1 : 0) << "the pilots fly only while the round runs";
         relay.FlushBatches();
-        bool told = !sender.packets.empty() && sender.packets[0].Types().back() == MSG_ROUND_OVER;
-        EXPECT_EQ(told, !limits.lines.empty()) << "a round's end is told to all";
+        Packets sent = Sent();
+        EXPECT_EQ(!sent.empty() && sent[0].second.back() == MSG_ROUND_OVER, !limits.lines.empty())
+            << "a round's end is told to all";
         clock.Advance(1000);
     }
 }
@@ -254,7 +240,6 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
     CPlayerRecord& record = *relay.FindPlayer(kPlayer);
     HoldKeys(record, {KEY_THRUST});
     EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
-
     Join("Ace");
     CShip* ship = ShipOf(record);
     ASSERT_NE(ship, nullptr);
@@ -263,7 +248,6 @@ TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
     rounds.Advance(GetTickCount(), 0, nullptr);
     rounds.Advance(GetTickCount(), 250, nullptr);
     EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "a pass ticks the world by the time it was given";
-
     rounds.NewRound(nullptr);
     ASSERT_NE(ShipOf(record), nullptr) << "every registered player gets a ship in the new round";
     EXPECT_EQ(ShipOf(record)->GetHeldKeys(), &record.GetKeys());
@@ -275,8 +259,7 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
     rounds.NewRound(nullptr);
     CPlayerRecord& record = Join("First");
     EXPECT_EQ(record.GetShipId(), 1u);
-    sender.packets.clear();
-
+    Sent();
     Join("Again");
     EXPECT_EQ(record.GetShipId(), 2u);
     CGameWorld& world = *rounds.GetWorld();
@@ -285,15 +268,10 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
     ASSERT_NE(world.FindPlayer(2), nullptr);
     EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
     EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
-
-    ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets[0].target, 0u);
-    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
     uint32_t left = 0;
-    sender.packets[0].messages[0].GetPlayerLeft(left);
+    EXPECT_TRUE(sender.packets.at(0).messages.at(0).GetPlayerLeft(left));
     EXPECT_EQ(left, 1u);
-    EXPECT_EQ(sender.packets[1].target, kPlayer);
-    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP}))
+    EXPECT_EQ(Sent(), (Packets{{0, {MSG_PLAYER_LEFT}}, {kPlayer, {MSG_JOIN, MSG_MAP}}}))
         << "the retired ship is not shown";
 }
 
@@ -303,12 +281,10 @@ TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
     rounds.NewRound(nullptr);
     rounds.EndRound();
     Join("Late");
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].Types(), (std::vector<int32_t>{MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}));
+    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}}}));
     relay.FlushBatches();
-    ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets[1].Types(), (std::vector<int32_t>{MSG_MAP, MSG_ROUND_OVER}))
-        << "the round's end is queued for all after the round's map";
+    EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP, MSG_ROUND_OVER}}}))
+        << "the round's end is queued for all after its map";
 }
 
 TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)
@@ -327,7 +303,6 @@ TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPr
     clock.Advance(1000);
     Join("Calm");
     EXPECT_EQ(record.GetShipId(), 4u) << "one more a second";
-
     RequestMap("Alpha\x1b[2J");
     EXPECT_EQ(TakeServerLogLines(),
               (std::vector<std::string>{"Calm has joined the game.", "Alpha?[2J has been requested"}));

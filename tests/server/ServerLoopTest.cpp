@@ -1,13 +1,17 @@
 // The server thread's loop: the console it broadcasts, the time each pass
-// measures, the end-of-round pause counted in passes, and stopping.
+// measures, the end-of-round pause counted in passes, and stopping; and its
+// "Stats:" figures (percentiles of the pass times, the per-second and
+// per-client arithmetic of one period).
 #include "server/ServerLoop.h"
 
 #include "common/MessageLog.h"
 #include "game/Settings.h"
 #include "platform/Clock.h"
 #include "server/ServerProcess.h"
+#include "server/ServerStats.h"
 #include "server/session/Server.h"
 #include "tests/support/DefaultGameSettings.h"
+#include "tests/support/Ports.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
@@ -41,7 +45,6 @@ protected:
         std::fflush(out);
         return std::string(buffer, size);
     }
-
     testing_support::DefaultGameSettings settings;
     testing_support::TempDir noData;
     // No maps: the round's set-up is predictable.
@@ -50,15 +53,16 @@ protected:
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
+    uint16_t port = testing_support::FreeUdpPort();
 };
 } // namespace
 
 TEST_F(ServerLoopTest, EachPassBroadcastsTheNewestFiveLinesNewestFirst)
 {
-    CServerLoop loop(server::ServerOptions{"Arena", 3001}, out);
+    CServerLoop loop(server::ServerOptions{"Arena", port}, out);
     loop.SetUp();
     EXPECT_EQ(CServer::Get().GetName(), "Arena");
-    EXPECT_EQ(CServer::Get().GetPort(), 3001u);
+    EXPECT_EQ(CServer::Get().GetPort(), port);
     EXPECT_TRUE(server::IsRunningFlagSet());
     EXPECT_TRUE(loop.RunPass());
     EXPECT_EQ(Output(), kSetUpLines) << "the round's set-up, then the start";
@@ -75,7 +79,7 @@ TEST_F(ServerLoopTest, EachPassBroadcastsTheNewestFiveLinesNewestFirst)
 TEST_F(ServerLoopTest, ElapsedIsMeasuredAcrossThePreviousPass)
 {
     g_settings.ServerYield = 7;
-    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    CServerLoop loop(server::ServerOptions{"x", port}, out);
     loop.SetUp();
     loop.RunPass();
     EXPECT_EQ(loop.GetElapsed(), 0u) << "the sleep comes after the measurement";
@@ -85,9 +89,25 @@ TEST_F(ServerLoopTest, ElapsedIsMeasuredAcrossThePreviousPass)
     loop.ShutDown();
 }
 
-TEST_F(ServerLoopTest, StopEventEndsRunAndStopBeforeStartIsKept)
+TEST_F(ServerLoopTest, OnlyStopEventsStopTheLoopAndAStopBeforeStartIsKept)
 {
-    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    for (auto [event, stops] : {std::pair{0u, true},
+                                {1u, true},
+                                {2u, true},
+                                {5u, true},
+                                {6u, true},
+                                {3u, false},
+                                {4u, false},
+                                {7u, false},
+                                {100u, false}})
+    {
+        server::ResetStopRequest();
+        server::SetRunningFlag();
+        EXPECT_EQ(server::OnConsoleControl(event), stops) << event;
+        EXPECT_EQ(server::IsRunningFlagSet(), !stops) << event;
+    }
+    server::ResetStopRequest();
+    CServerLoop loop(server::ServerOptions{"x", port}, out);
     EXPECT_TRUE(server::OnConsoleControl(0));
     loop.SetUp();
     EXPECT_FALSE(server::IsRunningFlagSet()) << "a stop that arrived during set-up is not forgotten";
@@ -96,29 +116,11 @@ TEST_F(ServerLoopTest, StopEventEndsRunAndStopBeforeStartIsKept)
     EXPECT_FALSE(CServer::Exists());
 }
 
-TEST_F(ServerLoopTest, ConsoleControlHandlesOnlyStopEvents)
-{
-    for (uint32_t event : {0u, 1u, 2u, 5u, 6u})
-    {
-        server::ResetStopRequest();
-        server::SetRunningFlag();
-        EXPECT_TRUE(server::OnConsoleControl(event)) << event;
-        EXPECT_FALSE(server::IsRunningFlagSet()) << event;
-    }
-    for (uint32_t event : {3u, 4u, 7u, 100u})
-    {
-        server::ResetStopRequest();
-        server::SetRunningFlag();
-        EXPECT_FALSE(server::OnConsoleControl(event)) << event;
-        EXPECT_TRUE(server::IsRunningFlagSet()) << event;
-    }
-}
-
 TEST_F(ServerLoopTest, EndOfRoundPauseIsMeasuredInWholePasses)
 {
     g_settings.ServerYield = 0;
     g_settings.ServerEOR = 12000;
-    CServerLoop loop(server::ServerOptions{"x", 3001}, out);
+    CServerLoop loop(server::ServerOptions{"x", port}, out);
     loop.SetUp();
     loop.RunPass();
     CServer::Get().EndRound();
@@ -132,4 +134,47 @@ TEST_F(ServerLoopTest, EndOfRoundPauseIsMeasuredInWholePasses)
     loop.RunPass();
     EXPECT_FALSE(CServer::Get().IsRoundOver()) << "more than 12000 ms: the next round";
     loop.ShutDown();
+}
+
+TEST(ServerStats, PercentilesAreNearestRankInTenMicrosecondStepsAndTheLongestBeyondTheBins)
+{
+    CServerStats stats;
+    EXPECT_EQ(stats.PercentileMs(0.5), 0) << "no passes yet";
+    for (uint32_t micros = 100; micros >= 1; --micros)
+        stats.AddPass(micros * 10); // 10 us to 1 ms, out of order
+    EXPECT_DOUBLE_EQ(stats.PercentileMs(0.5), 0.50);
+    EXPECT_DOUBLE_EQ(stats.PercentileMs(0.99), 0.99);
+    EXPECT_DOUBLE_EQ(stats.PercentileMs(1.0), 1.00);
+    EXPECT_DOUBLE_EQ(stats.PercentileMs(0.0), 0.01) << "the smallest pass";
+    CServerStats fine;
+    fine.AddPass(219);
+    EXPECT_DOUBLE_EQ(fine.PercentileMs(0.5), 0.21) << "a pass counts in the step it falls in";
+    CServerStats slow;
+    for (int i = 0; i < 98; ++i)
+        slow.AddPass(200);
+    slow.AddPass(250000);
+    slow.AddPass(400000);
+    EXPECT_DOUBLE_EQ(slow.PercentileMs(0.5), 0.2);
+    EXPECT_DOUBLE_EQ(slow.PercentileMs(0.99), 400.0);
+}
+
+TEST(ServerStats, LineGivesRatesPerSecondAndPerClientThenStartsAgain)
+{
+    CServerStats stats;
+    for (int i = 0; i < 1748; ++i)
+        stats.AddPass(i % 100 == 0 ? 800 : 210);
+    CServerStats::Sends sends;
+    sends.datagrams = 4 * 2 * 874;     // four clients over two seconds
+    sends.bytes = 4 * 2 * 712400 + 16; // the remainder is below a tenth of a kB
+    sends.clients = 4;
+    sends.largestBatch = 1268;
+    EXPECT_EQ(stats.TakeLine(2000, sends),
+              "Stats: 874 passes/s, tick p50 0.21 ms p99 0.80 ms, 4 players, per "
+              "client 874 datagrams/s 712.4 kB/s, largest batch 1268 B");
+    EXPECT_EQ(stats.GetPasses(), 0u);
+    EXPECT_EQ(
+        stats.TakeLine(0, CServerStats::Sends{}),
+        "Stats: 0 passes/s, tick p50 0.00 ms p99 0.00 ms, 0 players, per client 0 datagrams/s 0.0 kB/s, "
+        "largest batch 0 B")
+        << "an empty period of no length and no clients divides by nothing";
 }

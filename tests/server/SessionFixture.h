@@ -103,6 +103,15 @@ protected:
         relay.RemovePlayer(player);
     }
     std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
+    // The targets and message types of the packets sent since the last call.
+    using Packets = std::vector<std::pair<session::PlayerId, std::vector<int32_t>>>;
+    Packets Sent()
+    {
+        Packets sent;
+        for (const SentPacket& packet : sender.Take())
+            sent.push_back({packet.target, packet.Types()});
+        return sent;
+    }
 
     DefaultGameSettings settings;
     platform::FakeClock clock{100000};

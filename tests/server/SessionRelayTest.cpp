@@ -15,7 +15,6 @@ class SessionRelayTest : public SessionFixture
 {
 protected:
     using Packets = std::vector<std::pair<session::PlayerId, std::vector<std::string>>>;
-
     // The targets and the texts of the packets sent since the last call.
     Packets Sent()
     {
@@ -41,7 +40,6 @@ TEST_F(SessionRelayTest, FlushNeedsAClientBesideTheHostAndKeepsOnlyTheBroadcastB
     Queue(kHost, "dropped for one");
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "the host's own player alone is sent nothing";
-
     relay.AddPlayer(2);
     Queue(2, "for two");
     Queue(0, "for all");
@@ -50,7 +48,6 @@ TEST_F(SessionRelayTest, FlushNeedsAClientBesideTheHostAndKeepsOnlyTheBroadcastB
         << "the broadcast batch was kept, emptied, so it still comes first";
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "empty batches are not sent";
-
     Queue(0, "old for all");
     Queue(2, "old for two");
     relay.DropQueued();
@@ -92,13 +89,11 @@ TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedPrintableAndEachPlayerChatsAt
     relay.RemovePlayer(3);
     for (const std::string& line : TakeServerLogLines())
         lines.push_back(line);
-
     std::vector<std::string> expected(5, "Ace: hi??Console: Server is shutting down...?[2J");
     expected.insert(expected.end(), {"Dropping chat from Ace: more than 3 lines a second.", ": me too",
                                      "Ace: later", "Unknown: who?", "Ace has left the game"});
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(relay.GetPlayerCount(), 2u);
-
     relay.FindPlayer(4)->SetShipId(7);
     EXPECT_EQ(relay.FindPlayerByShipId(0), nullptr) << "though unregistered records have ship id 0";
     EXPECT_EQ(relay.FindPlayerByShipId(7), relay.FindPlayer(4));
@@ -118,7 +113,6 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     relay.FlushBatches();
     EXPECT_EQ(Sent(), (Packets{{2, {"first"}}, {3, {"first", "for three"}}}))
         << "one batch per client, none for the host's own player";
-
     Queue(0, "second");
     clock.Advance(49);
     relay.FlushBatches();
@@ -127,7 +121,6 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     clock.Advance(1);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), (Packets{{2, {"second"}}})) << "a player who left is sent nothing";
-
     clock.Advance(1000);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "nothing waiting, nothing sent";

@@ -1,13 +1,44 @@
-// What the server does to text and to floods from its clients: control
-// characters shown as "?", and the token buckets that drop what goes beyond a
-// player's rate, saying so once per flood.
+// What the server allows its clients: shutting it down or changing its map
+// (everyone by default, else only the addresses of the -admin list, read
+// strictly), text with its control characters shown as "?", and no more
+// messages than a player's rate: token buckets that drop the rest, saying so
+// once per flood.
+#include "server/session/Administrators.h"
 #include "server/session/PrintableText.h"
 #include "server/session/RateLimit.h"
 #include "tests/server/SessionFixture.h"
 
 #include <gtest/gtest.h>
 
+using session::HostAddress;
 using testing_support::TakeServerLogLines;
+
+TEST(Administrators, ListIsReadStrictlyAsDottedIpv4Addresses)
+{
+    EXPECT_EQ(CAdministrators::ParseList("127.0.0.5"), (std::vector<uint32_t>{0x7F000005}));
+    EXPECT_EQ(CAdministrators::ParseList("192.168.1.20,0.0.0.0,255.255.255.255"),
+              (std::vector<uint32_t>{0xC0A80114, 0, 0xFFFFFFFF}));
+    for (const char* bad :
+         {"", ",", "127.0.0.1,", ",127.0.0.1", "127.0.0.1,,10.0.0.1", "127.0.0", "127.0.0.1.2", "256.0.0.1",
+          "127.0.0.01", "1234.0.0.1", "127.0.0.1 ", " 127.0.0.1", "127.0.0.1, 10.0.0.1", "localhost",
+          "0x7f.0.0.1", "127.0.0.-1", "127..0.1", "::1", "127.0.0.1:3001"})
+        EXPECT_FALSE(CAdministrators::ParseList(bad).has_value()) << '"' << bad << '"';
+}
+
+TEST(Administrators, EveryoneByDefaultOnlyTheListedOnesWhenRestricted)
+{
+    CAdministrators administrators;
+    HostAddress loopback{0x7F000001, 40000};
+    EXPECT_TRUE(administrators.Allows(loopback));
+    EXPECT_TRUE(administrators.Allows(std::nullopt));
+    administrators.Restrict({0x7F000005, 0xC0A80114});
+    EXPECT_FALSE(administrators.Allows(loopback)) << "loopback counts only when listed";
+    EXPECT_TRUE(administrators.Allows(HostAddress{0x7F000005, 1}));
+    EXPECT_TRUE(administrators.Allows(HostAddress{0xC0A80114, 3001}));
+    EXPECT_FALSE(administrators.Allows(std::nullopt)) << "the host's own player, or one gone";
+    administrators.Restrict({});
+    EXPECT_TRUE(administrators.Allows(loopback));
+}
 
 TEST(PrintableText, ControlCharactersBecomeQuestionMarksAndTheRestStays)
 {
@@ -46,7 +77,6 @@ TEST(RateLimit, AFloodPassesTheBurstThenTheRateAndIsLoggedOnceUntilTheBucketRefi
     EXPECT_GE(passed, 5 + 29);
     EXPECT_LE(passed, 5 + 30) << "the burst, then 3 a second for 10 seconds";
     EXPECT_EQ(log, std::vector<std::string>{"Dropping chat from Ace: more than 3 lines a second."});
-
     CRateLimit joins(kJoinRule);
     uint32_t start = 0xFFFFF000u; // across the clock's wrap: differences are taken modulo 2^32
     EXPECT_EQ(Flood(joins, start, 100, 1000, log), 3) << "the burst; the next one is due at 1000 ms";
@@ -55,7 +85,6 @@ TEST(RateLimit, AFloodPassesTheBurstThenTheRateAndIsLoggedOnceUntilTheBucketRefi
     EXPECT_EQ(log.size(), 2u);
     EXPECT_EQ(Flood(joins, start + 3000 + 3000, 100, 1000, log), 3) << "quiet long enough to fill the bucket";
     EXPECT_EQ(log.size(), 3u) << "a new flood is logged again";
-
     CRateLimit calm(kChatRule);
     EXPECT_EQ(Flood(calm, 100, 334, 20000, log), 60) << "within the rate nothing is dropped";
     EXPECT_EQ(log.size(), 3u);
