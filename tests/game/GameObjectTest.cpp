@@ -29,7 +29,9 @@ CGameObject Box(float x, float y, float radius = 4, float half = 2)
 }
 } // namespace
 
-TEST(GameObject, AnglesAreNormalisedAsTheTablesExpect)
+// Angles are normalised as the tables expect, degree 0 is +y, and angles
+// turn towards -x.
+TEST(GameObject, AnglesAreNormalisedAndFollowTheTablesConvention)
 {
     CGameObject object;
     object.SetAngle(360);
@@ -44,15 +46,12 @@ TEST(GameObject, AnglesAreNormalisedAsTheTablesExpect)
     EXPECT_LE(object.GetAngle(), 359) << "huge values do not spin forever";
     object.SetAngle(std::numeric_limits<float>::quiet_NaN());
     EXPECT_FLOAT_EQ(object.GetAngle(), 0);
-}
 
-TEST(GameObject, HeadingAndRotationFollowTheAngleConvention)
-{
     CVector up = trig::Heading(0);
     EXPECT_NEAR(up.GetX(), 0, 1e-6);
     EXPECT_NEAR(up.GetY(), 1, 1e-6);
     CVector quarter = trig::Heading(90);
-    EXPECT_NEAR(quarter.GetX(), -1, 1e-6) << "degree 0 is +y, and angles turn towards -x";
+    EXPECT_NEAR(quarter.GetX(), -1, 1e-6);
     CVector turned = trig::Rotate(CVector(0, 10, 1), 90);
     EXPECT_NEAR(turned.GetX(), -10, 1e-5);
     EXPECT_NEAR(turned.GetY(), 0, 1e-5);

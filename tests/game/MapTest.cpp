@@ -147,7 +147,9 @@ TEST_F(Map, LargestSizeWithLittleDataAllocatesNoGrid)
     EXPECT_EQ(map.GetSpawnCount(), 0) << "a new load starts from a cleared map";
 }
 
-TEST_F(Map, TitlesTheFileCannotHoldFailWithNothingLoaded)
+// Titles the file cannot hold, and files that are not there, fail with
+// nothing loaded.
+TEST_F(Map, FilesThatCannotHoldTheirTitleOrAreNotThereFailWithNothingLoaded)
 {
     EXPECT_FALSE(Load(BadTitle(1000000000, "abc")));
     EXPECT_EQ(map.GetName(), "");
@@ -156,10 +158,6 @@ TEST_F(Map, TitlesTheFileCannotHoldFailWithNothingLoaded)
     EXPECT_FALSE(Load("\x01\x00"));
     EXPECT_FALSE(Load(""));
     EXPECT_EQ(map.GetColumns(), 0);
-}
-
-TEST_F(Map, EmptyPathMissingFileAndFoldersFail)
-{
     EXPECT_FALSE(map.LoadFromFile(""));
     EXPECT_FALSE(map.LoadFromFile(dir.File("missing.smp")));
     EXPECT_FALSE(map.LoadFromFile(dir.Path()));

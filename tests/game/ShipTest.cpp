@@ -30,7 +30,9 @@ protected:
 };
 } // namespace
 
-TEST_F(ShipTest, ThrustIsPaidForTheWholeTickOrNotAtAll)
+// Thrust and shields are paid for the whole tick or not at all, and shields
+// stay up only while held.
+TEST_F(ShipTest, ThrustAndShieldsArePaidForTheWholeTickOrNotAtAll)
 {
     ship.SetFuel(0.5f);
     Hold({KEY_THRUST}, 4000);
@@ -41,10 +43,8 @@ TEST_F(ShipTest, ThrustIsPaidForTheWholeTickOrNotAtAll)
     Hold({KEY_THRUST}, 6000);
     EXPECT_FLOAT_EQ(ship.GetFuel(), 0.5f) << "0.6 is more than the tank holds";
     EXPECT_EQ(ship.GetVelocity().Length(), 0);
-}
 
-TEST_F(ShipTest, ShieldsStayUpOnlyWhileHeldAndPaidFor)
-{
+    ship.SetFuel(100);
     Hold({KEY_SHIELDS}, 100);
     EXPECT_TRUE(ship.ShieldsUp());
     Hold({}, 100);

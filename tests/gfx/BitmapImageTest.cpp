@@ -140,10 +140,11 @@ TEST(BitmapRle, EightBitPacketsRunsLiteralsLinesAndMoves)
 
 TEST(BitmapRle, FourBitPacketsAlternateNibbles)
 {
-    // Width 5 gives 3-byte rows; the last nibble of each row is unused.
-    Bytes input = {5, 0x12, 0, 0, 0, 5, 0xAB, 0xCD, 0xE0, 0, 0, 1};
-    Bytes out = DecodeBitmapRle(input, 5, 2, 4);
-    EXPECT_EQ(out, (Bytes{0x12, 0x12, 0x10, 0xAB, 0xCD, 0xE0}));
+    // Width 5 gives 3-byte rows; the last nibble of each row is unused. The
+    // literal group of five nibbles takes three bytes and a padding byte.
+    Bytes input = {5, 0x12, 0, 0, 0, 5, 0xAB, 0xCD, 0xE0, 0, 0, 0, 2, 0x34, 0, 1};
+    Bytes out = DecodeBitmapRle(input, 5, 3, 4);
+    EXPECT_EQ(out, (Bytes{0x12, 0x12, 0x10, 0xAB, 0xCD, 0xE0, 0x34, 0, 0}));
 }
 
 TEST(BitmapRle, StopsAtTheEndOfTheOutputOrTheInput)

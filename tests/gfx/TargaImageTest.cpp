@@ -57,7 +57,10 @@ TEST(TargaImage, RunLengthPacketsRepeatOrCarryUpTo128Pixels)
 
 TEST(TargaImage, RunLengthStopsAtTheEndOfTheOutputOrTheInput)
 {
-    // A run longer than the picture is cut; a packet cut short ends decoding.
+    // Packets follow each other; a run longer than the picture is cut; a
+    // packet cut short ends decoding.
+    EXPECT_EQ(DecodeTargaRle(Bytes{0x00, 1, 2, 3, 0x81, 7, 8, 9, 0x00, 4, 5, 6}, 12, 3),
+              (Bytes{1, 2, 3, 7, 8, 9, 7, 8, 9, 4, 5, 6}));
     EXPECT_EQ(DecodeTargaRle(Bytes{0x85, 7, 8, 9}, 6, 3), (Bytes{7, 8, 9, 7, 8, 9}));
     EXPECT_EQ(DecodeTargaRle(Bytes{0x00, 1, 2, 3, 0x02, 4, 5}, 9, 3), (Bytes{1, 2, 3, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(DecodeTargaRle(Bytes{0x81, 1, 2}, 6, 3), Bytes(6, 0));

@@ -30,45 +30,32 @@ private:
 
 } // namespace
 
-TEST(Files, CompareNoCaseOrdersLikeLowercase)
+// Names match and sort without regard to case, as on the game's own file
+// system; missing names stay as written.
+TEST(Files, BackslashPathsMatchNamesWithoutCaseAndListsSortWithoutIt)
 {
     EXPECT_EQ(platform::CompareNoCase("XShip.tga", "Xship.TGA"), 0);
     EXPECT_LT(platform::CompareNoCase("abc", "ABD"), 0);
     EXPECT_LT(platform::CompareNoCase("ab", "abc"), 0);
     EXPECT_GT(platform::CompareNoCase("b", "A"), 0);
-}
 
-TEST(Files, BackslashPathsMatchNamesWithoutCase)
-{
     TempDir dir;
     dir.Write("Graphics/XShip.tga", "x");
-    ScopedChdir cd(dir.Path());
-    EXPECT_EQ(platform::NativePath("graphics\\Xship.tga"), "Graphics/XShip.tga");
-    EXPECT_EQ(platform::NativePath("Graphics/XShip.tga"), "Graphics/XShip.tga");
-    EXPECT_EQ(platform::NativePath("Graphics\\new.tga"), "Graphics/new.tga")
-        << "missing names stay as written";
-    EXPECT_EQ(platform::NativePath("nowhere\\Sub\\x"), "nowhere/Sub/x");
-    EXPECT_TRUE(platform::FileExists(platform::NativePath("GRAPHICS\\XSHIP.TGA")));
-    EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));
-}
-
-TEST(Files, AbsolutePathsResolveToo)
-{
-    TempDir dir;
-    dir.Write("Maps/Caves.smp", "m");
-    std::string path = platform::NativePath(dir.Path() + "\\maps\\CAVES.SMP");
-    EXPECT_EQ(path, dir.Path() + "/Maps/Caves.smp");
-}
-
-TEST(Files, ListFilesFiltersBySuffixAndSortsWithoutCase)
-{
-    TempDir dir;
     for (const char* name : {"fear.smp", "Caves.SMP", "HCPlayground.smp", "notes.txt", "beta.smp"})
         dir.Write(name, "");
     std::filesystem::create_directory(dir.File("dir.smp"));
     EXPECT_EQ(platform::ListFiles(dir.Path(), ".smp"),
               (std::vector<std::string>{"beta.smp", "Caves.SMP", "fear.smp", "HCPlayground.smp"}));
     EXPECT_TRUE(platform::ListFiles(dir.File("missing"), ".smp").empty());
+    EXPECT_EQ(platform::NativePath(dir.Path() + "\\graphics\\XSHIP.TGA"), dir.Path() + "/Graphics/XShip.tga");
+
+    ScopedChdir cd(dir.Path());
+    EXPECT_EQ(platform::NativePath("graphics\\Xship.tga"), "Graphics/XShip.tga");
+    EXPECT_EQ(platform::NativePath("Graphics/XShip.tga"), "Graphics/XShip.tga");
+    EXPECT_EQ(platform::NativePath("Graphics\\new.tga"), "Graphics/new.tga");
+    EXPECT_EQ(platform::NativePath("nowhere\\Sub\\x"), "nowhere/Sub/x");
+    EXPECT_TRUE(platform::FileExists(platform::NativePath("GRAPHICS\\XSHIP.TGA")));
+    EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));
 }
 
 TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
