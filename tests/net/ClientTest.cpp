@@ -330,7 +330,8 @@ TEST_F(ClientTest, SelectTakesTheFirstServerWhoseNameIsAPrefixAndFailedSearchesA
                   "Could not find a computer called \"no-such-host.invalid\"; check the name and try again.",
                   "Could not search for servers: no network connection was found."}));
 }
-TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminated)
+
+TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminatedAndAFullServerRefuses)
 {
     ServerThread host(game_identity::ApplicationGuid(), 8, "Loop Arena");
     ASSERT_TRUE(host.hosted);
@@ -340,23 +341,14 @@ TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminated)
     uint32_t maxPlayers = 0, current = 0;
     ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
     EXPECT_STREQ(name, "Loop Arena");
-    EXPECT_EQ(maxPlayers, 7u);
-    EXPECT_EQ(current, 0u);
+    EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(7u, 0u));
     EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current)) << "four answers, one entry";
     ASSERT_TRUE(client.SelectServer("Loop Arena"));
     ASSERT_TRUE(client.Connect());
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(Printed("Registering with server..."));
-    ASSERT_TRUE(PumpUntil([&] { return !host.Received().empty(); }));
-    CMessage join;
-    ASSERT_TRUE(join.Deserialize(host.Received()[0].data(), host.Received()[0].size()));
-    ObjectId id = 99;
-    uint32_t shipType = 0;
-    char joinName[16];
-    ASSERT_TRUE(join.GetJoin(id, shipType, joinName, sizeof joinName));
-    EXPECT_EQ(id, 0u);
-    EXPECT_EQ(shipType, 2u);
-    EXPECT_STREQ(joinName, "Me");
+    Bytes join = Serialized(Msg(&CMessage::SetJoin, 0, 2, "Me")); // our ship's type and name
+    EXPECT_TRUE(PumpUntil([&] { return host.Saw("receive 2 " + std::string(join.begin(), join.end())); }));
     host.SendToAll(
         BatchBytes({Msg(&CMessage::SetJoin, 7, 2, "Me"), Msg(&CMessage::SetText, "Me has joined.")}));
     ASSERT_TRUE(PumpUntil([&] { return Printed("Me has joined."); }));
@@ -367,21 +359,16 @@ TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminated)
     EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
               (std::vector<std::string>{"The server has terminated your connection.  Sorry.",
                                         "Press escape to return to the main menu."}));
-}
-
-TEST_F(ClientTest, AFullServerRefuses)
-{
-    ServerThread host(game_identity::ApplicationGuid(), 1, "Full"); // the host's own player fills it
-    ASSERT_TRUE(host.hosted);
-    client.SelectAddress(session::HostAddress{0x7F000001, host.port});
+    lines.clear();
+    ServerThread full(game_identity::ApplicationGuid(), 1, "Full"); // the host's own player fills it
+    client.SelectAddress(session::HostAddress{0x7F000001, full.port});
     EXPECT_FALSE(client.Connect());
     EXPECT_FALSE(client.IsConnected());
     EXPECT_EQ(lines, (std::vector<std::string>{"The server was full and rejected your request to join.",
                                                "Press escape to return to the main menu."}));
     char line[CMessageLog::kLineSize];
-    CMessageLog& console = CMessageLog::GetConsoleLog();
-    console.ResetCursor();
-    ASSERT_TRUE(console.NextLine(line, sizeof line));
+    CMessageLog::GetConsoleLog().ResetCursor();
+    ASSERT_TRUE(CMessageLog::GetConsoleLog().NextLine(line, sizeof line));
     EXPECT_STREQ(line, "Press escape to return to the main menu.") << "printed on the console, newest first";
 }
 } // namespace

@@ -8,23 +8,15 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using testing_support::Bytes;
+using testing_support::FromHex;
 using testing_support::Msg;
 using testing_support::Serialized;
 
 namespace
 {
-// "0A 07000000" as bytes; spaces only make the fields easier to read.
-Bytes FromHex(std::string hex)
-{
-    std::erase(hex, ' ');
-    Bytes bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
-
 CMessage Decoded(const Bytes& bytes)
 {
     CMessage message;
@@ -105,17 +97,13 @@ TEST(Message, GettersOfAnotherTypeTouchNothing)
     uint32_t id = 99, count = 99;
     CMessage::ShipState state;
     state.objectId = 42;
-    EXPECT_FALSE(message.GetText(text, sizeof text));
-    EXPECT_FALSE(message.GetKeys(id, nullptr, count));
-    EXPECT_FALSE(message.GetShipState(state));
-    EXPECT_FALSE(message.GetShipDied(id));
-    EXPECT_EQ(text[0], 'x');
-    EXPECT_EQ(count, 99u);
-    EXPECT_EQ(state.objectId, 42u);
-    EXPECT_EQ(id, 99u);
+    EXPECT_EQ(std::tuple(message.GetText(text, sizeof text), message.GetKeys(id, nullptr, count),
+                         message.GetShipState(state), message.GetShipDied(id)),
+              std::tuple(false, false, false, false));
+    EXPECT_EQ(std::tuple(text[0], count, state.objectId, id), std::tuple('x', 99u, 42u, 99u));
 }
 
-TEST(Message, TextGettersTruncateIntoZeroFilledBuffer)
+TEST(Message, TextGettersTruncateAndSerializeZeroFills)
 {
     CMessage message = Msg(&CMessage::SetText, "abcdef");
     char buffer[5];
@@ -126,6 +114,13 @@ TEST(Message, TextGettersTruncateIntoZeroFilledBuffer)
     message.GetText(small, 1);
     EXPECT_EQ(small[0], '\0');
     EXPECT_TRUE(message.GetText(nullptr, 10)) << "a missing buffer is skipped, not written";
+    Bytes roomy(14, 0xEE), tight(10, 0xEE);
+    EXPECT_TRUE(message.Serialize(roomy.data(), roomy.size()));
+    EXPECT_EQ(roomy, FromHex("01 06000000 616263646566 000000")) << "zero-filled after the message";
+    EXPECT_FALSE(message.Serialize(tight.data(), tight.size()));
+    EXPECT_EQ(tight, Bytes(10, 0)) << "too short: only the zeros";
+    EXPECT_FALSE(message.Serialize(nullptr, 100));
+    EXPECT_FALSE(CMessage().Serialize(roomy.data(), roomy.size())) << "an empty message";
 }
 
 TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
@@ -142,30 +137,14 @@ TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
     CMessage message = Msg(&CMessage::SetKeys, 2, codes, 4);
     uint32_t id = 0, count = 0;
     ASSERT_TRUE(message.GetKeys(id, nullptr, count));
-    EXPECT_EQ(id, 2u);
-    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(std::tuple(id, count), std::tuple(2u, 4u));
     uint32_t out[3] = {0, 0, 0};
     count = 2;
     message.GetKeys(id, out, count);
-    EXPECT_EQ(count, 2u);
-    EXPECT_EQ(out[1], 8u);
-    EXPECT_EQ(out[2], 0u) << "the array was said to hold two";
+    EXPECT_EQ(std::tuple(count, out[1], out[2]), std::tuple(2u, 8u, 0u)) << "the array was said to hold two";
     message.Clear();
     EXPECT_EQ(message.GetType(), MSG_NONE);
     EXPECT_EQ(message.GetSize(), 0u);
-}
-
-TEST(Message, SerializeRefusesShortBuffersAndEmptyMessages)
-{
-    CMessage message = Msg(&CMessage::SetText, "abc");
-    Bytes buffer(7, 0xEE);
-    EXPECT_FALSE(message.Serialize(buffer.data(), buffer.size()));
-    EXPECT_EQ(buffer, Bytes(7, 0));
-    EXPECT_FALSE(message.Serialize(nullptr, 100));
-    Bytes roomy(12, 0xEE);
-    EXPECT_TRUE(message.Serialize(roomy.data(), roomy.size()));
-    EXPECT_EQ(roomy, (Bytes{1, 3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0}));
-    EXPECT_FALSE(CMessage().Serialize(roomy.data(), roomy.size()));
 }
 
 // Lengths and counts are checked before use; where nothing is at risk the

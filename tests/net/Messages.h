@@ -25,6 +25,16 @@ template <typename... Args> CMessage Msg(void (CMessage::*set)(Args...), std::ty
     return message;
 }
 
+// "0A 07000000" as bytes; spaces only make the fields easier to read.
+inline Bytes FromHex(std::string hex)
+{
+    std::erase(hex, ' ');
+    Bytes bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
 inline CMessage ShipStateMsg(ObjectId id, float fuel, int8_t frags = 0, CVector position = CVector(1, 2, 1))
 {
     CMessage message;

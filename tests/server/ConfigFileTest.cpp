@@ -65,10 +65,8 @@ TEST_F(ConfigFileTest, WritesEverySettingOnceInTheFileLayout)
     std::string path = dir.File("defaults.cfg");
     ASSERT_TRUE(SaveConfig(path.c_str()));
     std::string text = ReadFile(path);
-    EXPECT_EQ(text.rfind("// Quorvex Server Config File\n\n// General server section\n"
-                         "ServerYield                   1\n",
-                         0),
-              0u)
+    EXPECT_TRUE(text.starts_with("// Quorvex Server Config File\n\n// General server section\n"
+                                 "ServerYield                   1\n"))
         << "values start in column 31";
     for (const char* expected : {"\n\n// Fuel cost section\n", "ThrustCost                    0.100\n",
                                  "BaseTurnRate                  360.000\n", "\n\n// Fuel capacity\n",
@@ -80,7 +78,7 @@ TEST_F(ConfigFileTest, WritesEverySettingOnceInTheFileLayout)
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 6 * 2 - 1 + 61);
 }
 
-TEST_F(ConfigFileTest, RoundTripsEveryValueAndAnEditedValueChangesOnlyItsSetting)
+TEST_F(ConfigFileTest, RoundTripsEveryValueAndMissingFilesAndFoldersFail)
 {
     g_settings.ServerEOR = 5000;
     g_settings.ThrustCost = 0.25f;
@@ -92,11 +90,9 @@ TEST_F(ConfigFileTest, RoundTripsEveryValueAndAnEditedValueChangesOnlyItsSetting
     g_settings = GameSettings{};
     ASSERT_TRUE(LoadConfig(path.c_str()));
     ExpectSettings(written);
-    std::string text = ReadFile(path);
-    text.replace(text.find("ShrapnelCount                 8"), 31, "ShrapnelCount                 12");
-    g_settings = GameSettings{};
-    EXPECT_EQ(Load(text), "");
-    ExpectSettings(written, {{"ShrapnelCount", 12}});
+    EXPECT_FALSE(LoadConfig(dir.File("missing.cfg").c_str()));
+    EXPECT_FALSE(LoadConfig(nullptr));
+    EXPECT_FALSE(SaveConfig(dir.File("no/such/folder/x.cfg").c_str()));
 }
 
 TEST_F(ConfigFileTest, ReadsKeysAnywhereAndReportsAndSkipsWhatItCannotRead)
@@ -134,11 +130,4 @@ TEST_F(ConfigFileTest, ReadsKeysAnywhereAndReportsAndSkipsWhatItCannotRead)
         EXPECT_EQ(Load(file.text), file.reported) << file.text;
         ExpectSettings(GameSettings{}, file.changed);
     }
-}
-
-TEST_F(ConfigFileTest, MissingFilesAndFoldersFail)
-{
-    EXPECT_FALSE(LoadConfig(dir.File("missing.cfg").c_str()));
-    EXPECT_FALSE(LoadConfig(nullptr));
-    EXPECT_FALSE(SaveConfig(dir.File("no/such/folder/x.cfg").c_str()));
 }

@@ -6,119 +6,114 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <sstream>
+
 using namespace testing_support;
 
 namespace
 {
-CMessage Turret(ObjectId id, uint8_t inPlay)
+// The cases write messages as words: "S1:30" a ship state (ship 1, fuel 30),
+// "T1:0" a turret state (turret 1, out of play), "O4" an object state, "D3" a
+// ship's death, "G4" an object gone, "J7" a join, "Xgg" a chat line, "R" a
+// round's end; "|" drops the waiting states, as a new round does.
+CMessage Make(const std::string& word)
 {
-    return Msg(&CMessage::SetTurretState, id, 2, inPlay, CVector(5, 5, 0));
+    auto number = [&](size_t from) { return static_cast<uint32_t>(std::stoul(word.substr(from))); };
+    uint32_t value = word.find(':') == std::string::npos ? 0 : number(word.find(':') + 1);
+    switch (word[0])
+    {
+    case 'S':
+        return ShipStateMsg(number(1), static_cast<float>(value));
+    case 'T':
+        return Msg(&CMessage::SetTurretState, number(1), 2, static_cast<uint8_t>(value), CVector(5, 5, 0));
+    case 'O':
+        return ObjectStateMsg(number(1), 1);
+    case 'D':
+        return Msg(&CMessage::SetShipDied, number(1));
+    case 'G':
+        return Msg(&CMessage::SetObjectGone, number(1));
+    case 'J':
+        return Msg(&CMessage::SetJoin, number(1), 0, "Ace");
+    case 'X':
+        return Msg(&CMessage::SetText, word.substr(1).c_str());
+    default:
+        return Msg(&CMessage::SetRoundOver);
+    }
 }
 
-// What the outbox sends now, decoded as a client would.
-std::vector<CMessage> Take(COutbox& outbox)
+std::string Word(const CMessage& message)
 {
+    CMessage::ShipState ship;
+    ObjectId id = 0;
+    uint32_t shipType = 0;
+    int32_t kind = 0, subtype = 0;
+    uint8_t inPlay = 0;
+    CVector at, velocity;
+    float angle = 0;
+    char name[16];
+    if (message.GetShipState(ship))
+        return "S" + std::to_string(ship.objectId) + ":" + std::to_string(static_cast<int>(ship.fuel));
+    if (message.GetTurretState(id, kind, inPlay, at))
+        return "T" + std::to_string(id) + ":" + std::to_string(inPlay);
+    if (message.GetObjectState(id, kind, at, velocity, angle, subtype))
+        return "O" + std::to_string(id);
+    if (message.GetShipDied(id))
+        return "D" + std::to_string(id);
+    if (message.GetObjectGone(id))
+        return "G" + std::to_string(id);
+    if (message.GetJoin(id, shipType, name, sizeof name))
+        return "J" + std::to_string(id);
+    return message.GetType() == MSG_TEXT ? "X" + TextOf(message) : "R";
+}
+
+// Queues the messages `words` lists, then takes what the outbox sends now,
+// decoded as a client would, as words.
+std::string QueueAndTake(COutbox& outbox, const std::string& words)
+{
+    std::istringstream queued(words);
+    for (std::string word; queued >> word;)
+        if (word == "|")
+            outbox.DropStates();
+        else
+            outbox.Queue(Make(word));
     CMessageBatch batch;
     outbox.TakeBatch(batch, 0);
     Bytes bytes = Written(batch);
-    return Unbatched(bytes.data(), bytes.size());
-}
-
-// The fuel of a ship state, the object of an object state, the ship of a
-// death, whether a turret is in play.
-uint32_t Detail(const CMessage& message)
-{
-    CMessage::ShipState state;
-    ObjectId id = 0;
-    int32_t kind = 0, subtype = 0;
-    CVector position, velocity;
-    float angle = 0;
-    uint8_t inPlay = 0;
-    if (message.GetShipState(state))
-        return static_cast<uint32_t>(state.fuel);
-    if (message.GetTurretState(id, kind, inPlay, position))
-        return inPlay;
-    if (!message.GetObjectState(id, kind, position, velocity, angle, subtype))
-        message.GetShipDied(id);
-    return id;
-}
-
-std::vector<uint32_t> Details(const std::vector<CMessage>& messages)
-{
-    std::vector<uint32_t> details;
-    for (const CMessage& message : messages)
-        details.push_back(Detail(message));
-    return details;
+    std::string sent;
+    for (const CMessage& message : Unbatched(bytes.data(), bytes.size()))
+        sent += (sent.empty() ? "" : " ") + Word(message);
+    return sent;
 }
 } // namespace
 
-TEST(Outbox, ANewerStateReplacesTheWaitingOneOfTheSameObjectOnly)
+// Each case queues messages and takes a batch, then queues more and takes
+// the next.
+TEST(Outbox, WhatWaitsIsCoalescedAndLeavesInOrder)
 {
-    COutbox outbox(20);
-    for (const CMessage& message : {ShipStateMsg(1, 10), ShipStateMsg(2, 50), ShipStateMsg(1, 20),
-                                    Turret(1, 1), // a turret's id may equal a ship's: another object
-                                    ShipStateMsg(1, 30), Turret(1, 0)})
-        outbox.Queue(message);
-    std::vector<CMessage> sent = Take(outbox);
-    ASSERT_EQ(Types(sent), (std::vector<int32_t>{MSG_SHIP_STATE, MSG_SHIP_STATE, MSG_TURRET_STATE}));
-    EXPECT_EQ(Details(sent), (std::vector<uint32_t>{50, 30, 0}))
-        << "ship 2 stays where it was; three states of ship 1 (and two of turret 1) leave the newest, last";
-    EXPECT_TRUE(outbox.IsEmpty());
-    EXPECT_TRUE(Take(outbox).empty()) << "what was sent does not come again";
-}
-
-TEST(Outbox, AStateNeverOvertakesADeathQueuedBeforeIt)
-{
-    COutbox outbox(20);
-    for (const CMessage& message : {ShipStateMsg(1, 10), Msg(&CMessage::SetShipDied, 1), ShipStateMsg(1, 20)})
-        outbox.Queue(message);
-    std::vector<CMessage> sent = Take(outbox);
-    ASSERT_EQ(Types(sent), (std::vector<int32_t>{MSG_SHIP_DIED, MSG_SHIP_STATE}));
-    EXPECT_EQ(Details(sent), (std::vector<uint32_t>{1, 20}));
-}
-
-TEST(Outbox, AnObjectGoneTakesItsWaitingStateAndBarsLaterOnesUntilTheSend)
-{
-    COutbox outbox(20);
-    for (const CMessage& message : {ObjectStateMsg(4, 1), ObjectStateMsg(5, 1), Turret(4, 1),
-                                    Msg(&CMessage::SetObjectGone, 4), ObjectStateMsg(4, 1)})
-        outbox.Queue(message);
-    std::vector<CMessage> sent = Take(outbox);
-    ASSERT_EQ(Types(sent), (std::vector<int32_t>{MSG_OBJECT_STATE, MSG_TURRET_STATE, MSG_OBJECT_GONE}));
-    EXPECT_EQ(Detail(sent[0]), 5u) << "only object 4's states go; turret 4 is another object";
-    outbox.Queue(ObjectStateMsg(4, 1));
-    EXPECT_EQ(Types(Take(outbox)), std::vector<int32_t>{MSG_OBJECT_STATE})
-        << "after the send the id may be given to a new object";
-}
-
-TEST(Outbox, TextAndJoinsAreNeverDroppedAndRepeatedDeathsAreKeptOnce)
-{
-    COutbox outbox(20);
-    auto died = [](ObjectId id) { return Msg(&CMessage::SetShipDied, id); };
-    for (const CMessage& message :
-         {Msg(&CMessage::SetText, "gg"), died(3), Msg(&CMessage::SetJoin, 7, 0, "Ace"),
-          Msg(&CMessage::SetText, "gg"), died(3), died(4), Msg(&CMessage::SetJoin, 8, 0, "Ace"), died(3)})
-        outbox.Queue(message);
-    std::vector<CMessage> sent = Take(outbox);
-    ASSERT_EQ(Types(sent),
-              (std::vector<int32_t>{MSG_TEXT, MSG_JOIN, MSG_TEXT, MSG_SHIP_DIED, MSG_JOIN, MSG_SHIP_DIED}));
-    EXPECT_EQ(TextOf(sent[2]), "gg") << "two identical chat lines are two lines";
-    EXPECT_EQ(Detail(sent[3]), 4u);
-    EXPECT_EQ(Detail(sent[5]), 3u) << "ship 3's death stands where it was last reported";
-    outbox.Queue(died(3));
-    EXPECT_EQ(Types(Take(outbox)), std::vector<int32_t>{MSG_SHIP_DIED})
-        << "a repeat of what was sent is news";
-}
-
-TEST(Outbox, ANewRoundDropsOnlyTheWaitingStates)
-{
-    COutbox outbox(20);
-    for (const CMessage& message : {ObjectStateMsg(4, 1), ShipStateMsg(1, 10), Msg(&CMessage::SetRoundOver),
-                                    Msg(&CMessage::SetObjectGone, 6)})
-        outbox.Queue(message);
-    outbox.DropStates();
-    outbox.Queue(ObjectStateMsg(6, 1)); // the new round's object 6
-    EXPECT_EQ(Types(Take(outbox)), (std::vector<int32_t>{MSG_ROUND_OVER, MSG_OBJECT_GONE, MSG_OBJECT_STATE}));
+    const std::array<const char*, 4> cases[] = {
+        // A newer state replaces the waiting one of the same object only (a
+        // turret's id may equal a ship's), moving to the end; what was sent
+        // does not come again.
+        {"S1:10 S2:50 S1:20 T1:1 S1:30 T1:0", "S2:50 S1:30 T1:0", "", ""},
+        // A state never overtakes a death queued before it.
+        {"S1:10 D1 S1:20", "D1 S1:20", "", ""},
+        // An object gone takes its waiting state and bars later ones until
+        // the send; after it, the id may be given to a new object.
+        {"O4 O5 T4:1 G4 O4", "O5 T4:1 G4", "O4", "O4"},
+        // Chat lines and joins are never dropped; a repeated death is kept
+        // once, where it was last reported; a repeat of what was sent is news.
+        {"Xgg D3 J7 Xgg D3 D4 J8 D3", "Xgg J7 Xgg D4 J8 D3", "D3", "D3"},
+        // A new round drops only the waiting states.
+        {"O4 S1:10 R G6 | O6", "R G6 O6", "", ""},
+    };
+    for (const auto& [queued, sent, queuedAfter, sentAfter] : cases)
+    {
+        COutbox outbox(20);
+        EXPECT_EQ(QueueAndTake(outbox, queued), sent) << queued;
+        EXPECT_TRUE(outbox.IsEmpty()) << queued;
+        EXPECT_EQ(QueueAndTake(outbox, queuedAfter), sentAfter) << queued;
+    }
 }
 
 TEST(Outbox, IsDueOncePerIntervalAcrossTheClockWrap)

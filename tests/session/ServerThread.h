@@ -66,21 +66,15 @@ public:
         std::lock_guard lock(m_mutex);
         return m_events;
     }
+    bool Saw(const std::string& event)
+    {
+        std::vector<std::string> events = Events();
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
     bool WaitForEvent(const std::string& event, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
-        auto seen = [&]
-        {
-            std::vector<std::string> events = Events();
-            return std::find(events.begin(), events.end(), event) != events.end();
-        };
-        return PollUntil(
-            seen, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }, timeout);
-    }
-    // The packets received, in order.
-    std::vector<std::vector<uint8_t>> Received()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_received;
+        return PollUntil([&] { return Saw(event); },
+                         [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }, timeout);
     }
 
     void OnCreatePlayer(session::PlayerId player) override { Record("create " + std::to_string(player)); }
@@ -88,11 +82,7 @@ public:
     void OnReceive(session::PlayerId sender, const uint8_t* data, size_t size) override
     {
         std::string text(reinterpret_cast<const char*>(data), size);
-        {
-            std::lock_guard lock(m_mutex);
-            m_events.push_back("receive " + std::to_string(sender) + " " + text);
-            m_received.emplace_back(data, data + size);
-        }
+        Record("receive " + std::to_string(sender) + " " + text);
         if (text == "echo")
             m_server.SendTo(sender, data, size);
     }
@@ -120,7 +110,6 @@ private:
     std::mutex m_serverMutex; // the session's, so that tests may use it between passes
     std::mutex m_mutex;       // the records'
     std::vector<std::string> m_events;
-    std::vector<std::vector<uint8_t>> m_received;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -318,10 +318,10 @@ TEST(Session, SearchesDescribeTheSessionOnlyToItsOwnGame)
     ASSERT_EQ(client.session.EnumHosts(params), EnumResult::Ok);
     ASSERT_EQ(client.answers.size(), 2u) << "one answer per attempt";
     const auto& [session, address] = client.answers[0];
-    EXPECT_EQ(session.sessionName, "Arena");
-    EXPECT_EQ(session.maxPlayers, 5u);
-    EXPECT_EQ(session.currentPlayers, 1u) << "the host's own player";
-    EXPECT_EQ(session.application, kGame);
+    EXPECT_EQ(
+        std::tuple(session.sessionName, session.maxPlayers, session.currentPlayers, session.application),
+        std::tuple("Arena", 5u, 1u, kGame))
+        << "the host's own player counts";
     EXPECT_EQ(session.instance, client.answers[1].first.instance);
     EXPECT_EQ(address, Local(server.port));
     client.answers.clear();
