@@ -63,6 +63,7 @@ struct Actions
             held[key] = 1;
     }
 };
+
 using platform::RawVideoMode;
 
 // 16 bits is 5-6-5; 8 bits is a palette with no colour channels.
@@ -87,7 +88,7 @@ std::vector<platform::VideoMode> Listed(CGLDisplay& display)
 }
 } // namespace
 
-TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTyping)
+TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTypingAndTheMouseIsClampedFromAboveOnly)
 {
     FakeDevices devices;
     CInput input;
@@ -114,17 +115,8 @@ TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTyping)
     EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_QUIT, KEY_THRUST}));
     devices.keyboard = false;
     EXPECT_TRUE(SetActions(input).empty());
-    input.Release();
-    EXPECT_FALSE(input.IsInitialised());
-    CInput uninitialised;
-    EXPECT_TRUE(SetActions(uninitialised).empty());
-}
 
-TEST(Input, MouseMotionIsClampedFromAboveOnly)
-{
-    FakeDevices devices;
-    CInput input;
-    input.Init(&devices);
+    // The mouse: motion is clamped from above only.
     int x, y;
     bool left, leftChanged, right, rightChanged;
     devices.mouse.dx = 5;
@@ -140,6 +132,10 @@ TEST(Input, MouseMotionIsClampedFromAboveOnly)
     devices.mouse.dy = -20;
     input.PollMouse(x, y, left, leftChanged, right, rightChanged);
     EXPECT_EQ(y, 1) << "clamped to the limit upwards too";
+    input.Release();
+    EXPECT_FALSE(input.IsInitialised());
+    CInput uninitialised;
+    EXPECT_TRUE(SetActions(uninitialised).empty());
 }
 
 TEST(GameKeys, HeldControlsGoOutInTheFixedOrder)
