@@ -65,11 +65,8 @@ protected:
     static std::tuple<double, double> XY(const CVector& v) { return {v.GetX(), v.GetY()}; }
     void Answer(uint8_t instance, const char* name, uint32_t maxPlayers, uint32_t current, uint32_t ipv4)
     {
-        session::SessionDescription session;
+        session::SessionDescription session{{}, {}, name, maxPlayers, current};
         session.instance.bytes[0] = instance;
-        session.sessionName = name;
-        session.maxPlayers = maxPlayers;
-        session.currentPlayers = current;
         client.OnEnumHostsResponse(session, session::HostAddress{ipv4, 3001});
     }
     uint32_t Selected()
@@ -82,10 +79,7 @@ protected:
     {
         return PollUntil(done, [this] { client.DoWork(10), client.WaitForTraffic(5); });
     }
-    bool Printed(const std::string& line) const
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
+    bool Printed(const std::string& line) const { return std::ranges::find(lines, line) != lines.end(); }
     std::string arena;
     TempDir data;
     ScopedEnv dataFolder{"QUORVEX_DATA", data.Path().c_str()};

@@ -69,6 +69,9 @@ TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
     EXPECT_EQ(rotation.Next(), "");
 }
 
+// A new round drops what was queued and opens with its map; a welcome
+// during the round's end says so last, and the end is queued for all after
+// the round's map.
 TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
 {
     AddMaps({"Alpha"});
@@ -78,9 +81,12 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     EXPECT_TRUE(rounds.IsRoundOver());
     rounds.NewRound(nullptr);
     EXPECT_FALSE(rounds.IsRoundOver());
+    rounds.EndRound();
+    Join("Late");
+    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}}}));
     relay.FlushBatches();
     EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"});
-    EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP}}})) << "what was queued was dropped";
+    EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP, MSG_ROUND_OVER}}}));
 }
 
 TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
@@ -222,31 +228,16 @@ TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
     }
 }
 
-TEST_F(RoundControllerTest, HeldKeysReachTheShipThroughItsRecord)
+// Registering again retires the old ship before the welcome; every ship
+// flies by the held keys of its player's record.
+TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipAndHeldKeysReachTheShip)
 {
     AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = *relay.FindPlayer(kPlayer);
     HoldKeys(record, {KEY_THRUST});
     EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
-    Join("Ace");
-    CShip* ship = ShipOf(record);
-    ASSERT_NE(ship, nullptr);
-    EXPECT_EQ(ship->GetHeldKeys(), &record.GetKeys());
-    HoldKeys(record, {KEY_TURN_RIGHT});
-    rounds.Advance(GetTickCount(), 0, nullptr);
-    rounds.Advance(GetTickCount(), 250, nullptr);
-    EXPECT_FLOAT_EQ(ship->GetAngle(), 90) << "a pass ticks the world by the time it was given";
-    rounds.NewRound(nullptr);
-    ASSERT_NE(ShipOf(record), nullptr) << "every registered player gets a ship in the new round";
-    EXPECT_EQ(ShipOf(record)->GetHeldKeys(), &record.GetKeys());
-}
-
-TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
-{
-    AddMaps({"Alpha"});
-    rounds.NewRound(nullptr);
-    CPlayerRecord& record = Join("First");
+    Join("First");
     EXPECT_EQ(record.GetShipId(), 1u);
     Sent();
     Join("Again");
@@ -262,18 +253,13 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipBeforeTheWelcome)
     EXPECT_EQ(left, 1u);
     EXPECT_EQ(Sent(), (Packets{{0, {MSG_PLAYER_LEFT}}, {kPlayer, {MSG_JOIN, MSG_MAP}}}))
         << "the retired ship is not shown";
-}
-
-TEST_F(RoundControllerTest, WelcomeDuringTheRoundsEndSaysSoLast)
-{
-    AddMaps({"Alpha"});
+    HoldKeys(record, {KEY_TURN_RIGHT});
+    rounds.Advance(GetTickCount(), 0, nullptr);
+    rounds.Advance(GetTickCount(), 250, nullptr);
+    EXPECT_FLOAT_EQ(ShipOf(record)->GetAngle(), 90) << "a pass ticks the world by the time it was given";
     rounds.NewRound(nullptr);
-    rounds.EndRound();
-    Join("Late");
-    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_JOIN, MSG_MAP, MSG_ROUND_OVER}}}));
-    relay.FlushBatches();
-    EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP, MSG_ROUND_OVER}}}))
-        << "the round's end is queued for all after its map";
+    ASSERT_NE(ShipOf(record), nullptr) << "every registered player gets a ship in the new round";
+    EXPECT_EQ(ShipOf(record)->GetHeldKeys(), &record.GetKeys());
 }
 
 TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)

@@ -58,17 +58,6 @@ TEST_F(SessionRelayTest, FlushNeedsAClientBesideTheHostAndKeepsOnlyTheBroadcastB
         << "the broadcast batch was made afresh";
 }
 
-TEST_F(SessionRelayTest, PingIsAnsweredAtOnceEvenWithoutAClient)
-{
-    relay.OnPing(5, Msg(&CMessage::SetPing, 123456));
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].target, 5u);
-    ASSERT_EQ(sender.packets[0].Types(), std::vector<int32_t>{MSG_PONG});
-    uint32_t clock = 0;
-    EXPECT_TRUE(sender.packets[0].messages[0].GetPong(clock));
-    EXPECT_EQ(clock, 123456u);
-}
-
 TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedPrintableAndEachPlayerChatsAtARateOfItsOwn)
 {
     relay.AddPlayer(3);
@@ -128,8 +117,9 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     EXPECT_EQ(relay.TakeLargestBatch(), 0u) << "the largest batch starts again after it is taken";
 }
 
-TEST_F(SessionRelayTest, AtASendRatePongsAndDeparturesStillGoAtOnce)
+TEST_F(SessionRelayTest, PongsAndDeparturesGoAtOnceWithoutAClientOrAtASendRate)
 {
+    relay.OnPing(5, Msg(&CMessage::SetPing, 123456));
     relay.SetHostPlayer(kHost);
     relay.SetSendRate(1);
     relay.AddPlayer(2);
@@ -137,8 +127,11 @@ TEST_F(SessionRelayTest, AtASendRatePongsAndDeparturesStillGoAtOnce)
     relay.FlushBatches();
     relay.OnPing(2, Msg(&CMessage::SetPing, 77));
     relay.SendNow(0, Msg(&CMessage::SetPlayerLeft, 9));
-    ASSERT_EQ(sender.packets.size(), 3u);
-    EXPECT_EQ(sender.packets[1].Types(), std::vector<int32_t>{MSG_PONG});
-    EXPECT_EQ(sender.packets[2].target, 0u);
-    EXPECT_EQ(sender.packets[2].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
+    ASSERT_EQ(sender.packets.size(), 4u);
+    EXPECT_EQ(sender.packets[0].target, 5u) << "no client yet";
+    EXPECT_EQ(Serialized(sender.packets[0].messages.at(0)), Serialized(Msg(&CMessage::SetPong, 123456)));
+    EXPECT_EQ(sender.packets[2].target, 2u);
+    EXPECT_EQ(sender.packets[2].Types(), std::vector<int32_t>{MSG_PONG}) << "at a send rate too";
+    EXPECT_EQ(sender.packets[3].target, 0u);
+    EXPECT_EQ(sender.packets[3].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
 }

@@ -66,11 +66,7 @@ public:
         std::lock_guard lock(m_mutex);
         return m_events;
     }
-    bool Saw(const std::string& event)
-    {
-        std::vector<std::string> events = Events();
-        return std::find(events.begin(), events.end(), event) != events.end();
-    }
+    bool Saw(const std::string& event) { return std::ranges::count(Events(), event) > 0; }
     bool WaitForEvent(const std::string& event, std::chrono::milliseconds timeout = std::chrono::seconds(10))
     {
         return PollUntil([&] { return Saw(event); },
