@@ -104,7 +104,9 @@ TEST_F(ClientTest, UnknownIdsAreIgnored)
     EXPECT_TRUE(lines.empty());
 }
 
-TEST_F(ClientTest, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlayAndLeavingRemovesIt)
+// Ship information creates a ship, then only puts it back into play; a ship
+// state sets what the server says; a player leaving takes the ship along.
+TEST_F(ClientTest, ShipMessages)
 {
     Feed({ShipInfo(5, 100, 200, 3, "Other")});
     ASSERT_EQ(world.GetPlayerCount(), 2u);
@@ -123,27 +125,23 @@ TEST_F(ClientTest, ShipInfoCreatesAShipThenOnlyPutsItBackIntoPlayAndLeavingRemov
     EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
               std::tuple("Other", 3, true));
     EXPECT_EQ(other->GetPosition().GetX(), 300);
-}
-
-TEST_F(ClientTest, ShipStateSetsWhatTheServerSays)
-{
-    Feed({ShipInfo(5, 100, 200, 0, "Other")});
     CMessage state;
     state.SetShipState(5, STATUS_SHIELDS | STATUS_FUELLING, 80, 150, -3, 4, 3, 2, 1, CVector(110, 210, 1),
                        CVector(30, 40, 0), 45);
     Feed({state});
-    CShip* ship = world.FindPlayer(5);
-    EXPECT_EQ(XY(ship->GetReportedPosition()), XY(CVector(110, 210, 1)));
-    EXPECT_EQ(ship->GetPosition().GetX(), 100) << "the drawn position follows in the advance";
-    EXPECT_EQ(XY(ship->GetVelocity()), XY(CVector(30, 40, 0)));
-    EXPECT_EQ(std::tuple(ship->GetAngle(), ship->GetStatus(), ship->GetCapacity(), ship->GetFuel()),
+    EXPECT_EQ(XY(other->GetReportedPosition()), XY(CVector(110, 210, 1)));
+    EXPECT_EQ(other->GetPosition().GetX(), 300) << "the drawn position follows in the advance";
+    EXPECT_EQ(XY(other->GetVelocity()), XY(CVector(30, 40, 0)));
+    EXPECT_EQ(std::tuple(other->GetAngle(), other->GetStatus(), other->GetCapacity(), other->GetFuel()),
               std::tuple(45, STATUS_SHIELDS | STATUS_FUELLING, 150, 80));
-    EXPECT_EQ(std::tuple(ship->GetFrags(), ship->GetMissiles(), ship->GetMines(), ship->GetPlasmaMines(),
-                         ship->GetRepulses()),
+    EXPECT_EQ(std::tuple(other->GetFrags(), other->GetMissiles(), other->GetMines(), other->GetPlasmaMines(),
+                         other->GetRepulses()),
               std::tuple(-3, 4, 3, 2, 1));
 }
 
-TEST_F(ClientTest, ObjectStatesCreateEachMovingKindWithTheServersId)
+// Object states create each moving kind with the server's id; turret states
+// create turrets and set them in or out of play.
+TEST_F(ClientTest, ObjectAndTurretStates)
 {
     const int32_t kinds[] = {KIND_BULLET,      KIND_MISSILE, KIND_MINE,
                              KIND_PLASMA_MINE, KIND_POWERUP, KIND_SHRAPNEL};
@@ -171,10 +169,6 @@ TEST_F(ClientTest, ObjectStatesCreateEachMovingKindWithTheServersId)
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(3, 3, 1))});
     EXPECT_TRUE(bullet->IsActive()) << "a state for an object out of play puts it back";
     EXPECT_EQ(bullet->GetPosition().GetX(), 3);
-}
-
-TEST_F(ClientTest, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
-{
     Feed({Turret(FACING_LEFT, 1, CVector(48, 80, 1))});
     CTurret* turret = world.FindTurret(3);
     ASSERT_NE(turret, nullptr);
@@ -189,33 +183,33 @@ TEST_F(ClientTest, TurretStatesCreateTurretsAndSetThemInOrOutOfPlay)
     EXPECT_EQ(world.GetTurretCount(), 1u);
 }
 
-TEST_F(ClientTest, TileIndicesWrapOntoTheMap)
+TEST_F(ClientTest, BatchesThatDoNotParseAreDroppedWholeAndPongsGiveHalfTheRoundTrip)
 {
-    Feed({Msg(&CMessage::SetTile, 1, 1, 5)});
-    EXPECT_EQ(world.GetMap(), nullptr) << "a tile without a map does nothing";
-    Feed({Map("Arena"), Msg(&CMessage::SetTile, -1, 0, 7), Msg(&CMessage::SetTile, 64, 1, 8),
-          Msg(&CMessage::SetTile, 5, -1, 9), Msg(&CMessage::SetTile, INT_MIN, INT_MAX, 11)});
-    const CMap& map = *world.GetMap();
-    EXPECT_EQ(map.GetTileState(63, 0), 7) << "column -1 on a 64-wide map is column 63";
-    EXPECT_EQ(map.GetTileState(0, 1), 8);
-    EXPECT_EQ(map.GetTileState(5, 3), 9);
-    EXPECT_EQ(map.GetTileState(0, 3), 11) << "INT_MIN wraps to 0, INT_MAX to row 3 of 4";
-}
-
-TEST_F(ClientTest, PongGivesHalfTheRoundTrip)
-{
+    Bytes bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
+    bytes[0] = 4; // one record more than the packet holds
+    client.OnReceive(bytes.data(), bytes.size());
+    bytes[0] = 3;
+    bytes.resize(bytes.size() - 1); // the last record cut short
+    client.OnReceive(bytes.data(), bytes.size());
+    client.OnReceive(bytes.data(), 0);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(world.GetPlayerCount(), 1u);
+    EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
+    Bytes good = BatchBytes({Text("one"), Text("two")});
+    client.OnReceive(good.data(), good.size());
+    EXPECT_EQ(client.GetMessagesReceived(), 2u);
+    EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
     platform::FakeClock clock(10000);
     Feed({Msg(&CMessage::SetPong, 9000)});
     EXPECT_EQ(client.GetPing(), 500);
     clock.SetTick(100);
     Feed({Msg(&CMessage::SetPong, 0xFFFFFF00u)}); // sent before the tick count wrapped
     EXPECT_EQ(client.GetPing(), 178);
-    Feed({Msg(&CMessage::SetPong,
-              102)}); // a clock value from our future: the unsigned shift keeps it positive
+    Feed({Msg(&CMessage::SetPong, 102)}); // from our future: the unsigned shift keeps it positive
     EXPECT_EQ(client.GetPing(), 0x7FFFFFFF);
 }
 
-TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilCleared)
+TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilClearedAndTilesWrapOntoTheMap)
 {
     Feed({Map("Arena"), ShipInfo(5, 100, 40, 0, "Other"), ObjectStateMsg(40, KIND_MINE), Turret(FACING_UP, 1),
           ShipStateMsg(5, 10, 4), Msg(&CMessage::SetRoundOver)});
@@ -233,6 +227,15 @@ TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilCleared)
     client.ClearRoundOver();
     EXPECT_FALSE(client.IsRoundOver());
     EXPECT_EQ(world.GetMap(), nullptr) << "leaving the score screen resets the world";
+    Feed({Msg(&CMessage::SetTile, 1, 1, 5)});
+    EXPECT_EQ(world.GetMap(), nullptr) << "a tile without a map does nothing";
+    Feed({Map("Arena"), Msg(&CMessage::SetTile, -1, 0, 7), Msg(&CMessage::SetTile, 64, 1, 8),
+          Msg(&CMessage::SetTile, 5, -1, 9), Msg(&CMessage::SetTile, INT_MIN, INT_MAX, 11)});
+    const CMap& map = *world.GetMap();
+    EXPECT_EQ(map.GetTileState(63, 0), 7) << "column -1 on a 64-wide map is column 63";
+    EXPECT_EQ(map.GetTileState(0, 1), 8);
+    EXPECT_EQ(map.GetTileState(5, 3), 9);
+    EXPECT_EQ(map.GetTileState(0, 3), 11) << "INT_MIN wraps to 0, INT_MAX to row 3 of 4";
 }
 
 TEST_F(ClientTest, TextJoinAndMapsFromTheMapsFolderOnly)
@@ -256,29 +259,18 @@ TEST_F(ClientTest, TextJoinAndMapsFromTheMapsFolderOnly)
     }
 }
 
-TEST_F(ClientTest, ABatchThatDoesNotParseIsDroppedWhole)
+// The server list: duplicate answers give one entry, the browser sees counts
+// without the server, selecting takes the first server whose name is a
+// prefix; searches that cannot be made are told.
+TEST_F(ClientTest, TheServerListAndSearchesThatCannotBeMade)
 {
-    Bytes bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
-    bytes[0] = 4; // one record more than the packet holds
-    client.OnReceive(bytes.data(), bytes.size());
-    bytes[0] = 3;
-    bytes.resize(bytes.size() - 1); // the last record cut short
-    client.OnReceive(bytes.data(), bytes.size());
-    client.OnReceive(bytes.data(), 0);
-    EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(world.GetPlayerCount(), 1u);
-    EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
-    Bytes good = BatchBytes({Text("one"), Text("two")});
-    client.OnReceive(good.data(), good.size());
-    EXPECT_EQ(client.GetMessagesReceived(), 2u);
-    EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
-}
-
-TEST_F(ClientTest, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWithoutTheServer)
-{
-    Answer(1, "Arena", 5, 2, 0x7F000001);
-    Answer(1, "Arena", 5, 3, 0x7F000001); // the same run answering again
-    Answer(2, "Caverns", 0, 0, 0x7F000002);
+    client.ListServers();
+    EXPECT_FALSE(client.SelectServer("Arena"));
+    EXPECT_FALSE(client.Connect()) << "nothing selected";
+    EXPECT_EQ(client.GetPort(), game_identity::kGamePort);
+    Answer(1, "Arena", 5, 2, 1);
+    Answer(1, "Arena", 5, 3, 1); // the same run answering again
+    Answer(2, "Caverns", 0, 0, 2);
     char name[4];
     uint32_t maxPlayers = 99, current = 99;
     client.ResetHostCursor();
@@ -292,24 +284,14 @@ TEST_F(ClientTest, DuplicateAnswersGiveOneEntryAndTheBrowserSeesCountsWithoutThe
     EXPECT_FALSE(client.NextHost(nullptr, 10, maxPlayers, current));
     EXPECT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
     client.ListServers();
-    EXPECT_EQ(lines, (std::vector<std::string>{"Server: Arena", "Server: Caverns"}));
-}
-
-TEST_F(ClientTest, SelectTakesTheFirstServerWhoseNameIsAPrefixAndFailedSearchesAreTold)
-{
-    client.ListServers();
-    EXPECT_FALSE(client.SelectServer("Arena"));
-    EXPECT_FALSE(client.Connect()) << "nothing selected";
-    EXPECT_EQ(client.GetPort(), game_identity::kGamePort);
-    Answer(1, "Arena Two", 0, 0, 1);
-    Answer(2, "Arena", 0, 0, 2);
-    Answer(3, "Caverns", 0, 0, 3);
+    Answer(3, "Arena Two", 0, 0, 3);
     EXPECT_TRUE(client.SelectServer("Caverns"));
-    EXPECT_EQ(Selected(), 3u);
+    EXPECT_EQ(Selected(), 2u);
     EXPECT_TRUE(client.SelectServer("Arena Two and more"));
     EXPECT_EQ(Selected(), 1u) << "the first in list order";
+    client.SelectServer("Caverns");
     EXPECT_TRUE(client.SelectServer("Arena Tw"));
-    EXPECT_EQ(Selected(), 2u) << "\"Arena\" is a prefix of it, \"Arena Two\" is not";
+    EXPECT_EQ(Selected(), 1u) << "\"Arena\" is a prefix of it, \"Arena Two\" is not";
     EXPECT_FALSE(client.SelectServer("Aren"));
     EXPECT_FALSE(client.SelectServer("caverns")) << "case matters";
     EXPECT_THROW(client.EnumHosts("no-such-host.invalid"), CSearchError);
@@ -319,8 +301,8 @@ TEST_F(ClientTest, SelectTakesTheFirstServerWhoseNameIsAPrefixAndFailedSearchesA
     unsetenv("QUORVEX_BROADCAST");
     EXPECT_EQ(lines,
               (std::vector<std::string>{
-                  "No servers found...", "No servers to select from.", "Server \"Aren\" not found...",
-                  "Server \"caverns\" not found...",
+                  "No servers found...", "No servers to select from.", "Server: Arena", "Server: Caverns",
+                  "Server \"Aren\" not found...", "Server \"caverns\" not found...",
                   "Could not find a computer called \"no-such-host.invalid\"; check the name and try again.",
                   "Could not search for servers: no network connection was found."}));
 }

@@ -13,7 +13,7 @@
 using session::HostAddress;
 using testing_support::TakeServerLogLines;
 
-TEST(Administrators, ListIsReadStrictlyAsDottedIpv4Addresses)
+TEST(Administrators, EveryoneByDefaultElseOnlyTheListReadStrictlyAsDottedIpv4Addresses)
 {
     EXPECT_EQ(CAdministrators::ParseList("127.0.0.5"), (std::vector<uint32_t>{0x7F000005}));
     EXPECT_EQ(CAdministrators::ParseList("192.168.1.20,0.0.0.0,255.255.255.255"),
@@ -23,10 +23,6 @@ TEST(Administrators, ListIsReadStrictlyAsDottedIpv4Addresses)
           "127.0.0.01", "1234.0.0.1", "127.0.0.1 ", " 127.0.0.1", "127.0.0.1, 10.0.0.1", "localhost",
           "0x7f.0.0.1", "127.0.0.-1", "127..0.1", "::1", "127.0.0.1:3001"})
         EXPECT_FALSE(CAdministrators::ParseList(bad).has_value()) << '"' << bad << '"';
-}
-
-TEST(Administrators, EveryoneByDefaultOnlyTheListedOnesWhenRestricted)
-{
     CAdministrators administrators;
     HostAddress loopback{0x7F000001, 40000};
     EXPECT_TRUE(administrators.Allows(loopback));

@@ -31,15 +31,9 @@ protected:
     // Loads `text` and returns what the reader reported.
     std::string Load(const std::string& text)
     {
-        std::string path = dir.Write("load.cfg", text);
-        char* buffer = nullptr;
-        size_t size = 0;
-        std::FILE* messages = open_memstream(&buffer, &size);
-        EXPECT_TRUE(LoadConfig(path.c_str(), messages));
-        std::fclose(messages);
-        std::string reported(buffer, size);
-        std::free(buffer);
-        return reported;
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(LoadConfig(dir.Write("load.cfg", text).c_str()));
+        return testing::internal::GetCapturedStdout();
     }
     // Every setting is `expected`'s, the others the `changed` ones.
     void ExpectSettings(const GameSettings& expected, const std::map<std::string_view, double>& changed = {})

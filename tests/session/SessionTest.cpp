@@ -326,27 +326,11 @@ TEST(Session, SearchesDescribeTheSessionOnlyToItsOwnGame)
     EXPECT_EQ(client.session.EnumHosts(params), EnumResult::UnknownHost);
 }
 
-TEST(Session, AnswersAreRateLimitedPerSourceAddress)
-{
-    ServerThread server(kGame, 8);
-    RecordingClient client;
-    client.session.EnumHosts(
-        EnumParams{"127.0.0.1", server.port, kGame, 25, 5}); // 25 queries in about 125 ms
-    EXPECT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
-    UdpSocket asker(0x7F000005);
-    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
-    for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
-        asker.SendTo(kLoopback, server.port, request);
-    int answers = 0;
-    while (asker.Receive(500ms))
-        ++answers;
-    EXPECT_EQ(answers, wire::kCookieAnswersPerSecond);
-}
-
 // Garbage, and forty 52-byte connects that are never acknowledged (they would
 // hold every peer of a server with a limit of 8, 8 + 32 spare, while ENet
-// resends its answers), leave room for players.
-TEST(SessionAttack, GarbageAndUnacknowledgedConnectsLeaveTheServerServing)
+// resends its answers), leave room for players; answers to searches and to
+// cookie requests are rate-limited per source address.
+TEST(SessionAttack, FloodsLeaveTheServerServingAndAnswersAreRateLimited)
 {
     ServerThread server(kGame, 8);
     UdpSocket junkSender(0x7F000002);
@@ -368,6 +352,17 @@ TEST(SessionAttack, GarbageAndUnacknowledgedConnectsLeaveTheServerServing)
     }
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::Connected);
+    client.session.EnumHosts(
+        EnumParams{"127.0.0.1", server.port, kGame, 25, 5}); // 25 queries in about 125 ms
+    EXPECT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
+    UdpSocket asker(0x7F000005);
+    std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
+    for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
+        asker.SendTo(kLoopback, server.port, request);
+    int answers = 0;
+    while (asker.Receive(500ms))
+        ++answers;
+    EXPECT_EQ(answers, wire::kCookieAnswersPerSecond);
 }
 
 // The server answers a connect it made a peer for with a VERIFY_CONNECT; the
