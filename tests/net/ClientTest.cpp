@@ -325,8 +325,9 @@ TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminatedAndAFullServerRefuses)
     EXPECT_TRUE(Printed("Registering with server..."));
     Bytes join = Serialized(Msg(&CMessage::SetJoin, 0, 2, "Me")); // our ship's type and name
     EXPECT_TRUE(PumpUntil([&] { return host.Saw("receive 2 " + std::string(join.begin(), join.end())); }));
-    host.SendToAll(
-        BatchBytes({Msg(&CMessage::SetJoin, 7, 2, "Me"), Msg(&CMessage::SetText, "Me has joined.")}));
+    Bytes batch =
+        BatchBytes({Msg(&CMessage::SetJoin, 7, 2, "Me"), Msg(&CMessage::SetText, "Me has joined.")});
+    host.Run([&](session::CSessionServer& server) { server.SendTo(0, batch.data(), batch.size()); });
     ASSERT_TRUE(PumpUntil([&] { return Printed("Me has joined."); }));
     EXPECT_EQ(local->GetId(), 7u);
     host.Stop();

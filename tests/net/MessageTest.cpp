@@ -90,19 +90,6 @@ TEST(Message, EveryTypeHasItsDocumentedBytesAndSurvivesOnlyWhole)
     EXPECT_EQ(CMessage().GetSize(), 0u);
 }
 
-TEST(Message, GettersOfAnotherTypeTouchNothing)
-{
-    CMessage message = Msg(&CMessage::SetPing, 5);
-    char text[4] = {'x', 'x', 'x', 'x'};
-    uint32_t id = 99, count = 99;
-    CMessage::ShipState state;
-    state.objectId = 42;
-    EXPECT_EQ(std::tuple(message.GetText(text, sizeof text), message.GetKeys(id, nullptr, count),
-                         message.GetShipState(state), message.GetShipDied(id)),
-              std::tuple(false, false, false, false));
-    EXPECT_EQ(std::tuple(text[0], count, state.objectId, id), std::tuple('x', 99u, 42u, 99u));
-}
-
 TEST(Message, TextGettersTruncateAndSerializeZeroFills)
 {
     CMessage message = Msg(&CMessage::SetText, "abcdef");
@@ -123,7 +110,7 @@ TEST(Message, TextGettersTruncateAndSerializeZeroFills)
     EXPECT_FALSE(CMessage().Serialize(roomy.data(), roomy.size())) << "an empty message";
 }
 
-TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
+TEST(Message, SettersStoreKeysNeedCodesClearEmptiesAndGettersOfAnotherTypeTouchNothing)
 {
     EXPECT_EQ(Msg(&CMessage::SetText, nullptr).GetSize(), 5u) << "a null text is sent as empty";
     uint32_t value = 1;
@@ -145,6 +132,15 @@ TEST(Message, SettersStoreClearEmptiesAndKeysNeedCodes)
     message.Clear();
     EXPECT_EQ(message.GetType(), MSG_NONE);
     EXPECT_EQ(message.GetSize(), 0u);
+    message.SetPing(5); // getters of another type touch nothing
+    char text[4] = {'x', 'x', 'x', 'x'};
+    id = count = 99;
+    CMessage::ShipState state;
+    state.objectId = 42;
+    EXPECT_EQ(std::tuple(message.GetText(text, sizeof text), message.GetKeys(id, nullptr, count),
+                         message.GetShipState(state), message.GetShipDied(id)),
+              std::tuple(false, false, false, false));
+    EXPECT_EQ(std::tuple(text[0], count, state.objectId, id), std::tuple('x', 99u, 42u, 99u));
 }
 
 // Lengths and counts are checked before use; where nothing is at risk the

@@ -6,84 +6,45 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <sstream>
-
 using namespace testing_support;
 
 namespace
 {
-// The cases write messages as words: "S1:30" a ship state (ship 1, fuel 30),
-// "T1:0" a turret state (turret 1, out of play), "O4" an object state, "D3" a
-// ship's death, "G4" an object gone, "J7" a join, "Xgg" a chat line, "R" a
-// round's end; "|" drops the waiting states, as a new round does.
-CMessage Make(const std::string& word)
+// The cases' messages: a ship's state (ship, fuel), a turret's (turret, in
+// play), an object's; a ship's death, an object gone, a join, a chat line, a
+// round's end; and an empty message, which drops the waiting states as a new
+// round does.
+const auto Ship = [](ObjectId id, float fuel) { return ShipStateMsg(id, fuel); };
+const auto Turret = [](ObjectId id, uint8_t inPlay)
+{ return Msg(&CMessage::SetTurretState, id, 2, inPlay, CVector()); };
+const auto Object = [](ObjectId id) { return ObjectStateMsg(id, 1); };
+const auto Died = [](ObjectId id) { return Msg(&CMessage::SetShipDied, id); };
+const auto Gone = [](ObjectId id) { return Msg(&CMessage::SetObjectGone, id); };
+const auto Join = [](ObjectId id) { return Msg(&CMessage::SetJoin, id, 0, "Ace"); };
+const auto Chat = [](const char* text) { return Msg(&CMessage::SetText, text); };
+const CMessage kRoundOver = Msg(&CMessage::SetRoundOver), kNewRound;
+
+std::vector<Bytes> AllBytes(const std::vector<CMessage>& messages)
 {
-    auto number = [&](size_t from) { return static_cast<uint32_t>(std::stoul(word.substr(from))); };
-    uint32_t value = word.find(':') == std::string::npos ? 0 : number(word.find(':') + 1);
-    switch (word[0])
-    {
-    case 'S':
-        return ShipStateMsg(number(1), static_cast<float>(value));
-    case 'T':
-        return Msg(&CMessage::SetTurretState, number(1), 2, static_cast<uint8_t>(value), CVector(5, 5, 0));
-    case 'O':
-        return ObjectStateMsg(number(1), 1);
-    case 'D':
-        return Msg(&CMessage::SetShipDied, number(1));
-    case 'G':
-        return Msg(&CMessage::SetObjectGone, number(1));
-    case 'J':
-        return Msg(&CMessage::SetJoin, number(1), 0, "Ace");
-    case 'X':
-        return Msg(&CMessage::SetText, word.substr(1).c_str());
-    default:
-        return Msg(&CMessage::SetRoundOver);
-    }
+    std::vector<Bytes> all;
+    for (const CMessage& message : messages)
+        all.push_back(Serialized(message));
+    return all;
 }
 
-std::string Word(const CMessage& message)
+// Queues `messages`, then takes what the outbox sends now, decoded as a
+// client would.
+std::vector<Bytes> QueueAndTake(COutbox& outbox, const std::vector<CMessage>& messages)
 {
-    CMessage::ShipState ship;
-    ObjectId id = 0;
-    uint32_t shipType = 0;
-    int32_t kind = 0, subtype = 0;
-    uint8_t inPlay = 0;
-    CVector at, velocity;
-    float angle = 0;
-    char name[16];
-    if (message.GetShipState(ship))
-        return "S" + std::to_string(ship.objectId) + ":" + std::to_string(static_cast<int>(ship.fuel));
-    if (message.GetTurretState(id, kind, inPlay, at))
-        return "T" + std::to_string(id) + ":" + std::to_string(inPlay);
-    if (message.GetObjectState(id, kind, at, velocity, angle, subtype))
-        return "O" + std::to_string(id);
-    if (message.GetShipDied(id))
-        return "D" + std::to_string(id);
-    if (message.GetObjectGone(id))
-        return "G" + std::to_string(id);
-    if (message.GetJoin(id, shipType, name, sizeof name))
-        return "J" + std::to_string(id);
-    return message.GetType() == MSG_TEXT ? "X" + TextOf(message) : "R";
-}
-
-// Queues the messages `words` lists, then takes what the outbox sends now,
-// decoded as a client would, as words.
-std::string QueueAndTake(COutbox& outbox, const std::string& words)
-{
-    std::istringstream queued(words);
-    for (std::string word; queued >> word;)
-        if (word == "|")
+    for (const CMessage& message : messages)
+        if (message.GetType() == MSG_NONE)
             outbox.DropStates();
         else
-            outbox.Queue(Make(word));
+            outbox.Queue(message);
     CMessageBatch batch;
     outbox.TakeBatch(batch, 0);
     Bytes bytes = Written(batch);
-    std::string sent;
-    for (const CMessage& message : Unbatched(bytes.data(), bytes.size()))
-        sent += (sent.empty() ? "" : " ") + Word(message);
-    return sent;
+    return AllBytes(Unbatched(bytes.data(), bytes.size()));
 }
 } // namespace
 
@@ -91,28 +52,41 @@ std::string QueueAndTake(COutbox& outbox, const std::string& words)
 // the next.
 TEST(Outbox, WhatWaitsIsCoalescedAndLeavesInOrder)
 {
-    const std::array<const char*, 4> cases[] = {
+    const std::vector<CMessage> cases[][4] = {
         // A newer state replaces the waiting one of the same object only (a
         // turret's id may equal a ship's), moving to the end; what was sent
         // does not come again.
-        {"S1:10 S2:50 S1:20 T1:1 S1:30 T1:0", "S2:50 S1:30 T1:0", "", ""},
+        {{Ship(1, 10), Ship(2, 50), Ship(1, 20), Turret(1, 1), Ship(1, 30), Turret(1, 0)},
+         {Ship(2, 50), Ship(1, 30), Turret(1, 0)},
+         {},
+         {}},
         // A state never overtakes a death queued before it.
-        {"S1:10 D1 S1:20", "D1 S1:20", "", ""},
+        {{Ship(1, 10), Died(1), Ship(1, 20)}, {Died(1), Ship(1, 20)}, {}, {}},
         // An object gone takes its waiting state and bars later ones until
         // the send; after it, the id may be given to a new object.
-        {"O4 O5 T4:1 G4 O4", "O5 T4:1 G4", "O4", "O4"},
+        {{Object(4), Object(5), Turret(4, 1), Gone(4), Object(4)},
+         {Object(5), Turret(4, 1), Gone(4)},
+         {Object(4)},
+         {Object(4)}},
         // Chat lines and joins are never dropped; a repeated death is kept
         // once, where it was last reported; a repeat of what was sent is news.
-        {"Xgg D3 J7 Xgg D3 D4 J8 D3", "Xgg J7 Xgg D4 J8 D3", "D3", "D3"},
+        {{Chat("gg"), Died(3), Join(7), Chat("gg"), Died(3), Died(4), Join(8), Died(3)},
+         {Chat("gg"), Join(7), Chat("gg"), Died(4), Join(8), Died(3)},
+         {Died(3)},
+         {Died(3)}},
         // A new round drops only the waiting states.
-        {"O4 S1:10 R G6 | O6", "R G6 O6", "", ""},
+        {{Object(4), Ship(1, 10), kRoundOver, Gone(6), kNewRound, Object(6)},
+         {kRoundOver, Gone(6), Object(6)},
+         {},
+         {}},
     };
-    for (const auto& [queued, sent, queuedAfter, sentAfter] : cases)
+    for (size_t i = 0; i < std::size(cases); ++i)
     {
+        const auto& [queued, sent, queuedAfter, sentAfter] = cases[i];
         COutbox outbox(20);
-        EXPECT_EQ(QueueAndTake(outbox, queued), sent) << queued;
-        EXPECT_TRUE(outbox.IsEmpty()) << queued;
-        EXPECT_EQ(QueueAndTake(outbox, queuedAfter), sentAfter) << queued;
+        EXPECT_EQ(QueueAndTake(outbox, queued), AllBytes(sent)) << "case " << i;
+        EXPECT_TRUE(outbox.IsEmpty()) << "case " << i;
+        EXPECT_EQ(QueueAndTake(outbox, queuedAfter), AllBytes(sentAfter)) << "case " << i;
     }
 }
 

@@ -22,6 +22,13 @@ DatagramKind KindOf(const std::vector<uint8_t>& bytes)
     return InspectDatagram(bytes.data(), bytes.size()).kind;
 }
 
+// `bytes` with the byte at `at` set to `value`.
+std::vector<uint8_t> With(std::vector<uint8_t> bytes, size_t at, uint8_t value)
+{
+    bytes[at] = value;
+    return bytes;
+}
+
 const HostAddress kClient{0x7F000001, 40000};
 // Somewhere inside a window, as a steady clock would read after a while up.
 constexpr uint64_t kIssuedAt = 1000 * kCookieWindowMs + kCookieWindowMs / 2;
@@ -34,9 +41,8 @@ TEST(EnetDatagram, ALoneConnectFromANewPeerYieldsItsDataWord)
     session::enet::DatagramInspection seen = InspectDatagram(connect.data(), connect.size());
     EXPECT_EQ(seen.kind, DatagramKind::Connect);
     EXPECT_EQ(seen.connectData, 0xA1B2C3D4u);
-    std::vector<uint8_t> withSession = connect;
-    withSession[0] |= 0x30; // session bits beside peer id 0xFFF
-    EXPECT_EQ(KindOf(withSession), DatagramKind::Connect);
+    EXPECT_EQ(KindOf(With(connect, 0, connect[0] | 0x30)), DatagramKind::Connect)
+        << "session bits beside peer 0xFFF";
     std::vector<uint8_t> withoutSentTime = connect;
     withoutSentTime.erase(withoutSentTime.begin() + 2, withoutSentTime.begin() + 4);
     withoutSentTime[0] &= 0x7F;
@@ -51,16 +57,10 @@ TEST(EnetDatagram, AnythingElsePeerlessIsDroppedAndPeersTrafficPasses)
     std::vector<uint8_t> trailing = connect;
     trailing.insert(trailing.end(), {0x05, 0xFF, 0x00, 0x02}); // a ping after the connect
     EXPECT_EQ(KindOf(trailing), DatagramKind::Drop);
-    std::vector<uint8_t> compressed = connect;
-    compressed[0] |= 0x40;
-    EXPECT_EQ(KindOf(compressed), DatagramKind::Drop);
-    std::vector<uint8_t> notConnect = connect;
-    notConnect[4] = 0x85; // a ping, 48 bytes long
-    EXPECT_EQ(KindOf(notConnect), DatagramKind::Drop);
-    std::vector<uint8_t> forPeer = connect;
-    forPeer[0] = 0x80;
-    forPeer[1] = 0x03; // peer 3: even a connect is ENet's to refuse
-    EXPECT_EQ(KindOf(forPeer), DatagramKind::ForPeer);
+    EXPECT_EQ(KindOf(With(connect, 0, connect[0] | 0x40)), DatagramKind::Drop) << "compressed";
+    EXPECT_EQ(KindOf(With(connect, 4, 0x85)), DatagramKind::Drop) << "a ping, 48 bytes long";
+    EXPECT_EQ(KindOf(With(With(connect, 0, 0x80), 1, 0x03)), DatagramKind::ForPeer)
+        << "peer 3: even a connect is ENet's to refuse";
     EXPECT_EQ(KindOf({0x00, 0x00}), DatagramKind::ForPeer);
     EXPECT_EQ(KindOf({'Q', 'V', 'X', 'Q'}), DatagramKind::ForPeer) << "ours, not ENet's";
 }

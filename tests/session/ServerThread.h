@@ -55,10 +55,6 @@ public:
         std::lock_guard lock(m_serverMutex);
         task(m_server);
     }
-    void SendToAll(const std::vector<uint8_t>& bytes)
-    {
-        Run([&](session::CSessionServer& server) { server.SendTo(0, bytes.data(), bytes.size()); });
-    }
 
     // "create 2", "destroy 2", "receive 2 <bytes>", in order.
     std::vector<std::string> Events()
