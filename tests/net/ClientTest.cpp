@@ -1,9 +1,6 @@
-// CClient applying what the server sends: every batch goes in as bytes
-// through the session's receive callback, built with CMessageBatch as the
-// server builds them. The server list (duplicates, the browser's counts, the
-// prefix rule, searches that cannot be made). And CClient over a real session
-// on loopback: searching, connecting and registering, a batch applied, the
-// server ending the session, a full server refusing.
+// CClient: what the server sends, applied (every batch goes in as bytes
+// through the session's receive callback); the server list and searches; and
+// joining, play and refusal over a real session on loopback.
 #include "net/Client.h"
 
 #include "common/MessageLog.h"

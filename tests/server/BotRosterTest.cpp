@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-using testing_support::TakeServerLogLines;
+using namespace testing_support;
 
 namespace
 {
-class BotRosterTest : public testing_support::SessionFixture
+class BotRosterTest : public SessionFixture
 {
 protected:
     BotRosterTest()
@@ -79,17 +79,13 @@ TEST_F(BotRosterTest, ABotJoinsAndLeavesAsAPlayerButIsSentNothing)
     EXPECT_EQ(bots.GetBotCount(), 0u);
     EXPECT_EQ(rounds.GetWorld()->FindPlayer(shipId), nullptr);
     EXPECT_EQ(relay.GetClientCount(), 1u);
-    std::vector<std::string> lines = TakeServerLogLines();
-    EXPECT_EQ(lines.back(), name + " has left the game");
+    EXPECT_EQ(TakeServerLogLines().back(), name + " has left the game");
     bool toldLeft = false;
     for (const auto& packet : sender.packets)
     {
         EXPECT_FALSE(IsBotPlayer(packet.target)) << "a packet for the bot";
         for (const CMessage& message : packet.messages)
-        {
-            ObjectId left = 0;
-            toldLeft |= message.GetType() == MSG_PLAYER_LEFT && message.GetPlayerLeft(left) && left == shipId;
-        }
+            toldLeft |= Serialized(message) == Serialized(Msg(&CMessage::SetPlayerLeft, shipId));
     }
     EXPECT_TRUE(toldLeft) << "MSG_PLAYER_LEFT names the bot's ship";
 }

@@ -1,8 +1,6 @@
 // What the server allows its clients: shutting it down or changing its map
-// (everyone by default, else only the addresses of the -admin list, read
-// strictly), text with its control characters shown as "?", and no more
-// messages than a player's rate: token buckets that drop the rest, saying so
-// once per flood.
+// (everyone, or the -admin list read strictly), text shown printable, and no
+// more messages than a player's rate, a flood said once.
 #include "server/session/Administrators.h"
 #include "server/session/PrintableText.h"
 #include "server/session/RateLimit.h"

@@ -1,7 +1,6 @@
-// The programs' command lines: the server's options in process (what each
-// argument list serves with, or the exit status and what it says), the
-// server's main thread when no server thread starts, and the tools' strict
-// reading of the shared option table.
+// The programs' command lines: what each server argument list serves with or
+// exits with, the main thread when no server thread starts, and the tools'
+// strict reading of the shared option table.
 #include "server/ServerMain.h"
 
 #include "common/OptionTable.h"

@@ -1,7 +1,5 @@
-// The server thread's loop: the console it broadcasts, the time each pass
-// measures, the end-of-round pause counted in passes, and stopping; and its
-// "Stats:" figures (percentiles of the pass times, the per-second and
-// per-client arithmetic of one period).
+// The server thread's loop (the console it broadcasts, each pass's time, the
+// end-of-round pause counted in passes, stopping) and its "Stats:" figures.
 #include "server/ServerLoop.h"
 
 #include "common/MessageLog.h"

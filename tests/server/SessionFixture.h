@@ -1,8 +1,6 @@
-// The server's session without a network, for the tests of its relay, rounds
-// and bots: a sender that keeps every packet the relay sends, decoded; the
-// server's log read back; and a fixture with the relay and the round
-// controller over that sender, maps written to a data folder of the test's
-// own, a clock the test drives, the default settings and an empty log.
+// The server's session without a network: a sender that keeps every packet
+// the relay sends, decoded; the server's log read back; and a fixture with the
+// relay and rounds over that sender, maps of its own and a clock it drives.
 #pragma once
 
 #include "common/MessageLog.h"

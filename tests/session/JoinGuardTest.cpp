@@ -1,7 +1,5 @@
-// What guards a join before ENet sees it: the datagram inspection that lets
-// only a lone connect from a new peer through to the cookie check, and the
-// join cookies themselves (bound to the address, valid in their window and
-// the next, not to be guessed).
+// What guards a join before ENet sees it: the inspection that lets only a lone
+// connect from a new peer through, and the join cookies themselves.
 #include "session/EnetDatagram.h"
 #include "session/JoinCookie.h"
 

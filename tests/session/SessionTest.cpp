@@ -171,8 +171,7 @@ TEST(SessionWire, RequestsAreReadOnlyAtTheirOwnSize)
         ASSERT_EQ(bytes.size(), size);
         std::optional<wire::TokenRequest> decoded = decode(bytes.data(), bytes.size());
         ASSERT_TRUE(decoded) << size;
-        EXPECT_EQ(decoded->token, 77u);
-        EXPECT_EQ(decoded->application, kGame);
+        EXPECT_EQ(std::tuple(decoded->token, decoded->application), std::tuple(77u, kGame));
         EXPECT_FALSE(decode(bytes.data(), bytes.size() - 1)) << size << ": one byte short";
         bytes.push_back(0);
         EXPECT_FALSE(decode(bytes.data(), bytes.size())) << size << ": one byte too long";
