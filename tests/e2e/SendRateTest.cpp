@@ -95,8 +95,7 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
     auto diver = server.Probe({"--join", "--name", "Diver", "--keys", "9", "--duration", "120000"});
-    ASSERT_TRUE(server.Says("Diver has joined the game."));
-    std::this_thread::sleep_for(300ms); // the diver takes the lower spawn point
+    ASSERT_TRUE(server.Says("Diver has joined the game.")) << "the diver takes the lower spawn point";
     auto pilot =
         server.Probe({"--world", "--join", "--name", "Pilot", "--keys", "9", "--duration", "120000"});
     ASSERT_TRUE(pilot->WaitForLine("CONSOLE Loaded map \"Arena\"", 10s)) << pilot->Stderr();

@@ -45,11 +45,11 @@ struct ShipReport
     int frags = 0;
 };
 
-// The "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines of a --world
-// probe, by ship id.
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
-// The same for a --bots N --world probe: one world per "BOT" line, in order.
+// The worlds a --bots N --world probe printed, one per "BOT" line, in order:
+// its "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines by ship id.
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
+// The world of a plain --world probe: its last line for each ship.
+std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
 
