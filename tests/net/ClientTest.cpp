@@ -49,7 +49,6 @@ protected:
         Bytes bytes = BatchBytes(messages);
         client.OnReceive(bytes.data(), bytes.size());
     }
-    static CMessage Text(const char* text) { return Msg(&CMessage::SetText, text); }
     static CMessage Map(const char* name) { return Msg(&CMessage::SetMap, name); }
     static CMessage ShipInfo(ObjectId id, int32_t x, int32_t y, uint32_t type, const char* name)
     {
@@ -182,7 +181,8 @@ TEST_F(ClientTest, ObjectAndTurretStates)
 
 TEST_F(ClientTest, BatchesThatDoNotParseAreDroppedWholeAndPongsGiveHalfTheRoundTrip)
 {
-    Bytes bytes = BatchBytes({Text("first"), ShipInfo(5, 1, 1, 0, "Other"), Text("last")});
+    Bytes bytes = BatchBytes(
+        {Msg(&CMessage::SetText, "first"), ShipInfo(5, 1, 1, 0, "Other"), Msg(&CMessage::SetText, "last")});
     bytes[0] = 4; // one record more than the packet holds
     client.OnReceive(bytes.data(), bytes.size());
     bytes[0] = 3;
@@ -192,7 +192,7 @@ TEST_F(ClientTest, BatchesThatDoNotParseAreDroppedWholeAndPongsGiveHalfTheRoundT
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(world.GetPlayerCount(), 1u);
     EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
-    Bytes good = BatchBytes({Text("one"), Text("two")});
+    Bytes good = BatchBytes({Msg(&CMessage::SetText, "one"), Msg(&CMessage::SetText, "two")});
     client.OnReceive(good.data(), good.size());
     EXPECT_EQ(client.GetMessagesReceived(), 2u);
     EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
@@ -237,7 +237,7 @@ TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilClearedAndTilesWrapOntoTh
 
 TEST_F(ClientTest, TextJoinAndMapsFromTheMapsFolderOnly)
 {
-    Feed({Text("Welcome aboard"), Msg(&CMessage::SetJoin, 7, 2, "Me"), Map("Arena")});
+    Feed({Msg(&CMessage::SetText, "Welcome aboard"), Msg(&CMessage::SetJoin, 7, 2, "Me"), Map("Arena")});
     EXPECT_EQ(lines, (std::vector<std::string>{"Welcome aboard", "Loaded map \"Arena\""}));
     EXPECT_EQ(local->GetId(), 7u) << "the join answer names our ship";
     ASSERT_NE(world.GetMap(), nullptr);

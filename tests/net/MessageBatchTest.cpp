@@ -78,4 +78,6 @@ TEST(MessageBatch, ParseKeepsTheRecordsBeforeTheFirstBadOne)
     ASSERT_TRUE(batch.NextMessage()->GetPong(clock));
     EXPECT_EQ(clock, 77u);
     EXPECT_FALSE(batch.Parse(nullptr, 0));
+    Bytes many = BatchBytes(std::vector<CMessage>(300, Msg(&CMessage::SetPing, 1)));
+    EXPECT_TRUE(batch.Parse(many.data(), many.size()) && batch.GetCount() == 300u) << "a count beyond a byte";
 }

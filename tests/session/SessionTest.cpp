@@ -48,10 +48,6 @@ public:
         return PollUntil(
             done, [this] { session.DoWork(10), std::this_thread::sleep_for(1ms); }, timeout);
     }
-    bool Send(const std::string& text)
-    {
-        return session.Send(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    }
     std::vector<std::pair<SessionDescription, HostAddress>> answers;
     std::vector<ConnectResult> connectResults;
     std::vector<std::string> received;
@@ -215,7 +211,7 @@ TEST(Session, HostPlayerComesFirstThenPacketsGoBothWaysUntilTheServerCloses)
     EXPECT_EQ(client.connectResults, std::vector<ConnectResult>{ConnectResult::Connected});
     ASSERT_TRUE(server.WaitForEvent("create 2"));
     EXPECT_EQ(server.Events().front(), "create 1") << "the host's own player is created first";
-    client.Send("echo");
+    client.session.Send(reinterpret_cast<const uint8_t*>("echo"), 4);
     ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
     EXPECT_EQ(client.received[0], "echo");
     EXPECT_TRUE(server.WaitForEvent("receive 2 echo"));
@@ -249,7 +245,7 @@ TEST(Session, HostPlayerComesFirstThenPacketsGoBothWaysUntilTheServerCloses)
     server.Stop();
     EXPECT_TRUE(client.PumpUntil([&] { return client.terminations == 1; }, 2s)) << "at once";
     EXPECT_FALSE(client.session.IsConnected());
-    EXPECT_FALSE(client.Send("late"));
+    EXPECT_FALSE(client.session.Send(reinterpret_cast<const uint8_t*>("late"), 4));
     client.session.DoWork(10);
     EXPECT_EQ(client.terminations, 1) << "reported once";
 }
