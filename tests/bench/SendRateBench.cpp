@@ -60,6 +60,19 @@ double Length(const CVector& v)
     return std::hypot(v.GetX(), v.GetY());
 }
 
+// Loads the shipped map `name` into `world`; a map that does not load ends the run.
+void AttachMap(CGameWorld& world, const std::string& name)
+{
+    std::string path = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/" + name + ".smp";
+    auto* map = new CMap();
+    if (!map->LoadFromFile(path))
+    {
+        std::fprintf(stderr, "cannot load %s\n", path.c_str());
+        std::exit(1);
+    }
+    world.AttachMap(map);
+}
+
 // The figures of one run.
 struct Figures
 {
@@ -90,17 +103,8 @@ public:
     CRun(const Options& options, int rate)
         : m_keys(static_cast<size_t>(options.ships)), m_nextChange(m_keys.size())
     {
-        std::string mapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/" + options.map + ".smp";
-        for (CGameWorld* world : {&m_server, &m_client})
-        {
-            auto* map = new CMap();
-            if (!map->LoadFromFile(mapPath))
-            {
-                std::fprintf(stderr, "cannot load %s\n", mapPath.c_str());
-                std::exit(1);
-            }
-            world->AttachMap(map);
-        }
+        AttachMap(m_server, options.map);
+        AttachMap(m_client, options.map);
         m_server.SetHost(&m_reports);
         m_relay.SetHostPlayer(kHostPlayer);
         m_relay.SetSendRate(static_cast<uint32_t>(rate));
