@@ -133,6 +133,9 @@ TEST_F(ClientTest, ShipMessages)
     EXPECT_EQ(std::tuple(other->GetFrags(), other->GetMissiles(), other->GetMines(), other->GetPlasmaMines(),
                          other->GetRepulses()),
               std::tuple(-3, 4, 3, 2, 1));
+    Feed({Msg(&CMessage::SetPlayerLeft, 5), Msg(&CMessage::SetPlayerLeft, 0)}); // 0: one who never registered
+    EXPECT_EQ(world.FindPlayer(5), nullptr) << "a player leaving takes its ship";
+    EXPECT_EQ(world.FirstPlayer(), local) << "but never ours, before our join was answered";
 }
 
 // Object states create each moving kind with the server's id; turret states

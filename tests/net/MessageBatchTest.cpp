@@ -57,6 +57,7 @@ TEST(MessageBatch, ParseKeepsTheRecordsBeforeTheFirstBadOne)
         {"00000000", true, {}},
         {"FFFFFFFF", false, {}},
         {"000000", false, {}}, // no room for the count
+        {"", false, {}},
     };
     CMessageBatch batch;
     for (const auto& [hex, sound, kept] : cases)
@@ -77,7 +78,6 @@ TEST(MessageBatch, ParseKeepsTheRecordsBeforeTheFirstBadOne)
     uint32_t clock = 0;
     ASSERT_TRUE(batch.NextMessage()->GetPong(clock));
     EXPECT_EQ(clock, 77u);
-    EXPECT_FALSE(batch.Parse(nullptr, 0));
     Bytes many = BatchBytes(std::vector<CMessage>(300, Msg(&CMessage::SetPing, 1)));
     EXPECT_TRUE(batch.Parse(many.data(), many.size()) && batch.GetCount() == 300u) << "a count beyond a byte";
 }

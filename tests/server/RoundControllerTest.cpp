@@ -134,7 +134,6 @@ TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed
     AddMaps({"Alpha", "Beta", "Gamma"});
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Gamma", "");
-    CMessageLog::GetServerLog().Clear();
     EXPECT_TRUE(rounds.NewRound(nullptr));
     EXPECT_EQ(PlayedMap(), "Beta");
     EXPECT_EQ(TakeServerLogLines().at(1),
@@ -246,7 +245,8 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipAndHeldKeysReachThe
     EXPECT_EQ(world.GetPlayerCount(), 1u);
     EXPECT_EQ(world.FindPlayer(1), nullptr);
     ASSERT_NE(world.FindPlayer(2), nullptr);
-    EXPECT_EQ(world.FindPlayer(2)->GetName(), "Again");
+    EXPECT_EQ(std::tuple(world.FindPlayer(2)->GetName(), world.FindPlayer(2)->GetShipType()),
+              std::tuple("Again", 2));
     EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
     uint32_t left = 0;
     EXPECT_TRUE(sender.packets.at(0).messages.at(0).GetPlayerLeft(left));

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -59,8 +60,7 @@ TEST_F(ServerLoopTest, EachPassBroadcastsTheNewestFiveLinesNewestFirst)
 {
     CServerLoop loop(server::ServerOptions{"Arena", port}, out);
     loop.SetUp();
-    EXPECT_EQ(CServer::Get().GetName(), "Arena");
-    EXPECT_EQ(CServer::Get().GetPort(), port);
+    EXPECT_EQ(std::tuple(CServer::Get().GetName(), CServer::Get().GetPort()), std::tuple("Arena", port));
     EXPECT_TRUE(server::IsRunningFlagSet());
     EXPECT_TRUE(loop.RunPass());
     EXPECT_EQ(Output(), kSetUpLines) << "the round's set-up, then the start";

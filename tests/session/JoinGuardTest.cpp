@@ -80,8 +80,7 @@ TEST(JoinCookie, ValidOnlyForItsAddressInItsWindowAndTheNext)
 
 TEST(JoinCookie, ForgedCookiesAreRefused)
 {
-    CJoinCookies cookies;
-    CJoinCookies otherRun;
+    CJoinCookies cookies, otherRun;
     EXPECT_FALSE(cookies.IsValid(otherRun.Issue(kClient, kIssuedAt), kClient, kIssuedAt))
         << "another run's secret";
     int accepted = 0;
