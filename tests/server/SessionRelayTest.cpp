@@ -91,10 +91,11 @@ TEST_F(SessionRelayTest, ChatAndDeparturesAreLoggedPrintableAndEachPlayerChatsAt
 
 TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
 {
+    relay.RemovePlayer(kHost); // to come again once it is known as the host's own player
     relay.SetHostPlayer(kHost);
     relay.SetSendRate(20);
-    relay.AddPlayer(2);
-    relay.AddPlayer(3);
+    for (session::PlayerId player : {kHost, 2u, 3u})
+        relay.AddPlayer(player);
     EXPECT_EQ(relay.GetClientCount(), 2u);
     Queue(0, "first");
     Queue(3, "for three");
