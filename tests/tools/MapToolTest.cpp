@@ -1,12 +1,13 @@
-// The map tool: the text form, the map file codec, the overview picture, the
-// arena checks, and the program itself.
+// The map tool: the text form, the map file codec, the arena checks, and the
+// program itself. The overview picture and the codec's round trip are checked
+// on every shipped map (ShippedMapsTest) and by the program's build.
 #include "tools/maptool/MapChecks.h"
 #include "tools/maptool/MapGrid.h"
 #include "tools/maptool/MapText.h"
 #include "tools/maptool/Overview.h"
 
 #include "game/Map.h"
-#include "gfx/BitmapImage.h"
+
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 
@@ -56,11 +57,6 @@ int RunTool(const std::vector<std::string>& arguments, std::string* errors = nul
     return status;
 }
 
-// The picture's pixel at (column, row), row 0 at the top.
-OverviewColour Pixel(const std::vector<OverviewColour>& picture, int column, int row)
-{
-    return picture[size_t(row) * kOverviewSide + size_t(column)];
-}
 } // namespace
 
 TEST(MapText, EveryTileCodeHasOneCharacter)
@@ -158,26 +154,6 @@ TEST(MapText, FormattedTextParsesBackToTheSameGrid)
     EXPECT_FALSE(FormatMapText(grid, text, error));
 }
 
-TEST(MapFile, EncodedMapsDecodeAndLoadInTheGame)
-{
-    MapGrid grid = Parse("title Codec\n#S.\n.P^\ncell 2 1 9 44\n");
-    std::vector<uint8_t> bytes = EncodeMapFile(grid);
-    MapGrid decoded;
-    std::string error;
-    ASSERT_TRUE(DecodeMapFile(bytes, decoded, error)) << error;
-    EXPECT_EQ(decoded, grid);
-
-    testing_support::TempDir dir;
-    CMap map;
-    ASSERT_TRUE(map.LoadFromFile(dir.Write("Codec.smp", std::string(bytes.begin(), bytes.end()))));
-    EXPECT_EQ(map.GetName(), "Codec");
-    for (int32_t y = 0; y < grid.rows; ++y)
-        for (int32_t x = 0; x < grid.columns; ++x)
-            EXPECT_EQ(map.GetTile(x, y), grid.Code(x, y)) << x << ", " << y;
-    EXPECT_EQ(map.GetTileState(2, 1), 44);
-    EXPECT_EQ(map.GetSpawnPoints(), (std::vector<CMap::Cell>{{1, 0}}));
-}
-
 TEST(MapFile, DecodingSaysWhatIsWrong)
 {
     MapGrid grid = Parse("title Cut\n..\n..\n");
@@ -206,57 +182,6 @@ TEST(MapFile, UsableNamesCanNameFiles)
         EXPECT_FALSE(IsUsableMapName(name)) << name;
     EXPECT_FALSE(IsUsableMapName(std::string(128, 'a')));
     EXPECT_TRUE(IsUsableMapName(std::string(127, 'a')));
-}
-
-// A 4 x 4 map fills 64 x 64 pixels a cell.
-TEST(Overview, TheWholeMapFillsThePictureRowZeroOnTop)
-{
-    MapGrid grid = Parse("title Pic\n#...\n..F.\n....\n.S.7\n");
-    std::vector<OverviewColour> picture = RenderOverview(grid);
-    ASSERT_EQ(picture.size(), size_t(256 * 256));
-    using namespace overview_colours;
-    EXPECT_EQ(Pixel(picture, 10, 10), kWall) << "cell (0, 0) at the top left";
-    EXPECT_EQ(Pixel(picture, 160, 96), kFuel);
-    EXPECT_EQ(Pixel(picture, 96, 224), kSpawnPoint);
-    EXPECT_EQ(Pixel(picture, 96, 164), kBackground) << "the disc reaches 0.85 cells from the centre";
-    EXPECT_EQ(Pixel(picture, 196, 196), kHalfWall) << "upper left half of cell (3, 3)";
-    EXPECT_EQ(Pixel(picture, 250, 250), kBackground) << "its lower right half is open";
-    EXPECT_EQ(Pixel(picture, 180, 10), kBackground);
-    EXPECT_EQ(Pixel(picture, 128, 10), kSpawnPoint) << "the spawn point's disc continues across the seam";
-}
-
-// 64 x 64 pixels a cell; each turret's tip reaches 0.9 cells ahead.
-TEST(Overview, TurretsPointTheWayTheyShoot)
-{
-    MapGrid grid = Parse("title Guns\n.^..\n....\n<..>\n..v.\n");
-    std::vector<OverviewColour> picture = RenderOverview(grid);
-    using overview_colours::kTurret;
-    EXPECT_EQ(Pixel(picture, 96, 4), kTurret) << "up, centre (96, 32)";
-    EXPECT_NE(Pixel(picture, 70, 4), kTurret) << "the tip is narrow";
-    EXPECT_NE(Pixel(picture, 96, 82), kTurret) << "nothing behind the base";
-    EXPECT_EQ(Pixel(picture, 4, 160), kTurret) << "left, centre (32, 160)";
-    EXPECT_EQ(Pixel(picture, 252, 160), kTurret) << "right, centre (224, 160)";
-    EXPECT_EQ(Pixel(picture, 160, 252), kTurret) << "down, centre (160, 224)";
-    EXPECT_NE(Pixel(picture, 160, 170), kTurret);
-}
-
-TEST(Overview, TheBitmapIsOneTheGameReads)
-{
-    MapGrid grid = Parse("title Pic\n#.\n..\n");
-    std::vector<uint8_t> bytes = EncodeOverviewBitmap(RenderOverview(grid));
-    CBitmapImage image;
-    image.LoadFromMemory(bytes);
-    ASSERT_FALSE(image.IsEmpty());
-    EXPECT_EQ(image.GetWidth(), 256);
-    EXPECT_EQ(image.GetHeight(), 256);
-    EXPECT_EQ(image.GetBitsPerPixel(), 24);
-    EXPECT_EQ(image.GetPixels().size(), size_t(256 * 256 * 3));
-    // Rows come bottom first: the wall of cell (0, 0) is in the last one.
-    const uint8_t* top = image.GetPixels().data() + 255 * 256 * 3;
-    using overview_colours::kWall;
-    EXPECT_EQ(top[0], kWall.b);
-    EXPECT_EQ(top[2], kWall.r);
-    EXPECT_EQ(image.GetPixels()[2], overview_colours::kBackground.r);
 }
 
 TEST(MapChecks, AShippedMapPassesAndEachFlawIsNamed)
