@@ -37,20 +37,15 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "No such corpus: %s\n", argv[i]);
             return 2;
         }
+        std::vector<std::filesystem::path> inputs{path};
         if (std::filesystem::is_directory(path))
-        {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(path))
-                if (entry.is_regular_file())
-                {
-                    RunFile(entry.path());
-                    ++count;
-                }
-        }
-        else
-        {
-            RunFile(path);
-            ++count;
-        }
+            inputs.assign(std::filesystem::recursive_directory_iterator(path), {});
+        for (const std::filesystem::path& input : inputs)
+            if (std::filesystem::is_regular_file(input))
+            {
+                RunFile(input);
+                ++count;
+            }
     }
     std::printf("Replayed %zu inputs\n", count);
     return count > 0 ? 0 : 1;

@@ -211,8 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     kBuilders[data[0] % 16](in, sent);
     if (sent.GetType() == MSG_NONE)
         return 0; // a keys message without codes is never made
-    std::vector<uint8_t> bytes(sent.GetSize());
-    Check(sent.Serialize(bytes.data(), bytes.size()));
+    std::vector<uint8_t> bytes = WrittenBytes(sent, sent.GetSize(), &CMessage::Serialize);
     CMessage got;
     Check(got.Deserialize(bytes.data(), bytes.size()));
     Check(got.GetSize() == bytes.size());
