@@ -31,6 +31,8 @@ namespace platform
 constexpr const char* kMapsFolder = "Maps";
 // The data folder of the pictures and the font.
 constexpr const char* kGraphicsFolder = "Graphics";
+// The data folder of the sound effects.
+constexpr const char* kSoundsFolder = "Sounds";
 
 // Compares ASCII strings without regard to case: <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);
