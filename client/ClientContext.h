@@ -1,8 +1,8 @@
 // CClientContext: what the client's screens share, in one object the program
 // makes at start-up and hands to each screen. It holds the player's settings,
 // the command line's choices, the server the game screen is to join, the
-// window and its size, the display, the keyboard, the network session and
-// whether the program is ending. Everything runs on the client's one thread;
+// window and its size, the display, the keyboard, the sound, the network
+// session and whether the program is ending. Everything runs on the client's one thread;
 // only the quit flag is also set from the signal handler, so it is atomic.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "client/Input.h"
 #include "client/Settings.h"
 #include "client/WindowSize.h"
+#include "client/sound/SoundPlayer.h"
 #include "net/GameIdentity.h"
 
 #include <atomic>
@@ -32,6 +33,7 @@ struct ClientOptions
     int windowedOverride = -1;                // -1: the saved choice; 0: full screen; 1: window
     bool vsync = true;
     std::string connectHost; // --connect: join the first server found there
+    bool mute = false;       // --mute: start with the sound off (M in the game turns it on)
 };
 
 // The server the game screen joins: the one picked in the browser, by the
@@ -76,6 +78,8 @@ public:
     WindowSize windowSize;
     CGLDisplay display;
     CInput input;
+    // The sound effects: silent until the program attaches the audio device.
+    CSoundPlayer sound;
     // The game's window (null in tests: nothing to show on).
     platform::CWindow* window = nullptr;
 

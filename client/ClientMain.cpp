@@ -5,6 +5,7 @@
 #include "client/ScreenDispatcher.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
+#include "client/sound/SoundDevice.h"
 #include "common/Version.h"
 #include "gfx/Graphics.h"
 #include "gfx/TargaImage.h"
@@ -28,7 +29,7 @@ constexpr const char* kWindowTitle = "Quorvex (OpenGL)";
 constexpr const char* kIconPicture = "QuorvexIcon.tga";
 
 constexpr const char* kUsage =
-    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N]\n"
+    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N] [--mute]\n"
     "                     [--version] [--help]\n"
     "Plays Quorvex: find a server on the local network or by address, fly, fight.\n"
     "\n"
@@ -37,10 +38,12 @@ constexpr const char* kUsage =
     "  --fullscreen    play full screen this time\n"
     "  --no-vsync      draw as fast as possible instead of at the display's refresh\n"
     "  --port N        search and join servers on UDP port N instead of 3001\n"
+    "  --mute          start with the sound off (M in the game turns it on and off)\n"
     "  --version       print the version and exit\n"
     "  --help          print this and exit\n"
     "\n"
     "Settings are kept in $XDG_CONFIG_HOME/Tessaloon/Quorvex/Settings/ (~/.config when unset).\n"
+    "The sound volume is set on the options screen; without an audio device the game plays silently.\n"
     "F9 quits from every screen.\n";
 
 int Usage(const char* problem)
@@ -174,6 +177,9 @@ int PlayWithVideo(const ClientOptions& options)
     CClientContext context;
     context.options = options;
     LoadSettings(context.settings);
+    context.sound.Attach(OpenSoundDevice());
+    context.sound.SetVolume(context.settings.soundVolume);
+    context.sound.SetMuted(options.mute);
     GetGraphics().SetDisplay(&context.display);
     ChooseInitialMode(context);
     window = OpenWindow(context);
@@ -199,6 +205,8 @@ int ParseClientOptions(int argc, char** argv, ClientOptions& options)
             options.windowedOverride = 0;
         else if (option == "--no-vsync")
             options.vsync = false;
+        else if (option == "--mute")
+            options.mute = true;
         else if (option == "--connect")
         {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')

@@ -18,6 +18,7 @@ constexpr KeyBinding kGameKeys[] = {
     {0x24, KEY_TURN_LEFT},     {0x26, KEY_TURN_RIGHT},      {0x25, KEY_THRUST},       {0x20, KEY_SHIELDS},
     {0x39, KEY_FIRE_BULLET},   {0x2F, KEY_FIRE_MISSILE},    {0x2E, KEY_FIRE_MINE},    {0x12, KEY_FIRE_PLASMA},
     {0x13, KEY_FIRE_REPULSOR}, {0x21, KEY_FUEL_UP},         {0x1F, KEY_CLOAK},        {0x01, KEY_MENU},
+    {0x32, KEY_TOGGLE_MUTE},
 };
 
 constexpr int kInitLevel = 0;

@@ -51,6 +51,9 @@ public:
     // back to the main menu, as on the intro, the instructions and the
     // credits.
     virtual ScreenId OnChar(char) { return ScreenId::MainMenu; }
+    // Menus click when a key moves their selection and chime when one
+    // leads to another screen.
+    virtual bool PlaysMenuSounds() const { return false; }
 
 private:
     ScreenId m_id;

@@ -74,10 +74,24 @@ void CScreenDispatcher::Leave()
 void CScreenDispatcher::Dispatch(const platform::WindowEvent& event)
 {
     CScreen* screen = Find(m_current);
-    if (screen)
-        m_current = m_windowProc.Handle(event, *screen);
-    else
+    if (!screen)
+    {
         m_windowProc.HandleWindowEvent(event);
+        return;
+    }
+    const ScreenId before = m_current;
+    m_current = m_windowProc.Handle(event, *screen);
+    if (screen->PlaysMenuSounds())
+        PlayMenuSound(event, m_current != before);
+}
+
+void CScreenDispatcher::PlayMenuSound(const platform::WindowEvent& event, bool screenChanged)
+{
+    using platform::WindowEvent;
+    if (screenChanged)
+        m_context.sound.PlayCentred(Sound::MenuSelect);
+    else if (event.type == WindowEvent::Type::KeyDown && event.key != platform::kVkEscape)
+        m_context.sound.PlayCentred(Sound::MenuMove);
 }
 
 void CScreenDispatcher::PumpWindowEvents()

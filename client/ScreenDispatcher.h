@@ -43,6 +43,8 @@ private:
     void Switch(CScreen& screen);
     void Leave();
     void PumpWindowEvents();
+    // The click or chime of a menu key.
+    void PlayMenuSound(const platform::WindowEvent& event, bool screenChanged);
 
     CClientContext& m_context;
     CWindowProc& m_windowProc;

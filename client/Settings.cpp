@@ -2,6 +2,7 @@
 
 #include "platform/SettingsStore.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -69,7 +70,8 @@ struct IntSetting
 constexpr IntSetting kIntSettings[] = {
     {"ShipType", &ClientSettings::shipType},   {"ResWidth", &ClientSettings::resWidth},
     {"ResHeight", &ClientSettings::resHeight}, {"ResDepth", &ClientSettings::resDepth},
-    {"ResFreq", &ClientSettings::resFreq},     {"Windowed", &ClientSettings::windowed}};
+    {"ResFreq", &ClientSettings::resFreq},     {"Windowed", &ClientSettings::windowed},
+    {"SoundVolume", &ClientSettings::soundVolume}};
 } // namespace
 
 void LoadSettings(ClientSettings& settings)
@@ -80,6 +82,7 @@ void LoadSettings(ClientSettings& settings)
     LoadName(*key, settings.playerName);
     for (const IntSetting& setting : kIntSettings)
         LoadInt(*key, setting.name, settings.*setting.value);
+    settings.soundVolume = std::clamp(settings.soundVolume, 0, 10);
 }
 
 void SaveSettings(const ClientSettings& settings)

@@ -3,7 +3,8 @@
 // user (platform/SettingsStore.h), key "Software\Tessaloon\Quorvex\Settings",
 // one raw binary value each: "PlayerName" (the name's bytes, no terminating
 // zero), "ShipType", "ResWidth", "ResHeight", "ResDepth", "ResFreq" and
-// "Windowed" (4-byte little-endian ints).
+// "Windowed" and "SoundVolume" (4-byte little-endian ints; a volume outside
+// 0 to 10 is brought into that range when loaded).
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,8 @@ struct ClientSettings
     int resFreq = 60;
     // A window instead of full screen.
     int windowed = 0;
+    // 0 (silent) to 10.
+    int soundVolume = 7;
 };
 
 // Reads the stored values into `settings`; missing values (or a missing key)

@@ -1,7 +1,7 @@
 // The key actions: what a held key means. The codes 7 to 17 are the controls
 // a client holds and sends in MSG_KEYS, number for number, and the ship
 // applies; the others stay in the client (quit, display toggles, chat, back
-// to the menu). 4 and 6 are never produced.
+// to the menu, mute). 4 and 6 are never produced.
 #pragma once
 
 #include <cstdint>
@@ -25,4 +25,5 @@ enum KeyAction : uint32_t
     KEY_FUEL_UP = 16,
     KEY_CLOAK = 17,
     KEY_MENU = 18,
+    KEY_TOGGLE_MUTE = 19,
 };

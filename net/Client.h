@@ -41,6 +41,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Sees each message from the server just before it is applied, with the
+// world as it stands then: what was known before the message is what makes
+// it news (the client's sound effects are found this way). It must not
+// change the world.
+class IMessageWatcher
+{
+public:
+    virtual ~IMessageWatcher() = default;
+    virtual void BeforeApply(const CMessage& message, CGameWorld& world) = 0;
+};
+
 // One server that answered a search.
 struct CHostInfo
 {
@@ -123,6 +134,9 @@ public:
     // Also hands every console line this session prints to `echo` (tools
     // print them as they come).
     void SetConsoleEcho(std::function<void(const char* line)> echo) { m_echo = std::move(echo); }
+    // Shows every message to `watcher` (the caller's; null for none) before
+    // it is applied to the world.
+    void SetMessageWatcher(IMessageWatcher* watcher) { m_watcher = watcher; }
 
     // Session events. The session service calls them; tests may too, to feed
     // answers, results and packets through the same path.
@@ -169,4 +183,5 @@ private:
     size_t m_hostCursor = 0;
     CGameWorld* m_world = nullptr;
     std::function<void(const char*)> m_echo;
+    IMessageWatcher* m_watcher = nullptr;
 };

@@ -76,8 +76,13 @@ void CClient::OnReceive(const uint8_t* data, size_t size)
     m_messagesReceived += m_receiveBatch.GetCount();
     m_batchBytesReceived += size;
     m_receiveBatch.ResetCursor();
+    CGameWorld* world = m_watcher ? GetWorld() : nullptr;
     while (const CMessage* message = m_receiveBatch.NextMessage())
+    {
+        if (world)
+            m_watcher->BeforeApply(*message, *world);
         Apply(*message);
+    }
 }
 
 void CClient::Apply(const CMessage& message)

@@ -13,6 +13,8 @@ namespace platform
 // Virtual-key codes of the keys the menus react to.
 constexpr int kVkReturn = 0x0D;
 constexpr int kVkEscape = 0x1B;
+constexpr int kVkPageUp = 0x21;
+constexpr int kVkPageDown = 0x22;
 constexpr int kVkLeft = 0x25;
 constexpr int kVkUp = 0x26;
 constexpr int kVkRight = 0x27;

@@ -8,8 +8,10 @@ constexpr int kConsoleLines = 5;
 } // namespace
 
 CGameScreen::CGameScreen(CClientContext& context)
-    : CScreen(ScreenId::Game), m_context(context), m_session(context), m_console(context.input)
+    : CScreen(ScreenId::Game), m_context(context), m_session(context), m_console(context.input),
+      m_sounds(context.sound)
 {
+    m_session.SetWatcher(&m_sounds.Watcher());
 }
 
 void CGameScreen::Enter()
@@ -29,6 +31,7 @@ void CGameScreen::Leave()
     if (m_context.input.IsTextMode())
         m_console.Close();
     m_session.End();
+    m_sounds.Stop();
 }
 
 ScreenId CGameScreen::Frame(const KeyActions& actions)
@@ -42,6 +45,7 @@ ScreenId CGameScreen::Frame(const KeyActions& actions)
     m_session.SendKeys(actions);
     if (m_session.Work())
         m_frames.SetWorld(m_session.World());
+    m_sounds.Frame(m_session.World(), actions, static_cast<float>(m_context.windowSize.width));
     m_frames.Draw(m_session.Session(), m_context.windowSize, m_clock.FrameTime(), m_clock.Fps());
     m_clock.EndFrame(m_session.Session());
     m_toggles.Elapse(m_clock.FrameTime());

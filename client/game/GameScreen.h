@@ -14,6 +14,7 @@
 #include "client/game/GameFrame.h"
 #include "client/game/GameKeys.h"
 #include "client/game/GameSession.h"
+#include "client/sound/GameSounds.h"
 
 class CGameScreen : public CScreen
 {
@@ -35,4 +36,5 @@ private:
     CGameFrames m_frames;
     CDisplayToggleKeys m_toggles;
     CFrameClock m_clock;
+    CGameSounds m_sounds;
 };

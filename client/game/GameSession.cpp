@@ -47,6 +47,7 @@ void CGameSession::Start()
     ship->SetLocal(true);
     CClient& session = Session();
     session.SetWorld(m_world.get());
+    session.SetMessageWatcher(m_watcher);
     session.DoWork(kNetworkSliceMs);
 }
 
@@ -102,6 +103,8 @@ bool CGameSession::Work()
 
 void CGameSession::End()
 {
+    if (m_context.HasSession())
+        Session().SetMessageWatcher(nullptr);
     m_context.EndSession();
     m_world.reset();
 }

@@ -13,6 +13,7 @@
 class CClient;
 class CClientContext;
 class CGameWorld;
+class IMessageWatcher;
 struct ServerChoice;
 
 class CGameSession
@@ -36,6 +37,8 @@ public:
     void End();
 
     CClient& Session();
+    // Every session of this screen shows its messages to `watcher` (null: none).
+    void SetWatcher(IMessageWatcher* watcher) { m_watcher = watcher; }
     CGameWorld* World() const { return m_world.get(); }
 
 private:
@@ -43,4 +46,5 @@ private:
 
     CClientContext& m_context;
     std::unique_ptr<CGameWorld> m_world;
+    IMessageWatcher* m_watcher = nullptr;
 };

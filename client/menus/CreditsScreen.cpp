@@ -19,7 +19,7 @@ struct CreditLine
     bool heading;
 };
 
-constexpr std::array<CreditLine, 24> kCredits = {{
+constexpr std::array<CreditLine, 26> kCredits = {{
     {60, "Quorvex!", true},
     {100, "Created By", true},
     {120, "The Quorvex team", false},
@@ -44,6 +44,8 @@ constexpr std::array<CreditLine, 24> kCredits = {{
     {620, "The Tessaloon faculty", false},
     {640, "The Tessaloon staff", false},
     {660, "The Tessaloon game production students", false},
+    {700, "Sound Effects", true},
+    {720, "Made by the game's own sound generator", false},
 }};
 } // namespace
 

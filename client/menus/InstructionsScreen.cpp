@@ -45,11 +45,12 @@ constexpr std::array<ColumnLine, 11> kShipKeys = {{
     {380, "R        Fire Repulsor"},
 }};
 
-constexpr std::array<ColumnLine, 4> kOtherKeys = {{
+constexpr std::array<ColumnLine, 5> kOtherKeys = {{
     {440, "F9       Quick Exit"},
     {460, "F11      Toggle Player Names"},
     {480, "'        Chat"},
     {500, "ESC      (in-game) Return to Main Menu"},
+    {520, "M        (in-game) Sound Off and On"},
 }};
 
 struct PowerupLine

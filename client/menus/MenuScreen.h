@@ -31,6 +31,7 @@ public:
     // Lays the screen out for the window's size (every frame, so a resized
     // window lays it out again) and draws it.
     ScreenId Frame(const KeyActions& actions) override;
+    bool PlaysMenuSounds() const override { return true; }
 
     void SetSize(float width, float height)
     {

@@ -3,6 +3,7 @@
 #include "client/Settings.h"
 #include "gfx/Graphics.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -35,8 +36,13 @@ Resolution SavedResolution(const ClientSettings& settings)
 ScreenId COptionsMenu::OnKey(int key)
 {
     if (key == platform::kVkEscape)
-        return ScreenId::MainMenu; // the edits stay selected, unsaved
-    if (key == platform::kVkLeft)
+    {
+        ChangeVolume(m_context.settings.soundVolume - m_volume);
+        return ScreenId::MainMenu; // the other edits stay selected, unsaved
+    }
+    if (key == platform::kVkPageUp || key == platform::kVkPageDown)
+        ChangeVolume(key == platform::kVkPageUp ? 1 : -1);
+    else if (key == platform::kVkLeft)
         PreviousShip();
     else if (key == platform::kVkRight)
         NextShip();
@@ -84,6 +90,7 @@ void COptionsMenu::ShowSettings(const ClientSettings& settings)
     SetText(settings.playerName);
     SetShipType(settings.shipType);
     SetResolution(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    m_volume = settings.soundVolume;
 }
 
 void COptionsMenu::TakeChoices(ClientSettings& settings) const
@@ -96,6 +103,13 @@ void COptionsMenu::TakeChoices(ClientSettings& settings) const
     settings.resHeight = height;
     settings.resDepth = depth;
     settings.resFreq = refresh;
+    settings.soundVolume = m_volume;
+}
+
+void COptionsMenu::ChangeVolume(int step)
+{
+    m_volume = std::clamp(m_volume + step, 0, CSoundPlayer::kMaxVolume);
+    m_context.sound.SetVolume(m_volume);
 }
 
 bool COptionsMenu::LoadTextures()
@@ -174,7 +188,9 @@ void COptionsMenu::DrawContents(float hh)
     DrawCentred(hh - 200, kMenuGreen, "Enter Your Name");
     if (m_name.HasText())
         DrawCentred(hh - 232, kMenuWhite, m_name.Text());
+    DrawVolume(hh);
     DrawResolutions(hh);
+    DrawCentred(100 - hh, kMenuWhite, "Page Up and Page Down Change Sound Volume");
     DrawCentred(80 - hh, kMenuWhite, "Left and Right Arrow Select Ship");
     DrawCentred(60 - hh, kMenuWhite, "Up and Down Arrow Selects Resolution");
     DrawCentred(40 - hh, kMenuWhite, "Enter Saves Changes and Returns to Main Menu");
@@ -190,6 +206,13 @@ void COptionsMenu::DrawShips(float y) const
     }
     if (m_shipSelection >= 1 && m_shipSelection <= kShipCount)
         DrawPicture(kShieldTexture, kShipX[SelectionIndex(m_shipSelection)], y);
+}
+
+void COptionsMenu::DrawVolume(float hh) const
+{
+    char line[32];
+    std::snprintf(line, sizeof line, "Sound Volume %d of %d", m_volume, CSoundPlayer::kMaxVolume);
+    DrawCentred(hh - 266, kMenuGreen, line);
 }
 
 void COptionsMenu::DrawResolutions(float hh) const

@@ -1,8 +1,10 @@
 // The options screen: the ship (six pictures, Left and Right, the shield
-// over the chosen one), the player's name (typed), and the display mode (the
-// display's list, Up and Down). It holds the choices until carriage return
-// saves them, switches to a newly chosen mode and returns to the main menu;
-// Escape returns leaving them selected but unsaved.
+// over the chosen one), the player's name (typed), the sound volume (Page Up
+// and Page Down, heard at once) and the display mode (the display's list, Up
+// and Down). It holds the choices until carriage return saves them, switches
+// to a newly chosen mode and returns to the main menu; Escape returns leaving
+// them selected but unsaved, except the volume, which goes back to the saved
+// one so the game never plays louder than what was kept.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -38,6 +40,9 @@ public:
     int GetShipType() const;
     void SetShipType(int type);
     int GetResolutionIndex() const { return m_resolution; }
+    // 0 to 10; Page Up and Page Down step it by one.
+    int GetVolume() const { return m_volume; }
+    void ChangeVolume(int step);
     // Selects the last listed mode of this size and depth (refresh 0 selects
     // nothing); without a match the selection stays.
     void SetResolution(int32_t width, int32_t height, int32_t depth, int32_t refresh);
@@ -56,7 +61,10 @@ private:
     // The heading and one line per display mode.
     void DrawResolutions(float hh) const;
 
+    void DrawVolume(float hh) const;
+
     CTextField m_name;
+    int m_volume = CSoundPlayer::kDefaultVolume;
     int m_shipSelection = 1;
     int m_resolution = 0;
 };

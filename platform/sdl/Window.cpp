@@ -106,6 +106,12 @@ bool TranslateKeyDown(const SDL_KeyboardEvent& key, WindowEvent& out)
     case SDLK_DOWN:
         out = KeyDownEvent(kVkDown);
         return true;
+    case SDLK_PAGEUP:
+        out = KeyDownEvent(kVkPageUp);
+        return true;
+    case SDLK_PAGEDOWN:
+        out = KeyDownEvent(kVkPageDown);
+        return true;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
         return TranslateReturn(key, out);
