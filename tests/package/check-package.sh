@@ -109,13 +109,15 @@ for file in ./usr/bin/QuorvexServer ./usr/bin/QuorvexClient \
     ./usr/lib/systemd/system/quorvex-server.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
-grep -E 'Quorvex(Probe|MapTool|ArtGen)' <<<"$contents" && fail "the package holds a developer tool"
+grep -E 'Quorvex(Probe|MapTool|ArtGen|SoundGen)' <<<"$contents" && fail "the package holds a developer tool"
 pictures=$(grep -c '^./usr/share/quorvex/Graphics/.*\.tga$' <<<"$contents" || true)
 [ "$pictures" = "$(ls "$source_dir"/data/Graphics/*.tga | wc -l)" ] || fail "the package holds $pictures pictures"
+sounds=$(grep -c '^./usr/share/quorvex/Sounds/.*\.wav$' <<<"$contents" || true)
+[ "$sounds" = "$(ls "$source_dir"/data/Sounds/*.wav | wc -l)" ] || fail "the package holds $sounds sounds"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for library in 'libsdl2-2\.0-0' 'libenet[0-9]' 'libsodium[0-9]' 'libgl1' 'libopengl0|libglu1'; do
+for library in 'libsdl2-2\.0-0' 'libsdl2-mixer-2\.0-0' 'libenet[0-9]' 'libsodium[0-9]' 'libgl1' 'libopengl0|libglu1'; do
     grep -qE "(^|[ ,|])($library)" <<<"$depends" || fail "the package does not depend on $library"
 done
 grep -qE -- '-dev([ ,(]|$)' <<<"$depends" && fail "the package depends on a development package"
