@@ -26,7 +26,8 @@ void CGameSounds::PlayLoops(CGameWorld* world, const KeyActions& actions)
     CShip* local = world ? world->FirstPlayer() : nullptr;
     const bool flying = local && local->IsActive();
     m_player.SetLoop(Sound::Thrust, flying && actions[KEY_THRUST]);
-    m_player.SetLoop(Sound::FuelFlow, flying && actions[KEY_FUEL_UP] && local->TestStatusBits(STATUS_FUELLING));
+    m_player.SetLoop(Sound::FuelFlow,
+                     flying && actions[KEY_FUEL_UP] && local->TestStatusBits(STATUS_FUELLING));
 }
 
 void CGameSounds::Stop()

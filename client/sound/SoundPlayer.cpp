@@ -112,7 +112,8 @@ int CSoundPlayer::ChannelFor(float priority) const
     {
         if (!m_output->IsPlaying(channel))
             return channel;
-        if (weakest < 0 || m_priority[static_cast<size_t>(channel)] < m_priority[static_cast<size_t>(weakest)])
+        if (weakest < 0 ||
+            m_priority[static_cast<size_t>(channel)] < m_priority[static_cast<size_t>(weakest)])
             weakest = channel;
     }
     return weakest >= 0 && m_priority[static_cast<size_t>(weakest)] < priority ? weakest : -1;

@@ -27,8 +27,8 @@ void ApplyMix(int channel, const SoundMix& mix)
 }
 } // namespace
 
-std::unique_ptr<CSdlSoundOutput> CSdlSoundOutput::Open(const std::vector<std::string>& files, std::string& error,
-                                                       std::vector<std::string>& missing)
+std::unique_ptr<CSdlSoundOutput> CSdlSoundOutput::Open(const std::vector<std::string>& files,
+                                                       std::string& error, std::vector<std::string>& missing)
 {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {

@@ -118,7 +118,8 @@ Signal HighPass(const Signal& in, double hz)
 void Envelope(Signal& signal, double attack)
 {
     size_t rise = std::max<size_t>(1, SamplesIn(attack));
-    double fallLength = static_cast<double>(std::max<size_t>(1, signal.size() - std::min(rise, signal.size())));
+    double fallLength =
+        static_cast<double>(std::max<size_t>(1, signal.size() - std::min(rise, signal.size())));
     for (size_t i = 0; i < signal.size(); ++i)
     {
         double gain = i < rise ? static_cast<double>(i) / static_cast<double>(rise)
