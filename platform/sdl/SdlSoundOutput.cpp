@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +20,23 @@ uint8_t PanLevel(float level)
     return static_cast<uint8_t>(std::lround(std::clamp(level, 0.0f, 1.0f) * 255));
 }
 
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// Without a sound card, ALSA's library prints several lines of its own on
+// standard error when SDL tries it; SDL reports the failure to us anyway, and
+// the game says it once in its own words. The library is the one SDL loads,
+// so its handler is set for SDL's use of it (the handle is kept for as long
+// as the program runs).
+void QuietAlsaErrors()
+{
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+    auto setHandler =
+        alsa ? reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler")) : nullptr;
+    if (setHandler)
+        setHandler(IgnoreAlsaError);
+}
+
 // The balance law: the near side stays at full level and the far side fades,
 // so a centred sound plays at full level in both ears.
 void ApplyMix(int channel, const SoundMix& mix)
@@ -30,6 +49,7 @@ void ApplyMix(int channel, const SoundMix& mix)
 std::unique_ptr<CSdlSoundOutput> CSdlSoundOutput::Open(const std::vector<std::string>& files,
                                                        std::string& error, std::vector<std::string>& missing)
 {
+    QuietAlsaErrors();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
         error = SDL_GetError();
