@@ -115,12 +115,7 @@ TEST(TargaImage, UnusableFilesGiveAnEmptyImage)
     AppendTargaFooter(beyond, 0, 100000);
     Bytes before = Targa({.width = 1, .height = 1}, {1, 2, 3});
     AppendTargaFooter(before, 0, 5);
-    struct Case
-    {
-        const char* what;
-        Bytes bytes;
-    };
-    std::vector<Case> cases = {
+    const std::pair<const char*, Bytes> cases[] = {
         {"empty", {}},
         {"header cut short", Bytes(10, 0)},
         {"image ID beyond the file", Bytes{200, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 1, 2, 3}},
@@ -137,11 +132,9 @@ TEST(TargaImage, UnusableFilesGiveAnEmptyImage)
         {"developer directory beyond the file", beyond},
         {"developer directory inside the header", before},
     };
-    for (const Case& c : cases)
+    for (const auto& [what, bytes] : cases)
     {
-        CTargaImage image = LoadTarga(c.bytes);
-        EXPECT_TRUE(image.IsEmpty()) << c.what;
-        EXPECT_EQ(image.GetWidth(), 0) << c.what;
-        EXPECT_EQ(image.GetDataSize(), 0) << c.what;
+        CTargaImage image = LoadTarga(bytes);
+        EXPECT_TRUE(image.IsEmpty() && image.GetWidth() == 0 && image.GetDataSize() == 0) << what;
     }
 }
