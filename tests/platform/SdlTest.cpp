@@ -235,17 +235,6 @@ TEST(ScancodeToKeyCode, EveryKeyHasACodeOfItsOwn)
     }
 }
 
-TEST(SdlInputDevices, KeyboardReadClearsStaleState)
-{
-    platform::CSdlInputDevices devices;
-    uint8_t state[platform::kKeyCodeCount];
-    std::memset(state, 0xFF, sizeof(state));
-    // No key is down before SDL has seen any keyboard.
-    EXPECT_TRUE(devices.ReadKeyboard(state));
-    for (uint8_t byte : state)
-        EXPECT_EQ(byte, 0);
-}
-
 // SDL's "dummy" video driver needs no display: one 1024 x 768 true-colour
 // mode, and no OpenGL.
 class SdlDummyVideo : public testing::Test
@@ -264,20 +253,16 @@ protected:
     }
 };
 
-TEST_F(SdlDummyVideo, InitIsIdempotentAndLeavesSignalsAlone)
+TEST_F(SdlDummyVideo, InitIsIdempotentLeavesSignalsAloneAndDescribesTheModes)
 {
     std::string error;
     EXPECT_TRUE(platform::InitVideo(error));
-    struct sigaction interrupt = {};
-    struct sigaction terminate = {};
-    sigaction(SIGINT, nullptr, &interrupt);
-    sigaction(SIGTERM, nullptr, &terminate);
-    EXPECT_EQ(interrupt.sa_handler, SIG_DFL) << "SDL took over SIGINT";
-    EXPECT_EQ(terminate.sa_handler, SIG_DFL) << "SDL took over SIGTERM";
-}
-
-TEST_F(SdlDummyVideo, ModesAreDescribedForNormalisingAndAWindowNeedsOpenGl)
-{
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        struct sigaction action = {};
+        sigaction(signal, nullptr, &action);
+        EXPECT_EQ(action.sa_handler, SIG_DFL) << "SDL took over signal " << signal;
+    }
     auto modes = platform::ListDisplayModes();
     ASSERT_FALSE(modes.empty());
     // The dummy display is 24-bit true colour, as an X server reports it.
@@ -288,7 +273,6 @@ TEST_F(SdlDummyVideo, ModesAreDescribedForNormalisingAndAWindowNeedsOpenGl)
 
     platform::WindowSettings settings;
     settings.fullscreen = false;
-    std::string error;
     EXPECT_EQ(platform::CWindow::Create(settings, error), nullptr);
     EXPECT_FALSE(error.empty()) << "a failed window says why";
 }
@@ -303,8 +287,12 @@ TEST_F(SdlDummyVideo, AKeyTappedBetweenTwoReadsCountsAsHeldOnce)
     SDL_PumpEvents();
 
     uint8_t state[platform::kKeyCodeCount];
+    std::memset(state, 0xFF, sizeof(state));
     EXPECT_TRUE(devices.ReadKeyboard(state));
     EXPECT_EQ(state[0x43], platform::kKeyDown) << "the tap is seen";
+    state[0x43] = 0;
+    for (uint8_t byte : state)
+        EXPECT_EQ(byte, 0) << "no other key is down, whatever the buffer held";
     EXPECT_TRUE(devices.ReadKeyboard(state));
     EXPECT_EQ(state[0x43], 0) << "and only once";
 }
