@@ -1,5 +1,6 @@
-// The Targa reader: row order, run-length packets, the footer, conversion to
-// RGBA, and the files it must refuse.
+// The Targa reader: row order, run-length packets, the footer, and the files
+// it must refuse. Its conversion to RGBA is checked on every upload
+// (TextureTest) and on the shipped pictures' alpha (ArtworkTest).
 #include "gfx/TargaImage.h"
 #include "tests/gfx/ImageBytes.h"
 
@@ -67,19 +68,6 @@ TEST(TargaImage, RunLengthStopsAtTheEndOfTheOutputOrTheInput)
     CTargaImage partial =
         LoadTarga(Targa({.type = 10, .width = 2, .height = 1, .descriptor = 0x10}, {0x00, 1, 2, 3}));
     EXPECT_EQ(partial.GetPixels(), (Bytes{1, 2, 3, 0, 0, 0}));
-}
-
-TEST(TargaImage, ConvertsToRgba)
-{
-    CTargaImage rgb = LoadTarga(Targa({.width = 1, .height = 1, .descriptor = 0x10}, {10, 20, 30}));
-    rgb.ConvertFormat(PIXEL_FORMAT_RGBA);
-    EXPECT_EQ(rgb.GetBitsPerPixel(), 32);
-    EXPECT_EQ(rgb.GetPixels(), (Bytes{30, 20, 10, 255}));
-
-    CTargaImage rgba =
-        LoadTarga(Targa({.width = 1, .height = 1, .depth = 32, .descriptor = 0x18}, {10, 20, 30, 40}));
-    rgba.ConvertFormat(PIXEL_FORMAT_RGBA);
-    EXPECT_EQ(rgba.GetPixels(), (Bytes{30, 20, 10, 40}));
 }
 
 TEST(TargaImage, FooterAndImageIdBoundThePixelBlock)

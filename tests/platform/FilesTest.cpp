@@ -57,7 +57,7 @@ TEST(Files, BackslashPathsMatchNamesWithoutCaseAndListsSortWithoutIt)
     EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));
 }
 
-TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
+TEST(Files, DataRootPrefersEnvironmentThenCurrentFolderThenTheProgramsOwn)
 {
     TempDir here;
     TempDir elsewhere;
@@ -75,12 +75,15 @@ TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
         EXPECT_EQ(platform::DataRoot(), ".");
         EXPECT_EQ(platform::DataPath("graphics\\font2.tga"), "Graphics/Font2.tga");
     }
-    {
-        ScopedEnv env("QUORVEX_DATA", nullptr);
-        TempDir empty;
-        ScopedChdir cd(empty.Path());
-        EXPECT_NE(platform::DataRoot(), ".") << "falls back to the installed data folder";
-    }
+    // Elsewhere, the program in the build folder finds the source tree's data.
+    ScopedEnv env("QUORVEX_DATA", nullptr);
+    TempDir empty;
+    ScopedChdir cd(empty.Path());
+    std::string program = platform::ProgramPath();
+    EXPECT_TRUE(platform::FileExists(program)) << program;
+    EXPECT_EQ(platform::DataRoot(), platform::DataRootFor(program));
+    EXPECT_NE(platform::DataRoot(), ".");
+    EXPECT_TRUE(platform::FileExists(platform::DataPath("Maps\\Caves.smp"))) << platform::DataRoot();
 }
 
 // An installed program finds share/quorvex beside its bin folder, wherever
@@ -120,16 +123,4 @@ TEST(Files, InstalledProgramFindsTheDataBesideItBelowEnvironmentAndCurrentFolder
     std::filesystem::rename(root.File("prefix"), root.File("moved"));
     EXPECT_EQ(platform::DataRootFor(root.File("moved/bin/QuorvexServer")), root.File("moved/share/quorvex"))
         << "a moved prefix keeps working";
-}
-
-TEST(Files, ProgramInTheBuildFolderFindsTheSourceTreesData)
-{
-    ScopedEnv env("QUORVEX_DATA", nullptr);
-    TempDir empty;
-    ScopedChdir cd(empty.Path());
-    std::string program = platform::ProgramPath();
-    ASSERT_FALSE(program.empty());
-    EXPECT_TRUE(platform::FileExists(program)) << program;
-    EXPECT_EQ(platform::DataRoot(), platform::DataRootFor(program));
-    EXPECT_TRUE(platform::FileExists(platform::DataPath("Maps\\Caves.smp"))) << platform::DataRoot();
 }

@@ -87,18 +87,12 @@ TEST_F(SettingsStore, UnsafeKeyPathsAreRefusedAndReadingCreatesNothing)
 TEST(SettingsStoreHome, FallsBackToDotConfigInHome)
 {
     ScopedEnv home("HOME", "/home/ace");
+    // Unset, empty, or relative (which the XDG rules make invalid).
+    for (const char* config : {static_cast<const char*>(nullptr), "", "relative/config"})
     {
-        ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-        EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings");
-    }
-    {
-        ScopedEnv xdg("XDG_CONFIG_HOME", "");
-        EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings");
-    }
-    {
-        ScopedEnv xdg("XDG_CONFIG_HOME", "relative/config");
+        ScopedEnv xdg("XDG_CONFIG_HOME", config);
         EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings")
-            << "a relative XDG_CONFIG_HOME is invalid";
+            << (config ? config : "unset");
     }
     ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
     ScopedEnv noHome("HOME", nullptr);
