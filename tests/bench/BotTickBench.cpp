@@ -15,13 +15,13 @@
 #include "game/World.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+#include "tests/bench/BenchSupport.h"
 #include "tests/support/DefaultGameSettings.h"
 
 #include <benchmark/benchmark.h>
 
 #include <list>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace
@@ -29,7 +29,6 @@ namespace
 constexpr int kShips = 8;
 constexpr int32_t kTickMs = 1;
 constexpr int32_t kWarmUpMs = 10000;
-const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
 
 // What a probe bot holds.
 const HeldKeys kProbeKeys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
@@ -40,9 +39,7 @@ public:
     explicit Round(bool pilots)
     {
         platform::SeedRand(777);
-        auto* map = new CMap();
-        m_loaded = map->LoadFromFile(kMapPath);
-        m_world.AttachMap(map);
+        m_world.AttachMap(bench::LoadShippedMap());
         for (int i = 1; i <= kShips; ++i)
         {
             auto* ship = new CShip();
@@ -57,7 +54,6 @@ public:
         for (int32_t t = 0; t < kWarmUpMs; t += kTickMs)
             Tick();
     }
-    bool IsLoaded() const { return m_loaded; }
 
     void Tick()
     {
@@ -83,7 +79,6 @@ public:
 private:
     testing_support::DefaultGameSettings m_settings;
     platform::FakeClock m_clock;
-    bool m_loaded = false;
     CGameWorld m_world;
     CNavGrid m_grid;
     std::list<HeldKeys> m_keys; // the ships hold their addresses
@@ -93,11 +88,6 @@ private:
 void Tick(benchmark::State& state, bool pilots)
 {
     auto round = std::make_unique<Round>(pilots);
-    if (!round->IsLoaded())
-    {
-        state.SkipWithError(("cannot load " + kMapPath).c_str());
-        return;
-    }
     size_t inPlay = 0;
     for (auto _ : state)
     {
@@ -119,14 +109,9 @@ CNavGrid::CellIndex OpenCell(const CNavGrid& grid, int32_t x, int32_t y)
 
 void PlanAcrossCaves(benchmark::State& state)
 {
-    CMap map;
-    if (!map.LoadFromFile(kMapPath))
-    {
-        state.SkipWithError(("cannot load " + kMapPath).c_str());
-        return;
-    }
+    std::unique_ptr<CMap> map(bench::LoadShippedMap());
     CNavGrid grid;
-    grid.Follow(map, 2);
+    grid.Follow(*map, 2);
     CNavGrid::CellIndex from = OpenCell(grid, 2, 2);
     CNavGrid::CellIndex to = OpenCell(grid, 2 + grid.GetColumns() / 2, 2 + grid.GetRows() / 2);
     CPathPlanner planner;

@@ -20,11 +20,10 @@
 #include "gfx/gl/GLBackend.h"
 #include "platform/Random.h"
 #include "platform/sdl/Window.h"
+#include "tests/bench/BenchSupport.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,16 +32,21 @@ namespace
 {
 constexpr int kWidth = 1024, kHeight = 768;
 constexpr int kOtherShips = 3, kObjects = 600;
-const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
+
+// Puts `object` in play at `at`, where the client's copy also draws it.
+template <typename Object> Object* Spawned(Object* object, const CVector& at)
+{
+    object->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
+    object->SetReportedPosition(object->GetPosition());
+    return object;
+}
 
 CShip* AddShip(CGameWorld& world, const CVector& at, int type, const char* name)
 {
     auto* ship = new CShip;
     ship->SetShipType(type);
     ship->SetName(name);
-    ship->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
-    ship->SetReportedPosition(ship->GetPosition());
-    world.AddPlayer(ship);
+    world.AddPlayer(Spawned(ship, at));
     return ship;
 }
 
@@ -53,9 +57,7 @@ CVector Scattered(const CVector& centre)
 
 void Place(CGameWorld& world, CGameObject* object, const CVector& at)
 {
-    object->ForceRespawn(static_cast<float>(at.GetX()), static_cast<float>(at.GetY()));
-    object->SetReportedPosition(object->GetPosition());
-    world.AddObject(object);
+    world.AddObject(Spawned(object, at));
 }
 
 CGameObject* NewPowerup()
@@ -99,13 +101,7 @@ void AddInterleavedObjects(CGameWorld& world, const CVector& centre)
 std::unique_ptr<CGameWorld> MakeWorld(bool interleaved)
 {
     auto world = std::make_unique<CGameWorld>();
-    auto* map = new CMap;
-    if (!map->LoadFromFile(kMapPath))
-    {
-        std::fprintf(stderr, "client_frame_bench: cannot load %s\n", kMapPath.c_str());
-        std::exit(1);
-    }
-    world->AttachMap(map);
+    world->AttachMap(bench::LoadShippedMap());
     CVector centre = world->NextSpawnPoint();
     AddShip(*world, centre, 0, "Local")->SetLocal(true);
     const char* names[kOtherShips] = {"Ace", "Bravo", "Charlie"};
@@ -131,26 +127,14 @@ double TimeFrames(int frames, const std::function<void()>& draw)
     return spent.count() / frames;
 }
 
-int ParseFrames(int argc, char** argv)
-{
-    int frames = 200;
-    for (int i = 1; i < argc; ++i)
-    {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
-            frames = std::atoi(argv[++i]);
-        else
-        {
-            std::printf("Usage: client_frame_bench [--frames N]  (under an X server, e.g. xvfb-run)\n");
-            std::exit(std::strcmp(argv[i], "--help") == 0 ? 0 : 2);
-        }
-    }
-    return frames > 0 ? frames : 1;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int frames = ParseFrames(argc, argv);
+    int frames = 200;
+    const cmdline::Option table[] = {cmdline::NumberOption<int>("--frames", frames, 1, 1000000),
+                                     cmdline::StopOption("--help")};
+    bench::ReadOptions(table, argc, argv, "[--frames N]  (under an X server, e.g. xvfb-run)");
     std::string error;
     if (!platform::InitVideo(error))
         return std::fprintf(stderr, "client_frame_bench: no display (%s); run under xvfb-run\n",

@@ -12,7 +12,6 @@
 // Everything is deterministic and in-process; no packet leaves it.
 //   build/tests/bench/send_rate_bench [--seconds S] [--map NAME] [--ships N] [--rates 0,60,30,20]
 // Rate 0 sends on every pass.
-#include "common/OptionTable.h"
 #include "game/ClientAdvance.h"
 #include "game/Settings.h"
 #include "game/World.h"
@@ -21,6 +20,7 @@
 #include "platform/Random.h"
 #include "server/session/SessionRelay.h"
 #include "server/session/WorldReports.h"
+#include "tests/bench/BenchSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,19 +60,6 @@ double Length(const CVector& v)
     return std::hypot(v.GetX(), v.GetY());
 }
 
-// Loads the shipped map `name` into `world`; a map that does not load ends the run.
-void AttachMap(CGameWorld& world, const std::string& name)
-{
-    std::string path = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/" + name + ".smp";
-    auto* map = new CMap();
-    if (!map->LoadFromFile(path))
-    {
-        std::fprintf(stderr, "cannot load %s\n", path.c_str());
-        std::exit(1);
-    }
-    world.AttachMap(map);
-}
-
 // The figures of one run.
 struct Figures
 {
@@ -103,8 +90,8 @@ public:
     CRun(const Options& options, int rate)
         : m_keys(static_cast<size_t>(options.ships)), m_nextChange(m_keys.size())
     {
-        AttachMap(m_server, options.map);
-        AttachMap(m_client, options.map);
+        m_server.AttachMap(bench::LoadShippedMap(options.map));
+        m_client.AttachMap(bench::LoadShippedMap(options.map));
         m_server.SetHost(&m_reports);
         m_relay.SetHostPlayer(kHostPlayer);
         m_relay.SetSendRate(static_cast<uint32_t>(rate));
@@ -295,16 +282,9 @@ int main(int argc, char** argv)
         cmdline::NumberOption<int>("--ships", options.ships, 1, 64),
         cmdline::ValueOption("--rates",
                              [&](const std::string& list) { return ParseRates(list, options.rates); }),
+        cmdline::StopOption("--help"),
     };
-    std::string error;
-    if (!cmdline::ParseToolOptions(table, argc, argv, error))
-    {
-        std::fprintf(stderr,
-                     "send_rate_bench: %s\nusage: send_rate_bench [--seconds S] [--map NAME] [--ships N] "
-                     "[--rates 0,60,30,20]\n",
-                     error.c_str());
-        return 2;
-    }
+    bench::ReadOptions(table, argc, argv, "[--seconds S] [--map NAME] [--ships N] [--rates 0,60,30,20]");
     platform::FakeClock clock;
     PrintHeader(options);
     for (int rate : options.rates)

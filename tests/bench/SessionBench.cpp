@@ -8,6 +8,7 @@
 //   tests/bench/run-session-bench.sh build/tests/bench/session_bench
 #include "session/SessionClient.h"
 #include "session/SessionServer.h"
+#include "tests/bench/BenchSupport.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -218,26 +219,6 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-bool ParseOptions(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i)
-    {
-        std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h")
-            return false;
-        if (arg == "--seconds" && i + 1 < argc)
-            options.seconds = std::stod(argv[++i]);
-        else if (arg == "--repeats" && i + 1 < argc)
-            options.repeats = std::max(1, std::stoi(argv[++i]));
-        else
-        {
-            std::fprintf(stderr, "Unknown option \"%s\"; see --help.\n", arg.c_str());
-            std::exit(2);
-        }
-    }
-    return true;
-}
-
 void PrintSize(size_t size, const Options& options)
 {
     std::vector<double> udpRate, sessionRate;
@@ -266,13 +247,15 @@ void PrintSize(size_t size, const Options& options)
 int main(int argc, char** argv)
 {
     Options options;
-    if (!ParseOptions(argc, argv, options))
-    {
-        std::printf("Usage: session_bench [--seconds S] [--repeats N]\n"
-                    "Compares session-service sends with plain UDP on loopback (medians of N alternating\n"
-                    "runs of S seconds each, for 64 B, 1200 B and 20 KB payloads).\n");
-        return 0;
-    }
+    const cmdline::Option table[] = {
+        cmdline::NumberOption<double>("--seconds", options.seconds, 0.001, 3600),
+        cmdline::NumberOption<int>("--repeats", options.repeats, 1, 1000),
+        cmdline::StopOption("--help"),
+    };
+    bench::ReadOptions(table, argc, argv,
+                       "[--seconds S] [--repeats N]\n"
+                       "Compares session-service sends with plain UDP on loopback (medians of N alternating\n"
+                       "runs of S seconds each, for 64 B, 1200 B and 20 KB payloads).");
     std::printf("Session service against plain UDP, %d alternating repeats of %.1f s, medians\n",
                 options.repeats, options.seconds);
     for (size_t size : options.sizes)

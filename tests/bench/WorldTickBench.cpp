@@ -12,18 +12,16 @@
 #include "platform/Random.h"
 #include "server/session/SessionRelay.h"
 #include "server/session/WorldReports.h"
+#include "tests/bench/BenchSupport.h"
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <string>
 
 namespace
 {
 constexpr int32_t kTickMs = 16;
 constexpr int kTicksPerRound = 64;
-
-const std::string kMapPath = std::string(QUORVEX_SOURCE_DIR) + "/data/Maps/Caves.smp";
 
 // What every ship's player holds.
 const HeldKeys kHeldKeys{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET};
@@ -79,9 +77,7 @@ std::unique_ptr<CGameWorld> SetUpRound(int ships, int objects, IWorldHost* host)
 {
     platform::SeedRand(12345);
     auto world = std::make_unique<CGameWorld>();
-    auto* map = new CMap();
-    if (!map->LoadFromFile(kMapPath))
-        return nullptr;
+    CMap* map = bench::LoadShippedMap();
     world->AttachMap(map);
     world->SetHost(host);
     for (int i = 1; i <= ships; ++i)
@@ -120,11 +116,6 @@ template <typename Host> void WorldTick(benchmark::State& state)
                 SetUpRound(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), host.Host());
             ticks = 1;
             state.ResumeTiming();
-            if (!world)
-            {
-                state.SkipWithError(("cannot load " + kMapPath).c_str());
-                return;
-            }
         }
         world->Tick(kTickMs);
         host.Flush();

@@ -26,16 +26,22 @@ protected:
 };
 } // namespace
 
-TEST_F(MessageLogTest, KeepsNewestFiveAndWalksNewestFirst)
+// Five lines by default; a new limit trims at once, and one below 1 is ignored.
+TEST_F(MessageLogTest, KeepsTheNewestLinesAndWalksNewestFirst)
 {
     for (int i = 1; i <= 6; ++i)
         log().Print("line %d", i);
     EXPECT_EQ(log().GetLineCount(), 5);
     EXPECT_EQ(Walk(log()), (std::vector<std::string>{"line 6", "line 5", "line 4", "line 3", "line 2"}));
     EXPECT_EQ(Walk(log()).size(), 5u) << "a second walk starts over";
+    log().SetMaxLines(0);
+    EXPECT_EQ(log().GetLineCount(), 5);
+    log().SetMaxLines(2);
+    EXPECT_EQ(Walk(log()), (std::vector<std::string>{"line 6", "line 5"}));
 }
 
-TEST_F(MessageLogTest, NextLineTruncatesToBuffer)
+// A line is kept up to 1023 characters and read up to the buffer's size.
+TEST_F(MessageLogTest, LinesAreBoundedAndReadIntoTheBuffer)
 {
     log().Print("abcdef");
     char small[4] = {'x', 'x', 'x', 'x'};
@@ -45,10 +51,7 @@ TEST_F(MessageLogTest, NextLineTruncatesToBuffer)
     EXPECT_FALSE(log().NextLine(small, sizeof small)) << "cursor moved past the only line";
     log().ResetCursor();
     EXPECT_FALSE(log().NextLine(nullptr, 10));
-}
 
-TEST_F(MessageLogTest, LinesAreBoundedTo1023Characters)
-{
     log().Print("%s", std::string(5000, 'q').c_str());
     char buffer[2048];
     log().ResetCursor();
@@ -79,16 +82,6 @@ TEST_F(MessageLogTest, CursorOnDroppedLineEndsTheWalk)
     ASSERT_TRUE(log().NextLine(buffer, sizeof buffer)); // cursor now on "a", the oldest
     log().Print("c");                                   // drops "a"
     EXPECT_FALSE(log().NextLine(buffer, sizeof buffer));
-}
-
-TEST_F(MessageLogTest, SetMaxLinesIgnoresNonPositiveAndTrims)
-{
-    for (int i = 0; i < 5; ++i)
-        log().Print("%d", i);
-    log().SetMaxLines(0);
-    EXPECT_EQ(log().GetLineCount(), 5);
-    log().SetMaxLines(2);
-    EXPECT_EQ(Walk(log()), (std::vector<std::string>{"4", "3"}));
 }
 
 TEST_F(MessageLogTest, InputLineOpensReadsAndCloses)

@@ -1,11 +1,15 @@
 // What the fuzz targets share: a check that stops the run at the first broken
-// promise (so libFuzzer keeps the input), the bytes an encoder writes, and
-// the round of an image reader's result through conversion and upload.
+// promise (so libFuzzer keeps the input), the bytes an encoder writes, the
+// fields of an image header, and an input written to a file for the readers
+// that only take a path.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 inline void Check(bool condition)
@@ -39,3 +43,41 @@ inline bool HugePicture(int64_t width, int64_t height)
 {
     return width > 0 && height > 0 && width * height > (int64_t(1) << 20);
 }
+
+// A fuzz input written to a file of its own, for readers that only take a
+// path. The file goes when the object does, whatever the reader did.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+class CFuzzTempFile
+{
+public:
+    // `suffix` names the kind of file ("config.cfg"); the process id keeps
+    // parallel fuzzing jobs apart.
+    CFuzzTempFile(const char* suffix, const uint8_t* data, size_t size)
+        : m_path("/tmp/quorvex-fuzz-" + std::to_string(getpid()) + "-" + suffix)
+    {
+        std::FILE* file = std::fopen(m_path.c_str(), "wb");
+        if (!file)
+            return;
+        // An empty input may come with a null pointer, which fwrite must not see.
+        m_written = size == 0 || std::fwrite(data, 1, size, file) == size;
+        m_written = std::fclose(file) == 0 && m_written;
+    }
+    ~CFuzzTempFile() { std::remove(m_path.c_str()); }
+    CFuzzTempFile(const CFuzzTempFile&) = delete;
+    CFuzzTempFile& operator=(const CFuzzTempFile&) = delete;
+
+    // False when the file could not be written whole; the input is then skipped.
+    bool IsWritten() const { return m_written; }
+    const std::string& GetPath() const { return m_path; }
+
+private:
+    std::string m_path;
+    bool m_written = false;
+};

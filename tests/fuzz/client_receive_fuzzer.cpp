@@ -5,21 +5,17 @@
 #include "game/ClientAdvance.h"
 #include "game/World.h"
 #include "net/Client.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
 
 namespace
 {
 void CheckInside(const CGameObject& object, int32_t width, int32_t height)
 {
-    CVector position = object.GetPosition();
-    if (!object.IsActive() || width <= 0 || height <= 0)
-        return;
-    if (!std::isfinite(position.GetX()) || !std::isfinite(position.GetY()) || position.GetX() < 0 ||
-        position.GetX() > width || position.GetY() < 0 || position.GetY() > height)
-        std::abort();
+    double x = object.GetPosition().GetX(), y = object.GetPosition().GetY();
+    if (object.IsActive() && width > 0 && height > 0)
+        Check(std::isfinite(x) && std::isfinite(y) && x >= 0 && x <= width && y >= 0 && y <= height);
 }
 
 void CheckWorld(CGameWorld& world)
@@ -47,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         client.OnReceive(data, size);
         AdvanceClientWorld(world, 16);
-        if (world.FirstPlayer() != local)
-            std::abort(); // the local ship is never removed
+        Check(world.FirstPlayer() == local); // the local ship is never removed
     }
     CheckWorld(world);
     return 0;

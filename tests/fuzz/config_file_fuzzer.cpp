@@ -2,12 +2,10 @@
 // leave every setting either unchanged or set to a finite value.
 #include "game/Settings.h"
 #include "server/ConfigFile.h"
-#include "tests/fuzz/FuzzTempFile.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -20,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     LoadConfig(file.GetPath().c_str(), sink);
     for (const SettingDescriptor& setting : SettingTable())
         if (auto field = std::get_if<float GameSettings::*>(&setting.field))
-            if (!std::isfinite(g_settings.*(*field)))
-                std::abort();
+            Check(std::isfinite(g_settings.*(*field)));
     return 0;
 }

@@ -5,12 +5,8 @@
 // map must be safe whether it has cells or not.
 #include "game/Map.h"
 #include "tests/fuzz/FuzzCheck.h"
-#include "tests/fuzz/FuzzTempFile.h"
 #include "tools/maptool/MapGrid.h"
 
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace

@@ -49,19 +49,14 @@ TEST(BitmapImage, RowsAreTakenWithoutPadding)
     EXPECT_EQ(five.GetPixels()[16], 101);
 }
 
-TEST(BitmapImage, LongerInformationHeadersAreSteppedOver)
+// A version 5 information header is longer than the classic 40 bytes; a
+// palette of "0 colours used" holds as many as the depth allows.
+TEST(BitmapImage, LongerHeadersAndFullPalettesAreSteppedOver)
 {
-    BitmapSpec layout{.width = 4, .height = 1, .infoSize = 124};
-    CBitmapImage image = LoadBitmap(Bitmap(layout, Sequence(12)));
-    ASSERT_FALSE(image.IsEmpty());
-    EXPECT_EQ(image.GetPixels(), Sequence(12));
-}
-
-TEST(BitmapImage, PaletteOfZeroColoursUsedIsTheFullPalette)
-{
-    BitmapSpec layout{.width = 4, .height = 1, .bits = 8, .palette = RampPalette(256)};
-    CBitmapImage image = LoadBitmap(Bitmap(layout, {7, 8, 9, 10}));
-    ASSERT_FALSE(image.IsEmpty());
+    CBitmapImage longer = LoadBitmap(Bitmap({.width = 4, .height = 1, .infoSize = 124}, Sequence(12)));
+    EXPECT_EQ(longer.GetPixels(), Sequence(12));
+    BitmapSpec paletted{.width = 4, .height = 1, .bits = 8, .palette = RampPalette(256)};
+    CBitmapImage image = LoadBitmap(Bitmap(paletted, {7, 8, 9, 10}));
     EXPECT_EQ(image.GetPaletteCount(), 256);
     EXPECT_EQ(image.GetPixels(), (Bytes{7, 8, 9, 10}));
 }
@@ -74,12 +69,7 @@ TEST(BitmapImage, BadFilesGiveAnEmptyImage)
     Bytes wrongType = good;
     wrongType[0] = 'X';
     Bytes shortFile(good.begin(), good.end() - 1);
-    struct Case
-    {
-        const char* what;
-        Bytes bytes;
-    };
-    std::vector<Case> cases = {
+    const std::pair<const char*, Bytes> cases[] = {
         {"wrong type", wrongType},
         {"short pixel data", shortFile},
         {"header only", Bytes(good.begin(), good.begin() + 30)},
@@ -96,12 +86,10 @@ TEST(BitmapImage, BadFilesGiveAnEmptyImage)
         {"palette beyond the file", Bitmap({.bits = 8, .coloursUsed = 200}, Sequence(8))},
         {"palette too large", Bitmap({.bits = 8, .coloursUsed = 100000}, Sequence(8))},
     };
-    for (const Case& c : cases)
+    for (const auto& [what, bytes] : cases)
     {
-        CBitmapImage image = LoadBitmap(c.bytes);
-        EXPECT_TRUE(image.IsEmpty()) << c.what;
-        EXPECT_EQ(image.GetWidth(), 0) << c.what;
-        EXPECT_EQ(image.GetDataSize(), 0) << c.what;
+        CBitmapImage image = LoadBitmap(bytes);
+        EXPECT_TRUE(image.IsEmpty() && image.GetWidth() == 0 && image.GetDataSize() == 0) << what;
     }
 }
 
@@ -161,20 +149,21 @@ TEST(BitmapRle, StopsAtTheEndOfTheOutputOrTheInput)
 TEST(BitmapImage, SaveAndLoadGiveBackThePixels)
 {
     testing_support::TempDir dir;
+    auto reloaded = [&](CBitmapImage& image, const std::string& name)
+    {
+        EXPECT_TRUE(image.Save(dir.File(name))) << name;
+        CBitmapImage copy;
+        copy.Load(dir.File(name));
+        EXPECT_EQ(copy.GetName(), name);
+        return copy;
+    };
     CBitmapImage original = LoadBitmap(Bitmap({.width = 4, .height = 3}, Sequence(36)));
-    std::string path = dir.File("round.bmp");
-    ASSERT_TRUE(original.Save(path));
+    EXPECT_EQ(reloaded(original, "round.bmp").GetPixels(), original.GetPixels());
     EXPECT_EQ(original.GetFormat(), PIXEL_FORMAT_BGR);
-    CBitmapImage copy;
-    copy.Load(path);
-    EXPECT_EQ(copy.GetPixels(), original.GetPixels());
-    EXPECT_EQ(copy.GetName(), "round.bmp");
 
     BitmapSpec paletted{.width = 3, .height = 2, .bits = 8, .coloursUsed = 5, .palette = RampPalette(5)};
     CBitmapImage indexed = LoadBitmap(Bitmap(paletted, {0, 1, 2, 3, 4, 0}));
-    ASSERT_TRUE(indexed.Save(dir.File("indexed.bmp")));
-    CBitmapImage indexedCopy;
-    indexedCopy.Load(dir.File("indexed.bmp"));
+    CBitmapImage indexedCopy = reloaded(indexed, "indexed.bmp");
     EXPECT_EQ(indexedCopy.GetPixels(), indexed.GetPixels());
     EXPECT_EQ(indexedCopy.GetPalette(), indexed.GetPalette());
 

@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 class GfxTest : public ::testing::Test
 {
@@ -34,11 +33,12 @@ protected:
     // The folder before the test comes back when the test ends.
     void UseDataFolder(const std::string& folder) { setenv("QUORVEX_DATA", folder.c_str(), 1); }
 
-    void WriteGraphic(const std::string& name, const Bytes& bytes)
+    // Writes `bytes` to `path` in the data folder.
+    void WriteData(const std::string& path, const Bytes& bytes)
     {
-        std::ofstream out(m_dir.File("Graphics/" + name), std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        m_dir.Write(path, std::string(bytes.begin(), bytes.end()));
     }
+    void WriteGraphic(const std::string& name, const Bytes& bytes) { WriteData("Graphics/" + name, bytes); }
 
     CRecordingBackend m_backend;
     testing_support::TempDir m_dir;

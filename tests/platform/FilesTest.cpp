@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <unistd.h>
 
+using testing_support::ScopedEnv;
 using testing_support::TempDir;
 
 namespace
 {
-using testing_support::ScopedEnv;
 // Runs the test body with the current folder set to `dir`.
 class ScopedChdir
 {
@@ -27,7 +27,6 @@ public:
 private:
     std::filesystem::path m_old;
 };
-
 } // namespace
 
 // Names match and sort without regard to case, as on the game's own file
@@ -58,7 +57,7 @@ TEST(Files, BackslashPathsMatchNamesWithoutCaseAndListsSortWithoutIt)
     EXPECT_FALSE(platform::FileExists(platform::NativePath("Graphics")));
 }
 
-TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
+TEST(Files, DataRootPrefersEnvironmentThenCurrentFolderThenTheProgramsOwn)
 {
     TempDir here;
     TempDir elsewhere;
@@ -76,36 +75,27 @@ TEST(Files, DataRootPrefersEnvironmentThenCurrentFolder)
         EXPECT_EQ(platform::DataRoot(), ".");
         EXPECT_EQ(platform::DataPath("graphics\\font2.tga"), "Graphics/Font2.tga");
     }
-    {
-        ScopedEnv env("QUORVEX_DATA", nullptr);
-        TempDir empty;
-        ScopedChdir cd(empty.Path());
-        EXPECT_NE(platform::DataRoot(), ".") << "falls back to the installed data folder";
-    }
-}
-
-TEST(Files, InstalledProgramFindsTheDataBesideItWhereverThePrefixIs)
-{
+    // Elsewhere, the program in the build folder finds the source tree's data.
     ScopedEnv env("QUORVEX_DATA", nullptr);
-    TempDir elsewhere;
-    ScopedChdir cd(elsewhere.Path());
-    TempDir root;
-    root.Write("usr/share/quorvex/Maps/Caves.smp", "");
-    EXPECT_EQ(platform::DataRootFor(root.File("usr/bin/QuorvexServer")), root.File("usr/share/quorvex"));
-
-    std::filesystem::rename(root.File("usr"), root.File("moved"));
-    EXPECT_EQ(platform::DataRootFor(root.File("moved/bin/QuorvexServer")), root.File("moved/share/quorvex"))
-        << "a moved prefix keeps working";
-
-    root.Write("pictures-only/share/quorvex/Graphics/Font2.tga", "");
-    EXPECT_EQ(platform::DataRootFor(root.File("pictures-only/bin/QuorvexClient")),
-              root.File("pictures-only/share/quorvex"));
+    TempDir empty;
+    ScopedChdir cd(empty.Path());
+    std::string program = platform::ProgramPath();
+    EXPECT_TRUE(platform::FileExists(program)) << program;
+    EXPECT_EQ(platform::DataRoot(), platform::DataRootFor(program));
+    EXPECT_NE(platform::DataRoot(), ".");
+    EXPECT_TRUE(platform::FileExists(platform::DataPath("Maps\\Caves.smp"))) << platform::DataRoot();
 }
 
-TEST(Files, InstalledFolderYieldsToEnvironmentAndCurrentFolderButBeatsTheBuildFolder)
+// An installed program finds share/quorvex beside its bin folder, wherever
+// the prefix is or moves to, as long as it holds Maps or Graphics. That
+// folder yields to QUORVEX_DATA and to data in the current folder, but beats
+// the build folder the program was configured in.
+TEST(Files, InstalledProgramFindsTheDataBesideItBelowEnvironmentAndCurrentFolder)
 {
     TempDir root;
     root.Write("prefix/share/quorvex/Maps/Caves.smp", "");
+    root.Write("pictures-only/share/quorvex/Graphics/Font2.tga", "");
+    root.Write("bare/share/quorvex/readme.txt", "");
     std::string program = root.File("prefix/bin/QuorvexServer");
     TempDir current;
     current.Write("Maps/Fear.smp", "");
@@ -124,21 +114,13 @@ TEST(Files, InstalledFolderYieldsToEnvironmentAndCurrentFolderButBeatsTheBuildFo
     std::string configured = platform::DataRootFor("");
     EXPECT_NE(configured, root.File("prefix/share/quorvex"));
     EXPECT_EQ(platform::DataRootFor(program), root.File("prefix/share/quorvex"));
-
-    root.Write("bare/share/quorvex/readme.txt", "");
+    EXPECT_EQ(platform::DataRootFor(root.File("pictures-only/bin/QuorvexClient")),
+              root.File("pictures-only/share/quorvex"));
     EXPECT_EQ(platform::DataRootFor(root.File("bare/bin/QuorvexServer")), configured)
         << "a share/quorvex without Maps or Graphics is not a data folder";
     EXPECT_EQ(platform::DataRootFor(root.File("build/QuorvexServer")), configured);
-}
 
-TEST(Files, ProgramInTheBuildFolderFindsTheSourceTreesData)
-{
-    ScopedEnv env("QUORVEX_DATA", nullptr);
-    TempDir empty;
-    ScopedChdir cd(empty.Path());
-    std::string program = platform::ProgramPath();
-    ASSERT_FALSE(program.empty());
-    EXPECT_TRUE(platform::FileExists(program)) << program;
-    EXPECT_EQ(platform::DataRoot(), platform::DataRootFor(program));
-    EXPECT_TRUE(platform::FileExists(platform::DataPath("Maps\\Caves.smp"))) << platform::DataRoot();
+    std::filesystem::rename(root.File("prefix"), root.File("moved"));
+    EXPECT_EQ(platform::DataRootFor(root.File("moved/bin/QuorvexServer")), root.File("moved/share/quorvex"))
+        << "a moved prefix keeps working";
 }

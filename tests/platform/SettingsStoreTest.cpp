@@ -19,12 +19,11 @@
 
 using platform::CSettingsKey;
 using testing_support::ReadFile;
+using testing_support::ScopedEnv;
 using testing_support::TempDir;
 
 namespace
 {
-using testing_support::ScopedEnv;
-
 constexpr const char* kKey = "Software\\Tessaloon\\Quorvex\\Settings";
 
 // A private configuration home for one test.
@@ -62,7 +61,6 @@ template <typename Body> int RunWithFileSizeLimit(rlim_t maxFileBytes, Body body
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
 } // namespace
 
 TEST_F(SettingsStore, KeyPathMapsBelowTheConfigHome)
@@ -89,18 +87,12 @@ TEST_F(SettingsStore, UnsafeKeyPathsAreRefusedAndReadingCreatesNothing)
 TEST(SettingsStoreHome, FallsBackToDotConfigInHome)
 {
     ScopedEnv home("HOME", "/home/ace");
+    // Unset, empty, or relative (which the XDG rules make invalid).
+    for (const char* config : {static_cast<const char*>(nullptr), "", "relative/config"})
     {
-        ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
-        EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings");
-    }
-    {
-        ScopedEnv xdg("XDG_CONFIG_HOME", "");
-        EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings");
-    }
-    {
-        ScopedEnv xdg("XDG_CONFIG_HOME", "relative/config");
+        ScopedEnv xdg("XDG_CONFIG_HOME", config);
         EXPECT_EQ(platform::SettingsFolder(kKey), "/home/ace/.config/Tessaloon/Quorvex/Settings")
-            << "a relative XDG_CONFIG_HOME is invalid";
+            << (config ? config : "unset");
     }
     ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
     ScopedEnv noHome("HOME", nullptr);
@@ -157,7 +149,9 @@ TEST_F(SettingsStore, ValuesRoundTripAsRawBytesIntoBuffersLargeEnough)
     EXPECT_EQ(size, 2u);
 }
 
-TEST_F(SettingsStore, UnsafeValueNamesAreRefused)
+// Names that would leave the key's folder are refused; a folder in place of
+// a value reads as missing and cannot be replaced.
+TEST_F(SettingsStore, UnsafeValueNamesAreRefusedAndFoldersAreNoValues)
 {
     auto key = CSettingsKey::Create(kKey);
     ASSERT_TRUE(key);
@@ -171,15 +165,8 @@ TEST_F(SettingsStore, UnsafeValueNamesAreRefused)
     EXPECT_FALSE(key->SetValue(nullptr, "x", 1));
     EXPECT_TRUE(FolderEntries().empty());
     EXPECT_FALSE(std::filesystem::exists(m_home.Path() + "/Tessaloon/Quorvex/escape"));
-}
 
-TEST_F(SettingsStore, FolderInPlaceOfAValueReadsAsMissing)
-{
-    auto key = CSettingsKey::Create(kKey);
-    ASSERT_TRUE(key);
     std::filesystem::create_directory(KeyFolder() + "/ShipType");
-    char buffer[4];
-    size_t size = 0;
     EXPECT_FALSE(key->QueryValue("ShipType", buffer, sizeof buffer, size));
     EXPECT_FALSE(key->SetValue("ShipType", "abcd", 4)) << "rename cannot replace a folder";
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"ShipType"}) << "no temporary file is left";

@@ -47,30 +47,23 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& text)
                        [&](const std::string& p) { return p.find(text) != std::string::npos; });
 }
 
-// Runs the map tool; its exit status, and its error output in `errors`.
-int RunTool(const std::vector<std::string>& arguments, std::string* errors = nullptr)
+// Runs the map tool; its exit status, and in `output` what it wrote: its
+// standard output, then its errors.
+int RunTool(const std::vector<std::string>& arguments, std::string* output = nullptr)
 {
     testing_support::ChildProcess tool(testing_support::ProgramPath("QuorvexMapTool"), arguments);
     int status = tool.Wait(std::chrono::seconds(20)).value_or(-1);
-    if (errors)
-        *errors = tool.Stderr();
+    tool.DrainOutput(std::chrono::seconds(5));
+    if (output)
+    {
+        output->clear();
+        for (const std::string& line : tool.Lines())
+            *output += line + "\n";
+        *output += tool.Stderr();
+    }
     return status;
 }
-
 } // namespace
-
-TEST(MapText, EveryTileCodeHasOneCharacter)
-{
-    const char expected[] = ".#3179FSP^<v>";
-    for (int code = 0; code < TILE_CODE_COUNT; ++code)
-    {
-        EXPECT_EQ(TileCharacter(uint8_t(code)), expected[code]);
-        EXPECT_EQ(CodeForCharacter(expected[code]), code);
-    }
-    EXPECT_EQ(TileCharacter(13), 0);
-    EXPECT_EQ(CodeForCharacter(' '), -1);
-    EXPECT_EQ(CodeForCharacter('V'), -1);
-}
 
 // Cell lines set raw codes and states after the rows.
 TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
@@ -84,6 +77,8 @@ TEST(MapText, RowsRunDownTheMapAndCharactersAcrossIt)
                          "FP<>.\n"
                          "cell 2 1 200 7\n");
     EXPECT_EQ(grid.title, "Small");
+    EXPECT_EQ(CodeForCharacter(' '), -1);
+    EXPECT_EQ(CodeForCharacter('V'), -1) << "tile characters are case-sensitive";
     ASSERT_EQ(grid.columns, 5);
     ASSERT_EQ(grid.rows, 3);
     const char* rows[] = {"#7.9^", "S1.3v", "FP<>."};
@@ -237,12 +232,8 @@ TEST(MapChecks, PassagesMustCrossBothSeamsAndJoinEverySpawnPoint)
 
 TEST(MapTool, HelpDocumentsTheTextForm)
 {
-    testing_support::ChildProcess tool(testing_support::ProgramPath("QuorvexMapTool"), {"--help"});
-    ASSERT_EQ(tool.Wait(std::chrono::seconds(20)), 0);
-    tool.DrainOutput(std::chrono::seconds(5));
     std::string help;
-    for (const std::string& line : tool.Lines())
-        help += line + "\n";
+    ASSERT_EQ(RunTool({"--help"}, &help), 0);
     // One line a tile character, and the other lines of the text form.
     for (int code = 0; code < TILE_CODE_COUNT; ++code)
         EXPECT_NE(help.find(std::string("  ") + TileCharacter(uint8_t(code)) + "  "), std::string::npos)

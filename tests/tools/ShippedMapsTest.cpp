@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace maptool;
 using testing_support::ReadFile;
 
@@ -66,17 +68,12 @@ TEST(ShippedMaps, EachIsAFairArena)
         MapGrid grid = ParseShipped(name);
         std::vector<std::string> problems = CheckArena(grid);
         EXPECT_TRUE(problems.empty()) << name << ": " << (problems.empty() ? "" : problems.front());
-        EXPECT_GE(grid.columns, 40) << name;
-        EXPECT_LE(grid.columns, 80) << name;
-        EXPECT_GE(grid.rows, 40) << name;
-        EXPECT_LE(grid.rows, 80) << name;
+        EXPECT_TRUE(grid.columns >= 40 && grid.columns <= 80 && grid.rows >= 40 && grid.rows <= 80) << name;
+        // More than the arena checks ask of any map: eight players' worth.
         ArenaCounts counts = CountTiles(grid);
-        EXPECT_GE(counts.spawnPoints, 8) << name;
-        EXPECT_GE(counts.spawners, 4) << name;
-        EXPECT_GE(counts.fuelBlocks, 8) << name;
+        EXPECT_TRUE(counts.spawnPoints >= 8 && counts.spawners >= 4 && counts.fuelBlocks >= 8) << name;
         EXPECT_GE(counts.halfWalls, 20) << name;
-        for (int facing = 0; facing < 4; ++facing)
-            EXPECT_GE(counts.turrets[facing], 2) << name << " facing " << facing;
+        EXPECT_GE(*std::min_element(std::begin(counts.turrets), std::end(counts.turrets)), 2) << name;
     }
 }
 
