@@ -1,8 +1,12 @@
 // The client's frame time on the real OpenGL backend: a game frame at
 // 1024 x 768 (the Caves map, 4 ships and 600 objects in view, the side panel,
 // the HUD and the console) against a frame that only clears and swaps, as a
-// ratio. Run it under an X server, on Mesa's software renderer for figures
-// comparable between machines:
+// ratio; and the fight's frame with its sounds (the messages of a fight
+// watched for news, the cues placed and mixed on the audio device, the
+// thrust loop) against the same frame silent. Run it under an X server, on
+// Mesa's software renderer for figures comparable between machines (the
+// sound goes to SDL's disk driver, into /dev/null, unless SDL_AUDIODRIVER
+// says otherwise):
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" env LIBGL_ALWAYS_SOFTWARE=1
 //       build-rel/tests/bench/client_frame_bench --frames 300
@@ -10,6 +14,9 @@
 #include "client/game/GameFrame.h"
 #include "client/game/GameView.h"
 #include "client/game/SidePanel.h"
+#include "client/sound/GameSounds.h"
+#include "client/sound/SoundDevice.h"
+#include "client/sound/SoundPlayer.h"
 #include "common/MessageLog.h"
 #include "game/Map.h"
 #include "game/Powerup.h"
@@ -22,8 +29,10 @@
 #include "platform/sdl/Window.h"
 #include "tests/bench/BenchSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -127,6 +136,76 @@ double TimeFrames(int frames, const std::function<void()>& draw)
     return spent.count() / frames;
 }
 
+// What a frame of a fight brings: a state for every object, made once and
+// seen again each frame (no news), ...
+std::vector<CMessage> KnownStates(CGameWorld& world)
+{
+    std::vector<CMessage> messages;
+    for (CGameObject& object : world.Objects())
+    {
+        messages.emplace_back();
+        messages.back().SetObjectState(object.GetId(), object.GetKind(), object.GetPosition(), CVector(), 0,
+                                       0);
+    }
+    return messages;
+}
+
+// ... and the news: a new bullet from each of four ships and, every tenth
+// frame, a ship's death.
+void WatchNews(IMessageWatcher& watcher, CGameWorld& world, int frame)
+{
+    CMessage message;
+    for (int ship = 0; ship < 4; ++ship)
+    {
+        message.SetObjectState(static_cast<ObjectId>(100000 + frame * 4 + ship), KIND_BULLET,
+                               Scattered(world.FirstPlayer()->GetPosition()), CVector(), 0, 0);
+        watcher.BeforeApply(message, world);
+    }
+    if (frame % 10 == 9)
+    {
+        message.SetShipDied(world.FirstPlayer()->GetId() + 1);
+        watcher.BeforeApply(message, world);
+    }
+}
+
+// The fight's frame time with its sounds, against the same frame silent.
+void TimeSound(int frames, const WindowSize& size)
+{
+    std::unique_ptr<CGameWorld> world = MakeWorld(false);
+    CGameView view;
+    view.SetWorld(world.get());
+    CSidePanel panel;
+    HudFigures hud{60, 12};
+    CSoundPlayer player;
+    player.Attach(OpenSoundDevice());
+    CGameSounds sounds(player);
+    KeyActions thrust{};
+    thrust[KEY_THRUST] = 1;
+    const std::vector<CMessage> states = KnownStates(*world);
+    // Alternating runs, the best of each kept: other work on the machine
+    // slows single runs, never speeds them up.
+    double best[2] = {1e9, 1e9};
+    int frame = 0;
+    for (int round = 0; round < 6; ++round)
+    {
+        const bool withSound = round % 2 == 1;
+        double ms = TimeFrames(frames,
+                               [&]
+                               {
+                                   if (withSound)
+                                   {
+                                       for (const CMessage& message : states)
+                                           sounds.Watcher().BeforeApply(message, *world);
+                                       WatchNews(sounds.Watcher(), *world, ++frame);
+                                       sounds.Frame(world.get(), thrust, static_cast<float>(size.width));
+                                   }
+                                   DrawGameFrame(size, view, panel, true, 0, hud);
+                               });
+        best[withSound] = std::min(best[withSound], ms);
+    }
+    std::printf("fight frame silent: %.3f ms, with sound: %.3f ms per frame (%+.1f %%)\n", best[0], best[1],
+                (best[1] / best[0] - 1) * 100);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -135,6 +214,8 @@ int main(int argc, char** argv)
     const cmdline::Option table[] = {cmdline::NumberOption<int>("--frames", frames, 1, 1000000),
                                      cmdline::StopOption("--help")};
     bench::ReadOptions(table, argc, argv, "[--frames N]  (under an X server, e.g. xvfb-run)");
+    setenv("SDL_AUDIODRIVER", "disk", 0);
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
     std::string error;
     if (!platform::InitVideo(error))
         return std::fprintf(stderr, "client_frame_bench: no display (%s); run under xvfb-run\n",
@@ -181,6 +262,7 @@ int main(int argc, char** argv)
                     kObjects, interleaved ? "each unlike the last" : "as a fight makes them", game, mapOnly,
                     game / empty);
     }
+    TimeSound(frames, size);
     GetGraphics().SetDisplay(nullptr);
     // The display lets go of the window's context before the window goes.
     display.ReleaseCurrent();
