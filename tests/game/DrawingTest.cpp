@@ -1,7 +1,9 @@
 // Drawing through the recording backend: the picture files each object asks
 // the texture cache for (the shipped ones in data/Graphics, so each must
-// load) and the one it draws for its state; the map's walls, half walls and
-// fuel blocks on screen, the seam, and the outline switch.
+// load) and the one it draws for its state; the plain quad and the bullet's
+// point; the map's
+// walls, half walls and fuel blocks on screen, the seam, and the outline
+// switch.
 #include "game/Map.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
@@ -145,6 +147,38 @@ TEST_F(Drawing, ObjectsDrawThePictureOfTheirState)
     }
     powerup.Kill();
     EXPECT_EQ(Drawn(powerup), -1);
+}
+
+// Screen point (50 - 10 + 100, -(40 - 20)) = (140, -20) for both.
+TEST_F(Drawing, ObjectWithoutAPictureDrawsAQuadAboutTheScreenPoint)
+{
+    CGameObject object;
+    object.Draw(0, 0);
+    EXPECT_TRUE(backend.Triangles().empty()) << "inactive objects draw nothing";
+    object.ForceRespawn(50, 40);
+    object.Draw(10, 20);
+    ASSERT_EQ(backend.Triangles().size(), 2u);
+    const RenderVertex& b = backend.Triangles()[0].vertices[0]; // corner (-16, 16)
+    EXPECT_EQ(XY(b), std::make_pair(124.0f, -36.0f));
+    EXPECT_EQ(b.v, 1);
+}
+
+TEST_F(Drawing, BulletIsAWhitePointAboutTheScreenPointOnlyInPlay)
+{
+    CBullet bullet;
+    EXPECT_TRUE(bullet.Draw(0, 0));
+    EXPECT_TRUE(backend.Quads().empty()) << "out of play, nothing is drawn";
+    backend.SetTexturing(true);
+    bullet.ForceRespawn(50, 40);
+    EXPECT_TRUE(bullet.Draw(10, 20));
+    ASSERT_EQ(backend.Quads().size(), 1u);
+    const CRecordingBackend::Quad& quad = backend.Quads()[0];
+    EXPECT_EQ(XY(quad.vertices[0]), std::make_pair(139.0f, -21.0f));
+    EXPECT_EQ(XY(quad.vertices[2]), std::make_pair(141.0f, -19.0f));
+    EXPECT_FALSE(quad.state.texturing);
+    EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
+    EXPECT_EQ(std::pair(backend.FrontFill(), backend.BackFill()), std::pair(PolygonFill::Fill, PolygonFill::Line));
+    EXPECT_TRUE(backend.Triangles().empty());
 }
 
 // View (48, 48) is cell (1, 1): the window runs from cell (0, 0) to (2, 2),

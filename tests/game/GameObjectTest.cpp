@@ -1,10 +1,8 @@
 // CGameObject: angles, respawn, motion, wrapping onto the torus, the
-// collision test and the default drawing.
+// collision test.
 #include "game/GameObject.h"
 
 #include "game/Trig.h"
-#include "gfx/RecordingBackend.h"
-#include "gfx/RenderBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -122,22 +120,4 @@ TEST(GameObject, CollisionsNeedBothTheCirclesAndTheOutlinesToMeet)
     outlineless.SetRadius(4);
     outlineless.ForceRespawn(2, 100);
     EXPECT_FALSE(low.Collides(outlineless, 640, 640)) << "no outline, no overlap";
-}
-
-TEST(GameObject, DefaultDrawIsATexturedQuadAboutTheScreenPoint)
-{
-    CRecordingBackend recording;
-    SetRenderBackend(&recording);
-    CGameObject object;
-    object.Draw(0, 0);
-    EXPECT_TRUE(recording.Triangles().empty()) << "inactive objects draw nothing";
-    object.ForceRespawn(50, 40);
-    object.Draw(10, 20);
-    SetRenderBackend(nullptr);
-    ASSERT_EQ(recording.Triangles().size(), 2u);
-    // Screen point (50 - 10 + 100, -(40 - 20)) = (140, -20); B is (-16, 16).
-    const RenderVertex& b = recording.Triangles()[0].vertices[0];
-    EXPECT_EQ(b.x, 124);
-    EXPECT_EQ(b.y, -36);
-    EXPECT_EQ(b.v, 1);
 }

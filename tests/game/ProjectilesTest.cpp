@@ -1,15 +1,12 @@
 // Bullets, missiles, mines, plasma mines, shrapnel and powerups: lifetimes,
-// the missile's steering, the bounce off walls and shields, pickup, shapes,
-// and the bullet's drawing.
+// the missile's steering, the bounce off walls and shields, pickup and shapes.
 #include "game/Projectiles.h"
 
 #include "game/Powerup.h"
 #include "game/Settings.h"
 #include "game/Ship.h"
 #include "game/Trig.h"
-#include "gfx/RecordingBackend.h"
 #include "platform/Clock.h"
-#include "tests/game/ObjectTestHelpers.h"
 #include "tests/support/DefaultGameSettings.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +15,6 @@
 #include <functional>
 #include <limits>
 #include <memory>
-
-using testing_support::ExpectCounterClockwiseAboutCentre;
-using testing_support::WallCell;
 
 namespace
 {
@@ -52,6 +46,17 @@ std::unique_ptr<CMissile> MissileAt(double x, double y, float angle, const CGame
     return missile;
 }
 
+// A full wall cell as the world's wall test sets it up: kind 0, the 34-unit
+// square about the centre of cell (5, 5), (176, 176), radius 23.
+CGameObject WallCell()
+{
+    CGameObject wall(KIND_MAP);
+    wall.AddOutline(CollisionPolygon{{-17, -17}, {17, -17}, {17, 17}, {-17, 17}});
+    wall.SetRadius(23);
+    wall.SetPosition(CVector(176, 176, 1));
+    return wall;
+}
+
 CPowerup PowerupAt(float x, float y, double vx, double vy)
 {
     CPowerup powerup;
@@ -61,6 +66,8 @@ CPowerup PowerupAt(float x, float y, double vx, double vy)
 }
 } // namespace
 
+// Each outline turns left (or runs straight) at every corner and holds the
+// object's centre: counter-clockwise and convex, as the collision code needs.
 TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
 {
     CShrapnel second;
@@ -78,7 +85,15 @@ TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
     for (const auto& [object, kind] : objects)
     {
         EXPECT_EQ(object->GetKind(), kind);
-        ExpectCounterClockwiseAboutCentre(*object);
+        ASSERT_EQ(object->GetOutline().size(), 1u);
+        const auto& points = object->GetOutline().front().GetPoints();
+        for (size_t i = 0; i < points.size(); ++i)
+        {
+            const auto &a = points[i], &b = points[(i + 1) % points.size()], &c = points[(i + 2) % points.size()];
+            float cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+            EXPECT_GE(cross, -1e-4f) << "corner " << i + 1 << " of kind " << kind;
+        }
+        EXPECT_TRUE(object->GetOutline().front().ContainsPoint(0, 0)) << "kind " << kind;
     }
 }
 
@@ -117,32 +132,6 @@ TEST_F(ProjectileTest, LifetimesEndOneMillisecondAfterTheConfiguredTime)
         object->Update(16);
         EXPECT_FALSE(object->IsActive()) << c.name << " one ms later";
     }
-}
-
-TEST_F(ProjectileTest, BulletDrawsAWhitePointAboutTheScreenPointOnlyInPlay)
-{
-    CRecordingBackend recording;
-    SetRenderBackend(&recording);
-    CBullet bullet;
-    EXPECT_TRUE(bullet.Draw(0, 0));
-    EXPECT_TRUE(recording.Quads().empty()) << "out of play, nothing is drawn";
-    recording.SetTexturing(true);
-    bullet.ForceRespawn(50, 40);
-    EXPECT_TRUE(bullet.Draw(10, 20));
-    SetRenderBackend(nullptr);
-
-    ASSERT_EQ(recording.Quads().size(), 1u);
-    const CRecordingBackend::Quad& quad = recording.Quads()[0];
-    // Screen point (50 - 10 + 100, -(40 - 20)) = (140, -20).
-    const float expected[4][2] = {{139, -21}, {141, -21}, {141, -19}, {139, -19}};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(std::pair(quad.vertices[i].x, quad.vertices[i].y),
-                  std::pair(expected[i][0], expected[i][1]));
-    EXPECT_FALSE(quad.state.texturing);
-    EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
-    EXPECT_EQ(recording.FrontFill(), PolygonFill::Fill);
-    EXPECT_EQ(recording.BackFill(), PolygonFill::Line);
-    EXPECT_TRUE(recording.Triangles().empty());
 }
 
 // Without a target in play a missile is inert: it keeps its heading and
@@ -257,7 +246,7 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
 // and reverses the component across it.
 TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
 {
-    CGameObject wall = WallCell(5, 5); // centre (176, 176), edges at 159 and 193
+    CGameObject wall = WallCell(); // edges at 159 and 193
     struct Case
     {
         const char* name;
