@@ -1,9 +1,8 @@
 // Drawing through the recording backend: the picture files each object asks
 // the texture cache for (the shipped ones in data/Graphics, so each must
 // load) and the one it draws for its state; the plain quad and the bullet's
-// point; the map's
-// walls, half walls and fuel blocks on screen, the seam, and the outline
-// switch.
+// point; the map's walls, half walls and fuel blocks on screen, the seam, and
+// the outline switch.
 #include "game/Map.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
