@@ -243,8 +243,8 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
 }
 
 // Against a wall edge a mine keeps the component of its velocity along the edge
-// and reverses the component across it.
-TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
+// and reverses the component across it; touching a ship ends it.
+TEST_F(ProjectileTest, MineBouncesOffAWallEdgeAndDiesOnAShip)
 {
     CGameObject wall = WallCell(); // edges at 159 and 193
     struct Case
@@ -262,18 +262,21 @@ TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
     };
     for (const Case& c : cases)
     {
-        for (bool plasma : {false, true})
-        {
-            std::unique_ptr<CMine> mine =
-                plasma ? std::make_unique<CPlasmaMine>() : std::make_unique<CMine>();
-            mine->ForceRespawn(static_cast<float>(c.x), static_cast<float>(c.y));
-            mine->SetVelocity(CVector(c.vx, c.vy, 0));
-            mine->OnCollide(wall);
-            EXPECT_TRUE(mine->IsActive()) << c.name;
-            EXPECT_NEAR(mine->GetVelocity().GetX(), c.bx, 1e-9) << c.name;
-            EXPECT_NEAR(mine->GetVelocity().GetY(), c.by, 1e-9) << c.name;
-        }
+        CMine mine;
+        mine.ForceRespawn(static_cast<float>(c.x), static_cast<float>(c.y));
+        mine.SetVelocity(CVector(c.vx, c.vy, 0));
+        mine.OnCollide(wall);
+        EXPECT_TRUE(mine.IsActive()) << c.name;
+        EXPECT_NEAR(mine.GetVelocity().GetX(), c.bx, 1e-9) << c.name;
+        EXPECT_NEAR(mine.GetVelocity().GetY(), c.by, 1e-9) << c.name;
     }
+    CShip ship;
+    ship.ForceRespawn(100, 100);
+    CPlasmaMine plasma;
+    plasma.ForceRespawn(110, 100);
+    plasma.SetVelocity(CVector(50, 0, 0)); // already moving away
+    plasma.OnCollide(ship);
+    EXPECT_FALSE(plasma.IsActive()) << "a ship kills it, whatever its motion";
 }
 
 TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
@@ -286,33 +289,13 @@ TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
     EXPECT_EQ(back.GetY(), 40);
 
     // A collapsed outline reports a parallel edge without giving its vector.
-    CollisionPolygon point;
-    for (int i = 0; i < 3; ++i)
-        point.AddPoint(0, 0);
     CGameObject collapsed(KIND_BULLET);
-    collapsed.AddOutline(point);
+    collapsed.AddOutline(CollisionPolygon{{0, 0}, {0, 0}, {0, 0}});
     collapsed.SetPosition(CVector(100, 100, 1));
     back = BounceOff(collapsed, CVector(90, 100, 1), velocity);
     EXPECT_EQ(back.GetX(), -30);
     EXPECT_EQ(back.GetY(), 40);
     EXPECT_TRUE(std::isfinite(back.Length()));
-}
-
-TEST_F(ProjectileTest, MineTouchingAShipIsKilledWhateverItsMotion)
-{
-    CShip ship;
-    ship.ForceRespawn(100, 100);
-    CPlasmaMine mine;
-    mine.ForceRespawn(110, 100);
-    mine.SetVelocity(CVector(50, 0, 0)); // already moving away
-    mine.OnCollide(ship);
-    EXPECT_FALSE(mine.IsActive());
-    CBullet bullet;
-    bullet.ForceRespawn(100, 100);
-    CMine plain;
-    plain.ForceRespawn(100, 104);
-    plain.OnCollide(bullet);
-    EXPECT_TRUE(plain.IsActive()) << "anything but a ship bounces it";
 }
 
 TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
@@ -333,7 +316,10 @@ TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
     }
 }
 
-TEST_F(ProjectileTest, PowerupTypesOutsideTheTableBecomeTripleShot)
+// Types outside the table become triple shot. The outline is a regular
+// octagon of radius 16, its first point repeated; the powerup has no radius
+// of its own, so the other object's alone decides the circle test.
+TEST_F(ProjectileTest, PowerupTypesAndOutline)
 {
     CPowerup powerup;
     EXPECT_EQ(powerup.GetType(), POWERUP_TRIPLE_SHOT);
@@ -351,16 +337,7 @@ TEST_F(ProjectileTest, PowerupTypesOutsideTheTableBecomeTripleShot)
     EXPECT_STREQ(CPowerup::TextureName(POWERUP_FUEL), "pup_fuel.tga");
     EXPECT_STREQ(CPowerup::TextureName(-3), "pup_triple.tga");
     EXPECT_STREQ(CPowerup::TextureName(8), "pup_triple.tga");
-}
 
-// A regular octagon of radius 16 from -y, its first point repeated; the
-// powerup has no radius of its own, so the other object's alone decides the
-// circle test.
-TEST_F(ProjectileTest, PowerupOutlineIsAClosedOctagonOfRadiusSixteen)
-{
-    CPowerup powerup;
-    powerup.SetType(POWERUP_CLOAK);
-    powerup.SetType(POWERUP_MINES);
     ASSERT_EQ(powerup.GetOutline().size(), 1u) << "each SetType replaces the outline";
     const auto& points = powerup.GetOutline().front().GetPoints();
     ASSERT_EQ(points.size(), 9u);
@@ -372,7 +349,6 @@ TEST_F(ProjectileTest, PowerupOutlineIsAClosedOctagonOfRadiusSixteen)
         EXPECT_NEAR(points[i].y, 16 * std::sin(expected), 1e-4) << i;
     }
     EXPECT_EQ(powerup.GetRadius(), 0);
-
     CShip ship;
     ship.ForceRespawn(100, 100);
     powerup.ForceRespawn(100, 110);
