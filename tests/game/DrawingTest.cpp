@@ -176,7 +176,8 @@ TEST_F(Drawing, BulletIsAWhitePointAboutTheScreenPointOnlyInPlay)
     EXPECT_EQ(XY(quad.vertices[2]), std::make_pair(141.0f, -19.0f));
     EXPECT_FALSE(quad.state.texturing);
     EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
-    EXPECT_EQ(std::pair(backend.FrontFill(), backend.BackFill()), std::pair(PolygonFill::Fill, PolygonFill::Line));
+    EXPECT_EQ(std::pair(backend.FrontFill(), backend.BackFill()),
+              std::pair(PolygonFill::Fill, PolygonFill::Line));
     EXPECT_TRUE(backend.Triangles().empty());
 }
 

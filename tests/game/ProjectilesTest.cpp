@@ -89,7 +89,8 @@ TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
         const auto& points = object->GetOutline().front().GetPoints();
         for (size_t i = 0; i < points.size(); ++i)
         {
-            const auto &a = points[i], &b = points[(i + 1) % points.size()], &c = points[(i + 2) % points.size()];
+            const auto &a = points[i], &b = points[(i + 1) % points.size()],
+                       &c = points[(i + 2) % points.size()];
             float cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
             EXPECT_GE(cross, -1e-4f) << "corner " << i + 1 << " of kind " << kind;
         }
