@@ -24,9 +24,8 @@ namespace testing_support
 class PilotArena
 {
 public:
+    // The game time of each tick.
     static constexpr int32_t kTickMs = 16;
-    // The game time of each tick; the server's own passes are about 1 ms.
-    int32_t tickMs = kTickMs;
 
     // A world on a map file; the game's generator seeded with `seed`.
     PilotArena(const std::string& mapPath, uint32_t seed) : m_seed(seed)
@@ -71,15 +70,15 @@ public:
     // Ticks for `ms` of game time; `each` runs before every tick.
     void Run(int32_t ms, const std::function<void()>& each = {})
     {
-        for (int32_t t = 0; t < ms; t += tickMs)
+        for (int32_t t = 0; t < ms; t += kTickMs)
         {
             if (each)
                 each();
             m_grid.Follow(*m_world.GetMap(), g_settings.FuelRange);
             for (size_t i = 0; i < m_pilots.size(); ++i)
-                *m_pilotKeys[i] = m_pilots[i]->Think(m_world, m_grid, tickMs);
-            m_clock.Advance(static_cast<uint32_t>(tickMs));
-            m_world.Tick(tickMs);
+                *m_pilotKeys[i] = m_pilots[i]->Think(m_world, m_grid, kTickMs);
+            m_clock.Advance(static_cast<uint32_t>(kTickMs));
+            m_world.Tick(kTickMs);
             CollectLines();
         }
     }

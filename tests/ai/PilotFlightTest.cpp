@@ -1,5 +1,5 @@
 // Pilots flying the shipped maps: they keep off the walls, fill up at fuel
-// blocks, and fly the same way every time from the same seed.
+// blocks, and fly and fight the same way every time from the same seed.
 #include "tests/ai/PilotArena.h"
 
 #include <gtest/gtest.h>
@@ -69,10 +69,11 @@ TEST(PilotFuel, LowOnFuelItReachesAFuelBlockAndFillsUp)
 }
 
 // Four pilots for a minute, twice from one seed: every ship ends in the same
-// place with the same fuel and frags.
+// place with the same fuel and frags, and they have fought.
 TEST(PilotDeterminism, SameSeedSameGame)
 {
-    auto play = []
+    int kills = 0;
+    auto play = [&kills]
     {
         PilotArena arena(PilotArena::Shipped("HCPlayground"), 2024);
         for (int i = 0; i < 4; ++i)
@@ -88,8 +89,11 @@ TEST(PilotDeterminism, SameSeedSameGame)
             states.push_back(text);
         }
         states.push_back(std::to_string(arena.Lines().size()) + " lines");
+        kills = arena.Count("was killed by") + arena.Count("ran over") + arena.Count("debris field");
         return states;
     };
     std::vector<std::string> first = play();
     EXPECT_EQ(first, play());
+    std::printf("kills between the pilots in 60 s: %d\n", kills);
+    EXPECT_GE(kills, 1);
 }

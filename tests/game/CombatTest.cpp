@@ -21,25 +21,6 @@ protected:
         LoadMap(rows);
     }
 
-    template <typename Object> Object* ObjectAt(double x, double y, ObjectId owner = 0)
-    {
-        auto* object = new Object();
-        object->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
-        object->SetOwnerId(owner);
-        world.AddObject(object);
-        return object;
-    }
-
-    CTurret* TurretAt(int32_t facing, const CVector& position)
-    {
-        auto* turret = new CTurret();
-        turret->SetFacing(facing);
-        turret->ForceRespawn(0, 0);
-        turret->SetPosition(position);
-        world.AddTurret(turret);
-        return turret;
-    }
-
     // The first object in the world's list; null when there is none.
     CGameObject* FirstObject()
     {
@@ -175,16 +156,6 @@ TEST_F(CombatTest, BlastKillsWithinDamageRangeAndPushesBeyondIt)
     EXPECT_NEAR(far->GetVelocity().GetY(), (1 - 243.0 / 288.0) * 1024, 1e-3);
 }
 
-TEST_F(CombatTest, WallsBlockTheLineOfSight)
-{
-    CShip* left = ShipAt(1, "L", 300, 100);
-    CShip* right = ShipAt(2, "R", 380, 100);
-    CShip* beside = ShipAt(3, "B", 305, 110);
-    EXPECT_FALSE(world.HasClearLine(*left, *right));
-    EXPECT_TRUE(world.HasClearLine(*left, *beside));
-    EXPECT_TRUE(world.HasClearLine(*left, *left));
-}
-
 TEST_F(CombatTest, TurretsSeeOnlyTheirHalfPlaneAndNotAcrossTheSeam)
 {
     CTurret turret;
@@ -208,7 +179,7 @@ TEST_F(CombatTest, TurretsSeeOnlyTheirHalfPlaneAndNotAcrossTheSeam)
 
 TEST_F(CombatTest, TurretBulletKillIsCreditedToNobody)
 {
-    TurretAt(FACING_UP, CVector(100, 300, 1))->SetId(1);
+    TurretAt(CVector(100, 300, 1))->SetId(1);
     CShip* ship = ShipAt(1, "Target", 100, 200);
     world.Tick(0);
     ASSERT_EQ(CountKind(KIND_BULLET), 1u) << "the turret fired at the only ship in view";
@@ -299,7 +270,7 @@ TEST_F(CombatTest, ObjectsMeetShipsAndTurretsAcrossTheSeam)
         CVector edge = OnAxis(axis, 638, 100), low = OnAxis(axis, 2, 100), high = OnAxis(axis, 638, 508);
         CShip* ship = ShipAt(ObjectId(axis + 1), "Edge", edge.GetX(), edge.GetY());
         // The turret's triangle points towards +y, or +x.
-        hit.emplace_back(ship, TurretAt(axis == 0 ? FACING_UP : FACING_LEFT, OnAxis(axis, 4, 500)));
+        hit.emplace_back(ship, TurretAt(OnAxis(axis, 4, 500), axis == 0 ? FACING_UP : FACING_LEFT));
         ObjectAt<CBullet>(low.GetX(), low.GetY());
         ObjectAt<CBullet>(high.GetX(), high.GetY());
     }

@@ -68,25 +68,24 @@ std::vector<std::pair<int32_t, int32_t>> HandOut(CMap& map, int count)
 }
 } // namespace
 
-TEST_F(Map, LoadsTitleSizeCellsAndStatesColumnByColumn)
+// Cells, states and the turrets' cells all go column by column.
+TEST_F(Map, LoadsTitleSizeCellsStatesAndTurretsColumnByColumn)
 {
-    // 3 columns x 2 rows: (0,0)=1 (0,1)=2 (1,0)=6 (1,1)=0 (2,0)=9 (2,1)=12.
-    ASSERT_TRUE(Load(MapFile("Caves", 3, 2, {1, 2, 6, 0, 9, 12})));
-    EXPECT_EQ(map.GetKind(), KIND_MAP);
+    // 3 columns x 2 rows: (0,0)=1 (0,1)=10 (1,0)=6 (1,1)=0 (2,0)=9 (2,1)=12.
+    ASSERT_TRUE(Load(MapFile("Caves", 3, 2, {1, TILE_TURRET_LEFT, 6, 0, TILE_TURRET_UP, TILE_TURRET_RIGHT})));
     EXPECT_EQ(map.GetName(), "Caves");
     EXPECT_EQ(map.GetColumns(), 3);
     EXPECT_EQ(map.GetRows(), 2);
-    EXPECT_EQ(map.GetTileWidth(), 32);
-    EXPECT_EQ(map.GetTileHeight(), 32);
     EXPECT_EQ(map.GetWorldWidth(), 96);
     EXPECT_EQ(map.GetWorldHeight(), 64);
-    EXPECT_EQ(map.GetTile(0, 1), 2);
+    EXPECT_EQ(map.GetTile(0, 1), TILE_TURRET_LEFT);
     EXPECT_EQ(map.GetTile(1, 0), 6);
     EXPECT_EQ(map.GetTile(2, 1), 12);
     EXPECT_EQ(map.GetTileState(0, 1), 101) << "the state byte follows its code";
     EXPECT_EQ(map.GetTileState(2, 0), 104);
     map.SetTileState(-1, 2, 7);
     EXPECT_EQ(map.GetTileState(2, 0), 7) << "state writes wrap like reads";
+    EXPECT_EQ(map.GetTurretCells(), (std::vector<CMap::Cell>{{0, 1}, {2, 0}, {2, 1}}));
 }
 
 TEST_F(Map, GamePathsIgnoreBackslashesAndCase)
@@ -120,7 +119,9 @@ TEST_F(Map, ShortCellDataFailsButKeepsTitleSizeAndWhatWasRead)
     EXPECT_EQ(map.GetSpawners()[0].y, 1);
 }
 
-TEST_F(Map, RefusesSizesOutOfRange)
+// A map without cells, as a refused size leaves it, is empty space to every
+// lookup.
+TEST_F(Map, RefusesSizesOutOfRangeAndLeavesNoCells)
 {
     const std::pair<int32_t, int32_t> sizes[] = {{0, 5},        {5, 0},    {-1, 5},      {5, -3},
                                                  {4097, 1},     {1, 4097}, {INT_MAX, 2}, {INT_MIN, INT_MIN},
@@ -132,8 +133,15 @@ TEST_F(Map, RefusesSizesOutOfRange)
         EXPECT_EQ(map.GetColumns(), 0);
         EXPECT_EQ(map.GetRows(), 0);
         EXPECT_FALSE(map.HasCells());
-        EXPECT_EQ(map.GetTile(3, 3), TILE_EMPTY);
     }
+    EXPECT_EQ(map.GetTile(-5, 9), TILE_EMPTY);
+    EXPECT_EQ(map.GetTileState(1, 1), 0);
+    map.SetTileState(2, 2, 9);
+    EXPECT_TRUE(map.GetTileOutline(0, 0).GetPoints().empty());
+    EXPECT_TRUE(map.GetTurretCells().empty());
+    int32_t x = 0, y = 0;
+    EXPECT_FALSE(map.NextSpawnCell(x, y));
+    EXPECT_TRUE(map.Draw(100, 100));
 }
 
 TEST_F(Map, LargestSizeWithLittleDataAllocatesNoGrid)
@@ -227,9 +235,6 @@ TEST_F(Map, SpawnPointsAndSpawnersComeInReverseFileOrder)
     ASSERT_EQ(map.GetSpawnerCount(), 3);
     EXPECT_EQ(map.GetSpawners()[0].x, 2);
     EXPECT_EQ(map.GetSpawners()[2].x, 0);
-    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 0u);
-    map.GetSpawners()[0].lastSpawn = 1234;
-    EXPECT_EQ(map.GetSpawners()[0].lastSpawn, 1234u) << "the world keeps the spawn times in the map";
 }
 
 TEST_F(Map, OutlinesFollowTheTileCodes)
@@ -259,27 +264,4 @@ TEST_F(Map, OutlinesFollowTheTileCodes)
     }
     ASSERT_TRUE(Load(MapFile("Out", 2, 1, {0, TILE_WALL_UPPER_LEFT})));
     EXPECT_EQ(map.GetTileOutline(-1, 0).GetPoints().size(), 3u);
-}
-
-TEST_F(Map, TurretCellsAreListedColumnByColumn)
-{
-    // 2 x 3: (0,1)=11, (1,0)=9, (1,2)=12, (0,2)=10.
-    ASSERT_TRUE(Load(MapFile("Guns", 2, 3, {0, 11, 10, 9, 0, 12})));
-    std::vector<CMap::Cell> expected = {{0, 1}, {0, 2}, {1, 0}, {1, 2}};
-    EXPECT_EQ(map.GetTurretCells(), expected);
-}
-
-TEST(MapWithoutCells, EveryLookupIsSafe)
-{
-    CMap map;
-    EXPECT_EQ(map.GetTile(0, 0), TILE_EMPTY);
-    EXPECT_EQ(map.GetTile(-5, 9), TILE_EMPTY);
-    EXPECT_EQ(map.GetTileState(1, 1), 0);
-    map.SetTileState(2, 2, 9);
-    EXPECT_TRUE(map.GetTileOutline(0, 0).GetPoints().empty());
-    EXPECT_TRUE(map.GetTurretCells().empty());
-    int32_t x = 0, y = 0;
-    EXPECT_FALSE(map.NextSpawnCell(x, y));
-    EXPECT_EQ(map.GetWorldWidth(), 0);
-    EXPECT_TRUE(map.Draw(100, 100));
 }

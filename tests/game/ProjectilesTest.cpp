@@ -1,14 +1,12 @@
-// Bullets, missiles, mines, plasma mines and shrapnel: lifetimes, the
-// missile's steering, the mines' bounce, shapes, and the bullet's drawing.
+// Bullets, missiles, mines, plasma mines, shrapnel and powerups: lifetimes,
+// the missile's steering, the bounce off walls and shields, pickup and shapes.
 #include "game/Projectiles.h"
 
 #include "game/Powerup.h"
 #include "game/Settings.h"
 #include "game/Ship.h"
 #include "game/Trig.h"
-#include "gfx/RecordingBackend.h"
 #include "platform/Clock.h"
-#include "tests/game/ObjectTestHelpers.h"
 #include "tests/support/DefaultGameSettings.h"
 
 #include <gtest/gtest.h>
@@ -17,9 +15,6 @@
 #include <functional>
 #include <limits>
 #include <memory>
-
-using testing_support::ExpectCounterClockwiseAboutCentre;
-using testing_support::WallCell;
 
 namespace
 {
@@ -51,15 +46,28 @@ std::unique_ptr<CMissile> MissileAt(double x, double y, float angle, const CGame
     return missile;
 }
 
-// The point `distance` units from (x, y) along the heading of `degrees`,
-// computed exactly rather than from the whole-degree tables.
-CVector Along(double x, double y, double degrees, double distance)
+// A full wall cell as the world's wall test sets it up: kind 0, the 34-unit
+// square about the centre of cell (5, 5), (176, 176), radius 23.
+CGameObject WallCell()
 {
-    double radians = degrees * M_PI / 180.0;
-    return CVector(x - std::sin(radians) * distance, y + std::cos(radians) * distance, 1);
+    CGameObject wall(KIND_MAP);
+    wall.AddOutline(CollisionPolygon{{-17, -17}, {17, -17}, {17, 17}, {-17, 17}});
+    wall.SetRadius(23);
+    wall.SetPosition(CVector(176, 176, 1));
+    return wall;
+}
+
+CPowerup PowerupAt(float x, float y, double vx, double vy)
+{
+    CPowerup powerup;
+    powerup.ForceRespawn(x, y);
+    powerup.SetVelocity(CVector(vx, vy, 0));
+    return powerup;
 }
 } // namespace
 
+// Each outline turns left (or runs straight) at every corner and holds the
+// object's centre: counter-clockwise and convex, as the collision code needs.
 TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
 {
     CShrapnel second;
@@ -77,7 +85,16 @@ TEST_F(ProjectileTest, EveryOutlineIsCounterClockwiseAboutItsCentre)
     for (const auto& [object, kind] : objects)
     {
         EXPECT_EQ(object->GetKind(), kind);
-        ExpectCounterClockwiseAboutCentre(*object);
+        ASSERT_EQ(object->GetOutline().size(), 1u);
+        const auto& points = object->GetOutline().front().GetPoints();
+        for (size_t i = 0; i < points.size(); ++i)
+        {
+            const auto &a = points[i], &b = points[(i + 1) % points.size()],
+                       &c = points[(i + 2) % points.size()];
+            float cross = (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
+            EXPECT_GE(cross, -1e-4f) << "corner " << i + 1 << " of kind " << kind;
+        }
+        EXPECT_TRUE(object->GetOutline().front().ContainsPoint(0, 0)) << "kind " << kind;
     }
 }
 
@@ -116,32 +133,6 @@ TEST_F(ProjectileTest, LifetimesEndOneMillisecondAfterTheConfiguredTime)
         object->Update(16);
         EXPECT_FALSE(object->IsActive()) << c.name << " one ms later";
     }
-}
-
-TEST_F(ProjectileTest, BulletDrawsAWhitePointAboutTheScreenPointOnlyInPlay)
-{
-    CRecordingBackend recording;
-    SetRenderBackend(&recording);
-    CBullet bullet;
-    EXPECT_TRUE(bullet.Draw(0, 0));
-    EXPECT_TRUE(recording.Quads().empty()) << "out of play, nothing is drawn";
-    recording.SetTexturing(true);
-    bullet.ForceRespawn(50, 40);
-    EXPECT_TRUE(bullet.Draw(10, 20));
-    SetRenderBackend(nullptr);
-
-    ASSERT_EQ(recording.Quads().size(), 1u);
-    const CRecordingBackend::Quad& quad = recording.Quads()[0];
-    // Screen point (50 - 10 + 100, -(40 - 20)) = (140, -20).
-    const float expected[4][2] = {{139, -21}, {141, -21}, {141, -19}, {139, -19}};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(std::pair(quad.vertices[i].x, quad.vertices[i].y),
-                  std::pair(expected[i][0], expected[i][1]));
-    EXPECT_FALSE(quad.state.texturing);
-    EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
-    EXPECT_EQ(recording.FrontFill(), PolygonFill::Fill);
-    EXPECT_EQ(recording.BackFill(), PolygonFill::Line);
-    EXPECT_TRUE(recording.Triangles().empty());
 }
 
 // Without a target in play a missile is inert: it keeps its heading and
@@ -209,23 +200,6 @@ TEST_F(ProjectileTest, MissileTurnsTowardsItsAimPointByUpToItsRate)
     }
 }
 
-// 9 degrees in a 20 ms tick, and never past the aim point.
-TEST_F(ProjectileTest, MissileNeverTurnsPastItsAimPoint)
-{
-    for (double offset : {10.0, -10.0})
-    {
-        CVector point = Along(100, 100, offset, 200);
-        auto target = TargetAt(point.GetX(), point.GetY());
-        auto steered = MissileAt(100, 100, 0, target.get());
-        steered->Update(20);
-        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 9 : 351, kTolerance) << offset;
-        steered->SetVelocity(CVector(0, 0, 0));
-        steered->Update(20);
-        EXPECT_NEAR(steered->GetAngle(), offset > 0 ? 10 : 350, kTolerance)
-            << "stops at the remaining degree";
-    }
-}
-
 TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
 {
     auto target = TargetAt(0, 200);
@@ -244,22 +218,6 @@ TEST_F(ProjectileTest, MissileThrustsAlongItsNewHeadingUpToItsMaxSpeed)
     EXPECT_NEAR(slow->GetVelocity().Length(), 50, 1e-4);
 }
 
-// A target that has slipped behind is not chased round: the turn for an aim
-// point behind the missile goes the other way, so a dodged missile flies on
-// roughly straight (it comes back only the long way round the world).
-TEST_F(ProjectileTest, MissileDoesNotTurnBackForATargetBehindIt)
-{
-    auto target = TargetAt(0, 0); // behind and to the left of a missile heading +y
-    auto missile = MissileAt(100, 100, 0, target.get());
-    for (int tick = 0; tick < 40; ++tick)
-    {
-        missile->Update(50);
-        missile->SetPosition(missile->GetPosition() + missile->GetVelocity() * 0.05);
-        CVector toTarget = target->GetPosition() - missile->GetPosition();
-        EXPECT_LT(trig::Heading(missile->GetAngle()).Dot(toTarget), 0) << "tick " << tick;
-    }
-}
-
 TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
 {
     CMissile missile;
@@ -272,7 +230,9 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
     missile.TurnBy(90, -5);
     EXPECT_FLOAT_EQ(missile.GetAngle(), 0.5f);
     missile.TurnBy(1e30f, 100);
-    EXPECT_FLOAT_EQ(missile.GetAngle(), 45.5f);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 45.5f) << "450 degrees a second";
+    missile.TurnBy(-1e30f, 20);
+    EXPECT_FLOAT_EQ(missile.GetAngle(), 36.5f) << "9 degrees in a 20 ms tick";
 
     auto wild = TargetAt(0, 0);
     wild->SetVelocity(CVector(std::numeric_limits<double>::infinity(), 1e300, 0));
@@ -284,10 +244,10 @@ TEST_F(ProjectileTest, TurnByKeepsTheAngleInAFullTurnAndIgnoresBadInput)
 }
 
 // Against a wall edge a mine keeps the component of its velocity along the edge
-// and reverses the component across it.
-TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
+// and reverses the component across it; touching a ship ends it.
+TEST_F(ProjectileTest, MineBouncesOffAWallEdgeAndDiesOnAShip)
 {
-    CGameObject wall = WallCell(5, 5); // centre (176, 176), edges at 159 and 193
+    CGameObject wall = WallCell(); // edges at 159 and 193
     struct Case
     {
         const char* name;
@@ -303,18 +263,21 @@ TEST_F(ProjectileTest, MineBouncesOffAWallEdge)
     };
     for (const Case& c : cases)
     {
-        for (bool plasma : {false, true})
-        {
-            std::unique_ptr<CMine> mine =
-                plasma ? std::make_unique<CPlasmaMine>() : std::make_unique<CMine>();
-            mine->ForceRespawn(static_cast<float>(c.x), static_cast<float>(c.y));
-            mine->SetVelocity(CVector(c.vx, c.vy, 0));
-            mine->OnCollide(wall);
-            EXPECT_TRUE(mine->IsActive()) << c.name;
-            EXPECT_NEAR(mine->GetVelocity().GetX(), c.bx, 1e-9) << c.name;
-            EXPECT_NEAR(mine->GetVelocity().GetY(), c.by, 1e-9) << c.name;
-        }
+        CMine mine;
+        mine.ForceRespawn(static_cast<float>(c.x), static_cast<float>(c.y));
+        mine.SetVelocity(CVector(c.vx, c.vy, 0));
+        mine.OnCollide(wall);
+        EXPECT_TRUE(mine.IsActive()) << c.name;
+        EXPECT_NEAR(mine.GetVelocity().GetX(), c.bx, 1e-9) << c.name;
+        EXPECT_NEAR(mine.GetVelocity().GetY(), c.by, 1e-9) << c.name;
     }
+    CShip ship;
+    ship.ForceRespawn(100, 100);
+    CPlasmaMine plasma;
+    plasma.ForceRespawn(110, 100);
+    plasma.SetVelocity(CVector(50, 0, 0)); // already moving away
+    plasma.OnCollide(ship);
+    EXPECT_FALSE(plasma.IsActive()) << "a ship kills it, whatever its motion";
 }
 
 TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
@@ -327,38 +290,13 @@ TEST_F(ProjectileTest, BounceReversesWhenNoUsableEdgeIsFound)
     EXPECT_EQ(back.GetY(), 40);
 
     // A collapsed outline reports a parallel edge without giving its vector.
-    CollisionPolygon point;
-    for (int i = 0; i < 3; ++i)
-        point.AddPoint(0, 0);
     CGameObject collapsed(KIND_BULLET);
-    collapsed.AddOutline(point);
+    collapsed.AddOutline(CollisionPolygon{{0, 0}, {0, 0}, {0, 0}});
     collapsed.SetPosition(CVector(100, 100, 1));
     back = BounceOff(collapsed, CVector(90, 100, 1), velocity);
     EXPECT_EQ(back.GetX(), -30);
     EXPECT_EQ(back.GetY(), 40);
     EXPECT_TRUE(std::isfinite(back.Length()));
-}
-
-TEST_F(ProjectileTest, MineTouchingAShipIsKilledWhateverItsMotion)
-{
-    for (bool shields : {false, true})
-    {
-        CShip ship;
-        ship.ForceRespawn(100, 100);
-        if (shields)
-            ship.SetStatusBits(STATUS_SHIELDS);
-        CPlasmaMine mine;
-        mine.ForceRespawn(110, 100);
-        mine.SetVelocity(CVector(50, 0, 0)); // already moving away
-        mine.OnCollide(ship);
-        EXPECT_FALSE(mine.IsActive()) << (shields ? "shielded" : "unshielded");
-    }
-    CBullet bullet;
-    bullet.ForceRespawn(100, 100);
-    CMine mine;
-    mine.ForceRespawn(100, 104);
-    mine.OnCollide(bullet);
-    EXPECT_TRUE(mine.IsActive()) << "anything but a ship bounces it";
 }
 
 TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
@@ -370,11 +308,78 @@ TEST_F(ProjectileTest, ShrapnelHasTwoShapesAndTakesTheFirstForAnyOther)
     shrapnel.SetShape(1);
     EXPECT_EQ(shrapnel.GetStateSubtype(), 1);
     ASSERT_EQ(shrapnel.GetOutline().size(), 1u) << "the shape replaces the outline";
-    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints()[3].y, -5);
+    EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 4u);
     for (int32_t bad : {2, -1, std::numeric_limits<int32_t>::min()})
     {
         shrapnel.SetShape(bad);
         EXPECT_EQ(shrapnel.GetShape(), 0) << bad;
         EXPECT_EQ(shrapnel.GetOutline().front().GetPoints().size(), 3u);
     }
+}
+
+// Types outside the table become triple shot. The outline is a regular
+// octagon of radius 16, its first point repeated; the powerup has no radius
+// of its own, so the other object's alone decides the circle test.
+TEST_F(ProjectileTest, PowerupTypesAndOutline)
+{
+    CPowerup powerup;
+    EXPECT_EQ(powerup.GetType(), POWERUP_TRIPLE_SHOT);
+    for (int32_t type = 0; type < CPowerup::kTypes; ++type)
+    {
+        powerup.SetType(type);
+        EXPECT_EQ(powerup.GetStateSubtype(), type) << "state reports carry the type";
+    }
+    for (int32_t bad : {-1, 8, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()})
+    {
+        powerup.SetType(POWERUP_REPULSE);
+        powerup.SetType(bad);
+        EXPECT_EQ(powerup.GetType(), POWERUP_TRIPLE_SHOT) << bad;
+    }
+    EXPECT_STREQ(CPowerup::TextureName(POWERUP_FUEL), "pup_fuel.tga");
+    EXPECT_STREQ(CPowerup::TextureName(-3), "pup_triple.tga");
+    EXPECT_STREQ(CPowerup::TextureName(8), "pup_triple.tga");
+
+    ASSERT_EQ(powerup.GetOutline().size(), 1u) << "each SetType replaces the outline";
+    const auto& points = powerup.GetOutline().front().GetPoints();
+    ASSERT_EQ(points.size(), 9u);
+    EXPECT_EQ(std::pair(points[8].x, points[8].y), std::pair(points[0].x, points[0].y));
+    for (size_t i = 0; i < 8; ++i)
+    {
+        double expected = (static_cast<double>(i) * 45 - 90) * M_PI / 180;
+        EXPECT_NEAR(points[i].x, 16 * std::cos(expected), 1e-4) << i;
+        EXPECT_NEAR(points[i].y, 16 * std::sin(expected), 1e-4) << i;
+    }
+    EXPECT_EQ(powerup.GetRadius(), 0);
+    CShip ship;
+    ship.ForceRespawn(100, 100);
+    powerup.ForceRespawn(100, 110);
+    EXPECT_TRUE(ship.Collides(powerup, 640, 640) || powerup.Collides(ship, 640, 640));
+}
+
+// A ship with its shields up is a wall to a powerup; one with them down takes
+// it; nothing else picks it up. The powerup leaves the ship itself alone.
+TEST_F(ProjectileTest, PowerupShieldsDecideBetweenPickupAndBounce)
+{
+    CShip ship;
+    ship.SetShipType(3); // its outline has a flat edge across y = -8
+    ship.ForceRespawn(200, 200);
+    ship.SetStatusBits(STATUS_SHIELDS);
+    CPowerup bounced = PowerupAt(203, 220, 10, -100);
+    bounced.OnCollide(ship);
+    EXPECT_TRUE(bounced.IsActive());
+    EXPECT_NEAR(bounced.GetVelocity().GetX(), 10, 1e-9) << "keeps its motion along the edge";
+    EXPECT_NEAR(bounced.GetVelocity().GetY(), 100, 1e-9);
+    EXPECT_TRUE(ship.ShieldsUp());
+
+    ship.ClearStatusBits(STATUS_SHIELDS);
+    CPowerup taken = PowerupAt(203, 220, 0, -100);
+    taken.OnCollide(ship);
+    EXPECT_FALSE(taken.IsActive());
+
+    CGameObject bullet(KIND_BULLET);
+    bullet.ForceRespawn(200, 200);
+    CPowerup shot = PowerupAt(200, 190, 0, 50);
+    shot.OnCollide(bullet);
+    EXPECT_TRUE(shot.IsActive()) << "only ships pick powerups up";
+    EXPECT_EQ(shot.GetVelocity().GetY(), -50);
 }

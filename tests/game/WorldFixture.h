@@ -1,6 +1,7 @@
 // A world for the tests of its tick, its collisions and the client's advance:
 // the default settings, a fake clock, a fresh server log, a map made from
-// rows of characters (see MapFile), and ships put where a test wants them.
+// rows of characters (see MapFile), and ships, objects and turrets put where
+// a test wants them.
 #pragma once
 
 #include "common/MessageLog.h"
@@ -51,6 +52,27 @@ protected:
         CShip* ship = AddShip(id, name);
         ship->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
         return ship;
+    }
+
+    // An object in play at (x, y), added to the world.
+    template <typename Object> Object* ObjectAt(double x, double y, ObjectId owner = 0)
+    {
+        auto* object = new Object();
+        object->ForceRespawn(static_cast<float>(x), static_cast<float>(y));
+        object->SetOwnerId(owner);
+        world.AddObject(object);
+        return object;
+    }
+
+    // A turret in play at `position`, added to the world.
+    CTurret* TurretAt(const CVector& position, int32_t facing = FACING_UP)
+    {
+        auto* turret = new CTurret();
+        turret->SetFacing(facing);
+        turret->ForceRespawn(0, 0);
+        turret->SetPosition(position);
+        world.AddTurret(turret);
+        return turret;
     }
 
     // The server log, oldest line first.

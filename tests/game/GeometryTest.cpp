@@ -1,6 +1,9 @@
-// CollisionPolygon: which points are inside, the one-sided overlap, and the
-// edge a segment crosses (with its quirks for parallel edges).
+// The geometry under the collisions: CVector's component-wise arithmetic over
+// all three components, division by zero and lengths; CollisionPolygon's
+// inside test, its one-sided overlap, and the edge a segment crosses (with
+// its quirks for parallel edges).
 #include "game/CollisionPolygon.h"
+#include "game/Vector.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +17,41 @@ CollisionPolygon Square(double x = 0, double y = 0)
     return square;
 }
 
+void ExpectComponents(const CVector& v, double x, double y, double z)
+{
+    EXPECT_DOUBLE_EQ(v.GetX(), x);
+    EXPECT_DOUBLE_EQ(v.GetY(), y);
+    EXPECT_DOUBLE_EQ(v.GetZ(), z);
+}
+
 void ExpectEdge(const CVector& edge, double x, double y)
 {
-    EXPECT_DOUBLE_EQ(edge.GetX(), x);
-    EXPECT_DOUBLE_EQ(edge.GetY(), y);
-    EXPECT_DOUBLE_EQ(edge.GetZ(), 0.0);
+    ExpectComponents(edge, x, y, 0);
 }
 } // namespace
+
+TEST(Vector, ArithmeticIsComponentWiseAndDivisionByZeroGivesZero)
+{
+    CVector a(3, 4, 1), b(1, -2, 1);
+    ExpectComponents(a + b, 4, 2, 2);
+    ExpectComponents(a - b, 2, 6, 0);
+    ExpectComponents(a * 2.5, 7.5, 10, 2.5);
+    ExpectComponents(a / 2, 1.5, 2, 0.5);
+    ExpectComponents(a / 0.0, 0, 0, 0);
+    EXPECT_DOUBLE_EQ(a.Dot(b), 3 - 8 + 1);
+}
+
+TEST(Vector, LengthAndNormalizeCountEveryComponentAndLeaveZeroAlone)
+{
+    CVector v;
+    v.Set(12, 0, 5);
+    EXPECT_DOUBLE_EQ(v.Length(), 13.0);
+    v.Normalize();
+    ExpectComponents(v, 12.0 / 13, 0, 5.0 / 13);
+    CVector zero;
+    zero.Normalize();
+    ExpectComponents(zero, 0, 0, 0);
+}
 
 TEST(CollisionPolygon, ContainsPointCountsEdgesAsInsideAndUsesEveryEdge)
 {
