@@ -1,13 +1,8 @@
 // The game screen's parts as a player sees them, drawn through the
-// recording backend with the shipped pictures. The view on a small wrapping
-// world: the draw order, wrapping across the seam, off-screen objects, names
-// and collision outlines. The side panel, where the game puts it on a
-// 1024 x 600 window: framed in green, the fuel gauge growing with the fuel,
-// the minimap centred on the local ship and the right way up, markers for
-// the ships in sight the short way across the seam, every player's score on
-// a line that fits, the items held with their counts. The round-over
-// screen: the score list's order and name cut, who sees "You Won!" and who
-// "You Lost".
+// recording backend with the shipped pictures: the view on a small wrapping
+// world (draw order, the seam, names and outlines), the side panel where the
+// game puts it on a 1024 x 600 window (frame, fuel gauge, minimap, markers,
+// scores, items held), and the round-over screen's list and verdict.
 #include "client/game/GameView.h"
 #include "client/game/RoundOverScreen.h"
 #include "client/game/SidePanel.h"
@@ -97,7 +92,9 @@ protected:
     CGameView m_view;
 };
 
-TEST_F(GameViewTest, DrawOrderAndTheSeam)
+// Names and collision outlines follow the toggles; the local ship's name is
+// never shown.
+TEST_F(GameViewTest, DrawOrderTheSeamNamesAndOutlines)
 {
     AddShip("Across", 10, 1000); // 18 units right of the local ship, across the seam
     AddShip("Far", 1000, 1000);  // beyond half the view at every wrap position
@@ -113,36 +110,32 @@ TEST_F(GameViewTest, DrawOrderAndTheSeam)
     // far ship not at all.
     EXPECT_EQ(PictureCentres(),
               (std::vector<std::pair<float, float>>{{100, 0}, {100, 0}, {118, 0}, {90, -10}}));
-}
-
-TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
-{
-    CShip* edge = AddShip("Edge", 2040 - 512, 1000);
-    m_view.UpdateCamera();
-    EXPECT_TRUE(m_view.DrawObject(*edge)) << "exactly half a view away";
-    edge->SetPosition(CVector(2040 - 513, 1000, 1));
-    EXPECT_FALSE(m_view.DrawObject(*edge));
-    edge->SetPosition(CVector(2040, 1000 + 385, 1));
-    EXPECT_FALSE(m_view.DrawObject(*edge)) << "below the view";
-    edge->SetPosition(CVector(2040, (1000 + 384 + 2048) % 2048, 1));
-    EXPECT_TRUE(m_view.DrawObject(*edge)) << "at the bottom edge, across the seam";
-}
-
-TEST_F(GameViewTest, NamesAndOutlinesFollowTheToggles)
-{
-    AddShip("Ace", 10, 1000);
-    m_view.UpdateCamera();
-    m_view.DrawWorld();
     const std::vector<TextRun> names = InColour(ReadText(m_backend), kRed);
-    ASSERT_EQ(names.size(), 1u) << "the other ship's name, not the local one's";
-    EXPECT_EQ(names[0].text, "Ace");
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0].text, "Across");
     EXPECT_TRUE(m_backend.LineLoops().empty());
     m_backend.ClearFrame();
     GetDrawToggles().names = false;
     GetDrawToggles().outlines = true;
     m_view.DrawWorld();
     EXPECT_TRUE(InColour(ReadText(m_backend), kRed).empty());
-    EXPECT_FALSE(m_backend.LineLoops().empty()) << "collision outlines";
+    EXPECT_FALSE(m_backend.LineLoops().empty());
+}
+
+// Exactly half a view away is still in sight, on either axis.
+TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
+{
+    CShip* edge = AddShip("Edge", 0, 0);
+    m_view.UpdateCamera();
+    const std::pair<CVector, bool> cases[] = {{{2040 - 512, 1000, 1}, true},
+                                              {{2040 - 513, 1000, 1}, false},
+                                              {{2040, 1000 + 384, 1}, true},
+                                              {{2040, 1000 + 385, 1}, false}};
+    for (const auto& [at, drawn] : cases)
+    {
+        edge->SetPosition(at);
+        EXPECT_EQ(m_view.DrawObject(*edge), drawn) << at.GetX() << ", " << at.GetY();
+    }
 }
 
 constexpr int32_t kCentreX = -412;
@@ -180,6 +173,21 @@ protected:
     {
         m_backend.ClearFrame();
         EXPECT_TRUE(m_panel.Draw(kCentreX, 0));
+    }
+
+    // The width of the gauge's fuel at `fuel` in the first player's tank,
+    // which fills the gauge's black inside from its left.
+    float GaugeLevel(float fuel)
+    {
+        m_world.FirstPlayer()->SetFuel(fuel);
+        DrawPanel();
+        const std::vector<Box> level = Flat(kBlue);
+        EXPECT_LE(level.size(), 1u);
+        if (level.empty())
+            return 0;
+        const Box inside = Flat(kBlack).at(1);
+        EXPECT_TRUE(inside.Contains(level[0]) && level[0].left == inside.left) << fuel;
+        return level[0].Width();
     }
 
     std::vector<TextRun> Text() const { return ReadText(m_backend); }
@@ -223,43 +231,29 @@ protected:
 TEST_F(SidePanelTest, FramedInGreenWithTheGaugeGrowingWithTheFuel)
 {
     CShip* local = AddShip("Local", 512, 256);
-    local->SetFuel(0);
-    DrawPanel();
+    EXPECT_EQ(GaugeLevel(0), 0) << "an empty tank shows no sliver of fuel";
     const std::vector<Box> green = Flat(kGreen), white = Flat(kWhite), black = Flat(kBlack);
     EXPECT_TRUE(green.at(0).Contains(kPanel) && kPanel.Contains(green[0])) << "the border is the panel";
     EXPECT_TRUE(green[0].Contains(black.at(0)) && black[0].Width() > green[0].Width() - 8) << "black inside";
     ASSERT_EQ(white.size(), 1u) << "the gauge's frame";
-    const Box inside = black.at(1);
-    EXPECT_TRUE(white[0].Contains(inside));
-    EXPECT_TRUE(Flat(kBlue).empty()) << "an empty tank shows no sliver of fuel";
+    EXPECT_TRUE(white[0].Contains(black.at(1)));
     EXPECT_EQ(m_backend.BackFill(), PolygonFill::Fill) << "markers are drawn with both faces filled";
-
     float previous = 0;
     for (float fuel : {25.0f, 50.0f, 100.0f})
     {
-        local->SetFuel(fuel);
-        DrawPanel();
-        ASSERT_EQ(Flat(kBlue).size(), 1u) << fuel;
-        const Box level = Flat(kBlue)[0];
-        EXPECT_TRUE(inside.Contains(level)) << fuel;
-        EXPECT_EQ(level.left, inside.left);
-        EXPECT_GT(level.Width(), previous) << "the gauge grows with the fuel";
-        previous = level.Width();
+        const float level = GaugeLevel(fuel);
+        EXPECT_GT(level, previous) << "the gauge grows with the fuel";
+        previous = level;
     }
-    EXPECT_EQ(previous, inside.Width()) << "a full tank fills the gauge";
-    local->SetFuel(50);
-    DrawPanel();
-    const float half = Flat(kBlue)[0].Width();
+    EXPECT_EQ(previous, black[1].Width()) << "a full tank fills the gauge";
+    const float half = GaugeLevel(50);
     local->PickUp(POWERUP_EXTRA_TANK);
-    local->SetFuel(100);
-    DrawPanel();
-    EXPECT_EQ(Flat(kBlue)[0].Width(), half) << "100 of the extra tank's 200 is half";
+    EXPECT_EQ(GaugeLevel(100), half) << "100 of the extra tank's 200 is half";
     local->Kill();
-    DrawPanel();
-    EXPECT_TRUE(Flat(kBlue).empty()) << "a dead ship's gauge is empty";
+    EXPECT_EQ(GaugeLevel(100), 0) << "a dead ship's gauge is empty";
 }
 
-TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
+TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUpOrBlackWithoutAPicture)
 {
     testing_support::TempDir data;
     std::filesystem::create_directories(data.Path() + "/Graphics");
@@ -267,10 +261,25 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
     std::ofstream(data.Path() + "/Maps/Corners.bmp", std::ios::binary) << CornerMarkedBitmap();
     CShippedDrawing::UseData(data.Path());
     CShip* local = AddShip("Local", kWorldWidth / 2, kWorldHeight / 2);
+    EXPECT_FALSE(m_panel.LoadTextures()) << "no map name";
+    m_panel.SetMapName("NoSuchMap");
+    EXPECT_TRUE(m_panel.LoadTextures()) << "a missing picture is no graphics error";
+    DrawPanel();
+    EXPECT_TRUE(Pictures(m_backend).empty());
+    const Box square = MinimapSquare();
+    const std::vector<Box> black = Flat(kBlack);
+    EXPECT_NE(std::find_if(black.begin(), black.end(),
+                           [&](const Box& box) { return box.Contains(square) && square.Contains(box); }),
+              black.end());
+    m_panel.SetMapName(nullptr);
+    m_panel.ClearTextures();
+    EXPECT_FALSE(m_panel.LoadTextures());
+    EXPECT_FALSE(m_panel.HasTextures());
+
     m_panel.SetMapName("Corners");
     ASSERT_TRUE(m_panel.LoadTextures());
     using Rgba = std::array<uint8_t, 4>;
-    const Rgba green{0, 255, 0, 255}, white{255, 255, 255, 255}, black{0, 0, 0, 255};
+    const Rgba green{0, 255, 0, 255}, white{255, 255, 255, 255};
     struct Case
     {
         double x, y;
@@ -280,7 +289,7 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
         // From the world's centre the whole picture shows as a viewer shows it.
         {kWorldWidth / 2, kWorldHeight / 2, 0.125f, 0.875f, green},
         {kWorldWidth / 2, kWorldHeight / 2, 0.875f, 0.125f, white},
-        {kWorldWidth / 2, kWorldHeight / 2, 0.875f, 0.875f, black},
+        {kWorldWidth / 2, kWorldHeight / 2, 0.875f, 0.875f, {0, 0, 0, 255}},
         // Near a corner of the world the square's centre shows that corner.
         {128, 64, 0.5f, 0.5f, green},
         {kWorldWidth - 128, kWorldHeight - 64, 0.5f, 0.5f, white},
@@ -295,26 +304,6 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUp)
         EXPECT_EQ(ColourOnMinimap(c.fx, c.fy), c.colour)
             << c.x << ", " << c.y << " at " << c.fx << ", " << c.fy;
     }
-}
-
-TEST_F(SidePanelTest, NoMapNameOrNoPictureLeavesTheMinimapBlack)
-{
-    AddShip("Local", 512, 256);
-    EXPECT_FALSE(m_panel.LoadTextures()) << "no map name";
-    EXPECT_FALSE(m_panel.HasTextures());
-    m_panel.SetMapName("NoSuchMap");
-    EXPECT_TRUE(m_panel.LoadTextures()) << "a missing picture is no graphics error";
-    EXPECT_TRUE(m_panel.HasTextures());
-    DrawPanel();
-    EXPECT_TRUE(Pictures(m_backend).empty());
-    const Box square = MinimapSquare();
-    const std::vector<Box> black = Flat(kBlack);
-    EXPECT_NE(std::find_if(black.begin(), black.end(),
-                           [&](const Box& box) { return box.Contains(square) && square.Contains(box); }),
-              black.end());
-    m_panel.SetMapName(nullptr);
-    m_panel.ClearTextures();
-    EXPECT_FALSE(m_panel.LoadTextures());
 }
 
 // Every player's score; a marker for each ship in sight.
@@ -449,31 +438,28 @@ std::string DrawnText(CGameWorld& world, const RenderColour& colour)
     }
     return text;
 }
-TEST(RoundOver, ScoresHighestFirstThenNamesByteWiseCutTo14)
+
+// The list, highest score first, then names byte by byte, cut to 14; the
+// local player wins in green when no one scored more.
+TEST(RoundOver, ScoresInOrderAndTiedLeadersBothWinInGreenAndALowerScoreLosesInRed)
 {
-    CGameWorld world;
+    CGameWorld world, empty;
     AddPlayers(world, "Zed 3|Low -2|ace 3|Top 7|Bob 3|\xC3\xA9tienne 3|ABCDEFGHIJKLMNOPQ 1| 1");
     std::string listed;
     for (const ScoreEntry& entry : BuildScoreList(world))
         listed += entry.name + " " + std::to_string(entry.score) + "|";
     // A byte above 127 sorts after ASCII.
     EXPECT_EQ(listed, "Top 7|Bob 3|Zed 3|ace 3|\xC3\xA9tienne 3| 1|ABCDEFGHIJKLMN 1|Low -2|");
-    CGameWorld empty;
     EXPECT_TRUE(BuildScoreList(empty).empty());
-}
 
-TEST(RoundOver, TiedLeadersBothWinInGreenAndALowerScoreLosesInRed)
-{
-    const std::string tied = "You Won!|Ace                5|Bob                5|";
     for (const char* players : {"Ace 5|Bob 5", "Bob 5|Ace 5"})
     {
-        CGameWorld world;
-        AddPlayers(world, players);
-        EXPECT_EQ(DrawnText(world, kGreen), tied) << players;
+        CGameWorld tied;
+        AddPlayers(tied, players);
+        EXPECT_EQ(DrawnText(tied, kGreen), "You Won!|Ace                5|Bob                5|") << players;
     }
-    CGameWorld world;
-    AddPlayers(world, "Me -1|AChampionOfTheSkies 12|Other 0");
-    EXPECT_EQ(DrawnText(world, kRed),
-              "You Lost|AChampionOfThe    12|Other              0|Me                -1|");
+    CGameWorld lost;
+    AddPlayers(lost, "Me -1|AChampionOfTheSkies 12|Other 0");
+    EXPECT_EQ(DrawnText(lost, kRed), "You Lost|AChampionOfThe    12|Other              0|Me                -1|");
 }
 } // namespace
