@@ -59,56 +59,45 @@ protected:
     CGameWorld m_world;
 };
 
-class GameViewTest : public WorldDrawing
+// The centre of each picture drawn: pictures are two triangles.
+std::vector<std::pair<float, float>> PictureCentres(const CRecordingBackend& backend)
 {
-protected:
-    // 2048 x 2048 units, seen through a 1024 x 768 view.
-    void SetUp() override
+    std::vector<std::pair<float, float>> centres;
+    const auto& triangles = backend.Triangles();
+    for (size_t i = 0; i + 1 < triangles.size(); i += 2)
     {
-        OpenMap(64, 64);
-        AddShip("Me", 2040, 1000)->SetLocal(true);
-        m_view.SetWorld(&m_world);
-        m_view.SetViewSize(1024, 768);
-        GetDrawToggles() = DrawToggles{};
+        float x = 0, y = 0;
+        for (const auto* t : {&triangles[i], &triangles[i + 1]})
+            for (const RenderVertex& v : t->vertices)
+                x += v.x / 6, y += v.y / 6;
+        centres.emplace_back(std::round(x), std::round(y));
     }
-    void TearDown() override { GetDrawToggles() = DrawToggles{}; }
+    return centres;
+}
 
-    // The centre of each picture drawn: pictures are two triangles.
-    std::vector<std::pair<float, float>> PictureCentres() const
-    {
-        std::vector<std::pair<float, float>> centres;
-        const auto& triangles = m_backend.Triangles();
-        for (size_t i = 0; i + 1 < triangles.size(); i += 2)
-        {
-            float x = 0, y = 0;
-            for (const auto* t : {&triangles[i], &triangles[i + 1]})
-                for (const RenderVertex& v : t->vertices)
-                    x += v.x / 6, y += v.y / 6;
-            centres.emplace_back(std::round(x), std::round(y));
-        }
-        return centres;
-    }
-
-    CGameView m_view;
-};
-
-// Names and collision outlines follow the toggles; the local ship's name is
-// never shown.
-TEST_F(GameViewTest, DrawOrderTheSeamNamesAndOutlines)
+// A 2048 x 2048 world seen through a 1024 x 768 view. Names and collision
+// outlines follow the toggles; the local ship's name is never shown.
+TEST_F(WorldDrawing, GameViewDrawOrderTheSeamTheEdgesNamesAndOutlines)
 {
+    GetDrawToggles() = DrawToggles{};
+    OpenMap(64, 64);
+    AddShip("Me", 2040, 1000)->SetLocal(true);
     AddShip("Across", 10, 1000); // 18 units right of the local ship, across the seam
     AddShip("Far", 1000, 1000);  // beyond half the view at every wrap position
     auto* debris = new CShrapnel();
     debris->ForceRespawn(2030, 1010);
     m_world.AddObject(debris);
-    m_view.UpdateCamera();
-    EXPECT_EQ(std::make_pair(m_view.GetCameraX(), m_view.GetCameraY()), std::make_pair(2040, 1000));
-    m_view.DrawWorld();
+    CGameView view;
+    view.SetWorld(&m_world);
+    view.SetViewSize(1024, 768);
+    view.UpdateCamera();
+    EXPECT_EQ(std::make_pair(view.GetCameraX(), view.GetCameraY()), std::make_pair(2040, 1000));
+    view.DrawWorld();
     // Screen x = world x - view x + 100 (the panel's half width), y flipped:
     // the local ship first, again as the first of the players, the ship
     // across the seam at the left edge of the world, the objects last; the
     // far ship not at all.
-    EXPECT_EQ(PictureCentres(),
+    EXPECT_EQ(PictureCentres(m_backend),
               (std::vector<std::pair<float, float>>{{100, 0}, {100, 0}, {118, 0}, {90, -10}}));
     const std::vector<TextRun> names = InColour(ReadText(m_backend), kRed);
     ASSERT_EQ(names.size(), 1u);
@@ -117,16 +106,13 @@ TEST_F(GameViewTest, DrawOrderTheSeamNamesAndOutlines)
     m_backend.ClearFrame();
     GetDrawToggles().names = false;
     GetDrawToggles().outlines = true;
-    m_view.DrawWorld();
+    view.DrawWorld();
     EXPECT_TRUE(InColour(ReadText(m_backend), kRed).empty());
     EXPECT_FALSE(m_backend.LineLoops().empty());
-}
+    GetDrawToggles() = DrawToggles{};
 
-// Exactly half a view away is still in sight, on either axis.
-TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
-{
-    CShip* edge = AddShip("Edge", 0, 0);
-    m_view.UpdateCamera();
+    // Exactly half a view away is still in sight, on either axis.
+    CShip* edge = m_world.FirstPlayer();
     const std::pair<CVector, bool> cases[] = {{{2040 - 512, 1000, 1}, true},
                                               {{2040 - 513, 1000, 1}, false},
                                               {{2040, 1000 + 384, 1}, true},
@@ -134,7 +120,7 @@ TEST_F(GameViewTest, OffScreenCentresAreNotDrawn)
     for (const auto& [at, drawn] : cases)
     {
         edge->SetPosition(at);
-        EXPECT_EQ(m_view.DrawObject(*edge), drawn) << at.GetX() << ", " << at.GetY();
+        EXPECT_EQ(view.DrawObject(*edge), drawn) << at.GetX() << ", " << at.GetY();
     }
 }
 
