@@ -73,33 +73,24 @@ std::vector<platform::RawVideoMode> FakeModes()
     return {{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
 }
 
-// A whole client but its window: what the program builds, for one test.
-struct TestClient
+// A whole client but its window, as the program builds it, with settings in
+// a folder of the test's own; a search of the local network, should a
+// screen make one, stays on loopback.
+class ScreenStates : public ::testing::Test
 {
-    explicit TestClient(platform::IInputDevices* devices) : windowProc(context, devices)
-    {
-        windowProc.HandleWindowEvent({WindowEvent::Type::Create});
-    }
+protected:
+    static constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
 
-    void Key(int key) { dispatcher.Dispatch({WindowEvent::Type::KeyDown, 0, 0, key}); }
-    void Char(char c) { dispatcher.Dispatch({WindowEvent::Type::Char, 0, 0, 0, c}); }
+    void SetUp() override { m_windowProc.HandleWindowEvent({WindowEvent::Type::Create}); }
+
+    void Key(int key) { m_dispatcher.Dispatch({WindowEvent::Type::KeyDown, 0, 0, key}); }
+    void Char(char c) { m_dispatcher.Dispatch({WindowEvent::Type::Char, 0, 0, 0, c}); }
     void Type(const std::string& text)
     {
         for (char c : text)
             Char(c);
     }
-    void In(ScreenId screen) { dispatcher.SetCurrent(screen); }
-
-    CClientContext context{FakeModes};
-    CWindowProc windowProc;
-    CClientScreens screens{context};
-    CScreenDispatcher dispatcher{context, windowProc, screens.All()};
-};
-
-class ScreenStates : public ::testing::Test
-{
-protected:
-    static constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
+    void In(ScreenId screen) { m_dispatcher.SetCurrent(screen); }
 
     bool SettingsWritten() const { return std::filesystem::exists(m_config.File("Tessaloon")); }
     std::string Value(const char* name) const
@@ -116,16 +107,17 @@ protected:
         return size_t(std::distance(begin(values), end(values)));
     }
 
-    // Settings go to a folder of the test's own; a search of the local
-    // network, should a screen make one, stays on loopback.
     testing_support::TempDir m_config;
     testing_support::ScopedEnv m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
     testing_support::ScopedEnv m_broadcast{"QUORVEX_BROADCAST", "127.255.255.255"};
     CShippedDrawing m_drawing;
     FakeDevices m_keys;
-    TestClient m_client{&m_keys};
-    COptionsMenu& m_options = m_client.screens.options;
-    ClientSettings& m_settings = m_client.context.settings;
+    CClientContext m_context{FakeModes};
+    CWindowProc m_windowProc{m_context, &m_keys};
+    CClientScreens m_screens{m_context};
+    CScreenDispatcher m_dispatcher{m_context, m_windowProc, m_screens.All()};
+    COptionsMenu& m_options = m_screens.options;
+    ClientSettings& m_settings = m_context.settings;
 };
 
 TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
@@ -148,35 +140,35 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
                         {Game, Game, MainMenu, Game}};
     auto after = [this](ScreenId from, auto input)
     {
-        m_client.In(from);
+        In(from);
         input();
-        return m_client.dispatcher.GetCurrent();
+        return m_dispatcher.GetCurrent();
     };
     for (const Row& row : rows)
     {
-        EXPECT_EQ(after(row.from, [&] { m_client.Char('x'); }), row.letter) << int(row.from);
-        EXPECT_EQ(after(row.from, [&] { m_client.Key(platform::kVkEscape); }), row.escape) << int(row.from);
-        EXPECT_EQ(after(row.from, [&] { m_client.Char('\r'); }), row.enter) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Char('x'); }), row.letter) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Key(platform::kVkEscape); }), row.escape) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Char('\r'); }), row.enter) << int(row.from);
     }
     for (char refused : {'#', '\t'})
-        EXPECT_EQ(after(Intro, [&] { m_client.Char(refused); }), Intro) << "not a character the window takes";
-    m_client.Key(platform::kVkDown);
-    EXPECT_EQ(after(MainMenu, [&] { m_client.Char('\r'); }), LanBrowser) << "Down acts in the main menu only";
-    EXPECT_FALSE(m_client.context.QuitRequested());
+        EXPECT_EQ(after(Intro, [&] { Char(refused); }), Intro) << "not a character the window takes";
+    Key(platform::kVkDown);
+    EXPECT_EQ(after(MainMenu, [&] { Char('\r'); }), LanBrowser) << "Down acts in the main menu only";
+    EXPECT_FALSE(m_context.QuitRequested());
 }
 
 TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
 {
-    CClientScreens& screens = m_client.screens;
+    CClientScreens& screens = m_screens;
     screens.options.SetText(std::string(200, 'n').c_str());
     screens.options.SetShipType(3);
     screens.internetBrowser.AddServer("Alpha", 4, 1);
     screens.internetBrowser.AddServer("Bravo", 8, 2);
-    m_client.In(ScreenId::InternetBrowser);
-    m_client.Key(platform::kVkDown);
-    m_client.Char('\r');
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::Game);
-    const CClientContext& context = m_client.context;
+    In(ScreenId::InternetBrowser);
+    Key(platform::kVkDown);
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Game);
+    const CClientContext& context = m_context;
     EXPECT_EQ(context.server.name, "Bravo");
     EXPECT_EQ(context.server.host, "");
     EXPECT_EQ(context.settings.shipType, 3);
@@ -184,41 +176,40 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
 }
 
+// F9 is held from the start, so the browsers end before they search.
 TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
 {
+    m_keys.held = {kF9};
+    m_context.input.SetMode(kKeyboardModeText);
+    In(ScreenId::Credits);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_FALSE(m_context.QuitRequested());
+    m_context.input.SetMode(kKeyboardModeGame);
     for (ScreenId screen : {ScreenId::Intro, ScreenId::MainMenu, ScreenId::Options, ScreenId::AddressEntry,
                             ScreenId::Instructions, ScreenId::Credits, ScreenId::LanBrowser,
                             ScreenId::InternetBrowser, ScreenId::Game})
     {
-        // Held from the start, so the browsers end before they search.
-        FakeDevices keys;
-        keys.held = {kF9};
-        TestClient client(&keys);
-        client.In(screen);
-        EXPECT_FALSE(client.dispatcher.RunFrame()) << int(screen);
-        EXPECT_TRUE(client.context.QuitRequested()) << int(screen);
+        m_context.QuitFlag() = false;
+        In(screen);
+        EXPECT_FALSE(m_dispatcher.RunFrame()) << int(screen);
+        EXPECT_TRUE(m_context.QuitRequested()) << int(screen);
     }
-    m_keys.held = {kF9};
-    m_client.context.input.SetMode(kKeyboardModeText);
-    m_client.In(ScreenId::Credits);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_FALSE(m_client.context.QuitRequested());
 }
 
-TEST_F(ScreenStates, WindowEventsAndAnIdWithoutAScreen)
+TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
 {
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(std::make_pair(m_client.context.windowSize.width, m_client.context.windowSize.height),
-              std::make_pair(800, 600));
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
-    EXPECT_EQ(m_client.context.windowSize.width, 800) << "no empty window";
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Destroy});
-    EXPECT_TRUE(m_client.context.QuitRequested());
-    EXPECT_FALSE(m_client.context.input.IsInitialised());
-    TestClient other(&m_keys);
-    other.In(static_cast<ScreenId>(5));
-    other.dispatcher.Run();
-    EXPECT_TRUE(other.context.QuitRequested()) << "an id without a screen ends the program";
+    In(static_cast<ScreenId>(5));
+    m_dispatcher.Run();
+    EXPECT_TRUE(m_context.QuitRequested()) << "an id without a screen ends the program";
+    m_context.QuitFlag() = false;
+    In(ScreenId::MainMenu);
+    m_dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
+    EXPECT_EQ(std::make_pair(m_context.windowSize.width, m_context.windowSize.height), std::make_pair(800, 600));
+    m_dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
+    EXPECT_EQ(m_context.windowSize.width, 800) << "no empty window";
+    m_dispatcher.Dispatch({WindowEvent::Type::Destroy});
+    EXPECT_TRUE(m_context.QuitRequested());
+    EXPECT_FALSE(m_context.input.IsInitialised());
 }
 
 // The game says there is no server at the host; the chat key opens the
@@ -227,27 +218,27 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeavesEvenWhileTypi
 {
     CMessageLog& log = CMessageLog::GetConsoleLog();
     log.Clear();
-    m_client.context.options.port = testing_support::FreeUdpPort();
-    m_client.context.server = {"", "127.0.0.1"};
-    m_client.context.settings.shipType = 2;
-    m_client.In(ScreenId::Game);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    const CShip* local = m_client.screens.game.Session().World()->FirstPlayer();
+    m_context.options.port = testing_support::FreeUdpPort();
+    m_context.server = {"", "127.0.0.1"};
+    m_context.settings.shipType = 2;
+    In(ScreenId::Game);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    const CShip* local = m_screens.game.Session().World()->FirstPlayer();
     EXPECT_TRUE(local->IsLocal() && local->GetShipType() == 2 && local->GetName() == "Player") << "unnamed";
     char line[CMessageLog::kLineSize];
     log.ResetCursor();
     for (const char* newest : {"Press escape to return to the main menu.", "No servers found at 127.0.0.1."})
         EXPECT_TRUE(log.NextLine(line, sizeof line) && std::string(line) == newest) << newest;
-    EXPECT_FALSE(m_client.context.Session().IsConnected());
+    EXPECT_FALSE(m_context.Session().IsConnected());
     m_keys.held = {kApostrophe};
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_TRUE(m_client.context.input.IsTextMode());
-    m_client.Type("hi");
-    m_client.Key(platform::kVkEscape);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
-    EXPECT_FALSE(m_client.context.input.IsTextMode());
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_TRUE(m_context.input.IsTextMode());
+    Type("hi");
+    Key(platform::kVkEscape);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(m_context.HasSession()) << "leaving the game closes its session";
+    EXPECT_FALSE(m_context.input.IsTextMode());
     EXPECT_FALSE(log.IsInputActive());
 }
 
@@ -346,19 +337,19 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
 
 TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
 {
-    m_client.In(ScreenId::Options);
-    m_client.Type("Acex\b");
-    m_client.Key(platform::kVkRight);
-    m_client.Key(platform::kVkDown); // 1024x768 -> 1280x1024
-    m_client.Key(platform::kVkEscape);
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    In(ScreenId::Options);
+    Type("Acex\b");
+    Key(platform::kVkRight);
+    Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    Key(platform::kVkEscape);
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
     EXPECT_STREQ(m_settings.playerName, "");
 
     m_settings.windowed = 1;
-    m_client.In(ScreenId::Options); // the next visit shows the edits
-    m_client.Char('\r');
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
+    In(ScreenId::Options); // the next visit shows the edits
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
     EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
@@ -369,7 +360,7 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
         EXPECT_STREQ(settings.playerName, "Ace");
         EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
     }
-    const CClientContext& context = m_client.context;
+    const CClientContext& context = m_context;
     EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
               std::make_pair(1280, 1024));
     EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
@@ -380,7 +371,7 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
 TEST_F(Settings, NoDisplayModeAndAFolderThatCannotBeMade)
 {
     m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
-    m_client.context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     m_options.SetText("Ace");
     m_options.SetShipType(3);
     m_options.OnChar('\r');
