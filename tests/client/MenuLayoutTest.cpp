@@ -242,7 +242,8 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     DrawFrame(unreadable);
     const std::vector<Box> squares = PlainBoxes(m_backend, &kWhite);
     EXPECT_EQ(squares.size(), 7u);
-    EXPECT_TRUE(std::all_of(squares.begin(), squares.end(), [](const Box& box) { return box.Width() == 32; }));
+    EXPECT_TRUE(
+        std::all_of(squares.begin(), squares.end(), [](const Box& box) { return box.Width() == 32; }));
     EXPECT_TRUE(m_backend.CurrentState().texturing) << "text after a missing picture needs texturing";
 }
 

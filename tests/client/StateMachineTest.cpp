@@ -204,7 +204,8 @@ TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
     m_context.QuitFlag() = false;
     In(ScreenId::MainMenu);
     m_dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(std::make_pair(m_context.windowSize.width, m_context.windowSize.height), std::make_pair(800, 600));
+    EXPECT_EQ(std::make_pair(m_context.windowSize.width, m_context.windowSize.height),
+              std::make_pair(800, 600));
     m_dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
     EXPECT_EQ(m_context.windowSize.width, 800) << "no empty window";
     m_dispatcher.Dispatch({WindowEvent::Type::Destroy});
@@ -332,7 +333,8 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     WriteValue("PlayerName", std::string(127, 'n'));
     LoadSettings(loaded);
-    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n')) << "the longest name fits, zero-terminated";
+    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
+        << "the longest name fits, zero-terminated";
 }
 
 TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
