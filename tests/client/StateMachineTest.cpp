@@ -4,7 +4,7 @@
 // line; each test makes a client of its own (context, screens, window
 // procedure, dispatcher). The player's settings in the settings store: the
 // exact bytes each value is saved as, what loading does with missing, short
-// and long values, and a save that fails half-way. The devices as the game
+// and long values, and a value that cannot be written. The devices as the game
 // reads them: the key map, text-entry mode and the mouse; the keys the game
 // screen sends, the display toggles and the frame clock; the display's mode
 // list (the game's filter and the Linux normalisation before it), mode
