@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -81,13 +80,6 @@ struct TextRun
     Box Area() const { return {x, y, x + kGlyphWidth * float(text.size()), y + kGlyphHeight}; }
 };
 
-inline void PrintTo(const TextRun& run, std::ostream* out)
-{
-    const RenderColour& c = run.colour;
-    *out << "\"" << run.text << "\" at (" << run.x << ", " << run.y << ") colour (" << c.r << ", " << c.g
-         << ", " << c.b << ", " << c.a << ")";
-}
-
 // The character a glyph quad shows: a space for the cell it shares with "?",
 // "_" also for every character the font lacks, "#" for a cell no character has.
 inline char CharacterOfGlyph(const CRecordingBackend::Quad& glyph)
@@ -100,13 +92,6 @@ inline char CharacterOfGlyph(const CRecordingBackend::Quad& glyph)
     if ((row == 1 || row == 2) && column < 26)
         return char((row == 1 ? 'A' : 'a') + column);
     return '#';
-}
-
-inline bool ContinuesRun(const TextRun& run, const CRecordingBackend::Quad& glyph)
-{
-    const RenderVertex& corner = glyph.vertices[0];
-    return corner.y == run.y && glyph.state.colour == run.colour &&
-           corner.x == run.x + kGlyphWidth * float(run.text.size());
 }
 
 inline uint32_t ShippedFont()
@@ -126,8 +111,11 @@ inline std::vector<TextRun> ReadText(const CRecordingBackend& backend)
         open = open && quad.state.texture == font;
         if (quad.state.texture != font)
             continue;
-        if (!open || !ContinuesRun(runs.back(), quad))
-            runs.push_back({"", quad.vertices[0].x, quad.vertices[0].y, quad.state.colour});
+        // A glyph continues a run right after its last one, on its baseline, in its colour.
+        const RenderVertex& corner = quad.vertices[0];
+        if (!open || corner.y != runs.back().y || quad.state.colour != runs.back().colour ||
+            corner.x != runs.back().Area().right)
+            runs.push_back({"", corner.x, corner.y, quad.state.colour});
         runs.back().text += CharacterOfGlyph(quad);
         open = true;
     }
@@ -188,4 +176,14 @@ inline const std::vector<uint8_t>& PixelsOf(const CRecordingBackend& backend, ui
 inline const std::vector<uint8_t>& PixelsOf(const CRecordingBackend& backend, const std::string& file)
 {
     return PixelsOf(backend, GetGraphics().GetTexture(file)->GetGLName());
+}
+
+// The boxes of the pictures that show what `file` shows, in drawing order.
+inline std::vector<Box> PicturesShowing(const CRecordingBackend& backend, const std::string& file)
+{
+    std::vector<Box> boxes;
+    for (const CRecordingBackend::Quad& picture : Pictures(backend))
+        if (PixelsOf(backend, picture.state.texture) == PixelsOf(backend, file))
+            boxes.push_back(BoxOf(picture));
+    return boxes;
 }

@@ -1,19 +1,29 @@
-// The screens behind one interface and the one dispatch loop: where each
-// screen's keys lead, F9 from every screen, the window's own events, the
-// options saved and the game joined, and the command line. Each test makes a
-// client of its own (context, screens, window procedure, dispatcher). Then
-// the player's settings in the settings store: the exact bytes each value is
-// saved as, what loading does with missing, short and long values, and a
-// save that fails half-way.
+// The client around its screens. The screens behind one interface and the
+// one dispatch loop: where each screen's keys lead, F9 from every screen, the
+// window's own events, the options saved and the game joined, the command
+// line; each test makes a client of its own (context, screens, window
+// procedure, dispatcher). The player's settings in the settings store: the
+// exact bytes each value is saved as, what loading does with missing, short
+// and long values, and a value that cannot be written. The devices as the game
+// reads them: the key map, text-entry mode and the mouse; the keys the game
+// screen sends, the display toggles and the frame clock; the display's mode
+// list (the game's filter and the Linux normalisation before it), mode
+// changes and projection.
 #include "client/ClientMain.h"
 #include "client/ClientScreens.h"
+#include "client/GLDisplay.h"
+#include "client/Input.h"
 #include "client/ScreenDispatcher.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
+#include "client/game/FrameClock.h"
+#include "client/game/GameKeys.h"
 #include "common/MessageLog.h"
+#include "game/Drawable.h"
 #include "game/Ship.h"
 #include "game/World.h"
 #include "net/Client.h"
+#include "platform/Clock.h"
 #include "tests/client/ShippedDrawing.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ScopedEnv.h"
@@ -22,69 +32,65 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
 {
 using platform::WindowEvent;
 
-class FakeKeyboard : public platform::IInputDevices
+// Keys held and the mouse as a test sets them.
+class FakeDevices : public platform::IInputDevices
 {
 public:
+    bool keyboard = true;
     std::vector<int> held;
-    bool HasKeyboard() const override { return true; }
-    bool HasMouse() const override { return false; }
+    platform::MouseState mouse;
+
+    bool HasKeyboard() const override { return keyboard; }
+    bool HasMouse() const override { return true; }
     bool ReadKeyboard(uint8_t (&state)[platform::kKeyCodeCount]) override
     {
         for (int code : held)
             state[code] = platform::kKeyDown;
         return true;
     }
-    bool ReadMouse(platform::MouseState&) override { return false; }
+    bool ReadMouse(platform::MouseState& state) override
+    {
+        state = mouse;
+        return true;
+    }
 };
 
-constexpr int kF9 = 0x43, kApostrophe = 0x28;
+constexpr int kF9 = 0x43, kApostrophe = 0x28, kJ = 0x24, kK = 0x25, kSpace = 0x39, kQ = 0x10;
 
 std::vector<platform::RawVideoMode> FakeModes()
 {
     return {{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
 }
 
-// A whole client but its window: what the program builds, for one test.
-struct TestClient
+// A whole client but its window, as the program builds it, with settings in
+// a folder of the test's own; a search of the local network, should a
+// screen make one, stays on loopback.
+class ScreenStates : public ::testing::Test
 {
-    explicit TestClient(platform::IInputDevices* devices) : windowProc(context, devices)
-    {
-        windowProc.HandleWindowEvent({WindowEvent::Type::Create});
-    }
+protected:
+    static constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
 
-    void Key(int key) { dispatcher.Dispatch({WindowEvent::Type::KeyDown, 0, 0, key}); }
-    void Char(char c) { dispatcher.Dispatch({WindowEvent::Type::Char, 0, 0, 0, c}); }
+    void SetUp() override { m_windowProc.HandleWindowEvent({WindowEvent::Type::Create}); }
+
+    void Key(int key) { m_dispatcher.Dispatch({WindowEvent::Type::KeyDown, 0, 0, key}); }
+    void Char(char c) { m_dispatcher.Dispatch({WindowEvent::Type::Char, 0, 0, 0, c}); }
     void Type(const std::string& text)
     {
         for (char c : text)
             Char(c);
     }
-    void In(ScreenId screen) { dispatcher.SetCurrent(screen); }
-
-    CClientContext context{FakeModes};
-    CWindowProc windowProc;
-    CClientScreens screens{context};
-    CScreenDispatcher dispatcher{context, windowProc, screens.All()};
-};
-
-class ScreenStates : public ::testing::Test
-{
-protected:
-    static constexpr const char* kFolder = "Tessaloon/Quorvex/Settings/";
+    void In(ScreenId screen) { m_dispatcher.SetCurrent(screen); }
 
     bool SettingsWritten() const { return std::filesystem::exists(m_config.File("Tessaloon")); }
     std::string Value(const char* name) const
@@ -101,16 +107,17 @@ protected:
         return size_t(std::distance(begin(values), end(values)));
     }
 
-    // Settings go to a folder of the test's own; a search of the local
-    // network, should a screen make one, stays on loopback.
     testing_support::TempDir m_config;
     testing_support::ScopedEnv m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
     testing_support::ScopedEnv m_broadcast{"QUORVEX_BROADCAST", "127.255.255.255"};
     CShippedDrawing m_drawing;
-    FakeKeyboard m_keys;
-    TestClient m_client{&m_keys};
-    COptionsMenu& m_options = m_client.screens.options;
-    ClientSettings& m_settings = m_client.context.settings;
+    FakeDevices m_keys;
+    CClientContext m_context{FakeModes};
+    CWindowProc m_windowProc{m_context, &m_keys};
+    CClientScreens m_screens{m_context};
+    CScreenDispatcher m_dispatcher{m_context, m_windowProc, m_screens.All()};
+    COptionsMenu& m_options = m_screens.options;
+    ClientSettings& m_settings = m_context.settings;
 };
 
 TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
@@ -133,35 +140,35 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
                         {Game, Game, MainMenu, Game}};
     auto after = [this](ScreenId from, auto input)
     {
-        m_client.In(from);
+        In(from);
         input();
-        return m_client.dispatcher.GetCurrent();
+        return m_dispatcher.GetCurrent();
     };
     for (const Row& row : rows)
     {
-        EXPECT_EQ(after(row.from, [&] { m_client.Char('x'); }), row.letter) << int(row.from);
-        EXPECT_EQ(after(row.from, [&] { m_client.Key(platform::kVkEscape); }), row.escape) << int(row.from);
-        EXPECT_EQ(after(row.from, [&] { m_client.Char('\r'); }), row.enter) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Char('x'); }), row.letter) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Key(platform::kVkEscape); }), row.escape) << int(row.from);
+        EXPECT_EQ(after(row.from, [&] { Char('\r'); }), row.enter) << int(row.from);
     }
     for (char refused : {'#', '\t'})
-        EXPECT_EQ(after(Intro, [&] { m_client.Char(refused); }), Intro) << "not a character the window takes";
-    m_client.Key(platform::kVkDown);
-    EXPECT_EQ(after(MainMenu, [&] { m_client.Char('\r'); }), LanBrowser) << "Down acts in the main menu only";
-    EXPECT_FALSE(m_client.context.QuitRequested());
+        EXPECT_EQ(after(Intro, [&] { Char(refused); }), Intro) << "not a character the window takes";
+    Key(platform::kVkDown);
+    EXPECT_EQ(after(MainMenu, [&] { Char('\r'); }), LanBrowser) << "Down acts in the main menu only";
+    EXPECT_FALSE(m_context.QuitRequested());
 }
 
 TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
 {
-    CClientScreens& screens = m_client.screens;
+    CClientScreens& screens = m_screens;
     screens.options.SetText(std::string(200, 'n').c_str());
     screens.options.SetShipType(3);
     screens.internetBrowser.AddServer("Alpha", 4, 1);
     screens.internetBrowser.AddServer("Bravo", 8, 2);
-    m_client.In(ScreenId::InternetBrowser);
-    m_client.Key(platform::kVkDown);
-    m_client.Char('\r');
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::Game);
-    const CClientContext& context = m_client.context;
+    In(ScreenId::InternetBrowser);
+    Key(platform::kVkDown);
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Game);
+    const CClientContext& context = m_context;
     EXPECT_EQ(context.server.name, "Bravo");
     EXPECT_EQ(context.server.host, "");
     EXPECT_EQ(context.settings.shipType, 3);
@@ -169,41 +176,41 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
 }
 
+// F9 is held from the start, so the browsers end before they search.
 TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
 {
+    m_keys.held = {kF9};
+    m_context.input.SetMode(kKeyboardModeText);
+    In(ScreenId::Credits);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_FALSE(m_context.QuitRequested());
+    m_context.input.SetMode(kKeyboardModeGame);
     for (ScreenId screen : {ScreenId::Intro, ScreenId::MainMenu, ScreenId::Options, ScreenId::AddressEntry,
                             ScreenId::Instructions, ScreenId::Credits, ScreenId::LanBrowser,
                             ScreenId::InternetBrowser, ScreenId::Game})
     {
-        // Held from the start, so the browsers end before they search.
-        FakeKeyboard keys;
-        keys.held = {kF9};
-        TestClient client(&keys);
-        client.In(screen);
-        EXPECT_FALSE(client.dispatcher.RunFrame()) << int(screen);
-        EXPECT_TRUE(client.context.QuitRequested()) << int(screen);
+        m_context.QuitFlag() = false;
+        In(screen);
+        EXPECT_FALSE(m_dispatcher.RunFrame()) << int(screen);
+        EXPECT_TRUE(m_context.QuitRequested()) << int(screen);
     }
-    m_keys.held = {kF9};
-    m_client.context.input.SetMode(kKeyboardModeText);
-    m_client.In(ScreenId::Credits);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_FALSE(m_client.context.QuitRequested());
 }
 
-TEST_F(ScreenStates, WindowEventsAndAnIdWithoutAScreen)
+TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
 {
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(std::make_pair(m_client.context.windowSize.width, m_client.context.windowSize.height),
+    In(static_cast<ScreenId>(5));
+    m_dispatcher.Run();
+    EXPECT_TRUE(m_context.QuitRequested()) << "an id without a screen ends the program";
+    m_context.QuitFlag() = false;
+    In(ScreenId::MainMenu);
+    m_dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
+    EXPECT_EQ(std::make_pair(m_context.windowSize.width, m_context.windowSize.height),
               std::make_pair(800, 600));
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
-    EXPECT_EQ(m_client.context.windowSize.width, 800) << "no empty window";
-    m_client.dispatcher.Dispatch({WindowEvent::Type::Destroy});
-    EXPECT_TRUE(m_client.context.QuitRequested());
-    EXPECT_FALSE(m_client.context.input.IsInitialised());
-    TestClient other(&m_keys);
-    other.In(static_cast<ScreenId>(5));
-    other.dispatcher.Run();
-    EXPECT_TRUE(other.context.QuitRequested()) << "an id without a screen ends the program";
+    m_dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
+    EXPECT_EQ(m_context.windowSize.width, 800) << "no empty window";
+    m_dispatcher.Dispatch({WindowEvent::Type::Destroy});
+    EXPECT_TRUE(m_context.QuitRequested());
+    EXPECT_FALSE(m_context.input.IsInitialised());
 }
 
 // The game says there is no server at the host; the chat key opens the
@@ -212,27 +219,27 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeavesEvenWhileTypi
 {
     CMessageLog& log = CMessageLog::GetConsoleLog();
     log.Clear();
-    m_client.context.options.port = testing_support::FreeUdpPort();
-    m_client.context.server = {"", "127.0.0.1"};
-    m_client.context.settings.shipType = 2;
-    m_client.In(ScreenId::Game);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    const CShip* local = m_client.screens.game.Session().World()->FirstPlayer();
+    m_context.options.port = testing_support::FreeUdpPort();
+    m_context.server = {"", "127.0.0.1"};
+    m_context.settings.shipType = 2;
+    In(ScreenId::Game);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    const CShip* local = m_screens.game.Session().World()->FirstPlayer();
     EXPECT_TRUE(local->IsLocal() && local->GetShipType() == 2 && local->GetName() == "Player") << "unnamed";
     char line[CMessageLog::kLineSize];
     log.ResetCursor();
     for (const char* newest : {"Press escape to return to the main menu.", "No servers found at 127.0.0.1."})
         EXPECT_TRUE(log.NextLine(line, sizeof line) && std::string(line) == newest) << newest;
-    EXPECT_FALSE(m_client.context.Session().IsConnected());
+    EXPECT_FALSE(m_context.Session().IsConnected());
     m_keys.held = {kApostrophe};
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_TRUE(m_client.context.input.IsTextMode());
-    m_client.Type("hi");
-    m_client.Key(platform::kVkEscape);
-    EXPECT_TRUE(m_client.dispatcher.RunFrame());
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_FALSE(m_client.context.HasSession()) << "leaving the game closes its session";
-    EXPECT_FALSE(m_client.context.input.IsTextMode());
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_TRUE(m_context.input.IsTextMode());
+    Type("hi");
+    Key(platform::kVkEscape);
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(m_context.HasSession()) << "leaving the game closes its session";
+    EXPECT_FALSE(m_context.input.IsTextMode());
     EXPECT_FALSE(log.IsInputActive());
 }
 
@@ -298,57 +305,18 @@ std::vector<int> Numbers(const ClientSettings& s)
     return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed};
 }
 
-TEST_F(Settings, FirstStartKeepsDefaultsAndTheWindowedChoiceIsSavedAlone)
+TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSavedAlone)
 {
-    ClientSettings loaded = Loaded();
-    EXPECT_STREQ(loaded.playerName, "");
-    EXPECT_EQ(Numbers(loaded), std::vector<int>({0, 1024, 768, 32, 60, 0}));
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0})) << "first start: the defaults";
+    EXPECT_STREQ(Loaded().playerName, "");
     EXPECT_TRUE(std::filesystem::is_empty(m_config.Path())) << "not even the folder appears";
     m_settings.windowed = 1;
     SaveWindowedSetting(m_settings);
     EXPECT_EQ(StoredCount(), 1u);
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    loaded = Loaded();
-    EXPECT_EQ(loaded.windowed, 1);
-    EXPECT_EQ(loaded.resWidth, 1024) << "the other values stay missing";
-}
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1})) << "the others stay missing";
 
-TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
-{
-    m_client.In(ScreenId::Options);
-    m_client.Type("Acex\b");
-    m_client.Key(platform::kVkRight);
-    m_client.Key(platform::kVkDown); // 1024x768 -> 1280x1024
-    m_client.Key(platform::kVkEscape);
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
-    EXPECT_STREQ(m_settings.playerName, "");
-
-    m_settings.windowed = 1;
-    m_client.In(ScreenId::Options); // the next visit shows the edits
-    m_client.Char('\r');
-    EXPECT_EQ(m_client.dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
-    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
-    EXPECT_EQ(Value("ResWidth"), Bytes({0x00, 0x05, 0, 0}));
-    EXPECT_EQ(Value("ResHeight"), Bytes({0x00, 0x04, 0, 0}));
-    EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
-    EXPECT_EQ(Value("ResFreq"), Bytes({60, 0, 0, 0}));
-    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
-    for (const ClientSettings& settings : {Loaded(), m_settings})
-    {
-        EXPECT_STREQ(settings.playerName, "Ace");
-        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
-    }
-    const CClientContext& context = m_client.context;
-    EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
-              std::make_pair(1280, 1024));
-    EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
-}
-
-TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
-{
+    // Numbers are four little-endian signed bytes; other sizes are ignored.
     WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
     WriteValue("ResHeight", Bytes({0xff, 0xff, 0xff, 0xff}));
     WriteValue("ResFreq", Bytes({0x00, 0x00, 0x00, 0x80}));
@@ -362,7 +330,6 @@ TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
     LoadSettings(loaded);
     EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
     EXPECT_STREQ(loaded.playerName, "") << "a name too long to read leaves the cleared buffer";
-
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     WriteValue("PlayerName", std::string(127, 'n'));
     LoadSettings(loaded);
@@ -370,51 +337,262 @@ TEST_F(Settings, NumbersAreFourLittleEndianSignedBytesAndOtherSizesAreIgnored)
         << "the longest name fits, zero-terminated";
 }
 
-TEST_F(Settings, NoDisplayModeSavesZerosAndALongNameIsCut)
+TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
 {
-    m_client.context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
-    m_options.SetText(std::string(200, 'a').c_str());
-    m_options.OnChar('\r');
-    EXPECT_EQ(Numbers(m_settings), std::vector<int>({0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(Value("ResWidth"), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(Value("PlayerName"), std::string(127, 'a'));
+    In(ScreenId::Options);
+    Type("Acex\b");
+    Key(platform::kVkRight);
+    Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    Key(platform::kVkEscape);
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
+    EXPECT_STREQ(m_settings.playerName, "");
+
+    m_settings.windowed = 1;
+    In(ScreenId::Options); // the next visit shows the edits
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
+    EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
+    EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
+    EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
+    for (const ClientSettings& settings : {Loaded(), m_settings})
+    {
+        EXPECT_STREQ(settings.playerName, "Ace");
+        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+    }
+    const CClientContext& context = m_context;
+    EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
+              std::make_pair(1280, 1024));
+    EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
 }
 
-TEST_F(Settings, KeyThatCannotBeCreatedSavesNothingButKeepsTheChoices)
+// With no display mode the resolution is zeros; a folder that cannot be
+// made saves nothing, but the choices hold for this run.
+TEST_F(Settings, NoDisplayModeAndAFolderThatCannotBeMade)
 {
     m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
+    m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     m_options.SetText("Ace");
     m_options.SetShipType(3);
     m_options.OnChar('\r');
     EXPECT_STREQ(m_settings.playerName, "Ace");
-    EXPECT_EQ(m_settings.shipType, 3);
+    EXPECT_EQ(Numbers(m_settings), std::vector<int>({3, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(std::filesystem::exists(m_config.File(kFolder)));
 }
 
-TEST_F(Settings, SaveFailingHalfWayLeavesEveryValueWhole)
+// A value that cannot be written (a folder stands where it goes) is skipped:
+// the values after it are still saved, and no temporary file is left.
+TEST_F(Settings, AValueThatCannotBeWrittenIsSkipped)
 {
+    std::filesystem::create_directories(m_config.File(std::string(kFolder) + "PlayerName"));
     m_options.SetText("Ace");
-    m_options.SetShipType(2);
+    m_options.SetShipType(4);
     m_options.OnChar('\r');
+    EXPECT_STREQ(m_settings.playerName, "Ace");
+    EXPECT_EQ(Loaded().shipType, 4);
+    EXPECT_EQ(Value("Windowed"), Bytes({0, 0, 0, 0})) << "the last value";
+    EXPECT_EQ(StoredCount(), 7u);
+}
 
-    // A child process may write files of at most 4 bytes: the numbers of its
-    // save fit, the longer name does not.
-    pid_t child = fork();
-    if (child == 0)
+std::vector<int> SetActions(CInput& input)
+{
+    uint8_t actions[kActionCount];
+    input.PollActions(actions);
+    std::vector<int> set;
+    for (int i = 0; i < kActionCount; ++i)
+        if (actions[i])
+            set.push_back(i);
+    return set;
+}
+
+struct Actions
+{
+    uint8_t held[kActionCount] = {};
+    Actions(std::initializer_list<int> keys)
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4, 4};
-        m_options.SetText("Maverick");
-        m_options.SetShipType(4);
-        if (setrlimit(RLIMIT_FSIZE, &limit) == 0)
-            m_options.OnChar('\r');
-        _exit(0);
+        for (int key : keys)
+            held[key] = 1;
     }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ClientSettings loaded = Loaded();
-    EXPECT_STREQ(loaded.playerName, "Ace") << "the name that could not be written keeps its old value";
-    EXPECT_EQ(loaded.shipType, 4) << "values after the failed one are still saved";
-    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
+};
+
+using platform::RawVideoMode;
+
+// 16 bits is 5-6-5; 8 bits is a palette with no colour channels.
+RawVideoMode Mode(int32_t width, int32_t height, int32_t bpp, int32_t refresh)
+{
+    return {width, height, bpp, bpp == 16 ? 6 : bpp == 8 ? 0 : 8, refresh};
+}
+
+CGLDisplay::ModeSource Modes(std::vector<RawVideoMode> modes)
+{
+    return [modes] { return modes; };
+}
+
+std::vector<platform::VideoMode> Listed(CGLDisplay& display)
+{
+    display.EnumerateModes();
+    std::vector<platform::VideoMode> listed;
+    for (int i = 0; i < display.GetModeCount(); ++i)
+        listed.push_back({display.GetModeWidth(i), display.GetModeHeight(i), display.GetModeDepth(i),
+                          display.GetModeRefresh(i)});
+    return listed;
+}
+
+TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTypingAndTheMouseIsClampedFromAboveOnly)
+{
+    FakeDevices devices;
+    CInput input;
+    input.Init(&devices);
+    EXPECT_EQ(input.GetMode(), kKeyboardModeGame);
+    devices.held = {kJ, kSpace};
+    EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_TURN_LEFT, KEY_FIRE_BULLET}));
+    devices.held = {kQ};
+    EXPECT_EQ(SetActions(input), std::vector<int>{KEY_NONE}) << "an unmapped key only touches entry 0";
+    // The whole map: sixteen keys (the instructions name each).
+    int mapped = 0;
+    for (int code = 0; code < platform::kKeyCodeCount; ++code)
+        mapped += input.GetKeyAction(code) != KEY_NONE;
+    EXPECT_EQ(mapped, 16);
+    EXPECT_EQ(input.GetKeyAction(0x01), KEY_MENU);
+    EXPECT_EQ(input.GetKeyAction(0x12), KEY_FIRE_PLASMA);
+    EXPECT_EQ(input.GetKeyAction(-1), KEY_NONE);
+
+    devices.held = {kF9, kK};
+    input.SetMode(kKeyboardModeText);
+    EXPECT_TRUE(SetActions(input).empty()) << "F9 does not quit and K does not thrust while typing";
+    input.SetMode(kKeyboardModeGame);
+    EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_QUIT, KEY_THRUST}));
+    devices.keyboard = false;
+    EXPECT_TRUE(SetActions(input).empty());
+
+    // The mouse: motion is clamped from above only.
+    int x, y;
+    bool left, leftChanged, right, rightChanged;
+    devices.mouse.dx = 5;
+    devices.mouse.dy = 7; // downwards
+    devices.mouse.buttons[0] = platform::kKeyDown;
+    input.PollMouse(x, y, left, leftChanged, right, rightChanged);
+    EXPECT_EQ(x, 1) << "clamped to the limit";
+    EXPECT_EQ(y, -7) << "y grows upwards, no lower clamp";
+    EXPECT_TRUE(left && leftChanged && !right && !rightChanged);
+    input.PollMouse(x, y, left, leftChanged, right, rightChanged);
+    EXPECT_EQ(y, -14);
+    EXPECT_TRUE(left && !leftChanged) << "still held";
+    devices.mouse.dy = -20;
+    input.PollMouse(x, y, left, leftChanged, right, rightChanged);
+    EXPECT_EQ(y, 1) << "clamped to the limit upwards too";
+    input.Release();
+    EXPECT_FALSE(input.IsInitialised());
+    CInput uninitialised;
+    EXPECT_TRUE(SetActions(uninitialised).empty());
+}
+
+TEST(GameKeys, HeldControlsGoOutInTheFixedOrder)
+{
+    EXPECT_EQ(BuildKeyList(Actions{}.held), std::vector<uint32_t>{0}) << "keys go out even when none is held";
+    EXPECT_EQ(BuildKeyList(Actions{KEY_FIRE_BULLET, KEY_THRUST, KEY_TURN_LEFT}.held),
+              (std::vector<uint32_t>{7, 9, 11}));
+    Actions all{KEY_QUIT, KEY_CHAT, KEY_MENU, KEY_TOGGLE_NAMES};
+    for (int action = KEY_TURN_LEFT; action <= static_cast<int>(KEY_CLOAK); ++action)
+        all.held[action] = 1;
+    EXPECT_EQ(BuildKeyList(all.held), (std::vector<uint32_t>{7, 8, 9, 16, 11, 12, 13, 14, 10, 17, 15}))
+        << "only the eleven controls, in the server's order";
+}
+
+TEST(GameKeys, HeldToggleFlipsOncePerSecond)
+{
+    DrawToggles& toggles = GetDrawToggles();
+    toggles = DrawToggles{};
+    CDisplayToggleKeys keys;
+    int flips = 0;
+    bool last = toggles.names;
+    // 2.5 s of 16 ms frames with F11 held.
+    for (int elapsed = 0; elapsed < 2500; elapsed += 16)
+    {
+        keys.Apply(Actions{KEY_TOGGLE_NAMES}.held);
+        flips += toggles.names != last;
+        last = toggles.names;
+        keys.Elapse(16);
+    }
+    EXPECT_EQ(flips, 3) << "at 0, about 1 and about 2 seconds";
+    toggles = DrawToggles{};
+    CDisplayToggleKeys both;
+    both.Apply(Actions{KEY_TOGGLE_NAMES, KEY_TOGGLE_OUTLINES}.held);
+    EXPECT_TRUE(toggles.outlines);
+    EXPECT_TRUE(toggles.names) << "holding both flips only the outlines";
+    EXPECT_EQ(both.Cooldown(), CDisplayToggleKeys::kCooldownMs);
+    toggles = DrawToggles{};
+}
+
+TEST(GameKeys, FrameClockTimesFramesAndCountsThemEachSecond)
+{
+    platform::FakeClock time(5000);
+    CFrameClock clock;
+    CClient unconnected;
+    for (int frame = 1; frame <= 63; ++frame)
+    {
+        clock.CountFrame();
+        time.Advance(16);
+        clock.EndFrame(unconnected);
+        EXPECT_EQ(clock.FrameTime(), 16);
+        EXPECT_EQ(clock.Fps(), frame < 63 ? 0 : 63) << "after " << frame * 16 << " ms";
+    }
+}
+
+TEST(DisplayModes, OnlyTheOfferedSizesAtSixtyHertzAfterTheLinuxModesAreNormalisedAndAFailedChangeKeepsTheMode)
+{
+    // An X server's 24-bit true colour at an unknown refresh rate (Xvfb)
+    // counts as 32 bits at 60 Hz.
+    CGLDisplay display(Modes({Mode(800, 600, 32, 60), Mode(1024, 768, 16, 75), Mode(1024, 768, 32, 60),
+                              Mode(1024, 768, 32, 75), Mode(1024, 768, 16, 60), Mode(1280, 800, 32, 60),
+                              Mode(1600, 1200, 24, 0), Mode(1024, 768, 32, 60), Mode(1152, 864, 8, 60),
+                              Mode(1152, 864, 16, 0)}));
+    EXPECT_EQ(Listed(display), (std::vector<platform::VideoMode>{{1024, 768, 32, 60},
+                                                                 {1024, 768, 16, 60},
+                                                                 {1600, 1200, 32, 60},
+                                                                 {1024, 768, 32, 60},
+                                                                 {1152, 864, 16, 60}}))
+        << "system order, duplicates kept";
+    EXPECT_EQ(display.GetModeWidth(-1), 0);
+    EXPECT_EQ(display.GetModeWidth(display.GetModeCount()), 0);
+    EXPECT_EQ(display.GetModeRefresh(99), 0);
+
+    // A failed change keeps the mode in force; a window may have any size.
+    ASSERT_TRUE(display.ChangeMode(1600, 1200, 32, 60));
+    EXPECT_FALSE(display.ChangeMode(1280, 1024, 32, 60)) << "not a mode of the system";
+    EXPECT_FALSE(display.ChangeMode(1600, 1200, 32, 75)) << "wrong refresh";
+    EXPECT_EQ(std::make_pair(display.GetWidth(), display.GetHeight()), std::make_pair(1600, 1200));
+    display.SetWindowed(true);
+    EXPECT_TRUE(display.ChangeMode(1280, 1024, 32, 60));
+    EXPECT_FALSE(display.ChangeMode(0, 0, 0, 0)) << "saved zeros";
+    EXPECT_EQ(display.GetWidth(), 1280);
+
+    display.SetModeSource(Modes(std::vector<RawVideoMode>(51, Mode(1280, 1024, 32, 60))));
+    EXPECT_EQ(Listed(display).size(), 50u) << "at most fifty";
+    display.SetModeSource(Modes({}));
+    EXPECT_TRUE(Listed(display).empty()) << "enumerating again starts from nothing";
+}
+
+TEST(DisplayModes, ProjectionHalfExtents)
+{
+    CRecordingBackend backend;
+    SetRenderBackend(&backend);
+    CGLDisplay display(Modes({}));
+    const float cases[][4] = {{800, 0, 400, 300}, {0, 0, 512, 384}, {0, 600, 400, 300}, {640, 480, 320, 240}};
+    for (const auto& [width, height, hw, hh] : cases)
+    {
+        EXPECT_TRUE(display.SetProjection(width, height));
+        const CRecordingBackend::Projection& p = backend.LastProjection();
+        EXPECT_EQ(std::vector<double>({p.left, p.right, p.bottom, p.top, p.nearZ, p.farZ}),
+                  std::vector<double>({-hw, hw, -hh, hh, -100, 100}))
+            << width << "x" << height;
+    }
+    backend.SetPendingError(1282);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(display.SetProjection(0, 0));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "OpenGL Error: recorded error 1282\n");
+    SetRenderBackend(nullptr);
 }
 } // namespace
