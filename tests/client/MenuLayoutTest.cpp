@@ -223,10 +223,13 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     for (const TextRun& run : runs)
         modes += run.text.size() == 12 && run.text[4] == 'x' ? run.text + "|" : "";
     EXPECT_EQ(modes, "1024x 768x32|1280x1024x16|1600x1200x32|1024x 768x32|");
-    ASSERT_EQ(InColour(runs, kGreen).size(), 4u) << "three headings and the chosen mode";
-    EXPECT_EQ(InColour(runs, kGreen)[3].text, "1280x1024x16");
+    ASSERT_EQ(InColour(runs, kGreen).size(), 5u) << "four headings and the chosen mode";
+    EXPECT_EQ(InColour(runs, kGreen)[2].text, "Sound Volume 7 of 10");
+    EXPECT_EQ(InColour(runs, kGreen)[4].text, "1280x1024x16");
     options.OnKey(platform::kVkDown);
-    EXPECT_EQ(InColour(DrawFrame(options), kGreen)[3].text, "1600x1200x32");
+    options.OnKey(platform::kVkPageUp);
+    EXPECT_EQ(InColour(DrawFrame(options), kGreen)[4].text, "1600x1200x32");
+    EXPECT_EQ(InColour(DrawFrame(options), kGreen)[2].text, "Sound Volume 8 of 10");
     options.SetResolution(1024, 768, 32, 60);
     EXPECT_EQ(options.GetResolutionIndex(), 3) << "the last matching mode";
     options.OnKey(platform::kVkDown);

@@ -343,20 +343,26 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
     Type("Acex\b");
     Key(platform::kVkRight);
     Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    Key(platform::kVkPageUp);
+    EXPECT_EQ(m_context.sound.Volume(), 8) << "the volume is heard at once";
     Key(platform::kVkEscape);
     EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
     EXPECT_STREQ(m_settings.playerName, "");
+    EXPECT_EQ(m_context.sound.Volume(), 7) << "and puts the saved volume back";
 
     m_settings.windowed = 1;
     In(ScreenId::Options); // the next visit shows the edits
+    for (int key : {platform::kVkPageDown, platform::kVkPageDown, platform::kVkPageDown})
+        Key(key);
     Char('\r');
     EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::MainMenu);
     EXPECT_EQ(Value("PlayerName"), "Ace") << "the name's bytes, no terminating zero";
     EXPECT_EQ(Value("ShipType"), Bytes({5, 0, 0, 0})) << "the second ship";
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(StoredCount(), 7u) << "no temporary files are left";
+    EXPECT_EQ(Value("SoundVolume"), Bytes({4, 0, 0, 0}));
+    EXPECT_EQ(StoredCount(), 8u) << "no temporary files are left";
     for (const ClientSettings& settings : {Loaded(), m_settings})
     {
         EXPECT_STREQ(settings.playerName, "Ace");
@@ -393,7 +399,7 @@ TEST_F(Settings, AValueThatCannotBeWrittenIsSkipped)
     EXPECT_STREQ(m_settings.playerName, "Ace");
     EXPECT_EQ(Loaded().shipType, 4);
     EXPECT_EQ(Value("Windowed"), Bytes({0, 0, 0, 0})) << "the last value";
-    EXPECT_EQ(StoredCount(), 7u);
+    EXPECT_EQ(StoredCount(), 8u);
 }
 
 std::vector<int> SetActions(CInput& input)
@@ -450,11 +456,12 @@ TEST(Input, HeldKeysBecomeTheirActionsExceptWhileTypingAndTheMouseIsClampedFromA
     EXPECT_EQ(SetActions(input), (std::vector<int>{KEY_TURN_LEFT, KEY_FIRE_BULLET}));
     devices.held = {kQ};
     EXPECT_EQ(SetActions(input), std::vector<int>{KEY_NONE}) << "an unmapped key only touches entry 0";
-    // The whole map: sixteen keys (the instructions name each).
+    // The whole map: seventeen keys (the instructions name each).
     int mapped = 0;
     for (int code = 0; code < platform::kKeyCodeCount; ++code)
         mapped += input.GetKeyAction(code) != KEY_NONE;
-    EXPECT_EQ(mapped, 16);
+    EXPECT_EQ(mapped, 17);
+    EXPECT_EQ(input.GetKeyAction(0x32), KEY_TOGGLE_MUTE) << "M";
     EXPECT_EQ(input.GetKeyAction(0x01), KEY_MENU);
     EXPECT_EQ(input.GetKeyAction(0x12), KEY_FIRE_PLASMA);
     EXPECT_EQ(input.GetKeyAction(-1), KEY_NONE);
