@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
@@ -45,14 +46,24 @@ TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
     }
 }
 
-TEST(ServerProgram, EachStopSignalEndsItCleanlyAndItsClientsAtOnce)
+// SIGUSR1 asks for one "Stats:" line even without -stats, and does not end
+// the server; the stop signals do.
+TEST(ServerProgram, UsrOneReportsAndEachStopSignalEndsItCleanlyAndItsClientsAtOnce)
 {
+    const std::regex stats(
+        "Stats: \\d+ passes/s, tick p50 \\d+\\.\\d\\d ms p99 \\d+\\.\\d\\d ms, (\\d+) players, "
+        "per client \\d+ datagrams/s \\d+\\.\\d kB/s, largest batch \\d+ B");
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
     {
         ServerUnderTest server;
         ASSERT_TRUE(server.ready);
         auto probe = server.Probe({"--duration", "30000"});
         ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s)) << signal;
+        server.process->Signal(SIGUSR1);
+        std::optional<std::string> line = server.process->WaitForLine("Stats: ", 10s);
+        std::smatch match;
+        ASSERT_TRUE(line && std::regex_match(*line, match, stats)) << line.value_or("no Stats line");
+        EXPECT_EQ(match[1], "1") << "the probe; the host's own player is not counted";
         server.process->Signal(signal);
         EXPECT_EQ(Finish(*server.process, 5s), 0) << "signal " << signal;
         EXPECT_EQ(Finish(*probe, 3s), 4) << "told at once, not after a time-out; signal " << signal;

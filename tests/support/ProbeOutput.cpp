@@ -27,11 +27,6 @@ uint8_t U8At(const std::string& hex, size_t offset)
     return static_cast<uint8_t>(std::stoul(hex.substr(offset * 2, 2), nullptr, 16));
 }
 
-float FloatAt(const std::string& hex, size_t offset)
-{
-    return std::bit_cast<float>(U32At(hex, offset));
-}
-
 uint32_t U32At(const std::string& hex, size_t offset)
 {
     uint32_t value = 0;
@@ -51,6 +46,11 @@ std::string TextAt(const std::string& hex, size_t offset)
 
 namespace
 {
+float FloatAt(const std::string& hex, size_t offset)
+{
+    return std::bit_cast<float>(U32At(hex, offset));
+}
+
 std::string ToHex(const std::string& bytes)
 {
     static const char kDigits[] = "0123456789abcdef";
@@ -110,12 +110,6 @@ std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
             worlds.back()[id] = ship;
     }
     return worlds;
-}
-
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
-{
-    std::vector<std::map<ObjectId, ShipReport>> worlds = BotWorlds(probe);
-    return worlds.empty() ? std::map<ObjectId, ShipReport>{} : worlds.back();
 }
 
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages)

@@ -23,7 +23,6 @@ std::string MessageType(const std::string& hex);
 // A little-endian u32 at a byte offset of a message.
 uint32_t U32At(const std::string& hex, size_t offset);
 uint8_t U8At(const std::string& hex, size_t offset);
-float FloatAt(const std::string& hex, size_t offset);
 // A length-prefixed string at a byte offset.
 std::string TextAt(const std::string& hex, size_t offset);
 
@@ -45,11 +44,10 @@ struct ShipReport
     int frags = 0;
 };
 
-// The worlds a --bots N --world probe printed, one per "BOT" line, in order:
-// its "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines by ship id.
+// The worlds a --world probe printed, its "WORLD SHIP <id> <name> <active>
+// <x> <y> <frags>" lines by ship id: with --bots N, one per "BOT" line, in
+// order; without, one world of the last line for each ship.
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
-// The world of a plain --world probe: its last line for each ship.
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
 

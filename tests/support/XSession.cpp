@@ -3,10 +3,9 @@
 #include "tests/support/ServerUnderTest.h"
 
 #include <algorithm>
-#include <cctype>
 #include <csignal>
 #include <fstream>
-#include <utility>
+#include <sstream>
 
 using namespace std::chrono_literals;
 
@@ -18,12 +17,6 @@ namespace
 // Tools are started through env(1): it finds them on PATH and sets DISPLAY
 // for them, replacing whatever the test inherited.
 constexpr const char* kEnv = "/usr/bin/env";
-
-bool AllDigits(const std::string& text)
-{
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
 
 } // namespace
 
@@ -80,7 +73,7 @@ XSession::XSession()
                                                                              "-screen", "0", "1024x768x24",
                                                                              "-nolisten", "tcp", "-noreset"});
     while (std::optional<std::string> line = m_server->ReadLine(15s))
-        if (AllDigits(*line))
+        if (!line->empty() && line->find_first_not_of("0123456789") == std::string::npos)
         {
             m_display = ":" + *line;
             break;
@@ -121,12 +114,9 @@ std::optional<std::string> XSession::Xdotool(const std::vector<std::string>& arg
 bool XSession::Key(const std::string& keys)
 {
     std::vector<std::string> args{"key"};
-    std::string key;
-    for (char c : keys + " ")
-        if (c != ' ')
-            key += c;
-        else if (!key.empty())
-            args.push_back(std::exchange(key, ""));
+    std::istringstream words(keys);
+    for (std::string key; words >> key;)
+        args.push_back(key);
     return Xdotool(args).has_value();
 }
 

@@ -76,8 +76,6 @@ public:
 
     // xdotool key presses ("F9", "alt+Return", "Down Down"): true on success.
     bool Key(const std::string& keys);
-    bool KeyDown(const std::string& key) { return Xdotool({"keydown", key}).has_value(); }
-    bool KeyUp(const std::string& key) { return Xdotool({"keyup", key}).has_value(); }
     // Types text one character at a time, 30 ms apart.
     bool Type(const std::string& text) { return Xdotool({"type", "--delay", "30", text}).has_value(); }
     // Runs xdotool with these arguments; its standard output, or nullopt when it failed.
