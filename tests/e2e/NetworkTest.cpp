@@ -123,16 +123,35 @@ TEST(Network, OnlyAdministratorsMayShutTheServerDownOrChangeItsMap)
 }
 
 // A killed client and a killed server, side by side: each is noticed by the
-// other side of its session without a word from it.
-TEST(Network, KilledPeersAreDroppedByTheOtherSide)
+// other side of its session without a word from it. The client's ship goes
+// with it, for everyone, and its id is never given again.
+TEST(Network, KilledPeersAreDroppedByTheOtherSideAndTheClientsShipWithIt)
 {
-    ServerUnderTest keeps, dies;
+    ServerUnderTest keeps(ServerUnderTest::Setup().ShippedMaps()), dies;
     ASSERT_TRUE(keeps.ready && dies.ready);
-    auto dropped = keeps.Probe({"--duration", "30000"});
+    auto watcher = keeps.Probe({"--join", "--name", "Watcher", "--duration", "30000"});
+    ASSERT_TRUE(keeps.Says("Watcher has joined the game."));
+    auto dropped = keeps.Probe({"--join", "--name", "Dropped", "--duration", "30000"});
     auto orphan = dies.Probe({"--duration", "30000"});
-    ASSERT_TRUE(dropped->WaitForLine("CONNECTED", 10s) && orphan->WaitForLine("CONNECTED", 10s));
+    ASSERT_TRUE(keeps.Says("Dropped has joined the game.") && orphan->WaitForLine("CONNECTED", 10s));
     dropped->Signal(SIGKILL);
     dies.process->Signal(SIGKILL);
-    EXPECT_TRUE(keeps.Says(" has left the game"));
+    EXPECT_TRUE(keeps.Says("Dropped has left the game"));
     EXPECT_EQ(Finish(*orphan, 10s), 4);
+    auto again = keeps.Probe({"--join", "--name", "Again", "--duration", "500"});
+    EXPECT_EQ(Finish(*again), 0);
+    EXPECT_EQ(keeps.ShutDown(), 0);
+    EXPECT_EQ(Finish(*watcher), 4);
+    EXPECT_EQ(JoinedShipId(*again), 3u) << "ids are never reused";
+
+    auto about = [](const std::string& hex, std::initializer_list<std::string> types)
+    { return U32At(hex, 1) == 2 && std::find(types.begin(), types.end(), MessageType(hex)) != types.end(); };
+    std::vector<std::string> seen = ProbeMessages(*watcher);
+    auto left = std::find_if(seen.begin(), seen.end(), [&](auto& hex) { return about(hex, {"06"}); });
+    ASSERT_NE(left, seen.end()) << "MSG_PLAYER_LEFT with the killed client's ship id";
+    EXPECT_TRUE(std::none_of(left, seen.end(),
+                             [&](auto& hex) {
+                                 return about(hex, {"0a", "08"});
+                             }))
+        << "no state or death of its ship after";
 }

@@ -13,17 +13,6 @@
 using namespace std::chrono_literals;
 using namespace testing_support;
 
-namespace
-{
-std::string AllOutput(ChildProcess& process)
-{
-    std::string text = process.Stderr();
-    for (const std::string& line : process.Lines())
-        text += line + "\n";
-    return text;
-}
-} // namespace
-
 TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
 {
     const struct
@@ -40,7 +29,9 @@ TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
     {
         ChildProcess server(ProgramPath("QuorvexServer"), expected.args);
         EXPECT_EQ(Finish(server), expected.status) << expected.args[0];
-        std::string said = AllOutput(server);
+        std::string said = server.Stderr();
+        for (const std::string& line : server.Lines())
+            said += line + "\n";
         EXPECT_NE(said.find(expected.said), std::string::npos) << said;
         EXPECT_EQ(said.find("Console: starting up server"), std::string::npos) << said;
     }

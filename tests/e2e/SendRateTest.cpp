@@ -29,18 +29,6 @@ constexpr double kShipLength = 32;
 const std::string kChat = "same line";
 const std::string kLastChat = "last line";
 
-// Ships slow enough that a client's estimate of where one is, made a moment
-// after the server's last report, stays within a ship length of it (at 96
-// units/s only a third of a second's delay would carry it further); no
-// shrapnel, no round end during the test.
-ServerUnderTest::Setup ArenaSetup(std::vector<std::string> args)
-{
-    return ServerUnderTest::Setup()
-        .Arena()
-        .Args(std::move(args))
-        .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\nShrapnelCount 0\n");
-}
-
 // The batches that arrived in each whole second between the first and the
 // last one: the messages of one batch carry its time stamp, "MSG <ms> <hex>".
 std::vector<size_t> BatchesPerSecond(const ChildProcess& probe)
@@ -81,7 +69,15 @@ bool IsDeathLine(const std::string& line)
 
 TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 {
-    ServerUnderTest server(ArenaSetup({"-sendrate", "20", "-stats", "1"}));
+    // Ships slow enough that a client's estimate of where one is, made a
+    // moment after the server's last report, stays within a ship length of it
+    // (at 96 units/s only a third of a second's delay would carry it
+    // further); no shrapnel, no round end during the test.
+    ServerUnderTest server(
+        ServerUnderTest::Setup()
+            .Arena()
+            .Args({"-sendrate", "20", "-stats", "1"})
+            .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\nShrapnelCount 0\n"));
     ASSERT_TRUE(server.ready);
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
@@ -108,11 +104,9 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 
     std::vector<size_t> batches = BatchesPerSecond(*observer);
     ASSERT_GE(batches.size(), 5u);
-    EXPECT_LE(*std::max_element(batches.begin(), batches.end()), 30u);
     std::sort(batches.begin(), batches.end());
-    size_t median = batches[batches.size() / 2];
-    EXPECT_GE(median, 10u);
-    EXPECT_LE(median, 30u);
+    EXPECT_LE(batches.back(), 30u);
+    EXPECT_GE(batches[batches.size() / 2], 10u) << "the median second";
 
     // The observer's chat and console lines, up to the last chat line.
     std::vector<std::string> texts;

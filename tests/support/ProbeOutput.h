@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -34,14 +35,16 @@ std::string TextMessageHex(const std::string& text);
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
 ObjectId JoinedShipId(const ChildProcess& probe);
 
-// What is known of one ship: from a --world probe's "WORLD SHIP" line, or from
-// the last MSG_SHIP_STATE seen for it (which carries no name or play state).
+// What is known of one ship: from a --world probe's "WORLD SHIP" line (no
+// heading), or from a MSG_SHIP_STATE (no name or play state).
 struct ShipReport
 {
     std::string name;
     int active = 0;
-    double x = 0, y = 0;
+    double x = 0, y = 0, angle = 0;
     int frags = 0;
+
+    double From(const ShipReport& other) const { return std::hypot(x - other.x, y - other.y); }
 };
 
 // The worlds a --world probe printed, its "WORLD SHIP <id> <name> <active>
@@ -68,16 +71,11 @@ std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>
 class ShipWatch
 {
 public:
-    struct State
-    {
-        float x = 0, y = 0, angle = 0;
-        double From(const State& other) const;
-    };
     struct Ship
     {
         std::string name;
         int states = 0;
-        State first, last;
+        ShipReport first, last;
     };
 
     explicit ShipWatch(ChildProcess& probe) : m_probe(probe) {}
