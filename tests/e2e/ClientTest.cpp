@@ -539,10 +539,12 @@ TEST_F(ClientProgram, TheNameTypedInOptionsJoinsFromTheLanBrowserAndEscapeLeaves
     EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }
 
-TEST_F(ClientProgram, AltReturnSwitchesBetweenFullScreenAndAWindow)
+TEST_F(ClientProgram, AfterBothIntroCardsAltReturnSwitchesBetweenFullScreenAndAWindow)
 {
     StartClient();
-    ASSERT_TRUE(PassIntro());
+    ASSERT_TRUE(WaitForScreen("intro-presents", ShowsFirstIntroCard));
+    ASSERT_TRUE(WaitForScreen("intro-production", ShowsSecondIntroCard));
+    ASSERT_TRUE(WaitForScreen("main-menu", MainMenuWith(1))) << "the intro ends on its own";
     ASSERT_TRUE(x.Key("alt+Return"));
     ASSERT_TRUE(WaitForSetting("Windowed", Flag(1)));
     std::optional<std::string> window = x.Xdotool({"search", "--name", "^Quorvex \\(OpenGL\\)$"});
