@@ -1,6 +1,6 @@
 // The server and the probe as programs a user starts: what ends them at once
-// and with which status, stopping by signal, the game port, and a server with
-// nothing to play. Every option's meaning is checked in process
+// and with which status, signals (SIGUSR1's stats line, the stop signals),
+// the game port, and a server with nothing to play. Every option's meaning is checked in process
 // (tests/server/CommandLineTest.cpp); here only the real exits.
 #include "tests/support/MapFile.h"
 #include "tests/support/ServerUnderTest.h"
