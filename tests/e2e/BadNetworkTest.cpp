@@ -1,22 +1,19 @@
 // Play over a bad network: four headless clients (QuorvexProbe --bots 4
 // --world) reach a real server through QuorvexImpair, which delays every
 // datagram by 250 +/- 250 ms, loses 5 % and duplicates 10 %, both ways, for a
-// minute of play. The clients join before the impairment starts (the relay
-// passes the first seconds untouched), so the test is about play, not about
-// connecting.
+// minute of play. They join before the impairment starts, so the test is
+// about play, not about connecting.
 //
 // No client may be dropped, and two seconds after the impairment is lifted
-// every client's world must agree with the server's. The server is then
-// stopped (SIGSTOP) for a moment, so that what it last sent reaches everyone,
-// and every client prints its world at once (SIGUSR1), as does an observer:
-// one more headless client on a clean link, whose world stands for the
-// server's. Their worlds are estimates from the same last reports, moved on by
-// the same dead reckoning, so they agree on the ships and their frags and
-// place the ships within one ship length (32 units) of each other: ships are
-// capped at 96 units/s, so only an estimate a third of a second late would be
-// further off (at the game's own top speed, 768, a tenth of a second would).
-// A client still behind (a report lost, or still held back) shows as a
-// difference.
+// every client's world must agree with the server's. The server is stopped
+// (SIGSTOP) for a moment, so that what it last sent reaches everyone, and
+// every client prints its world at once (SIGUSR1), as does an observer on a
+// clean link, whose world stands for the server's. Their worlds are dead
+// reckoning from the same last reports, so they agree on the ships and
+// frags and place each ship within one ship length (32 units) of the
+// other: at the 96 units/s the ships are capped at, only an estimate a third
+// of a second late would be further off. A client still behind (a report
+// lost, or still held back) shows as a difference.
 #include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"

@@ -1,84 +1,18 @@
 // The game as the real server plays it, seen through what QuorvexProbe
-// clients receive: ship ids and the welcome, a ship shot down, a round won on
-// frags, and computer pilots (-bots) flying on their own. Each test ends by
-// asking the server to shut down, which ends every probe at once.
+// clients receive: a ship shot down, a round won on frags, and computer
+// pilots (-bots) flying on their own. Each test ends by asking the server to
+// shut down, which ends every probe at once.
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <set>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
-
-namespace
-{
-bool IsType(const std::string& hex, const char* type)
-{
-    return MessageType(hex) == type;
-}
-
-// The first message from `from` on of one of these types about `shipId`.
-std::vector<std::string>::const_iterator FindAbout(const std::vector<std::string>& messages,
-                                                   std::vector<std::string>::const_iterator from,
-                                                   std::initializer_list<const char*> types, ObjectId shipId)
-{
-    return std::find_if(from, messages.end(),
-                        [&](const std::string& hex)
-                        {
-                            return U32At(hex, 1) == shipId &&
-                                   std::any_of(types.begin(), types.end(),
-                                               [&](auto t) { return IsType(hex, t); });
-                        });
-}
-
-// The frag count in the first MSG_SHIP_STATE of a ship after it first went
-// out of play (a ship reports no state while out of play).
-int FragsAfterFirstDeath(const std::vector<std::string>& messages, ObjectId shipId)
-{
-    auto alive = FindAbout(messages, messages.begin(), {"0a"}, shipId);
-    auto died = FindAbout(messages, alive, {"08"}, shipId);
-    auto back = FindAbout(messages, died, {"0a"}, shipId);
-    return back == messages.end() ? -1000 : static_cast<int8_t>(U8At(*back, 14));
-}
-} // namespace
-
-TEST(Rounds, ShipIdsCountUpTheWelcomeComesInOrderAndALeaversShipIsGoneForEveryone)
-{
-    ServerUnderTest server(ServerUnderTest::Setup().ShippedMaps());
-    ASSERT_TRUE(server.ready);
-    auto early = server.Probe({"--join", "--name", "Early", "--ship", "2", "--duration", "30000"});
-    ASSERT_TRUE(server.Says("Early has joined the game."));
-    auto late = server.Probe({"--join", "--name", "Late", "--duration", "800"});
-    EXPECT_EQ(Finish(*late), 0);
-    ASSERT_TRUE(server.Says("Late has left the game"));
-    auto again = server.Probe({"--join", "--name", "Again", "--duration", "500"});
-    EXPECT_EQ(Finish(*again), 0);
-    EXPECT_EQ(server.ShutDown(), 0);
-    EXPECT_EQ(Finish(*early), 4);
-    EXPECT_EQ(JoinedShipId(*early), 1u);
-    EXPECT_EQ(JoinedShipId(*late), 2u);
-    EXPECT_EQ(JoinedShipId(*again), 3u) << "ids are never reused";
-
-    std::vector<std::string> welcome = ProbeMessages(*late);
-    auto join = std::find_if(welcome.begin(), welcome.end(), [](auto& m) { return IsType(m, "02"); });
-    ASSERT_LT(join + 3, welcome.end());
-    EXPECT_EQ(TextAt(*join, 9), "Late");
-    EXPECT_TRUE(IsType(*(join + 1), "03")) << "the map follows the join";
-    EXPECT_EQ(TextAt(*(join + 1), 1), "Caves") << "the first map of the rotation";
-    EXPECT_TRUE(IsType(*(join + 2), "05")) << "then one ship info per ship already in the world";
-    EXPECT_EQ(U32At(*(join + 2), 1), 1u);
-    EXPECT_EQ(TextAt(*(join + 2), 17), "Early");
-
-    std::vector<std::string> seen = ProbeMessages(*early);
-    auto left = FindAbout(seen, seen.begin(), {"06"}, 2);
-    ASSERT_NE(left, seen.end()) << "MSG_PLAYER_LEFT with the leaver's ship id";
-    EXPECT_EQ(FindAbout(seen, left, {"0a", "08"}, 2), seen.end()) << "no state or death of it after";
-}
 
 TEST(Combat, AShipShotDownLeavesShrapnelAndTheRoundEndsAtTheFragLimit)
 {
@@ -95,20 +29,17 @@ TEST(Combat, AShipShotDownLeavesShrapnelAndTheRoundEndsAtTheFragLimit)
     EXPECT_EQ(server.ShutDown(), 0);
     Finish(*target);
     Finish(*shooter);
-    ObjectId shooterId = JoinedShipId(*shooter), targetId = JoinedShipId(*target);
+    ObjectId shooterId = JoinedShipId(*shooter);
     std::vector<std::string> seen = ProbeMessages(*target);
 
-    auto died = FindAbout(seen, seen.begin(), {"08"}, targetId);
-    std::set<ObjectId> fragments;
-    for (auto it = died; it != seen.end(); ++it)
-        if (IsType(*it, "0b") && U32At(*it, 5) == 8)
-            fragments.insert(U32At(*it, 1));
+    std::set<ObjectId> fragments; // only deaths make shrapnel here
+    for (const std::string& hex : seen)
+        if (MessageType(hex) == "0b" && U32At(hex, 5) == 8)
+            fragments.insert(U32At(hex, 1));
     EXPECT_EQ(fragments.size(), 16u) << "eight shrapnel objects for each of two deaths";
     std::map<ObjectId, ShipReport> last = LastShipStates(seen);
     EXPECT_EQ(last[shooterId].frags, 2) << "the shooter's frags, as every client sees them";
-    EXPECT_EQ(FragsAfterFirstDeath(ProbeMessages(*shooter), targetId), -1)
-        << "a death costs the target a frag";
-    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](auto& m) { return IsType(m, "04"); }))
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](auto& m) { return MessageType(m) == "04"; }))
         << "MSG_ROUND_OVER at the frag limit";
 }
 
@@ -116,8 +47,8 @@ TEST(Bots, JoinUnderTheirNamesAndFlyOnTheirOwn)
 {
     ServerUnderTest server(ServerUnderTest::Setup().ShippedMaps().Args({"-bots", "3"}));
     ASSERT_TRUE(server.ready);
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(server.NextLineWith("[bot] has joined the game.", 30s)) << "bot " << i;
+    for (size_t i = 0, read = 0; i < 3; ++i, read = server.process->Lines().size())
+        ASSERT_TRUE(server.process->WaitForLineAfter(read, "[bot] has joined the game.", 30s)) << "bot " << i;
     // Its welcome lists the bots' ships; one bot makes room for it.
     auto observer = server.Probe({"--join", "--name", "Observer", "--duration", "60000"});
     ShipWatch watch(*observer);

@@ -1,34 +1,17 @@
-// The server on a real network, driven by QuorvexProbe and by raw datagrams:
-// search, the player limit, chat and ping after hostile packets, who may shut
-// it down, peers that vanish, and a flood of joins with real cookies.
-#include "net/GameIdentity.h"
+// The server on a real network, driven by QuorvexProbe: search by broadcast,
+// the player limit, chat and ping after hostile packets, who may shut it
+// down, and peers that vanish. (Floods of joins are the session's, tested
+// with real sockets in tests/session.)
 #include "tests/support/ProbeOutput.h"
-#include "tests/support/RawDatagrams.h"
 #include "tests/support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <csignal>
 #include <regex>
-#include <thread>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
-
-TEST(Search, ByHostNameAndByLoopbackBroadcastListTheServerOnce)
-{
-    ServerUnderTest server(ServerUnderTest::Setup().Args({"-name", "Arena"}));
-    ASSERT_TRUE(server.ready);
-    for (bool broadcast : {false, true})
-    {
-        auto probe = broadcast ? server.Probe({"--enum"}, {"QUORVEX_BROADCAST=127.255.255.255"})
-                               : server.Probe({"--enum", "--host", "127.0.0.1"});
-        ASSERT_EQ(Finish(*probe), 0);
-        EXPECT_EQ(LinesStartingWith(*probe, "SERVER"), std::vector<std::string>{"SERVER\tArena\t4\t0"})
-            << "several attempts, one entry; by broadcast: " << broadcast;
-    }
-}
 
 TEST(Search, ByBroadcastInsideAPrivateNetwork)
 {
@@ -140,52 +123,35 @@ TEST(Network, OnlyAdministratorsMayShutTheServerDownOrChangeItsMap)
 }
 
 // A killed client and a killed server, side by side: each is noticed by the
-// other side of its session without a word from it.
-TEST(Network, KilledPeersAreDroppedByTheOtherSide)
+// other side of its session without a word from it. The client's ship goes
+// with it, for everyone, and its id is never given again.
+TEST(Network, KilledPeersAreDroppedByTheOtherSideAndTheClientsShipWithIt)
 {
-    ServerUnderTest keeps, dies;
+    ServerUnderTest keeps(ServerUnderTest::Setup().ShippedMaps()), dies;
     ASSERT_TRUE(keeps.ready && dies.ready);
-    auto dropped = keeps.Probe({"--duration", "30000"});
+    auto watcher = keeps.Probe({"--join", "--name", "Watcher", "--duration", "30000"});
+    ASSERT_TRUE(keeps.Says("Watcher has joined the game."));
+    auto dropped = keeps.Probe({"--join", "--name", "Dropped", "--duration", "30000"});
     auto orphan = dies.Probe({"--duration", "30000"});
-    ASSERT_TRUE(dropped->WaitForLine("CONNECTED", 10s) && orphan->WaitForLine("CONNECTED", 10s));
+    ASSERT_TRUE(keeps.Says("Dropped has joined the game.") && orphan->WaitForLine("CONNECTED", 10s));
     dropped->Signal(SIGKILL);
     dies.process->Signal(SIGKILL);
-    EXPECT_TRUE(keeps.Says(" has left the game"));
+    EXPECT_TRUE(keeps.Says("Dropped has left the game"));
     EXPECT_EQ(Finish(*orphan, 10s), 4);
-}
+    auto again = keeps.Probe({"--join", "--name", "Again", "--duration", "500"});
+    EXPECT_EQ(Finish(*again), 0);
+    EXPECT_EQ(keeps.ShutDown(), 0);
+    EXPECT_EQ(Finish(*watcher), 4);
+    EXPECT_EQ(JoinedShipId(*again), 3u) << "ids are never reused";
 
-// An attacker that receives at its addresses asks for real join cookies and
-// half-opens enough joins with them to fill every peer of the arena (4
-// players and the host's own make 5, plus 32 spare peers); the player still
-// gets in.
-TEST(JoinFlood, AttackerWithRealCookiesLeavesThePlayerJoining)
-{
-    constexpr uint32_t kServer = 0x7F000001;
-    ServerUnderTest server(ServerUnderTest::Setup().Arena());
-    ASSERT_TRUE(server.ready);
-    const session::Guid game = *session::Guid::Parse(game_identity::kApplicationGuidText);
-    std::atomic<bool> stop{false};
-    std::atomic<int> sent{0};
-    std::thread attacker(
-        [&]
-        {
-            std::vector<std::unique_ptr<UdpSocket>> ports;
-            while (!stop && ports.size() < 400)
-            {
-                ports.push_back(std::make_unique<UdpSocket>(0x7F000004));
-                auto cookie = AskForCookie(ports.back()->Fd(), kServer, server.port, game, 100ms);
-                if (cookie && cookie->status == session::wire::kCookieGranted)
-                    ports.back()->SendTo(kServer, server.port, EnetConnect(cookie->cookie, ++sent));
-            }
-        });
-    for (auto deadline = std::chrono::steady_clock::now() + 20s;
-         sent < 40 && std::chrono::steady_clock::now() < deadline;)
-        std::this_thread::sleep_for(5ms);
-    EXPECT_GE(sent, 40) << "enough connects with real cookies to fill every peer";
-    auto player = server.Probe({"--join", "--name", "Player", "--duration", "1000"});
-    EXPECT_EQ(Finish(*player), 0) << player->Stderr();
-    EXPECT_NE(JoinedShipId(*player), 0u) << "connected and got a ship";
-    stop = true;
-    attacker.join();
-    RecordProperty("connects_with_cookies", sent.load());
+    auto about = [](const std::string& hex, std::initializer_list<std::string> types)
+    { return U32At(hex, 1) == 2 && std::find(types.begin(), types.end(), MessageType(hex)) != types.end(); };
+    std::vector<std::string> seen = ProbeMessages(*watcher);
+    auto left = std::find_if(seen.begin(), seen.end(), [&](auto& hex) { return about(hex, {"06"}); });
+    ASSERT_NE(left, seen.end()) << "MSG_PLAYER_LEFT with the killed client's ship id";
+    EXPECT_TRUE(std::none_of(left, seen.end(),
+                             [&](auto& hex) {
+                                 return about(hex, {"0a", "08"});
+                             }))
+        << "no state or death of its ship after";
 }

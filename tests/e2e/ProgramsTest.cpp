@@ -1,6 +1,6 @@
 // The server and the probe as programs a user starts: what ends them at once
-// and with which status, stopping by signal, the game port, and a server with
-// nothing to play. Every option's meaning is checked in process
+// and with which status, signals (SIGUSR1's stats line, the stop signals),
+// the game port, and a server with nothing to play. Every option's meaning is checked in process
 // (tests/server/CommandLineTest.cpp); here only the real exits.
 #include "tests/support/MapFile.h"
 #include "tests/support/ServerUnderTest.h"
@@ -8,20 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
-
-namespace
-{
-std::string AllOutput(ChildProcess& process)
-{
-    std::string text = process.Stderr();
-    for (const std::string& line : process.Lines())
-        text += line + "\n";
-    return text;
-}
-} // namespace
 
 TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
 {
@@ -39,20 +29,32 @@ TEST(ServerProgram, HelpVersionAndABadValueEndItWithoutServing)
     {
         ChildProcess server(ProgramPath("QuorvexServer"), expected.args);
         EXPECT_EQ(Finish(server), expected.status) << expected.args[0];
-        std::string said = AllOutput(server);
+        std::string said = server.Stderr();
+        for (const std::string& line : server.Lines())
+            said += line + "\n";
         EXPECT_NE(said.find(expected.said), std::string::npos) << said;
         EXPECT_EQ(said.find("Console: starting up server"), std::string::npos) << said;
     }
 }
 
-TEST(ServerProgram, EachStopSignalEndsItCleanlyAndItsClientsAtOnce)
+// SIGUSR1 asks for one "Stats:" line even without -stats, and does not end
+// the server; the stop signals do.
+TEST(ServerProgram, UsrOneReportsAndEachStopSignalEndsItCleanlyAndItsClientsAtOnce)
 {
+    const std::regex stats(
+        "Stats: \\d+ passes/s, tick p50 \\d+\\.\\d\\d ms p99 \\d+\\.\\d\\d ms, (\\d+) players, "
+        "per client \\d+ datagrams/s \\d+\\.\\d kB/s, largest batch \\d+ B");
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
     {
         ServerUnderTest server;
         ASSERT_TRUE(server.ready);
         auto probe = server.Probe({"--duration", "30000"});
         ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s)) << signal;
+        server.process->Signal(SIGUSR1);
+        std::optional<std::string> line = server.process->WaitForLine("Stats: ", 10s);
+        std::smatch match;
+        ASSERT_TRUE(line && std::regex_match(*line, match, stats)) << line.value_or("no Stats line");
+        EXPECT_EQ(match[1], "1") << "the probe; the host's own player is not counted";
         server.process->Signal(signal);
         EXPECT_EQ(Finish(*server.process, 5s), 0) << "signal " << signal;
         EXPECT_EQ(Finish(*probe, 3s), 4) << "told at once, not after a time-out; signal " << signal;

@@ -7,16 +7,16 @@
 // connected, in order, identical chat lines included, and see each death;
 // the messages of one batch carry one time stamp, so distinct time stamps
 // count batches. A headless client (--world) must end with the world the
-// server last reported, as with a server that sends on every pass.
+// server last reported, as with a server that sends on every pass. With
+// -stats 1 the server prints a "Stats:" line every second on its own (the
+// line itself is checked with SIGUSR1 in ProgramsTest.cpp).
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <map>
-#include <regex>
 #include <set>
 #include <thread>
 
@@ -28,27 +28,6 @@ namespace
 constexpr double kShipLength = 32;
 const std::string kChat = "same line";
 const std::string kLastChat = "last line";
-
-// Ships slow enough that a client's estimate of where one is, made a moment
-// after the server's last report, stays within a ship length of it (at 96
-// units/s only a third of a second's delay would carry it further); no
-// shrapnel, no round end during the test.
-ServerUnderTest::Setup ArenaSetup(std::vector<std::string> args)
-{
-    return ServerUnderTest::Setup()
-        .Arena()
-        .Args(std::move(args))
-        .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\nShrapnelCount 0\n");
-}
-
-// The server's "Console: " lines, without the prefix.
-std::vector<std::string> ConsoleLines(const ChildProcess& server)
-{
-    std::vector<std::string> lines = LinesStartingWith(server, "Console: ");
-    for (std::string& line : lines)
-        line.erase(0, 9);
-    return lines;
-}
 
 // The batches that arrived in each whole second between the first and the
 // last one: the messages of one batch carry its time stamp, "MSG <ms> <hex>".
@@ -90,7 +69,15 @@ bool IsDeathLine(const std::string& line)
 
 TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 {
-    ServerUnderTest server(ArenaSetup({"-sendrate", "20"}));
+    // Ships slow enough that a client's estimate of where one is, made a
+    // moment after the server's last report, stays within a ship length of it
+    // (at 96 units/s only a third of a second's delay would carry it
+    // further); no shrapnel, no round end during the test.
+    ServerUnderTest server(
+        ServerUnderTest::Setup()
+            .Arena()
+            .Args({"-sendrate", "20", "-stats", "1"})
+            .Config("DefaultFragLimit 120\nMaxPlayers 8\nBaseMaxSpeed 96\nShrapnelCount 0\n"));
     ASSERT_TRUE(server.ready);
     auto observer = server.Probe({"--duration", "120000"});
     ASSERT_TRUE(observer->WaitForLine("CONNECTED", 10s));
@@ -117,11 +104,9 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 
     std::vector<size_t> batches = BatchesPerSecond(*observer);
     ASSERT_GE(batches.size(), 5u);
-    EXPECT_LE(*std::max_element(batches.begin(), batches.end()), 30u);
     std::sort(batches.begin(), batches.end());
-    size_t median = batches[batches.size() / 2];
-    EXPECT_GE(median, 10u);
-    EXPECT_LE(median, 30u);
+    EXPECT_LE(batches.back(), 30u);
+    EXPECT_GE(batches[batches.size() / 2], 10u) << "the median second";
 
     // The observer's chat and console lines, up to the last chat line.
     std::vector<std::string> texts;
@@ -131,7 +116,9 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
             texts.push_back(TextAt(*hex, 1));
     ASSERT_FALSE(texts.empty());
     EXPECT_NE(texts.back().find(kLastChat), std::string::npos);
-    std::vector<std::string> console = ConsoleLines(*server.process);
+    std::vector<std::string> console = LinesStartingWith(*server.process, "Console: ");
+    for (std::string& line : console)
+        line.erase(0, 9); // the prefix
     auto first = std::find(console.begin(), console.end(), texts.front());
     ASSERT_NE(first, console.end());
     auto end =
@@ -156,38 +143,10 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 
     std::map<ObjectId, ShipReport> reported = LastShipStates(seen);
     EXPECT_LT(reported[JoinedShipId(*diver)].frags, 0) << "each landing costs a frag";
-    std::map<ObjectId, ShipReport> world = WorldShips(*pilot);
+    std::map<ObjectId, ShipReport> world = BotWorlds(*pilot).at(0);
     EXPECT_EQ(world.size(), 2u);
     EXPECT_EQ(WorldDisagreements(world, reported, {384, 384}, kShipLength), std::vector<std::string>{});
+    EXPECT_GE(LinesStartingWith(*server.process, "Stats: ").size(), 2u) << "some eight seconds at -stats 1";
 }
 
-TEST(SendRate, StatsLinesComeEveryPeriodAndOnSigusr1)
-{
-    const std::regex line(
-        "Stats: \\d+ passes/s, tick p50 \\d+\\.\\d\\d ms p99 \\d+\\.\\d\\d ms, (\\d+) players, "
-        "per client \\d+ datagrams/s \\d+\\.\\d kB/s, largest batch \\d+ B");
-    ServerUnderTest server(ArenaSetup({"-stats", "1", "-sendrate", "20"}));
-    ASSERT_TRUE(server.ready);
-    auto player = server.Probe({"--join", "--duration", "60000"});
-    ASSERT_TRUE(server.process->WaitForLine("has joined the game.", 10s));
-    size_t seenLines = server.process->Lines().size();
-    std::optional<std::string> stats = server.process->WaitForLineAfter(seenLines, "Stats: ", 10s);
-    ASSERT_TRUE(stats);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(*stats, match, line)) << *stats;
-    EXPECT_EQ(match[1], "1") << "the probe; the host's own player is not counted";
-
-    // Without -stats, SIGUSR1 still asks for one line and does not end the server.
-    ServerUnderTest quiet(ArenaSetup({}));
-    ASSERT_TRUE(quiet.ready);
-    quiet.process->Signal(SIGUSR1);
-    stats = quiet.process->WaitForLine("Stats: ", 10s);
-    ASSERT_TRUE(stats) << "one line at once";
-    EXPECT_TRUE(std::regex_match(*stats, match, line)) << *stats;
-    quiet.process->Signal(SIGTERM);
-    EXPECT_EQ(Finish(*quiet.process), 0) << "SIGUSR1 did not end the server";
-    server.process->Signal(SIGTERM);
-    EXPECT_EQ(Finish(*server.process), 0);
-    Finish(*player);
-}
 } // namespace

@@ -31,8 +31,6 @@ public:
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const Options& options = {});
     ~ChildProcess(); // kills the child if it still runs
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Next line of standard output not yet returned, without its newline;
     // nullopt when the time-out passes or the output ends first.

@@ -7,6 +7,63 @@
 
 namespace testing_support
 {
+namespace
+{
+float FloatAt(const std::string& hex, size_t offset)
+{
+    return std::bit_cast<float>(U32At(hex, offset));
+}
+
+bool IsShipState(const std::string& hex)
+{
+    constexpr size_t kShipStateSize = 47;
+    return hex.size() == kShipStateSize * 2 && MessageType(hex) == "0a";
+}
+
+ShipReport StateIn(const std::string& hex)
+{
+    ShipReport ship;
+    ship.frags = static_cast<int8_t>(U8At(hex, 14));
+    ship.x = FloatAt(hex, 19);
+    ship.y = FloatAt(hex, 23);
+    ship.angle = FloatAt(hex, 43);
+    return ship;
+}
+
+std::string ToHex(const std::string& bytes)
+{
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char c : bytes)
+        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
+    return text;
+}
+
+std::string StringMessageHex(char type, const std::string& text)
+{
+    std::string bytes = {type, static_cast<char>(text.size()), 0, 0, 0};
+    return ToHex(bytes + text);
+}
+
+bool ParseWorldShip(const std::string& line, ObjectId& id, ShipReport& ship)
+{
+    if (line.rfind("WORLD SHIP ", 0) != 0)
+        return false;
+    std::istringstream in(line.substr(11));
+    in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
+    return true;
+}
+
+// The distance between two points of a world that wraps at width x height,
+// each offset taken the short way round.
+double TorusDistance(double x1, double y1, double x2, double y2, double width, double height)
+{
+    double dx = std::fabs(x1 - x2), dy = std::fabs(y1 - y2);
+    dx = std::min(dx, width - dx);
+    dy = std::min(dy, height - dy);
+    return std::hypot(dx, dy);
+}
+} // namespace
 
 std::vector<std::string> ProbeMessages(const ChildProcess& probe)
 {
@@ -27,11 +84,6 @@ uint8_t U8At(const std::string& hex, size_t offset)
     return static_cast<uint8_t>(std::stoul(hex.substr(offset * 2, 2), nullptr, 16));
 }
 
-float FloatAt(const std::string& hex, size_t offset)
-{
-    return std::bit_cast<float>(U32At(hex, offset));
-}
-
 uint32_t U32At(const std::string& hex, size_t offset)
 {
     uint32_t value = 0;
@@ -48,24 +100,6 @@ std::string TextAt(const std::string& hex, size_t offset)
         text += static_cast<char>(U8At(hex, offset + 4 + i));
     return text;
 }
-
-namespace
-{
-std::string ToHex(const std::string& bytes)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char c : bytes)
-        text += std::string{kDigits[c >> 4], kDigits[c & 15]};
-    return text;
-}
-
-std::string StringMessageHex(char type, const std::string& text)
-{
-    std::string bytes = {type, static_cast<char>(text.size()), 0, 0, 0};
-    return ToHex(bytes + text);
-}
-} // namespace
 
 std::string MapRequestHex(const std::string& name)
 {
@@ -85,18 +119,6 @@ ObjectId JoinedShipId(const ChildProcess& probe)
     return 0;
 }
 
-namespace
-{
-bool ParseWorldShip(const std::string& line, ObjectId& id, ShipReport& ship)
-{
-    if (line.rfind("WORLD SHIP ", 0) != 0)
-        return false;
-    std::istringstream in(line.substr(11));
-    in >> id >> ship.name >> ship.active >> ship.x >> ship.y >> ship.frags;
-    return true;
-}
-} // namespace
-
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
 {
     std::vector<std::map<ObjectId, ShipReport>> worlds;
@@ -112,40 +134,14 @@ std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
     return worlds;
 }
 
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe)
-{
-    std::vector<std::map<ObjectId, ShipReport>> worlds = BotWorlds(probe);
-    return worlds.empty() ? std::map<ObjectId, ShipReport>{} : worlds.back();
-}
-
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages)
 {
-    constexpr size_t kShipStateSize = 47;
     std::map<ObjectId, ShipReport> states;
     for (const std::string& hex : messages)
-    {
-        if (hex.size() != kShipStateSize * 2 || MessageType(hex) != "0a")
-            continue;
-        ShipReport& ship = states[U32At(hex, 1)];
-        ship.frags = static_cast<int8_t>(U8At(hex, 14));
-        ship.x = FloatAt(hex, 19);
-        ship.y = FloatAt(hex, 23);
-    }
+        if (IsShipState(hex))
+            states[U32At(hex, 1)] = StateIn(hex);
     return states;
 }
-
-namespace
-{
-// The distance between two points of a world that wraps at width x height,
-// each offset taken the short way round.
-double TorusDistance(double x1, double y1, double x2, double y2, double width, double height)
-{
-    double dx = std::fabs(x1 - x2), dy = std::fabs(y1 - y2);
-    dx = std::min(dx, width - dx);
-    dy = std::min(dy, height - dy);
-    return std::hypot(dx, dy);
-}
-} // namespace
 
 std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>& world,
                                             const std::map<ObjectId, ShipReport>& server, WorldSize size,
@@ -175,11 +171,6 @@ std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>
     return differences;
 }
 
-double ShipWatch::State::From(const State& other) const
-{
-    return std::hypot(x - other.x, y - other.y);
-}
-
 bool ShipWatch::Until(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     for (auto end = std::chrono::steady_clock::now() + timeout; !done();)
@@ -190,10 +181,10 @@ bool ShipWatch::Until(const std::function<bool()>& done, std::chrono::millisecon
         std::string hex = line && line->rfind("MSG ", 0) == 0 ? line->substr(line->rfind(' ') + 1) : "00";
         if (MessageType(hex) == "05")
             m_ships[U32At(hex, 1)].name = TextAt(hex, 17);
-        if (MessageType(hex) != "0a")
+        if (!IsShipState(hex))
             continue;
         Ship& ship = m_ships[U32At(hex, 1)];
-        ship.last = {FloatAt(hex, 19), FloatAt(hex, 23), FloatAt(hex, 43)};
+        ship.last = StateIn(hex);
         ship.first = ship.states++ ? ship.first : ship.last;
     }
     return true;

@@ -6,6 +6,7 @@
 #include "tests/support/ChildProcess.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,7 +24,6 @@ std::string MessageType(const std::string& hex);
 // A little-endian u32 at a byte offset of a message.
 uint32_t U32At(const std::string& hex, size_t offset);
 uint8_t U8At(const std::string& hex, size_t offset);
-float FloatAt(const std::string& hex, size_t offset);
 // A length-prefixed string at a byte offset.
 std::string TextAt(const std::string& hex, size_t offset);
 
@@ -35,21 +35,22 @@ std::string TextMessageHex(const std::string& text);
 // The ship id the server gave this probe in its MSG_JOIN answer, or 0.
 ObjectId JoinedShipId(const ChildProcess& probe);
 
-// What is known of one ship: from a --world probe's "WORLD SHIP" line, or from
-// the last MSG_SHIP_STATE seen for it (which carries no name or play state).
+// What is known of one ship: from a --world probe's "WORLD SHIP" line (no
+// heading), or from a MSG_SHIP_STATE (no name or play state).
 struct ShipReport
 {
     std::string name;
     int active = 0;
-    double x = 0, y = 0;
+    double x = 0, y = 0, angle = 0;
     int frags = 0;
+
+    double From(const ShipReport& other) const { return std::hypot(x - other.x, y - other.y); }
 };
 
-// The worlds a --bots N --world probe printed, one per "BOT" line, in order:
-// its "WORLD SHIP <id> <name> <active> <x> <y> <frags>" lines by ship id.
+// The worlds a --world probe printed, its "WORLD SHIP <id> <name> <active>
+// <x> <y> <frags>" lines by ship id: with --bots N, one per "BOT" line, in
+// order; without, one world of the last line for each ship.
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
-// The world of a plain --world probe: its last line for each ship.
-std::map<ObjectId, ShipReport> WorldShips(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
 
@@ -70,16 +71,11 @@ std::vector<std::string> WorldDisagreements(const std::map<ObjectId, ShipReport>
 class ShipWatch
 {
 public:
-    struct State
-    {
-        float x = 0, y = 0, angle = 0;
-        double From(const State& other) const;
-    };
     struct Ship
     {
         std::string name;
         int states = 0;
-        State first, last;
+        ShipReport first, last;
     };
 
     explicit ShipWatch(ChildProcess& probe) : m_probe(probe) {}

@@ -1,5 +1,7 @@
 #include "tests/support/RawDatagrams.h"
 
+#include "tests/support/Ports.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -38,6 +40,42 @@ void BigEndian32(std::vector<uint8_t>& out, uint32_t value)
     BigEndian16(out, static_cast<uint16_t>(value >> 16));
     BigEndian16(out, static_cast<uint16_t>(value));
 }
+
+void SendDatagram(int fd, uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes)
+{
+    sockaddr_in to = SocketAddress(ipv4, port);
+    sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+}
+
+std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::milliseconds timeout)
+{
+    pollfd waiting{fd, POLLIN, 0};
+    if (poll(&waiting, 1, static_cast<int>(timeout.count())) <= 0)
+        return std::nullopt;
+    std::vector<uint8_t> bytes(4096);
+    ssize_t received = recv(fd, bytes.data(), bytes.size(), MSG_DONTWAIT);
+    if (received < 0)
+        return std::nullopt;
+    bytes.resize(static_cast<size_t>(received));
+    return bytes;
+}
+
+// True when an ENet datagram carries a VERIFY_CONNECT.
+bool IsEnetVerifyConnect(const std::vector<uint8_t>& datagram)
+{
+    // The answer to a connect holds the acknowledgement (8 bytes) and the
+    // VERIFY_CONNECT (44 bytes), always with a sent time.
+    for (size_t at = kHeaderWithSentTime; at < datagram.size();)
+    {
+        uint8_t command = datagram[at] & kCommandMask;
+        if (command == kVerifyConnect)
+            return true;
+        if (command != kAcknowledge)
+            return false;
+        at += 8;
+    }
+    return false;
+}
 } // namespace
 
 UdpSocket::UdpSocket(uint32_t ipv4)
@@ -60,23 +98,19 @@ UdpSocket::~UdpSocket()
     close(m_fd);
 }
 
-void SendDatagram(int fd, uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes)
+void UdpSocket::SendTo(uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes)
 {
-    sockaddr_in to = SocketAddress(ipv4, port);
-    sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    SendDatagram(m_fd, ipv4, port, bytes);
 }
 
-std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::milliseconds timeout)
+std::optional<std::vector<uint8_t>> UdpSocket::Receive(std::chrono::milliseconds timeout)
 {
-    pollfd waiting{fd, POLLIN, 0};
-    if (poll(&waiting, 1, static_cast<int>(timeout.count())) <= 0)
-        return std::nullopt;
-    std::vector<uint8_t> bytes(4096);
-    ssize_t received = recv(fd, bytes.data(), bytes.size(), MSG_DONTWAIT);
-    if (received < 0)
-        return std::nullopt;
-    bytes.resize(static_cast<size_t>(received));
-    return bytes;
+    return ReceiveDatagram(m_fd, timeout);
+}
+
+uint16_t FreeUdpPort()
+{
+    return UdpSocket(INADDR_LOOPBACK).Port();
 }
 
 std::optional<session::wire::CookieAnswer> AskForCookie(int fd, uint32_t ipv4, uint16_t port,
@@ -119,22 +153,6 @@ std::vector<uint8_t> EnetConnect(uint32_t data, uint32_t connectId)
     BigEndian32(bytes, connectId);
     BigEndian32(bytes, data);
     return bytes;
-}
-
-bool IsEnetVerifyConnect(const std::vector<uint8_t>& datagram)
-{
-    // The answer to a connect holds the acknowledgement (8 bytes) and the
-    // VERIFY_CONNECT (44 bytes), always with a sent time.
-    for (size_t at = kHeaderWithSentTime; at < datagram.size();)
-    {
-        uint8_t command = datagram[at] & kCommandMask;
-        if (command == kVerifyConnect)
-            return true;
-        if (command != kAcknowledge)
-            return false;
-        at += 8;
-    }
-    return false;
 }
 
 bool AwaitVerifyConnect(UdpSocket& socket, std::chrono::milliseconds timeout)

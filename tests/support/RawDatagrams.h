@@ -13,10 +13,6 @@
 namespace testing_support
 {
 
-void SendDatagram(int fd, uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes);
-// The next datagram on `fd`, or nullopt once `timeout` passes without one.
-std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::milliseconds timeout);
-
 // Asks the server at `ipv4`:`port` for a join cookie for `application` from
 // the socket `fd`, again every quarter second while no answer comes (answers
 // are rate-limited).
@@ -35,14 +31,9 @@ public:
 
     int Fd() const { return m_fd; }
     uint16_t Port() const { return m_port; }
-    void SendTo(uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes)
-    {
-        SendDatagram(m_fd, ipv4, port, bytes);
-    }
-    std::optional<std::vector<uint8_t>> Receive(std::chrono::milliseconds timeout)
-    {
-        return ReceiveDatagram(m_fd, timeout);
-    }
+    void SendTo(uint32_t ipv4, uint16_t port, const std::vector<uint8_t>& bytes);
+    // The next datagram, or nullopt once `timeout` passes without one.
+    std::optional<std::vector<uint8_t>> Receive(std::chrono::milliseconds timeout);
 
 private:
     int m_fd = -1;
@@ -53,11 +44,8 @@ private:
 // two channels, carrying `data` as its connect data word.
 std::vector<uint8_t> EnetConnect(uint32_t data, uint32_t connectId);
 
-// True when an ENet datagram carries a VERIFY_CONNECT: the server made a peer
-// for our connect.
-bool IsEnetVerifyConnect(const std::vector<uint8_t>& datagram);
-
-// Waits up to `timeout` for a VERIFY_CONNECT on `socket`, skipping anything else.
+// Waits up to `timeout` for a VERIFY_CONNECT on `socket`, skipping anything
+// else: the server made a peer for our connect.
 bool AwaitVerifyConnect(UdpSocket& socket, std::chrono::milliseconds timeout);
 
 } // namespace testing_support

@@ -59,11 +59,6 @@ bool ServerUnderTest::Says(const std::string& text, std::chrono::milliseconds ti
     return process->WaitForLine("Console: " + text, timeout).has_value();
 }
 
-bool ServerUnderTest::NextLineWith(const std::string& text, std::chrono::milliseconds timeout)
-{
-    return process->WaitForLineAfter(process->Lines().size(), text, timeout).has_value();
-}
-
 int ServerUnderTest::ShutDown()
 {
     auto request = Probe({"--send", kShutdownHex, "--duration", "500"});

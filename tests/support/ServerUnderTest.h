@@ -54,8 +54,6 @@ public:
 
     // Waits for the console line "Console: <text>" (among all lines so far).
     bool Says(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // Waits for a line holding `text` among those not read yet.
-    bool NextLineWith(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Asks the server to shut down, as any client may, and waits for it to
     // end: its exit status, or -1.
     int ShutDown();
