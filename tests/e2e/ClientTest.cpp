@@ -14,6 +14,7 @@
 // goes, its length and its spaces, and checks every cell for the colour.
 // Texts are white or green here (a menu's selected line green, the others
 // white), so a cell is "blank" when it holds neither colour.
+#include "tests/support/MapFile.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
@@ -389,11 +390,13 @@ std::string RunningTestName()
 class ClientTest : public ::testing::Test
 {
 protected:
-    ClientTest()
+    // The client and the server play on `data` (Maps/, Graphics/, Sounds/).
+    explicit ClientTest(const std::string& data = ShippedData())
         : server(ServerUnderTest::Setup()
                      .Args({"-name", "Arena"})
                      .Config("DefaultFragLimit 50\nServerEOR 5000\n")
-                     .ShippedMaps())
+                     .Data(data)),
+          clientData(data)
     {
         // Those an earlier run of the same test left are removed first.
         std::filesystem::create_directories(kShotFolder);
@@ -411,13 +414,15 @@ protected:
 
     // Starts the client searching and joining on the server's port, with more
     // options. Its environment replaces whatever the test inherited.
-    void StartClient(const std::vector<std::string>& options = {})
+    void StartClient(const std::vector<std::string>& options = {},
+                     const std::vector<std::string>& moreEnvironment = {})
     {
         std::vector<std::string> args{"--port", std::to_string(server.port)};
         args.insert(args.end(), options.begin(), options.end());
         std::vector<std::string> environment{"DISPLAY=" + x.Display(), "XDG_CONFIG_HOME=" + configHome.Path(),
                                              "LIBGL_ALWAYS_SOFTWARE=1", "ASAN_OPTIONS=detect_leaks=0",
-                                             "QUORVEX_DATA=" + ShippedData()};
+                                             "QUORVEX_DATA=" + clientData};
+        environment.insert(environment.end(), moreEnvironment.begin(), moreEnvironment.end());
         client = std::make_unique<ChildProcess>(ProgramPath("QuorvexClient"), args,
                                                 ChildProcess::Options{"", environment});
     }
@@ -502,8 +507,111 @@ protected:
 
     XSession x;
     ServerUnderTest server;
+    std::string clientData;
     TempDir configHome; // the client's XDG_CONFIG_HOME
     std::unique_ptr<ChildProcess> client;
+};
+
+// The shipped pictures and sounds with one map, "Arena": a walled room 30
+// tiles wide with two spawn points in one row, 11 tiles apart (the short way
+// round is 19 tiles the other way). The first ship to join spawns at the
+// right one, the second at the left one, both facing down towards the wall
+// rows at the bottom.
+const std::string& DuelData()
+{
+    static TempDir data;
+    if (!std::filesystem::exists(data.File("Maps")))
+    {
+        for (const char* folder : {"Graphics", "Sounds"})
+            std::filesystem::create_directory_symlink(ShippedData() + "/" + folder, data.File(folder));
+        const std::string open = "#" + std::string(28, '.') + "#", wall(30, '#');
+        data.Write("Maps/Arena.smp", MapFile({wall, open, "#..7..........7" + std::string(14, '.') + "#",
+                                              open, open, open, open, wall, wall},
+                                             "Arena")
+                                         .Bytes());
+    }
+    return data.Path();
+}
+
+// What the client played, recorded by SDL's disk audio driver: 16-bit
+// stereo frames at 44.1 kHz, left sample first, written as they are played.
+class Recording
+{
+public:
+    static constexpr size_t kBytesPerSecond = 44100 * 4;
+
+    std::vector<std::string> Environment() const
+    {
+        return {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + m_path};
+    }
+    size_t Size() const { return std::filesystem::exists(m_path) ? std::filesystem::file_size(m_path) : 0; }
+    // The root-mean-square level of each channel from byte `from` on, over
+    // at most `bytes` bytes.
+    std::pair<double, double> Loudness(size_t from, size_t bytes = SIZE_MAX) const
+    {
+        const std::string all = ReadFile(m_path);
+        const size_t end = from + std::min(bytes, all.size() - std::min(from, all.size()));
+        double sums[2] = {0, 0};
+        size_t frames = 0;
+        for (size_t at = from / 4 * 4; at + 4 <= end; at += 4, ++frames)
+            for (size_t channel = 0; channel < 2; ++channel)
+            {
+                const double sample =
+                    int16_t(uint8_t(all[at + 2 * channel]) | uint8_t(all[at + 2 * channel + 1]) << 8);
+                sums[channel] += sample * sample;
+            }
+        return frames ? std::pair{std::sqrt(sums[0] / frames), std::sqrt(sums[1] / frames)}
+                      : std::pair{0.0, 0.0};
+    }
+    // Waits until `seconds` more of sound have been written.
+    void Await(double seconds) const
+    {
+        const size_t target = Size() + size_t(seconds * kBytesPerSecond);
+        for (auto deadline = std::chrono::steady_clock::now() + kClientPatience;
+             Size() < target && std::chrono::steady_clock::now() < deadline;)
+            std::this_thread::sleep_for(50ms);
+    }
+
+private:
+    TempDir m_dir;
+    std::string m_path = m_dir.File("played.raw");
+};
+
+class Sound : public ClientTest
+{
+protected:
+    Sound() : ClientTest(DuelData()) {}
+
+    // Joins with `options`, holds fire for a moment once a second of silence
+    // has been recorded, and has a second player join on the left and crash
+    // into the wall below; the recording's offsets of the shot and the crash.
+    std::pair<size_t, size_t> FireThenWatchACrashOnTheLeft(const std::vector<std::string>& options)
+    {
+        StartClient(options, recording.Environment());
+        EXPECT_TRUE(server.Says("Player has joined the game.", kClientPatience));
+        recording.Await(1.0);
+        const size_t shot = recording.Size();
+        EXPECT_TRUE(x.Xdotool({"keydown", "space"}));
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(x.Xdotool({"keyup", "space"}));
+        recording.Await(1.5); // the shots fade
+        const size_t crash = recording.Size();
+        auto lefty = server.Probe({"--join", "--name", "Lefty", "--keys", "9", "--duration", "10000"});
+        EXPECT_TRUE(server.Says("Lefty tried to land.  It didn't go so well...", kClientPatience));
+        ShipWatch ships(*lefty);
+        auto seen = [&](const char* name) { return ships.Named(name) && ships.Named(name)->states > 0; };
+        EXPECT_TRUE(ships.Until([&] { return seen("Lefty") && seen("Player"); }, kClientPatience));
+        if (seen("Lefty") && seen("Player"))
+        {
+            EXPECT_LT(ships.Named("Lefty")->first.x, ships.Named("Player")->first.x)
+                << "Lefty is on the left";
+        }
+        recording.Await(1.5);
+        lefty->Signal(SIGTERM);
+        return {shot, crash};
+    }
+
+    Recording recording;
 };
 
 using ClientProgram = ClientTest;
@@ -607,5 +715,25 @@ TEST_F(GameScreen, HeldKeysFlyTheShipTheConsoleChatsAndAMapRequestEndsTheRound)
     ASSERT_TRUE(WaitForScreen("game-on-fear", ShowsGame, &fear));
     EXPECT_TRUE(MinimapShowsOverviewOf(fear, "Fear")) << "the panel follows the new map";
     observer->Signal(SIGTERM);
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+}
+
+TEST_F(Sound, SilenceUntilTheShotAndACrashOnTheLeftIsLouderOnTheLeft)
+{
+    auto [shot, crash] = FireThenWatchACrashOnTheLeft({"--connect", "127.0.0.1"});
+    EXPECT_EQ(recording.Loudness(0, shot).first, 0) << "nothing plays before the player fires";
+    EXPECT_GT(recording.Loudness(shot, Recording::kBytesPerSecond / 2).first, 300)
+        << "the shots are heard within half a second";
+    auto [left, right] = recording.Loudness(crash);
+    EXPECT_GT(left, 1.1 * right) << "the crash is on the left (the join's chime, centred, plays too)";
+    EXPECT_GT(right, 50) << "and heard on the right too";
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+}
+
+TEST_F(Sound, MuteKeepsItSilent)
+{
+    FireThenWatchACrashOnTheLeft({"--connect", "127.0.0.1", "--mute"});
+    EXPECT_GT(recording.Size(), 3 * Recording::kBytesPerSecond);
+    EXPECT_EQ(recording.Loudness(0).first + recording.Loudness(0).second, 0);
     EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }
