@@ -45,12 +45,11 @@ constexpr std::array<ColumnLine, 11> kShipKeys = {{
     {380, "R        Fire Repulsor"},
 }};
 
-constexpr std::array<ColumnLine, 5> kOtherKeys = {{
+constexpr std::array<ColumnLine, 4> kOtherKeys = {{
     {440, "F9       Quick Exit"},
     {460, "F11      Toggle Player Names"},
     {480, "'        Chat"},
     {500, "ESC      (in-game) Return to Main Menu"},
-    {520, "M        (in-game) Sound Off and On"},
 }};
 
 struct PowerupLine
@@ -101,6 +100,9 @@ void CInstructionsScreen::DrawContents(float hh)
     DrawKeys(lx, hh);
     DrawPowerups(rx, hh);
     DrawFuel(lx, hh);
+    // The sound's key under the powerups, where the designed columns leave room.
+    DrawLine(rx, hh - 480, kMenuGreen, "Sound");
+    DrawLine(rx + 20, hh - 500, kMenuWhite, "M        (in-game) Off and On");
 }
 
 void CInstructionsScreen::DrawKeys(float lx, float hh)
