@@ -109,8 +109,8 @@ TEST_F(ClientTest, ShipMessages)
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
               std::tuple("Other", 3, true));
-    EXPECT_EQ(XY(other->GetPosition()), XY(CVector(100, 200, 1)));
-    EXPECT_EQ(XY(other->GetReportedPosition()), XY(CVector(100, 200, 1)))
+    EXPECT_EQ(std::tuple(XY(other->GetPosition()), XY(other->GetReportedPosition())),
+              std::tuple(std::tuple(100, 200), std::tuple(100, 200)))
         << "the next advance jumps to where the server put it";
     EXPECT_TRUE(world.GetUpdateFlag());
     Feed({Msg(&CMessage::SetShipDied, 5)});
@@ -154,10 +154,10 @@ TEST_F(ClientTest, ObjectAndTurretStates)
     EXPECT_EQ(dynamic_cast<CPowerup&>(*world.FindObject(44)).GetType(), POWERUP_CLOAK);
     EXPECT_EQ(dynamic_cast<CShrapnel&>(*world.FindObject(45)).GetShape(), 1);
     CGameObject* bullet = world.FindObject(40);
-    EXPECT_TRUE(bullet->IsActive());
-    EXPECT_EQ(XY(bullet->GetPosition()), XY(CVector(1, 2, 1))) << "placed at once when created";
-    EXPECT_EQ(XY(bullet->GetVelocity()), XY(CVector(10, -20, 0)));
-    EXPECT_EQ(bullet->GetAngle(), 90);
+    EXPECT_EQ(std::tuple(bullet->IsActive(), XY(bullet->GetPosition()), XY(bullet->GetVelocity()),
+                         bullet->GetAngle()),
+              std::tuple(true, XY(CVector(1, 2, 1)), XY(CVector(10, -20, 0)), 90))
+        << "placed at once when created";
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(9, 9, 1))});
     EXPECT_EQ(world.GetObjectCount(), 6u);
     EXPECT_EQ(bullet->GetPosition().GetY(), 2) << "a known object only learns its reported position";
@@ -312,13 +312,7 @@ TEST_F(ClientTest, FindsConnectsRegistersAndIsTerminatedAndAFullServerRefuses)
     ASSERT_TRUE(host.hosted);
     client.SetPort(host.port);
     EXPECT_TRUE(client.EnumHosts("127.0.0.1"));
-    char name[64];
-    uint32_t maxPlayers = 0, current = 0;
-    ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
-    EXPECT_STREQ(name, "Loop Arena");
-    EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(7u, 0u));
-    EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current)) << "four answers, one entry";
-    ASSERT_TRUE(client.SelectServer("Loop Arena"));
+    ASSERT_TRUE(client.SelectServer("Loop Arena")) << "the list's counts are the unit list test's";
     ASSERT_TRUE(client.Connect());
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(Printed("Registering with server..."));

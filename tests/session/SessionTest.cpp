@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -317,28 +316,16 @@ TEST(Session, SearchesDescribeTheSessionOnlyToItsOwnGame)
     client.answers.clear();
     client.session.EnumHosts(params);
     EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
-    params.hostName = "no-such-host.invalid";
-    EXPECT_EQ(client.session.EnumHosts(params), EnumResult::UnknownHost);
 }
 
-// Garbage, and forty 52-byte connects that are never acknowledged (they would
-// hold every peer of a server with a limit of 8, 8 + 32 spare, while ENet
-// resends its answers), leave room for players; answers to searches and to
-// cookie requests are rate-limited per source address.
-TEST(SessionAttack, FloodsLeaveTheServerServingAndAnswersAreRateLimited)
+// Forty 52-byte connects with made-up cookies (had they been let through,
+// they would hold every peer of a server with a limit of 8, 8 + 32 spare,
+// while ENet resends its answers) leave room for players; answers to searches
+// and to cookie requests are rate-limited per source address. What garbage
+// does to the decoders is the session-wire fuzz target's business.
+TEST(SessionAttack, ForgedConnectsLeaveRoomAndAnswersAreRateLimited)
 {
     ServerThread server(kGame, 8);
-    UdpSocket junkSender(0x7F000002);
-    uint32_t state = 12345;
-    for (int i = 0; i < 2000; ++i)
-    {
-        std::vector<uint8_t> junk(1 + (i * 37) % 1500);
-        for (uint8_t& byte : junk)
-            byte = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
-        if (i % 3 == 0)
-            std::memcpy(junk.data(), "QVXQ", std::min<size_t>(4, junk.size()));
-        junkSender.SendTo(kLoopback, server.port, junk);
-    }
     std::vector<std::unique_ptr<UdpSocket>> strangers;
     for (uint32_t i = 0; i < 40; ++i)
     {
@@ -363,21 +350,19 @@ TEST(SessionAttack, FloodsLeaveTheServerServingAndAnswersAreRateLimited)
 // The server answers a connect it made a peer for with a VERIFY_CONNECT; the
 // datagrams of one test reach it in the order they were sent, so once a later
 // connect is answered, an earlier one that was not never will be. A connect
-// needs its own valid cookie, and one address holds few unfinished joins,
-// which are dropped soon.
+// needs a cookie issued to its own address and port (made-up ones are the
+// flood test's), and one address holds few unfinished joins, which are
+// dropped soon.
 TEST(SessionAttack, ConnectsNeedTheirOwnCookieAndOneAddressHoldsFewUnfinishedJoins)
 {
     ServerThread server(kGame, 8);
     UdpSocket honest(0x7F000003);
     std::optional<wire::CookieAnswer> cookie = AskForCookie(honest.Fd(), kLoopback, server.port, kGame, 5s);
     ASSERT_TRUE(cookie);
-    UdpSocket forger(0x7F000002);
     UdpSocket thief(0x7F000003); // same address, another port
-    forger.SendTo(kLoopback, server.port, EnetConnect(0xDEADBEEF, 1));
     thief.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 2));
     honest.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 3));
     ASSERT_TRUE(AwaitVerifyConnect(honest, 10s));
-    EXPECT_FALSE(forger.Receive(0ms)) << "a made-up cookie";
     EXPECT_FALSE(thief.Receive(0ms)) << "a cookie issued to another port";
     auto halfOpen = HalfOpenJoins(0x7F000002, 4, server.port);
     UdpSocket fifth(0x7F000002);
