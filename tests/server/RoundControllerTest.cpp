@@ -82,27 +82,6 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP, MSG_ROUND_OVER}}}));
 }
 
-TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
-{
-    relay.SetHostPlayer(kHost);
-    relay.SetSendRate(10);
-    AddMaps({"Alpha", "Beta"});
-    rounds.NewRound(nullptr);
-    relay.FlushBatches();
-    Sent();
-    relay.QueueMessage(0, Msg(&CMessage::SetObjectState, 3, 1, CVector(), CVector(), 0.0f, 0));
-    rounds.EndRound();
-    relay.QueueMessage(0, Msg(&CMessage::SetText, "gg"));
-    relay.FlushBatches();
-    EXPECT_EQ(Sent(), Packets{}) << "the interval began with the first round's map";
-    rounds.NewRound(nullptr);
-    clock.Advance(100);
-    relay.FlushBatches();
-    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}}}))
-        << "the old round's state is dropped, its end and its chat are not";
-    EXPECT_EQ(PlayedMap(), "Beta");
-}
-
 TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
 {
     AddMaps({"Alpha", "Beta", "Gamma"});

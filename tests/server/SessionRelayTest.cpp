@@ -111,6 +111,12 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     clock.Advance(1);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), (Packets{{2, {"second"}}})) << "a player who left is sent nothing";
+    relay.QueueMessage(0, ObjectStateMsg(3, KIND_BULLET));
+    Queue(0, "chat outlives its round");
+    relay.DropQueued();
+    clock.Advance(50);
+    relay.FlushBatches();
+    EXPECT_EQ(Sent(), (Packets{{2, {"chat outlives its round"}}})) << "a new round drops the waiting states";
     clock.Advance(1000);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "nothing waiting, nothing sent";
