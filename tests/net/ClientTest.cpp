@@ -85,6 +85,8 @@ protected:
     std::vector<std::string> lines;
 };
 
+// Messages about ids nobody knows, and object states of kinds that have
+// messages of their own, change nothing.
 TEST_F(ClientTest, UnknownIdsAreIgnored)
 {
     Bytes reserved = Serialized(ObjectStateMsg(1, KIND_BULLET));
@@ -94,10 +96,9 @@ TEST_F(ClientTest, UnknownIdsAreIgnored)
     Feed({ShipStateMsg(99, 10), Msg(&CMessage::SetShipDied, 99), Msg(&CMessage::SetObjectGone, 99),
           Msg(&CMessage::SetPlayerLeft, 99), reservedMessage, ObjectStateMsg(2, KIND_MAP),
           ObjectStateMsg(3, KIND_SHIP), ObjectStateMsg(4, KIND_TURRET), ObjectStateMsg(5, 99)});
-    EXPECT_EQ(world.GetPlayerCount(), 1u);
-    EXPECT_EQ(world.GetObjectCount(), 0u) << "only the six moving kinds are created from object states";
-    EXPECT_EQ(world.GetTurretCount(), 0u);
-    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(
+        std::tuple(world.GetPlayerCount(), world.GetObjectCount(), world.GetTurretCount(), lines.size()),
+        std::tuple(1u, 0u, 0u, 0u));
 }
 
 // Ship information creates a ship, then only puts it back into play; a ship
@@ -109,24 +110,24 @@ TEST_F(ClientTest, ShipMessages)
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
               std::tuple("Other", 3, true));
-    EXPECT_EQ(std::tuple(XY(other->GetPosition()), XY(other->GetReportedPosition())),
-              std::tuple(std::tuple(100, 200), std::tuple(100, 200)))
+    EXPECT_EQ(std::tuple(XY(other->GetPosition()), XY(other->GetReportedPosition()), world.GetUpdateFlag()),
+              std::tuple(std::tuple(100, 200), std::tuple(100, 200), true))
         << "the next advance jumps to where the server put it";
-    EXPECT_TRUE(world.GetUpdateFlag());
     Feed({Msg(&CMessage::SetShipDied, 5)});
     EXPECT_FALSE(other->IsActive());
     Feed({ShipInfo(5, 300, 40, 1, "Renamed")});
-    EXPECT_EQ(world.GetPlayerCount(), 2u) << "no second ship";
-    EXPECT_EQ(std::tuple(other->GetName(), other->GetShipType(), other->IsActive()),
-              std::tuple("Other", 3, true));
-    EXPECT_EQ(other->GetPosition().GetX(), 300);
+    EXPECT_EQ(std::tuple(world.GetPlayerCount(), other->GetName(), other->GetShipType(), other->IsActive(),
+                         other->GetPosition().GetX()),
+              std::tuple(2u, "Other", 3, true, 300))
+        << "no second ship";
     CMessage state;
     state.SetShipState(5, STATUS_SHIELDS | STATUS_FUELLING, 80, 150, -3, 4, 3, 2, 1, CVector(110, 210, 1),
                        CVector(30, 40, 0), 45);
     Feed({state});
-    EXPECT_EQ(XY(other->GetReportedPosition()), XY(CVector(110, 210, 1)));
-    EXPECT_EQ(other->GetPosition().GetX(), 300) << "the drawn position follows in the advance";
-    EXPECT_EQ(XY(other->GetVelocity()), XY(CVector(30, 40, 0)));
+    EXPECT_EQ(
+        std::tuple(XY(other->GetReportedPosition()), other->GetPosition().GetX(), XY(other->GetVelocity())),
+        std::tuple(std::tuple(110, 210), 300, std::tuple(30, 40)))
+        << "the drawn position follows in the advance";
     EXPECT_EQ(std::tuple(other->GetAngle(), other->GetStatus(), other->GetCapacity(), other->GetFuel()),
               std::tuple(45, STATUS_SHIELDS | STATUS_FUELLING, 150, 80));
     EXPECT_EQ(std::tuple(other->GetFrags(), other->GetMissiles(), other->GetMines(), other->GetPlasmaMines(),
@@ -159,26 +160,27 @@ TEST_F(ClientTest, ObjectAndTurretStates)
               std::tuple(true, XY(CVector(1, 2, 1)), XY(CVector(10, -20, 0)), 90))
         << "placed at once when created";
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(9, 9, 1))});
-    EXPECT_EQ(world.GetObjectCount(), 6u);
-    EXPECT_EQ(bullet->GetPosition().GetY(), 2) << "a known object only learns its reported position";
-    EXPECT_EQ(bullet->GetReportedPosition().GetY(), 9);
+    EXPECT_EQ(std::tuple(world.GetObjectCount(), bullet->GetPosition().GetY(),
+                         bullet->GetReportedPosition().GetY()),
+              std::tuple(6u, 2, 9))
+        << "a known object only learns its reported position";
     Feed({Msg(&CMessage::SetObjectGone, 40)});
     EXPECT_FALSE(bullet->IsActive());
     Feed({ObjectStateMsg(40, KIND_BULLET, CVector(3, 3, 1))});
-    EXPECT_TRUE(bullet->IsActive()) << "a state for an object out of play puts it back";
-    EXPECT_EQ(bullet->GetPosition().GetX(), 3);
+    EXPECT_EQ(std::tuple(bullet->IsActive(), bullet->GetPosition().GetX()), std::tuple(true, 3))
+        << "a state for an object out of play puts it back";
     Feed({Turret(FACING_LEFT, 1, CVector(48, 80, 1))});
     CTurret* turret = world.FindTurret(3);
     ASSERT_NE(turret, nullptr);
     EXPECT_EQ(std::tuple(turret->GetFacing(), turret->GetPosition().GetX(), turret->IsActive()),
               std::tuple(FACING_LEFT, 48, true));
     Feed({Turret(FACING_UP, 0)});
-    EXPECT_FALSE(turret->IsActive());
-    EXPECT_EQ(turret->GetFacing(), FACING_LEFT) << "set once, when created";
+    EXPECT_EQ(std::tuple(turret->GetFacing(), turret->IsActive()), std::tuple(FACING_LEFT, false))
+        << "the facing is set once, when created";
     Feed({Turret(FACING_UP, 1)});
-    EXPECT_TRUE(turret->IsActive()) << "back in play at once, whatever its dead time";
-    EXPECT_EQ(turret->GetPosition().GetX(), 48);
-    EXPECT_EQ(world.GetTurretCount(), 1u);
+    EXPECT_EQ(std::tuple(turret->IsActive(), turret->GetPosition().GetX(), world.GetTurretCount()),
+              std::tuple(true, 48, 1u))
+        << "back in play at once where it stands, whatever its dead time";
 }
 
 TEST_F(ClientTest, BatchesThatDoNotParseAreDroppedWholeAndPongsGiveHalfTheRoundTrip)
@@ -191,13 +193,13 @@ TEST_F(ClientTest, BatchesThatDoNotParseAreDroppedWholeAndPongsGiveHalfTheRoundT
     bytes.resize(bytes.size() - 1); // the last record cut short
     client.OnReceive(bytes.data(), bytes.size());
     client.OnReceive(bytes.data(), 0);
-    EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(world.GetPlayerCount(), 1u);
-    EXPECT_EQ(client.GetMessagesReceived(), 0u) << "dropped batches are not counted";
+    EXPECT_EQ(std::tuple(lines.size(), world.GetPlayerCount(), client.GetMessagesReceived()),
+              std::tuple(0u, 1u, 0u))
+        << "dropped batches are not counted";
     Bytes good = BatchBytes({Msg(&CMessage::SetText, "one"), Msg(&CMessage::SetText, "two")});
     client.OnReceive(good.data(), good.size());
-    EXPECT_EQ(client.GetMessagesReceived(), 2u);
-    EXPECT_EQ(client.GetBatchBytesReceived(), good.size());
+    EXPECT_EQ(std::tuple(client.GetMessagesReceived(), client.GetBatchBytesReceived()),
+              std::tuple(2u, good.size()));
     platform::FakeClock clock(10000);
     Feed({Msg(&CMessage::SetPong, 9000)});
     EXPECT_EQ(client.GetPing(), 500);
@@ -216,11 +218,11 @@ TEST_F(ClientTest, RoundOverLastsUntilTheNextMapOrUntilClearedAndTilesWrapOntoTh
     EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 4) << "the round's state stays for the score screen";
     Feed({Map("Arena")});
     EXPECT_FALSE(client.IsRoundOver());
-    EXPECT_EQ(world.GetObjectCount(), 0u) << "the world was reset for the new round";
-    EXPECT_EQ(world.GetTurretCount(), 0u);
+    EXPECT_EQ(std::tuple(world.GetObjectCount(), world.GetTurretCount()), std::tuple(0u, 0u))
+        << "the world was reset for the new round";
     ASSERT_NE(world.FindPlayer(5), nullptr);
-    EXPECT_FALSE(world.FindPlayer(5)->IsActive());
-    EXPECT_EQ(world.FindPlayer(5)->GetFrags(), 0);
+    EXPECT_EQ(std::tuple(world.FindPlayer(5)->IsActive(), world.FindPlayer(5)->GetFrags()),
+              std::tuple(false, 0));
     EXPECT_NE(world.GetMap(), nullptr);
     Feed({Msg(&CMessage::SetRoundOver)});
     client.ClearRoundOver();
