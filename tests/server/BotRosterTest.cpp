@@ -67,13 +67,9 @@ TEST_F(BotRosterTest, ABotJoinsAndLeavesAsAPlayerButIsSentNothing)
         if (record.IsBot())
             bot = &record;
     ASSERT_NE(bot, nullptr);
-    std::string name = bot->GetName();
-    EXPECT_EQ(name.substr(name.size() - 6), " [bot]");
-    EXPECT_TRUE(bot->IsRegistered());
+    std::string name = bot->GetName(); // its joining under a pilot's name is the end-to-end bot test's
     ObjectId shipId = bot->GetShipId();
-    EXPECT_NE(rounds.GetWorld()->FindPlayer(shipId), nullptr);
     EXPECT_EQ(relay.GetClientCount(), 0u);
-    EXPECT_EQ(TakeServerLogLines(), std::vector<std::string>{name + " has joined the game."});
     Join(2, "Ann");
     Settle();
     EXPECT_EQ(bots.GetBotCount(), 0u);
