@@ -264,6 +264,7 @@ TEST(Session, RefusalsRoomAgainAndClosing)
     RecordingClient second;
     EXPECT_EQ(second.Connect(server.port), ConnectResult::ServerFull);
     EXPECT_EQ(second.connectResults, std::vector<ConnectResult>{ConnectResult::ServerFull});
+    EXPECT_FALSE(second.session.IsConnected());
     RecordingClient stranger;
     EXPECT_EQ(stranger.Connect(server.port, kOtherGame), ConnectResult::WrongApplication);
     first.session.Close();
