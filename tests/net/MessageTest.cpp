@@ -108,16 +108,15 @@ TEST(Message, TextGettersTruncateAndSerializeZeroFills)
     EXPECT_EQ(tight, Bytes(10, 0)) << "too short: only the zeros";
     EXPECT_FALSE(message.Serialize(nullptr, 100));
     EXPECT_FALSE(CMessage().Serialize(roomy.data(), roomy.size())) << "an empty message";
+    EXPECT_EQ(Msg(&CMessage::SetText, nullptr).GetSize(), 5u) << "a null text is sent as empty";
 }
 
 TEST(Message, SettersStoreKeysNeedCodesClearEmptiesAndGettersOfAnotherTypeTouchNothing)
 {
-    EXPECT_EQ(Msg(&CMessage::SetText, nullptr).GetSize(), 5u) << "a null text is sent as empty";
-    uint32_t value = 1;
-    ASSERT_TRUE(Msg(&CMessage::SetShutdown, -5).GetShutdown(value));
-    EXPECT_EQ(value, 0u);
-    Msg(&CMessage::SetShutdown, 9).GetShutdown(value);
-    EXPECT_EQ(value, 9u);
+    uint32_t negative = 1, nine = 0;
+    ASSERT_TRUE(Msg(&CMessage::SetShutdown, -5).GetShutdown(negative));
+    ASSERT_TRUE(Msg(&CMessage::SetShutdown, 9).GetShutdown(nine));
+    EXPECT_EQ(std::tuple(negative, nine), std::tuple(0u, 9u));
     const uint32_t codes[] = {7, 8, 9, 10};
     EXPECT_EQ(Msg(&CMessage::SetKeys, 1, nullptr, 3).GetType(), MSG_NONE) << "no codes, no keys message";
     EXPECT_EQ(Msg(&CMessage::SetKeys, 1, codes, 0).GetType(), MSG_NONE);
@@ -130,8 +129,7 @@ TEST(Message, SettersStoreKeysNeedCodesClearEmptiesAndGettersOfAnotherTypeTouchN
     message.GetKeys(id, out, count);
     EXPECT_EQ(std::tuple(count, out[1], out[2]), std::tuple(2u, 8u, 0u)) << "the array was said to hold two";
     message.Clear();
-    EXPECT_EQ(message.GetType(), MSG_NONE);
-    EXPECT_EQ(message.GetSize(), 0u);
+    EXPECT_EQ(std::tuple(message.GetType(), message.GetSize()), std::tuple(MSG_NONE, 0u));
     message.SetPing(5); // getters of another type touch nothing
     char text[4] = {'x', 'x', 'x', 'x'};
     id = count = 99;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace testing_support;
 
 namespace
@@ -31,30 +33,16 @@ protected:
     void RequestMap(const char* name) { rounds.OnMapRequest(Msg(&CMessage::SetMap, name)); }
     CPlayerRecord& Join(const char* name) { return SessionFixture::Join(kPlayer, name); }
     CShip* ShipOf(const CPlayerRecord& record) { return rounds.GetWorld()->FindPlayer(record.GetShipId()); }
-    void HoldKeys(CPlayerRecord& record, std::vector<uint32_t> codes)
-    {
-        rounds.OnKeys(record, Msg(&CMessage::SetKeys, record.GetShipId(), codes.data(),
-                                  static_cast<uint32_t>(codes.size())));
-    }
 };
 } // namespace
 
-// The rotation plays the maps in the order added and wraps; a map leaving
-// it keeps the turn of the others.
-TEST_F(RoundControllerTest, RotationPlaysTheMapsInTheOrderAddedAndWraps)
+// The rotation holds the maps that exist, in the order added (the rounds'
+// turn through it is the map request test's); a map leaving it keeps the
+// turn of the others.
+TEST_F(RoundControllerTest, AMapLeavingTheRotationKeepsTheTurnOfTheOthers)
 {
-    AddMaps({"Beta", "Alpha"});
-    rounds.AddMap("Missing.smp");
-    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Alpha.smp"}));
-    std::vector<std::string> played;
-    for (int round = 0; round < 3; ++round)
-    {
-        rounds.NewRound(nullptr);
-        played.push_back(PlayedMap());
-    }
-    EXPECT_EQ(played, (std::vector<std::string>{"Beta", "Alpha", "Beta"}));
     CMapRotation rotation;
-    AddMaps({"C"});
+    AddMaps({"Alpha", "Beta", "C"});
     for (const char* name : {"Alpha.smp", "Beta.smp", "C.smp", "D.smp"})
         rotation.Add(name);
     rotation.Remove("");
@@ -89,27 +77,6 @@ TEST_F(RoundControllerTest, NewRoundDropsWhatWasQueuedAndOpensWithItsMap)
     EXPECT_EQ(Sent(), (Packets{{0, {MSG_MAP, MSG_ROUND_OVER}}}));
 }
 
-TEST_F(RoundControllerTest, AtASendRateTheRoundsEndStillComesBeforeTheNextMap)
-{
-    relay.SetHostPlayer(kHost);
-    relay.SetSendRate(10);
-    AddMaps({"Alpha", "Beta"});
-    rounds.NewRound(nullptr);
-    relay.FlushBatches();
-    Sent();
-    relay.QueueMessage(0, Msg(&CMessage::SetObjectState, 3, 1, CVector(), CVector(), 0.0f, 0));
-    rounds.EndRound();
-    relay.QueueMessage(0, Msg(&CMessage::SetText, "gg"));
-    relay.FlushBatches();
-    EXPECT_EQ(Sent(), Packets{}) << "the interval began with the first round's map";
-    rounds.NewRound(nullptr);
-    clock.Advance(100);
-    relay.FlushBatches();
-    EXPECT_EQ(Sent(), (Packets{{kPlayer, {MSG_ROUND_OVER, MSG_TEXT, MSG_MAP}}}))
-        << "the old round's state is dropped, its end and its chat are not";
-    EXPECT_EQ(PlayedMap(), "Beta");
-}
-
 TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
 {
     AddMaps({"Alpha", "Beta", "Gamma"});
@@ -127,35 +94,32 @@ TEST_F(RoundControllerTest, MapRequestEndsTheRoundAtOnceAndPicksTheNextMap)
     }
 }
 
-// A map that does not load, from the rotation or asked for, is reported and
-// dropped from the rotation, and the next is played.
+// A map that does not load or has no title, from the rotation or asked for,
+// is reported and dropped from the rotation, and the next is played.
 TEST_F(RoundControllerTest, AMapThatDoesNotLoadIsReportedDroppedAndTheNextPlayed)
 {
-    AddMaps({"Alpha", "Beta", "Gamma"});
+    CMessageLog::GetServerLog().SetMaxLines(100);
+    AddMaps({"Alpha", "Beta", "Gamma", "Broken"});
     WriteMap("Alpha", "Alpha", Ending::Truncated);
     WriteMap("Gamma", "");
-    EXPECT_TRUE(rounds.NewRound(nullptr));
-    EXPECT_EQ(PlayedMap(), "Beta");
-    EXPECT_EQ(TakeServerLogLines().at(1),
-              "Map \"Maps\\Alpha.smp\" could not be loaded; dropping it from the rotation.");
-    relay.FlushBatches();
-    EXPECT_TRUE(rounds.NewRound(nullptr)) << "Gamma has no title";
-    EXPECT_EQ(PlayedMap(), "Beta");
-    relay.FlushBatches();
-    EXPECT_EQ(Announced(), (std::vector<std::string>{"Beta", "Beta"}));
     WriteMap("Broken", "Broken", Ending::Truncated);
-    rounds.AddMap("Broken.smp");
-    EXPECT_EQ(rounds.GetRotation(), (std::vector<std::string>{"Maps\\Beta.smp", "Maps\\Broken.smp"}));
-    RequestMap("broken");
-    TakeServerLogLines();
     EXPECT_TRUE(rounds.NewRound(nullptr));
-    EXPECT_EQ(PlayedMap(), "Beta") << "the rotation's next";
-    EXPECT_EQ(TakeServerLogLines()[1],
-              "Map \"Maps\\broken.smp\" could not be loaded; dropping it from the rotation.");
+    EXPECT_EQ(PlayedMap(), "Beta");
+    RequestMap("broken");
+    EXPECT_TRUE(rounds.NewRound(nullptr));
+    EXPECT_EQ(PlayedMap(), "Beta") << "the asked-for map and the untitled one are dropped";
+    std::vector<std::string> lines = TakeServerLogLines();
+    for (std::string map : {"Alpha", "broken", "Gamma"})
+    {
+        std::string line =
+            "Map \"Maps\\" + map + ".smp\" could not be loaded; dropping it from the rotation.";
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << map;
+    }
     EXPECT_EQ(rounds.GetRotation(), std::vector<std::string>{"Maps\\Beta.smp"});
 }
 
-// Only a server that never had a map plays the empty arena.
+// Only a server that never had a map plays the empty arena; once no map
+// loads any more, the round that ended goes on afresh on its own map.
 TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
 {
     EXPECT_TRUE(rounds.NewRound(nullptr));
@@ -165,23 +129,20 @@ TEST_F(RoundControllerTest, WhenNoMapLoadsAnyMoreTheRoundGoesOnAfresh)
     broken.AddMap("Broken.smp");
     EXPECT_FALSE(broken.NewRound(nullptr));
     EXPECT_EQ(broken.GetWorld(), nullptr);
-    AddMaps({"Alpha", "Beta"});
+    AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
-    CPlayerRecord& record = Join("Ace");
     CGameWorld* world = rounds.GetWorld();
-    ShipOf(record)->SetFrags(5);
+    ShipOf(Join("Ace"))->SetFrags(5);
     rounds.EndRound();
     WriteMap("Alpha", "Alpha", Ending::Truncated);
-    WriteMap("Beta", "Beta", Ending::Truncated);
     relay.FlushBatches();
     sender.packets.clear();
     TakeServerLogLines();
     EXPECT_TRUE(rounds.NewRound(nullptr));
-    EXPECT_EQ(rounds.GetWorld(), world) << "the world is kept";
-    EXPECT_EQ(PlayedMap(), "Alpha");
-    EXPECT_FALSE(rounds.IsRoundOver());
-    EXPECT_EQ(ShipOf(record)->GetFrags(), 0) << "or the frag limit would end it again";
-    EXPECT_TRUE(rounds.GetRotation().empty());
+    EXPECT_EQ(std::tuple(rounds.GetWorld(), PlayedMap(), rounds.IsRoundOver()),
+              std::tuple(world, "Alpha", false))
+        << "the world is kept";
+    EXPECT_EQ(ShipOf(*relay.FindPlayer(kPlayer))->GetFrags(), 0) << "or the frag limit would end it again";
     EXPECT_EQ(TakeServerLogLines().back(), "No map could be loaded; the round on \"Alpha\" goes on.");
     relay.FlushBatches();
     EXPECT_EQ(Announced(), std::vector<std::string>{"Alpha"}) << "clients leave the round's end";
@@ -227,14 +188,17 @@ TEST_F(RoundControllerTest, AdvanceEndsTheRoundWhenALimitIsReached)
     }
 }
 
-// Registering again retires the old ship before the welcome; every ship
-// flies by the held keys of its player's record.
-TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipAndHeldKeysReachTheShip)
+// Keys held before a ship are ignored; registering again retires the old
+// ship before the welcome; every registered player gets a ship in the next
+// round. (That ships fly by their players' held keys is the end-to-end game
+// tests'.)
+TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShip)
 {
     AddMaps({"Alpha"});
     rounds.NewRound(nullptr);
     CPlayerRecord& record = *relay.FindPlayer(kPlayer);
-    HoldKeys(record, {KEY_THRUST});
+    const uint32_t thrust[] = {KEY_THRUST};
+    rounds.OnKeys(record, Msg(&CMessage::SetKeys, 0u, thrust, 1u));
     EXPECT_EQ(record.GetKeys()[0], 0u) << "no ship yet: the keys are ignored";
     Join("First");
     EXPECT_EQ(record.GetShipId(), 1u);
@@ -247,19 +211,13 @@ TEST_F(RoundControllerTest, RegisteringAgainRetiresTheOldShipAndHeldKeysReachThe
     ASSERT_NE(world.FindPlayer(2), nullptr);
     EXPECT_EQ(std::tuple(world.FindPlayer(2)->GetName(), world.FindPlayer(2)->GetShipType()),
               std::tuple("Again", 2));
-    EXPECT_EQ(world.FindPlayer(2)->GetHeldKeys(), &record.GetKeys());
     uint32_t left = 0;
     EXPECT_TRUE(sender.packets.at(0).messages.at(0).GetPlayerLeft(left));
     EXPECT_EQ(left, 1u);
     EXPECT_EQ(Sent(), (Packets{{0, {MSG_PLAYER_LEFT}}, {kPlayer, {MSG_JOIN, MSG_MAP}}}))
         << "the retired ship is not shown";
-    HoldKeys(record, {KEY_TURN_RIGHT});
-    rounds.Advance(GetTickCount(), 0, nullptr);
-    rounds.Advance(GetTickCount(), 250, nullptr);
-    EXPECT_FLOAT_EQ(ShipOf(record)->GetAngle(), 90) << "a pass ticks the world by the time it was given";
     rounds.NewRound(nullptr);
-    ASSERT_NE(ShipOf(record), nullptr) << "every registered player gets a ship in the new round";
-    EXPECT_EQ(ShipOf(record)->GetHeldKeys(), &record.GetKeys());
+    EXPECT_NE(ShipOf(record), nullptr);
 }
 
 TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPrintable)
@@ -272,9 +230,7 @@ TEST_F(RoundControllerTest, RegistrationsBeyondTheRateMakeNoShipAndTextArrivesPr
         Join("Bad\r\nName");
     EXPECT_EQ(record.GetShipId(), 3u) << "three ships, the burst";
     EXPECT_EQ(ShipOf(record)->GetName(), "Bad??Name");
-    std::vector<std::string> expected(3, "Bad??Name has joined the game.");
-    expected.push_back("Dropping registrations from Bad??Name: more than 1 registration a second.");
-    EXPECT_EQ(TakeServerLogLines(), expected);
+    TakeServerLogLines();
     RequestMap("Alpha\x1b[2J");
     EXPECT_EQ(TakeServerLogLines(), std::vector<std::string>{"Alpha?[2J has been requested"});
 }

@@ -40,6 +40,9 @@ TEST_F(SessionRelayTest, FlushNeedsAClientBesideTheHostAndKeepsOnlyTheBroadcastB
     Queue(kHost, "dropped for one");
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "the host's own player alone is sent nothing";
+    relay.OnPing(5, Msg(&CMessage::SetPing, 123456));
+    ASSERT_EQ(sender.packets.size(), 1u) << "but a pong goes at once";
+    EXPECT_EQ(Serialized(sender.Take()[0].messages.at(0)), Serialized(Msg(&CMessage::SetPong, 123456)));
     relay.AddPlayer(2);
     Queue(2, "for two");
     Queue(0, "for all");
@@ -106,33 +109,23 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     Queue(0, "second");
     clock.Advance(49);
     relay.FlushBatches();
-    EXPECT_EQ(Sent(), Packets{}) << "the interval has not passed";
+    relay.OnPing(2, Msg(&CMessage::SetPing, 77));
+    relay.SendNow(0, Msg(&CMessage::SetPlayerLeft, 9));
+    EXPECT_EQ(Sent(), (Packets{{2, {""}}, {0, {""}}}))
+        << "the interval has not passed: only a pong and a departure";
     relay.RemovePlayer(3);
     clock.Advance(1);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), (Packets{{2, {"second"}}})) << "a player who left is sent nothing";
+    relay.QueueMessage(0, ObjectStateMsg(3, KIND_BULLET));
+    Queue(0, "chat outlives its round");
+    relay.DropQueued();
+    clock.Advance(50);
+    relay.FlushBatches();
+    EXPECT_EQ(Sent(), (Packets{{2, {"chat outlives its round"}}})) << "a new round drops the waiting states";
     clock.Advance(1000);
     relay.FlushBatches();
     EXPECT_EQ(Sent(), Packets{}) << "nothing waiting, nothing sent";
     EXPECT_GT(relay.TakeLargestBatch(), 4u);
     EXPECT_EQ(relay.TakeLargestBatch(), 0u) << "the largest batch starts again after it is taken";
-}
-
-TEST_F(SessionRelayTest, PongsAndDeparturesGoAtOnceWithoutAClientOrAtASendRate)
-{
-    relay.OnPing(5, Msg(&CMessage::SetPing, 123456));
-    relay.SetHostPlayer(kHost);
-    relay.SetSendRate(1);
-    relay.AddPlayer(2);
-    Queue(0, "opens the interval");
-    relay.FlushBatches();
-    relay.OnPing(2, Msg(&CMessage::SetPing, 77));
-    relay.SendNow(0, Msg(&CMessage::SetPlayerLeft, 9));
-    ASSERT_EQ(sender.packets.size(), 4u);
-    EXPECT_EQ(sender.packets[0].target, 5u) << "no client yet";
-    EXPECT_EQ(Serialized(sender.packets[0].messages.at(0)), Serialized(Msg(&CMessage::SetPong, 123456)));
-    EXPECT_EQ(sender.packets[2].target, 2u);
-    EXPECT_EQ(sender.packets[2].Types(), std::vector<int32_t>{MSG_PONG}) << "at a send rate too";
-    EXPECT_EQ(sender.packets[3].target, 0u);
-    EXPECT_EQ(sender.packets[3].Types(), std::vector<int32_t>{MSG_PLAYER_LEFT});
 }

@@ -33,12 +33,12 @@ inline bool PollUntil(const std::function<bool()>& done, const std::function<voi
 class ServerThread : public session::ISessionServerEvents
 {
 public:
-    // Binds to loopback only, unless `bindIpv4` says otherwise (0: every interface).
+    // Bound to loopback only.
     ServerThread(const session::Guid& application, uint32_t maxPlayers,
-                 const std::string& name = "Test Session", uint32_t bindIpv4 = 0x7F000001)
+                 const std::string& name = "Test Session")
         : port(FreeUdpPort()), m_server(*this)
     {
-        hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, bindIpv4});
+        hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, 0x7F000001});
         m_thread = std::thread([this] { Loop(); });
     }
     ~ServerThread() override { Stop(); }

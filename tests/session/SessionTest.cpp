@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -213,8 +212,7 @@ TEST(Session, HostPlayerComesFirstThenPacketsGoBothWaysUntilTheServerCloses)
     EXPECT_EQ(server.Events().front(), "create 1") << "the host's own player is created first";
     client.session.Send(reinterpret_cast<const uint8_t*>("echo"), 4);
     ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
-    EXPECT_EQ(client.received[0], "echo");
-    EXPECT_TRUE(server.WaitForEvent("receive 2 echo"));
+    EXPECT_EQ(client.received[0], "echo") << "the server echoes what player 2 sent";
     std::vector<uint8_t> big(100000); // sent as unreliable fragments, arriving whole
     for (size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<uint8_t>(i * 7);
@@ -291,65 +289,35 @@ TEST(Session, RefusalsRoomAgainAndClosing)
         << "the server resends the notice while closing instead of leaving the client to time out";
 }
 
-// Searches by name and by the loopback broadcast (which reaches only sockets
-// bound to every interface).
-TEST(Session, SearchesDescribeTheSessionOnlyToItsOwnGame)
+// A search is answered only for its own game, with the session as it
+// stands, and one address gets at most kEnumAnswersPerSecond answers a second
+// (the broadcast is the end-to-end search test's); so are cookie requests.
+// Forty 52-byte connects with made-up cookies (had they been let through,
+// they would hold every peer of a server with a limit of 8, 8 + 32 spare,
+// while ENet resends its answers) leave room for players.
+TEST(SessionAttack, SearchesAnswerOnlyTheirGameAtARateAndForgedConnectsLeaveRoom)
 {
-    ServerThread server(kGame, 5, "Arena", 0);
-    RecordingClient client;
-    EnumParams params{"127.0.0.1", server.port, kGame, 2, 100};
-    ASSERT_EQ(client.session.EnumHosts(params), EnumResult::Ok);
-    ASSERT_EQ(client.answers.size(), 2u) << "one answer per attempt";
-    const auto& [session, address] = client.answers[0];
-    EXPECT_EQ(
-        std::tuple(session.sessionName, session.maxPlayers, session.currentPlayers, session.application),
-        std::tuple("Arena", 5u, 1u, kGame))
-        << "the host's own player counts";
-    EXPECT_EQ(session.instance, client.answers[1].first.instance);
-    EXPECT_EQ(address, (HostAddress{kLoopback, server.port}));
-    client.answers.clear();
-    setenv("QUORVEX_BROADCAST", "127.255.255.255", 1);
-    ASSERT_EQ(client.session.EnumHosts(EnumParams{"", server.port, kGame, 1, 200}), EnumResult::Ok);
-    unsetenv("QUORVEX_BROADCAST");
-    ASSERT_FALSE(client.answers.empty());
-    EXPECT_EQ(client.answers[0].first.sessionName, "Arena");
-    params.application = kOtherGame;
-    client.answers.clear();
-    client.session.EnumHosts(params);
-    EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
-    params.hostName = "no-such-host.invalid";
-    EXPECT_EQ(client.session.EnumHosts(params), EnumResult::UnknownHost);
-}
-
-// Garbage, and forty 52-byte connects that are never acknowledged (they would
-// hold every peer of a server with a limit of 8, 8 + 32 spare, while ENet
-// resends its answers), leave room for players; answers to searches and to
-// cookie requests are rate-limited per source address.
-TEST(SessionAttack, FloodsLeaveTheServerServingAndAnswersAreRateLimited)
-{
-    ServerThread server(kGame, 8);
-    UdpSocket junkSender(0x7F000002);
-    uint32_t state = 12345;
-    for (int i = 0; i < 2000; ++i)
-    {
-        std::vector<uint8_t> junk(1 + (i * 37) % 1500);
-        for (uint8_t& byte : junk)
-            byte = static_cast<uint8_t>((state = state * 1103515245 + 12345) >> 16);
-        if (i % 3 == 0)
-            std::memcpy(junk.data(), "QVXQ", std::min<size_t>(4, junk.size()));
-        junkSender.SendTo(kLoopback, server.port, junk);
-    }
+    ServerThread server(kGame, 8, "Arena");
     std::vector<std::unique_ptr<UdpSocket>> strangers;
     for (uint32_t i = 0; i < 40; ++i)
     {
-        strangers.push_back(std::make_unique<UdpSocket>(0x7F000002));
+        strangers.push_back(std::make_unique<UdpSocket>(0x7F000010 + i / 4)); // within the per-address limit
         strangers.back()->SendTo(kLoopback, server.port, EnetConnect(0x9E3779B9u * (i + 1), i + 1));
     }
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::Connected);
+    client.session.EnumHosts(EnumParams{"127.0.0.1", server.port, kOtherGame, 1, 100});
+    EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
     client.session.EnumHosts(
         EnumParams{"127.0.0.1", server.port, kGame, 25, 5}); // 25 queries in about 125 ms
-    EXPECT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
+    ASSERT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
+    const auto& [session, address] = client.answers[0];
+    EXPECT_EQ(
+        std::tuple(session.sessionName, session.maxPlayers, session.currentPlayers, session.application),
+        std::tuple("Arena", 8u, 2u, kGame))
+        << "the host's own player counts";
+    EXPECT_EQ(session.instance, client.answers.back().first.instance);
+    EXPECT_EQ(address, (HostAddress{kLoopback, server.port}));
     UdpSocket asker(0x7F000005);
     std::vector<uint8_t> request = wire::EncodeCookieRequest({kGame, 1});
     for (int i = 0; i < 2 * wire::kCookieAnswersPerSecond; ++i)
@@ -362,23 +330,12 @@ TEST(SessionAttack, FloodsLeaveTheServerServingAndAnswersAreRateLimited)
 
 // The server answers a connect it made a peer for with a VERIFY_CONNECT; the
 // datagrams of one test reach it in the order they were sent, so once a later
-// connect is answered, an earlier one that was not never will be. A connect
-// needs its own valid cookie, and one address holds few unfinished joins,
-// which are dropped soon.
-TEST(SessionAttack, ConnectsNeedTheirOwnCookieAndOneAddressHoldsFewUnfinishedJoins)
+// connect is answered, an earlier one that was not never will be. One address
+// holds few unfinished joins, which are dropped soon. (Whose cookie is whose
+// is the join cookie units'.)
+TEST(SessionAttack, OneAddressHoldsFewUnfinishedJoinsAndThoseAreDroppedSoon)
 {
     ServerThread server(kGame, 8);
-    UdpSocket honest(0x7F000003);
-    std::optional<wire::CookieAnswer> cookie = AskForCookie(honest.Fd(), kLoopback, server.port, kGame, 5s);
-    ASSERT_TRUE(cookie);
-    UdpSocket forger(0x7F000002);
-    UdpSocket thief(0x7F000003); // same address, another port
-    forger.SendTo(kLoopback, server.port, EnetConnect(0xDEADBEEF, 1));
-    thief.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 2));
-    honest.SendTo(kLoopback, server.port, EnetConnect(cookie->cookie, 3));
-    ASSERT_TRUE(AwaitVerifyConnect(honest, 10s));
-    EXPECT_FALSE(forger.Receive(0ms)) << "a made-up cookie";
-    EXPECT_FALSE(thief.Receive(0ms)) << "a cookie issued to another port";
     auto halfOpen = HalfOpenJoins(0x7F000002, 4, server.port);
     UdpSocket fifth(0x7F000002);
     ConnectWithCookie(fifth, server.port, 5);
