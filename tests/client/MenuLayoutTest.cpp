@@ -279,13 +279,6 @@ TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
         EXPECT_TRUE(shown[0].right <= run->x && shown[0].bottom <= run->y && run->y <= shown[0].top) << label;
     }
     EXPECT_EQ(PicturesShowing(m_backend, "FuelBlockIcon.tga").size(), 1u) << "beside \"Fuel Source\"";
-    // The sample gauge: a white frame around a black inside, partly blue.
-    const std::vector<Box> frame = PlainBoxes(m_backend, &kWhite), inside = PlainBoxes(m_backend, &kBlack),
-                           level = PlainBoxes(m_backend, &kBlue);
-    ASSERT_TRUE(frame.size() == 1 && inside.size() == 1 && level.size() == 1);
-    EXPECT_TRUE(frame[0].Contains(inside[0]) && inside[0].Contains(level[0]));
-    EXPECT_TRUE(inside[0].left > frame[0].left && inside[0].top < frame[0].top) << "a frame shows around it";
-    EXPECT_LT(level[0].right, inside[0].right);
 }
 
 TEST_F(MenuLayoutTest, CreditsNameEveryMapWithHeadingsInGreen)

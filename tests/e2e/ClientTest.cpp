@@ -8,12 +8,6 @@
 // stays in screenshots/client/ in the build folder as "<test>-<screen>.png",
 // for a person to look at. How each screen is laid out, exactly, is checked
 // in process (tests/client).
-//
-// Reading texts off a screenshot: the client draws its texts in pure
-// colours, in 10 x 16 glyph cells; a test knows where a text it expects
-// goes, its length and its spaces, and checks every cell for the colour.
-// Texts are white or green here (a menu's selected line green, the others
-// white), so a cell is "blank" when it holds neither colour.
 #include "tests/support/MapFile.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
@@ -187,11 +181,6 @@ private:
     std::string m_display;
 };
 
-int Length(std::string_view text)
-{
-    return static_cast<int>(text.size());
-}
-
 // Where the client draws a text of `length` glyphs whose first glyph has its
 // lower-left corner at (x, y): origin at the screen centre, y up. The glyphs
 // go up from y, so their top row on screen is 16 above it.
@@ -200,12 +189,15 @@ PixelRect TextArea(int x, int y, int length)
     return {kWidth / 2 + x, kHalfHeight - y - 16, 10 * length, 16};
 }
 
+// Texts are white or green here (a menu's selected line green, the others
+// white): a cell is blank when it holds neither colour.
 bool Blank(const Picture& picture, const PixelRect& area)
 {
     return picture.Count(area, kWhite) == 0 && picture.Count(area, kGreen) == 0;
 }
 
-// The text with its first glyph's lower-left corner at (x, y): every glyph's
+// The client draws its texts in pure colours, in 10 x 16 glyph cells. The
+// text with its first glyph's lower-left corner at (x, y): every glyph's
 // cell holds some of the colour and none of the other text colour, every
 // space's cell and the cells on either side are blank. Another text of
 // another length or with its spaces elsewhere, at the same place, does not
@@ -213,9 +205,10 @@ bool Blank(const Picture& picture, const PixelRect& area)
 bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour colour)
 {
     const Colour other = colour == kGreen ? kWhite : kGreen;
-    if (!Blank(picture, TextArea(x - 10, y, 1)) || !Blank(picture, TextArea(x + 10 * Length(text), y, 1)))
+    const int length = int(text.size());
+    if (!Blank(picture, TextArea(x - 10, y, 1)) || !Blank(picture, TextArea(x + 10 * length, y, 1)))
         return false;
-    for (int i = 0; i < Length(text); ++i)
+    for (int i = 0; i < length; ++i)
     {
         PixelRect cell = TextArea(x + 10 * i, y, 1);
         bool coloured = picture.Count(cell, colour) >= 2 && picture.Count(cell, other) == 0;
@@ -228,7 +221,7 @@ bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour
 // Centred the client's way: x = -5 x length.
 bool ShowsCentred(const Picture& picture, int y, std::string_view text, Colour colour)
 {
-    return ShowsAt(picture, -5 * Length(text), y, text, colour);
+    return ShowsAt(picture, -5 * int(text.size()), y, text, colour);
 }
 
 bool ShowsFirstIntroCard(const Picture& picture)
@@ -600,12 +593,9 @@ protected:
         EXPECT_TRUE(server.Says("Lefty tried to land.  It didn't go so well...", kClientPatience));
         ShipWatch ships(*lefty);
         auto seen = [&](const char* name) { return ships.Named(name) && ships.Named(name)->states > 0; };
-        EXPECT_TRUE(ships.Until([&] { return seen("Lefty") && seen("Player"); }, kClientPatience));
-        if (seen("Lefty") && seen("Player"))
-        {
-            EXPECT_LT(ships.Named("Lefty")->first.x, ships.Named("Player")->first.x)
-                << "Lefty is on the left";
-        }
+        EXPECT_TRUE(ships.Until([&] { return seen("Lefty") && seen("Player"); }, kClientPatience) &&
+                    ships.Named("Lefty")->first.x < ships.Named("Player")->first.x)
+            << "both ships seen, Lefty on the left";
         recording.Await(1.5);
         lefty->Signal(SIGTERM);
         return {shot, crash};
