@@ -111,8 +111,8 @@ TEST_F(Drawing, EachObjectAsksForItsOwnFiles)
 }
 
 // A turret asks for its facing's two pictures, draws the alive one in play
-// and the dead one while it waits;
-// shrapnel its shape's; a powerup its type's, and only in play.
+// and the dead one while it waits; shrapnel draws its shape's picture, a
+// powerup its type's, and only in play.
 TEST_F(Drawing, ObjectsDrawThePictureOfTheirState)
 {
     for (const auto& [facing, direction] : kFacings)
