@@ -177,19 +177,15 @@ TEST_F(CombatTest, TurretsSeeOnlyTheirHalfPlaneAndNotAcrossTheSeam)
     EXPECT_FALSE(turret.InRange(across)) << "just across the wrap seam, measured without wrapping";
 }
 
-TEST_F(CombatTest, TurretBulletKillIsCreditedToNobody)
+TEST_F(CombatTest, TurretBulletsBelongToNobody)
 {
     TurretAt(CVector(100, 300, 1))->SetId(1);
-    CShip* ship = ShipAt(1, "Target", 100, 200);
+    ShipAt(1, "Target", 100, 200);
     world.Tick(0);
     ASSERT_EQ(CountKind(KIND_BULLET), 1u) << "the turret fired at the only ship in view";
     CGameObject* bullet = FirstObject();
     EXPECT_EQ(bullet->GetOwnerId(), 0u);
     EXPECT_LT(bullet->GetVelocity().GetY(), 0) << "towards the ship";
-    for (int i = 0; i < 30 && ship->IsActive(); ++i)
-        world.Tick(20);
-    EXPECT_FALSE(ship->IsActive());
-    EXPECT_EQ(LogLines().back(), "Seems the locals didn't like Target very much");
 }
 
 TEST_F(CombatTest, PowerupIsPickedUpWithShieldsDownAndBouncedWithThemUp)

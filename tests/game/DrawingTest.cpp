@@ -98,13 +98,6 @@ TEST_F(Drawing, EachObjectAsksForItsOwnFiles)
     EXPECT_EQ(Loaded(plasma), Names{"plasmamine.tga"}) << "not the plain mine's picture as well";
     EXPECT_EQ(Loaded(bullet), Names{}) << "bullets are plain points";
     EXPECT_EQ(Loaded(shrapnel), (Names{"shrapnel1.tga", "shrapnel2.tga"}));
-    for (const auto& [facing, direction] : kFacings)
-    {
-        CTurret turret;
-        turret.SetFacing(facing);
-        EXPECT_EQ(Loaded(turret),
-                  (Names{"turret_ok_" + direction + ".tga", "turret_dead_" + direction + ".tga"}));
-    }
     CPowerup powerup;
     Names types;
     for (int32_t type = 0; type < CPowerup::kTypes; ++type)
@@ -117,15 +110,17 @@ TEST_F(Drawing, EachObjectAsksForItsOwnFiles)
     EXPECT_FALSE(map.LoadTextures()) << "a pending library error fails the load";
 }
 
-// A turret draws its alive picture in play and its dead one while it waits;
-// shrapnel its shape's; a powerup its type's, and only in play.
+// A turret asks for its facing's two pictures, draws the alive one in play
+// and the dead one while it waits; shrapnel draws its shape's picture, a
+// powerup its type's, and only in play.
 TEST_F(Drawing, ObjectsDrawThePictureOfTheirState)
 {
     for (const auto& [facing, direction] : kFacings)
     {
         CTurret turret;
         turret.SetFacing(facing);
-        turret.LoadTextures();
+        EXPECT_EQ(Loaded(turret),
+                  (Names{"turret_ok_" + direction + ".tga", "turret_dead_" + direction + ".tga"}));
         turret.ForceRespawn(0, 0);
         EXPECT_EQ(Drawn(turret), 0) << direction;
         turret.Kill();

@@ -23,11 +23,6 @@ void ExpectComponents(const CVector& v, double x, double y, double z)
     EXPECT_DOUBLE_EQ(v.GetY(), y);
     EXPECT_DOUBLE_EQ(v.GetZ(), z);
 }
-
-void ExpectEdge(const CVector& edge, double x, double y)
-{
-    ExpectComponents(edge, x, y, 0);
-}
 } // namespace
 
 TEST(Vector, ArithmeticIsComponentWiseAndDivisionByZeroGivesZero)
@@ -92,9 +87,9 @@ TEST(CollisionPolygon, CrossedEdgeFindsTheNearestCrossing)
 {
     CVector edge(9, 9, 9);
     EXPECT_EQ(Square().CrossedEdge(-5, -30, 5, 30, edge), 1);
-    ExpectEdge(edge, 34, 0);
+    ExpectComponents(edge, 34, 0, 0);
     EXPECT_EQ(Square().CrossedEdge(5, 30, -5, -30, edge), 3) << "from the other end the top edge is nearer";
-    ExpectEdge(edge, -34, 0);
+    ExpectComponents(edge, -34, 0, 0);
     EXPECT_EQ(Square().CrossedEdge(-40, -20, -30, 0, edge), 0) << "a segment that misses";
     EXPECT_EQ(Square().CrossedEdge(3, 3, 3, 3, edge), 0) << "zero-length segment";
     EXPECT_EQ(CollisionPolygon().CrossedEdge(-30, 0, 30, 0, edge), 0) << "no points";
@@ -107,7 +102,7 @@ TEST(CollisionPolygon, CrossedEdgeStopsAtTheFirstParallelEdge)
     EXPECT_EQ(edge.GetX(), 9.0) << "not written for a parallel edge";
     EXPECT_EQ(edge.GetZ(), 9.0);
     EXPECT_EQ(Square().CrossedEdge(0, -30, 0, 30, edge), 2);
-    ExpectEdge(edge, 34, 0); // edge 1's vector stays
+    ExpectComponents(edge, 34, 0, 0); // edge 1's vector stays
     EXPECT_EQ(Square().CrossedEdge(-30, 5, -20, 5, edge), 0)
         << "parallel edge out of the span ends with none";
 }
@@ -118,9 +113,9 @@ TEST(CollisionPolygon, EdgeTowardUsesPositionMinusPoint)
     CVector edge;
     // Position - point = (-40, -10): the segment enters through the left edge.
     ASSERT_TRUE(wall.EdgeToward(CVector(140, 110, 1), edge));
-    ExpectEdge(edge, 0, -34);
+    ExpectComponents(edge, 0, -34, 0);
     // Position - point = (5, 40): enters through the top edge.
     ASSERT_TRUE(wall.EdgeToward(CVector(95, 60, 1), edge));
-    ExpectEdge(edge, -34, 0);
+    ExpectComponents(edge, -34, 0, 0);
     EXPECT_FALSE(CollisionPolygon().EdgeToward(CVector(1, 1, 1), edge));
 }

@@ -3,7 +3,6 @@
 #include "game/Map.h"
 
 #include "platform/ByteIo.h"
-#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -86,14 +85,6 @@ TEST_F(Map, LoadsTitleSizeCellsStatesAndTurretsColumnByColumn)
     map.SetTileState(-1, 2, 7);
     EXPECT_EQ(map.GetTileState(2, 0), 7) << "state writes wrap like reads";
     EXPECT_EQ(map.GetTurretCells(), (std::vector<CMap::Cell>{{0, 1}, {2, 0}, {2, 1}}));
-}
-
-TEST_F(Map, GamePathsIgnoreBackslashesAndCase)
-{
-    dir.Write("Maps/Caves.smp", MapFile("Caves", 1, 1, {1}));
-    testing_support::ScopedEnv data("QUORVEX_DATA", dir.Path().c_str());
-    EXPECT_TRUE(map.LoadFromFile("maps\\CAVES.smp"));
-    EXPECT_EQ(map.GetTile(0, 0), 1);
 }
 
 // The design's promise for a short file: it fails, and the title, the size
