@@ -1,7 +1,7 @@
 // Measures the session service against plain UDP on the same machine: the
 // rate at which unreliable packets of a given size are delivered, the bytes on
-// the wire per payload byte, the datagrams a large packet takes, and whether
-// anything comes back (acknowledgements, resends) for unreliable traffic.
+// the wire per payload byte, and whether anything comes back (acknowledgements,
+// resends) for unreliable traffic.
 //
 // Run it inside a network namespace whose loopback has a LAN-sized MTU, so
 // that large datagrams split as they would on a LAN:
@@ -199,20 +199,6 @@ Result RunSession(size_t size, double seconds)
     return result;
 }
 
-// Datagrams one packet of `size` takes, sent alone.
-uint64_t DatagramsForOnePacket(size_t size)
-{
-    ConnectedPair pair(40100);
-    CSessionServer& server = pair.Server();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    server.DoWork(0);
-    SessionStats before = server.GetStats();
-    std::vector<uint8_t> payload(size, 0x5A);
-    server.SendTo(pair.player, payload.data(), payload.size());
-    server.DoWork(0);
-    return server.GetStats().datagramsSent - before.datagramsSent;
-}
-
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -263,8 +249,5 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         PrintSize(size, options);
     }
-    for (size_t size : {size_t{1372}, size_t{1373}, size_t{20 * 1024}, size_t{100000}})
-        std::printf("one packet of %6zu B takes %llu datagrams\n", size,
-                    static_cast<unsigned long long>(DatagramsForOnePacket(size)));
     return 0;
 }
