@@ -40,8 +40,6 @@ struct Result
 {
     double packetsPerSecond = 0;
     double wireBytesPerPayloadByte = 0;
-    double overheadPerDatagram = 0;
-    double overheadPerPacket = 0;
     uint64_t returnDatagrams = 0; // datagrams from receiver to sender during the run
 };
 
@@ -188,13 +186,10 @@ Result RunSession(size_t size, double seconds)
 
     Result result;
     uint64_t packets = pair.clientEvents.packets - startPackets;
-    uint64_t datagrams = after.datagramsSent - before.datagramsSent;
     uint64_t wire = after.bytesSent - before.bytesSent;
     uint64_t payloadSent = sent * size;
     result.packetsPerSecond = static_cast<double>(packets) / seconds;
     result.wireBytesPerPayloadByte = static_cast<double>(wire) / static_cast<double>(payloadSent);
-    result.overheadPerDatagram = static_cast<double>(wire - payloadSent) / static_cast<double>(datagrams);
-    result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
     result.returnDatagrams = after.datagramsReceived - before.datagramsReceived;
     return result;
 }
@@ -223,10 +218,9 @@ void PrintSize(size_t size, const Options& options)
     }
     double udp = Median(udpRate), session = Median(sessionRate), megabytes = double(size) / 1e6;
     std::printf("%6zu B | UDP %10.0f pkt/s %8.1f MB/s | session %10.0f pkt/s %8.1f MB/s | ratio %.2f | "
-                "wire/payload %.4f | overhead %.1f B/datagram %.1f B/packet | return datagrams %llu\n",
+                "wire/payload %.4f | return datagrams %llu\n",
                 size, udp, udp * megabytes, session, session * megabytes, session / udp,
-                last.wireBytesPerPayloadByte, last.overheadPerDatagram, last.overheadPerPacket,
-                static_cast<unsigned long long>(returned));
+                last.wireBytesPerPayloadByte, static_cast<unsigned long long>(returned));
 }
 } // namespace
 
