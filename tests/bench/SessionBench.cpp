@@ -1,7 +1,7 @@
 // Measures the session service against plain UDP on the same machine: the
 // rate at which unreliable packets of a given size are delivered, the bytes on
-// the wire per payload byte, the datagrams a large packet takes, and whether
-// anything comes back (acknowledgements, resends) for unreliable traffic.
+// the wire per payload byte, and whether anything comes back (acknowledgements,
+// resends) for unreliable traffic.
 //
 // Run it inside a network namespace whose loopback has a LAN-sized MTU, so
 // that large datagrams split as they would on a LAN:
@@ -40,8 +40,6 @@ struct Result
 {
     double packetsPerSecond = 0;
     double wireBytesPerPayloadByte = 0;
-    double overheadPerDatagram = 0;
-    double overheadPerPacket = 0;
     uint64_t returnDatagrams = 0; // datagrams from receiver to sender during the run
 };
 
@@ -188,29 +186,12 @@ Result RunSession(size_t size, double seconds)
 
     Result result;
     uint64_t packets = pair.clientEvents.packets - startPackets;
-    uint64_t datagrams = after.datagramsSent - before.datagramsSent;
     uint64_t wire = after.bytesSent - before.bytesSent;
     uint64_t payloadSent = sent * size;
     result.packetsPerSecond = static_cast<double>(packets) / seconds;
     result.wireBytesPerPayloadByte = static_cast<double>(wire) / static_cast<double>(payloadSent);
-    result.overheadPerDatagram = static_cast<double>(wire - payloadSent) / static_cast<double>(datagrams);
-    result.overheadPerPacket = static_cast<double>(wire - payloadSent) / static_cast<double>(sent);
     result.returnDatagrams = after.datagramsReceived - before.datagramsReceived;
     return result;
-}
-
-// Datagrams one packet of `size` takes, sent alone.
-uint64_t DatagramsForOnePacket(size_t size)
-{
-    ConnectedPair pair(40100);
-    CSessionServer& server = pair.Server();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    server.DoWork(0);
-    SessionStats before = server.GetStats();
-    std::vector<uint8_t> payload(size, 0x5A);
-    server.SendTo(pair.player, payload.data(), payload.size());
-    server.DoWork(0);
-    return server.GetStats().datagramsSent - before.datagramsSent;
 }
 
 double Median(std::vector<double> values)
@@ -237,10 +218,9 @@ void PrintSize(size_t size, const Options& options)
     }
     double udp = Median(udpRate), session = Median(sessionRate), megabytes = double(size) / 1e6;
     std::printf("%6zu B | UDP %10.0f pkt/s %8.1f MB/s | session %10.0f pkt/s %8.1f MB/s | ratio %.2f | "
-                "wire/payload %.4f | overhead %.1f B/datagram %.1f B/packet | return datagrams %llu\n",
+                "wire/payload %.4f | return datagrams %llu\n",
                 size, udp, udp * megabytes, session, session * megabytes, session / udp,
-                last.wireBytesPerPayloadByte, last.overheadPerDatagram, last.overheadPerPacket,
-                static_cast<unsigned long long>(returned));
+                last.wireBytesPerPayloadByte, static_cast<unsigned long long>(returned));
 }
 } // namespace
 
@@ -263,8 +243,5 @@ int main(int argc, char** argv)
         std::fflush(stdout);
         PrintSize(size, options);
     }
-    for (size_t size : {size_t{1372}, size_t{1373}, size_t{20 * 1024}, size_t{100000}})
-        std::printf("one packet of %6zu B takes %llu datagrams\n", size,
-                    static_cast<unsigned long long>(DatagramsForOnePacket(size)));
     return 0;
 }

@@ -3,8 +3,7 @@
 // also turns every report into a message in the outgoing batch, through the
 // server session's own reports and queue. Every 64 ticks the round is set up
 // afresh, outside the timing, so the object count stays near its nominal
-// value. "FindObjects" is the client's side of one batch: one id lookup per
-// object state.
+// value.
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
 #include "game/Settings.h"
@@ -125,19 +124,6 @@ template <typename Host> void WorldTick(benchmark::State& state)
         benchmark::Counter(static_cast<double>(objectSum), benchmark::Counter::kAvgIterations);
 }
 
-// Looks up every object of a world of `range(0)` objects once, as the client
-// does for a batch holding one state message per object.
-void FindObjects(benchmark::State& state)
-{
-    CGameWorld world;
-    auto count = static_cast<ObjectId>(state.range(0));
-    for (ObjectId i = 0; i < count; ++i)
-        world.AddObject(new CBullet());
-    for (auto _ : state)
-        for (ObjectId id = 0; id < count; ++id)
-            benchmark::DoNotOptimize(world.FindObject(id));
-}
-
 void Sizes(benchmark::internal::Benchmark* bench)
 {
     for (int ships : {4, 16, 64})
@@ -147,6 +133,5 @@ void Sizes(benchmark::internal::Benchmark* bench)
 }
 } // namespace
 
-BENCHMARK(FindObjects)->Arg(600)->Arg(2000)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(WorldTick, CNoHost)->Apply(Sizes)->Name("Tick");
 BENCHMARK_TEMPLATE(WorldTick, CQueueingHost)->Apply(Sizes)->Name("TickAndQueue");

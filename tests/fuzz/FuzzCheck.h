@@ -46,14 +46,6 @@ inline bool HugePicture(int64_t width, int64_t height)
 
 // A fuzz input written to a file of its own, for readers that only take a
 // path. The file goes when the object does, whatever the reader did.
-#pragma once
-
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
-
 class CFuzzTempFile
 {
 public:

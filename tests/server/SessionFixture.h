@@ -26,8 +26,6 @@ struct SentPacket
 {
     session::PlayerId target = 0;
     std::vector<CMessage> messages;
-
-    std::vector<int32_t> Types() const { return testing_support::Types(messages); }
 };
 
 class RecordingSender : public IPacketSender
@@ -101,13 +99,20 @@ protected:
         relay.RemovePlayer(player);
     }
     std::string PlayedMap() { return rounds.GetWorld()->GetMap()->GetName(); }
-    // The targets and message types of the packets sent since the last call.
-    using Packets = std::vector<std::pair<session::PlayerId, std::vector<int32_t>>>;
-    Packets Sent()
+    // The targets of the packets sent since the last call, each with what
+    // `of` makes of its messages: their types, unless told otherwise.
+    template <typename Value> using PacketsOf = std::vector<std::pair<session::PlayerId, std::vector<Value>>>;
+    using Packets = PacketsOf<int32_t>;
+    static int32_t TypeOf(const CMessage& message) { return message.GetType(); }
+    template <typename Value = int32_t> PacketsOf<Value> Sent(Value (*of)(const CMessage&) = TypeOf)
     {
-        Packets sent;
+        PacketsOf<Value> sent;
         for (const SentPacket& packet : sender.Take())
-            sent.push_back({packet.target, packet.Types()});
+        {
+            sent.push_back({packet.target, {}});
+            for (const CMessage& message : packet.messages)
+                sent.back().second.push_back(of(message));
+        }
         return sent;
     }
 

@@ -14,19 +14,9 @@ namespace
 class SessionRelayTest : public SessionFixture
 {
 protected:
-    using Packets = std::vector<std::pair<session::PlayerId, std::vector<std::string>>>;
+    using Packets = PacketsOf<std::string>;
     // The targets and the texts of the packets sent since the last call.
-    Packets Sent()
-    {
-        Packets sent;
-        for (const SentPacket& packet : sender.Take())
-        {
-            sent.push_back({packet.target, {}});
-            for (const CMessage& message : packet.messages)
-                sent.back().second.push_back(TextOf(message));
-        }
-        return sent;
-    }
+    Packets Sent() { return SessionFixture::Sent(TextOf); }
     void Queue(session::PlayerId target, const char* text)
     {
         relay.QueueMessage(target, Msg(&CMessage::SetText, text));
