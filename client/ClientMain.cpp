@@ -5,6 +5,7 @@
 #include "client/ScreenDispatcher.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
+#include "client/controls/ControlsFile.h"
 #include "client/sound/SoundDevice.h"
 #include "common/Version.h"
 #include "gfx/Graphics.h"
@@ -177,6 +178,7 @@ int PlayWithVideo(const ClientOptions& options)
     CClientContext context;
     context.options = options;
     LoadSettings(context.settings);
+    context.input.SetBindings(LoadControls());
     context.sound.Attach(OpenSoundDevice());
     context.sound.SetVolume(context.settings.soundVolume);
     context.sound.SetMuted(options.mute);

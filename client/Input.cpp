@@ -7,19 +7,9 @@
 
 namespace
 {
-// Key codes of the game's keys.
-struct KeyBinding
-{
-    int keyCode;
-    KeyAction action;
-};
-constexpr KeyBinding kGameKeys[] = {
-    {0x43, KEY_QUIT},          {0x58, KEY_TOGGLE_OUTLINES}, {0x57, KEY_TOGGLE_NAMES}, {0x28, KEY_CHAT},
-    {0x24, KEY_TURN_LEFT},     {0x26, KEY_TURN_RIGHT},      {0x25, KEY_THRUST},       {0x20, KEY_SHIELDS},
-    {0x39, KEY_FIRE_BULLET},   {0x2F, KEY_FIRE_MISSILE},    {0x2E, KEY_FIRE_MINE},    {0x12, KEY_FIRE_PLASMA},
-    {0x13, KEY_FIRE_REPULSOR}, {0x21, KEY_FUEL_UP},         {0x1F, KEY_CLOAK},        {0x01, KEY_MENU},
-    {0x32, KEY_TOGGLE_MUTE},
-};
+// The keys that are never bound: F9 quits, Escape leaves the game.
+constexpr int kQuitKey = 0x43;
+constexpr int kMenuKey = 0x01;
 
 constexpr int kInitLevel = 0;
 constexpr int kTraceLevel = 5;
@@ -54,9 +44,16 @@ void CInput::Release()
 
 void CInput::BuildKeyMap()
 {
-    m_keyMap.fill(KEY_NONE);
-    for (const KeyBinding& binding : kGameKeys)
-        m_keyMap[binding.keyCode] = binding.action;
+    for (int code = 0; code < platform::kKeyCodeCount; ++code)
+        m_keyMap[static_cast<size_t>(code)] = m_bindings.ActionOf(code);
+    m_keyMap[kQuitKey] = KEY_QUIT;
+    m_keyMap[kMenuKey] = KEY_MENU;
+}
+
+void CInput::SetBindings(const CBindings& bindings)
+{
+    m_bindings = bindings;
+    BuildKeyMap();
 }
 
 int CInput::GetKeyAction(int keyCode) const

@@ -8,6 +8,7 @@
 // the debug log, which keeps nothing.
 #pragma once
 
+#include "client/controls/Bindings.h"
 #include "game/KeyAction.h"
 #include "platform/InputDevices.h"
 
@@ -29,7 +30,7 @@ public:
     CInput& operator=(const CInput&) = delete;
 
     // Takes the devices (the caller keeps them alive; null: none), builds
-    // the game key map and enters game-key mode.
+    // the key map from the bindings and enters game-key mode.
     void Init(platform::IInputDevices* devices);
     bool IsInitialised() const { return m_initialised; }
     // Lets go of the devices (the window is gone): nothing is delivered
@@ -51,12 +52,18 @@ public:
     // The action a key code is mapped to (KEY_NONE for unmapped codes).
     int GetKeyAction(int keyCode) const;
 
+    // The player's bindings (the designed keys until set); F9 always quits
+    // and Escape always leaves the game.
+    void SetBindings(const CBindings& bindings);
+    const CBindings& Bindings() const { return m_bindings; }
+
 private:
     void BuildKeyMap();
 
     platform::IInputDevices* m_devices = nullptr;
     int m_mode = 0;
     bool m_initialised = false;
+    CBindings m_bindings;
     std::array<int, platform::kKeyCodeCount> m_keyMap{};
     bool m_mouseEnabled = true;
     int m_mouseLimitX = 1;

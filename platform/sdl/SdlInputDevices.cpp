@@ -183,6 +183,14 @@ uint8_t ScancodeToKeyCode(int scancode)
     return kKeyCodeOfScancode[static_cast<size_t>(scancode)];
 }
 
+int KeyCodeToScancode(uint8_t keyCode)
+{
+    for (int scancode = 1; scancode < SDL_NUM_SCANCODES; ++scancode)
+        if (kKeyCodeOfScancode[static_cast<size_t>(scancode)] == keyCode && keyCode != 0)
+            return scancode;
+    return 0;
+}
+
 namespace
 {
 int WatchKeyPresses(void* devices, SDL_Event* event)

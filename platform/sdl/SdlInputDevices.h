@@ -14,6 +14,8 @@ namespace platform
 
 // The game's key code for an SDL scancode; 0 for keys it has no code for.
 uint8_t ScancodeToKeyCode(int scancode);
+// The SDL scancode of a game key code; 0 for codes no key has.
+int KeyCodeToScancode(uint8_t keyCode);
 
 class CSdlInputDevices : public IInputDevices
 {
