@@ -13,6 +13,7 @@
 #include "platform/ConsoleControl.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
+#include "platform/SettingsStore.h"
 #include "platform/sdl/SdlInputDevices.h"
 #include "platform/sdl/Window.h"
 
@@ -144,7 +145,7 @@ void StartWindow(CClientContext& context, CWindowProc& windowProc, platform::CWi
 // The screens until the program ends, in the window `window`.
 void RunScreens(CClientContext& context, platform::CWindow& window)
 {
-    platform::CSdlInputDevices devices;
+    platform::CSdlInputDevices devices(platform::SettingsFolder(kSettingsKey));
     CWindowProc windowProc(context, &devices);
     StartWindow(context, windowProc, window);
     CClientScreens screens(context);

@@ -11,6 +11,26 @@ namespace
 constexpr int kQuitKey = 0x43;
 constexpr int kMenuKey = 0x01;
 
+// The sticks' axes in PadState order, each with its pushed-back and
+// pushed-forward inputs; the triggers follow them.
+constexpr int kStickAxisCount = 4;
+constexpr int kLeftTriggerAxis = 4;
+
+bool IsHeld(const platform::PadState& pad, size_t button)
+{
+    return (pad.buttons & (uint32_t{1} << button)) != 0;
+}
+
+// The stick direction an axis value holds, if it is past the dead zone.
+InputId StickInput(int axis, int value)
+{
+    if (value < -kPadDeadZone)
+        return PAD_LEFT_X_MINUS + 2 * axis;
+    if (value > kPadDeadZone)
+        return PAD_LEFT_X_PLUS + 2 * axis;
+    return 0;
+}
+
 constexpr int kInitLevel = 0;
 constexpr int kTraceLevel = 5;
 } // namespace
@@ -48,6 +68,9 @@ void CInput::BuildKeyMap()
         m_keyMap[static_cast<size_t>(code)] = m_bindings.ActionOf(code);
     m_keyMap[kQuitKey] = KEY_QUIT;
     m_keyMap[kMenuKey] = KEY_MENU;
+    for (InputId input = kPadBase; input < kPadEnd; ++input)
+        m_padMap[static_cast<size_t>(input - kPadBase)] = m_bindings.ActionOf(input);
+    m_padMap[PAD_START - kPadBase] = KEY_MENU;
 }
 
 void CInput::SetBindings(const CBindings& bindings)
@@ -73,18 +96,49 @@ void CInput::SetMode(int mode)
                                                  : "Setting keybaord to unbuffered mode");
 }
 
+// Both devices are read in text-entry mode too, so that what was pressed
+// while the player typed is not taken for a press once the typing ends.
 void CInput::PollActions(uint8_t (&actions)[kActionCount])
 {
     std::memset(actions, 0, sizeof actions);
-    if (!m_devices || !m_devices->HasKeyboard())
+    if (!m_devices)
         return;
-    Reacquire();
     uint8_t state[platform::kKeyCodeCount] = {};
-    if (!m_devices->ReadKeyboard(state) || m_mode != kKeyboardModeGame)
+    bool keyboardRead = false;
+    if (m_devices->HasKeyboard())
+    {
+        Reacquire();
+        keyboardRead = m_devices->ReadKeyboard(state);
+    }
+    platform::PadState pad;
+    m_devices->ReadPad(pad);
+    if (m_mode != kKeyboardModeGame)
         return;
+    if (keyboardRead)
+        AddKeyActions(state, actions);
+    AddPadActions(pad, actions);
+}
+
+void CInput::AddKeyActions(const uint8_t (&state)[platform::kKeyCodeCount],
+                           uint8_t (&actions)[kActionCount]) const
+{
     for (int code = 0; code < platform::kKeyCodeCount; ++code)
         if (state[code] & platform::kKeyDown)
             actions[m_keyMap[code]] = 1;
+}
+
+void CInput::AddPadActions(const platform::PadState& pad, uint8_t (&actions)[kActionCount]) const
+{
+    auto hold = [&](InputId input) { actions[m_padMap[static_cast<size_t>(input - kPadBase)]] = 1; };
+    for (size_t button = 0; button < kPadButtonCount; ++button)
+        if (IsHeld(pad, button))
+            hold(PAD_A + static_cast<InputId>(button));
+    for (int axis = 0; axis < kStickAxisCount; ++axis)
+        if (InputId input = StickInput(axis, pad.axes[axis]))
+            hold(input);
+    for (int trigger = 0; trigger < 2; ++trigger)
+        if (pad.axes[kLeftTriggerAxis + trigger] > kPadDeadZone)
+            hold(PAD_LEFT_TRIGGER + trigger);
 }
 
 void CInput::Reacquire()

@@ -1,8 +1,10 @@
-// CInput turns the keyboard into the game's key actions: each frame a screen
-// polls a 256-entry array, one byte per KeyAction, set for every mapped key
-// that is down. While the player types a chat line (text-entry mode) no
-// actions are delivered at all; typed characters then arrive as window
-// events instead. Menu navigation and text entry never use it.
+// CInput turns the keyboard and the gamepads into the game's key actions:
+// each frame a screen polls a 256-entry array, one byte per KeyAction, set
+// for every bound key or pad control that is held (a stick pushed or a
+// trigger pulled past kPadDeadZone). While the player types a chat line
+// (text-entry mode) no actions are delivered at all; typed characters then
+// arrive as window events instead. Menu navigation and text entry never use
+// it.
 //
 // The devices are the platform's (platform/InputDevices.h). Diagnostics go to
 // the debug log, which keeps nothing.
@@ -21,6 +23,10 @@ constexpr int kKeyboardModeText = 3;
 
 constexpr int kActionCount = 256;
 
+// How far a stick must be pushed, or a trigger pulled, to count as held:
+// about 30 % of full scale, so a worn stick that does not centre never steers.
+constexpr int kPadDeadZone = 9830;
+
 class CInput
 {
 public:
@@ -37,8 +43,8 @@ public:
     // until the next Init.
     void Release();
 
-    // Sets every action byte: 1 for a mapped key held now, else 0. All zero
-    // in text-entry mode or without a keyboard.
+    // Sets every action byte: 1 for a bound key or pad control held now,
+    // else 0. All zero in text-entry mode or without devices.
     void PollActions(uint8_t (&actions)[kActionCount]);
     void SetMode(int mode);
     int GetMode() const { return m_mode; }
@@ -52,19 +58,23 @@ public:
     // The action a key code is mapped to (KEY_NONE for unmapped codes).
     int GetKeyAction(int keyCode) const;
 
-    // The player's bindings (the designed keys until set); F9 always quits
-    // and Escape always leaves the game.
+    // The player's bindings (the designed keys until set); F9 always quits,
+    // and Escape and the pad's Start always leave the game.
     void SetBindings(const CBindings& bindings);
     const CBindings& Bindings() const { return m_bindings; }
 
 private:
     void BuildKeyMap();
+    void AddKeyActions(const uint8_t (&state)[platform::kKeyCodeCount],
+                       uint8_t (&actions)[kActionCount]) const;
+    void AddPadActions(const platform::PadState& pad, uint8_t (&actions)[kActionCount]) const;
 
     platform::IInputDevices* m_devices = nullptr;
     int m_mode = 0;
     bool m_initialised = false;
     CBindings m_bindings;
     std::array<int, platform::kKeyCodeCount> m_keyMap{};
+    std::array<int, kPadEnd - kPadBase> m_padMap{};
     bool m_mouseEnabled = true;
     int m_mouseLimitX = 1;
     int m_mouseLimitY = 1;

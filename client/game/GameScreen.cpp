@@ -1,10 +1,19 @@
 #include "client/game/GameScreen.h"
 
 #include "common/MessageLog.h"
+#include "platform/sdl/Window.h"
 
 namespace
 {
 constexpr int kConsoleLines = 5;
+
+// In the game the pad flies the ship: its A fires and its B holds the
+// shields, so they must not also choose and go back as in the menus.
+void SetPadMenuKeys(CClientContext& context, bool on)
+{
+    if (context.window)
+        context.window->SetPadMenuKeys(on);
+}
 } // namespace
 
 CGameScreen::CGameScreen(CClientContext& context)
@@ -22,6 +31,7 @@ void CGameScreen::Enter()
     m_frames.StartGame(m_session.World());
     m_toggles = CDisplayToggleKeys();
     m_clock = CFrameClock();
+    SetPadMenuKeys(m_context, false);
 }
 
 // Leaving while a line was being typed ends the typing too, so the menus get
@@ -32,6 +42,7 @@ void CGameScreen::Leave()
         m_console.Close();
     m_session.End();
     m_sounds.Stop();
+    SetPadMenuKeys(m_context, true);
 }
 
 ScreenId CGameScreen::Frame(const KeyActions& actions)

@@ -193,27 +193,33 @@ int KeyCodeToScancode(uint8_t keyCode)
 
 namespace
 {
-int WatchKeyPresses(void* devices, SDL_Event* event)
+int WatchInputEvents(void* devices, SDL_Event* event)
 {
-    if (event->type == SDL_KEYDOWN)
-        static_cast<CSdlInputDevices*>(devices)->NotePressed(event->key.keysym.scancode);
+    static_cast<CSdlInputDevices*>(devices)->NoteEvent(*event);
     return 1;
+}
+
+std::string PadMappingFile(const std::string& settingsFolder)
+{
+    return settingsFolder.empty() ? std::string() : settingsFolder + "/" + kPadMappingFileName;
 }
 } // namespace
 
-CSdlInputDevices::CSdlInputDevices()
+CSdlInputDevices::CSdlInputDevices(const std::string& settingsFolder) : m_pads(PadMappingFile(settingsFolder))
 {
-    SDL_AddEventWatch(WatchKeyPresses, this);
+    SDL_AddEventWatch(WatchInputEvents, this);
 }
 
 CSdlInputDevices::~CSdlInputDevices()
 {
-    SDL_DelEventWatch(WatchKeyPresses, this);
+    SDL_DelEventWatch(WatchInputEvents, this);
 }
 
-void CSdlInputDevices::NotePressed(int scancode)
+void CSdlInputDevices::NoteEvent(const SDL_Event& event)
 {
-    if (uint8_t keyCode = ScancodeToKeyCode(scancode))
+    if (event.type != SDL_KEYDOWN)
+        return m_pads.NoteEvent(event);
+    if (uint8_t keyCode = ScancodeToKeyCode(event.key.keysym.scancode))
         m_tapped[keyCode] = true;
 }
 

@@ -1,13 +1,15 @@
-// The real keyboard and mouse, read from SDL: the keyboard's immediate state
-// mapped from SDL scancodes to the game's key codes (the DirectInput "DIK"
-// numbering) for every key a PC keyboard has, and the mouse's relative
-// motion and buttons.
+// The real keyboard, mouse and gamepads, read from SDL: the keyboard's
+// immediate state mapped from SDL scancodes to the game's key codes (the
+// DirectInput "DIK" numbering) for every key a PC keyboard has, the mouse's
+// relative motion and buttons, and the pads (SdlGamepads.h).
 #pragma once
 
 #include "platform/InputDevices.h"
+#include "platform/sdl/SdlGamepads.h"
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace platform
 {
@@ -20,8 +22,10 @@ int KeyCodeToScancode(uint8_t keyCode);
 class CSdlInputDevices : public IInputDevices
 {
 public:
-    // Watches SDL's key events from now on (see ReadKeyboard).
-    CSdlInputDevices();
+    // Watches SDL's key and pad events from now on (see ReadKeyboard). The
+    // pads' extra mappings come from kPadMappingFileName in
+    // `settingsFolder`, when it has one.
+    explicit CSdlInputDevices(const std::string& settingsFolder = {});
     ~CSdlInputDevices() override;
     CSdlInputDevices(const CSdlInputDevices&) = delete;
     CSdlInputDevices& operator=(const CSdlInputDevices&) = delete;
@@ -37,12 +41,15 @@ public:
     // once) between two frames would otherwise never be seen.
     bool ReadKeyboard(uint8_t (&state)[kKeyCodeCount]) override;
     bool ReadMouse(MouseState& state) override;
+    bool ReadPad(PadState& state) override { return m_pads.Read(state); }
 
-    // Notes a key press; SDL's event watch calls it.
-    void NotePressed(int scancode);
+    // Notes a key press, a pad plugged in or pulled out, a pad's button
+    // press; SDL's event watch calls it.
+    void NoteEvent(const SDL_Event& event);
 
 private:
     std::array<bool, kKeyCodeCount> m_tapped{};
+    CSdlGamepads m_pads;
 };
 
 } // namespace platform

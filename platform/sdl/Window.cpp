@@ -123,6 +123,36 @@ bool TranslateKeyDown(const SDL_KeyboardEvent& key, WindowEvent& out)
     }
 }
 
+// The menus' keys on a pad: the D-pad moves, A chooses as Return does, B
+// and Start go back as Escape does. Pads have no key repeat.
+bool TranslatePadButton(const SDL_ControllerButtonEvent& button, WindowEvent& out)
+{
+    switch (button.button)
+    {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        out = KeyDownEvent(kVkUp);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        out = KeyDownEvent(kVkDown);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        out = KeyDownEvent(kVkLeft);
+        return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        out = KeyDownEvent(kVkRight);
+        return true;
+    case SDL_CONTROLLER_BUTTON_A:
+        out = CharEvent(kCharReturn);
+        return true;
+    case SDL_CONTROLLER_BUTTON_B:
+    case SDL_CONTROLLER_BUTTON_START:
+        out = KeyDownEvent(kVkEscape);
+        return true;
+    default:
+        return false;
+    }
+}
+
 int32_t LargestColourChannelBits(uint32_t pixelFormat)
 {
     int bitsPerPixel = 0;
@@ -194,17 +224,22 @@ bool InitVideo(std::string& error)
     // The program's own SIGINT and SIGTERM handlers end it cleanly; SDL's
     // would replace them with a quit event only the window loop sees.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Pads are read whatever the focus, as the keyboard is: under an X
+    // server without a window manager the window may never get the focus.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
     {
         error = SDL_GetError();
         return false;
     }
+    // The game plays without pads when the system offers none.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     return true;
 }
 
 void ShutdownVideo()
 {
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_VIDEO);
 }
 
 std::vector<RawVideoMode> ListDisplayModes()
@@ -243,6 +278,8 @@ bool TranslateEvent(const SDL_Event& event, WindowEvent& out)
         return TranslateWindowEvent(event.window, out);
     case SDL_KEYDOWN:
         return TranslateKeyDown(event.key, out);
+    case SDL_CONTROLLERBUTTONDOWN:
+        return TranslatePadButton(event.cbutton, out);
     case SDL_TEXTINPUT:
     {
         const std::string printable = PrintableAsciiOf(event.text);
@@ -428,6 +465,8 @@ bool CWindow::PollEvent(WindowEvent& event)
                 return true;
             continue;
         }
+        if (sdlEvent.type == SDL_CONTROLLERBUTTONDOWN && !m_padMenuKeys)
+            continue;
         if (TranslateEvent(sdlEvent, event))
             return true;
     }

@@ -1,8 +1,8 @@
 // The client's one window and its OpenGL context, on SDL2: what the game's
 // window class, window, display-mode calls and WGL context were. It also
 // lists the display's modes, switches between full screen and a window,
-// translates SDL's events into WindowEvents, and gives the keyboard and
-// mouse to the input layer (SdlInputDevices.h).
+// translates SDL's events into WindowEvents, and gives the keyboard, mouse
+// and gamepads to the input layer (SdlInputDevices.h).
 //
 // Only the client links this (target quorvex_platform_sdl); the dedicated
 // server never does.
@@ -23,10 +23,11 @@ union SDL_Event;
 namespace platform
 {
 
-// Starts SDL's video (once per process). SDL's own signal handlers are left
-// out: the program installs its own. False with the reason in `error`.
+// Starts SDL's video and game controllers (once per process). SDL's own
+// signal handlers are left out: the program installs its own. False with the
+// reason in `error`; a system without game controllers is no failure.
 bool InitVideo(std::string& error);
-// Ends SDL's video: the display gets its own mode back.
+// Ends SDL's video and game controllers: the display gets its own mode back.
 void ShutdownVideo();
 
 // Every mode the main display offers, as SDL reports it, in SDL's order.
@@ -44,6 +45,9 @@ VideoMode DesktopMode();
 //   key down Return or keypad Enter-> Char 13, or ToggleFullscreen with Alt held
 //   key down Backspace             -> Char 8
 //   text input                     -> Char, for its first printable ASCII byte
+//   pad D-pad                      -> KeyDown, the arrow's
+//   pad A                          -> Char 13, as Return
+//   pad B or Start                 -> KeyDown Escape
 // Text input of several characters is delivered by PollEvent one Char each.
 // Alt+Enter held down does not repeat: a repeated toggle would flicker
 // between full screen and the window.
@@ -96,6 +100,10 @@ public:
     // The next pending event, translated; false when there is none. Events
     // that mean nothing to the game are skipped.
     bool PollEvent(WindowEvent& event);
+    // Whether a pad's buttons give the menus' keys (on at first). The game
+    // turns them off while it flies the ship with the pad: there B holds
+    // the shields and must not leave the game.
+    void SetPadMenuKeys(bool on) { m_padMenuKeys = on; }
 
     SDL_Window* Handle() const { return m_window; }
 
@@ -114,6 +122,7 @@ private:
     int m_depthBufferBits = 32;
     // Characters of a text input not yet handed out.
     std::deque<char> m_pendingChars;
+    bool m_padMenuKeys = true;
 };
 
 } // namespace platform
