@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <span>
 #include <string>
 
 namespace platform
@@ -86,32 +87,43 @@ bool TranslateReturn(const SDL_KeyboardEvent& key, WindowEvent& out)
     return true;
 }
 
+// An SDL key or pad button and the menu key it gives.
+struct MenuKey
+{
+    int32_t code;
+    int virtualKey;
+};
+
+constexpr MenuKey kKeyboardMenuKeys[] = {
+    {SDLK_ESCAPE, kVkEscape}, {SDLK_LEFT, kVkLeft},     {SDLK_RIGHT, kVkRight},       {SDLK_UP, kVkUp},
+    {SDLK_DOWN, kVkDown},     {SDLK_PAGEUP, kVkPageUp}, {SDLK_PAGEDOWN, kVkPageDown},
+};
+
+// On a pad the D-pad moves, and B and Start go back as Escape does.
+constexpr MenuKey kPadMenuKeys[] = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, kVkUp},     {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kVkDown},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kVkLeft}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kVkRight},
+    {SDL_CONTROLLER_BUTTON_B, kVkEscape},       {SDL_CONTROLLER_BUTTON_START, kVkEscape},
+};
+
+bool TranslateMenuKey(std::span<const MenuKey> keys, int32_t code, WindowEvent& out)
+{
+    for (const MenuKey& key : keys)
+    {
+        if (key.code == code)
+        {
+            out = KeyDownEvent(key.virtualKey);
+            return true;
+        }
+    }
+    return false;
+}
+
 // Key repeats count like presses: the menus scroll while an arrow is held.
 bool TranslateKeyDown(const SDL_KeyboardEvent& key, WindowEvent& out)
 {
     switch (key.keysym.sym)
     {
-    case SDLK_ESCAPE:
-        out = KeyDownEvent(kVkEscape);
-        return true;
-    case SDLK_LEFT:
-        out = KeyDownEvent(kVkLeft);
-        return true;
-    case SDLK_RIGHT:
-        out = KeyDownEvent(kVkRight);
-        return true;
-    case SDLK_UP:
-        out = KeyDownEvent(kVkUp);
-        return true;
-    case SDLK_DOWN:
-        out = KeyDownEvent(kVkDown);
-        return true;
-    case SDLK_PAGEUP:
-        out = KeyDownEvent(kVkPageUp);
-        return true;
-    case SDLK_PAGEDOWN:
-        out = KeyDownEvent(kVkPageDown);
-        return true;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
         return TranslateReturn(key, out);
@@ -119,38 +131,17 @@ bool TranslateKeyDown(const SDL_KeyboardEvent& key, WindowEvent& out)
         out = CharEvent(kCharBackspace);
         return true;
     default:
-        return false;
+        return TranslateMenuKey(kKeyboardMenuKeys, key.keysym.sym, out);
     }
 }
 
-// The menus' keys on a pad: the D-pad moves, A chooses as Return does, B
-// and Start go back as Escape does. Pads have no key repeat.
+// A chooses as Return does. Pads have no key repeat.
 bool TranslatePadButton(const SDL_ControllerButtonEvent& button, WindowEvent& out)
 {
-    switch (button.button)
-    {
-    case SDL_CONTROLLER_BUTTON_DPAD_UP:
-        out = KeyDownEvent(kVkUp);
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-        out = KeyDownEvent(kVkDown);
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-        out = KeyDownEvent(kVkLeft);
-        return true;
-    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-        out = KeyDownEvent(kVkRight);
-        return true;
-    case SDL_CONTROLLER_BUTTON_A:
-        out = CharEvent(kCharReturn);
-        return true;
-    case SDL_CONTROLLER_BUTTON_B:
-    case SDL_CONTROLLER_BUTTON_START:
-        out = KeyDownEvent(kVkEscape);
-        return true;
-    default:
-        return false;
-    }
+    if (button.button != SDL_CONTROLLER_BUTTON_A)
+        return TranslateMenuKey(kPadMenuKeys, button.button, out);
+    out = CharEvent(kCharReturn);
+    return true;
 }
 
 int32_t LargestColourChannelBits(uint32_t pixelFormat)

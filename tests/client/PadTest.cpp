@@ -7,6 +7,7 @@
 #include "platform/sdl/SdlInputDevices.h"
 #include "platform/sdl/Window.h"
 
+#include "tests/support/SdlDummyVideo.h"
 #include "tests/support/TempDir.h"
 
 #include <SDL2/SDL.h>
@@ -29,23 +30,15 @@ std::string Key(int key)
     return "key " + std::to_string(key) + " ";
 }
 
-class VirtualPads : public testing::Test
+class VirtualPads : public testing_support::SdlDummyVideo
 {
 protected:
-    void SetUp() override
-    {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-        std::string error;
-        ASSERT_TRUE(platform::InitVideo(error)) << error;
-    }
-
     void TearDown() override
     {
         for (size_t pad = 0; pad < m_sticks.size(); ++pad)
             Pull(pad);
         m_devices.reset();
-        platform::ShutdownVideo();
-        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        SdlDummyVideo::TearDown();
     }
 
     // The devices and the input, as the client makes them at its start.
@@ -224,8 +217,8 @@ TEST_F(VirtualPads, MappingsComeFromTheSettingsFolder)
     char guid[33];
     SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(m_sticks[pad]), guid, sizeof guid);
     testing_support::TempDir settings;
-    settings.Write(platform::kPadMappingFileName,
-                   std::string("# a pad with A and B swapped\n") + guid + ",Odd Pad,a:b1,b:b0,leftx:a0,platform:Linux,");
+    settings.Write(platform::kPadMappingFileName, std::string("# a pad with A and B swapped\n") + guid +
+                                                      ",Odd Pad,a:b1,b:b0,leftx:a0,platform:Linux,");
     StartInput(settings.Path());
     Press(pad, SDL_CONTROLLER_BUTTON_A);
     EXPECT_EQ(Held(), Actions{KEY_SHIELDS});

@@ -4,6 +4,8 @@
 #include "platform/sdl/SdlInputDevices.h"
 #include "platform/sdl/Window.h"
 
+#include "tests/support/SdlDummyVideo.h"
+
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -212,23 +214,7 @@ TEST(ScancodeToKeyCode, EveryKeyHasACodeOfItsOwn)
     }
 }
 
-// SDL's "dummy" video driver needs no display: one 1024 x 768 true-colour
-// mode, and no OpenGL.
-class SdlDummyVideo : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-        std::string error;
-        ASSERT_TRUE(platform::InitVideo(error)) << error;
-    }
-    void TearDown() override
-    {
-        platform::ShutdownVideo();
-        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
-    }
-};
+using testing_support::SdlDummyVideo;
 
 TEST_F(SdlDummyVideo, InitIsIdempotentLeavesSignalsAloneAndDescribesTheModes)
 {
