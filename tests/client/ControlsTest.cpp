@@ -1,7 +1,7 @@
 // The player's controls: controls.cfg read and written, its bad lines
 // reported with their line numbers and skipped, a key bound twice moving to
 // its new action, the presets, and the held keys going out in the designed
-// order whatever keys hold them.
+// order whatever keys hold them, and the pad's controls held through them.
 #include "client/Input.h"
 #include "client/controls/ControlsFile.h"
 #include "client/controls/InputNames.h"
@@ -89,6 +89,7 @@ TEST(Controls, AKeyBoundElsewhereMovesAndThePresetsAreWhole)
 struct HeldKeyboard : platform::IInputDevices
 {
     std::vector<int> held;
+    platform::PadState pad;
     bool HasKeyboard() const override { return true; }
     bool HasMouse() const override { return false; }
     bool ReadKeyboard(uint8_t (&state)[platform::kKeyCodeCount]) override
@@ -99,6 +100,11 @@ struct HeldKeyboard : platform::IInputDevices
         return true;
     }
     bool ReadMouse(platform::MouseState&) override { return false; }
+    bool ReadPad(platform::PadState& state) override
+    {
+        state = pad;
+        return pad.connected;
+    }
 };
 
 TEST(Controls, HeldKeysGoOutInTheDesignedOrderWhateverKeysHoldThem)
@@ -115,6 +121,60 @@ TEST(Controls, HeldKeysGoOutInTheDesignedOrderWhateverKeysHoldThem)
     EXPECT_EQ(BuildKeyList(actions), (std::vector<uint32_t>{KEY_TURN_LEFT, KEY_THRUST, KEY_FIRE_BULLET}))
         << "K thrusts no more";
     EXPECT_TRUE(actions[KEY_QUIT]) << "F9 quits whatever the bindings";
+}
+
+std::vector<uint32_t> HeldNow(CInput& input)
+{
+    uint8_t actions[kActionCount];
+    input.PollActions(actions);
+    std::vector<uint32_t> held = BuildKeyList(actions);
+    if (actions[KEY_MENU])
+        held.push_back(KEY_MENU);
+    return held;
+}
+
+// Sticks and triggers hold only past the dead zone, buttons through the
+// bindings; Start leaves the game; nothing while typing; without the pad
+// the keyboard still flies.
+TEST(Controls, PadControlsHoldTheirActionsPastTheDeadZone)
+{
+    HeldKeyboard devices;
+    CInput input;
+    input.Init(&devices);
+    devices.pad.connected = true;
+    const struct
+    {
+        int axis;
+        int16_t value;
+        std::vector<uint32_t> held;
+    } cases[] = {
+        {0, -32768, {KEY_TURN_LEFT}}, {0, 12000, {KEY_TURN_RIGHT}}, {0, -9000, {KEY_NONE}},
+        {0, 9000, {KEY_NONE}},        {1, -20000, {KEY_THRUST}},    {1, 32767, {KEY_NONE}},
+        {2, -32768, {KEY_NONE}},      {4, 12000, {KEY_CLOAK}},      {5, 32767, {KEY_FIRE_PLASMA}},
+        {5, 9000, {KEY_NONE}},
+    };
+    for (const auto& c : cases)
+    {
+        devices.pad.axes[c.axis] = c.value;
+        EXPECT_EQ(HeldNow(input), c.held) << "axis " << c.axis << " at " << c.value;
+        devices.pad.axes[c.axis] = 0;
+    }
+    devices.pad.buttons = 1u << (PAD_A - kPadBase) | 1u << (PAD_DPAD_UP - kPadBase);
+    EXPECT_EQ(HeldNow(input), (std::vector<uint32_t>{KEY_THRUST, KEY_FIRE_BULLET}));
+    CBindings bindings;
+    bindings.Bind(KEY_FIRE_MINE, PAD_A);
+    bindings.Bind(KEY_SHIELDS, PAD_RIGHT_Y_PLUS);
+    input.SetBindings(bindings);
+    devices.pad.axes[3] = 30000;
+    EXPECT_EQ(HeldNow(input), (std::vector<uint32_t>{KEY_THRUST, KEY_FIRE_MINE, KEY_SHIELDS}));
+    devices.pad.buttons = 1u << (PAD_START - kPadBase);
+    EXPECT_EQ(HeldNow(input).back(), KEY_MENU);
+    input.SetMode(kKeyboardModeText);
+    EXPECT_EQ(HeldNow(input), std::vector<uint32_t>{KEY_NONE}) << "typing";
+    input.SetMode(kKeyboardModeGame);
+    devices.pad = {};
+    devices.held = {Named("K")};
+    EXPECT_EQ(HeldNow(input), std::vector<uint32_t>{KEY_THRUST}) << "the pad pulled out";
 }
 
 TEST(Controls, SavedAndLoadedFromTheSettingsFolder)

@@ -1,10 +1,10 @@
 // The SDL stand-ins: SDL's events as the game's window events, scancodes as
-// the game's key codes, the keyboard read, and the display on SDL's "dummy"
-// video driver (no display needed).
+// the game's key codes, the keyboard read, the display on SDL's "dummy"
+// video driver (no display needed), and gamepads on its virtual joysticks.
 #include "platform/sdl/SdlInputDevices.h"
 #include "platform/sdl/Window.h"
 
-#include "tests/support/SdlDummyVideo.h"
+#include "tests/support/TempDir.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -54,6 +54,14 @@ SDL_Event OfType(SDL_EventType type)
 {
     SDL_Event event{};
     event.type = type;
+    return event;
+}
+
+SDL_Event PadButton(SDL_GameControllerButton button, Uint32 type = SDL_CONTROLLERBUTTONDOWN)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.cbutton.button = static_cast<Uint8>(button);
     return event;
 }
 
@@ -116,8 +124,9 @@ TEST(TranslateEvent, WindowChangesQuitsAndOtherEvents)
 
 // Navigation keys repeat; Return and Backspace are control characters with
 // or without repeats and modifiers; Alt+Enter toggles once per press; letters
-// come as text input, and releases mean nothing.
-TEST(TranslateEvent, KeysAndTheirRepeatsAndModifiers)
+// come as text input, and releases mean nothing. A pad's D-pad moves, A
+// chooses, B and Start go back.
+TEST(TranslateEvent, KeysAndPadButtons)
 {
     const std::pair<SDL_Event, std::string> cases[] = {
         {KeyDown(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), Key(platform::kVkEscape)},
@@ -139,6 +148,15 @@ TEST(TranslateEvent, KeysAndTheirRepeatsAndModifiers)
         {KeyDown(SDLK_F9, SDL_SCANCODE_F9), "none"},
         {KeyDown(SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT), "none"},
         {KeyUp(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), "none"},
+        {PadButton(SDL_CONTROLLER_BUTTON_DPAD_UP), Key(platform::kVkUp)},
+        {PadButton(SDL_CONTROLLER_BUTTON_DPAD_DOWN), Key(platform::kVkDown)},
+        {PadButton(SDL_CONTROLLER_BUTTON_DPAD_LEFT), Key(platform::kVkLeft)},
+        {PadButton(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), Key(platform::kVkRight)},
+        {PadButton(SDL_CONTROLLER_BUTTON_A), Char(platform::kCharReturn)},
+        {PadButton(SDL_CONTROLLER_BUTTON_B), Key(platform::kVkEscape)},
+        {PadButton(SDL_CONTROLLER_BUTTON_START), Key(platform::kVkEscape)},
+        {PadButton(SDL_CONTROLLER_BUTTON_X), "none"},
+        {PadButton(SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLERBUTTONUP), "none"},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(Translated(cases[i].first), cases[i].second) << "case " << i;
@@ -214,7 +232,23 @@ TEST(ScancodeToKeyCode, EveryKeyHasACodeOfItsOwn)
     }
 }
 
-using testing_support::SdlDummyVideo;
+// SDL's "dummy" video driver needs no display: one 1024 x 768 true-colour
+// mode, and no OpenGL.
+class SdlDummyVideo : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+        std::string error;
+        ASSERT_TRUE(platform::InitVideo(error)) << error;
+    }
+    void TearDown() override
+    {
+        platform::ShutdownVideo();
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    }
+};
 
 TEST_F(SdlDummyVideo, InitIsIdempotentLeavesSignalsAloneAndDescribesTheModes)
 {
@@ -254,4 +288,94 @@ TEST_F(SdlDummyVideo, AKeyTappedBetweenTwoReadsCountsAsHeldOnce)
         EXPECT_EQ(byte, 0) << "no other key is down, whatever the buffer held";
     EXPECT_TRUE(devices.ReadKeyboard(state));
     EXPECT_EQ(state[0x43], 0) << "and only once";
+}
+
+namespace
+{
+// A virtual pad whose joystick buttons and axes are numbered as SDL's
+// controller buttons and axes; SDL has no mapping for one whose `type` is
+// not a game controller. A virtual trigger spans the whole axis, so its rest
+// is the minimum.
+SDL_Joystick* PlugInPad(Uint16 product, Uint16 type = SDL_JOYSTICK_TYPE_GAMECONTROLLER)
+{
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = type;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.vendor_id = 0x1234;
+    desc.product_id = product;
+    desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+    desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+    SDL_Joystick* pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_JOYSTICK_AXIS_MIN);
+    SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MIN);
+    return pad;
+}
+
+void PullOut(SDL_Joystick* pad)
+{
+    const SDL_JoystickID id = SDL_JoystickInstanceID(pad);
+    SDL_JoystickClose(pad);
+    for (int index = 0; index < SDL_NumJoysticks(); ++index)
+        if (SDL_JoystickGetDeviceInstanceID(index) == id)
+            SDL_JoystickDetachVirtual(index);
+}
+
+platform::PadState ReadPads(platform::CSdlInputDevices& devices)
+{
+    SDL_PumpEvents();
+    platform::PadState state;
+    EXPECT_EQ(devices.ReadPad(state), state.connected);
+    return state;
+}
+} // namespace
+
+// Pads plugged in mid-game are read as one, each axis as the pad that pushes
+// it furthest, a tap between two reads counts once, and a pad pulled out no
+// longer counts.
+TEST_F(SdlDummyVideo, PadsArePluggedInReadAsOneAndPulledOut)
+{
+    platform::CSdlInputDevices devices;
+    SDL_Joystick* first = PlugInPad(1);
+    EXPECT_TRUE(ReadPads(devices).connected);
+    SDL_Joystick* second = PlugInPad(2);
+    SDL_JoystickSetVirtualButton(second, SDL_CONTROLLER_BUTTON_Y, SDL_PRESSED);
+    SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTX, 20000);
+    SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    SDL_JoystickSetVirtualAxis(first, SDL_CONTROLLER_AXIS_LEFTY, -30000);
+    SDL_JoystickSetVirtualAxis(second, SDL_CONTROLLER_AXIS_LEFTY, 15000);
+    platform::PadState state = ReadPads(devices);
+    EXPECT_EQ(state.buttons, 1u << SDL_CONTROLLER_BUTTON_Y);
+    EXPECT_EQ(state.axes[SDL_CONTROLLER_AXIS_LEFTX], -30000);
+    EXPECT_EQ(state.axes[SDL_CONTROLLER_AXIS_LEFTY], -30000);
+
+    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_B, SDL_PRESSED);
+    SDL_PumpEvents();
+    SDL_JoystickSetVirtualButton(first, SDL_CONTROLLER_BUTTON_B, SDL_RELEASED);
+    EXPECT_EQ(ReadPads(devices).buttons, (1u << SDL_CONTROLLER_BUTTON_B | 1u << SDL_CONTROLLER_BUTTON_Y));
+    EXPECT_EQ(ReadPads(devices).buttons, 1u << SDL_CONTROLLER_BUTTON_Y) << "the tap only once";
+    PullOut(second);
+    state = ReadPads(devices);
+    EXPECT_EQ(state.buttons, 0u);
+    EXPECT_EQ(state.axes[SDL_CONTROLLER_AXIS_LEFTX], 20000);
+    PullOut(first);
+    EXPECT_FALSE(ReadPads(devices).connected);
+}
+
+// A pad SDL has no mapping for is read once the player's
+// gamecontrollerdb.txt has its line (the file's lines name their platform).
+TEST_F(SdlDummyVideo, PadMappingsComeFromTheSettingsFolder)
+{
+    SDL_Joystick* pad = PlugInPad(3, SDL_JOYSTICK_TYPE_UNKNOWN);
+    char guid[33];
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(pad), guid, sizeof guid);
+    testing_support::TempDir settings;
+    settings.Write(platform::kPadMappingFileName, std::string(guid) + ",Odd Pad,a:b1,b:b0,platform:Linux,");
+    {
+        platform::CSdlInputDevices devices(settings.Path());
+        SDL_JoystickSetVirtualButton(pad, 0, SDL_PRESSED);
+        EXPECT_EQ(ReadPads(devices).buttons, 1u << SDL_CONTROLLER_BUTTON_B) << "A and B swapped";
+    }
+    PullOut(pad);
 }
