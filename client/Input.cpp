@@ -11,8 +11,9 @@ namespace
 constexpr int kQuitKey = 0x43;
 constexpr int kMenuKey = 0x01;
 
-// The sticks' axes in PadState order, each with its pushed-back and
-// pushed-forward inputs; the triggers follow them.
+// The sticks' four axes come first in PadState, as their inputs do in
+// PadInput (each axis's minus direction, then its plus); the two triggers
+// follow them.
 constexpr int kStickAxisCount = 4;
 constexpr int kLeftTriggerAxis = 4;
 
