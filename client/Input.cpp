@@ -122,3 +122,21 @@ void CInput::PollMouse(int& x, int& y, bool& leftDown, bool& leftChanged, bool& 
     m_lastLeft = leftDown;
     m_lastRight = rightDown;
 }
+
+std::vector<InputId> CInput::NewPresses()
+{
+    uint8_t state[platform::kKeyCodeCount] = {};
+    // A keyboard that cannot be read (the window lost the focus) keeps the
+    // last state, so nothing counts twice when it comes back.
+    if (!m_devices || !m_devices->HasKeyboard() || !m_devices->ReadKeyboard(state))
+        return {};
+    std::vector<InputId> pressed;
+    for (int code = 1; code < platform::kKeyCodeCount; ++code)
+    {
+        const bool down = (state[code] & platform::kKeyDown) != 0;
+        if (down && !m_downAtLastPresses[static_cast<size_t>(code)])
+            pressed.push_back(code);
+        m_downAtLastPresses[static_cast<size_t>(code)] = down;
+    }
+    return pressed;
+}

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Keyboard modes: game keys (actions delivered) and text entry (none).
 constexpr int kKeyboardModeGame = 1;
@@ -72,4 +73,15 @@ private:
     int m_mouseY = 0;
     bool m_lastLeft = false;
     bool m_lastRight = false;
+
+public:
+    // The keys that went down since the last call, by key code, in any
+    // mode: the controls screen learns from them which key the player
+    // pressed. The first call after a pause also reports keys held since
+    // the call before, so a caller that starts listening calls it once and
+    // drops the answer.
+    std::vector<InputId> NewPresses();
+
+private:
+    std::array<bool, platform::kKeyCodeCount> m_downAtLastPresses{};
 };

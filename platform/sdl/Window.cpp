@@ -112,6 +112,9 @@ bool TranslateKeyDown(const SDL_KeyboardEvent& key, WindowEvent& out)
     case SDLK_PAGEDOWN:
         out = KeyDownEvent(kVkPageDown);
         return true;
+    case SDLK_TAB:
+        out = KeyDownEvent(kVkTab);
+        return true;
     case SDLK_RETURN:
     case SDLK_KP_ENTER:
         return TranslateReturn(key, out);
