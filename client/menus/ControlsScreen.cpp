@@ -7,9 +7,6 @@
 
 namespace
 {
-// Escape in the keyboard's numbering: it stops the listening, never binds.
-constexpr InputId kEscapeKey = 0x01;
-
 struct PresetLine
 {
     Preset preset;
@@ -96,13 +93,10 @@ void CControlsScreen::StartListening()
 
 bool CControlsScreen::TakePress()
 {
+    // Escape and F9 are not bindable: Escape's own window event stops the
+    // listening, and F9 never reaches a screen.
     for (InputId input : m_context.input.NewPresses())
     {
-        if (input == kEscapeKey)
-        {
-            m_listening = false;
-            return true;
-        }
         if (IsBindableInput(input) && !ShownInputName(input).empty())
         {
             m_listening = false;

@@ -38,7 +38,7 @@ protected:
 private:
     void StartListening();
     // Binds the first bindable key pressed since the last look; true when
-    // that ended the listening (a key was bound, or Escape was pressed).
+    // one was bound, which ends the listening.
     bool TakePress();
     void Rebind(KeyAction action, InputId input);
     void Keep(const CBindings& bindings);

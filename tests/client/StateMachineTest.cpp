@@ -260,9 +260,14 @@ TEST_F(ScreenStates, ControlsFromTheOptionsBindTheKeyPressedNextAndSaveEachChang
 
     CControlsScreen& controls = m_screens.controls;
     const CInput& input = m_context.input;
+    auto selectLine = [&](int line)
+    {
+        for (int tries = 0; tries < CControlsScreen::kLineCount && controls.GetSelected() != line; ++tries)
+            Key(platform::kVkDown);
+    };
     In(ScreenId::Controls);
-    while (kBindableActions[size_t(controls.GetSelected())].action != KEY_THRUST)
-        Key(platform::kVkDown);
+    selectLine(2);
+    ASSERT_EQ(kBindableActions[2].action, KEY_THRUST);
     m_keys.held = {kReturn};
     Char('\r');
     EXPECT_TRUE(m_dispatcher.RunFrame());
@@ -294,12 +299,11 @@ TEST_F(ScreenStates, ControlsFromTheOptionsBindTheKeyPressedNextAndSaveEachChang
     m_keys.held = {kUpArrow}; // a navigation key is bound, not obeyed
     Key(platform::kVkUp);
     EXPECT_EQ(input.Bindings().InputsOf(KEY_THRUST)[0], kUpArrow);
-    EXPECT_EQ(kBindableActions[size_t(controls.GetSelected())].action, KEY_THRUST);
+    EXPECT_EQ(controls.GetSelected(), 2);
     EXPECT_EQ(LoadControls(), input.Bindings());
 
     m_keys.held = {};
-    while (controls.GetSelected() != CControlsScreen::kLineCount - 1)
-        Key(platform::kVkUp);
+    selectLine(CControlsScreen::kLineCount - 1);
     Char('\r');
     CBindings wasd;
     wasd.Apply(Preset::WASD);
