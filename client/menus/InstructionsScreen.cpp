@@ -61,24 +61,26 @@ constexpr std::array<KeyLine, 4> kOtherKeys = {{
 constexpr KeyLine kSoundKey = {500, KEY_TOGGLE_MUTE, nullptr, "(in-game) Off and On"};
 
 // The keys' column: the longest line ("Activate Cloaking Device" after its
-// keys) still ends where the powerups begin on an 800-unit screen.
+// keys) still ends where the powerups begin on an 800-unit screen. The
+// sound's line, in the right column, has the designed narrow one.
 constexpr size_t kKeysRoom = 14;
+constexpr size_t kSoundKeysRoom = 8;
 
-// The player's first one or two keys for `action`, as many as fit.
-std::string KeysOf(const CBindings& bindings, KeyAction action)
+// The player's first one or two keys for `action`, as many as fit in `room`.
+std::string KeysOf(const CBindings& bindings, KeyAction action, size_t room)
 {
     std::vector<InputId> keys = bindings.InputsOf(action);
     std::erase_if(keys, [](InputId input) { return !IsKeyInput(input); });
     if (keys.empty())
         return "(none)";
     const std::string two = JoinedInputNames(keys, 2);
-    return two.size() <= kKeysRoom ? two : FittedText(JoinedInputNames(keys, 1), kKeysRoom);
+    return two.size() <= room ? two : FittedText(JoinedInputNames(keys, 1), room);
 }
 
-std::string KeyLineText(const CBindings& bindings, const KeyLine& line)
+std::string KeyLineText(const CBindings& bindings, const KeyLine& line, size_t room = kKeysRoom)
 {
-    std::string keys = line.fixedKey ? line.fixedKey : KeysOf(bindings, line.action);
-    keys.resize(kKeysRoom + 1, ' ');
+    std::string keys = line.fixedKey ? line.fixedKey : KeysOf(bindings, line.action, room);
+    keys.resize(room + 1, ' ');
     return keys + line.text;
 }
 
@@ -132,7 +134,8 @@ void CInstructionsScreen::DrawContents(float hh)
     DrawFuel(lx, hh);
     // The sound's key under the powerups, where the designed columns leave room.
     DrawLine(rx, hh - 480, kMenuGreen, "Sound");
-    DrawLine(rx + 20, hh - kSoundKey.drop, kMenuWhite, KeyLineText(m_context.input.Bindings(), kSoundKey));
+    DrawLine(rx + 20, hh - kSoundKey.drop, kMenuWhite,
+             KeyLineText(m_context.input.Bindings(), kSoundKey, kSoundKeysRoom));
 }
 
 void CInstructionsScreen::DrawKeys(float lx, float hh) const

@@ -306,6 +306,8 @@ TEST_F(MenuLayoutTest, InstructionsNameThePlayersKeysAndShowEachPowerup)
         EXPECT_EQ(line->text.substr(line->text.size() - label.size()), label);
     }
     EXPECT_FALSE(Find(runs, "K ")) << "the thrust key is no longer K";
+    BindKeys(KEY_TOGGLE_MUTE, {"Right Alt"});
+    EXPECT_TRUE(Find(DrawFrame(screen, kNarrowScreen), "Right... ")) << "the sound's key column is narrow";
     EXPECT_TRUE(Find(runs, "F9 ") && Find(runs, "ESC ")) << "the keys no one binds";
 
     // Each powerup's picture sits on its label's line, left of it.
