@@ -3,8 +3,9 @@
 #include "client/ClientContext.h"
 
 CClientScreens::CClientScreens(CClientContext& context)
-    : mainMenu(context), options(context), addressEntry(context), lanBrowser(context, options, nullptr),
-      internetBrowser(context, options, &addressEntry), instructions(context), credits(context), game(context)
+    : mainMenu(context), options(context), controls(context), addressEntry(context),
+      lanBrowser(context, options, nullptr), internetBrowser(context, options, &addressEntry),
+      instructions(context), credits(context), game(context)
 {
     options.ShowSettings(context.settings);
 }
@@ -12,5 +13,5 @@ CClientScreens::CClientScreens(CClientContext& context)
 std::vector<CScreen*> CClientScreens::All()
 {
     return {&intro,           &mainMenu,     &options, &addressEntry, &lanBrowser,
-            &internetBrowser, &instructions, &credits, &game};
+            &internetBrowser, &instructions, &credits, &game,         &controls};
 }

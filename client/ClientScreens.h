@@ -5,6 +5,7 @@
 #include "client/Screen.h"
 #include "client/game/GameScreen.h"
 #include "client/menus/AddressEntry.h"
+#include "client/menus/ControlsScreen.h"
 #include "client/menus/CreditsScreen.h"
 #include "client/menus/InstructionsScreen.h"
 #include "client/menus/IntroScreen.h"
@@ -27,6 +28,7 @@ public:
     CIntroScreen intro;
     CMainMenu mainMenu;
     COptionsMenu options;
+    CControlsScreen controls;
     CAddressEntry addressEntry;
     CServerBrowser lanBrowser;
     CServerBrowser internetBrowser;

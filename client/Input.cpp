@@ -128,18 +128,25 @@ void CInput::AddKeyActions(const uint8_t (&state)[platform::kKeyCodeCount],
             actions[m_keyMap[code]] = 1;
 }
 
-void CInput::AddPadActions(const platform::PadState& pad, uint8_t (&actions)[kActionCount]) const
+std::vector<InputId> CInput::HeldPadInputs(const platform::PadState& pad)
 {
-    auto hold = [&](InputId input) { actions[m_padMap[static_cast<size_t>(input - kPadBase)]] = 1; };
+    std::vector<InputId> held;
     for (size_t button = 0; button < kPadButtonCount; ++button)
         if (IsHeld(pad, button))
-            hold(PAD_A + static_cast<InputId>(button));
+            held.push_back(PAD_A + static_cast<InputId>(button));
     for (int axis = 0; axis < kStickAxisCount; ++axis)
         if (InputId input = StickInput(axis, pad.axes[axis]))
-            hold(input);
+            held.push_back(input);
     for (int trigger = 0; trigger < 2; ++trigger)
         if (pad.axes[kLeftTriggerAxis + trigger] > kPadDeadZone)
-            hold(PAD_LEFT_TRIGGER + trigger);
+            held.push_back(PAD_LEFT_TRIGGER + trigger);
+    return held;
+}
+
+void CInput::AddPadActions(const platform::PadState& pad, uint8_t (&actions)[kActionCount]) const
+{
+    for (InputId input : HeldPadInputs(pad))
+        actions[m_padMap[static_cast<size_t>(input - kPadBase)]] = 1;
 }
 
 void CInput::Reacquire()
@@ -176,4 +183,26 @@ void CInput::PollMouse(int& x, int& y, bool& leftDown, bool& leftChanged, bool& 
     rightChanged = rightDown != m_lastRight;
     m_lastLeft = leftDown;
     m_lastRight = rightDown;
+}
+
+std::vector<InputId> CInput::NewPresses()
+{
+    uint8_t state[platform::kKeyCodeCount] = {};
+    // A keyboard that cannot be read (the window lost the focus) keeps the
+    // last state, so nothing counts twice when it comes back.
+    if (!m_devices || !m_devices->HasKeyboard() || !m_devices->ReadKeyboard(state))
+        return {};
+    std::array<bool, kInputCount> down{};
+    for (int code = 1; code < platform::kKeyCodeCount; ++code)
+        down[static_cast<size_t>(code)] = (state[code] & platform::kKeyDown) != 0;
+    platform::PadState pad;
+    if (m_devices->ReadPad(pad))
+        for (InputId input : HeldPadInputs(pad))
+            down[static_cast<size_t>(input)] = true;
+    std::vector<InputId> pressed;
+    for (size_t input = 1; input < kInputCount; ++input)
+        if (down[input] && !m_downAtLastPresses[input])
+            pressed.push_back(static_cast<InputId>(input));
+    m_downAtLastPresses = down;
+    return pressed;
 }

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Keyboard modes: game keys (actions delivered) and text entry (none).
 constexpr int kKeyboardModeGame = 1;
@@ -68,6 +69,8 @@ private:
     void AddKeyActions(const uint8_t (&state)[platform::kKeyCodeCount],
                        uint8_t (&actions)[kActionCount]) const;
     void AddPadActions(const platform::PadState& pad, uint8_t (&actions)[kActionCount]) const;
+    // The pad controls held: buttons, sticks and triggers past the dead zone.
+    static std::vector<InputId> HeldPadInputs(const platform::PadState& pad);
 
     platform::IInputDevices* m_devices = nullptr;
     int m_mode = 0;
@@ -82,4 +85,15 @@ private:
     int m_mouseY = 0;
     bool m_lastLeft = false;
     bool m_lastRight = false;
+
+public:
+    // The keys and pad controls that went down since the last call, in any
+    // mode: the controls screen learns from them which key the player
+    // pressed. The first call after a pause also reports keys held since
+    // the call before, so a caller that starts listening calls it once and
+    // drops the answer.
+    std::vector<InputId> NewPresses();
+
+private:
+    std::array<bool, kInputCount> m_downAtLastPresses{};
 };

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 // The screens, numbered as the game always numbered its screen states (1
-// and 5 were never used).
+// and 5 were never used); the controls screen came last.
 enum class ScreenId : int
 {
     Intro = 0,
@@ -23,6 +23,7 @@ enum class ScreenId : int
     Options = 8,
     Credits = 9,
     Game = 10,
+    Controls = 11,
 };
 
 // The key actions polled for one frame (see CInput).

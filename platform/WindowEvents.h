@@ -11,6 +11,7 @@ namespace platform
 {
 
 // Virtual-key codes of the keys the menus react to.
+constexpr int kVkTab = 0x09;
 constexpr int kVkReturn = 0x0D;
 constexpr int kVkEscape = 0x1B;
 constexpr int kVkPageUp = 0x21;

@@ -1,8 +1,11 @@
 #include "client/menus/InstructionsScreen.h"
 
+#include "client/menus/KeyLabels.h"
 #include "gfx/RenderBackend.h"
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -24,33 +27,62 @@ enum IconTexture : size_t
     kFuelBlockIcon,
 };
 
-// A line of text `drop` units below the top of its column.
-struct ColumnLine
+// A key's line `drop` units below the top of its column: the player's keys
+// for a bindable action, or the fixed key of one that is not bindable.
+struct KeyLine
 {
     float drop;
+    KeyAction action;
+    const char* fixedKey;
     const char* text;
 };
 
-constexpr std::array<ColumnLine, 11> kShipKeys = {{
-    {140, "J        Turn Left"},
-    {160, "K        Thrust"},
-    {180, "L        Turn Right"},
-    {220, "D        Shields"},
-    {240, "F        Fuel Up"},
-    {260, "S        Activate Cloaking Device"},
-    {300, "SPACE    Fire Bullets"},
-    {320, "V        Fire Missiles"},
-    {340, "C        Fire Mines"},
-    {360, "E        Fire Plasma Mines"},
-    {380, "R        Fire Repulsor"},
+constexpr std::array<KeyLine, 11> kShipKeys = {{
+    {140, KEY_TURN_LEFT, nullptr, "Turn Left"},
+    {160, KEY_THRUST, nullptr, "Thrust"},
+    {180, KEY_TURN_RIGHT, nullptr, "Turn Right"},
+    {220, KEY_SHIELDS, nullptr, "Shields"},
+    {240, KEY_FUEL_UP, nullptr, "Fuel Up"},
+    {260, KEY_CLOAK, nullptr, "Activate Cloaking Device"},
+    {300, KEY_FIRE_BULLET, nullptr, "Fire Bullets"},
+    {320, KEY_FIRE_MISSILE, nullptr, "Fire Missiles"},
+    {340, KEY_FIRE_MINE, nullptr, "Fire Mines"},
+    {360, KEY_FIRE_PLASMA, nullptr, "Fire Plasma Mines"},
+    {380, KEY_FIRE_REPULSOR, nullptr, "Fire Repulsor"},
 }};
 
-constexpr std::array<ColumnLine, 4> kOtherKeys = {{
-    {440, "F9       Quick Exit"},
-    {460, "F11      Toggle Player Names"},
-    {480, "'        Chat"},
-    {500, "ESC      (in-game) Return to Main Menu"},
+constexpr std::array<KeyLine, 4> kOtherKeys = {{
+    {440, KEY_QUIT, "F9", "Quick Exit"},
+    {460, KEY_TOGGLE_NAMES, nullptr, "Toggle Player Names"},
+    {480, KEY_CHAT, nullptr, "Chat"},
+    {500, KEY_MENU, "ESC", "(in-game) Main Menu"},
 }};
+
+constexpr KeyLine kSoundKey = {500, KEY_TOGGLE_MUTE, nullptr, "(in-game) Off and On"};
+
+// The keys' column: the longest line ("Activate Cloaking Device" after its
+// keys) still ends where the powerups begin on an 800-unit screen. The
+// sound's line, in the right column, has the designed narrow one.
+constexpr size_t kKeysRoom = 14;
+constexpr size_t kSoundKeysRoom = 8;
+
+// The player's first one or two keys for `action`, as many as fit in `room`.
+std::string KeysOf(const CBindings& bindings, KeyAction action, size_t room)
+{
+    std::vector<InputId> keys = bindings.InputsOf(action);
+    std::erase_if(keys, [](InputId input) { return !IsKeyInput(input); });
+    if (keys.empty())
+        return "(none)";
+    const std::string two = JoinedInputNames(keys, 2);
+    return two.size() <= room ? two : FittedText(JoinedInputNames(keys, 1), room);
+}
+
+std::string KeyLineText(const CBindings& bindings, const KeyLine& line, size_t room = kKeysRoom)
+{
+    std::string keys = line.fixedKey ? line.fixedKey : KeysOf(bindings, line.action, room);
+    keys.resize(room + 1, ' ');
+    return keys + line.text;
+}
 
 struct PowerupLine
 {
@@ -102,17 +134,19 @@ void CInstructionsScreen::DrawContents(float hh)
     DrawFuel(lx, hh);
     // The sound's key under the powerups, where the designed columns leave room.
     DrawLine(rx, hh - 480, kMenuGreen, "Sound");
-    DrawLine(rx + 20, hh - 500, kMenuWhite, "M        (in-game) Off and On");
+    DrawLine(rx + 20, hh - kSoundKey.drop, kMenuWhite,
+             KeyLineText(m_context.input.Bindings(), kSoundKey, kSoundKeysRoom));
 }
 
-void CInstructionsScreen::DrawKeys(float lx, float hh)
+void CInstructionsScreen::DrawKeys(float lx, float hh) const
 {
+    const CBindings& bindings = m_context.input.Bindings();
     DrawLine(lx, hh - 120, kMenuGreen, "Controlling Your Ship");
-    for (const ColumnLine& line : kShipKeys)
-        DrawLine(lx + 20, hh - line.drop, kMenuWhite, line.text);
+    for (const KeyLine& line : kShipKeys)
+        DrawLine(lx + 20, hh - line.drop, kMenuWhite, KeyLineText(bindings, line));
     DrawLine(lx, hh - 420, kMenuGreen, "Miscellaneous");
-    for (const ColumnLine& line : kOtherKeys)
-        DrawLine(lx + 20, hh - line.drop, kMenuWhite, line.text);
+    for (const KeyLine& line : kOtherKeys)
+        DrawLine(lx + 20, hh - line.drop, kMenuWhite, KeyLineText(bindings, line));
 }
 
 namespace

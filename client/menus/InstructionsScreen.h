@@ -1,4 +1,4 @@
-// The instructions: the keys, the powerups with their icons, and a sample
+// The instructions: the player's keys, the powerups with their icons, and a sample
 // fuel gauge with the fuel block icon. Escape or any typed character returns
 // to the main menu.
 #pragma once
@@ -15,8 +15,8 @@ protected:
     void DrawContents(float hh) override;
 
 private:
-    // The left column's keys, from its left edge `lx`.
-    static void DrawKeys(float lx, float hh);
+    // The left column's keys (the player's), from its left edge `lx`.
+    void DrawKeys(float lx, float hh) const;
     // The right column: each powerup's icon with its name.
     void DrawPowerups(float rx, float hh) const;
     // The sample fuel gauge and the fuel block, under the keys.

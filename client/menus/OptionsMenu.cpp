@@ -40,6 +40,10 @@ ScreenId COptionsMenu::OnKey(int key)
         ChangeVolume(m_context.settings.soundVolume - m_volume);
         return ScreenId::MainMenu; // the other edits stay selected, unsaved
     }
+    // The edits stay selected, unsaved, and the volume stays heard: the
+    // player comes back here from the controls.
+    if (key == platform::kVkTab)
+        return ScreenId::Controls;
     if (key == platform::kVkPageUp || key == platform::kVkPageDown)
         ChangeVolume(key == platform::kVkPageUp ? 1 : -1);
     else if (key == platform::kVkLeft)
@@ -190,6 +194,7 @@ void COptionsMenu::DrawContents(float hh)
         DrawCentred(hh - 232, kMenuWhite, m_name.Text());
     DrawVolume(hh);
     DrawResolutions(hh);
+    DrawCentred(120 - hh, kMenuWhite, "Tab Changes the Controls");
     DrawCentred(100 - hh, kMenuWhite, "Page Up and Page Down Change Sound Volume");
     DrawCentred(80 - hh, kMenuWhite, "Left and Right Arrow Select Ship");
     DrawCentred(60 - hh, kMenuWhite, "Up and Down Arrow Selects Resolution");

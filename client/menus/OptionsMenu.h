@@ -4,7 +4,8 @@
 // and Down). It holds the choices until carriage return saves them, switches
 // to a newly chosen mode and returns to the main menu; Escape returns leaving
 // them selected but unsaved, except the volume, which goes back to the saved
-// one so the game never plays louder than what was kept.
+// one so the game never plays louder than what was kept. Tab opens the
+// controls screen, keeping every choice as it is, the volume too.
 #pragma once
 
 #include "client/menus/MenuScreen.h"

@@ -96,7 +96,7 @@ struct MenuKey
 
 constexpr MenuKey kKeyboardMenuKeys[] = {
     {SDLK_ESCAPE, kVkEscape}, {SDLK_LEFT, kVkLeft},     {SDLK_RIGHT, kVkRight},       {SDLK_UP, kVkUp},
-    {SDLK_DOWN, kVkDown},     {SDLK_PAGEUP, kVkPageUp}, {SDLK_PAGEDOWN, kVkPageDown},
+    {SDLK_DOWN, kVkDown},     {SDLK_PAGEUP, kVkPageUp}, {SDLK_PAGEDOWN, kVkPageDown}, {SDLK_TAB, kVkTab},
 };
 
 // On a pad the D-pad moves, and B and Start go back as Escape does.

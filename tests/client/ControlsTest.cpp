@@ -172,8 +172,12 @@ TEST(Controls, PadControlsHoldTheirActionsPastTheDeadZone)
     input.SetMode(kKeyboardModeText);
     EXPECT_EQ(HeldNow(input), std::vector<uint32_t>{KEY_NONE}) << "typing";
     input.SetMode(kKeyboardModeGame);
-    devices.pad = {};
+    input.NewPresses();
+    devices.pad.buttons = 1u << (PAD_B - kPadBase);
     devices.held = {Named("K")};
+    EXPECT_EQ(input.NewPresses(), (std::vector<InputId>{Named("K"), PAD_B}))
+        << "what the controls screen binds";
+    devices.pad = {};
     EXPECT_EQ(HeldNow(input), std::vector<uint32_t>{KEY_THRUST}) << "the pad pulled out";
 }
 

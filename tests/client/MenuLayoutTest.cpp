@@ -1,10 +1,13 @@
 // The menu screens as a player sees them, drawn through the recording
-// backend with the shipped font and pictures on a 1024 x 768 screen: every
+// backend with the shipped font and pictures on a 1024 x 768 screen (the
+// controls and the instructions' keys also on narrower ones): every
 // text in the font, on screen, clear of other text and of the pictures, and
 // centred where the menus centre it; the highlighted line is the selected
 // one and follows the selection; each screen shows what it is for.
 #include "client/ClientContext.h"
+#include "client/controls/InputNames.h"
 #include "client/menus/AddressEntry.h"
+#include "client/menus/ControlsScreen.h"
 #include "client/menus/CreditsScreen.h"
 #include "client/menus/InstructionsScreen.h"
 #include "client/menus/MainMenu.h"
@@ -27,6 +30,10 @@
 namespace
 {
 const Box kScreen{-512, -384, 512, 384};
+const Box kSmallScreen{-400, -300, 400, 300};
+// The instructions need more than 600 units of height: the narrowest
+// window they are read in.
+const Box kNarrowScreen{-400, -384, 400, 384};
 
 // The display modes the options screen lists (which of the system's modes
 // it lists is the display's business, tested with the other devices).
@@ -47,11 +54,12 @@ const TextRun* Find(const std::vector<TextRun>& runs, const std::string& start, 
 class MenuLayoutTest : public ::testing::Test
 {
 protected:
-    // One frame of `screen` on the 1024 x 768 screen; its text.
-    std::vector<TextRun> DrawFrame(CMenuScreen& screen)
+    // One frame of `screen` on `area` (1024 x 768 unless given); its text.
+    std::vector<TextRun> DrawFrame(CMenuScreen& screen, const Box& area = kScreen)
     {
+        m_area = area;
         m_backend.ClearFrame();
-        screen.SetSize(kScreen.Width(), kScreen.top - kScreen.bottom);
+        screen.SetSize(area.Width(), area.top - area.bottom);
         EXPECT_TRUE(screen.Draw(0, 0));
         EXPECT_EQ(m_backend.FrontFill(), PolygonFill::Fill);
         EXPECT_EQ(m_backend.BackFill(), PolygonFill::Line);
@@ -74,19 +82,30 @@ protected:
             shapes.push_back(BoxOf(picture));
         for (size_t i = 0; i < texts.size(); ++i)
         {
-            EXPECT_TRUE(kScreen.Contains(texts[i])) << runs[i].text;
+            EXPECT_TRUE(m_area.Contains(texts[i])) << runs[i].text;
             for (size_t j = i + 1; j < texts.size(); ++j)
                 EXPECT_FALSE(texts[i].Overlaps(texts[j])) << runs[i].text << " / " << runs[j].text;
             for (const Box& shape : shapes)
                 EXPECT_FALSE(texts[i].Overlaps(shape)) << runs[i].text;
         }
         for (const Box& shape : shapes)
-            EXPECT_TRUE(kScreen.Contains(shape));
+            EXPECT_TRUE(m_area.Contains(shape));
+    }
+
+    // Gives `action` exactly the keys named.
+    void BindKeys(KeyAction action, const std::vector<const char*>& names)
+    {
+        CBindings bindings = m_context.input.Bindings();
+        bindings.Clear(action);
+        for (const char* name : names)
+            EXPECT_TRUE(bindings.Bind(action, InputNamed(name).value_or(0)).bound) << name;
+        m_context.input.SetBindings(bindings);
     }
 
     CShippedDrawing m_drawing;
     CRecordingBackend& m_backend = m_drawing.backend;
     CClientContext m_context{FakeModes};
+    Box m_area = kScreen;
 };
 } // namespace
 
@@ -109,8 +128,6 @@ TEST_F(MenuLayoutTest, EveryScreenIsReadableAndCentred)
     std::vector<TextRun> runs = DrawFrame(address);
     EXPECT_EQ(runs[0].colour, kGreen) << "the heading, and under it what was typed";
     EXPECT_EQ(runs[1], (TextRun{"10.0.0.17", -45, runs[1].y, kWhite}));
-    CInstructionsScreen instructions(m_context);
-    ExpectReadable(DrawFrame(instructions), false);
 }
 
 TEST_F(MenuLayoutTest, MainMenuHighlightsTheItemReturnOpens)
@@ -250,23 +267,47 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     EXPECT_TRUE(m_backend.CurrentState().texturing) << "text after a missing picture needs texturing";
 }
 
-TEST_F(MenuLayoutTest, InstructionsNameEveryGameKeyAndShowEachPowerup)
+TEST_F(MenuLayoutTest, InstructionsNameThePlayersKeysAndShowEachPowerup)
 {
     CInstructionsScreen screen(m_context);
     std::vector<TextRun> runs = DrawFrame(screen);
-    // Every key the game maps but F12 (collision outlines, for developers).
-    const int codes[] = {0x24, 0x25, 0x26, 0x20, 0x21, 0x1F, 0x39, 0x2F,
-                         0x2E, 0x12, 0x13, 0x43, 0x57, 0x28, 0x01};
-    std::istringstream labels("J K L D F S SPACE V C E R F9 F11 ' ESC");
-    CInput input;
-    input.Init(nullptr);
-    for (int code : codes)
+    // The designed keys: each action's is explained, but the outlines' (for developers).
+    for (const BindableAction& bindable : kBindableActions)
+        EXPECT_TRUE(bindable.action == KEY_TOGGLE_OUTLINES ||
+                    Find(runs, InputName(m_context.input.Bindings().InputsOf(bindable.action)[0]) + " "))
+            << bindable.label;
+
+    // Each line shows the first one or two of its action's keys, as many
+    // as fit, spelled out where the font has no character; pad controls
+    // are not keys.
+    struct Row
     {
-        std::string label;
-        labels >> label;
-        EXPECT_NE(input.GetKeyAction(code), KEY_NONE) << label;
-        EXPECT_TRUE(Find(runs, label + " ")) << label << " is not explained";
+        KeyAction action;
+        std::vector<const char*> keys;
+        std::string shown;
+    };
+    const Row rows[] = {{KEY_THRUST, {"Right Ctrl", "Up", "W"}, "Right Ctrl, Up"},
+                        {KEY_TURN_LEFT, {"Right Shift", "Left Shift"}, "Right Shift"},
+                        {KEY_FIRE_BULLET, {"Keypad *"}, "Keypad Star"},
+                        {KEY_FUEL_UP, {";"}, "Semicolon"},
+                        {KEY_CHAT, {"T", "'"}, "T, '"},
+                        {KEY_SHIELDS, {"Pad B"}, "(none)"}};
+    for (const Row& row : rows)
+        BindKeys(row.action, row.keys);
+    runs = DrawFrame(screen, kNarrowScreen);
+    ExpectReadable(runs, false);
+    for (const Row& row : rows)
+    {
+        const TextRun* line = Find(runs, row.shown + " ");
+        const std::string label = FindBindable(row.action)->label;
+        ASSERT_TRUE(line) << label;
+        EXPECT_EQ(line->text.substr(line->text.size() - label.size()), label);
     }
+    EXPECT_FALSE(Find(runs, "K ")) << "the thrust key is no longer K";
+    BindKeys(KEY_TOGGLE_MUTE, {"Right Alt"});
+    EXPECT_TRUE(Find(DrawFrame(screen, kNarrowScreen), "Right... ")) << "the sound's key column is narrow";
+    EXPECT_TRUE(Find(runs, "F9 ") && Find(runs, "ESC ")) << "the keys no one binds";
+
     // Each powerup's picture sits on its label's line, left of it.
     std::istringstream powerups(
         "Cloaking Device=cloak|Extra Fuel Tank=tank|Full Fuel=fuel|Triple Shot=triple|"
@@ -296,4 +337,40 @@ TEST_F(MenuLayoutTest, CreditsNameEveryMapWithHeadingsInGreen)
     // The ship and powerup pictures are loaded for the game; none is drawn.
     EXPECT_EQ(screen.GetTextureCount(), 15);
     EXPECT_TRUE(Pictures(m_backend).empty());
+}
+
+TEST_F(MenuLayoutTest, ControlsHighlightTheSelectedLineAndFitTheSmallestScreen)
+{
+    CControlsScreen controls(m_context);
+    // Walking down: each action's label in the list's order, then the three
+    // presets, one highlighted line at a time, top to bottom, and round.
+    float previousY = kScreen.top;
+    for (size_t line = 0; line < size_t(CControlsScreen::kLineCount);
+         ++line, controls.OnKey(platform::kVkDown))
+    {
+        std::vector<TextRun> green = InColour(DrawFrame(controls), kGreen);
+        const bool onAction = line < kBindableActions.size();
+        ASSERT_EQ(green.size(), onAction ? 3u : 2u) << "the heading, label, inputs";
+        EXPECT_TRUE(!onAction || green[1].text == kBindableActions[line].label) << green[1].text;
+        EXPECT_LT(green[1].y, previousY) << line;
+        previousY = green[1].y;
+    }
+    EXPECT_EQ(controls.GetSelected(), 0) << "Down on the last line wraps";
+
+    // The longest label with more inputs than its line holds, and the
+    // prompt while the screen listens for its key.
+    BindKeys(KEY_CLOAK, {"Right Ctrl", "Right Shift", "PageDown", "PageUp", "Insert", "Delete", "Home"});
+    for (int line = 0; line < 5; ++line)
+        controls.OnKey(platform::kVkDown);
+    ASSERT_EQ(kBindableActions[5].action, KEY_CLOAK);
+    controls.OnChar('\r');
+    for (const Box& screen : {kScreen, kSmallScreen})
+    {
+        std::vector<TextRun> runs = DrawFrame(controls, screen);
+        ExpectReadable(runs, false);
+        std::vector<TextRun> green = InColour(runs, kGreen);
+        ASSERT_EQ(green.size(), 4u) << "the heading, label, inputs and prompt";
+        EXPECT_EQ(green[2].text.substr(green[2].text.size() - 3), "...") << "cut where the line ends";
+        EXPECT_NE(green[3].text.find(kBindableActions[5].label), std::string::npos) << green[3].text;
+    }
 }

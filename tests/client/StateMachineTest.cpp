@@ -1,14 +1,14 @@
 // The client around its screens. The screens behind one interface and the
 // one dispatch loop: where each screen's keys lead, F9 from every screen, the
 // window's own events, the options saved and the game joined, the command
-// line; each test makes a client of its own (context, screens, window
-// procedure, dispatcher). The player's settings in the settings store: the
-// exact bytes each value is saved as, what loading does with missing, short
-// and long values, and a value that cannot be written. The devices as the game
-// reads them: the key map and text-entry mode; the keys the game
-// screen sends, the display toggles and the frame clock; the display's mode
-// list (the game's filter and the Linux normalisation before it), mode
-// changes and projection.
+// line, the controls screen binding the key pressed next; each test makes a
+// client of its own (context, screens, window procedure, dispatcher). The
+// player's settings in the settings store: the exact bytes each value is
+// saved as, what loading does with missing, short and long values, and a
+// value that cannot be written. The devices as the game reads them: the key
+// map and text-entry mode; the keys the game screen sends, the display
+// toggles and the frame clock; the display's mode list (the game's filter
+// and the Linux normalisation before it), mode changes and projection.
 #include "client/ClientMain.h"
 #include "client/ClientScreens.h"
 #include "client/GLDisplay.h"
@@ -16,6 +16,7 @@
 #include "client/ScreenDispatcher.h"
 #include "client/Settings.h"
 #include "client/WindowProc.h"
+#include "client/controls/ControlsFile.h"
 #include "client/game/FrameClock.h"
 #include "client/game/GameKeys.h"
 #include "common/MessageLog.h"
@@ -61,7 +62,8 @@ public:
     bool ReadMouse(platform::MouseState&) override { return false; }
 };
 
-constexpr int kF9 = 0x43, kApostrophe = 0x28, kJ = 0x24, kK = 0x25, kSpace = 0x39, kQ = 0x10;
+constexpr int kF9 = 0x43, kApostrophe = 0x28, kJ = 0x24, kK = 0x25, kSpace = 0x39, kQ = 0x10, kV = 0x2F,
+              kReturn = 0x1C, kUpArrow = 0xC8;
 
 std::vector<platform::RawVideoMode> FakeModes()
 {
@@ -132,7 +134,8 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
                         {AddressEntry, AddressEntry, MainMenu, InternetBrowser},
                         {Options, Options, MainMenu, MainMenu},
                         {MainMenu, MainMenu, MainMenu, LanBrowser},
-                        {Game, Game, MainMenu, Game}};
+                        {Game, Game, MainMenu, Game},
+                        {Controls, Controls, Options, Controls}};
     auto after = [this](ScreenId from, auto input)
     {
         In(from);
@@ -182,7 +185,7 @@ TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
     m_context.input.SetMode(kKeyboardModeGame);
     for (ScreenId screen : {ScreenId::Intro, ScreenId::MainMenu, ScreenId::Options, ScreenId::AddressEntry,
                             ScreenId::Instructions, ScreenId::Credits, ScreenId::LanBrowser,
-                            ScreenId::InternetBrowser, ScreenId::Game})
+                            ScreenId::InternetBrowser, ScreenId::Game, ScreenId::Controls})
     {
         m_context.QuitFlag() = false;
         In(screen);
@@ -236,6 +239,72 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeavesEvenWhileTypi
     EXPECT_FALSE(m_context.HasSession()) << "leaving the game closes its session";
     EXPECT_FALSE(m_context.input.IsTextMode());
     EXPECT_FALSE(log.IsInputActive());
+}
+
+// Tab leaves the options as they are, the volume heard too. On the controls
+// screen, the key pressed after carriage return is bound, whether a window
+// event comes with it or not; the carriage return itself, typed letters and
+// Escape are not; each change is in force and saved at once.
+TEST_F(ScreenStates, ControlsFromTheOptionsBindTheKeyPressedNextAndSaveEachChange)
+{
+    In(ScreenId::Options);
+    Type("Ace");
+    Key(platform::kVkPageUp);
+    Key(platform::kVkTab);
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Controls);
+    EXPECT_EQ(m_context.sound.Volume(), 8);
+    Key(platform::kVkEscape);
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Options);
+    char name[8];
+    m_options.GetText(name, sizeof name);
+    EXPECT_STREQ(name, "Ace");
+
+    CControlsScreen& controls = m_screens.controls;
+    const CInput& input = m_context.input;
+    In(ScreenId::Controls);
+    Key(platform::kVkDown);
+    Key(platform::kVkDown);
+    ASSERT_EQ(kBindableActions[2].action, KEY_THRUST);
+    m_keys.held = {kReturn};
+    Char('\r');
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    m_keys.held = {};
+    Char('x');
+    EXPECT_TRUE(controls.IsListening() && m_dispatcher.GetCurrent() == ScreenId::Controls);
+    m_keys.held = {kV}; // a key with no window event
+    EXPECT_TRUE(m_dispatcher.RunFrame());
+    EXPECT_FALSE(controls.IsListening());
+    EXPECT_EQ(input.GetKeyAction(kV), KEY_THRUST);
+    EXPECT_EQ(input.GetKeyAction(kK), KEY_NONE) << "V took K's place";
+    EXPECT_EQ(input.Bindings().ActionOf(PAD_DPAD_UP), KEY_THRUST) << "the pad's controls stay";
+    EXPECT_TRUE(input.Bindings().InputsOf(KEY_FIRE_MISSILE).size() == 1) << "V left the missiles";
+    std::string shown;
+    for (const TextRun& run : ReadText(m_drawing.backend))
+        shown += run.text + "|";
+    EXPECT_NE(shown.find("|V moved from Fire Missiles to Thrust|"), std::string::npos) << shown;
+    EXPECT_EQ(LoadControls(), input.Bindings());
+
+    Char('\r');
+    Key(platform::kVkEscape);
+    EXPECT_FALSE(controls.IsListening());
+    Char('\r');
+    m_keys.held = {kUpArrow}; // a navigation key is bound, not obeyed
+    Key(platform::kVkUp);
+    EXPECT_EQ(input.Bindings().InputsOf(KEY_THRUST)[0], kUpArrow);
+    EXPECT_EQ(controls.GetSelected(), 2);
+
+    for (int line = 2; line >= 0; --line) // Up round to the last line
+        Key(platform::kVkUp);
+    Char('\r');
+    CBindings wasd;
+    wasd.Apply(Preset::WASD);
+    EXPECT_EQ(input.Bindings(), wasd) << "the last line";
+    EXPECT_EQ(LoadControls(), wasd);
+
+    Key(platform::kVkDown);
+    Char('\r');
+    m_keys.held = {kF9};
+    EXPECT_FALSE(m_dispatcher.RunFrame()) << "F9 quits while the screen listens";
 }
 
 TEST(ClientOptions, CommandLine)
