@@ -727,3 +727,61 @@ TEST_F(Sound, MuteKeepsItSilent)
     EXPECT_EQ(recording.Loudness(0).first + recording.Loudness(0).second, 0);
     EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }
+
+namespace
+{
+// Holds `keys` down until the ship named `name` has moved 64 units from
+// where it was, or for `patience`; whether it moved.
+bool HoldingMoves(XSession& x, ShipWatch& watch, const std::string& name,
+                  const std::vector<std::string>& keys, std::chrono::milliseconds patience)
+{
+    auto ship = [&] { return watch.Named(name); };
+    if (!watch.Until([&] { return ship() && ship()->states > 0; }, kClientPatience))
+        return false;
+    const ShipReport start = ship()->last;
+    std::vector<std::string> down{"keydown"}, up{"keyup"};
+    down.insert(down.end(), keys.begin(), keys.end());
+    up.insert(up.end(), keys.begin(), keys.end());
+    x.Xdotool(down);
+    const bool moved = watch.Until([&] { return ship()->last.From(start) > 64; }, patience);
+    x.Xdotool(up);
+    return moved;
+}
+} // namespace
+
+TEST_F(ClientProgram, ThrustReboundToUpOnTheControlsScreenFliesWithUpAndStaysSoAfterARestart)
+{
+    if (!InPrivateNetwork())
+        GTEST_SKIP() << "the LAN search broadcasts: run this through ctest, which gives it a private network";
+    StartClient();
+    ASSERT_TRUE(PassIntro());
+    ASSERT_TRUE(x.Key("Down Down Down Return Tab")); // Options, then the controls
+    ASSERT_TRUE(x.Key("Down Down Return"));          // Thrust, waiting for its key
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(x.Key("Up"));
+    auto saved = [&] { return Setting("controls.cfg").find("\nthrust = Up, Pad") != std::string::npos; };
+    for (auto deadline = std::chrono::steady_clock::now() + kClientPatience;
+         !saved() && std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(saved()) << Setting("controls.cfg");
+
+    auto observer = server.Probe({"--duration", "120000"});
+    ASSERT_TRUE(observer->WaitForLine("CONNECTED", kClientPatience));
+    ASSERT_TRUE(x.Key("Escape Escape Up Up Up Return")); // the main menu, then the LAN browser
+    ASSERT_TRUE(WaitForScreen("lan-browser", ShowsArenaAlone));
+    ASSERT_TRUE(x.Key("Return"));
+    ASSERT_TRUE(WaitForScreen("game", ShowsGame));
+    ShipWatch watch(*observer);
+    EXPECT_FALSE(HoldingMoves(x, watch, "Player", {"k"}, 2s)) << "K thrusts no more";
+    EXPECT_TRUE(HoldingMoves(x, watch, "Player", {"Up"}, kClientPatience)) << "Up thrusts";
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+    observer->Signal(SIGTERM);
+
+    auto second = server.Probe({"--duration", "120000"});
+    ASSERT_TRUE(second->WaitForLine("CONNECTED", kClientPatience));
+    StartClient({"--connect", "127.0.0.1"});
+    ASSERT_TRUE(WaitForScreen("game-after-restart", ShowsGame));
+    ShipWatch again(*second);
+    EXPECT_TRUE(HoldingMoves(x, again, "Player", {"Up"}, kClientPatience)) << "Up still thrusts";
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+}
