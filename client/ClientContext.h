@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CClient;
@@ -37,15 +38,15 @@ struct ClientOptions
 };
 
 // The server the game screen joins: the one picked in the browser, by the
-// name it listed (the session keeps the list its search made), or, with a
-// host, the first server that answers a search of that host.
+// address and port its line came from (two servers may share a name), or,
+// with a host, the first server that answers a search of that host.
 struct ServerChoice
 {
-    std::string name;
+    std::optional<session::HostAddress> picked;
     std::string host;
 };
 
-// Server names are listed and joined by at most this many characters less one.
+// Server names are listed by at most this many characters less one.
 constexpr size_t kServerNameSize = 1024;
 
 class CClientContext

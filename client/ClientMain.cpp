@@ -232,7 +232,7 @@ ScreenId FirstScreen(CClientContext& context)
     const std::string& host = context.options.connectHost;
     if (host.empty())
         return ScreenId::Intro;
-    context.server = {"", host};
+    context.server = {std::nullopt, host};
     return ScreenId::Game;
 }
 

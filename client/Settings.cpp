@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace
 {
@@ -42,14 +43,18 @@ void LoadInt(const CSettingsKey& key, const char* name, int& value)
         value = DecodeInt(bytes);
 }
 
-// The name buffer is cleared first and read with room for one byte less than
-// it holds, so the name always ends with a zero; a longer value does not fit
-// and leaves the name empty.
+// A stored name longer than the buffer keeps its first bytes, so the name
+// always ends with a zero. The store reads a value whole or not at all, so
+// the name is read through a larger buffer; a value beyond even that is
+// not a name a player typed, and leaves the name empty.
 void LoadName(const CSettingsKey& key, char (&name)[kPlayerNameSize])
 {
+    constexpr size_t kLongestStoredName = 64 * 1024;
     std::memset(name, 0, sizeof name);
+    std::vector<char> stored(kLongestStoredName);
     size_t size = 0;
-    key.QueryValue("PlayerName", name, sizeof name - 1, size);
+    if (key.QueryValue("PlayerName", stored.data(), stored.size(), size))
+        std::memcpy(name, stored.data(), std::min(size, sizeof name - 1));
 }
 
 // A value that cannot be written is skipped and saving carries on with the

@@ -26,6 +26,28 @@ std::string SearchFailure(session::EnumResult result, const std::string& hostNam
         return "Could not find a computer called \"" + hostName + "\"; check the name and try again.";
     return "Could not search for servers: no network connection was found.";
 }
+
+// The console line for a join that failed, saying what the player can do
+// about it: wait, pick another server, or update the game.
+std::string JoinFailure(session::ConnectResult result, const session::HostAddress& server)
+{
+    using enum session::ConnectResult;
+    switch (result)
+    {
+    case ServerFull:
+        return "The server was full and rejected your request to join.";
+    case WrongApplication:
+        return "The server plays a different game or version and rejected your request to join.";
+    case BadHandshake:
+        return "The server refused your request to join: it did not understand this version's greeting.";
+    case ServerClosing:
+        return "The server refused your request to join: it is shutting down.";
+    case Unreachable:
+        return "No answer from the server at " + server.ToString() + ": it timed out or cannot be reached.";
+    default:
+        return "The server refused your request to join.";
+    }
+}
 } // namespace
 
 CClient::CClient()
@@ -146,7 +168,7 @@ void CClient::OnConnectComplete(session::ConnectResult result)
 {
     if (result != session::ConnectResult::Connected)
     {
-        Print("The server was full and rejected your request to join.");
+        Print("%s", JoinFailure(result, m_hostAddress).c_str());
         Print("Press escape to return to the main menu.");
         return;
     }
@@ -181,12 +203,16 @@ void CClient::ResetHostCursor()
     m_hostCursor = 0;
 }
 
-bool CClient::NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers)
+bool CClient::NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers,
+                       session::HostAddress* address)
 {
     CLockGuard guard(m_hostLock);
     if (!name || size == 0 || m_hostCursor >= m_hosts.size())
         return false;
-    const session::SessionDescription& session = m_hosts[m_hostCursor++].description;
+    const CHostInfo& host = m_hosts[m_hostCursor++];
+    const session::SessionDescription& session = host.description;
+    if (address)
+        *address = host.address;
     std::memset(name, 0, size);
     std::strncpy(name, session.sessionName.c_str(), size - 1);
     maxPlayers = WithoutHost(session.maxPlayers);

@@ -101,9 +101,12 @@ public:
     bool Connect();
 
     // The server browser's walk over the list: the session name (bounded by
-    // `size`), and the maximum and current players without the server's own.
+    // `size`), the maximum and current players without the server's own, and
+    // where the server answered from (when `address` is given), which tells
+    // apart servers of the same name.
     void ResetHostCursor();
-    bool NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers);
+    bool NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers,
+                  session::HostAddress* address = nullptr);
 
     // Serialises and sends one message to the server.
     void Send(const CMessage& message);

@@ -36,6 +36,10 @@ ConnectResult ResultForRefusal(enet_uint32 reason)
         return ConnectResult::ServerFull;
     case wire::kWrongApplication:
         return ConnectResult::WrongApplication;
+    case wire::kBadHandshake:
+        return ConnectResult::BadHandshake;
+    case wire::kSessionClosed:
+        return ConnectResult::ServerClosing;
     default:
         return ConnectResult::Refused;
     }

@@ -22,9 +22,11 @@ enum class ConnectResult
 {
     Connected,
     ServerFull,
-    WrongApplication,
-    Refused,     // any other refusal by the server
-    Unreachable, // no answer in time
+    WrongApplication, // another game, or another version of the join
+    BadHandshake,     // the server did not understand our greeting
+    ServerClosing,    // the server was closing its session
+    Refused,          // a refusal whose reason this client does not know
+    Unreachable,      // no answer in time
 };
 
 class ISessionClientEvents

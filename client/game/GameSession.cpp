@@ -12,13 +12,14 @@
 
 namespace
 {
-// The name of the first server the session's search found; false when none
-// answered.
-bool FirstServerName(CClient& session, char (&name)[kServerNameSize])
+// Where the first server the session's search found answered from; false
+// when none answered.
+bool FirstServerAddress(CClient& session, session::HostAddress& address)
 {
     session.ResetHostCursor();
+    char name[kServerNameSize];
     uint32_t limit = 0, count = 0;
-    return session.NextHost(name, sizeof name, limit, count);
+    return session.NextHost(name, sizeof name, limit, count, &address);
 }
 } // namespace
 
@@ -58,7 +59,9 @@ void CGameSession::Join(const ServerChoice& choice)
         JoinFirstServerAt(choice.host);
         return;
     }
-    Session().SelectServer(choice.name.c_str());
+    if (!choice.picked)
+        return;
+    Session().SelectAddress(*choice.picked);
     Session().Connect();
 }
 
@@ -71,14 +74,14 @@ void CGameSession::JoinFirstServerAt(const std::string& host)
         CMessageLog::GetConsoleLog().Print("Press escape to return to the main menu.");
         return;
     }
-    char name[kServerNameSize];
-    if (!FirstServerName(session, name))
+    session::HostAddress address;
+    if (!FirstServerAddress(session, address))
     {
         CMessageLog::GetConsoleLog().Print("No servers found at %s.", host.c_str());
         CMessageLog::GetConsoleLog().Print("Press escape to return to the main menu.");
         return;
     }
-    session.SelectServer(name);
+    session.SelectAddress(address);
     session.Connect();
 }
 

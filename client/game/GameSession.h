@@ -25,8 +25,9 @@ public:
     // A new world with the local ship, and the context's session given that
     // world: the browser's, which knows the servers it found, or a new one.
     void Start();
-    // Joins the server picked in the browser, or the first server that
-    // answers at the chosen host. The console tells what went wrong.
+    // Joins the server picked in the browser (by its address), or the first
+    // server that answers at the chosen host. The console tells what went
+    // wrong.
     void Join(const ServerChoice& choice);
     // The held controls, as one MSG_KEYS for the local ship.
     void SendKeys(const KeyActions& actions);

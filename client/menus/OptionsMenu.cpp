@@ -37,8 +37,9 @@ ScreenId COptionsMenu::OnKey(int key)
 {
     if (key == platform::kVkEscape)
     {
-        ChangeVolume(m_context.settings.soundVolume - m_volume);
-        return ScreenId::MainMenu; // the other edits stay selected, unsaved
+        ShowSettings(m_context.settings);
+        ChangeVolume(0); // the saved volume is heard again
+        return ScreenId::MainMenu;
     }
     // The edits stay selected, unsaved, and the volume stays heard: the
     // player comes back here from the controls.
@@ -93,7 +94,9 @@ void COptionsMenu::ShowSettings(const ClientSettings& settings)
 {
     SetText(settings.playerName);
     SetShipType(settings.shipType);
+    m_resolution = -1;
     SetResolution(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    m_resolutionChosen = false;
     m_volume = settings.soundVolume;
 }
 
@@ -101,13 +104,15 @@ void COptionsMenu::TakeChoices(ClientSettings& settings) const
 {
     GetText(settings.playerName, sizeof settings.playerName);
     settings.shipType = GetShipType();
+    settings.soundVolume = m_volume;
     int32_t width = 0, height = 0, depth = 0, refresh = 0;
     GetResolution(width, height, depth, refresh);
+    if (!m_resolutionChosen || width == 0)
+        return;
     settings.resWidth = width;
     settings.resHeight = height;
     settings.resDepth = depth;
     settings.resFreq = refresh;
-    settings.soundVolume = m_volume;
 }
 
 void COptionsMenu::ChangeVolume(int step)
@@ -138,6 +143,7 @@ void COptionsMenu::PreviousResolution()
     CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     m_resolution = m_resolution - 1 < 0 ? display.GetModeCount() - 1 : m_resolution - 1;
+    m_resolutionChosen = true;
 }
 
 void COptionsMenu::NextResolution()
@@ -145,6 +151,7 @@ void COptionsMenu::NextResolution()
     CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     m_resolution = m_resolution + 1 > display.GetModeCount() - 1 ? 0 : m_resolution + 1;
+    m_resolutionChosen = true;
 }
 
 int COptionsMenu::GetShipType() const

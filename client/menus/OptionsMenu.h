@@ -2,10 +2,12 @@
 // over the chosen one), the player's name (typed), the sound volume (Page Up
 // and Page Down, heard at once) and the display mode (the display's list, Up
 // and Down). It holds the choices until carriage return saves them, switches
-// to a newly chosen mode and returns to the main menu; Escape returns leaving
-// them selected but unsaved, except the volume, which goes back to the saved
-// one so the game never plays louder than what was kept. Tab opens the
-// controls screen, keeping every choice as it is, the volume too.
+// to a newly chosen mode and returns to the main menu; the mode is saved only
+// when the player moved its selection to a listed mode, so a display whose
+// list lacks the saved mode never saves zeros over it. Escape returns and
+// puts every choice back as saved (the volume heard too), so the next visit
+// shows what is kept. Tab opens the controls screen, keeping every choice as
+// it is, the volume too.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
@@ -25,8 +27,10 @@ public:
     ScreenId OnChar(char c) override;
 
     // Selects what the settings hold: the screen starts with what was saved.
+    // A saved mode the list lacks selects no line.
     void ShowSettings(const ClientSettings& settings);
-    // Copies the name, ship type and mode chosen here into `settings`.
+    // Copies the name, ship type, volume and, when the player chose one, the
+    // mode chosen here into `settings`.
     void TakeChoices(ClientSettings& settings) const;
 
     void GetText(char* buffer, size_t size) const { m_name.GetText(buffer, size); }
@@ -68,4 +72,6 @@ private:
     int m_volume = CSoundPlayer::kDefaultVolume;
     int m_shipSelection = 1;
     int m_resolution = 0;
+    // Up or Down moved the mode selection since the settings were shown.
+    bool m_resolutionChosen = false;
 };

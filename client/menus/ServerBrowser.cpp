@@ -67,9 +67,10 @@ ScreenId CServerBrowser::JoinSelected()
     ClientSettings& settings = m_context.settings;
     settings.shipType = m_options.GetShipType();
     m_options.GetText(settings.playerName, sizeof settings.playerName);
-    char name[kServerNameSize];
-    GetSelectedName(name, sizeof name);
-    m_context.server = {name, ""};
+    const Entry* entry = SelectedEntry();
+    if (!entry)
+        return Id();
+    m_context.server = {entry->address, ""};
     return ScreenId::Game;
 }
 
@@ -93,8 +94,9 @@ void CServerBrowser::FillServerList()
     session.ResetHostCursor();
     char name[kServerNameSize];
     uint32_t limit = 0, count = 0;
-    while (session.NextHost(name, sizeof name, limit, count))
-        AddServer(name, static_cast<int32_t>(limit), static_cast<int32_t>(count));
+    session::HostAddress address;
+    while (session.NextHost(name, sizeof name, limit, count, &address))
+        AddServer(name, static_cast<int32_t>(limit), static_cast<int32_t>(count), address);
 }
 
 bool CServerBrowser::LoadTextures()
@@ -109,9 +111,9 @@ void CServerBrowser::Clear()
     m_selected = 1;
 }
 
-void CServerBrowser::AddServer(const char* name, int32_t limit, int32_t count)
+void CServerBrowser::AddServer(const char* name, int32_t limit, int32_t count, session::HostAddress address)
 {
-    m_entries.push_back({name ? name : "", limit, count});
+    m_entries.push_back({name ? name : "", limit, count, address});
 }
 
 void CServerBrowser::Previous()
@@ -133,10 +135,15 @@ void CServerBrowser::GetSelectedName(char* buffer, size_t size) const
     if (!buffer || size == 0)
         return;
     std::memset(buffer, 0, size);
+    if (const Entry* entry = SelectedEntry())
+        entry->name.copy(buffer, std::min(entry->name.size(), size - 1));
+}
+
+const CServerBrowser::Entry* CServerBrowser::SelectedEntry() const
+{
     if (m_selected < 1 || m_selected > static_cast<int>(m_entries.size()))
-        return;
-    const std::string& name = m_entries[static_cast<size_t>(m_selected - 1)].name;
-    name.copy(buffer, std::min(name.size(), size - 1));
+        return nullptr;
+    return &m_entries[static_cast<size_t>(m_selected - 1)];
 }
 
 void CServerBrowser::DrawContents(float hh)

@@ -4,12 +4,13 @@
 // (wrapping). Every visit starts a fresh session, so servers that stopped
 // answering are not listed again: its first frame says it is searching and
 // then searches, the second lists what answered, or "No Servers Found...".
-// Carriage return joins the selected server with the ship and name the
-// options screen shows; Escape or any other typed character returns to the
+// Carriage return joins the selected server, by the address its answer came
+// from, with the ship and name the options screen shows; Escape or any other typed character returns to the
 // main menu.
 #pragma once
 
 #include "client/menus/MenuScreen.h"
+#include "session/SessionTypes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +28,7 @@ public:
         std::string name;
         int32_t limit = 0;
         int32_t count = 0;
+        session::HostAddress address; // where the server answered from
     };
 
     // Asks the address `addressEntry` holds, or with none searches the local
@@ -42,7 +44,7 @@ public:
     void Clear();
     void SetSearching(bool searching) { m_searching = searching; }
     bool IsSearching() const { return m_searching; }
-    void AddServer(const char* name, int32_t limit, int32_t count);
+    void AddServer(const char* name, int32_t limit, int32_t count, session::HostAddress address = {});
     void Previous();
     void Next();
     bool HasServers() const { return !m_entries.empty(); }
@@ -63,6 +65,8 @@ private:
     void FillServerList();
     // Carriage return with servers listed: the game's ship, name and server.
     ScreenId JoinSelected();
+    // Null when nothing is listed.
+    const Entry* SelectedEntry() const;
     // The header, the rule under it and one line per entry.
     void DrawList(float hh) const;
     static void DrawHeaderRule(float y);

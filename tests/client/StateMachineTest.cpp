@@ -25,7 +25,9 @@
 #include "game/World.h"
 #include "net/Client.h"
 #include "platform/Clock.h"
+#include "net/GameIdentity.h"
 #include "tests/client/ShippedDrawing.h"
+#include "tests/session/ServerThread.h"
 #include "tests/support/Ports.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -38,6 +40,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -155,23 +158,52 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
     EXPECT_FALSE(m_context.QuitRequested());
 }
 
+// Two servers of one name: the line picked is the server joined.
 TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
 {
     CClientScreens& screens = m_screens;
     screens.options.SetText(std::string(200, 'n').c_str());
     screens.options.SetShipType(3);
-    screens.internetBrowser.AddServer("Alpha", 4, 1);
-    screens.internetBrowser.AddServer("Bravo", 8, 2);
+    const session::HostAddress second{0x7F000002, 3001};
+    screens.internetBrowser.AddServer("Twin", 4, 1, {0x7F000001, 3001});
+    screens.internetBrowser.AddServer("Twin", 8, 2, second);
     In(ScreenId::InternetBrowser);
     Key(platform::kVkDown);
     Char('\r');
     EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Game);
     const CClientContext& context = m_context;
-    EXPECT_EQ(context.server.name, "Bravo");
+    EXPECT_EQ(context.server.picked, second);
     EXPECT_EQ(context.server.host, "");
     EXPECT_EQ(context.settings.shipType, 3);
     EXPECT_EQ(std::string(context.settings.playerName), std::string(127, 'n')) << "at most 127 characters";
     EXPECT_FALSE(SettingsWritten()) << "joining saves nothing";
+}
+
+// Two servers of one name on one port, at two loopback addresses: picking the
+// second line joins the server that line came from, and not the other.
+TEST_F(ScreenStates, LanBrowserJoinsTheServerOnThePickedLineOfTwoOfOneName)
+{
+    using testing_support::ServerThread;
+    const uint16_t port = testing_support::FreeUdpPort();
+    ServerThread atOne(game_identity::ApplicationGuid(), 8, "Twin", 0x7F000001, port);
+    ServerThread atTwo(game_identity::ApplicationGuid(), 8, "Twin", 0x7F000002, port);
+    ASSERT_TRUE(atOne.hosted && atTwo.hosted);
+    testing_support::ScopedEnv both{"QUORVEX_BROADCAST", "127.0.0.1,127.0.0.2"};
+    m_context.options.port = port;
+    In(ScreenId::LanBrowser);
+    EXPECT_TRUE(m_dispatcher.RunFrame() && m_dispatcher.RunFrame()); // searches, then lists
+    const std::vector<CServerBrowser::Entry>& lines = m_screens.lanBrowser.Entries();
+    ASSERT_EQ(lines.size(), 2u);
+    ServerThread& picked = lines[1].address.ipv4 == 0x7F000002 ? atTwo : atOne;
+    ServerThread& other = &picked == &atTwo ? atOne : atTwo;
+    Key(platform::kVkDown);
+    Char('\r');
+    EXPECT_TRUE(m_dispatcher.RunFrame()); // the game screen joins
+    EXPECT_TRUE(m_context.Session().IsConnected());
+    // Player 1 is each server's own; the first to join is 2.
+    EXPECT_TRUE(testing_support::PollUntil([&] { return picked.Saw("create 2"); },
+                                           [this] { m_context.RunSessionSlice(); }));
+    EXPECT_FALSE(other.Saw("create 2"));
 }
 
 // F9 is held from the start, so the browsers end before they search.
@@ -218,7 +250,7 @@ TEST_F(ScreenStates, GameWithNoServerAtTheHostSaysSoAndEscapeLeavesEvenWhileTypi
     CMessageLog& log = CMessageLog::GetConsoleLog();
     log.Clear();
     m_context.options.port = testing_support::FreeUdpPort();
-    m_context.server = {"", "127.0.0.1"};
+    m_context.server = {std::nullopt, "127.0.0.1"};
     m_context.settings.shipType = 2;
     In(ScreenId::Game);
     EXPECT_TRUE(m_dispatcher.RunFrame());
@@ -387,26 +419,25 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
     WriteValue("ShipType", Bytes({3, 0}));
     WriteValue("Windowed", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
     WriteValue("ResDepth", "");
-    WriteValue("PlayerName", std::string(128, 'n'));
+    WriteValue("PlayerName", std::string(127, 'n') + "cut");
     ClientSettings loaded;
     loaded.shipType = 4;
-    std::memcpy(loaded.playerName, "Old", 4);
+    std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     LoadSettings(loaded);
     EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
-    EXPECT_STREQ(loaded.playerName, "") << "a name too long to read leaves the cleared buffer";
-    std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
-    WriteValue("PlayerName", std::string(127, 'n'));
-    LoadSettings(loaded);
-    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
-        << "the longest name fits, zero-terminated";
+    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n')) << "a long name keeps its first 127 bytes";
 }
 
-TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnReturn)
+TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBytesAndAppliesThem)
 {
-    In(ScreenId::Options);
-    Type("Acex\b");
-    Key(platform::kVkRight);
-    Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    auto edit = [this]
+    {
+        In(ScreenId::Options);
+        Type("Acex\b");
+        Key(platform::kVkRight);
+        Key(platform::kVkDown); // 1024x768 -> 1280x1024
+    };
+    edit();
     Key(platform::kVkPageUp);
     EXPECT_EQ(m_context.sound.Volume(), 8) << "the volume is heard at once";
     Key(platform::kVkEscape);
@@ -414,9 +445,15 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
     EXPECT_FALSE(SettingsWritten()) << "Escape saves nothing";
     EXPECT_STREQ(m_settings.playerName, "");
     EXPECT_EQ(m_context.sound.Volume(), 7) << "and puts the saved volume back";
+    char name[8];
+    m_options.GetText(name, sizeof name);
+    EXPECT_EQ(std::tuple(std::string(name), m_options.GetShipType(), m_options.GetResolutionIndex(),
+                         m_options.GetVolume()),
+              std::tuple(std::string(), 0, 0, 7))
+        << "the next visit shows what is saved";
 
     m_settings.windowed = 1;
-    In(ScreenId::Options); // the next visit shows the edits
+    edit();
     for (int key : {platform::kVkPageDown, platform::kVkPageDown, platform::kVkPageDown})
         Key(key);
     Char('\r');
@@ -438,17 +475,39 @@ TEST_F(Settings, OptionsKeepEditsOnEscapeAndSaveThemAsExactBytesAndApplyThemOnRe
     EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
 }
 
-// With no display mode the resolution is zeros; a folder that cannot be
-// made saves nothing, but the choices hold for this run.
-TEST_F(Settings, NoDisplayModeAndAFolderThatCannotBeMade)
+// Return keeps the saved mode unless the player chose a listed one: a saved
+// mode the display lacks stays saved and is not switched to, and with no
+// modes listed Down chooses nothing. A folder that cannot be made saves
+// nothing, but the choices hold for this run.
+TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCannotBeMade)
 {
-    m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
+    // Unlisted, and listed at another rate.
+    for (auto [width, height, refresh] : {std::tuple{800, 600, 60}, {1280, 1024, 75}})
+    {
+        std::tie(m_settings.resWidth, m_settings.resHeight, m_settings.resFreq) = std::tie(width, height, refresh);
+        m_options.ShowSettings(m_settings);
+        m_options.OnChar('\r');
+        EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0})) << width;
+        EXPECT_EQ(m_context.display.GetWidth(), 1024) << "the mode in force stays";
+    }
+    m_settings.resFreq = 60;
     m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
+    m_options.OnKey(platform::kVkDown);
+    m_options.OnChar('\r');
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 0})) << "never 0 x 0 x 0 at 0 Hz";
+    m_context.display.SetModeSource(FakeModes);
+    m_options.OnKey(platform::kVkDown);
+    m_options.OnKey(platform::kVkDown);
+    m_options.OnChar('\r');
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0})) << "a chosen mode is saved";
+
+    std::filesystem::remove_all(m_config.File("Tessaloon"));
+    m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
     m_options.SetText("Ace");
     m_options.SetShipType(3);
     m_options.OnChar('\r');
     EXPECT_STREQ(m_settings.playerName, "Ace");
-    EXPECT_EQ(Numbers(m_settings), std::vector<int>({3, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(m_settings.shipType, 3);
     EXPECT_FALSE(std::filesystem::exists(m_config.File(kFolder)));
 }
 

@@ -275,8 +275,10 @@ TEST_F(ClientTest, TheServerListAndSearchesThatCannotBeMade)
     ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
     EXPECT_STREQ(name, "Are") << "bounded by the buffer";
     EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(4u, 1u));
-    ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current));
+    session::HostAddress from;
+    ASSERT_TRUE(client.NextHost(name, sizeof name, maxPlayers, current, &from));
     EXPECT_EQ(std::tuple(maxPlayers, current), std::tuple(0u, 0u)) << "0 stays 0";
+    EXPECT_EQ(from, (session::HostAddress{2, 3001})) << "where it answered from";
     EXPECT_FALSE(client.NextHost(name, sizeof name, maxPlayers, current));
     client.ResetHostCursor();
     EXPECT_FALSE(client.NextHost(nullptr, 10, maxPlayers, current));
@@ -306,6 +308,28 @@ TEST_F(ClientTest, TheServerListAndSearchesThatCannotBeMade)
                   "Server \"Aren\" not found...", "Server \"caverns\" not found...",
                   "Could not find a computer called \"no-such-host.invalid\"; check the name and try again.",
                   "Could not search for servers: no network connection was found."}));
+}
+
+// A join that fails says what happened, so the player knows whether to wait,
+// pick another server or update the game.
+TEST_F(ClientTest, EachFailedJoinSaysWhatHappened)
+{
+    using enum session::ConnectResult;
+    const std::pair<session::ConnectResult, std::string> told[] = {
+        {ServerFull, "The server was full and rejected your request to join."},
+        {WrongApplication, "The server plays a different game or version and rejected your request to join."},
+        {BadHandshake, "The server refused your request to join: it did not understand this version's greeting."},
+        {ServerClosing, "The server refused your request to join: it is shutting down."},
+        {Refused, "The server refused your request to join."},
+        {Unreachable, "No answer from the server at 127.0.0.2:3001: it timed out or cannot be reached."}};
+    client.SelectAddress(session::HostAddress{0x7F000002, 3001});
+    for (const auto& [result, line] : told)
+    {
+        lines.clear();
+        client.OnConnectComplete(result);
+        EXPECT_EQ(lines, (std::vector<std::string>{line, "Press escape to return to the main menu."}));
+        EXPECT_FALSE(client.IsConnected());
+    }
 }
 
 // Over a real session (what comes back is fed to OnReceive by the session

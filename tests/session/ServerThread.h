@@ -33,12 +33,13 @@ inline bool PollUntil(const std::function<bool()>& done, const std::function<voi
 class ServerThread : public session::ISessionServerEvents
 {
 public:
-    // Bound to loopback only.
-    ServerThread(const session::Guid& application, uint32_t maxPlayers,
-                 const std::string& name = "Test Session")
-        : port(FreeUdpPort()), m_server(*this)
+    // Bound to one loopback address (127.0.0.1 unless given), on a free port
+    // unless given one.
+    ServerThread(const session::Guid& application, uint32_t maxPlayers, const std::string& name = "Test Session",
+                 uint32_t loopbackIpv4 = 0x7F000001, uint16_t givenPort = 0)
+        : port(givenPort ? givenPort : FreeUdpPort()), m_server(*this)
     {
-        hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, 0x7F000001});
+        hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, loopbackIpv4});
         m_thread = std::thread([this] { Loop(); });
     }
     ~ServerThread() override { Stop(); }
