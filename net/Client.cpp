@@ -51,8 +51,7 @@ std::string JoinFailure(session::ConnectResult result, const session::HostAddres
 } // namespace
 
 CClient::CClient()
-    : m_session(
-          std::make_unique<session::CSessionClient>(static_cast<session::ISessionClientEvents&>(*this)))
+    : m_session(std::make_unique<session::CSessionClient>(static_cast<session::ISessionClientEvents&>(*this)))
 {
 }
 

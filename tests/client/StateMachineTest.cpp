@@ -24,8 +24,8 @@
 #include "game/Ship.h"
 #include "game/World.h"
 #include "net/Client.h"
-#include "platform/Clock.h"
 #include "net/GameIdentity.h"
+#include "platform/Clock.h"
 #include "tests/client/ShippedDrawing.h"
 #include "tests/session/ServerThread.h"
 #include "tests/support/Ports.h"
@@ -425,7 +425,8 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     LoadSettings(loaded);
     EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
-    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n')) << "a long name keeps its first 127 bytes";
+    EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
+        << "a long name keeps its first 127 bytes";
 }
 
 TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBytesAndAppliesThem)
@@ -484,7 +485,8 @@ TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCa
     // Unlisted, and listed at another rate.
     for (auto [width, height, refresh] : {std::tuple{800, 600, 60}, {1280, 1024, 75}})
     {
-        std::tie(m_settings.resWidth, m_settings.resHeight, m_settings.resFreq) = std::tie(width, height, refresh);
+        std::tie(m_settings.resWidth, m_settings.resHeight, m_settings.resFreq) =
+            std::tie(width, height, refresh);
         m_options.ShowSettings(m_settings);
         m_options.OnChar('\r');
         EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0})) << width;

@@ -318,7 +318,8 @@ TEST_F(ClientTest, EachFailedJoinSaysWhatHappened)
     const std::pair<session::ConnectResult, std::string> told[] = {
         {ServerFull, "The server was full and rejected your request to join."},
         {WrongApplication, "The server plays a different game or version and rejected your request to join."},
-        {BadHandshake, "The server refused your request to join: it did not understand this version's greeting."},
+        {BadHandshake,
+         "The server refused your request to join: it did not understand this version's greeting."},
         {ServerClosing, "The server refused your request to join: it is shutting down."},
         {Refused, "The server refused your request to join."},
         {Unreachable, "No answer from the server at 127.0.0.2:3001: it timed out or cannot be reached."}};

@@ -35,8 +35,9 @@ class ServerThread : public session::ISessionServerEvents
 public:
     // Bound to one loopback address (127.0.0.1 unless given), on a free port
     // unless given one.
-    ServerThread(const session::Guid& application, uint32_t maxPlayers, const std::string& name = "Test Session",
-                 uint32_t loopbackIpv4 = 0x7F000001, uint16_t givenPort = 0)
+    ServerThread(const session::Guid& application, uint32_t maxPlayers,
+                 const std::string& name = "Test Session", uint32_t loopbackIpv4 = 0x7F000001,
+                 uint16_t givenPort = 0)
         : port(givenPort ? givenPort : FreeUdpPort()), m_server(*this)
     {
         hosted = m_server.Host(session::SessionHostParams{port, application, name, maxPlayers, loopbackIpv4});
