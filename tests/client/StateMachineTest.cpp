@@ -497,11 +497,6 @@ TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCa
     m_options.OnKey(platform::kVkDown);
     m_options.OnChar('\r');
     EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 0})) << "never 0 x 0 x 0 at 0 Hz";
-    m_context.display.SetModeSource(FakeModes);
-    m_options.OnKey(platform::kVkDown);
-    m_options.OnKey(platform::kVkDown);
-    m_options.OnChar('\r');
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0})) << "a chosen mode is saved";
 
     std::filesystem::remove_all(m_config.File("Tessaloon"));
     m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
