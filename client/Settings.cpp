@@ -71,7 +71,7 @@ constexpr IntSetting kIntSettings[] = {
     {"ShipType", &ClientSettings::shipType},   {"ResWidth", &ClientSettings::resWidth},
     {"ResHeight", &ClientSettings::resHeight}, {"ResDepth", &ClientSettings::resDepth},
     {"ResFreq", &ClientSettings::resFreq},     {"Windowed", &ClientSettings::windowed},
-    {"SoundVolume", &ClientSettings::soundVolume}};
+    {"SoundVolume", &ClientSettings::soundVolume}, {"MaxFps", &ClientSettings::maxFps}};
 } // namespace
 
 void LoadSettings(ClientSettings& settings)
