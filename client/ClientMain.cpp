@@ -55,7 +55,8 @@ int Usage(const char* problem)
 }
 
 // The value after option `i`, a whole number from `lowest` to `highest`.
-template <typename Number> bool ParseValueAfter(int& i, int argc, char** argv, int lowest, int highest, Number& out)
+template <typename Number>
+bool ParseValueAfter(int& i, int argc, char** argv, int lowest, int highest, Number& out)
 {
     int value = 0;
     if (i + 1 >= argc || !ParseExactNumber(argv[++i], value) || value < lowest || value > highest)

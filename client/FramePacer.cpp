@@ -46,8 +46,9 @@ void CFramePacer::SetCap(int framesPerSecond)
     if (cap == m_cap)
         return;
     m_cap = cap;
-    m_period = cap == kNoFrameCap ? Clock::duration::zero()
-                                  : std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / cap;
+    m_period = cap == kNoFrameCap
+                   ? Clock::duration::zero()
+                   : std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / cap;
     m_frameStart.reset();
 }
 

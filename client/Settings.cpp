@@ -68,9 +68,9 @@ struct IntSetting
     int ClientSettings::*value;
 };
 constexpr IntSetting kIntSettings[] = {
-    {"ShipType", &ClientSettings::shipType},   {"ResWidth", &ClientSettings::resWidth},
-    {"ResHeight", &ClientSettings::resHeight}, {"ResDepth", &ClientSettings::resDepth},
-    {"ResFreq", &ClientSettings::resFreq},     {"Windowed", &ClientSettings::windowed},
+    {"ShipType", &ClientSettings::shipType},       {"ResWidth", &ClientSettings::resWidth},
+    {"ResHeight", &ClientSettings::resHeight},     {"ResDepth", &ClientSettings::resDepth},
+    {"ResFreq", &ClientSettings::resFreq},         {"Windowed", &ClientSettings::windowed},
     {"SoundVolume", &ClientSettings::soundVolume}, {"MaxFps", &ClientSettings::maxFps}};
 } // namespace
 
