@@ -6,6 +6,7 @@
 // only the quit flag is also set from the signal handler, so it is atomic.
 #pragma once
 
+#include "client/FramePacer.h"
 #include "client/GLDisplay.h"
 #include "client/Input.h"
 #include "client/Settings.h"
@@ -33,8 +34,9 @@ struct ClientOptions
     uint16_t port = game_identity::kGamePort; // the UDP port to search and connect to
     int windowedOverride = -1;                // -1: the saved choice; 0: full screen; 1: window
     bool vsync = true;
-    std::string connectHost; // --connect: join the first server found there
-    bool mute = false;       // --mute: start with the sound off (M in the game turns it on)
+    std::string connectHost;       // --connect: join the first server found there
+    bool mute = false;             // --mute: start with the sound off (M in the game turns it on)
+    int maxFps = kDefaultFrameCap; // --max-fps: frames a second at most (0: no cap)
 };
 
 // The server the game screen joins: the one picked in the browser, by the

@@ -7,6 +7,7 @@
 #include "client/WindowProc.h"
 #include "client/controls/ControlsFile.h"
 #include "client/sound/SoundDevice.h"
+#include "common/ExactNumber.h"
 #include "common/Version.h"
 #include "gfx/Graphics.h"
 #include "gfx/TargaImage.h"
@@ -21,8 +22,6 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace
@@ -31,14 +30,15 @@ constexpr const char* kWindowTitle = "Quorvex (OpenGL)";
 constexpr const char* kIconPicture = "QuorvexIcon.tga";
 
 constexpr const char* kUsage =
-    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--port N] [--mute]\n"
-    "                     [--version] [--help]\n"
+    "Usage: QuorvexClient [--connect HOST] [--windowed | --fullscreen] [--no-vsync] [--max-fps N]\n"
+    "                     [--port N] [--mute] [--version] [--help]\n"
     "Plays Quorvex: find a server on the local network or by address, fly, fight.\n"
     "\n"
     "  --connect HOST  skip the menus and join the first server found at HOST (a name or address)\n"
     "  --windowed      play in a window this time (Alt+Enter switches at any time)\n"
     "  --fullscreen    play full screen this time\n"
-    "  --no-vsync      draw as fast as possible instead of at the display's refresh\n"
+    "  --no-vsync      do not wait for the display's refresh (frames are capped at twice its rate)\n"
+    "  --max-fps N     draw at most N frames a second, 0 to 1000 (0: no cap)\n"
     "  --port N        search and join servers on UDP port N instead of 3001\n"
     "  --mute          start with the sound off (M in the game turns it on and off)\n"
     "  --version       print the version and exit\n"
@@ -54,13 +54,14 @@ int Usage(const char* problem)
     return 2;
 }
 
-bool ParsePort(const char* text, uint16_t& port)
+// The value after option `i`, a whole number from `lowest` to `highest`.
+template <typename Number>
+bool ParseValueAfter(int& i, int argc, char** argv, int lowest, int highest, Number& out)
 {
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 1 || value > 65535)
+    int value = 0;
+    if (i + 1 >= argc || !ParseExactNumber(argv[++i], value) || value < lowest || value > highest)
         return false;
-    port = static_cast<uint16_t>(value);
+    out = static_cast<Number>(value);
     return true;
 }
 
@@ -218,8 +219,13 @@ int ParseClientOptions(int argc, char** argv, ClientOptions& options)
         }
         else if (option == "--port")
         {
-            if (i + 1 >= argc || !ParsePort(argv[++i], options.port))
+            if (!ParseValueAfter(i, argc, argv, 1, 65535, options.port))
                 return Usage("--port needs a UDP port number from 1 to 65535");
+        }
+        else if (option == "--max-fps")
+        {
+            if (!ParseValueAfter(i, argc, argv, kNoFrameCap, kMaxFrameCap, options.maxFps))
+                return Usage("--max-fps needs a number of frames a second from 0 (no cap) to 1000");
         }
         else
             return Usage(("unknown option \"" + option + "\"").c_str());
@@ -245,7 +251,8 @@ int ClientMain(int argc, char** argv)
     std::string error;
     if (!platform::InitVideo(error))
     {
-        platform::ShowMessageBox("Unable to open the display: " + error, "Error");
+        // No dialog: there is nothing to show one on.
+        std::fprintf(stderr, "QuorvexClient: no display (%s)\n", error.c_str());
         return 1;
     }
     platform::SetMessageDialog(ShowDialog);

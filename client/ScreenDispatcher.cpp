@@ -7,8 +7,8 @@
 #include <utility>
 
 CScreenDispatcher::CScreenDispatcher(CClientContext& context, CWindowProc& windowProc,
-                                     std::vector<CScreen*> screens)
-    : m_context(context), m_windowProc(windowProc), m_screens(std::move(screens))
+                                     std::vector<CScreen*> screens, CFramePacer::ITime& time)
+    : m_context(context), m_windowProc(windowProc), m_screens(std::move(screens)), m_pacer(time)
 {
 }
 
@@ -28,9 +28,17 @@ CScreen* CScreenDispatcher::Find(ScreenId id) const
 void CScreenDispatcher::Run()
 {
     while (RunFrame())
-    {
-    }
+        PaceFrame();
     Leave();
+}
+
+void CScreenDispatcher::PaceFrame()
+{
+    const platform::CWindow* window = m_context.window;
+    const bool vsync = window != nullptr && window->VsyncInEffect();
+    const int refresh = window != nullptr ? window->RefreshRate() : 0;
+    m_pacer.SetCap(ChooseFrameCap(m_context.options.maxFps, m_context.settings.maxFps, vsync, refresh));
+    m_pacer.WaitForNextFrame();
 }
 
 bool CScreenDispatcher::RunFrame()

@@ -4,9 +4,11 @@
 // program from every screen), the screen draws its frame, and the window's
 // pending events are handed over, keys and characters to whichever screen
 // is current at that moment. Every answer names the screen to show next.
-// There is no frame limiter; the display's vertical sync paces the frames.
+// Between frames the pacer holds them to the frame cap in force (see
+// ChooseFrameCap); with vsync and no cap chosen, the display paces them.
 #pragma once
 
+#include "client/FramePacer.h"
 #include "client/Screen.h"
 #include "platform/WindowEvents.h"
 
@@ -18,8 +20,10 @@ class CWindowProc;
 class CScreenDispatcher
 {
 public:
-    // The screens are the caller's and outlive the dispatcher.
-    CScreenDispatcher(CClientContext& context, CWindowProc& windowProc, std::vector<CScreen*> screens);
+    // The screens are the caller's and outlive the dispatcher; `time` paces
+    // the frames of Run.
+    CScreenDispatcher(CClientContext& context, CWindowProc& windowProc, std::vector<CScreen*> screens,
+                      CFramePacer::ITime& time = CFramePacer::RealTime());
     // Leaves the screen in use.
     ~CScreenDispatcher();
     CScreenDispatcher(const CScreenDispatcher&) = delete;
@@ -29,7 +33,7 @@ public:
     void SetCurrent(ScreenId id) { m_current = id; }
     ScreenId GetCurrent() const { return m_current; }
 
-    // Runs frames until the program is to end, then leaves the screen.
+    // Runs frames, paced, until the program is to end, then leaves the screen.
     void Run();
     // One frame. False when the program is to end: a quit was asked for, or
     // the current id names no screen.
@@ -43,6 +47,9 @@ private:
     void Switch(CScreen& screen);
     void Leave();
     void PumpWindowEvents();
+    // Waits for the next frame at the cap the options, the settings and the
+    // window's vsync give now (the window may have changed display or context).
+    void PaceFrame();
     // The click or chime of a menu key.
     void PlayMenuSound(const platform::WindowEvent& event, bool screenChanged);
 
@@ -52,4 +59,5 @@ private:
     ScreenId m_current = ScreenId::Intro;
     // The screen entered and not yet left.
     CScreen* m_entered = nullptr;
+    CFramePacer m_pacer;
 };

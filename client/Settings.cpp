@@ -73,10 +73,10 @@ struct IntSetting
     int ClientSettings::*value;
 };
 constexpr IntSetting kIntSettings[] = {
-    {"ShipType", &ClientSettings::shipType},      {"ResWidth", &ClientSettings::resWidth},
-    {"ResHeight", &ClientSettings::resHeight},    {"ResDepth", &ClientSettings::resDepth},
-    {"ResFreq", &ClientSettings::resFreq},        {"Windowed", &ClientSettings::windowed},
-    {"SoundVolume", &ClientSettings::soundVolume}};
+    {"ShipType", &ClientSettings::shipType},       {"ResWidth", &ClientSettings::resWidth},
+    {"ResHeight", &ClientSettings::resHeight},     {"ResDepth", &ClientSettings::resDepth},
+    {"ResFreq", &ClientSettings::resFreq},         {"Windowed", &ClientSettings::windowed},
+    {"SoundVolume", &ClientSettings::soundVolume}, {"MaxFps", &ClientSettings::maxFps}};
 } // namespace
 
 void LoadSettings(ClientSettings& settings)

@@ -3,9 +3,13 @@
 // user (platform/SettingsStore.h), key "Software\Tessaloon\Quorvex\Settings",
 // one raw binary value each: "PlayerName" (the name's bytes, no terminating
 // zero), "ShipType", "ResWidth", "ResHeight", "ResDepth", "ResFreq" and
-// "Windowed" and "SoundVolume" (4-byte little-endian ints; a volume outside
-// 0 to 10 is brought into that range when loaded).
+// "Windowed", "SoundVolume" and "MaxFps" (4-byte little-endian ints; a
+// volume outside 0 to 10 is brought into that range when loaded; MaxFps is
+// the frame cap, 0 for none, and -1 or any value outside 0 to 1000 leaves
+// the default cap, see ChooseFrameCap).
 #pragma once
+
+#include "client/FramePacer.h"
 
 #include <cstddef>
 
@@ -28,6 +32,8 @@ struct ClientSettings
     int windowed = 0;
     // 0 (silent) to 10.
     int soundVolume = 7;
+    // Frames a second at most (0: no cap).
+    int maxFps = kDefaultFrameCap;
 };
 
 // Reads the stored values into `settings`; missing values (or a missing key)

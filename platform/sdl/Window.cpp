@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform
 {
@@ -206,6 +208,30 @@ SDL_Window* CreateSdlWindow(const WindowSettings& settings)
     return SDL_CreateWindow(settings.title.c_str(), 0, 0, width, height,
                             SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
 }
+
+// Whether the SDL_VIDEODRIVER variable (one name, or several separated by
+// commas) names `driver`.
+bool VideoDriverAskedFor(std::string_view driver)
+{
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    std::string_view names = asked ? asked : "";
+    while (!names.empty())
+    {
+        const size_t comma = names.find(',');
+        if (names.substr(0, comma) == driver)
+            return true;
+        names = comma == std::string_view::npos ? std::string_view{} : names.substr(comma + 1);
+    }
+    return false;
+}
+
+// SDL falls back to drivers that show nothing when no display answers; a
+// client on one would draw unseen, as fast as it can, until it is killed.
+// They serve only when asked for by name (tests record through them).
+bool ShowsNothing(std::string_view driver)
+{
+    return (driver == "offscreen" || driver == "dummy") && !VideoDriverAskedFor(driver);
+}
 } // namespace
 
 bool InitVideo(std::string& error)
@@ -221,6 +247,13 @@ bool InitVideo(std::string& error)
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
     {
         error = SDL_GetError();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver != nullptr && ShowsNothing(driver))
+    {
+        error = std::string("SDL found only its ") + driver + " video driver, which shows nothing";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     // The game plays without pads when the system offers none.
@@ -349,8 +382,9 @@ bool CWindow::CreateContext(std::string& error)
         {
             m_depthBufferBits = depthBits;
             // Without swap control the driver keeps its own default; the
-            // game runs either way.
+            // game runs either way, and paces itself when the swaps do not.
             SDL_GL_SetSwapInterval(m_vsync ? 1 : 0);
+            m_vsyncInEffect = m_vsync && SDL_GL_GetSwapInterval() != 0;
             return true;
         }
     }
@@ -360,6 +394,7 @@ bool CWindow::CreateContext(std::string& error)
 
 void CWindow::DeleteContext()
 {
+    m_vsyncInEffect = false;
     if (m_context == nullptr)
         return;
     SDL_GL_MakeCurrent(m_window, nullptr);
@@ -385,6 +420,15 @@ void CWindow::ReleaseCurrent()
 void CWindow::Swap()
 {
     SDL_GL_SwapWindow(m_window);
+}
+
+int CWindow::RefreshRate() const
+{
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0)
+        return 0;
+    return mode.refresh_rate;
 }
 
 void CWindow::SetIcon(int32_t width, int32_t height, const uint8_t* rgba)

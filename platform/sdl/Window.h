@@ -25,7 +25,10 @@ namespace platform
 
 // Starts SDL's video and game controllers (once per process). SDL's own
 // signal handlers are left out: the program installs its own. False with the
-// reason in `error`; a system without game controllers is no failure.
+// reason in `error` when no display can be opened; SDL's stand-in drivers
+// that show nothing ("offscreen", "dummy") count as none unless the
+// SDL_VIDEODRIVER variable names them. A system without game controllers is
+// no failure.
 bool InitVideo(std::string& error);
 // Ends SDL's video and game controllers: the display gets its own mode back.
 void ShutdownVideo();
@@ -84,6 +87,12 @@ public:
     bool MakeCurrent();
     void ReleaseCurrent();
     void Swap();
+    // Whether the swaps wait for the display: vsync was asked for and the
+    // driver reports a swap interval for the current context.
+    bool VsyncInEffect() const { return m_vsyncInEffect; }
+    // The refresh rate in Hz of the display the window is on; 0 when the
+    // system does not say.
+    int RefreshRate() const;
 
     // The window's icon, from `width` x `height` RGBA bytes, first row on top.
     void SetIcon(int32_t width, int32_t height, const uint8_t* rgba);
@@ -116,6 +125,7 @@ private:
     SDL_Window* m_window = nullptr;
     void* m_context = nullptr;
     bool m_vsync = true;
+    bool m_vsyncInEffect = false;
     int m_colourDepth = 32;
     // The depth buffer the window's pixel format was found with; the
     // context asks for the same.

@@ -357,7 +357,10 @@ TEST(ClientOptions, CommandLine)
         testing::internal::GetCapturedStderr();
         return status;
     };
-    EXPECT_EQ(parse({"--windowed", "--no-vsync", "--port", "4000", "--connect", "10.0.0.9"}), -1);
+    EXPECT_EQ(options.maxFps, kDefaultFrameCap) << "no --max-fps: the saved cap or the default";
+    EXPECT_EQ(
+        parse({"--windowed", "--no-vsync", "--port", "4000", "--connect", "10.0.0.9", "--max-fps", "0"}), -1);
+    EXPECT_EQ(options.maxFps, kNoFrameCap);
     EXPECT_EQ(options.windowedOverride, 1);
     EXPECT_FALSE(options.vsync);
     EXPECT_EQ(options.port, 4000);
@@ -375,8 +378,9 @@ TEST(ClientOptions, CommandLine)
     EXPECT_EQ(parse({"--windowed", "--version", "--port", "0"}), 0) << "--version ends before later options";
     EXPECT_EQ(printed, "QuorvexClient 1.02\n");
     const std::vector<std::string> refused[] = {
-        {"--port"},    {"--port", "0"},   {"--port", "70000"}, {"--port", "12x"},
-        {"--connect"}, {"--connect", ""}, {"-name"},           {"x"}};
+        {"--port"},    {"--port", "0"},       {"--port", "70000"}, {"--port", "12x"},
+        {"--connect"}, {"--connect", ""},     {"-name"},           {"x"},
+        {"--max-fps"}, {"--max-fps", "1001"}, {"--max-fps", "-1"}, {"--max-fps", "60 "}};
     for (const std::vector<std::string>& bad : refused)
         EXPECT_EQ(parse(bad), 2) << bad[0] << " " << bad.back();
 }
@@ -398,19 +402,21 @@ ClientSettings Loaded()
 
 std::vector<int> Numbers(const ClientSettings& s)
 {
-    return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed};
+    return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed, s.maxFps};
 }
 
 TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSavedAlone)
 {
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0})) << "first start: the defaults";
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0, -1}))
+        << "first start: the defaults";
     EXPECT_STREQ(Loaded().playerName, "");
     EXPECT_TRUE(std::filesystem::is_empty(m_config.Path())) << "not even the folder appears";
     m_settings.windowed = 1;
     SaveWindowedSetting(m_settings);
     EXPECT_EQ(StoredCount(), 1u);
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1})) << "the others stay missing";
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1, -1}))
+        << "the others stay missing";
 
     // Numbers are four little-endian signed bytes; other sizes are ignored.
     WriteValue("ResWidth", Bytes({0x78, 0x56, 0x34, 0x12}));
@@ -419,12 +425,13 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
     WriteValue("ShipType", Bytes({3, 0}));
     WriteValue("Windowed", Bytes({0, 5, 0, 0, 0, 0, 0, 0}));
     WriteValue("ResDepth", "");
+    WriteValue("MaxFps", Bytes({0x78, 0, 0, 0}));
     WriteValue("PlayerName", std::string(127, 'n') + "cut");
     ClientSettings loaded;
     loaded.shipType = 4;
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     LoadSettings(loaded);
-    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0}));
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0, 120}));
     EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
         << "a long name keeps its first 127 bytes";
 }
@@ -464,11 +471,11 @@ TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBy
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(Value("SoundVolume"), Bytes({4, 0, 0, 0}));
-    EXPECT_EQ(StoredCount(), 8u) << "no temporary files are left";
+    EXPECT_EQ(StoredCount(), 9u) << "no temporary files are left";
     for (const ClientSettings& settings : {Loaded(), m_settings})
     {
         EXPECT_STREQ(settings.playerName, "Ace");
-        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1}));
+        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1, -1}));
     }
     const CClientContext& context = m_context;
     EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
@@ -489,14 +496,15 @@ TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCa
             std::tie(width, height, refresh);
         m_options.ShowSettings(m_settings);
         m_options.OnChar('\r');
-        EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0})) << width;
+        EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0, -1})) << width;
         EXPECT_EQ(m_context.display.GetWidth(), 1024) << "the mode in force stays";
     }
     m_settings.resFreq = 60;
     m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     m_options.OnKey(platform::kVkDown);
     m_options.OnChar('\r');
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 0})) << "never 0 x 0 x 0 at 0 Hz";
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 0, -1}))
+        << "never 0 x 0 x 0 at 0 Hz";
 
     std::filesystem::remove_all(m_config.File("Tessaloon"));
     m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
@@ -505,6 +513,7 @@ TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCa
     m_options.OnChar('\r');
     EXPECT_STREQ(m_settings.playerName, "Ace");
     EXPECT_EQ(m_settings.shipType, 3);
+    EXPECT_EQ(m_settings.maxFps, -1);
     EXPECT_FALSE(std::filesystem::exists(m_config.File(kFolder)));
 }
 
@@ -518,8 +527,8 @@ TEST_F(Settings, AValueThatCannotBeWrittenIsSkipped)
     m_options.OnChar('\r');
     EXPECT_STREQ(m_settings.playerName, "Ace");
     EXPECT_EQ(Loaded().shipType, 4);
-    EXPECT_EQ(Value("Windowed"), Bytes({0, 0, 0, 0})) << "the last value";
-    EXPECT_EQ(StoredCount(), 8u);
+    EXPECT_EQ(Value("MaxFps"), Bytes({0xff, 0xff, 0xff, 0xff})) << "the last value";
+    EXPECT_EQ(StoredCount(), 9u);
 }
 
 std::vector<int> SetActions(CInput& input)

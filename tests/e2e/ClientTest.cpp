@@ -785,3 +785,16 @@ TEST_F(ClientProgram, ThrustReboundToUpOnTheControlsScreenFliesWithUpAndStaysSoA
     EXPECT_TRUE(HoldingMoves(x, again, "Player", {"Up"}, kClientPatience)) << "Up still thrusts";
     EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
 }
+
+// With no display, SDL would fall back to its offscreen driver and the client
+// would draw unseen until killed; it says so at once and ends with status 1.
+TEST_F(ClientProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne)
+{
+    ChildProcess noDisplay(kEnv,
+                           {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SDL_VIDEODRIVER",
+                            ProgramPath("QuorvexClient"), "--port", std::to_string(server.port)},
+                           ChildProcess::Options{"", {"XDG_CONFIG_HOME=" + configHome.Path()}});
+    EXPECT_EQ(Finish(noDisplay, kClientPatience), 1);
+    EXPECT_NE(noDisplay.Stderr().find("QuorvexClient: no display ("), std::string::npos)
+        << noDisplay.Stderr();
+}
