@@ -209,11 +209,12 @@ SDL_Window* CreateSdlWindow(const WindowSettings& settings)
                             SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
 }
 
-// Whether the SDL_VIDEODRIVER variable (one name, or several separated by
-// commas) names `driver`.
+// Whether SDL's video driver setting (the SDL_VIDEODRIVER variable, or the
+// same hint set by the program; one name, or several separated by commas)
+// names `driver`.
 bool VideoDriverAskedFor(std::string_view driver)
 {
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     std::string_view names = asked ? asked : "";
     while (!names.empty())
     {
