@@ -36,7 +36,8 @@ void CScreenDispatcher::PaceFrame()
 {
     const platform::CWindow* window = m_context.window;
     const bool vsync = window != nullptr && window->VsyncInEffect();
-    const int refresh = window != nullptr ? window->RefreshRate() : 0;
+    // The refresh rate matters only to the default cap without vsync.
+    const int refresh = window != nullptr && !vsync ? window->RefreshRate() : 0;
     m_pacer.SetCap(ChooseFrameCap(m_context.options.maxFps, m_context.settings.maxFps, vsync, refresh));
     m_pacer.WaitForNextFrame();
 }

@@ -18,12 +18,6 @@ int EffectIndex(Sound sound)
     return static_cast<int>(sound);
 }
 
-struct PlacedCue
-{
-    const SoundCue* cue;
-    platform::SoundMix mix;
-    float priority;
-};
 } // namespace
 
 platform::SoundMix PlaceCue(const SoundCue& cue, const SoundListener& listener)
@@ -67,8 +61,9 @@ void CSoundPlayer::PlayCues(const std::vector<SoundCue>& cues, const SoundListen
 {
     if (!m_output || MasterGain() <= 0 || cues.empty())
         return;
-    std::vector<PlacedCue> placed;
-    placed.reserve(cues.size());
+    // The list is kept between frames, so a fight allocates nothing here.
+    std::vector<PlacedCue>& placed = m_placed;
+    placed.clear();
     for (const SoundCue& cue : cues)
     {
         platform::SoundMix mix = PlaceCue(cue, listener);

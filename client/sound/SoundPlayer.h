@@ -68,7 +68,15 @@ private:
     int ChannelFor(float priority) const;
     void UpdateLoops();
 
+    struct PlacedCue
+    {
+        const SoundCue* cue;
+        platform::SoundMix mix;
+        float priority;
+    };
+
     std::unique_ptr<platform::ISoundOutput> m_output;
+    std::vector<PlacedCue> m_placed;
     // What each channel last started matters this much (0: free to take).
     std::vector<float> m_priority;
     std::array<bool, kLoopChannels> m_loopOn{};

@@ -8,6 +8,7 @@
 // stays in screenshots/client/ in the build folder as "<test>-<screen>.png",
 // for a person to look at. How each screen is laid out, exactly, is checked
 // in process (tests/client).
+#include "platform/ByteIo.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
@@ -543,15 +544,16 @@ public:
     std::pair<double, double> Loudness(size_t from, size_t bytes = SIZE_MAX) const
     {
         const std::string all = ReadFile(m_path);
-        const size_t end = from + std::min(bytes, all.size() - std::min(from, all.size()));
+        const size_t start = std::min(from / 4 * 4, all.size());
+        platform::ByteReader read(reinterpret_cast<const uint8_t*>(all.data()) + start,
+                                  std::min(bytes, all.size() - start));
         double sums[2] = {0, 0};
         size_t frames = 0;
-        for (size_t at = from / 4 * 4; at + 4 <= end; at += 4, ++frames)
-            for (size_t channel = 0; channel < 2; ++channel)
+        for (; read.Remaining() >= 4; ++frames)
+            for (double& sum : sums)
             {
-                const double sample =
-                    int16_t(uint8_t(all[at + 2 * channel]) | uint8_t(all[at + 2 * channel + 1]) << 8);
-                sums[channel] += sample * sample;
+                const double sample = read.I16();
+                sum += sample * sample;
             }
         return frames ? std::pair{std::sqrt(sums[0] / frames), std::sqrt(sums[1] / frames)}
                       : std::pair{0.0, 0.0};

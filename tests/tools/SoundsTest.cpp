@@ -3,6 +3,7 @@
 // reaches full scale, the one-shots start and end at silence (no click), and
 // the loops join without a step larger than the sound itself makes.
 #include "game/SoundEffects.h"
+#include "platform/ByteIo.h"
 #include "platform/Files.h"
 
 #include "tests/support/ChildProcess.h"
@@ -23,40 +24,38 @@ std::string SoundsFolder()
     return std::string(QUORVEX_SOURCE_DIR) + "/data/Sounds";
 }
 
-uint32_t Le(const std::string& bytes, size_t at, size_t width)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < width; ++i)
-        value |= uint32_t(uint8_t(bytes.at(at + i))) << (8 * i);
-    return value;
-}
-
 // The samples of a canonical 44-byte-header WAV file of 16-bit mono PCM;
 // empty when the file is not one.
 std::vector<int> PcmSamples(const std::string& bytes)
 {
-    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") || bytes.compare(8, 8, "WAVEfmt ") ||
-        Le(bytes, 4, 4) != bytes.size() - 8 || Le(bytes, 16, 4) != 16 || Le(bytes, 20, 2) != 1 ||
-        Le(bytes, 22, 2) != 1 || Le(bytes, 34, 2) != 16 || bytes.compare(36, 4, "data") ||
-        Le(bytes, 40, 4) != bytes.size() - 44 || Le(bytes, 28, 4) != Le(bytes, 24, 4) * 2)
-        return {};
+    platform::ByteReader read(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const bool riff =
+        read.String(4) == "RIFF" && read.U32() == bytes.size() - 8 && read.String(8) == "WAVEfmt ";
+    const bool format = read.U32() == 16 && read.U16() == 1 && read.U16() == 1;
+    const uint32_t rate = read.U32(), byteRate = read.U32();
+    const bool layout = read.U16() == 2 && read.U16() == 16 && byteRate == rate * 2;
+    const bool data = read.String(4) == "data" && read.U32() == bytes.size() - 44;
     std::vector<int> samples;
-    for (size_t at = 44; at + 1 < bytes.size(); at += 2)
-        samples.push_back(int16_t(Le(bytes, at, 2)));
+    if (!(riff && format && layout && data && read.Ok()))
+        return samples;
+    while (read.Remaining() >= 2)
+        samples.push_back(read.I16());
     return samples;
 }
 
 TEST(Sounds, GeneratorMakesTheCommittedFiles)
 {
     testing_support::TempDir dir;
-    testing_support::ChildProcess generator(testing_support::ProgramPath("QuorvexSoundGen"), {"--out", dir.Path()});
+    testing_support::ChildProcess generator(testing_support::ProgramPath("QuorvexSoundGen"),
+                                            {"--out", dir.Path()});
     ASSERT_EQ(generator.Wait(std::chrono::seconds(60)), 0);
     std::vector<std::string> made = platform::ListFiles(dir.Path(), ".wav");
     EXPECT_EQ(made.size(), kSoundCount);
     EXPECT_EQ(made, platform::ListFiles(SoundsFolder(), ".wav"));
     for (const std::string& name : made)
         EXPECT_TRUE(ReadFile(dir.File(name)) == ReadFile(SoundsFolder() + "/" + name))
-            << name << " differs from what tools/soundgen makes: run build/QuorvexSoundGen and commit data/Sounds";
+            << name
+            << " differs from what tools/soundgen makes: run build/QuorvexSoundGen and commit data/Sounds";
 }
 
 TEST(Sounds, EveryEffectIsPcmThatNeitherClipsNorClicks)
@@ -76,9 +75,11 @@ TEST(Sounds, EveryEffectIsPcmThatNeitherClipsNorClicks)
         EXPECT_LT(peak, 32767 * 9 / 10) << "closer to full scale than -0.9 dB";
         EXPECT_GT(peak, 32767 / 4) << "audible";
         if (effect.loop)
-            EXPECT_LE(std::abs(samples.back() - samples.front()), step) << "the seam steps more than the sound";
+            EXPECT_LE(std::abs(samples.back() - samples.front()), step)
+                << "the seam steps more than the sound";
         else
-            EXPECT_LE(std::max(std::abs(samples.front()), std::abs(samples.back())), 64) << "starts or ends loud";
+            EXPECT_LE(std::max(std::abs(samples.front()), std::abs(samples.back())), 64)
+                << "starts or ends loud";
     }
 }
 } // namespace

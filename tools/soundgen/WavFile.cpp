@@ -1,29 +1,13 @@
 #include "tools/soundgen/WavFile.h"
 
+#include "platform/ByteIo.h"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 
 namespace
 {
-void Put16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-void PutTag(std::vector<uint8_t>& out, const char (&tag)[5])
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(tag[i]));
-}
-
 int16_t ToPcm(float sample)
 {
     float clamped = std::clamp(sample, -1.0f, 1.0f);
@@ -37,21 +21,21 @@ std::vector<uint8_t> EncodeWav(const synth::Signal& signal, int sampleRate)
     const auto dataBytes = static_cast<uint32_t>(signal.size() * kBytesPerSample);
     std::vector<uint8_t> out;
     out.reserve(44 + dataBytes);
-    PutTag(out, "RIFF");
-    Put32(out, 36 + dataBytes);
-    PutTag(out, "WAVE");
-    PutTag(out, "fmt ");
-    Put32(out, 16);
-    Put16(out, 1); // PCM
-    Put16(out, kChannels);
-    Put32(out, static_cast<uint32_t>(sampleRate));
-    Put32(out, static_cast<uint32_t>(sampleRate) * kChannels * kBytesPerSample);
-    Put16(out, kChannels * kBytesPerSample);
-    Put16(out, 16);
-    PutTag(out, "data");
-    Put32(out, dataBytes);
+    platform::ByteWriter write(out);
+    write.Bytes("RIFF", 4);
+    write.U32(36 + dataBytes);
+    write.Bytes("WAVEfmt ", 8);
+    write.U32(16);
+    write.U16(1); // PCM
+    write.U16(kChannels);
+    write.U32(static_cast<uint32_t>(sampleRate));
+    write.U32(static_cast<uint32_t>(sampleRate) * kChannels * kBytesPerSample);
+    write.U16(kChannels * kBytesPerSample);
+    write.U16(16);
+    write.Bytes("data", 4);
+    write.U32(dataBytes);
     for (float sample : signal)
-        Put16(out, static_cast<uint16_t>(ToPcm(sample)));
+        write.U16(static_cast<uint16_t>(ToPcm(sample)));
     return out;
 }
 
