@@ -2,7 +2,10 @@
 
 #include "net/Client.h"
 
-CClientContext::CClientContext(CGLDisplay::ModeSource modes) : display(std::move(modes)) {}
+CClientContext::CClientContext(CGLDisplay::ModeSource modes, CGLDisplay::DesktopSource desktop)
+    : display(std::move(modes), std::move(desktop))
+{
+}
 
 CClientContext::~CClientContext() = default;
 

@@ -1,7 +1,7 @@
 // CClientContext: what the client's screens share, in one object the program
 // makes at start-up and hands to each screen. It holds the player's settings,
 // the command line's choices, the server the game screen is to join, the
-// window and its size, the display, the keyboard, the sound, the network
+// window and the view's size, the display, the keyboard, the sound, the network
 // session and whether the program is ending. Everything runs on the client's one thread;
 // only the quit flag is also set from the signal handler, so it is atomic.
 #pragma once
@@ -10,7 +10,7 @@
 #include "client/GLDisplay.h"
 #include "client/Input.h"
 #include "client/Settings.h"
-#include "client/WindowSize.h"
+#include "client/ViewLayout.h"
 #include "client/sound/SoundPlayer.h"
 #include "net/GameIdentity.h"
 
@@ -54,9 +54,9 @@ constexpr size_t kServerNameSize = 1024;
 class CClientContext
 {
 public:
-    // `modes` lists the system's display modes (the windowing system's by
-    // default; tests give fake lists).
-    explicit CClientContext(CGLDisplay::ModeSource modes = {});
+    // `modes` lists the system's display modes and `desktop` gives the
+    // desktop's own (the windowing system's by default; tests give fakes).
+    explicit CClientContext(CGLDisplay::ModeSource modes = {}, CGLDisplay::DesktopSource desktop = {});
     ~CClientContext();
     CClientContext(const CClientContext&) = delete;
     CClientContext& operator=(const CClientContext&) = delete;
@@ -78,7 +78,7 @@ public:
     ClientSettings settings;
     ClientOptions options;
     ServerChoice server;
-    WindowSize windowSize;
+    ViewSize viewSize;
     CGLDisplay display;
     CInput input;
     // The sound effects: silent until the program attaches the audio device.

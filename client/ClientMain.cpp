@@ -82,26 +82,19 @@ void ShowDialog(const std::string& text, const std::string& caption)
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
 }
 
-// Switches to the saved mode, or plays in a window when the display cannot
-// show it full screen.
+// Full screen as saved (the desktop's own mode unless the player chose an
+// exclusive one), or a window of the saved size.
 void ChooseInitialMode(CClientContext& context)
 {
     const ClientSettings& saved = context.settings;
     CGLDisplay& display = context.display;
     const int overridden = context.options.windowedOverride;
-    bool windowed = overridden >= 0 ? overridden == 1 : saved.windowed != 0;
+    const bool windowed = overridden >= 0 ? overridden == 1 : saved.windowed != 0;
     display.SetWindowed(windowed);
-    if (!display.ChangeMode(saved.resWidth, saved.resHeight, saved.resDepth, saved.resFreq) && !windowed)
-    {
-        std::fprintf(stderr,
-                     "QuorvexClient: the display cannot show %dx%dx%d at %d Hz full screen; "
-                     "playing in a window (Alt+Enter switches, Options chooses another mode).\n",
-                     saved.resWidth, saved.resHeight, saved.resDepth, saved.resFreq);
-        display.SetWindowed(true);
-        display.ChangeMode(context.windowSize.width, context.windowSize.height, saved.resDepth,
-                           saved.resFreq);
-    }
-    context.windowSize = {display.GetWidth(), display.GetHeight()};
+    if (windowed)
+        display.ChangeMode(saved.resWidth, saved.resHeight, saved.resDepth, saved.resFreq);
+    else
+        display.EnterFullscreen(saved.resDesktop != 0, SavedMode(saved));
 }
 
 void SetWindowIcon(platform::CWindow& window)
@@ -120,9 +113,10 @@ std::unique_ptr<platform::CWindow> OpenWindow(const CClientContext& context)
 {
     platform::WindowSettings settings;
     settings.title = kWindowTitle;
-    settings.width = context.windowSize.width;
-    settings.height = context.windowSize.height;
+    settings.width = context.display.GetWidth();
+    settings.height = context.display.GetHeight();
     settings.fullscreen = !context.display.IsWindowed();
+    settings.desktop = context.display.UsesDesktopMode();
     settings.mode = context.display.GetMode();
     settings.vsync = context.options.vsync;
     std::string error;

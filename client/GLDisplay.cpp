@@ -4,6 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/sdl/Window.h"
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -20,10 +21,13 @@ constexpr int32_t kOfferedRefresh = 60;
 constexpr int kMaxReportedErrors = 8;
 } // namespace
 
-CGLDisplay::CGLDisplay(ModeSource modes) : m_source(std::move(modes))
+CGLDisplay::CGLDisplay(ModeSource modes, DesktopSource desktop)
+    : m_source(std::move(modes)), m_desktopSource(std::move(desktop))
 {
     if (!m_source)
         m_source = platform::ListDisplayModes;
+    if (!m_desktopSource)
+        m_desktopSource = platform::DesktopMode;
 }
 
 CGLDisplay::~CGLDisplay()
@@ -68,11 +72,37 @@ bool CGLDisplay::ChangeMode(int32_t width, int32_t height, int32_t depth, int32_
             offered = offered || mode == wanted;
         if (!offered || (m_window && !m_window->EnterFullscreen(wanted)))
             return false;
+        m_desktop = false;
     }
     m_width = width;
     m_height = height;
     m_depth = depth;
     return true;
+}
+
+void CGLDisplay::UseDesktopMode()
+{
+    m_desktop = true;
+    if (m_windowed)
+        return;
+    const platform::VideoMode desktop = DesktopMode();
+    if (desktop.width > 0 && desktop.height > 0)
+        m_width = desktop.width, m_height = desktop.height;
+    if (m_window)
+        m_window->EnterDesktopFullscreen();
+}
+
+void CGLDisplay::EnterFullscreen(bool desktop, const platform::VideoMode& chosen)
+{
+    m_windowed = false;
+    if (!desktop && ChangeMode(chosen.width, chosen.height, chosen.depth, chosen.refresh))
+        return;
+    if (!desktop)
+        std::fprintf(stderr,
+                     "QuorvexClient: the display does not offer %dx%dx%d at %d Hz full screen; "
+                     "playing full screen at the desktop's own mode (Options chooses another).\n",
+                     chosen.width, chosen.height, chosen.depth, chosen.refresh);
+    UseDesktopMode();
 }
 
 bool CGLDisplay::RestoreMode()
@@ -191,6 +221,6 @@ bool CGLDisplay::SetProjection(float width, float height)
 
 void CGLDisplay::NoteWindowSize(int32_t width, int32_t height)
 {
-    if (m_windowed && width > 0 && height > 0)
+    if ((m_windowed || m_desktop) && width > 0 && height > 0)
         m_width = width, m_height = height;
 }

@@ -73,11 +73,17 @@ struct IntSetting
     int ClientSettings::*value;
 };
 constexpr IntSetting kIntSettings[] = {
-    {"ShipType", &ClientSettings::shipType},       {"ResWidth", &ClientSettings::resWidth},
-    {"ResHeight", &ClientSettings::resHeight},     {"ResDepth", &ClientSettings::resDepth},
-    {"ResFreq", &ClientSettings::resFreq},         {"Windowed", &ClientSettings::windowed},
-    {"SoundVolume", &ClientSettings::soundVolume}, {"MaxFps", &ClientSettings::maxFps}};
+    {"ShipType", &ClientSettings::shipType},   {"ResWidth", &ClientSettings::resWidth},
+    {"ResHeight", &ClientSettings::resHeight}, {"ResDepth", &ClientSettings::resDepth},
+    {"ResFreq", &ClientSettings::resFreq},     {"ResDesktop", &ClientSettings::resDesktop},
+    {"Windowed", &ClientSettings::windowed},   {"SoundVolume", &ClientSettings::soundVolume},
+    {"MaxFps", &ClientSettings::maxFps}};
 } // namespace
+
+platform::VideoMode SavedMode(const ClientSettings& settings)
+{
+    return {settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq};
+}
 
 void LoadSettings(ClientSettings& settings)
 {

@@ -57,8 +57,7 @@ void CWindowProc::OnSize(int32_t width, int32_t height)
     if (width <= 0 || height <= 0)
         return;
     m_context.display.NoteWindowSize(width, height);
-    m_context.windowSize = {width, height};
-    GetGraphics().Resize(width, height);
+    FitViewToWindow(m_context.viewSize, width, height);
 }
 
 void CWindowProc::OnDestroy()
@@ -72,19 +71,13 @@ void CWindowProc::ToggleWindowed()
 {
     CGLDisplay& display = m_context.display;
     ClientSettings& settings = m_context.settings;
-    bool windowed = !display.IsWindowed();
+    const bool windowed = !display.IsWindowed();
     display.SetWindowed(windowed);
+    // The window takes the saved mode's size, as the first start does.
     if (windowed)
-    {
-        if (m_context.window)
-            m_context.window->EnterWindowed(display.GetWidth(), display.GetHeight());
-    }
-    else if (!display.ChangeMode(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq))
-    {
-        // The saved mode cannot be shown full screen: stay in the window.
-        display.SetWindowed(true);
-        return;
-    }
+        display.ChangeMode(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    else
+        display.EnterFullscreen(settings.resDesktop != 0, SavedMode(settings));
     settings.windowed = windowed ? 1 : 0;
     m_context.options.windowedOverride = -1;
     SaveWindowedSetting(settings);

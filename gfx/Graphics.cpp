@@ -21,13 +21,15 @@ void CGraphics::Attach(platform::CWindow* window)
     m_display->ReleaseCurrent();
 }
 
-void CGraphics::Resize(int width, int height)
+void CGraphics::SetView(const Viewport& pixels, float unitsWide, float unitsHigh, float pixelsPerUnit)
 {
     if (!m_display)
         return;
     m_display->MakeCurrent();
-    GetRenderBackend().SetViewport(0, 0, width, height);
-    m_display->SetProjection(static_cast<float>(width), static_cast<float>(height));
+    CRenderBackend& backend = GetRenderBackend();
+    backend.SetViewport(pixels.x, pixels.y, pixels.width, pixels.height);
+    backend.SetLineScale(pixelsPerUnit);
+    m_display->SetProjection(unitsWide, unitsHigh);
     m_display->ReleaseCurrent();
 }
 

@@ -8,6 +8,14 @@
 #include "gfx/Display.h"
 #include "gfx/Texture.h"
 
+#include <cstdint>
+
+// A box of the window's drawable, in pixels from its lower left corner.
+struct Viewport
+{
+    int32_t x = 0, y = 0, width = 0, height = 0;
+};
+
 class CGraphics
 {
 public:
@@ -27,9 +35,10 @@ public:
     // Attaches the display to the window, makes its context once more and
     // turns blending on.
     void Attach(platform::CWindow* window);
-    // A new window size: the viewport and projection follow it, one unit per
-    // pixel with (0, 0) at the centre.
-    void Resize(int width, int height);
+    // Draws into `pixels` of the window, which shows `unitsWide` x
+    // `unitsHigh` drawing units with (0, 0) at the centre; lines and points
+    // are drawn `pixelsPerUnit` wide (at least one pixel).
+    void SetView(const Viewport& pixels, float unitsWide, float unitsHigh, float pixelsPerUnit);
     // Makes the context current and clears to black.
     void BeginFrame();
     // Swaps the buffers and releases the context.

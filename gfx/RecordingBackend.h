@@ -71,6 +71,7 @@ public:
     {
         m_viewport = {x, y, width, height};
     }
+    void SetLineScale(float pixelsPerUnit) override { m_lineScale = pixelsPerUnit; }
     void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
                             double farZ) override
     {
@@ -100,6 +101,7 @@ public:
     const std::vector<RenderColour>& Clears() const { return m_clears; }
     const Projection& LastProjection() const { return m_projection; }
     const Viewport& LastViewport() const { return m_viewport; }
+    float LineScale() const { return m_lineScale; }
     bool FixedStateSet() const { return m_fixedState; }
     bool Blending() const { return m_blending; }
     PolygonFill FrontFill() const { return m_front; }
@@ -122,6 +124,7 @@ private:
     std::vector<RenderColour> m_clears;
     Projection m_projection;
     Viewport m_viewport;
+    float m_lineScale = 1;
     bool m_fixedState = false;
     bool m_blending = false;
 };

@@ -70,6 +70,9 @@ public:
     // Alpha blending (source alpha, one minus source alpha) on or off.
     virtual void SetBlending(bool enabled) = 0;
     virtual void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    // Lines, points and line stipples are drawn this many pixels a unit
+    // (rounded, at least one), so they keep their weight in a scaled view.
+    virtual void SetLineScale(float pixelsPerUnit) = 0;
     // An orthographic projection of the box left..right, bottom..top,
     // nearZ..farZ, with the model-view transform reset afterwards.
     virtual void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
@@ -111,6 +114,7 @@ public:
     void SetFixedState() override {}
     void SetBlending(bool) override {}
     void SetViewport(int32_t, int32_t, int32_t, int32_t) override {}
+    void SetLineScale(float) override {}
     void SetOrthoProjection(double, double, double, double, double, double) override {}
     void Clear(const RenderColour&) override {}
     void DrawQuads(const RenderVertex*, size_t) override {}

@@ -17,15 +17,15 @@ constexpr size_t kMapNameSize = 128;
 constexpr RenderColour kWhite{1, 1, 1, 1};
 constexpr RenderColour kGreen{0, 1, 0, 1};
 
-void DrawHud(const WindowSize& window, const HudFigures& hud)
+void DrawHud(const ViewSize& viewSize, const HudFigures& hud)
 {
     CRenderBackend& backend = GetRenderBackend();
     backend.SetTexturing(true);
     backend.SetColour(kWhite);
-    float x = static_cast<float>(window.width / 2 - 100);
-    DrawText(GetGraphics(), x, static_cast<float>(window.height / 2 - 20), "FPS: %d", hud.fps);
-    DrawText(GetGraphics(), x, static_cast<float>(window.height / 2 - 36), "Ping: %d", hud.ping);
-    DrawConsole(static_cast<float>(-(window.width / 2) + 210), static_cast<float>(-(window.height / 2)));
+    float x = static_cast<float>(viewSize.width / 2 - 100);
+    DrawText(GetGraphics(), x, static_cast<float>(viewSize.height / 2 - 20), "FPS: %d", hud.fps);
+    DrawText(GetGraphics(), x, static_cast<float>(viewSize.height / 2 - 36), "Ping: %d", hud.ping);
+    DrawConsole(static_cast<float>(-(viewSize.width / 2) + 210), static_cast<float>(-(viewSize.height / 2)));
 }
 
 // The panel loads the pictures of the map it shows once the map is known.
@@ -39,46 +39,46 @@ void LoadPanelPictures(CSidePanel& panel, const CMap& map)
     panel.LoadTextures();
 }
 
-void DrawWorldAndPanel(const WindowSize& window, CGameView& view, CSidePanel& panel, int32_t frameTimeMs)
+void DrawWorldAndPanel(const ViewSize& viewSize, CGameView& view, CSidePanel& panel, int32_t frameTimeMs)
 {
     CGameWorld& world = *view.GetWorld();
     if (CMap* map = world.GetMap())
     {
         AdvanceClientWorld(world, frameTimeMs);
-        view.SetViewSize(window.width, window.height);
+        view.SetViewSize(viewSize.width, viewSize.height);
         view.UpdateCamera();
         view.DrawWorld();
         LoadPanelPictures(panel, *map);
     }
     panel.SetWorld(&world);
-    panel.SetSize(CSidePanel::kWidth, static_cast<float>(window.height));
-    panel.Draw(-(window.width / 2) + 100, 0);
+    panel.SetSize(CSidePanel::kWidth, static_cast<float>(viewSize.height));
+    panel.Draw(-(viewSize.width / 2) + 100, 0);
 }
 } // namespace
 
-void DrawGameFrame(const WindowSize& window, CGameView& view, CSidePanel& panel, bool connected,
+void DrawGameFrame(const ViewSize& viewSize, CGameView& view, CSidePanel& panel, bool connected,
                    int32_t frameTimeMs, const HudFigures& hud)
 {
     GetGraphics().BeginFrame();
     if (connected && view.GetWorld())
-        DrawWorldAndPanel(window, view, panel, frameTimeMs);
+        DrawWorldAndPanel(viewSize, view, panel, frameTimeMs);
     else
     {
         panel.ClearTextures();
         panel.SetWorld(nullptr);
     }
-    DrawHud(window, hud);
+    DrawHud(viewSize, hud);
     GetGraphics().EndFrame();
 }
 
-void DrawRoundOverFrame(const WindowSize& window, CGameWorld& world, const HudFigures& hud)
+void DrawRoundOverFrame(const ViewSize& viewSize, CGameWorld& world, const HudFigures& hud)
 {
     GetGraphics().BeginFrame();
     CRenderBackend& backend = GetRenderBackend();
     backend.SetTexturing(true);
     backend.SetColour(kGreen);
     DrawRoundOver(world);
-    DrawHud(window, hud);
+    DrawHud(viewSize, hud);
     GetGraphics().EndFrame();
 }
 
@@ -98,12 +98,12 @@ void CGameFrames::StartGame(CGameWorld* world)
     m_roundOverSeen = false;
 }
 
-void CGameFrames::Draw(const CClient& session, const WindowSize& window, int32_t frameTimeMs, int fps)
+void CGameFrames::Draw(const CClient& session, const ViewSize& viewSize, int32_t frameTimeMs, int fps)
 {
     const HudFigures hud{fps, session.GetPing()};
     if (session.IsRoundOver() && m_view.GetWorld())
     {
-        DrawRoundOverFrame(window, *m_view.GetWorld(), hud);
+        DrawRoundOverFrame(viewSize, *m_view.GetWorld(), hud);
         m_roundOverSeen = true;
         return;
     }
@@ -113,5 +113,5 @@ void CGameFrames::Draw(const CClient& session, const WindowSize& window, int32_t
         m_roundOverSeen = false;
         m_panel = std::make_unique<CSidePanel>();
     }
-    DrawGameFrame(window, m_view, *m_panel, session.IsConnected(), frameTimeMs, hud);
+    DrawGameFrame(viewSize, m_view, *m_panel, session.IsConnected(), frameTimeMs, hud);
 }

@@ -1,11 +1,12 @@
 // One frame of the game screen: the world around the local ship with the
 // side panel (or, while a round is over, the score screen), then the HUD
-// (frames per second, ping) and the console, laid out for the window's size.
+// (frames per second, ping) and the console, laid out for the view's size
+// (see client/ViewLayout.h).
 // The game screen draws through CGameFrames, the frame-time benchmark
 // through the functions beneath it.
 #pragma once
 
-#include "client/WindowSize.h"
+#include "client/ViewLayout.h"
 #include "client/game/GameView.h"
 
 #include <cstdint>
@@ -35,7 +36,7 @@ public:
     void StartGame(CGameWorld* world);
     // The frame for what `session` reports: connected, the round over, the
     // ping.
-    void Draw(const CClient& session, const WindowSize& window, int32_t frameTimeMs, int fps);
+    void Draw(const CClient& session, const ViewSize& viewSize, int32_t frameTimeMs, int fps);
 
 private:
     CGameView m_view;
@@ -46,7 +47,7 @@ private:
 // Advances the world by `frameTimeMs` and draws the view and the panel when
 // connected with a map; the HUD and the console always. Begins and ends the
 // frame.
-void DrawGameFrame(const WindowSize& window, CGameView& view, CSidePanel& panel, bool connected,
+void DrawGameFrame(const ViewSize& viewSize, CGameView& view, CSidePanel& panel, bool connected,
                    int32_t frameTimeMs, const HudFigures& hud);
 // The score screen of a finished round, the HUD and the console.
-void DrawRoundOverFrame(const WindowSize& window, CGameWorld& world, const HudFigures& hud);
+void DrawRoundOverFrame(const ViewSize& viewSize, CGameWorld& world, const HudFigures& hud);

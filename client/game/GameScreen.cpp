@@ -56,8 +56,8 @@ ScreenId CGameScreen::Frame(const KeyActions& actions)
     m_session.SendKeys(actions);
     if (m_session.Work())
         m_frames.SetWorld(m_session.World());
-    m_sounds.Frame(m_session.World(), actions, static_cast<float>(m_context.windowSize.width));
-    m_frames.Draw(m_session.Session(), m_context.windowSize, m_clock.FrameTime(), m_clock.Fps());
+    m_sounds.Frame(m_session.World(), actions, static_cast<float>(m_context.viewSize.width));
+    m_frames.Draw(m_session.Session(), m_context.viewSize, m_clock.FrameTime(), m_clock.Fps());
     m_clock.EndFrame(m_session.Session());
     m_toggles.Elapse(m_clock.FrameTime());
     return Id();

@@ -7,7 +7,7 @@ ScreenId CMenuScreen::Frame(const KeyActions&)
 {
     if (m_keepNetworkSlice)
         m_context.RunSessionSlice();
-    SetSize(static_cast<float>(m_context.windowSize.width), static_cast<float>(m_context.windowSize.height));
+    SetSize(static_cast<float>(m_context.viewSize.width), static_cast<float>(m_context.viewSize.height));
     Draw(0, 0);
     return Id();
 }

@@ -2,6 +2,7 @@
 
 #include "client/Settings.h"
 #include "gfx/Graphics.h"
+#include "platform/sdl/Window.h"
 
 #include <algorithm>
 #include <array>
@@ -21,15 +22,17 @@ constexpr size_t SelectionIndex(int selection)
     return static_cast<size_t>(selection - 1);
 }
 
-struct Resolution
+// What the mode choice saves: the desktop's mode or an exclusive one.
+struct ModeChoice
 {
-    int width, height, depth, refresh;
-    bool operator==(const Resolution&) const = default;
+    bool desktop;
+    platform::VideoMode mode;
+    bool operator==(const ModeChoice&) const = default;
 };
 
-Resolution SavedResolution(const ClientSettings& settings)
+ModeChoice SavedChoice(const ClientSettings& settings)
 {
-    return {settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq};
+    return {settings.resDesktop != 0, SavedMode(settings)};
 }
 } // namespace
 
@@ -72,10 +75,10 @@ ScreenId COptionsMenu::OnChar(char c)
 void COptionsMenu::SaveChoices()
 {
     ClientSettings& settings = m_context.settings;
-    const Resolution before = SavedResolution(settings);
+    const ModeChoice before = SavedChoice(settings);
     TakeChoices(settings);
     SaveSettings(settings);
-    if (!(SavedResolution(settings) == before))
+    if (!(SavedChoice(settings) == before))
         ApplyNewResolution();
 }
 
@@ -84,18 +87,33 @@ void COptionsMenu::ApplyNewResolution()
 {
     const ClientSettings& settings = m_context.settings;
     CGLDisplay& display = m_context.display;
-    display.RestoreMode();
-    display.ChangeMode(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
-    m_context.windowSize = {display.GetWidth(), display.GetHeight()};
-    GetGraphics().Resize(m_context.windowSize.width, m_context.windowSize.height);
+    if (display.IsWindowed())
+    {
+        // A window takes an exclusive mode's size; the desktop's waits for
+        // full screen.
+        if (settings.resDesktop != 0)
+            display.UseDesktopMode();
+        else
+            display.ChangeMode(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    }
+    else
+    {
+        display.RestoreMode();
+        display.EnterFullscreen(settings.resDesktop != 0, SavedMode(settings));
+    }
+    int32_t width = display.GetWidth(), height = display.GetHeight();
+    if (m_context.window)
+        m_context.window->GetSize(width, height);
+    FitViewToWindow(m_context.viewSize, width, height);
 }
 
 void COptionsMenu::ShowSettings(const ClientSettings& settings)
 {
     SetText(settings.playerName);
     SetShipType(settings.shipType);
-    m_resolution = -1;
-    SetResolution(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
+    m_resolution = settings.resDesktop != 0 ? kDesktopLine : -1;
+    if (settings.resDesktop == 0)
+        SetResolution(settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq);
     m_resolutionChosen = false;
     m_volume = settings.soundVolume;
 }
@@ -107,8 +125,13 @@ void COptionsMenu::TakeChoices(ClientSettings& settings) const
     settings.soundVolume = m_volume;
     int32_t width = 0, height = 0, depth = 0, refresh = 0;
     GetResolution(width, height, depth, refresh);
-    if (!m_resolutionChosen || width == 0)
+    if (!m_resolutionChosen)
         return;
+    if (DesktopSelected())
+        settings.resDesktop = 1;
+    if (width == 0)
+        return;
+    settings.resDesktop = 0;
     settings.resWidth = width;
     settings.resHeight = height;
     settings.resDepth = depth;
@@ -136,21 +159,21 @@ void COptionsMenu::NextShip()
     m_shipSelection = m_shipSelection >= kShipCount ? 1 : m_shipSelection + 1;
 }
 
-// With an empty mode list both leave an index that selects nothing, so the
-// resolution reads back as zeros.
+int COptionsMenu::LineCount() const
+{
+    m_context.display.EnumerateModes();
+    return 1 + m_context.display.GetModeCount();
+}
+
 void COptionsMenu::PreviousResolution()
 {
-    CGLDisplay& display = m_context.display;
-    display.EnumerateModes();
-    m_resolution = m_resolution - 1 < 0 ? display.GetModeCount() - 1 : m_resolution - 1;
+    m_resolution = m_resolution - 1 < 0 ? LineCount() - 1 : m_resolution - 1;
     m_resolutionChosen = true;
 }
 
 void COptionsMenu::NextResolution()
 {
-    CGLDisplay& display = m_context.display;
-    display.EnumerateModes();
-    m_resolution = m_resolution + 1 > display.GetModeCount() - 1 ? 0 : m_resolution + 1;
+    m_resolution = m_resolution + 1 > LineCount() - 1 ? 0 : m_resolution + 1;
     m_resolutionChosen = true;
 }
 
@@ -178,18 +201,18 @@ void COptionsMenu::SetResolution(int32_t width, int32_t height, int32_t depth, i
     for (int i = 0; i < display.GetModeCount(); ++i)
         if (display.GetModeWidth(i) == width && display.GetModeHeight(i) == height &&
             display.GetModeDepth(i) == depth)
-            m_resolution = i;
+            m_resolution = i + 1;
 }
 
 void COptionsMenu::GetResolution(int32_t& width, int32_t& height, int32_t& depth, int32_t& refresh) const
 {
     CGLDisplay& display = m_context.display;
     display.EnumerateModes();
-    bool listed = m_resolution >= 0 && m_resolution < display.GetModeCount();
-    width = listed ? display.GetModeWidth(m_resolution) : 0;
-    height = listed ? display.GetModeHeight(m_resolution) : 0;
-    depth = listed ? display.GetModeDepth(m_resolution) : 0;
-    refresh = listed ? display.GetModeRefresh(m_resolution) : 0;
+    const int mode = m_resolution - 1;
+    width = display.GetModeWidth(mode);
+    height = display.GetModeHeight(mode);
+    depth = display.GetModeDepth(mode);
+    refresh = display.GetModeRefresh(mode);
 }
 
 void COptionsMenu::DrawContents(float hh)
@@ -232,13 +255,19 @@ void COptionsMenu::DrawResolutions(float hh) const
     CGLDisplay& display = m_context.display;
     display.EnumerateModes();
     DrawCentred(hh - 300, kMenuGreen, "Resolutions");
+    const platform::VideoMode desktop = display.DesktopMode();
+    char line[64];
+    if (desktop.width > 0 && desktop.height > 0)
+        std::snprintf(line, sizeof line, "Desktop (%d x %d)", desktop.width, desktop.height);
+    else
+        std::snprintf(line, sizeof line, "Desktop");
+    DrawCentred(hh - 340, m_resolution == kDesktopLine ? kMenuGreen : kMenuWhite, line);
     for (int i = 0; i < display.GetModeCount(); ++i)
     {
-        char line[64];
         std::snprintf(line, sizeof line, "%4dx%4dx%2d", display.GetModeWidth(i), display.GetModeHeight(i),
                       display.GetModeDepth(i));
-        const RenderColour& colour = i == m_resolution ? kMenuGreen : kMenuWhite;
+        const RenderColour& colour = i + 1 == m_resolution ? kMenuGreen : kMenuWhite;
         // Placed as a twelve-character line ("1600x1200x32") would be centred.
-        DrawLine(-60, hh - 340 - 20 * static_cast<float>(i), colour, line);
+        DrawLine(-60, hh - 360 - 20 * static_cast<float>(i), colour, line);
     }
 }

@@ -1,7 +1,8 @@
 // The options screen: the ship (six pictures, Left and Right, the shield
 // over the chosen one), the player's name (typed), the sound volume (Page Up
-// and Page Down, heard at once) and the display mode (the display's list, Up
-// and Down). It holds the choices until carriage return saves them, switches
+// and Page Down, heard at once) and the display mode (Up and Down: first
+// "Desktop (W x H)", full screen at the desktop's own mode, then the
+// display's list of exclusive modes). It holds the choices until carriage return saves them, switches
 // to a newly chosen mode and returns to the main menu; the mode is saved only
 // when the player moved its selection to a listed mode, so a display whose
 // list lacks the saved mode never saves zeros over it. Escape returns and
@@ -27,10 +28,10 @@ public:
     ScreenId OnChar(char c) override;
 
     // Selects what the settings hold: the screen starts with what was saved.
-    // A saved mode the list lacks selects no line.
+    // A saved exclusive mode the list lacks selects no line.
     void ShowSettings(const ClientSettings& settings);
     // Copies the name, ship type, volume and, when the player chose one, the
-    // mode chosen here into `settings`.
+    // mode chosen here (the desktop's, or an exclusive one) into `settings`.
     void TakeChoices(ClientSettings& settings) const;
 
     void GetText(char* buffer, size_t size) const { m_name.GetText(buffer, size); }
@@ -44,14 +45,18 @@ public:
     int GetShipSelection() const { return m_shipSelection; }
     int GetShipType() const;
     void SetShipType(int type);
+    // The selected line: 0 the desktop's mode, 1 on the display's modes in
+    // order, -1 none.
     int GetResolutionIndex() const { return m_resolution; }
+    bool DesktopSelected() const { return m_resolution == kDesktopLine; }
     // 0 to 10; Page Up and Page Down step it by one.
     int GetVolume() const { return m_volume; }
     void ChangeVolume(int step);
-    // Selects the last listed mode of this size and depth (refresh 0 selects
-    // nothing); without a match the selection stays.
+    // Selects the last listed exclusive mode of this size and depth (refresh
+    // 0 selects nothing); without a match the selection stays.
     void SetResolution(int32_t width, int32_t height, int32_t depth, int32_t refresh);
-    // The selected mode; zeros when the selection is not in the list.
+    // The selected exclusive mode; zeros when the selection is the desktop
+    // line or not in the list.
     void GetResolution(int32_t& width, int32_t& height, int32_t& depth, int32_t& refresh) const;
 
 protected:
@@ -67,6 +72,10 @@ private:
     void DrawResolutions(float hh) const;
 
     void DrawVolume(float hh) const;
+    // Lines on the mode list: the desktop's, then the display's modes.
+    int LineCount() const;
+
+    static constexpr int kDesktopLine = 0;
 
     CTextField m_name;
     int m_volume = CSoundPlayer::kDefaultVolume;

@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cmath>
+
 namespace
 {
 GLenum ToGL(PolygonFill fill)
@@ -128,6 +131,7 @@ void CGLBackend::SetFixedState()
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);
     glLoadIdentity();
+    ApplyLineWidth();
     m_known = KnownState{true, {1, 1, 1, 1}, 0, false, PolygonFill::Fill, PolygonFill::Line, true};
 }
 
@@ -147,6 +151,19 @@ void CGLBackend::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height
 {
     Flush();
     glViewport(x, y, width, height);
+}
+
+void CGLBackend::SetLineScale(float pixelsPerUnit)
+{
+    Flush();
+    m_lineWidth = std::max(1, static_cast<int>(std::lround(pixelsPerUnit)));
+    ApplyLineWidth();
+}
+
+void CGLBackend::ApplyLineWidth()
+{
+    glLineWidth(static_cast<GLfloat>(m_lineWidth));
+    glPointSize(static_cast<GLfloat>(m_lineWidth));
 }
 
 void CGLBackend::SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
@@ -202,7 +219,7 @@ void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t 
     if (stipple != 0)
     {
         glEnable(GL_LINE_STIPPLE);
-        glLineStipple(1, stipple);
+        glLineStipple(m_lineWidth, stipple);
     }
     Emit(GL_LINES, vertices, count);
     if (stipple != 0)

@@ -36,6 +36,7 @@ public:
     void SetFixedState() override;
     void SetBlending(bool enabled) override;
     void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void SetLineScale(float pixelsPerUnit) override;
     void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
                             double farZ) override;
     void Clear(const RenderColour& colour) override;
@@ -62,7 +63,11 @@ private:
 
     void Gather(unsigned mode, const RenderVertex* vertices, size_t count);
 
+    void ApplyLineWidth();
+
     KnownState m_known;
+    // Pixels a line is wide (and the stipple's repeat factor).
+    int m_lineWidth = 1;
     unsigned m_pendingMode = 0;
     std::vector<RenderVertex> m_pending;
 };

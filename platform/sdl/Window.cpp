@@ -201,6 +201,12 @@ SDL_Window* CreateSdlWindow(const WindowSettings& settings)
         return SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 settings.width, settings.height, SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE);
     }
+    if (settings.desktop)
+    {
+        return SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                settings.width, settings.height,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     const bool hasMode = settings.mode.width > 0 && settings.mode.height > 0;
     const int width = hasMode ? settings.mode.width : settings.width;
     const int height = hasMode ? settings.mode.height : settings.height;
@@ -352,7 +358,7 @@ bool CWindow::OpenWindow(const WindowSettings& settings, std::string& error)
         return false;
     }
     SDL_DisplayMode mode;
-    if (settings.fullscreen && FindDisplayMode(settings.mode, mode))
+    if (settings.fullscreen && !settings.desktop && FindDisplayMode(settings.mode, mode))
         SDL_SetWindowDisplayMode(m_window, &mode);
     SDL_ShowWindow(m_window);
     return true;
@@ -453,6 +459,11 @@ bool CWindow::EnterFullscreen(const VideoMode& mode)
     if (SDL_SetWindowDisplayMode(m_window, &sdlMode) != 0)
         return false;
     return SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+bool CWindow::EnterDesktopFullscreen()
+{
+    return SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
 void CWindow::EnterWindowed(int32_t width, int32_t height)

@@ -62,8 +62,10 @@ struct WindowSettings
     int32_t width = 1024;
     int32_t height = 768;
     // Full screen in the given mode (a mode of ListDisplayModes, after
-    // NormaliseMode); otherwise an ordinary resizable window of the size.
+    // NormaliseMode), or at the desktop's own mode when `desktop` is set;
+    // otherwise an ordinary resizable window of the size.
     bool fullscreen = true;
+    bool desktop = true;
     VideoMode mode;
     bool vsync = true;
 };
@@ -100,6 +102,9 @@ public:
     // Full screen in `mode`; false (nothing changed) when the display cannot
     // show it.
     bool EnterFullscreen(const VideoMode& mode);
+    // Full screen at the desktop's own mode: no mode switch, so it works
+    // where modes cannot be switched (Wayland, many laptop panels).
+    bool EnterDesktopFullscreen();
     // An ordinary resizable window of the given size.
     void EnterWindowed(int32_t width, int32_t height);
     bool IsFullscreen() const;

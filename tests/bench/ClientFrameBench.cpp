@@ -211,14 +211,19 @@ int main(int argc, char** argv)
     CGLDisplay display;
     display.SetWindowed(true);
     display.ChangeMode(kWidth, kHeight, 32, 60);
-    platform::WindowSettings settings{"client_frame_bench", kWidth, kHeight, false, {}, false};
+    platform::WindowSettings settings;
+    settings.title = "client_frame_bench";
+    settings.width = kWidth;
+    settings.height = kHeight;
+    settings.fullscreen = false;
+    settings.vsync = false;
     std::unique_ptr<platform::CWindow> window = platform::CWindow::Create(settings, error);
     if (!window)
         return std::fprintf(stderr, "client_frame_bench: %s\n", error.c_str()), 1;
     GetGraphics().SetDisplay(&display);
     GetGraphics().Attach(window.get());
-    GetGraphics().Resize(kWidth, kHeight);
-    const WindowSize size{kWidth, kHeight};
+    ViewSize size;
+    FitViewToWindow(size, kWidth, kHeight);
 
     double empty = TimeFrames(frames,
                               []

@@ -104,7 +104,7 @@ protected:
 
     CShippedDrawing m_drawing;
     CRecordingBackend& m_backend = m_drawing.backend;
-    CClientContext m_context{FakeModes};
+    CClientContext m_context{FakeModes, [] { return platform::VideoMode{2560, 1440, 32, 60}; }};
     Box m_area = kScreen;
 };
 } // namespace
@@ -240,6 +240,10 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     for (const TextRun& run : runs)
         modes += run.text.size() == 12 && run.text[4] == 'x' ? run.text + "|" : "";
     EXPECT_EQ(modes, "1024x 768x32|1280x1024x16|1600x1200x32|1024x 768x32|");
+    const auto heading =
+        std::find_if(runs.begin(), runs.end(), [](auto& run) { return run.text == "Resolutions"; });
+    ASSERT_TRUE(heading != runs.end() && heading + 1 != runs.end());
+    EXPECT_EQ(heading[1].text, "Desktop (2560 x 1440)") << "the desktop's own mode comes first";
     ASSERT_EQ(InColour(runs, kGreen).size(), 5u) << "four headings and the chosen mode";
     EXPECT_EQ(InColour(runs, kGreen)[2].text, "Sound Volume 7 of 10");
     EXPECT_EQ(InColour(runs, kGreen)[4].text, "1280x1024x16");
@@ -248,12 +252,13 @@ TEST_F(MenuLayoutTest, OptionsShowEachShipAsTheGameDrawsItAndTheModes)
     EXPECT_EQ(InColour(DrawFrame(options), kGreen)[4].text, "1600x1200x32");
     EXPECT_EQ(InColour(DrawFrame(options), kGreen)[2].text, "Sound Volume 8 of 10");
     options.SetResolution(1024, 768, 32, 60);
-    EXPECT_EQ(options.GetResolutionIndex(), 3) << "the last matching mode";
+    EXPECT_EQ(options.GetResolutionIndex(), 4) << "the last matching mode, after the desktop's line";
     options.OnKey(platform::kVkDown);
-    EXPECT_EQ(options.GetResolutionIndex(), 0) << "Down on the last mode wraps";
+    EXPECT_EQ(options.GetResolutionIndex(), 0) << "Down on the last mode wraps to the desktop's";
+    EXPECT_EQ(InColour(DrawFrame(options), kGreen)[4].text, "Desktop (2560 x 1440)");
     options.OnKey(platform::kVkUp);
     options.SetResolution(1600, 1200, 32, 0);
-    EXPECT_EQ(options.GetResolutionIndex(), 3) << "Up on the first wraps; refresh 0 selects nothing";
+    EXPECT_EQ(options.GetResolutionIndex(), 4) << "Up on the first wraps; refresh 0 selects nothing";
 
     // Pictures that cannot be read are white squares.
     testing_support::TempDir empty;

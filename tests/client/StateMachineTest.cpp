@@ -73,6 +73,11 @@ std::vector<platform::RawVideoMode> FakeModes()
     return {{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
 }
 
+platform::VideoMode FakeDesktop()
+{
+    return {1920, 1080, 32, 60};
+}
+
 // A whole client but its window, as the program builds it, with settings in
 // a folder of the test's own; a search of the local network, should a
 // screen make one, stays on loopback.
@@ -112,7 +117,7 @@ protected:
     testing_support::ScopedEnv m_broadcast{"QUORVEX_BROADCAST", "127.255.255.255"};
     CShippedDrawing m_drawing;
     FakeDevices m_keys;
-    CClientContext m_context{FakeModes};
+    CClientContext m_context{FakeModes, FakeDesktop};
     CWindowProc m_windowProc{m_context, &m_keys};
     CClientScreens m_screens{m_context};
     CScreenDispatcher m_dispatcher{m_context, m_windowProc, m_screens.All()};
@@ -233,11 +238,11 @@ TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
     EXPECT_TRUE(m_context.QuitRequested()) << "an id without a screen ends the program";
     m_context.QuitFlag() = false;
     In(ScreenId::MainMenu);
-    m_dispatcher.Dispatch({WindowEvent::Type::Size, 800, 600});
-    EXPECT_EQ(std::make_pair(m_context.windowSize.width, m_context.windowSize.height),
-              std::make_pair(800, 600));
+    m_dispatcher.Dispatch({WindowEvent::Type::Size, 1920, 1080});
+    EXPECT_EQ(std::make_pair(m_context.viewSize.width, m_context.viewSize.height), std::make_pair(1365, 768))
+        << "laid out in view units";
     m_dispatcher.Dispatch({WindowEvent::Type::Size, 0, 600});
-    EXPECT_EQ(m_context.windowSize.width, 800) << "no empty window";
+    EXPECT_EQ(m_context.viewSize.width, 1365) << "no empty window";
     m_dispatcher.Dispatch({WindowEvent::Type::Destroy});
     EXPECT_TRUE(m_context.QuitRequested());
     EXPECT_FALSE(m_context.input.IsInitialised());
@@ -402,20 +407,20 @@ ClientSettings Loaded()
 
 std::vector<int> Numbers(const ClientSettings& s)
 {
-    return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.windowed, s.maxFps};
+    return {s.shipType, s.resWidth, s.resHeight, s.resDepth, s.resFreq, s.resDesktop, s.windowed, s.maxFps};
 }
 
 TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSavedAlone)
 {
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 0, -1}))
-        << "first start: the defaults";
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1, 0, -1}))
+        << "first start: the defaults, full screen at the desktop's mode";
     EXPECT_STREQ(Loaded().playerName, "");
     EXPECT_TRUE(std::filesystem::is_empty(m_config.Path())) << "not even the folder appears";
     m_settings.windowed = 1;
     SaveWindowedSetting(m_settings);
     EXPECT_EQ(StoredCount(), 1u);
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1, -1}))
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1024, 768, 32, 60, 1, 1, -1}))
         << "the others stay missing";
 
     // Numbers are four little-endian signed bytes; other sizes are ignored.
@@ -431,7 +436,7 @@ TEST_F(Settings, LoadingKeepsWhatIsMissingOrNotFourBytesAndTheWindowedChoiceIsSa
     loaded.shipType = 4;
     std::memset(loaded.playerName, 'x', sizeof loaded.playerName);
     LoadSettings(loaded);
-    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 0, 120}));
+    EXPECT_EQ(Numbers(loaded), std::vector<int>({4, 0x12345678, -1, 32, INT32_MIN, 1, 0, 120}));
     EXPECT_EQ(std::string(loaded.playerName), std::string(127, 'n'))
         << "a long name keeps its first 127 bytes";
 }
@@ -443,7 +448,8 @@ TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBy
         In(ScreenId::Options);
         Type("Acex\b");
         Key(platform::kVkRight);
-        Key(platform::kVkDown); // 1024x768 -> 1280x1024
+        Key(platform::kVkDown); // the desktop -> 1024x768
+        Key(platform::kVkDown); // -> 1280x1024
     };
     edit();
     Key(platform::kVkPageUp);
@@ -471,16 +477,27 @@ TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBy
     EXPECT_EQ(Value("ResDepth"), Bytes({32, 0, 0, 0}));
     EXPECT_EQ(Value("Windowed"), Bytes({1, 0, 0, 0}));
     EXPECT_EQ(Value("SoundVolume"), Bytes({4, 0, 0, 0}));
-    EXPECT_EQ(StoredCount(), 9u) << "no temporary files are left";
+    EXPECT_EQ(StoredCount(), 10u) << "no temporary files are left";
     for (const ClientSettings& settings : {Loaded(), m_settings})
     {
         EXPECT_STREQ(settings.playerName, "Ace");
-        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 1, -1}));
+        EXPECT_EQ(Numbers(settings), std::vector<int>({5, 1280, 1024, 32, 60, 0, 1, -1}));
     }
     const CClientContext& context = m_context;
-    EXPECT_EQ(std::make_pair(context.windowSize.width, context.windowSize.height),
-              std::make_pair(1280, 1024));
-    EXPECT_EQ(context.display.GetWidth(), 1280) << "the new mode is in force";
+    EXPECT_EQ(std::make_pair(context.viewSize.width, context.viewSize.height), std::make_pair(960, 768))
+        << "a 5:4 window shows the view's 768 units of height";
+    EXPECT_EQ(context.display.GetWidth(), 1280) << "the window has the new mode's size";
+
+    // Full screen, back to the desktop's own mode: the top line.
+    m_context.display.SetWindowed(false);
+    In(ScreenId::Options);
+    Key(platform::kVkUp);
+    Key(platform::kVkUp);
+    Char('\r');
+    EXPECT_EQ(Value("ResDesktop"), Bytes({1, 0, 0, 0}));
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({5, 1280, 1024, 32, 60, 1, 1, -1})) << "the mode is kept";
+    EXPECT_TRUE(context.display.UsesDesktopMode());
+    EXPECT_EQ(std::make_pair(context.viewSize.width, context.display.GetWidth()), std::make_pair(1365, 1920));
 }
 
 // Return keeps the saved mode unless the player chose a listed one: a saved
@@ -490,21 +507,22 @@ TEST_F(Settings, OptionsEscapePutsTheSavedChoicesBackAndReturnSavesThemAsExactBy
 TEST_F(Settings, ReturnKeepsTheSavedModeUnlessAListedOneIsChosenAndAFolderThatCannotBeMade)
 {
     // Unlisted, and listed at another rate.
+    m_settings.resDesktop = 0;
     for (auto [width, height, refresh] : {std::tuple{800, 600, 60}, {1280, 1024, 75}})
     {
         std::tie(m_settings.resWidth, m_settings.resHeight, m_settings.resFreq) =
             std::tie(width, height, refresh);
         m_options.ShowSettings(m_settings);
         m_options.OnChar('\r');
-        EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0, -1})) << width;
+        EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, width, height, 32, refresh, 0, 0, -1})) << width;
         EXPECT_EQ(m_context.display.GetWidth(), 1024) << "the mode in force stays";
     }
     m_settings.resFreq = 60;
     m_context.display.SetModeSource([] { return std::vector<platform::RawVideoMode>{}; });
     m_options.OnKey(platform::kVkDown);
     m_options.OnChar('\r');
-    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 0, -1}))
-        << "never 0 x 0 x 0 at 0 Hz";
+    EXPECT_EQ(Numbers(Loaded()), std::vector<int>({0, 1280, 1024, 32, 60, 1, 0, -1}))
+        << "with no modes listed only the desktop's is chosen; never 0 x 0 x 0 at 0 Hz";
 
     std::filesystem::remove_all(m_config.File("Tessaloon"));
     m_config.Write("Tessaloon/Quorvex", "a file where a folder should be");
@@ -528,7 +546,7 @@ TEST_F(Settings, AValueThatCannotBeWrittenIsSkipped)
     EXPECT_STREQ(m_settings.playerName, "Ace");
     EXPECT_EQ(Loaded().shipType, 4);
     EXPECT_EQ(Value("MaxFps"), Bytes({0xff, 0xff, 0xff, 0xff})) << "the last value";
-    EXPECT_EQ(StoredCount(), 9u);
+    EXPECT_EQ(StoredCount(), 10u);
 }
 
 std::vector<int> SetActions(CInput& input)
@@ -705,6 +723,45 @@ TEST(DisplayModes, ProjectionHalfExtents)
                   std::vector<double>({-hw, hw, -hh, hh, -100, 100}))
             << width << "x" << height;
     }
+    SetRenderBackend(nullptr);
+}
+
+// Every window shows 768 units of height, at most 16:9 and at least 5:4 of
+// them wide; the rest of a wider or narrower window is bars.
+TEST(DisplayModes, TheViewIs768UnitsHighInAnyWindow)
+{
+    struct Row
+    {
+        int pixelWidth, pixelHeight, unitsWide;
+        Viewport pixels;
+    };
+    const Row rows[] = {{1024, 768, 1024, {0, 0, 1024, 768}},     {1920, 1080, 1365, {0, 0, 1920, 1080}},
+                        {3840, 2160, 1365, {0, 0, 3840, 2160}},   {800, 600, 1024, {0, 0, 800, 600}},
+                        {2560, 1080, 1365, {320, 0, 1920, 1080}}, {1280, 1024, 960, {0, 0, 1280, 1024}},
+                        {1000, 1600, 960, {0, 400, 1000, 800}},   {1, 1, 960, {0, 0, 1, 1}}};
+    for (const Row& row : rows)
+    {
+        const ViewLayout layout = LayoutForWindow(row.pixelWidth, row.pixelHeight);
+        const Viewport& got = layout.pixels;
+        EXPECT_EQ(
+            std::vector<int>({layout.units.width, layout.units.height, got.x, got.y, got.width, got.height}),
+            std::vector<int>(
+                {row.unitsWide, 768, row.pixels.x, row.pixels.y, row.pixels.width, row.pixels.height}))
+            << row.pixelWidth << "x" << row.pixelHeight;
+    }
+
+    CRecordingBackend backend;
+    SetRenderBackend(&backend);
+    CGLDisplay display(Modes({}));
+    GetGraphics().SetDisplay(&display);
+    ViewSize view;
+    FitViewToWindow(view, 2560, 1080);
+    const CRecordingBackend::Projection& p = backend.LastProjection();
+    EXPECT_EQ(std::vector<double>({p.left, p.right, p.bottom, p.top}),
+              std::vector<double>({-682.5, 682.5, -384, 384}));
+    EXPECT_EQ(backend.LastViewport().x, 320);
+    EXPECT_FLOAT_EQ(backend.LineScale(), 1080.0f / 768) << "lines keep their weight";
+    GetGraphics().SetDisplay(nullptr);
     SetRenderBackend(nullptr);
 }
 } // namespace
