@@ -32,7 +32,9 @@ using namespace testing_support;
 
 namespace
 {
-constexpr int kWidth = 1024, kHeight = 768, kHalfHeight = kHeight / 2;
+// The client's view is this many units high whatever the screen's size; the
+// menus and the HUD are laid out from its centre.
+constexpr int kViewHeight = 768, kHalfHeight = kViewHeight / 2;
 // For a slow, sanitized build on a busy machine.
 constexpr std::chrono::seconds kClientPatience{30};
 const std::string kSettings = "Tessaloon/Quorvex/Settings/";
@@ -108,8 +110,8 @@ private:
     std::vector<uint8_t> m_rgb;
 };
 
-// A virtual X display for one test: an Xvfb server of its own (1024x768,
-// 24-bit, no TCP), real key presses sent to it with xdotool, and screenshots
+// A virtual X display for one test: an Xvfb server of its own (1024x768
+// unless told, 24-bit, no TCP), real key presses sent to it with xdotool, and screenshots
 // of the whole screen taken with ImageMagick. Every tool runs with this
 // display only, whatever DISPLAY the test itself inherited.
 class XSession
@@ -117,9 +119,9 @@ class XSession
 public:
     // -displayfd lets Xvfb pick a free display number and write it to
     // standard output once it accepts connections.
-    XSession()
+    explicit XSession(const std::string& size = "1024x768")
         : m_server(kEnv,
-                   {"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"})
+                   {"Xvfb", "-displayfd", "1", "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"})
     {
         while (std::optional<std::string> line = m_server.ReadLine(15s))
             if (!line->empty() && line->find_first_not_of("0123456789") == std::string::npos)
@@ -182,12 +184,28 @@ private:
     std::string m_display;
 };
 
-// Where the client draws a text of `length` glyphs whose first glyph has its
-// lower-left corner at (x, y): origin at the screen centre, y up. The glyphs
-// go up from y, so their top row on screen is 16 above it.
-PixelRect TextArea(int x, int y, int length)
+// Screen pixels a view unit spans. The tests' screens are between 4:3 and
+// 16:9, where the view fills the screen.
+double Scale(const Picture& p)
 {
-    return {kWidth / 2 + x, kHalfHeight - y - 16, 10 * length, 16};
+    return p.Height() / double(kViewHeight);
+}
+
+// The pixels whose centres lie in the box of view units with its lower-left
+// corner at (x, y): origin at the screen centre, y up.
+PixelRect UnitArea(const Picture& p, double x, double y, double width, double height)
+{
+    const double s = Scale(p);
+    auto column = [&](double units) { return int(std::ceil(p.Width() / 2.0 + units * s - 0.5)); };
+    auto row = [&](double units) { return int(std::ceil(p.Height() / 2.0 - units * s - 0.5)); };
+    return {column(x), row(y + height), column(x + width) - column(x), row(y) - row(y + height)};
+}
+
+// Where the client draws a text of `length` glyphs whose first glyph has its
+// lower-left corner at (x, y). The glyphs go up from y, in 10 x 16 cells.
+PixelRect TextArea(const Picture& p, int x, int y, int length)
+{
+    return UnitArea(p, x, y, 10 * length, 16);
 }
 
 // Texts are white or green here (a menu's selected line green, the others
@@ -207,11 +225,12 @@ bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour
 {
     const Colour other = colour == kGreen ? kWhite : kGreen;
     const int length = int(text.size());
-    if (!Blank(picture, TextArea(x - 10, y, 1)) || !Blank(picture, TextArea(x + 10 * length, y, 1)))
+    if (!Blank(picture, TextArea(picture, x - 10, y, 1)) ||
+        !Blank(picture, TextArea(picture, x + 10 * length, y, 1)))
         return false;
     for (int i = 0; i < length; ++i)
     {
-        PixelRect cell = TextArea(x + 10 * i, y, 1);
+        PixelRect cell = TextArea(picture, x + 10 * i, y, 1);
         bool coloured = picture.Count(cell, colour) >= 2 && picture.Count(cell, other) == 0;
         if (text[size_t(i)] == ' ' ? !Blank(picture, cell) : !coloured)
             return false;
@@ -227,7 +246,7 @@ bool ShowsCentred(const Picture& picture, int y, std::string_view text, Colour c
 
 bool ShowsFirstIntroCard(const Picture& picture)
 {
-    return ShowsCentred(picture, 20, "Tessaloon", kWhite) && Blank(picture, TextArea(-100, 0, 20)) &&
+    return ShowsCentred(picture, 20, "Tessaloon", kWhite) && Blank(picture, TextArea(picture, -100, 0, 20)) &&
            ShowsCentred(picture, -20, "presents", kWhite);
 }
 
@@ -261,8 +280,10 @@ bool ShowsArenaAlone(const Picture& picture)
     const int first = kHalfHeight - 152, second = first - 16;
     return ShowsCentred(picture, kHalfHeight - 60, "Select A Server To Play On", kGreen) &&
            ShowsAt(picture, -285, kHalfHeight - 132, "Server Name", kWhite) &&
-           ShowsAt(picture, -285, first, "Arena", kGreen) && Blank(picture, TextArea(-235, first, 47)) &&
-           ShowsAt(picture, 235, first, "00/04", kGreen) && Blank(picture, TextArea(-285, second, 57));
+           ShowsAt(picture, -285, first, "Arena", kGreen) &&
+           Blank(picture, TextArea(picture, -235, first, 47)) &&
+           ShowsAt(picture, 235, first, "00/04", kGreen) &&
+           Blank(picture, TextArea(picture, -285, second, 57));
 }
 
 // Only the loopback interface is there: the namespace is private, and a LAN
@@ -295,22 +316,33 @@ bool MostlyGreen(const Picture& p, const PixelRect& line)
 struct SidePanel
 {
     PixelRect minimap, gauge;
+    int right = 0; // the frame's right edge
 };
 
 std::optional<SidePanel> FindSidePanel(const Picture& p)
 {
+    const int width = p.Width(), height = p.Height(), edge = int(std::ceil(Scale(p)));
     int right = 50;
-    while (right < kWidth / 2 && !MostlyGreen(p, {right, 0, 1, kHeight}))
+    while (right < width / 2 && !MostlyGreen(p, {right, 0, 1, height}))
         ++right;
-    if (!MostlyGreen(p, {0, 0, 1, kHeight}) || right >= kWidth / 2)
+    // A scaled frame's left edge may start a pixel in.
+    if (!MostlyGreen(p, {0, 0, 1, height}) && !MostlyGreen(p, {edge, 0, 1, height}))
         return std::nullopt;
-    std::vector<int> bars; // rows green across the panel, below its top edge
-    for (int y = 10; y < kHeight / 2 && bars.size() < 2; ++y)
-        if (MostlyGreen(p, {0, y, right, 1}) && (bars.empty() || y > bars.back() + 4))
-            bars.push_back(y);
+    if (right >= width / 2)
+        return std::nullopt;
+    std::vector<int> bars; // rows green across the panel, below its top edge: each bar's first
+    for (int y = 10, previous = 0; y < height / 2 && bars.size() < 2; ++y)
+        if (MostlyGreen(p, {0, y, right, 1}))
+        {
+            if (y > previous + 1)
+                bars.push_back(y);
+            previous = y;
+        }
     if (bars.size() < 2)
         return std::nullopt;
-    return SidePanel{{2, 2, right - 2, bars[0] - 2}, {2, bars[0] + 2, right - 2, bars[1] - bars[0] - 4}};
+    return SidePanel{{2, 2, right - 2, bars[0] - 2},
+                     {2, bars[0] + 2 * edge, right - 2, bars[1] - bars[0] - 4 * edge},
+                     right};
 }
 
 // The game screen: the side panel on the left with fuel in its gauge, and
@@ -319,7 +351,7 @@ bool ShowsGame(const Picture& p)
 {
     std::optional<SidePanel> panel = FindSidePanel(p);
     return panel && p.Count(panel->gauge, kBlue) > panel->gauge.width &&
-           p.Count({kWidth - 200, 0, 200, 40}, kWhite) > 40;
+           p.Count(UnitArea(p, p.Width() / Scale(p) / 2 - 200, kHalfHeight - 40, 200, 40), kWhite) > 40;
 }
 
 // The minimap shows the whole world, scrolled so that the ship sits at its
@@ -364,8 +396,8 @@ bool ShowsGame(const Picture& p)
 int InputLineLength(const Picture& p)
 {
     int first = -1, last = -1;
-    for (int x = 200; x < kWidth; ++x)
-        if (p.Count({x, kHeight - 16, 1, 16}, kWhite) > 0)
+    for (int x = 200; x < p.Width(); ++x)
+        if (p.Count({x, p.Height() - 16, 1, 16}, kWhite) > 0)
         {
             first = first < 0 ? x : first;
             last = x;
@@ -373,9 +405,12 @@ int InputLineLength(const Picture& p)
     return first < 200 || first >= 240 ? 0 : (last - first) / 10 + 1;
 }
 
+// As a file name: a parameterised test's "Name/1" becomes "Name-1".
 std::string RunningTestName()
 {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
 }
 
 // The client with a virtual X display of its own, a server named "Arena" on
@@ -384,12 +419,13 @@ std::string RunningTestName()
 class ClientTest : public ::testing::Test
 {
 protected:
-    // The client and the server play on `data` (Maps/, Graphics/, Sounds/).
-    explicit ClientTest(const std::string& data = ShippedData())
-        : server(ServerUnderTest::Setup()
-                     .Args({"-name", "Arena"})
-                     .Config("DefaultFragLimit 50\nServerEOR 5000\n")
-                     .Data(data)),
+    // The client and the server play on `data` (Maps/, Graphics/, Sounds/),
+    // on a screen of `screenSize` ("WxH").
+    explicit ClientTest(const std::string& data = ShippedData(), const std::string& screenSize = "1024x768")
+        : x(screenSize), server(ServerUnderTest::Setup()
+                                    .Args({"-name", "Arena"})
+                                    .Config("DefaultFragLimit 50\nServerEOR 5000\n")
+                                    .Data(data)),
           clientData(data)
     {
         // Those an earlier run of the same test left are removed first.
@@ -466,6 +502,19 @@ protected:
     // key that went down and up between two of its frames. The exit status,
     // or -1 when the client did not end.
     int QuitWithF9() { return x.Key("F9") ? Finish(*client, kClientPatience) : -1; }
+
+    // The game window's size as the X server has it ("WxH"), or why not.
+    std::string WindowSize()
+    {
+        std::optional<std::string> window = x.Xdotool({"search", "--name", "^Quorvex \\(OpenGL\\)$"});
+        if (!window)
+            return "no window titled Quorvex (OpenGL)";
+        std::optional<std::string> geometry =
+            x.Xdotool({"getwindowgeometry", window->substr(0, window->find('\n'))});
+        const size_t at = geometry ? geometry->find("Geometry: ") : std::string::npos;
+        return at == std::string::npos ? "no geometry"
+                                       : geometry->substr(at + 10, geometry->find('\n', at) - at - 10);
+    }
 
     // A setting's bytes in the client's settings folder, or "(missing)".
     std::string Setting(const std::string& name) const
@@ -609,6 +658,31 @@ protected:
 using ClientProgram = ClientTest;
 using GameScreen = ClientTest;
 
+// The client on a large screen of the test's choosing ("WxH").
+class LargeScreen : public ClientTest, public ::testing::WithParamInterface<const char*>
+{
+protected:
+    LargeScreen() : ClientTest(DuelData(), GetParam()) {}
+};
+
+// The rows of the game area right of the panel that are nearly all blue: the
+// horizontal grid lines of wall rows that cross the whole map. Each run of
+// such rows (a line drawn thick) counts once, at its first row.
+std::vector<int> FullWidthWallLines(const Picture& p, int left)
+{
+    std::vector<int> lines;
+    const int width = p.Width() - left;
+    for (int y = 0, previous = -2; y < p.Height(); ++y)
+    {
+        if (p.Count({left, y, width, 1}, kBlue) * 10 < width * 9)
+            continue;
+        if (y > previous + 1)
+            lines.push_back(y);
+        previous = y;
+    }
+    return lines;
+}
+
 } // namespace
 
 TEST_F(ClientProgram, TheNameTypedInOptionsJoinsFromTheLanBrowserAndEscapeLeavesTheGame)
@@ -647,12 +721,7 @@ TEST_F(ClientProgram, AfterBothIntroCardsAltReturnSwitchesBetweenFullScreenAndAW
     ASSERT_TRUE(WaitForScreen("main-menu", MainMenuWith(1))) << "the intro ends on its own";
     ASSERT_TRUE(x.Key("alt+Return"));
     ASSERT_TRUE(WaitForSetting("Windowed", Flag(1)));
-    std::optional<std::string> window = x.Xdotool({"search", "--name", "^Quorvex \\(OpenGL\\)$"});
-    ASSERT_TRUE(window) << "no window titled Quorvex (OpenGL)";
-    std::optional<std::string> geometry =
-        x.Xdotool({"getwindowgeometry", window->substr(0, window->find('\n'))});
-    ASSERT_TRUE(geometry);
-    EXPECT_NE(geometry->find("Geometry: 1024x768"), std::string::npos) << *geometry;
+    EXPECT_EQ(WindowSize(), "1024x768");
 
     // Still drawing, still in the main menu: the Return of Alt+Return did not
     // choose "Join a LAN Game".
@@ -800,3 +869,45 @@ TEST_F(ClientProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne)
     EXPECT_NE(noDisplay.Stderr().find("QuorvexClient: no display ("), std::string::npos)
         << noDisplay.Stderr();
 }
+
+// Full screen at the desktop's own size, with no mode change, and every
+// screen scaled so the view is 768 units high: the menus' texts are read in
+// cells scaled to the screen, the options list the desktop first, and the
+// game shows the test map's rows at their world spacing (wall rows 32 units
+// apart, a 192-unit gap between bands) with the panel 200 units wide.
+TEST_P(LargeScreen, FillsTheDesktopWithTheSame768UnitsOfView)
+{
+    if (!InPrivateNetwork())
+        GTEST_SKIP() << "the LAN search broadcasts: run this through ctest, which gives it a private network";
+    const std::string size = GetParam();
+    const std::string width = size.substr(0, size.find('x')), height = size.substr(size.find('x') + 1);
+    StartClient();
+    ASSERT_TRUE(PassIntro());
+    EXPECT_EQ(WindowSize(), size);
+    EXPECT_EQ(x.Xdotool({"getdisplaygeometry"}), width + " " + height + "\n") << "no mode change";
+    ASSERT_TRUE(x.Key("Down Down Down Return"));
+    const std::string desktop = "Desktop (" + width + " x " + height + ")";
+    ASSERT_TRUE(WaitForScreen("options", [&](const Picture& p)
+                              { return ShowsCentred(p, kHalfHeight - 340, desktop, kGreen); }));
+    ASSERT_TRUE(x.Key("Escape"));
+    ASSERT_TRUE(WaitForScreen("main-menu-after-options", MainMenuWith(4)));
+    ASSERT_TRUE(x.Key("Up Up Up Return"));
+    ASSERT_TRUE(WaitForScreen("lan-browser", ShowsArenaAlone));
+    ASSERT_TRUE(x.Key("Return"));
+    Picture game;
+    ASSERT_TRUE(WaitForScreen("game", ShowsGame, &game));
+
+    const double scale = Scale(game);
+    const int panelRight = FindSidePanel(game)->right;
+    EXPECT_NEAR(panelRight, 200 * scale, 3 * scale) << "the panel is 200 units wide, its frame included";
+    const std::vector<int> lines = FullWidthWallLines(game, panelRight + 4);
+    std::map<int, int> gaps; // in units, rounded: how often each
+    for (size_t i = 1; i < lines.size(); ++i)
+        ++gaps[int(std::lround((lines[i] - lines[i - 1]) / scale))];
+    EXPECT_GE(gaps[32], 4) << "wall rows";
+    EXPECT_GE(gaps[192], 2) << "the open rows between two bands; the view spans 768 units";
+    EXPECT_EQ(gaps[32] + gaps[192], int(lines.size()) - 1) << "no other spacing; see " << ShotPath("game");
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+}
+
+INSTANTIATE_TEST_SUITE_P(FullHdAndUltraHd, LargeScreen, ::testing::Values("1920x1080", "3840x2160"));
