@@ -44,6 +44,7 @@ bool CServerLoop::SetUp()
     CServer& server = CServer::Get();
     m_server = &server;
     server.SetPort(m_options.port);
+    server.SetBindAddress(m_options.bindIpv4);
     server.SetName(m_options.sessionName.c_str());
     server.SetSendRate(m_options.sendRate);
     server.SetAdministrators(m_options.administrators);

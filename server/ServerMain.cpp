@@ -9,6 +9,7 @@
 #include "server/ServerLoop.h"
 #include "server/ServerProcess.h"
 #include "server/session/Administrators.h"
+#include "session/SessionTypes.h"
 
 #include <algorithm>
 #include <atomic>
@@ -40,6 +41,10 @@ const char* const kUsage =
     "  -loadcfg FILE   load settings from a configuration file\n"
     "  -dumpcfg FILE   write the current settings to FILE and exit\n"
     "  -port N         host on UDP port N instead of 3001\n"
+    "  -bind ADDRESS   listen only on this IPv4 address (such as 127.0.0.2), for\n"
+    "                  games and searches alike, instead of on all of them;\n"
+    "                  players then find the server by its address, since it\n"
+    "                  does not hear searches by broadcast\n"
     "  -sendrate HZ    send each player at most HZ batches a second (1 to 1000)\n"
     "                  instead of one on every pass, for play over the internet\n"
     "  -stats SECONDS  print a \"Stats:\" line every SECONDS seconds (1 to 3600):\n"
@@ -127,6 +132,17 @@ Verdict AdministratorsOption(const char* text, CommandLine& result)
     return Exit(result, kExitUsage);
 }
 
+Verdict BindOption(const char* text, CommandLine& result)
+{
+    if (std::optional<uint32_t> address = session::HostAddress::ParseIpv4(text))
+    {
+        result.options.bindIpv4 = *address;
+        return Verdict::Next;
+    }
+    std::fprintf(stderr, "Invalid bind address \"%s\": give one IPv4 address such as 127.0.0.2.\n", text);
+    return Exit(result, kExitUsage);
+}
+
 std::vector<cmdline::Option> OptionTable(CommandLine& result)
 {
     ServerOptions& chosen = result.options;
@@ -159,6 +175,7 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
                      result),
         NumberOption("-stats", {"stats interval", "a number of seconds", 1, 3600}, chosen.statsSeconds,
                      result),
+        {"-bind", true, [&result](const char* text) { return BindOption(text, result); }},
         {"-admin", true, [&result](const char* text) { return AdministratorsOption(text, result); }},
         NumberOption("-bots", {"bot count", "a number of ships", 0, kMaxBots}, chosen.bots, result),
     };

@@ -27,6 +27,9 @@ struct ServerOptions
     std::vector<uint32_t> administrators{};
     // Ships kept in play, computer pilots filling in for missing people; 0: no bots.
     uint32_t bots = 0;
+    // The one local IPv4 address (host byte order) the session listens on,
+    // for game traffic and searches alike; 0 listens on every address.
+    uint32_t bindIpv4 = 0;
 
     bool operator==(const ServerOptions&) const = default;
 };

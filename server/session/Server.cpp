@@ -38,16 +38,33 @@ bool CServer::Host()
     params.sessionName = m_name;
     int limit = g_settings.MaxPlayers;
     params.maxPlayers = limit <= 0 ? 0 : static_cast<uint32_t>(limit) + 1; // the host's own player counts
+    params.bindIpv4 = m_bindIpv4;
     if (!m_session->Host(params))
     {
-        CMessageLog::GetServerLog().Print(
-            "Unable to host the session on UDP port %u; is another server using it?", m_port);
+        ReportNotHosted();
         return false;
     }
     m_relay.SetHostPlayer(m_session->GetHostPlayer());
     CLockGuard guard(m_stateLock);
     m_running = true;
     return true;
+}
+
+// With an address, the address itself may be the fault: not one of this
+// machine's.
+void CServer::ReportNotHosted()
+{
+    if (m_bindIpv4 == 0)
+    {
+        CMessageLog::GetServerLog().Print(
+            "Unable to host the session on UDP port %u; is another server using it?", m_port);
+        return;
+    }
+    std::string address = session::HostAddress{m_bindIpv4, static_cast<uint16_t>(m_port)}.ToString();
+    CMessageLog::GetServerLog().Print(
+        "Unable to host the session on %s; is another server using it, or is the "
+        "address not one of this machine's?",
+        address.c_str());
 }
 
 bool CServer::IsRunning()

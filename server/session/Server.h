@@ -44,6 +44,9 @@ class CServer : public CSingleton<CServer>, private session::ISessionServerEvent
 public:
     void SetPort(uint32_t port) { m_port = port; }
     uint32_t GetPort() const { return m_port; }
+    // Hosts only on this local IPv4 address (host byte order); 0, the
+    // default, hosts on every address.
+    void SetBindAddress(uint32_t ipv4) { m_bindIpv4 = ipv4; }
     // Ignores null or empty names.
     void SetName(const char* name);
     const std::string& GetName() const { return m_name; }
@@ -117,12 +120,14 @@ private:
     void SendPacket(session::PlayerId target, const uint8_t* data, size_t size) override;
 
     void OnShutdown();
+    void ReportNotHosted();
     // Whether a `request` ("shut-down", "map") from `sender` is obeyed; a
     // refusal is logged, a few a second at most.
     bool ObeysRequest(session::PlayerId sender, const char* request);
 
     std::unique_ptr<session::CSessionServer> m_session;
     uint32_t m_port = game_identity::kGamePort;
+    uint32_t m_bindIpv4 = 0;
     std::string m_name;
     CLock m_stateLock; // guards the running flag
     CLock m_roundLock; // guards the round-over flag, the batch queue and the world during a welcome

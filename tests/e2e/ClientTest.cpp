@@ -911,3 +911,68 @@ TEST_P(LargeScreen, FillsTheDesktopWithTheSame768UnitsOfView)
 }
 
 INSTANTIATE_TEST_SUITE_P(FullHdAndUltraHd, LargeScreen, ::testing::Values("1920x1080", "3840x2160"));
+
+namespace
+{
+// Whether two glyph cells hold the same pixels.
+bool SameGlyph(const Picture& p, const PixelRect& a, const PixelRect& b)
+{
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (!(p.At(a.x + x, a.y + y) == p.At(b.x + x, b.y + y)))
+                return false;
+    return true;
+}
+
+// Two LAN browser lines both named "Twin", line `selected` green, the other
+// white, nothing under them: which line (1 or 2) shows the place count
+// "00/10", told from "00/04" by its last glyph being its first; 0 when the
+// screen is not so.
+int TwinLineWithTenPlaces(const Picture& p, int selected)
+{
+    int ten = 0;
+    for (int line = 1; line <= 2; ++line)
+    {
+        const int y = kHalfHeight - 136 - 16 * line;
+        const Colour colour = line == selected ? kGreen : kWhite;
+        if (!ShowsAt(p, -285, y, "Twin", colour) || !ShowsAt(p, 235, y, "00/00", colour))
+            return 0;
+        if (SameGlyph(p, TextArea(p, 235, y, 1), TextArea(p, 275, y, 1)))
+            ten = ten ? -1 : line;
+    }
+    return Blank(p, TextArea(p, -285, kHalfHeight - 184, 57)) ? std::max(ten, 0) : 0;
+}
+} // namespace
+
+// Two servers of one name on one port, each bound to its own loopback
+// address, told apart only by their place counts: the second line joins the
+// server it came from, and not the other.
+TEST_F(ClientProgram, TwoServersOfOneNameOnOnePortAndTheSecondLineJoinsItsOwn)
+{
+    const auto twin = [](const char* address, uint16_t port, const char* places)
+    {
+        return ServerUnderTest::Setup()
+            .Args({"-name", "Twin"})
+            .Config(std::string("MaxPlayers ") + places + "\n")
+            .ShippedMaps()
+            .Bind(address, port);
+    };
+    ServerUnderTest one(twin("127.0.0.1", 0, "4")), two(twin("127.0.0.2", one.port, "10"));
+    ASSERT_TRUE(one.ready && two.ready) << "both servers listen on port " << one.port;
+    StartClient({"--port", std::to_string(one.port)}, {"QUORVEX_BROADCAST=127.0.0.1,127.0.0.2"});
+    ASSERT_TRUE(PassIntro());
+    int tenOn = 0;
+    ASSERT_TRUE(x.Key("Return"));
+    ASSERT_TRUE(WaitForScreen("lan-browser-twins",
+                              [&](const Picture& p) { return (tenOn = TwinLineWithTenPlaces(p, 1)) != 0; }));
+    ASSERT_TRUE(x.Key("Down"));
+    ASSERT_TRUE(WaitForScreen("lan-browser-second",
+                              [&](const Picture& p) { return TwinLineWithTenPlaces(p, 2) == tenOn; }));
+    ServerUnderTest& picked = tenOn == 2 ? two : one;
+    ServerUnderTest& other = tenOn == 2 ? one : two;
+    ASSERT_TRUE(x.Key("Return"));
+    EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
+    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+    EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a bound server at its address";
+    EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
+}

@@ -60,10 +60,11 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
         ServerOptions options{};
     } cases[] = {
         {"", kServes, "", Serving({})},
-        {"-Name|Arena|-PORT|4000|-sendrate|1000|-STATS|3600|-bots|16|-admin|127.0.0.5,10.0.0.1",
+        {"-Name|Arena|-PORT|4000|-sendrate|1000|-STATS|3600|-bots|16|-admin|127.0.0.5,10.0.0.1|-BIND|127.0.0."
+         "2",
          kServes,
          "",
-         {"Arena", 4000, 1000, 3600, {0x7F000005, 0x0A000001}, 16}},
+         {"Arena", 4000, 1000, 3600, {0x7F000005, 0x0A000001}, 16, 0x7F000002}},
         {"-sendrate|1|-stats|1|-bots|0|-port|1", kServes, "", Serving({"", 1, 1, 1})},
         {"-name|" + longName, kServes, "", Serving({longName.substr(0, 1023)})},
         {"-bogus|-port|4000|-name", kServes, "", Serving({"", 4000})},
@@ -95,6 +96,8 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
          "Invalid administrator addresses \"127.0.0.1, 10.0.0.1\": give IPv4 addresses such as 192.168.1.20, "
          "separated by commas without spaces.\n"},
         {"-admin|localhost", 2, "Invalid administrator addresses \"localhost\""},
+        {"-bind|localhost", 2,
+         "Invalid bind address \"localhost\": give one IPv4 address such as 127.0.0.2.\n"},
     };
     for (const auto& expected : cases)
     {

@@ -30,7 +30,8 @@ std::string ShippedData()
     return std::string(QUORVEX_SOURCE_DIR) + "/data";
 }
 
-ServerUnderTest::ServerUnderTest(const Setup& setup) : port(FreeUdpPort())
+ServerUnderTest::ServerUnderTest(const Setup& setup)
+    : port(setup.port ? setup.port : FreeUdpPort()), bindAddress(setup.bindAddress)
 {
     dataDir = setup.dataDir.empty() ? dir.Path() : setup.dataDir;
     if (setup.arena)
@@ -40,6 +41,8 @@ ServerUnderTest::ServerUnderTest(const Setup& setup) : port(FreeUdpPort())
         args = {"-loadcfg", dir.Write("server.cfg", setup.config)};
     args.insert(args.end(), setup.args.begin(), setup.args.end());
     args.insert(args.end(), {"-port", std::to_string(port)});
+    if (!bindAddress.empty())
+        args.insert(args.end(), {"-bind", bindAddress});
     process = std::make_unique<ChildProcess>(ProgramPath("QuorvexServer"), args,
                                              ChildProcess::Options{dir.Path(), {"QUORVEX_DATA=" + dataDir}});
     ready = process->WaitForLine(setup.readyLine, std::chrono::seconds(10)).has_value();
@@ -49,6 +52,8 @@ std::unique_ptr<ChildProcess> ServerUnderTest::Probe(std::vector<std::string> ar
                                                      std::vector<std::string> environment) const
 {
     args.insert(args.begin(), {"--port", std::to_string(port)});
+    if (!bindAddress.empty())
+        args.insert(args.begin(), {"--host", bindAddress});
     environment.push_back("QUORVEX_DATA=" + dataDir);
     return std::make_unique<ChildProcess>(ProgramPath("QuorvexProbe"), args,
                                           ChildProcess::Options{"", std::move(environment)});

@@ -32,12 +32,20 @@ public:
         std::string dataDir;           // empty: the server's own folder, with no maps unless Arena()
         bool arena = false;
         std::string readyLine = "Console: starting up server";
+        std::string bindAddress; // -bind; empty: every address
+        uint16_t port = 0;       // 0: a free one
 
         Setup& Args(std::vector<std::string> value) { return args = std::move(value), *this; }
         Setup& Config(std::string value) { return config = std::move(value), *this; }
         Setup& Data(std::string value) { return dataDir = std::move(value), *this; }
         Setup& ShippedMaps() { return Data(ShippedData()); }
         Setup& ReadyLine(std::string value) { return readyLine = std::move(value), *this; }
+        // Listens only on `address`, on `onPort` (another server's, to share
+        // it) or a free port.
+        Setup& Bind(std::string address, uint16_t onPort = 0)
+        {
+            return bindAddress = std::move(address), port = onPort, *this;
+        }
         // Plays only "Arena": a walled 12 x 12 room, no turrets, two spawn
         // points in one column. The first ship to join spawns at the lower one
         // (row 8), the second at the upper one (row 2), both facing down (+y)
@@ -48,7 +56,8 @@ public:
     explicit ServerUnderTest(const Setup& setup);
     ServerUnderTest() : ServerUnderTest(Setup{}) {}
 
-    // A QuorvexProbe aimed at this server (--port comes first).
+    // A QuorvexProbe aimed at this server (--port, and --host for a bound
+    // server, come first).
     std::unique_ptr<ChildProcess> Probe(std::vector<std::string> args,
                                         std::vector<std::string> environment = {}) const;
 
@@ -60,6 +69,7 @@ public:
 
     TempDir dir;
     uint16_t port;
+    std::string bindAddress;
     std::string dataDir;
     std::unique_ptr<ChildProcess> process;
     bool ready = false;
