@@ -31,6 +31,9 @@ public:
     // Lays the screen out for the window's size (every frame, so a resized
     // window lays it out again) and draws it.
     ScreenId Frame(const KeyActions& actions) override;
+    // A menu's picture changes only on input and window events.
+    uint32_t RestMs() const override { return kRestUntilEvent; }
+    void Rest() override;
     bool PlaysMenuSounds() const override { return true; }
 
     void SetSize(float width, float height)

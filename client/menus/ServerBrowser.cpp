@@ -44,6 +44,11 @@ ScreenId CServerBrowser::Frame(const KeyActions& actions)
     return Id();
 }
 
+void CServerBrowser::Rest()
+{
+    m_context.RunSessionSlice();
+}
+
 ScreenId CServerBrowser::OnKey(int key)
 {
     if (key == platform::kVkEscape)
