@@ -23,8 +23,6 @@ public:
     explicit CControlsScreen(CClientContext& context) : CMenuScreen(ScreenId::Controls, context) {}
 
     ScreenId Frame(const KeyActions& actions) override;
-    // Listening reads the keys by polling, every frame.
-    uint32_t RestMs() const override { return m_listening ? kNoRest : CMenuScreen::RestMs(); }
     ScreenId OnKey(int key) override;
     ScreenId OnChar(char c) override;
     void Leave() override;

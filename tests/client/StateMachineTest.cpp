@@ -1,8 +1,9 @@
 // The client around its screens. The screens behind one interface and the
 // one dispatch loop: where each screen's keys lead, F9 from every screen, the
 // window's own events, the options saved and the game joined, the command
-// line, the controls screen binding the key pressed next; each test makes a
-// client of its own (context, screens, window procedure, dispatcher). The
+// line, the controls screen binding the key pressed next, idle screens not
+// drawn again; each test makes a client of its own (context, screens, window
+// procedure, dispatcher). The
 // player's settings in the settings store: the exact bytes each value is
 // saved as, what loading does with missing, short and long values, and a
 // value that cannot be written. The devices as the game reads them: the key
@@ -35,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -224,6 +226,54 @@ TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
         EXPECT_FALSE(m_dispatcher.RunFrame()) << int(screen);
         EXPECT_TRUE(m_context.QuitRequested()) << int(screen);
     }
+}
+
+namespace
+{
+// The loop's time is the game's tick count, so a fake clock moves both.
+struct TickTime : CFramePacer::ITime
+{
+    CFramePacer::Clock::time_point Now() override
+    {
+        return CFramePacer::Clock::time_point(std::chrono::milliseconds(GetTickCount()));
+    }
+    void SleepUntil(CFramePacer::Clock::time_point) override {}
+};
+} // namespace
+
+// A screen whose picture has not changed is not drawn again: each intro
+// caption is drawn once, an idle menu once a visit, and then only after a
+// key or a size event.
+TEST_F(ScreenStates, IdleScreensDrawOnlyWhenTheirPictureChanges)
+{
+    platform::FakeClock clock;
+    TickTime time;
+    CScreenDispatcher dispatcher{m_context, m_windowProc, m_screens.All(), time};
+    auto drawn = [&]
+    {
+        m_drawing.backend.ClearFrame();
+        EXPECT_TRUE(dispatcher.RunFrame());
+        return !m_drawing.backend.Quads().empty();
+    };
+    EXPECT_TRUE(drawn());
+    clock.Advance(2999);
+    EXPECT_FALSE(drawn()) << "the first caption holds";
+    clock.Advance(1);
+    EXPECT_TRUE(drawn()) << "the second caption";
+    clock.Advance(3000);
+    drawn();
+    EXPECT_EQ(dispatcher.GetCurrent(), ScreenId::MainMenu);
+    EXPECT_TRUE(drawn()) << "the menu's first frame";
+    for (const WindowEvent& event : {WindowEvent{WindowEvent::Type::KeyDown, 0, 0, platform::kVkDown},
+                                     WindowEvent{WindowEvent::Type::Size, 800, 600}})
+    {
+        clock.Advance(60000);
+        EXPECT_FALSE(drawn()) << "idle";
+        dispatcher.Dispatch(event);
+        EXPECT_TRUE(drawn()) << int(event.type);
+    }
+    EXPECT_FALSE(drawn()) << "once";
+    EXPECT_EQ(m_screens.mainMenu.GetSelected(), 2);
 }
 
 TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
