@@ -193,9 +193,15 @@ TEST_F(ScreenStates, LanBrowserJoinsTheServerOnThePickedLineOfTwoOfOneName)
     testing_support::ScopedEnv both{"QUORVEX_BROADCAST", "127.0.0.1,127.0.0.2"};
     m_context.options.port = port;
     In(ScreenId::LanBrowser);
-    EXPECT_TRUE(m_dispatcher.RunFrame() && m_dispatcher.RunFrame()); // searches, then lists
+    EXPECT_TRUE(m_dispatcher.RunFrame()); // searches
+    m_drawing.backend.ClearFrame();
+    EXPECT_TRUE(m_dispatcher.RunFrame()); // lists, and rests on the list
     const std::vector<CServerBrowser::Entry>& lines = m_screens.lanBrowser.Entries();
     ASSERT_EQ(lines.size(), 2u);
+    const std::vector<TextRun> shown = ReadText(m_drawing.backend);
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const TextRun& run) { return run.text.starts_with("Twin"); }),
+              2);
     ServerThread& picked = lines[1].address.ipv4 == 0x7F000002 ? atTwo : atOne;
     ServerThread& other = &picked == &atTwo ? atOne : atTwo;
     Key(platform::kVkDown);
