@@ -1,7 +1,7 @@
-// The common shape of the menu screens: a screen (client/Screen.h) and a
-// CDrawable drawn once per frame with Draw(0, 0), laid out for the size
-// SetSize gives (the window's size, one unit per pixel, origin at the centre,
-// y upwards). Draw brackets the frame: begin, faces filled in front and drawn
+// The common shape of the menu screens: a screen (client/Screen.h) that rests
+// until input or a window event changes it, and a CDrawable drawn each frame
+// with Draw(0, 0), laid out for the size SetSize gives (the window's size,
+// one unit per pixel, origin at the centre, y upwards). Draw brackets the frame: begin, faces filled in front and drawn
 // as lines behind, texturing on, the screen's textures, its contents, end.
 #pragma once
 
