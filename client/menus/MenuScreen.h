@@ -1,8 +1,9 @@
 // The common shape of the menu screens: a screen (client/Screen.h) that rests
 // until input or a window event changes it, and a CDrawable drawn each frame
 // with Draw(0, 0), laid out for the size SetSize gives (the window's size,
-// one unit per pixel, origin at the centre, y upwards). Draw brackets the frame: begin, faces filled in front and drawn
-// as lines behind, texturing on, the screen's textures, its contents, end.
+// one unit per pixel, origin at the centre, y upwards). Draw brackets the
+// frame: begin, faces filled in front and drawn as lines behind, texturing
+// on, the screen's textures, its contents, end.
 #pragma once
 
 #include "client/ClientContext.h"
