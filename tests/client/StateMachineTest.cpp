@@ -70,6 +70,16 @@ public:
 constexpr int kF9 = 0x43, kApostrophe = 0x28, kJ = 0x24, kK = 0x25, kSpace = 0x39, kQ = 0x10, kV = 0x2F,
               kReturn = 0x1C, kUpArrow = 0xC8;
 
+// The loop's time is the game's tick count, so a fake clock moves both.
+struct TickTime : CFramePacer::ITime
+{
+    CFramePacer::Clock::time_point Now() override
+    {
+        return CFramePacer::Clock::time_point(std::chrono::milliseconds(GetTickCount()));
+    }
+    void SleepUntil(CFramePacer::Clock::time_point) override {}
+};
+
 std::vector<platform::RawVideoMode> FakeModes()
 {
     return {{1024, 768, 24, 8, 0}, {1280, 1024, 32, 8, 60}};
@@ -234,19 +244,6 @@ TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
     }
 }
 
-namespace
-{
-// The loop's time is the game's tick count, so a fake clock moves both.
-struct TickTime : CFramePacer::ITime
-{
-    CFramePacer::Clock::time_point Now() override
-    {
-        return CFramePacer::Clock::time_point(std::chrono::milliseconds(GetTickCount()));
-    }
-    void SleepUntil(CFramePacer::Clock::time_point) override {}
-};
-} // namespace
-
 // A screen whose picture has not changed is not drawn again: each intro
 // caption is drawn once, an idle menu once a visit, and then only after a
 // key or a size event.
@@ -255,30 +252,24 @@ TEST_F(ScreenStates, IdleScreensDrawOnlyWhenTheirPictureChanges)
     platform::FakeClock clock;
     TickTime time;
     CScreenDispatcher dispatcher{m_context, m_windowProc, m_screens.All(), time};
-    auto drawn = [&]
+    auto drawnAfter = [&](uint32_t ms)
     {
+        clock.Advance(ms);
         m_drawing.backend.ClearFrame();
         EXPECT_TRUE(dispatcher.RunFrame());
         return !m_drawing.backend.Quads().empty();
     };
-    EXPECT_TRUE(drawn());
-    clock.Advance(2999);
-    EXPECT_FALSE(drawn()) << "the first caption holds";
-    clock.Advance(1);
-    EXPECT_TRUE(drawn()) << "the second caption";
-    clock.Advance(3000);
-    drawn();
-    EXPECT_EQ(dispatcher.GetCurrent(), ScreenId::MainMenu);
-    EXPECT_TRUE(drawn()) << "the menu's first frame";
+    EXPECT_TRUE(drawnAfter(0) && !drawnAfter(2999) && drawnAfter(1)) << "the intro's captions";
+    drawnAfter(3000);
+    EXPECT_TRUE(drawnAfter(0)) << "the main menu's first frame";
     for (const WindowEvent& event : {WindowEvent{WindowEvent::Type::KeyDown, 0, 0, platform::kVkDown},
                                      WindowEvent{WindowEvent::Type::Size, 800, 600}})
     {
-        clock.Advance(60000);
-        EXPECT_FALSE(drawn()) << "idle";
+        EXPECT_FALSE(drawnAfter(60000)) << "idle";
         dispatcher.Dispatch(event);
-        EXPECT_TRUE(drawn()) << int(event.type);
+        EXPECT_TRUE(drawnAfter(0)) << int(event.type);
     }
-    EXPECT_FALSE(drawn()) << "once";
+    EXPECT_FALSE(drawnAfter(0)) << "once";
     EXPECT_EQ(m_screens.mainMenu.GetSelected(), 2);
 }
 
