@@ -9,6 +9,7 @@
 #include "platform/WindowEvents.h"
 
 #include <cstdint>
+#include <limits>
 
 // The screens, numbered as the game always numbered its screen states (1
 // and 5 were never used); the controls screen came last.
@@ -28,6 +29,11 @@ enum class ScreenId : int
 
 // The key actions polled for one frame (see CInput).
 using KeyActions = uint8_t[kActionCount];
+
+// What a screen answers to RestMs: draw every frame, or hold the picture
+// until something happens.
+constexpr uint32_t kNoRest = 0;
+constexpr uint32_t kRestUntilEvent = std::numeric_limits<uint32_t>::max();
 
 class CScreen
 {
@@ -52,6 +58,16 @@ public:
     // back to the main menu, as on the intro, the instructions and the
     // credits.
     virtual ScreenId OnChar(char) { return ScreenId::MainMenu; }
+    // How long from now the picture of the frame just drawn stays true when
+    // no key, typed character or window event comes: kNoRest for a screen
+    // that moves or reads the keyboard by polling, the time to its next
+    // change for one on a timer, kRestUntilEvent for one that changes only
+    // on input. A resting screen is not drawn again (an idle menu would
+    // otherwise redraw the same picture at the frame cap).
+    virtual uint32_t RestMs() const { return kNoRest; }
+    // A pass of the loop on which the screen rests instead of drawing: what
+    // must still run without a frame (the network) runs here.
+    virtual void Rest() {}
     // Menus click when a key moves their selection and chime when one
     // leads to another screen.
     virtual bool PlaysMenuSounds() const { return false; }

@@ -4,11 +4,29 @@
 #include "client/WindowProc.h"
 #include "platform/sdl/Window.h"
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
+
+namespace
+{
+using Clock = CFramePacer::Clock;
+
+// The longest wait for a window event. A signal sets the quit flag without
+// waking the wait, and a resting screen's network runs on each pass.
+constexpr std::chrono::milliseconds kLongestRest{50};
+
+Clock::time_point RestEnd(Clock::time_point now, uint32_t restMs)
+{
+    if (restMs == kRestUntilEvent)
+        return Clock::time_point::max();
+    return now + std::chrono::milliseconds(restMs);
+}
+} // namespace
 
 CScreenDispatcher::CScreenDispatcher(CClientContext& context, CWindowProc& windowProc,
                                      std::vector<CScreen*> screens, CFramePacer::ITime& time)
-    : m_context(context), m_windowProc(windowProc), m_screens(std::move(screens)), m_pacer(time)
+    : m_context(context), m_windowProc(windowProc), m_screens(std::move(screens)), m_time(time), m_pacer(time)
 {
 }
 
@@ -28,8 +46,27 @@ CScreen* CScreenDispatcher::Find(ScreenId id) const
 void CScreenDispatcher::Run()
 {
     while (RunFrame())
+    {
         PaceFrame();
+        RestUntilFrameDue();
+    }
     Leave();
+}
+
+void CScreenDispatcher::RestUntilFrameDue()
+{
+    const Clock::time_point now = m_time.Now();
+    if (now >= m_restUntil)
+        return;
+    const Clock::time_point wake = std::min(m_restUntil, now + Clock::duration(kLongestRest));
+    if (m_context.window == nullptr)
+    {
+        m_time.SleepUntil(wake);
+        return;
+    }
+    // Rounded up: a wait of no milliseconds would spin until the frame is due.
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake - now);
+    m_context.window->WaitForEvent(static_cast<int>(wait.count()));
 }
 
 void CScreenDispatcher::PaceFrame()
@@ -58,9 +95,18 @@ bool CScreenDispatcher::RunFrame()
         m_context.RequestQuit();
         return false;
     }
-    m_current = screen->Frame(actions);
+    if (FrameDue())
+        DrawFrame(*screen, actions);
+    else
+        screen->Rest();
     PumpWindowEvents();
     return !m_context.QuitRequested();
+}
+
+void CScreenDispatcher::DrawFrame(CScreen& screen, const KeyActions& actions)
+{
+    m_current = screen.Frame(actions);
+    m_restUntil = RestEnd(m_time.Now(), screen.RestMs());
 }
 
 void CScreenDispatcher::Switch(CScreen& screen)
@@ -68,6 +114,7 @@ void CScreenDispatcher::Switch(CScreen& screen)
     Leave();
     screen.Enter();
     m_entered = &screen;
+    WantFrame();
 }
 
 void CScreenDispatcher::Leave()
@@ -82,6 +129,7 @@ void CScreenDispatcher::Leave()
 // them; that screen is entered at the next frame.
 void CScreenDispatcher::Dispatch(const platform::WindowEvent& event)
 {
+    WantFrame();
     CScreen* screen = Find(m_current);
     if (!screen)
     {
@@ -106,6 +154,9 @@ void CScreenDispatcher::PlayMenuSound(const platform::WindowEvent& event, bool s
 void CScreenDispatcher::PumpWindowEvents()
 {
     platform::WindowEvent event;
-    while (m_context.window && m_context.window->PollEvent(event))
+    platform::CWindow* window = m_context.window;
+    while (window && window->PollEvent(event))
         Dispatch(event);
+    if (window && window->TakeRedrawRequest())
+        WantFrame();
 }

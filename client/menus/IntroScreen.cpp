@@ -51,3 +51,9 @@ ScreenId CIntroScreen::Frame(const KeyActions&)
     graphics.EndFrame();
     return showing ? Id() : ScreenId::MainMenu;
 }
+
+uint32_t CIntroScreen::RestMs() const
+{
+    const uint32_t elapsed = GetTickCount() - m_start;
+    return kPhaseMs - elapsed % kPhaseMs;
+}

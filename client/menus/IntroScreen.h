@@ -14,6 +14,8 @@ public:
     // The captions run from the start of the visit.
     void Enter() override;
     ScreenId Frame(const KeyActions& actions) override;
+    // Each caption holds until the next.
+    uint32_t RestMs() const override;
 
 private:
     uint32_t m_start = 0;

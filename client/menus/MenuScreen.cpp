@@ -12,6 +12,12 @@ ScreenId CMenuScreen::Frame(const KeyActions&)
     return Id();
 }
 
+void CMenuScreen::Rest()
+{
+    if (m_keepNetworkSlice)
+        m_context.RunSessionSlice();
+}
+
 bool CMenuScreen::Draw(int32_t, int32_t)
 {
     GetGraphics().BeginFrame();

@@ -1,8 +1,9 @@
-// The common shape of the menu screens: a screen (client/Screen.h) and a
-// CDrawable drawn once per frame with Draw(0, 0), laid out for the size
-// SetSize gives (the window's size, one unit per pixel, origin at the centre,
-// y upwards). Draw brackets the frame: begin, faces filled in front and drawn
-// as lines behind, texturing on, the screen's textures, its contents, end.
+// The common shape of the menu screens: a screen (client/Screen.h) that rests
+// until input or a window event changes it, and a CDrawable drawn each frame
+// with Draw(0, 0), laid out for the size SetSize gives (the window's size,
+// one unit per pixel, origin at the centre, y upwards). Draw brackets the
+// frame: begin, faces filled in front and drawn as lines behind, texturing
+// on, the screen's textures, its contents, end.
 #pragma once
 
 #include "client/ClientContext.h"
@@ -31,6 +32,9 @@ public:
     // Lays the screen out for the window's size (every frame, so a resized
     // window lays it out again) and draws it.
     ScreenId Frame(const KeyActions& actions) override;
+    // A menu's picture changes only on input and window events.
+    uint32_t RestMs() const override { return kRestUntilEvent; }
+    void Rest() override;
     bool PlaysMenuSounds() const override { return true; }
 
     void SetSize(float width, float height)

@@ -35,13 +35,20 @@ ScreenId CServerBrowser::Frame(const KeyActions& actions)
 {
     SetSearching(m_frame == 0);
     m_context.RunSessionSlice();
+    // Filled before it is drawn: the second frame shows what answered, and
+    // the screen rests on it.
+    if (m_frame == 1)
+        FillServerList();
     CMenuScreen::Frame(actions);
     if (m_frame == 0)
         Search();
-    else if (m_frame == 1)
-        FillServerList();
     m_frame = std::min(m_frame + 1, 2);
     return Id();
+}
+
+void CServerBrowser::Rest()
+{
+    m_context.RunSessionSlice();
 }
 
 ScreenId CServerBrowser::OnKey(int key)

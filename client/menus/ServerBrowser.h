@@ -38,6 +38,9 @@ public:
     bool LoadTextures() override;
     void Enter() override;
     ScreenId Frame(const KeyActions& actions) override;
+    // The first two frames search and list; then the list holds.
+    uint32_t RestMs() const override { return m_frame < 2 ? kNoRest : CMenuScreen::RestMs(); }
+    void Rest() override;
     ScreenId OnKey(int key) override;
     ScreenId OnChar(char c) override;
 

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform
 {
@@ -504,6 +505,8 @@ bool CWindow::PollEvent(WindowEvent& event)
     SDL_Event sdlEvent;
     while (SDL_PollEvent(&sdlEvent) != 0)
     {
+        if (sdlEvent.type != SDL_MOUSEMOTION)
+            m_redrawRequested = true;
         if (sdlEvent.type == SDL_TEXTINPUT)
         {
             const std::string printable = PrintableAsciiOf(sdlEvent.text);
@@ -518,6 +521,17 @@ bool CWindow::PollEvent(WindowEvent& event)
             return true;
     }
     return false;
+}
+
+bool CWindow::WaitForEvent(int timeoutMs)
+{
+    // A null event leaves the one that came in the queue.
+    return SDL_WaitEventTimeout(nullptr, timeoutMs) != 0;
+}
+
+bool CWindow::TakeRedrawRequest()
+{
+    return std::exchange(m_redrawRequested, false);
 }
 
 } // namespace platform

@@ -114,6 +114,15 @@ public:
     // The next pending event, translated; false when there is none. Events
     // that mean nothing to the game are skipped.
     bool PollEvent(WindowEvent& event);
+    // Waits up to `timeoutMs` for an event, which stays pending for
+    // PollEvent; false when none came.
+    bool WaitForEvent(int timeoutMs);
+    // Whether PollEvent met, since the last call, an event that may change
+    // what the window should show, handed over or skipped: X may have lost
+    // the contents of a window exposed, shown or restored, and keys without
+    // a WindowEvent (Ctrl, Shift) and pad controls are read by polling.
+    // Mouse motion is none: the game shows no pointer on the menus.
+    bool TakeRedrawRequest();
     // Whether a pad's buttons give the menus' keys (on at first). The game
     // turns them off while it flies the ship with the pad: there B holds
     // the shields and must not leave the game.
@@ -138,6 +147,7 @@ private:
     // Characters of a text input not yet handed out.
     std::deque<char> m_pendingChars;
     bool m_padMenuKeys = true;
+    bool m_redrawRequested = false;
 };
 
 } // namespace platform

@@ -1,8 +1,9 @@
 // The client around its screens. The screens behind one interface and the
 // one dispatch loop: where each screen's keys lead, F9 from every screen, the
 // window's own events, the options saved and the game joined, the command
-// line, the controls screen binding the key pressed next; each test makes a
-// client of its own (context, screens, window procedure, dispatcher). The
+// line, the controls screen binding the key pressed next, idle screens not
+// drawn again; each test makes a client of its own (context, screens, window
+// procedure, dispatcher). The
 // player's settings in the settings store: the exact bytes each value is
 // saved as, what loading does with missing, short and long values, and a
 // value that cannot be written. The devices as the game reads them: the key
@@ -35,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +69,16 @@ public:
 
 constexpr int kF9 = 0x43, kApostrophe = 0x28, kJ = 0x24, kK = 0x25, kSpace = 0x39, kQ = 0x10, kV = 0x2F,
               kReturn = 0x1C, kUpArrow = 0xC8;
+
+// The loop's time is the game's tick count, so a fake clock moves both.
+struct TickTime : CFramePacer::ITime
+{
+    CFramePacer::Clock::time_point Now() override
+    {
+        return CFramePacer::Clock::time_point(std::chrono::milliseconds(GetTickCount()));
+    }
+    void SleepUntil(CFramePacer::Clock::time_point) override {}
+};
 
 std::vector<platform::RawVideoMode> FakeModes()
 {
@@ -196,9 +208,15 @@ TEST_F(ScreenStates, LanBrowserJoinsTheServerOnThePickedLineOfTwoOfOneName)
     testing_support::ScopedEnv both{"QUORVEX_BROADCAST", "127.0.0.1,127.0.0.2"};
     m_context.options.port = port;
     In(ScreenId::LanBrowser);
-    EXPECT_TRUE(m_dispatcher.RunFrame() && m_dispatcher.RunFrame()); // searches, then lists
+    EXPECT_TRUE(m_dispatcher.RunFrame()); // searches
+    m_drawing.backend.ClearFrame();
+    EXPECT_TRUE(m_dispatcher.RunFrame()); // lists, and rests on the list
     const std::vector<CServerBrowser::Entry>& lines = m_screens.lanBrowser.Entries();
     ASSERT_EQ(lines.size(), 2u);
+    const std::vector<TextRun> shown = ReadText(m_drawing.backend);
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const TextRun& run) { return run.text.starts_with("Twin"); }),
+              2);
     ServerThread& picked = lines[1].address.ipv4 == 0x7F000002 ? atTwo : atOne;
     ServerThread& other = &picked == &atTwo ? atOne : atTwo;
     Key(platform::kVkDown);
@@ -229,6 +247,35 @@ TEST_F(ScreenStates, F9EndsEveryScreenButNotWhileTyping)
         EXPECT_FALSE(m_dispatcher.RunFrame()) << int(screen);
         EXPECT_TRUE(m_context.QuitRequested()) << int(screen);
     }
+}
+
+// A screen whose picture has not changed is not drawn again: each intro
+// caption is drawn once, an idle menu once a visit, and then only after a
+// key or a size event.
+TEST_F(ScreenStates, IdleScreensDrawOnlyWhenTheirPictureChanges)
+{
+    platform::FakeClock clock;
+    TickTime time;
+    CScreenDispatcher dispatcher{m_context, m_windowProc, m_screens.All(), time};
+    auto drawnAfter = [&](uint32_t ms)
+    {
+        clock.Advance(ms);
+        m_drawing.backend.ClearFrame();
+        EXPECT_TRUE(dispatcher.RunFrame());
+        return !m_drawing.backend.Quads().empty();
+    };
+    EXPECT_TRUE(drawnAfter(0) && !drawnAfter(2999) && drawnAfter(1)) << "the intro's captions";
+    drawnAfter(3000);
+    EXPECT_TRUE(drawnAfter(0)) << "the main menu's first frame";
+    for (const WindowEvent& event : {WindowEvent{WindowEvent::Type::KeyDown, 0, 0, platform::kVkDown},
+                                     WindowEvent{WindowEvent::Type::Size, 800, 600}})
+    {
+        EXPECT_FALSE(drawnAfter(60000)) << "idle";
+        dispatcher.Dispatch(event);
+        EXPECT_TRUE(drawnAfter(0)) << int(event.type);
+    }
+    EXPECT_FALSE(drawnAfter(0)) << "once";
+    EXPECT_EQ(m_screens.mainMenu.GetSelected(), 2);
 }
 
 TEST_F(ScreenStates, AnIdWithoutAScreenAndTheWindowsEvents)
