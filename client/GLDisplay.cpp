@@ -196,14 +196,7 @@ void CGLDisplay::Swap()
 
 bool CGLDisplay::SetProjection(float width, float height)
 {
-    float displayWidth = static_cast<float>(m_width), displayHeight = static_cast<float>(m_height);
-    float hw = width / 2, hh = height / 2;
-    if (width == 0 && height == 0)
-        hw = displayWidth / 2, hh = displayHeight / 2;
-    else if (height == 0)
-        hh = (displayHeight / displayWidth) * width / 2;
-    else if (width == 0)
-        hw = (displayWidth / displayHeight) * height / 2;
+    const float hw = width / 2, hh = height / 2;
     CRenderBackend& backend = GetRenderBackend();
     backend.SetOrthoProjection(-hw, hw, -hh, hh, -100, 100);
     bool ok = true;

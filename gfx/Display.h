@@ -23,9 +23,9 @@ public:
     virtual void MakeCurrent() = 0;
     virtual void ReleaseCurrent() = 0;
     virtual void Swap() = 0;
-    // The 2-D projection: origin at the centre, y upwards, one unit per
-    // pixel of the given size (0 takes the display's size). False when the
-    // graphics library reported an error (the user was told).
+    // The 2-D projection: origin at the centre, y upwards, `width` x
+    // `height` drawing units across the viewport. False when the graphics
+    // library reported an error (the user was told).
     virtual bool SetProjection(float width, float height) = 0;
     // Puts the display mode back as it was before the program changed it.
     virtual bool RestoreMode() = 0;
