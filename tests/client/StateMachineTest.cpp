@@ -729,7 +729,10 @@ TEST(DisplayModes, OnlyTheOfferedSizesAtSixtyHertzAfterTheLinuxModesAreNormalise
     CGLDisplay display(Modes({Mode(800, 600, 32, 60), Mode(1024, 768, 16, 75), Mode(1024, 768, 32, 60),
                               Mode(1024, 768, 32, 75), Mode(1024, 768, 16, 60), Mode(1280, 800, 32, 60),
                               Mode(1600, 1200, 24, 0), Mode(1024, 768, 32, 60), Mode(1152, 864, 8, 60),
-                              Mode(1152, 864, 16, 0)}));
+                              Mode(1152, 864, 16, 0)}),
+                       [] {
+                           return platform::VideoMode{2560, 1440, 32, 60};
+                       });
     EXPECT_EQ(Listed(display), (std::vector<platform::VideoMode>{{1024, 768, 32, 60},
                                                                  {1024, 768, 16, 60},
                                                                  {1600, 1200, 32, 60},
@@ -745,6 +748,10 @@ TEST(DisplayModes, OnlyTheOfferedSizesAtSixtyHertzAfterTheLinuxModesAreNormalise
     EXPECT_FALSE(display.ChangeMode(1280, 1024, 32, 60)) << "not a mode of the system";
     EXPECT_FALSE(display.ChangeMode(1600, 1200, 32, 75)) << "wrong refresh";
     EXPECT_EQ(std::make_pair(display.GetWidth(), display.GetHeight()), std::make_pair(1600, 1200));
+    EXPECT_FALSE(display.UsesDesktopMode()) << "an exclusive mode is in force";
+    display.EnterFullscreen(false, {1280, 1024, 32, 60});
+    EXPECT_TRUE(display.UsesDesktopMode() && display.GetWidth() == 2560)
+        << "a mode no longer offered falls back to the desktop's";
     display.SetWindowed(true);
     EXPECT_TRUE(display.ChangeMode(1280, 1024, 32, 60));
     EXPECT_FALSE(display.ChangeMode(0, 0, 0, 0)) << "saved zeros";
