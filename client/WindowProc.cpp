@@ -3,7 +3,7 @@
 #include "client/ClientContext.h"
 #include "client/Settings.h"
 #include "gfx/Graphics.h"
-#include "platform/sdl/Window.h"
+#include "platform/WindowEvents.h"
 
 #include <cstring>
 
