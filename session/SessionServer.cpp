@@ -27,6 +27,18 @@ constexpr uint64_t kJoinTimeoutMs = 4000;
 constexpr size_t kMostPendingJoinsPerAddress = 4;
 // How long Close waits for clients to acknowledge the disconnect.
 constexpr uint64_t kCloseLingerMs = 200;
+// getinfo and getstatus answers: a few a second for one address (a master
+// asks once per heartbeat, a browser once per refresh), and a bound in all,
+// so that spoofed queries from many addresses cannot make the server a
+// bandwidth amplifier beyond some tens of kilobytes a second.
+constexpr int kStatusAnswersPerAddress = 4;
+constexpr int kStatusAnswersInAll = 40;
+// Longest challenge echoed; masters send a dozen characters.
+constexpr size_t kMostChallengeLength = 64;
+// Player names and the host name in answers are cut to this, which keeps
+// getinfo small and a getstatus of a full server within one datagram.
+constexpr size_t kMostStatusNameLength = 32;
+constexpr size_t kMostHostNameLength = 64;
 
 struct PeerState
 {
@@ -36,6 +48,34 @@ struct PeerState
 bool HandshakeUnderWay(const ENetPeer& peer)
 {
     return peer.state >= ENET_PEER_STATE_CONNECTING && peer.state <= ENET_PEER_STATE_CONNECTION_SUCCEEDED;
+}
+
+master::InfoPairs StatusInfo(const ServerStatus& status, const std::string& challenge,
+                             const std::string& hostName)
+{
+    return {{"challenge", challenge},
+            {"gamename", std::string(master::kGameName)},
+            {"protocol", std::to_string(wire::kVersion)},
+            {"gameversion", status.gameVersion},
+            {"hostname", hostName.substr(0, kMostHostNameLength)},
+            {"mapname", status.mapName},
+            {"clients", std::to_string(status.people)},
+            {"bots", std::to_string(status.bots)},
+            {"sv_maxclients", std::to_string(status.maxPlayers)}};
+}
+
+// The status answer with as many players as fit one datagram.
+std::vector<uint8_t> StatusAnswer(const master::InfoPairs& info, std::vector<master::StatusPlayer> players)
+{
+    for (master::StatusPlayer& player : players)
+        player.name.resize(std::min(player.name.size(), kMostStatusNameLength));
+    std::vector<uint8_t> answer = master::MakeStatusResponse(info, players);
+    while (answer.size() > master::kMaxMasterDatagram && !players.empty())
+    {
+        players.pop_back();
+        answer = master::MakeStatusResponse(info, players);
+    }
+    return answer;
 }
 } // namespace
 
@@ -60,11 +100,19 @@ public:
         return it == m_players.end() ? std::nullopt : std::optional(enet::FromEnet(it->second->address));
     }
     SessionStats GetStats();
+    uint32_t GetPlayerPing(PlayerId player) const
+    {
+        auto it = m_players.find(player);
+        return it == m_players.end() ? 0 : it->second->roundTripTime;
+    }
+    void SetStatusSource(IServerStatusSource* source) { m_statusSource = source; }
+    bool SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes);
 
 private:
     static int Intercept(ENetHost* host, ENetEvent* event);
     bool Intercept(const uint8_t* data, size_t size, const ENetAddress& from);
     bool AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from);
+    bool AnswerStatusQuery(const uint8_t* data, size_t size, const ENetAddress& from);
     bool AnswerCookieRequest(const uint8_t* data, size_t size, const ENetAddress& from);
     bool LetConnectThrough(uint32_t cookie, const ENetAddress& from);
     bool IsAtPlayerLimit() const;
@@ -91,6 +139,9 @@ private:
     std::unordered_map<PlayerId, ENetPeer*> m_players;
     CAnswerBudget m_searchAnswers{wire::kEnumAnswersPerSecond};
     CAnswerBudget m_cookieAnswers{wire::kCookieAnswersPerSecond};
+    CAnswerBudget m_statusAnswers{kStatusAnswersPerAddress};
+    CAnswerBudget m_allStatusAnswers{kStatusAnswersInAll}; // every address under one key
+    IServerStatusSource* m_statusSource = nullptr;
     CJoinCookies m_cookies;
     CPendingJoins m_pendingJoins{kMostPendingJoinsPerAddress};
     SessionStats m_stats;
@@ -174,7 +225,8 @@ int CSessionServer::Impl::Intercept(ENetHost* host, ENetEvent*)
 // True when the datagram was ours to handle or to drop; false leaves it to ENet.
 bool CSessionServer::Impl::Intercept(const uint8_t* data, size_t size, const ENetAddress& from)
 {
-    if (AnswerQuery(data, size, from) || AnswerCookieRequest(data, size, from))
+    if (AnswerStatusQuery(data, size, from) || AnswerQuery(data, size, from) ||
+        AnswerCookieRequest(data, size, from))
         return true;
     enet::DatagramInspection datagram = enet::InspectDatagram(data, size);
     switch (datagram.kind)
@@ -205,6 +257,27 @@ bool CSessionServer::Impl::AnswerQuery(const uint8_t* data, size_t size, const E
     answer.session = {m_params.application, m_instance, m_params.sessionName, m_params.maxPlayers,
                       GetPlayerCount()};
     SendRaw(wire::EncodeEnumAnswer(answer, size), from);
+    return true;
+}
+
+// True when the datagram was a connectionless packet of the master protocol
+// (answered or not). Our clients' ENet datagrams never start with four 0xFF
+// bytes followed by a text command.
+bool CSessionServer::Impl::AnswerStatusQuery(const uint8_t* data, size_t size, const ENetAddress& from)
+{
+    master::Connectionless packet;
+    if (!master::ParseConnectionless(data, size, packet))
+        return false;
+    bool info = packet.command == "getinfo";
+    if (!m_statusSource || (!info && packet.command != "getstatus") ||
+        packet.argument.size() > kMostChallengeLength)
+        return true;
+    uint64_t now = enet::NowMs();
+    if (!m_statusAnswers.Take(ENET_NET_TO_HOST_32(from.host), now) || !m_allStatusAnswers.Take(0, now))
+        return true;
+    ServerStatus status = m_statusSource->GetServerStatus();
+    master::InfoPairs pairs = StatusInfo(status, packet.argument, m_params.sessionName);
+    SendRaw(info ? master::MakeInfoResponse(pairs) : StatusAnswer(pairs, std::move(status.players)), from);
     return true;
 }
 
@@ -251,6 +324,14 @@ bool CSessionServer::Impl::IsAtPlayerLimit() const
 bool CSessionServer::Impl::IsFull() const
 {
     return IsAtPlayerLimit() || !m_pendingJoins.HasFreePeer();
+}
+
+bool CSessionServer::Impl::SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes)
+{
+    if (!m_host)
+        return false;
+    SendRaw(bytes, enet::ToEnet(to));
+    return true;
 }
 
 void CSessionServer::Impl::SendRaw(const std::vector<uint8_t>& bytes, const ENetAddress& to)
@@ -471,6 +552,18 @@ std::optional<HostAddress> CSessionServer::GetPlayerAddress(PlayerId player) con
 SessionStats CSessionServer::GetStats() const
 {
     return m_impl->GetStats();
+}
+uint32_t CSessionServer::GetPlayerPing(PlayerId player) const
+{
+    return m_impl->GetPlayerPing(player);
+}
+void CSessionServer::SetStatusSource(IServerStatusSource* source)
+{
+    m_impl->SetStatusSource(source);
+}
+bool CSessionServer::SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes)
+{
+    return m_impl->SendDatagram(to, bytes);
 }
 
 } // namespace session

@@ -18,10 +18,14 @@
 // - sends are unreliable and unsequenced: a packet arrives whole, once, or not
 //   at all, in any order; packets larger than a datagram are never resent;
 // - silent clients are dropped (destroy-player) within seconds;
-// - Close tells every connected client at once.
+// - Close tells every connected client at once;
+// - with a status source, getinfo and getstatus of the master protocol (see
+//   MasterWire.h) are answered on the same port, a few a second for each
+//   address and a bounded number in all.
 // The wire format is documented in SessionWire.h.
 #pragma once
 
+#include "session/MasterWire.h"
 #include "session/SessionTypes.h"
 
 #include <cstddef>
@@ -29,6 +33,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace session
 {
@@ -40,6 +45,26 @@ public:
     virtual void OnCreatePlayer(PlayerId player) = 0;
     virtual void OnDestroyPlayer(PlayerId player) = 0;
     virtual void OnReceive(PlayerId sender, const uint8_t* data, size_t size) = 0;
+};
+
+// What the game tells anyone who asks how the server is (getinfo and
+// getstatus of the master protocol); gathered by the game when asked.
+struct ServerStatus
+{
+    std::string gameVersion;
+    std::string mapName;
+    uint32_t people = 0;
+    uint32_t bots = 0;
+    uint32_t maxPlayers = 0; // people and bots; 0 = no limit
+    std::vector<master::StatusPlayer> players;
+};
+
+class IServerStatusSource
+{
+public:
+    virtual ~IServerStatusSource() = default;
+    // Runs on the thread that calls DoWork, inside it.
+    virtual ServerStatus GetServerStatus() = 0;
 };
 
 struct SessionHostParams
@@ -74,6 +99,13 @@ public:
     // host's own player never receives. False for an unknown target.
     bool SendTo(PlayerId target, const uint8_t* data, size_t size);
 
+    // Answers getinfo and getstatus from `source`, which must outlive the
+    // session or be replaced; null (the default) leaves them unanswered.
+    void SetStatusSource(IServerStatusSource* source);
+    // Sends one datagram from the session's port outside ENet (a heartbeat,
+    // whose master answers to the port it came from). False when not hosting.
+    bool SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes);
+
     // Disconnects every client at once and stops hosting. No callbacks run.
     void Close();
 
@@ -83,6 +115,9 @@ public:
     // and for an unknown one.
     std::optional<HostAddress> GetPlayerAddress(PlayerId player) const;
     SessionStats GetStats() const;
+    // ENet's smoothed round-trip time to a client in ms; 0 for the host's own
+    // player and for an unknown one.
+    uint32_t GetPlayerPing(PlayerId player) const;
 
     class Impl;
 

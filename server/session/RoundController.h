@@ -54,6 +54,8 @@ public:
     // limits. False when there is no round to play (see NewRound).
     bool StartRound();
     CGameWorld* GetWorld() { return m_world.get(); }
+    // The round's map name as messages carry it; empty before the first round.
+    std::string WorldMapName() const;
 
     // One pass of the server loop, at `now` (the time the loop read at the end
     // of its last pass): ends the round when a limit is reached; while the
@@ -91,7 +93,6 @@ private:
     void AddShipsForPlayers();
     CShip* NewShip(const CPlayerRecord& record);
     void Welcome(const CPlayerRecord& record);
-    std::string WorldMapName() const;
 
     CSessionRelay& m_relay;
     CLock& m_roundLock;

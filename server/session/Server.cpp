@@ -1,10 +1,14 @@
 #include "server/session/Server.h"
 
 #include "common/MessageLog.h"
+#include "common/Version.h"
 #include "game/Settings.h"
 #include "net/GameIdentity.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
+
+#include <algorithm>
+#include <cstdio>
 
 CServer::CServer()
     : m_session(
@@ -45,6 +49,7 @@ bool CServer::Host()
         return false;
     }
     m_relay.SetHostPlayer(m_session->GetHostPlayer());
+    m_session->SetStatusSource(this);
     CLockGuard guard(m_stateLock);
     m_running = true;
     return true;
@@ -151,4 +156,29 @@ bool CServer::ObeysRequest(session::PlayerId sender, const char* request)
     CMessageLog::GetServerLog().Print("Refused a %s request from %s (%s): not an administrator.", request,
                                       from->ToString().c_str(), record->GetLogName().c_str());
     return false;
+}
+
+session::ServerStatus CServer::GetServerStatus()
+{
+    session::ServerStatus status;
+    char version[16];
+    std::snprintf(version, sizeof version, "%.2f", kGameVersion);
+    status.gameVersion = version;
+    status.mapName = m_rounds.WorldMapName();
+    status.people = static_cast<uint32_t>(m_relay.GetClientCount());
+    status.bots = static_cast<uint32_t>(m_bots.GetBotCount());
+    status.maxPlayers = static_cast<uint32_t>(std::max(g_settings.MaxPlayers, 0));
+    CGameWorld* world = m_rounds.GetWorld();
+    if (!world)
+        return status;
+    CLockGuard guard(world->GetLock());
+    for (const CPlayerRecord& record : m_relay.GetPlayers())
+    {
+        CShip* ship = record.IsRegistered() ? world->FindPlayer(record.GetShipId()) : nullptr;
+        if (ship)
+            status.players.push_back({ship->GetFrags(),
+                                      static_cast<int>(m_session->GetPlayerPing(record.GetPlayerId())),
+                                      record.GetName()});
+    }
+    return status;
 }

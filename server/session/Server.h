@@ -37,7 +37,10 @@
 #include <utility>
 #include <vector>
 
-class CServer : public CSingleton<CServer>, private session::ISessionServerEvents, private IPacketSender
+class CServer : public CSingleton<CServer>,
+                private session::ISessionServerEvents,
+                private IPacketSender,
+                private session::IServerStatusSource
 {
     friend class CSingleton<CServer>;
 
@@ -107,6 +110,12 @@ public:
     // What the session has sent so far: datagrams and bytes, counted from
     // the start.
     session::SessionStats GetSessionStats() const { return m_session->GetStats(); }
+    // Sends a datagram from the game port (a heartbeat to a master); false
+    // when not hosting.
+    bool SendDatagram(const session::HostAddress& to, const std::vector<uint8_t>& bytes)
+    {
+        return m_session->SendDatagram(to, bytes);
+    }
     // The largest batch sent since the last call, in bytes.
     size_t TakeLargestBatch() { return m_relay.TakeLargestBatch(); }
 
@@ -118,6 +127,9 @@ private:
     void OnDestroyPlayer(session::PlayerId player) override;
     void OnReceive(session::PlayerId sender, const uint8_t* data, size_t size) override;
     void SendPacket(session::PlayerId target, const uint8_t* data, size_t size) override;
+    // What getinfo and getstatus answer: the round's map, people and bots,
+    // and each registered player's frags, ping and name.
+    session::ServerStatus GetServerStatus() override;
 
     void OnShutdown();
     void ReportNotHosted();

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <thread>
 
@@ -366,4 +367,61 @@ TEST(SessionAttack, ServerWithoutAFreePeerSaysItIsFull)
         GTEST_SKIP() << "too slow to hold every peer before the first joins are dropped";
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::ServerFull) << "a refusal, not silence";
+}
+
+// getinfo and getstatus on the game port, as a master and a server browser
+// ask them, and the heartbeat leaving from that port; the answers are
+// rate-limited for each address and in all.
+TEST(SessionStatus, GetInfoAndGetStatusAnswerFromTheGameAtARate)
+{
+    struct Source : IServerStatusSource
+    {
+        ServerStatus GetServerStatus() override
+        {
+            return {"1.02", "duel", 1, 1, 8, {{5, 48, "Ann\\\"x"}, {-2, 0, "Zed [bot]"}}};
+        }
+    } source;
+    ServerThread server(kGame, 8, "Arena\nTwo");
+    UdpSocket master(0x7F000006);
+    server.Run(
+        [&](CSessionServer& session)
+        {
+            session.SetStatusSource(&source),
+                session.SendDatagram({0x7F000006, master.Port()}, master::MakeHeartbeat());
+        });
+    EXPECT_EQ(master.Receive(5s), master::MakeHeartbeat());
+
+    master.SendTo(kLoopback, server.port, master::MakeGetInfo("c4Lg"));
+    std::optional<std::vector<uint8_t>> info = master.Receive(5s);
+    master::InfoPairs pairs;
+    ASSERT_TRUE(info && master::ParseInfoResponse(info->data(), info->size(), pairs));
+    EXPECT_EQ(pairs, (master::InfoPairs{{"challenge", "c4Lg"},
+                                        {"gamename", "Quorvex"},
+                                        {"protocol", std::to_string(wire::kVersion)},
+                                        {"gameversion", "1.02"},
+                                        {"hostname", "Arena?Two"},
+                                        {"mapname", "duel"},
+                                        {"clients", "1"},
+                                        {"bots", "1"},
+                                        {"sv_maxclients", "8"}}));
+    master.SendTo(kLoopback, server.port, master::MakeGetStatus("s"));
+    std::optional<std::vector<uint8_t>> status = master.Receive(5s);
+    ASSERT_TRUE(status);
+    std::string text(status->begin(), status->end());
+    EXPECT_TRUE(text.ends_with("\\sv_maxclients\\8\n5 48 \"Ann??x\"\n-2 0 \"Zed [bot]\"\n")) << text;
+
+    std::vector<std::unique_ptr<UdpSocket>> askers;
+    for (uint32_t i = 0; i < 16; ++i)
+    {
+        askers.push_back(std::make_unique<UdpSocket>(0x7F000020 + i));
+        for (int query = 0; query < 6; ++query)
+            askers.back()->SendTo(kLoopback, server.port, master::MakeGetInfo("x"));
+    }
+    std::vector<int> answers;
+    for (auto& asker : askers)
+        for (answers.push_back(0); asker->Receive(200ms);)
+            ++answers.back();
+    EXPECT_EQ(answers[0], 4) << "a few for one address";
+    EXPECT_EQ(std::accumulate(answers.begin(), answers.end(), 2), 40)
+        << "and a bound in all, the two above included";
 }
