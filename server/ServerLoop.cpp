@@ -27,6 +27,11 @@ uint32_t NonNegative(int value)
 {
     return static_cast<uint32_t>(std::max(value, 0));
 }
+uint64_t SteadyMs()
+{
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
 } // namespace
 
 CServerLoop::CServerLoop(const server::ServerOptions& options, std::FILE* out)
@@ -51,6 +56,7 @@ bool CServerLoop::SetUp()
     server.SetWantedShips(m_options.bots);
     server.Init();
     m_hosted = server.Host();
+    StartHeartbeats();
     AddMaps();
     if (!server.StartRound())
     {
@@ -66,6 +72,18 @@ bool CServerLoop::SetUp()
     m_sentBefore = server.GetSessionStats();
     server::SetRunningFlag();
     return true;
+}
+
+void CServerLoop::StartHeartbeats()
+{
+    if (!m_hosted || m_options.masters.empty())
+        return;
+    CServer* server = m_server;
+    m_heartbeats = std::make_unique<server::CHeartbeats>(
+        m_options.masters,
+        [server](const session::HostAddress& to, const std::vector<uint8_t>& bytes)
+        { server->SendDatagram(to, bytes); },
+        [](const std::string& line) { CMessageLog::GetServerLog().Print("%s", line.c_str()); });
 }
 
 void CServerLoop::AddMaps()
@@ -101,6 +119,8 @@ void CServerLoop::DoPassWork()
     m_server->AdvanceRound(m_now, static_cast<int32_t>(m_elapsed));
     m_server->FlushBatches();
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
+    if (m_heartbeats)
+        m_heartbeats->Tick(SteadyMs(), m_server->GetClientCount());
     CMessage message;
     BroadcastConsole(message);
     // After the broadcast: the log holds few lines, and a pass's own lines
@@ -178,6 +198,7 @@ void CServerLoop::Run()
 
 void CServerLoop::ShutDown()
 {
+    m_heartbeats.reset();
     m_server = nullptr;
     CServer::Destroy();
     CMessageLog::DestroyServerLog();

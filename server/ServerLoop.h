@@ -4,6 +4,7 @@
 // console, and the ordered shut-down.
 #pragma once
 
+#include "server/Heartbeats.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
 #include "session/SessionTypes.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 class CMessage;
 class CServer;
@@ -44,6 +46,7 @@ private:
     bool FinishPass();
     void RecordPass(std::chrono::steady_clock::duration work);
     void PrintStats();
+    void StartHeartbeats();
 
     server::ServerOptions m_options;
     std::FILE* m_out;
@@ -58,6 +61,8 @@ private:
     CServerStats m_stats;
     uint32_t m_statsStart = 0;
     session::SessionStats m_sentBefore;
+    // With -master, once hosted.
+    std::unique_ptr<server::CHeartbeats> m_heartbeats;
 };
 
 // Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the

@@ -54,6 +54,9 @@ const char* const kUsage =
     "                  IPv4 addresses (loopback only when listed) and log the others\n"
     "                  as refused; without it every client may, as on a LAN. Use it\n"
     "                  on a public server\n"
+    "  -master HOST[:PORT][,HOST[:PORT]...]\n"
+    "                  announce the server to these master servers (port 27950\n"
+    "                  unless given), so players on the internet find it\n"
     "  -bots N         keep N ships in play (0 to 16): computer pilots, named\n"
     "                  \"... [bot]\", fill the slots that people leave empty\n"
     "  -version        print the version and exit\n"
@@ -143,6 +146,20 @@ Verdict BindOption(const char* text, CommandLine& result)
     return Exit(result, kExitUsage);
 }
 
+Verdict MasterOption(const char* text, CommandLine& result)
+{
+    if (std::optional<std::vector<MasterServer>> masters = ParseMasterList(text))
+    {
+        result.options.masters = std::move(*masters);
+        return Verdict::Next;
+    }
+    std::fprintf(stderr,
+                 "Invalid master servers \"%s\": give HOST or HOST:PORT (port 1 to 65535), separated by "
+                 "commas without spaces.\n",
+                 text);
+    return Exit(result, kExitUsage);
+}
+
 std::vector<cmdline::Option> OptionTable(CommandLine& result)
 {
     ServerOptions& chosen = result.options;
@@ -177,6 +194,7 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
                      result),
         {"-bind", true, [&result](const char* text) { return BindOption(text, result); }},
         {"-admin", true, [&result](const char* text) { return AdministratorsOption(text, result); }},
+        {"-master", true, [&result](const char* text) { return MasterOption(text, result); }},
         NumberOption("-bots", {"bot count", "a number of ships", 0, kMaxBots}, chosen.bots, result),
     };
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "net/GameIdentity.h"
+#include "server/Heartbeats.h"
 
 #include <cstdint>
 #include <string>
@@ -30,6 +31,8 @@ struct ServerOptions
     // The one local IPv4 address (host byte order) the session listens on,
     // for game traffic and searches alike; 0 listens on every address.
     uint32_t bindIpv4 = 0;
+    // Master servers to send heartbeats to; empty: the server is not listed.
+    std::vector<MasterServer> masters{};
 
     bool operator==(const ServerOptions&) const = default;
 };
