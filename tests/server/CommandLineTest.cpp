@@ -47,6 +47,13 @@ ServerOptions Serving(ServerOptions options)
         options.sessionName = "Quorvex Server";
     return options;
 }
+
+ServerOptions Announced(std::vector<server::MasterServer> masters)
+{
+    ServerOptions options = Serving({});
+    options.masters = std::move(masters);
+    return options;
+}
 } // namespace
 
 TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
@@ -96,6 +103,10 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
          "Invalid administrator addresses \"127.0.0.1, 10.0.0.1\": give IPv4 addresses such as 192.168.1.20, "
          "separated by commas without spaces.\n"},
         {"-admin|localhost", 2, "Invalid administrator addresses \"localhost\""},
+        {"-MASTER|m.example.org,10.0.0.1:27951", kServes, "",
+         Announced({{"m.example.org", 27950}, {"10.0.0.1", 27951}})},
+        {"-master|m.example.org:0", 2,
+         "Invalid master servers \"m.example.org:0\": give HOST or HOST:PORT (port 1 to 65535)"},
         {"-bind|localhost", 2,
          "Invalid bind address \"localhost\": give one IPv4 address such as 127.0.0.2.\n"},
     };
