@@ -16,7 +16,7 @@ esac
 packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev libenet-dev libsodium-dev libgl1-mesa-dev libglu1-mesa-dev)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-               xvfb xauth xdotool imagemagick sox iproute2 util-linux desktop-file-utils appstream man-db dpkg-dev file)
+               xvfb xauth xdotool imagemagick sox iproute2 util-linux desktop-file-utils appstream man-db dpkg-dev file qstat)
 fi
 
 missing=()

@@ -155,3 +155,26 @@ TEST(Network, KilledPeersAreDroppedByTheOtherSideAndTheClientsShipWithIt)
                              }))
         << "no state or death of its ship after";
 }
+
+// A server browser (qstat, with the game type Quorvex ships) asks the game
+// port for the server's status: its name, map and players.
+TEST(Status, QstatListsNameMapAndPlayers)
+{
+    ServerUnderTest server(ServerUnderTest::Setup().Arena().Args({"-name", "Status Arena", "-bots", "1"}));
+    ASSERT_TRUE(server.ready);
+    std::vector<std::string> lines;
+    for (int attempt = 0; attempt < 50 && lines.size() < 2; ++attempt)
+    {
+        ChildProcess qstat("/usr/bin/quakestat",
+                           {"-cfg", std::string(QUORVEX_SOURCE_DIR) + "/packaging/qstat.cfg", "-raw", ",",
+                            "-P", "-quorvexs", "127.0.0.1:" + std::to_string(server.port)});
+        ASSERT_EQ(Finish(qstat), 0) << qstat.Stderr();
+        lines = qstat.Lines();
+        std::erase(lines, ""); // the blank line after each server
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[0].starts_with("QUORVEXS,127.0.0.1:" + std::to_string(server.port) +
+                                     ",Status Arena,Arena,4,1,"))
+        << lines[0];
+    EXPECT_TRUE(lines[1].ends_with(" [bot],0,0")) << lines[1];
+}
