@@ -53,21 +53,21 @@ struct ServerInfo
 class CMasterUnderTest
 {
 public:
-    explicit CMasterUnderTest(const MasterLimits& limits = {}) : m_list(limits, 42, m_sink) {}
+    explicit CMasterUnderTest(const MasterLimits& limits = {}) : list(limits, 42, sink) {}
 
     void Feed(const std::vector<uint8_t>& bytes, const ServerAddress& from, uint64_t now)
     {
-        m_list.Receive(bytes.data(), bytes.size(), from, now);
+        list.Receive(bytes.data(), bytes.size(), from, now);
     }
 
     // The challenge of the getinfo the heartbeat earned; "" when none came.
     std::string Heartbeat(const ServerAddress& from, uint64_t now = 0)
     {
-        m_sink.sent.clear();
+        sink.sent.clear();
         Feed(sm::MakeHeartbeat(), from, now);
         sm::Connectionless getinfo;
-        if (m_sink.sent.size() != 1 || !(m_sink.sent[0].to == from) ||
-            !sm::ParseConnectionless(m_sink.sent[0].bytes.data(), m_sink.sent[0].bytes.size(), getinfo))
+        if (sink.sent.size() != 1 || !(sink.sent[0].to == from) ||
+            !sm::ParseConnectionless(sink.sent[0].bytes.data(), sink.sent[0].bytes.size(), getinfo))
             return "";
         EXPECT_EQ(getinfo.command, "getinfo");
         return getinfo.argument;
@@ -93,16 +93,16 @@ public:
     // Every server in the answers to a getservers from `from`.
     std::vector<ServerAddress> Query(const std::string& request, const ServerAddress& from, uint64_t now = 0)
     {
-        m_sink.sent.clear();
+        sink.sent.clear();
         std::vector<uint8_t> bytes = {0xFF, 0xFF, 0xFF, 0xFF};
         bytes.insert(bytes.end(), request.begin(), request.end());
         Feed(bytes, from, now);
         std::vector<ServerAddress> servers;
         bool ended = false;
-        for (const Sent& datagram : m_sink.sent)
+        for (const Sent& datagram : sink.sent)
             EXPECT_TRUE(
                 sm::ParseGetServersResponse(datagram.bytes.data(), datagram.bytes.size(), servers, ended));
-        EXPECT_EQ(ended, !m_sink.sent.empty());
+        EXPECT_EQ(ended, !sink.sent.empty());
         return servers;
     }
 
@@ -112,11 +112,12 @@ public:
         return std::find(all.begin(), all.end(), server) != all.end();
     }
 
-    CRecordingSink m_sink;
-    CMasterList m_list;
+    CRecordingSink sink;
+    CMasterList list;
 };
 
 const ServerAddress kServer = Loopback(3001);
+} // namespace
 
 TEST(Master, ListsOnlyAServerThatEchoesItsChallenge)
 {
@@ -142,7 +143,7 @@ TEST(Master, ListsOnlyAServerThatEchoesItsChallenge)
         CMasterUnderTest master;
         std::string challenge = master.Heartbeat(kServer);
         ASSERT_EQ(challenge.size(), 12u);
-        master.m_list.Expire(c.answerAt);
+        master.list.Expire(c.answerAt);
         ServerInfo info;
         info.game = c.game;
         master.Answer(c.answerFrom, c.answerRight ? challenge : "guessed", c.answerAt, info);
@@ -150,7 +151,7 @@ TEST(Master, ListsOnlyAServerThatEchoesItsChallenge)
         std::vector<std::string> log;
         if (c.listed)
             log.push_back("Listed 127.0.0.1:3001 (Quorvex Server)");
-        EXPECT_EQ(master.m_sink.log, log);
+        EXPECT_EQ(master.sink.log, log);
     }
 }
 
@@ -174,13 +175,13 @@ TEST(Master, DropsAServerThatStopsAnsweringAfterTheExpiry)
     master.Register(Loopback(3002), 0);
     master.Heartbeat(Loopback(3002), 600 * kSecond); // a heartbeat alone refreshes nothing
     master.Register(kServer, 600 * kSecond);
-    master.m_list.Expire(899 * kSecond);
+    master.list.Expire(899 * kSecond);
     EXPECT_TRUE(master.IsListed(Loopback(3002), 899 * kSecond));
-    master.m_list.Expire(900 * kSecond);
+    master.list.Expire(900 * kSecond);
     EXPECT_FALSE(master.IsListed(Loopback(3002), 900 * kSecond));
     EXPECT_TRUE(master.IsListed(kServer, 900 * kSecond));
-    EXPECT_EQ(master.m_sink.log.back(), "Dropped 127.0.0.1:3002: not heard from for 900 s");
-    master.m_list.Expire(1500 * kSecond);
+    EXPECT_EQ(master.sink.log.back(), "Dropped 127.0.0.1:3002: not heard from for 900 s");
+    master.list.Expire(1500 * kSecond);
     EXPECT_FALSE(master.IsListed(kServer, 1500 * kSecond));
 }
 
@@ -227,19 +228,19 @@ TEST(Master, BoundsServersChallengesAndAnswers)
     for (uint16_t port = 1; port <= 4; ++port)
         perAddress.Register(Loopback(port), 0);
     perAddress.Register(Loopback(1, 2), 0);
-    EXPECT_EQ(perAddress.m_list.ListedCount(), 4u) << "three from 127.0.0.1, one from 127.0.0.2";
+    EXPECT_EQ(perAddress.list.ListedCount(), 4u) << "three from 127.0.0.1, one from 127.0.0.2";
     EXPECT_FALSE(perAddress.IsListed(Loopback(4)));
 
     CMasterUnderTest total(limits);
     for (uint32_t host = 1; host <= 6; ++host)
         total.Register(Loopback(3001, host), 0);
-    EXPECT_EQ(total.m_list.ListedCount(), 5u);
+    EXPECT_EQ(total.list.ListedCount(), 5u);
 
     CMasterUnderTest pending(limits);
     std::string first = pending.Heartbeat(Loopback(1, 1));
     for (uint32_t host = 2; host <= 5; ++host)
         pending.Heartbeat(Loopback(1, host));
-    EXPECT_EQ(pending.m_list.PendingCount(), 4u);
+    EXPECT_EQ(pending.list.PendingCount(), 4u);
     pending.Answer(Loopback(1, 1), first);
     EXPECT_FALSE(pending.IsListed(Loopback(1, 1))) << "the oldest challenge made way";
 
@@ -249,6 +250,8 @@ TEST(Master, BoundsServersChallengesAndAnswers)
         answered += !budget.Heartbeat(Loopback(port, 7), 0).empty();
     EXPECT_EQ(answered, 6);
     EXPECT_EQ(budget.Heartbeat(Loopback(11, 7), 999), "");
+    budget.Query("getservers Quorvex 2 empty full", Loopback(12, 7), 999);
+    EXPECT_TRUE(budget.sink.sent.empty()) << "queries draw on the same budget";
     EXPECT_NE(budget.Heartbeat(Loopback(11, 7), kSecond), "") << "the next second brings a new budget";
 }
 
@@ -266,7 +269,7 @@ TEST(Master, IgnoresTruncatedAndForeignDatagrams)
     };
     for (const std::vector<uint8_t>& whole : datagrams)
         for (size_t size = 0; size + 1 < whole.size(); ++size)
-            master.m_list.Receive(whole.data(), size, Loopback(uint16_t(size + 1), 3), 0);
-    EXPECT_TRUE(master.m_sink.sent.empty());
-    EXPECT_EQ(master.m_list.PendingCount(), 0u);
+            master.list.Receive(whole.data(), size, Loopback(uint16_t(size + 1), 3), 0);
+    EXPECT_TRUE(master.sink.sent.empty());
+    EXPECT_EQ(master.list.PendingCount(), 0u);
 }
