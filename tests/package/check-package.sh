@@ -37,12 +37,12 @@ echo "== Release build in $tree"
 cmake -S "$source_dir" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DQUORVEX_TESTS=OFF -DQUORVEX_SANITIZE=OFF -DQUORVEX_FUZZ=OFF -DQUORVEX_BENCH=OFF \
     -DQUORVEX_DATA_DIR="$work/no-data-here" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$tree" --target QuorvexServer QuorvexClient quorvex_man_pages
+cmake --build "$tree" --target QuorvexServer QuorvexClient QuorvexMaster quorvex_man_pages
 
 echo "== cmake --install"
 stage=$scratch/stage
 DESTDIR=$stage cmake --install "$tree" >/dev/null
-for file in usr/bin/QuorvexServer usr/bin/QuorvexClient usr/share/quorvex/Maps/Caves.smp \
+for file in usr/bin/QuorvexServer usr/bin/QuorvexClient usr/bin/QuorvexMaster usr/share/quorvex/Maps/Caves.smp \
     usr/share/quorvex/Graphics/QuorvexIcon.tga etc/quorvex/server.cfg etc/quorvex/server.env; do
     [ -f "$stage/$file" ] || fail "cmake --install did not install /$file"
 done
@@ -101,12 +101,12 @@ rm -f "$tree"/quorvex_*.deb
 deb=$(ls "$tree"/quorvex_*.deb)
 echo "$deb"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/bin/QuorvexServer ./usr/bin/QuorvexClient \
+for file in ./usr/bin/QuorvexServer ./usr/bin/QuorvexClient ./usr/bin/QuorvexMaster \
     ./usr/share/quorvex/Maps/Caves.smp ./usr/share/quorvex/Maps/Caves.bmp ./usr/share/quorvex/Graphics/Font2.tga \
     ./usr/share/applications/quorvex.desktop ./usr/share/metainfo/io.github.quorvex.Quorvex.metainfo.xml \
     ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/quorvex.png \
-    ./usr/share/man/man6/QuorvexServer.6.gz ./usr/share/man/man6/QuorvexClient.6.gz \
-    ./usr/lib/systemd/system/quorvex-server.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
+    ./usr/share/man/man6/QuorvexServer.6.gz ./usr/share/man/man6/QuorvexClient.6.gz ./usr/share/man/man6/QuorvexMaster.6.gz \
+    ./usr/lib/systemd/system/quorvex-server.service ./usr/lib/systemd/system/quorvex-master.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
 grep -E 'Quorvex(Probe|MapTool|ArtGen|SoundGen)' <<<"$contents" && fail "the package holds a developer tool"
@@ -129,7 +129,7 @@ grep -qE -- '-dev([ ,(]|$)' <<<"$depends" && fail "the package depends on a deve
 
 unpacked=$scratch/unpacked
 dpkg-deb -x "$deb" "$unpacked"
-ldd "$unpacked/usr/bin/QuorvexServer" "$unpacked/usr/bin/QuorvexClient" | grep -E 'lib(asan|ubsan)' &&
+ldd "$unpacked/usr/bin/QuorvexServer" "$unpacked/usr/bin/QuorvexClient" "$unpacked/usr/bin/QuorvexMaster" | grep -E 'lib(asan|ubsan)' &&
     fail "the packaged programs were built with sanitizers"
 grep -q '^ExecStart=/usr/bin/QuorvexServer -loadcfg /etc/quorvex/server.cfg' \
     "$unpacked/usr/lib/systemd/system/quorvex-server.service" || fail "the packaged unit does not start /usr/bin/QuorvexServer"

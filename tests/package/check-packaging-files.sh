@@ -32,7 +32,7 @@ echo "== AppStream metadata"
 appstreamcli validate --no-net "$configured/quorvex.metainfo.xml" || fail "the metainfo file does not validate"
 
 echo "== manual pages"
-for page in QuorvexServer.6 QuorvexClient.6; do
+for page in QuorvexServer.6 QuorvexClient.6 QuorvexMaster.6; do
     # man formats for a terminal; every groff warning goes to standard error.
     warnings=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$configured/$page" 2>&1 >/dev/null) ||
         fail "man cannot format $page"
