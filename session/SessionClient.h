@@ -77,10 +77,10 @@ struct EnumParams
     // With this and `hosts` empty the search covers the local network.
     std::string hostName;
     uint16_t port = 0;
-    std::vector<HostAddress> hosts; // asked as well: servers a master listed, favourites
     Guid application;
     int attempts = 4;
     uint32_t retryIntervalMs = 250;
+    std::vector<HostAddress> hosts; // asked as well: servers a master listed, favourites
 };
 
 class CSessionClient

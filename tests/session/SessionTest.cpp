@@ -307,10 +307,10 @@ TEST(SessionAttack, SearchesAnswerOnlyTheirGameAtARateAndForgedConnectsLeaveRoom
     }
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::Connected);
-    client.session.EnumHosts(EnumParams{"127.0.0.1", server.port, kOtherGame, 1, 100});
+    client.session.EnumHosts(EnumParams{"127.0.0.1", server.port, kOtherGame, 1, 100, {}});
     EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
     client.session.EnumHosts(
-        EnumParams{"127.0.0.1", server.port, kGame, 25, 5}); // 25 queries in about 125 ms
+        EnumParams{"127.0.0.1", server.port, kGame, 25, 5, {}}); // 25 queries in about 125 ms
     ASSERT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
     const auto& [session, address] = client.answers[0];
     EXPECT_EQ(
