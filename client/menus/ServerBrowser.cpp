@@ -19,16 +19,11 @@ namespace
 // 75 characters of 10 units.
 constexpr float kListLeft = -375;
 // The columns: name, map, players/limit, ping, version mark.
-constexpr const char* kLineFormat = "%-28.28s %-16.16s %6s %6s %s";
+// Every line is padded to the same width, so the list sits centred.
+constexpr const char* kLineFormat = "%-28.28s %-16.16s %6s %6s %-15s";
 constexpr const char* kTypeLine = "Type an address...";
 // How long the masters have to send their lists.
 constexpr uint32_t kMasterWaitMs = 1000;
-
-std::string TrimmedRight(std::string text)
-{
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-}
 
 std::string LineText(const CServerBrowser::Entry& entry)
 {
@@ -40,7 +35,7 @@ std::string LineText(const CServerBrowser::Entry& entry)
         std::snprintf(ping, sizeof ping, "%dms", std::min(entry.pingMs, 9999));
     std::snprintf(line, sizeof line, kLineFormat, entry.name.c_str(), entry.map.c_str(), players, ping,
                   entry.otherVersion ? "(other version)" : "");
-    return TrimmedRight(line);
+    return line;
 }
 
 CServerBrowser::Entry EntryOf(const CServerLine& line)
@@ -261,10 +256,12 @@ void CServerBrowser::DrawList(float hh) const
     DrawHeaderRule(hh - 134);
     for (int row = 1; row <= RowCount(); ++row)
     {
-        size_t index = static_cast<size_t>(row - 1 - (HasTypeLine() ? 1 : 0));
-        std::string text = HasTypeLine() && row == 1 ? kTypeLine : LineText(m_entries[index]);
+        int index = row - 1 - (HasTypeLine() ? 1 : 0);
+        if (index < 0)
+            std::snprintf(line, sizeof line, kLineFormat, kTypeLine, "", "", "", "");
+        const std::string text = index < 0 ? line : LineText(m_entries[static_cast<size_t>(index)]);
         const RenderColour& colour = row == m_selected ? kMenuGreen : kMenuWhite;
-        DrawLine(kListLeft, hh - 120 - static_cast<float>((row + 1) * 16), colour, text.c_str());
+        DrawLine(kListLeft, hh - 120 - static_cast<float>((row + 1) * 16), colour, text);
     }
 }
 

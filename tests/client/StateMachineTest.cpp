@@ -150,7 +150,7 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
                         {Instructions, MainMenu, MainMenu, MainMenu},
                         {Credits, MainMenu, MainMenu, MainMenu},
                         {LanBrowser, MainMenu, MainMenu, LanBrowser},
-                        {InternetBrowser, MainMenu, MainMenu, InternetBrowser},
+                        {InternetBrowser, MainMenu, MainMenu, AddressEntry}, // its first line
                         {AddressEntry, AddressEntry, MainMenu, InternetBrowser},
                         {Options, Options, MainMenu, MainMenu},
                         {MainMenu, MainMenu, MainMenu, LanBrowser},
@@ -184,8 +184,16 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     const session::HostAddress second{0x7F000002, 3001};
     screens.internetBrowser.AddServer("Twin", 4, 1, {0x7F000001, 3001});
     screens.internetBrowser.AddServer("Twin", 8, 2, second);
+    CServerBrowser::Entry newer;
+    newer.version = "9.99";
+    newer.otherVersion = true;
+    screens.internetBrowser.AddLine(newer);
     In(ScreenId::InternetBrowser);
-    Key(platform::kVkDown);
+    Key(platform::kVkUp); // wraps from the type-an-address line to the last
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::InternetBrowser) << "another version is not joined";
+    EXPECT_TRUE(screens.internetBrowser.Notice().starts_with("That server plays another version (9.99)"));
+    Key(platform::kVkUp);
     Char('\r');
     EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Game);
     const CClientContext& context = m_context;
