@@ -202,7 +202,7 @@ private:
     bool m_roundOver = false;
     int32_t m_ping = 0;
     mutable CLock m_hostLock; // guards the server list and the world pointer
-    CLock m_receiveLock; // held while a batch is parsed and applied
+    CLock m_receiveLock;      // held while a batch is parsed and applied
     CMessageBatch m_receiveBatch;
     std::atomic<uint64_t> m_messagesReceived{0};
     std::atomic<uint64_t> m_batchBytesReceived{0};

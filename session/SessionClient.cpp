@@ -185,7 +185,8 @@ std::vector<HostAddress> CSessionClient::AskMasters(const std::vector<HostAddres
     ReceiveUntil(socket, enet::NowMs() + waitMs,
                  [&](const uint8_t* data, size_t size, const ENetAddress& from)
                  {
-                     bool asked = std::find(masters.begin(), masters.end(), enet::FromEnet(from)) != masters.end();
+                     bool asked =
+                         std::find(masters.begin(), masters.end(), enet::FromEnet(from)) != masters.end();
                      std::vector<master::ServerAddress> listed;
                      bool last = false;
                      if (!asked || !master::ParseGetServersResponse(data, size, listed, last))
@@ -278,7 +279,8 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
     std::vector<uint64_t> infoSentMs;
     for (int attempt = 0; attempt < params.attempts; ++attempt)
     {
-        bool askInfo = std::find(std::begin(kInfoRounds), std::end(kInfoRounds), attempt) != std::end(kInfoRounds);
+        bool askInfo =
+            std::find(std::begin(kInfoRounds), std::end(kInfoRounds), attempt) != std::end(kInfoRounds);
         std::vector<uint8_t> getInfo = master::MakeGetInfo(InfoChallenge(token, infoSentMs.size()));
         if (askInfo)
             infoSentMs.push_back(enet::NowMs());

@@ -40,9 +40,13 @@ std::string LineText(const CServerBrowser::Entry& entry)
 
 CServerBrowser::Entry EntryOf(const CServerLine& line)
 {
-    return {line.name,    static_cast<int32_t>(line.maxPlayers), static_cast<int32_t>(line.people),
-            line.address, line.map,
-            line.version, line.pingMs,
+    return {line.name,
+            static_cast<int32_t>(line.maxPlayers),
+            static_cast<int32_t>(line.people),
+            line.address,
+            line.map,
+            line.version,
+            line.pingMs,
             line.otherVersion};
 }
 } // namespace

@@ -3,8 +3,8 @@
 // a mark on a server of another version), walked with Up and Down
 // (wrapping). The internet browser asks the servers the "Masters" setting's
 // masters list and the favourites, or, after the address entry, the address
-// typed there; its first line opens the address entry, and R searches again. Every visit starts a fresh session, so servers that stopped
-// answering are not listed again: its first frame says it is searching and
+// typed there; its first line opens the address entry, and R searches again. Every visit starts a fresh
+// session, so servers that stopped answering are not listed again: its first frame says it is searching and
 // then searches, the second lists what answered, or "No Servers Found...".
 // Carriage return joins the selected server, by the address its answer came
 // from, with the ship and name the options screen shows; Escape or any other typed character returns to the

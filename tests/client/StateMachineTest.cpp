@@ -810,3 +810,26 @@ TEST(DisplayModes, TheViewIs768UnitsHighInAnyWindow)
     SetRenderBackend(nullptr);
 }
 } // namespace
+
+// Favourites are read strictly (bad lines skipped, repeats and extras
+// dropped) and a join puts its server first.
+TEST(Favourites, ReadStrictlyAndTheLatestJoinComesFirst)
+{
+    using session::HostAddress;
+    std::vector<HostAddress> read =
+        ParseFavourites("10.0.0.1:3001\nbad\n10.0.0.2:0\n10.0.0.1:3001\n"
+                        " 10.0.0.3:4000\r\n10.0.0.4:1\n10.0.0.5:2\n10.0.0.6:3\n10.0.0.7:4\n");
+    EXPECT_EQ(
+        read,
+        (std::vector<HostAddress>{
+            {0x0A000001, 3001}, {0x0A000003, 4000}, {0x0A000004, 1}, {0x0A000005, 2}, {0x0A000006, 3}}));
+    RememberFavourite(read, {0x0A000004, 1});
+    RememberFavourite(read, {0x0A000009, 9});
+    EXPECT_EQ(
+        read,
+        (std::vector<HostAddress>{
+            {0x0A000009, 9}, {0x0A000004, 1}, {0x0A000001, 3001}, {0x0A000003, 4000}, {0x0A000005, 2}}));
+    EXPECT_EQ(ParseFavourites(FormatFavourites(read)), read);
+    EXPECT_EQ(ParseMasters("master.example:27950\n\n  10.1.1.1 \nbad line\n"),
+              (std::vector<std::string>{"master.example:27950", "10.1.1.1"}));
+}

@@ -282,8 +282,10 @@ bool ShowsArenaAlone(const Picture& picture)
     return ShowsCentred(picture, kHalfHeight - 60, "Select A Server To Play On", kGreen) &&
            ShowsAt(picture, -375, kHalfHeight - 132, "Server Name", kWhite) &&
            ShowsAt(picture, -375, first, "Arena", kGreen) &&
-           !Blank(picture, TextArea(picture, -85, first, 16)) && ShowsAt(picture, 95, first, "00/04", kGreen) &&
-           !Blank(picture, TextArea(picture, 155, first, 6)) && Blank(picture, TextArea(picture, -375, second, 75));
+           !Blank(picture, TextArea(picture, -85, first, 16)) &&
+           ShowsAt(picture, 95, first, "00/04", kGreen) &&
+           !Blank(picture, TextArea(picture, 155, first, 6)) &&
+           Blank(picture, TextArea(picture, -375, second, 75));
 }
 
 // Only the loopback interface is there: the namespace is private, and a LAN

@@ -425,3 +425,29 @@ TEST(SessionStatus, GetInfoAndGetStatusAnswerFromTheGameAtARate)
     EXPECT_EQ(std::accumulate(answers.begin(), answers.end(), 2), 40)
         << "and a bound in all, the two above included";
 }
+
+// What a player types in the address entry: the port after a colon replaces
+// the default; a port outside 1 to 65535, or not a number, is refused.
+TEST(TypedAddress, PortAfterTheColonReplacesTheDefaultAndBadPortsAreRefused)
+{
+    struct Row
+    {
+        const char* typed;
+        EnumResult result;
+        uint16_t port;
+    };
+    const Row rows[] = {
+        {"127.0.0.1", EnumResult::Ok, 3001},         {"127.0.0.1:4000", EnumResult::Ok, 4000},
+        {"localhost:65535", EnumResult::Ok, 65535},  {"127.0.0.1:0", EnumResult::BadPort, 0},
+        {"127.0.0.1:70000", EnumResult::BadPort, 0}, {"127.0.0.1:x", EnumResult::BadPort, 0},
+        {"127.0.0.1:", EnumResult::BadPort, 0},      {"no.such.host.invalid", EnumResult::UnknownHost, 0}};
+    for (const Row& row : rows)
+    {
+        HostAddress address;
+        EXPECT_EQ(CSessionClient::ResolveTyped(row.typed, 3001, address), row.result) << row.typed;
+        if (row.result == EnumResult::Ok)
+        {
+            EXPECT_EQ(address, (HostAddress{0x7F000001, row.port})) << row.typed;
+        }
+    }
+}
