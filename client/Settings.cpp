@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -57,6 +58,54 @@ void LoadName(const CSettingsKey& key, char (&name)[kPlayerNameSize])
         std::memcpy(name, stored.data(), std::min(size, sizeof name - 1));
 }
 
+// Longer text values are not settings a player wrote, and are ignored.
+constexpr size_t kLongestTextValue = 4096;
+constexpr size_t kLongestMasterLine = 255;
+
+std::string LoadText(const CSettingsKey& key, const char* name)
+{
+    std::vector<char> stored(kLongestTextValue);
+    size_t size = 0;
+    if (!key.QueryValue(name, stored.data(), stored.size(), size))
+        return {};
+    return std::string(stored.data(), std::min(size, stored.size()));
+}
+
+std::vector<std::string_view> Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    while (!text.empty())
+    {
+        size_t end = std::min(text.find('\n'), text.size());
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return lines;
+}
+
+std::string_view Trimmed(std::string_view line)
+{
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+        line.remove_suffix(1);
+    return line;
+}
+
+std::optional<session::HostAddress> ParseFavourite(std::string_view line)
+{
+    size_t colon = line.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    std::optional<uint32_t> ipv4 = session::HostAddress::ParseIpv4(line.substr(0, colon));
+    std::string_view digits = line.substr(colon + 1);
+    unsigned port = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    if (!ipv4 || error != std::errc{} || end != digits.data() + digits.size() || port == 0 || port > 65535)
+        return std::nullopt;
+    return session::HostAddress{*ipv4, static_cast<uint16_t>(port)};
+}
+
 // A value that cannot be written is skipped and saving carries on with the
 // next one: the globals hold the new choices for this run either way, and
 // the store keeps the old value whole.
@@ -80,6 +129,48 @@ constexpr IntSetting kIntSettings[] = {
     {"MaxFps", &ClientSettings::maxFps}};
 } // namespace
 
+std::vector<session::HostAddress> ParseFavourites(std::string_view text)
+{
+    std::vector<session::HostAddress> favourites;
+    for (std::string_view line : Lines(text))
+    {
+        std::optional<session::HostAddress> address = ParseFavourite(Trimmed(line));
+        bool known = address && std::find(favourites.begin(), favourites.end(), *address) != favourites.end();
+        if (address && !known && favourites.size() < kMostFavourites)
+            favourites.push_back(*address);
+    }
+    return favourites;
+}
+
+std::string FormatFavourites(const std::vector<session::HostAddress>& favourites)
+{
+    std::string text;
+    for (const session::HostAddress& address : favourites)
+        text += address.ToString() + "\n";
+    return text;
+}
+
+void RememberFavourite(std::vector<session::HostAddress>& favourites, const session::HostAddress& joined)
+{
+    std::erase(favourites, joined);
+    favourites.insert(favourites.begin(), joined);
+    if (favourites.size() > kMostFavourites)
+        favourites.resize(kMostFavourites);
+}
+
+std::vector<std::string> ParseMasters(std::string_view text)
+{
+    std::vector<std::string> masters;
+    for (std::string_view line : Lines(text))
+    {
+        line = Trimmed(line);
+        bool printable = std::all_of(line.begin(), line.end(), [](char c) { return c > ' ' && c < 127; });
+        if (!line.empty() && printable && line.size() <= kLongestMasterLine && masters.size() < kMostMasters)
+            masters.emplace_back(line);
+    }
+    return masters;
+}
+
 platform::VideoMode SavedMode(const ClientSettings& settings)
 {
     return {settings.resWidth, settings.resHeight, settings.resDepth, settings.resFreq};
@@ -94,6 +185,8 @@ void LoadSettings(ClientSettings& settings)
     for (const IntSetting& setting : kIntSettings)
         LoadInt(*key, setting.name, settings.*setting.value);
     settings.soundVolume = std::clamp(settings.soundVolume, 0, 10);
+    settings.favourites = ParseFavourites(LoadText(*key, "Favourites"));
+    settings.masters = ParseMasters(LoadText(*key, "Masters"));
 }
 
 void SaveSettings(const ClientSettings& settings)
@@ -105,6 +198,14 @@ void SaveSettings(const ClientSettings& settings)
     key->SetValue("PlayerName", name, strnlen(name, sizeof settings.playerName - 1));
     for (const IntSetting& setting : kIntSettings)
         SaveInt(*key, setting.name, settings.*setting.value);
+}
+
+void SaveFavourites(const ClientSettings& settings)
+{
+    std::optional<CSettingsKey> key = CSettingsKey::Create(kSettingsKey);
+    std::string text = FormatFavourites(settings.favourites);
+    if (key)
+        key->SetValue("Favourites", text.data(), text.size());
 }
 
 void SaveWindowedSetting(const ClientSettings& settings)

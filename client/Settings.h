@@ -8,13 +8,21 @@
 // Res* mode, which is also the window's size in windowed play; a
 // volume outside 0 to 10 is brought into that range when loaded; MaxFps is
 // the frame cap, 0 for none, and -1 or any value outside 0 to 1000 leaves
-// the default cap, see ChooseFrameCap).
+// the default cap, see ChooseFrameCap). Two text values hold addresses, one
+// a line: "Favourites", the last servers joined, most recent first
+// ("a.b.c.d:port"), and "Masters", the master servers the internet browser
+// asks ("host" or "host:port"; none unless the player writes some).
 #pragma once
 
 #include "client/FramePacer.h"
 #include "platform/VideoModes.h"
 
+#include "session/SessionTypes.h"
+
 #include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // The settings key, as the game names it.
 constexpr const char* kSettingsKey = "Software\\Tessaloon\\Quorvex\\Settings";
@@ -39,7 +47,26 @@ struct ClientSettings
     int soundVolume = 7;
     // Frames a second at most (0: no cap).
     int maxFps = kDefaultFrameCap;
+    // The servers last joined, most recent first.
+    std::vector<session::HostAddress> favourites;
+    // "host" or "host:port" of each master server to ask.
+    std::vector<std::string> masters;
 };
+
+// Servers kept as favourites, and master servers asked, at most.
+constexpr size_t kMostFavourites = 5;
+constexpr size_t kMostMasters = 8;
+
+// The "Favourites" text: its well-formed "a.b.c.d:port" lines, the first
+// kMostFavourites of them without repeats; anything else is skipped.
+std::vector<session::HostAddress> ParseFavourites(std::string_view text);
+std::string FormatFavourites(const std::vector<session::HostAddress>& favourites);
+// Puts `joined` first, dropping an earlier mention and the oldest beyond
+// kMostFavourites.
+void RememberFavourite(std::vector<session::HostAddress>& favourites, const session::HostAddress& joined);
+// The "Masters" text: its non-empty lines of printable characters (at most
+// 255 each, kMostMasters of them), spaces around them trimmed.
+std::vector<std::string> ParseMasters(std::string_view text);
 
 // The Res* mode.
 platform::VideoMode SavedMode(const ClientSettings& settings);
@@ -51,3 +78,5 @@ void LoadSettings(ClientSettings& settings);
 void SaveSettings(const ClientSettings& settings);
 // Writes only the windowed choice (Alt+Enter).
 void SaveWindowedSetting(const ClientSettings& settings);
+// Writes only the favourites (after a join).
+void SaveFavourites(const ClientSettings& settings);

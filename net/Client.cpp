@@ -8,6 +8,7 @@
 #include "game/World.h"
 #include "net/GameIdentity.h"
 #include "platform/Clock.h"
+#include "session/SessionWire.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -20,8 +21,40 @@ uint32_t WithoutHost(uint32_t players)
     return players == 0 ? 0 : players - 1;
 }
 
+// A session description in the session answer's terms (the host's own
+// player counted) for a server known only by its getinfo answer.
+session::SessionDescription DescriptionFromInfo(const session::ServerInfo& info)
+{
+    session::SessionDescription description;
+    description.sessionName = info.name;
+    description.maxPlayers = info.maxPlayers == 0 ? 0 : info.maxPlayers + 1;
+    description.currentPlayers = info.people + 1;
+    return description;
+}
+
+CServerLine LineOf(const CHostInfo& host)
+{
+    CServerLine line;
+    line.name = host.description.sessionName;
+    line.people = WithoutHost(host.description.currentPlayers);
+    line.maxPlayers = WithoutHost(host.description.maxPlayers);
+    line.address = host.address;
+    if (const std::optional<session::ServerInfo>& info = host.info)
+    {
+        line.map = info->map;
+        line.version = info->version;
+        line.people = info->people;
+        line.maxPlayers = info->maxPlayers;
+        line.pingMs = static_cast<int32_t>(info->pingMs);
+        line.otherVersion = info->protocol != session::wire::kVersion;
+    }
+    return line;
+}
+
 std::string SearchFailure(session::EnumResult result, const std::string& hostName)
 {
+    if (result == session::EnumResult::BadPort)
+        return "\"" + hostName + "\" has no usable port: write host:port with a port from 1 to 65535.";
     if (result == session::EnumResult::UnknownHost)
         return "Could not find a computer called \"" + hostName + "\"; check the name and try again.";
     return "Could not search for servers: no network connection was found.";
@@ -79,8 +112,14 @@ void CClient::Print(const char* format, ...)
 
 bool CClient::EnumHosts(const char* hostName)
 {
+    return EnumHosts(hostName, {});
+}
+
+bool CClient::EnumHosts(const char* hostName, const std::vector<session::HostAddress>& hosts)
+{
     session::EnumParams params;
     params.hostName = hostName ? hostName : "";
+    params.hosts = hosts;
     params.port = static_cast<uint16_t>(m_port);
     params.application = game_identity::ApplicationGuid();
     session::EnumResult result = m_session->EnumHosts(params);
@@ -106,11 +145,43 @@ void CClient::OnEnumHostsResponse(const session::SessionDescription& session,
                                   const session::HostAddress& address)
 {
     CLockGuard guard(m_hostLock);
-    for (const CHostInfo& host : m_hosts)
+    for (CHostInfo& host : m_hosts)
+    {
         if (host.description.instance == session.instance)
             return;
+        // Its getinfo answer came first.
+        if (host.address == address && host.description.instance.IsNull())
+        {
+            host.description = session;
+            return;
+        }
+    }
     if (m_hosts.size() < kMaxHosts)
-        m_hosts.push_back(CHostInfo{session, address});
+        m_hosts.push_back(CHostInfo{session, address, std::nullopt});
+}
+
+void CClient::OnServerInfo(const session::ServerInfo& info, const session::HostAddress& address)
+{
+    CLockGuard guard(m_hostLock);
+    for (CHostInfo& host : m_hosts)
+        if (host.address == address)
+        {
+            // Of two answers the quicker says more truly what the link costs.
+            if (!host.info || info.pingMs < host.info->pingMs)
+                host.info = info;
+            return;
+        }
+    if (m_hosts.size() < kMaxHosts)
+        m_hosts.push_back(CHostInfo{DescriptionFromInfo(info), address, info});
+}
+
+std::vector<CServerLine> CClient::ServerLines() const
+{
+    CLockGuard guard(m_hostLock);
+    std::vector<CServerLine> lines;
+    for (const CHostInfo& host : m_hosts)
+        lines.push_back(LineOf(host));
+    return lines;
 }
 
 void CClient::ListServers()

@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -52,10 +53,26 @@ public:
     virtual void BeforeApply(const CMessage& message, CGameWorld& world) = 0;
 };
 
-// One server that answered a search.
+// One server that answered a search: its session answer, or for a server
+// of another version, which only answers getinfo, a description made from
+// that; and its getinfo answer when one came.
 struct CHostInfo
 {
     session::SessionDescription description;
+    session::HostAddress address;
+    std::optional<session::ServerInfo> info;
+};
+
+// What a server browser shows of one server.
+struct CServerLine
+{
+    std::string name;
+    std::string map;     // empty when the server did not say
+    std::string version; // the game version it plays, when it said
+    uint32_t people = 0;
+    uint32_t maxPlayers = 0;
+    int32_t pingMs = -1; // -1: not measured
+    bool otherVersion = false;
     session::HostAddress address;
 };
 
@@ -83,6 +100,10 @@ public:
     // join the server list. Throws CSearchError when the search cannot be
     // made (an unknown host, no network); always true otherwise.
     bool EnumHosts(const char* hostName);
+    // The same, asking the servers at `hosts` as well (then the local
+    // network is searched only when `hostName` is null or empty and `hosts`
+    // is empty too). `hostName` may end in ":port", which replaces GetPort.
+    bool EnumHosts(const char* hostName, const std::vector<session::HostAddress>& hosts);
     // EnumHosts for callers that want no exception: a failed search is
     // reported on the console with the error's line. False when it failed.
     bool SearchForServers(const char* hostName);
@@ -105,6 +126,8 @@ public:
     // where the server answered from (when `address` is given), which tells
     // apart servers of the same name.
     void ResetHostCursor();
+    // Every listed server, in the order found, as a browser line.
+    std::vector<CServerLine> ServerLines() const;
     bool NextHost(char* name, size_t size, uint32_t& maxPlayers, uint32_t& currentPlayers,
                   session::HostAddress* address = nullptr);
 
@@ -145,6 +168,7 @@ public:
     // answers, results and packets through the same path.
     void OnEnumHostsResponse(const session::SessionDescription& session,
                              const session::HostAddress& address) override;
+    void OnServerInfo(const session::ServerInfo& info, const session::HostAddress& address) override;
     void OnConnectComplete(session::ConnectResult result) override;
     void OnTerminateSession() override;
     // Applies one batch from the server. A batch that does not parse whole is
@@ -177,8 +201,8 @@ private:
     bool m_terminated = false;
     bool m_roundOver = false;
     int32_t m_ping = 0;
-    CLock m_hostLock;    // guards the server list and the world pointer
-    CLock m_receiveLock; // held while a batch is parsed and applied
+    mutable CLock m_hostLock; // guards the server list and the world pointer
+    CLock m_receiveLock;      // held while a batch is parsed and applied
     CMessageBatch m_receiveBatch;
     std::atomic<uint64_t> m_messagesReceived{0};
     std::atomic<uint64_t> m_batchBytesReceived{0};

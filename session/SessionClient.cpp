@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <charconv>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -27,6 +28,11 @@ constexpr uint32_t kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
 constexpr size_t kMostEarlyPackets = 256;
 constexpr size_t kMostEarlyBytes = enet::kMaximumPacketSize;
 constexpr size_t kLargestAnswer = 2048;
+// getinfo goes out in these search rounds only: the server answers an
+// address a few times a second, and two asks cover a lost datagram.
+constexpr int kInfoRounds[] = {0, 2};
+// Bounds what a list of masters can make the client ask.
+constexpr size_t kMostListedServers = 256;
 
 ConnectResult ResultForRefusal(enet_uint32 reason)
 {
@@ -49,6 +55,18 @@ void AddUnique(std::vector<HostAddress>& targets, HostAddress address)
 {
     if (std::find(targets.begin(), targets.end(), address) == targets.end())
         targets.push_back(address);
+}
+
+void SendTo(ENetSocket socket, const HostAddress& target, std::vector<uint8_t>& datagram)
+{
+    ENetAddress to = enet::ToEnet(target);
+    ENetBuffer buffer{datagram.data(), datagram.size()};
+    enet_socket_send(socket, &to, &buffer, 1);
+}
+
+std::string InfoChallenge(uint32_t token, size_t round)
+{
+    return "qvx" + std::to_string(token) + "-" + std::to_string(round);
 }
 
 using DatagramHandler = std::function<bool(const uint8_t* data, size_t size, const ENetAddress& from)>;
@@ -86,6 +104,9 @@ public:
     ~Impl() { Close(); }
 
     EnumResult EnumHosts(const EnumParams& params);
+    static EnumResult SearchTargets(const EnumParams& params, std::vector<HostAddress>& targets);
+    void TakeInfo(const uint8_t* data, size_t size, uint32_t token, const std::vector<uint64_t>& infoSentMs,
+                  const HostAddress& from);
     ConnectResult Connect(const HostAddress& address, const Guid& application);
     bool Send(const uint8_t* data, size_t size);
     void DoWork(uint32_t sliceMs);
@@ -132,6 +153,86 @@ bool CSessionClient::Resolve(const std::string& hostName, uint16_t port, HostAdd
     return true;
 }
 
+EnumResult CSessionClient::ResolveTyped(const std::string& text, uint16_t port, HostAddress& out)
+{
+    std::string host = text;
+    if (size_t colon = text.rfind(':'); colon != std::string::npos)
+    {
+        std::string_view digits = std::string_view(text).substr(colon + 1);
+        unsigned value = 0;
+        auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || value == 0 ||
+            value > 65535)
+            return EnumResult::BadPort;
+        host = text.substr(0, colon);
+        port = static_cast<uint16_t>(value);
+    }
+    return Resolve(host, port, out) ? EnumResult::Ok : EnumResult::UnknownHost;
+}
+
+std::vector<HostAddress> CSessionClient::AskMasters(const std::vector<HostAddress>& masters, uint32_t waitMs)
+{
+    enet::EnsureInitialized();
+    std::vector<HostAddress> servers;
+    ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    if (socket == ENET_SOCKET_NULL)
+        return servers;
+    enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
+    std::vector<uint8_t> query = master::MakeGetServers(wire::kVersion, true, true);
+    for (const HostAddress& target : masters)
+        SendTo(socket, target, query);
+    size_t ended = 0;
+    ReceiveUntil(socket, enet::NowMs() + waitMs,
+                 [&](const uint8_t* data, size_t size, const ENetAddress& from)
+                 {
+                     bool asked =
+                         std::find(masters.begin(), masters.end(), enet::FromEnet(from)) != masters.end();
+                     std::vector<master::ServerAddress> listed;
+                     bool last = false;
+                     if (!asked || !master::ParseGetServersResponse(data, size, listed, last))
+                         return false;
+                     for (const master::ServerAddress& server : listed)
+                         if (servers.size() < kMostListedServers && server.ipv4 != 0 && server.port != 0)
+                             AddUnique(servers, HostAddress{server.ipv4, server.port});
+                     return last && ++ended == masters.size();
+                 });
+    enet_socket_destroy(socket);
+    return servers;
+}
+
+bool ReadServerInfo(const master::InfoPairs& pairs, ServerInfo& out)
+{
+    bool quorvex = false;
+    auto number = [](const std::string& text, uint32_t& value)
+    {
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc{} && end == text.data() + text.size();
+    };
+    for (const auto& [key, value] : pairs)
+    {
+        bool ok = true;
+        if (key == "gamename")
+            quorvex = value == master::kGameName;
+        else if (key == "hostname")
+            out.name = value;
+        else if (key == "mapname")
+            out.map = value;
+        else if (key == "gameversion")
+            out.version = value;
+        else if (key == "protocol")
+            ok = number(value, out.protocol);
+        else if (key == "clients")
+            ok = number(value, out.people);
+        else if (key == "bots")
+            ok = number(value, out.bots);
+        else if (key == "sv_maxclients")
+            ok = number(value, out.maxPlayers);
+        if (!ok)
+            return false;
+    }
+    return quorvex;
+}
+
 std::vector<HostAddress> CSessionClient::BroadcastTargets(uint16_t port)
 {
     std::vector<HostAddress> targets;
@@ -166,18 +267,8 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
 {
     enet::EnsureInitialized();
     std::vector<HostAddress> targets;
-    if (!params.hostName.empty())
-    {
-        HostAddress address;
-        if (!Resolve(params.hostName, params.port, address))
-            return EnumResult::UnknownHost;
-        targets.push_back(address);
-    }
-    else
-        targets = BroadcastTargets(params.port);
-    if (targets.empty())
-        return EnumResult::NoNetwork;
-
+    if (EnumResult result = SearchTargets(params, targets); result != EnumResult::Ok)
+        return result;
     ENetSocket socket = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
     if (socket == ENET_SOCKET_NULL)
         return EnumResult::NoNetwork;
@@ -185,13 +276,19 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
     enet_socket_set_option(socket, ENET_SOCKOPT_NONBLOCK, 1);
     uint32_t token = RandomToken();
     std::vector<uint8_t> query = wire::EncodeEnumQuery(wire::EnumQuery{params.application, token});
+    std::vector<uint64_t> infoSentMs;
     for (int attempt = 0; attempt < params.attempts; ++attempt)
     {
+        bool askInfo =
+            std::find(std::begin(kInfoRounds), std::end(kInfoRounds), attempt) != std::end(kInfoRounds);
+        std::vector<uint8_t> getInfo = master::MakeGetInfo(InfoChallenge(token, infoSentMs.size()));
+        if (askInfo)
+            infoSentMs.push_back(enet::NowMs());
         for (const HostAddress& target : targets)
         {
-            ENetAddress to = enet::ToEnet(target);
-            ENetBuffer buffer{query.data(), query.size()};
-            enet_socket_send(socket, &to, &buffer, 1);
+            SendTo(socket, target, query);
+            if (askInfo)
+                SendTo(socket, target, getInfo);
         }
         ReceiveUntil(socket, enet::NowMs() + params.retryIntervalMs,
                      [&](const uint8_t* data, size_t size, const ENetAddress& from)
@@ -200,11 +297,48 @@ EnumResult CSessionClient::Impl::EnumHosts(const EnumParams& params)
                          if (answer && answer->token == token &&
                              answer->session.application == params.application)
                              m_events.OnEnumHostsResponse(answer->session, enet::FromEnet(from));
+                         else
+                             TakeInfo(data, size, token, infoSentMs, enet::FromEnet(from));
                          return false;
                      });
     }
     enet_socket_destroy(socket);
     return EnumResult::Ok;
+}
+
+EnumResult CSessionClient::Impl::SearchTargets(const EnumParams& params, std::vector<HostAddress>& targets)
+{
+    if (!params.hostName.empty())
+    {
+        HostAddress address;
+        if (EnumResult result = ResolveTyped(params.hostName, params.port, address); result != EnumResult::Ok)
+            return result;
+        targets.push_back(address);
+    }
+    for (const HostAddress& host : params.hosts)
+        AddUnique(targets, host);
+    if (params.hostName.empty() && params.hosts.empty())
+        targets = BroadcastTargets(params.port);
+    return targets.empty() ? EnumResult::NoNetwork : EnumResult::Ok;
+}
+
+// An infoResponse to one of this search's rounds (its challenge names the
+// search and the round, which dates the query for the ping).
+void CSessionClient::Impl::TakeInfo(const uint8_t* data, size_t size, uint32_t token,
+                                    const std::vector<uint64_t>& infoSentMs, const HostAddress& from)
+{
+    master::InfoPairs pairs;
+    ServerInfo info;
+    if (!master::ParseInfoResponse(data, size, pairs) || !ReadServerInfo(pairs, info))
+        return;
+    for (size_t round = 0; round < infoSentMs.size(); ++round)
+        for (const auto& [key, value] : pairs)
+            if (key == "challenge" && value == InfoChallenge(token, round))
+            {
+                info.pingMs = static_cast<uint32_t>(enet::NowMs() - infoSentMs[round]);
+                m_events.OnServerInfo(info, from);
+                return;
+            }
 }
 
 ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Guid& application)

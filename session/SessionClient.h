@@ -6,6 +6,7 @@
 // connection result inside Connect, and everything else inside DoWork.
 #pragma once
 
+#include "session/MasterWire.h"
 #include "session/SessionServer.h"
 #include "session/SessionTypes.h"
 
@@ -29,12 +30,33 @@ enum class ConnectResult
     Unreachable,      // no answer in time
 };
 
+// What a server says of itself in answer to getinfo (the master protocol).
+// That text is the same for every version of the game, so a search finds
+// servers of another version too, which the session's own answer cannot.
+struct ServerInfo
+{
+    std::string name;
+    std::string map;
+    std::string version;   // the game's version, as the server writes it
+    uint32_t protocol = 0; // the session wire version the server plays
+    uint32_t people = 0;
+    uint32_t bots = 0;
+    uint32_t maxPlayers = 0;
+    uint32_t pingMs = 0; // from our query to its answer
+};
+
+// Reads an infoResponse; false when it is not a Quorvex server's answer or a
+// number in it is not one.
+bool ReadServerInfo(const master::InfoPairs& pairs, ServerInfo& out);
+
 class ISessionClientEvents
 {
 public:
     virtual ~ISessionClientEvents() = default;
     // One answer to a search; a server may answer more than once.
     virtual void OnEnumHostsResponse(const SessionDescription& session, const HostAddress& address) = 0;
+    // One server's answer to the getinfo a search also sends.
+    virtual void OnServerInfo(const ServerInfo& /*info*/, const HostAddress& /*address*/) {}
     virtual void OnConnectComplete(ConnectResult result) = 0;
     // The server closed the session or went silent. Sent once per connection.
     virtual void OnTerminateSession() = 0;
@@ -45,16 +67,20 @@ enum class EnumResult
 {
     Ok,
     UnknownHost, // the host name could not be resolved
+    BadPort,     // "host:port" with a port that is not 1 to 65535
     NoNetwork,   // no socket, or no address to search
 };
 
 struct EnumParams
 {
-    std::string hostName; // empty: search the local network by broadcast
+    // "name", "a.b.c.d" or either with ":port", which then replaces `port`.
+    // With this and `hosts` empty the search covers the local network.
+    std::string hostName;
     uint16_t port = 0;
     Guid application;
     int attempts = 4;
     uint32_t retryIntervalMs = 250;
+    std::vector<HostAddress> hosts; // asked as well: servers a master listed, favourites
 };
 
 class CSessionClient
@@ -100,6 +126,13 @@ public:
 
     // Resolves a host name or dotted address to an IPv4 address.
     static bool Resolve(const std::string& hostName, uint16_t port, HostAddress& out);
+    // Resolve for what a player types: a name or dotted address with an
+    // optional ":port" that replaces `port`.
+    static EnumResult ResolveTyped(const std::string& text, uint16_t port, HostAddress& out);
+    // Asks each master for the Quorvex servers of this wire version (empty
+    // and full ones too) and returns them, without repeats, when every master
+    // has sent its whole list or `waitMs` has passed.
+    static std::vector<HostAddress> AskMasters(const std::vector<HostAddress>& masters, uint32_t waitMs);
     // Where a local-network search sends its queries (see EnumHosts).
     static std::vector<HostAddress> BroadcastTargets(uint16_t port);
 

@@ -62,7 +62,17 @@ void CGameSession::Join(const ServerChoice& choice)
     if (!choice.picked)
         return;
     Session().SelectAddress(*choice.picked);
-    Session().Connect();
+    ConnectAndRemember();
+}
+
+// A server joined becomes the first favourite.
+void CGameSession::ConnectAndRemember()
+{
+    session::HostAddress address;
+    if (!Session().Connect() || !Session().GetSelectedAddress(address))
+        return;
+    RememberFavourite(m_context.settings.favourites, address);
+    SaveFavourites(m_context.settings);
 }
 
 // A search that cannot be made says why on the console itself.
@@ -82,7 +92,7 @@ void CGameSession::JoinFirstServerAt(const std::string& host)
         return;
     }
     session.SelectAddress(address);
-    session.Connect();
+    ConnectAndRemember();
 }
 
 void CGameSession::SendKeys(const KeyActions& actions)

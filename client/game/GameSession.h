@@ -44,6 +44,7 @@ public:
 
 private:
     void JoinFirstServerAt(const std::string& host);
+    void ConnectAndRemember();
 
     CClientContext& m_context;
     std::unique_ptr<CGameWorld> m_world;

@@ -12,7 +12,7 @@ constexpr std::array<const char*, CMainMenu::kItemCount> kItems = {
 };
 // The screen each item but Quit opens.
 constexpr std::array<ScreenId, CMainMenu::kItemCount - 1> kItemScreens = {
-    ScreenId::LanBrowser, ScreenId::AddressEntry, ScreenId::Instructions,
+    ScreenId::LanBrowser, ScreenId::InternetBrowser, ScreenId::Instructions,
     ScreenId::Options,    ScreenId::Credits,
 };
 

@@ -3,8 +3,11 @@
 #include "client/TypedText.h"
 #include "client/menus/AddressEntry.h"
 #include "client/menus/OptionsMenu.h"
+#include "common/MessageLog.h"
+#include "common/Version.h"
 #include "gfx/RenderBackend.h"
 #include "net/Client.h"
+#include "session/MasterWire.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,12 +15,44 @@
 
 namespace
 {
-// Left edge of the list and the half length of the rule under its header.
-constexpr float kListLeft = -285;
+// Left edge of the list and the half length of the rule under its header:
+// 75 characters of 10 units.
+constexpr float kListLeft = -375;
+// The columns: name, map, players/limit, ping, version mark.
+// Every line is padded to the same width, so the list sits centred.
+constexpr const char* kLineFormat = "%-28.28s %-16.16s %6s %6s %-15s";
+constexpr const char* kTypeLine = "Type an address...";
+// How long the masters have to send their lists.
+constexpr uint32_t kMasterWaitMs = 1000;
+
+std::string LineText(const CServerBrowser::Entry& entry)
+{
+    char players[32], ping[16], line[160];
+    std::snprintf(players, sizeof players, "%02d/%02d", entry.count, entry.limit);
+    if (entry.pingMs < 0)
+        std::snprintf(ping, sizeof ping, "-");
+    else
+        std::snprintf(ping, sizeof ping, "%dms", std::min(entry.pingMs, 9999));
+    std::snprintf(line, sizeof line, kLineFormat, entry.name.c_str(), entry.map.c_str(), players, ping,
+                  entry.otherVersion ? "(other version)" : "");
+    return line;
+}
+
+CServerBrowser::Entry EntryOf(const CServerLine& line)
+{
+    return {line.name,
+            static_cast<int32_t>(line.maxPlayers),
+            static_cast<int32_t>(line.people),
+            line.address,
+            line.map,
+            line.version,
+            line.pingMs,
+            line.otherVersion};
+}
 } // namespace
 
 CServerBrowser::CServerBrowser(CClientContext& context, const COptionsMenu& options,
-                               const CAddressEntry* addressEntry)
+                               CAddressEntry* addressEntry)
     : CMenuScreen(addressEntry ? ScreenId::InternetBrowser : ScreenId::LanBrowser, context),
       m_options(options), m_addressEntry(addressEntry)
 {
@@ -26,6 +61,7 @@ CServerBrowser::CServerBrowser(CClientContext& context, const COptionsMenu& opti
 void CServerBrowser::Enter()
 {
     Clear();
+    m_notice.clear();
     m_context.EndSession();
     m_context.Session();
     m_frame = 0;
@@ -55,6 +91,7 @@ ScreenId CServerBrowser::OnKey(int key)
 {
     if (key == platform::kVkEscape)
         return ScreenId::MainMenu;
+    m_notice.clear();
     if (key == platform::kVkUp)
         Previous();
     else if (key == platform::kVkDown)
@@ -64,8 +101,15 @@ ScreenId CServerBrowser::OnKey(int key)
 
 ScreenId CServerBrowser::OnChar(char c)
 {
+    if (c == 'r' || c == 'R')
+    {
+        Enter();
+        return Id();
+    }
     if (c != platform::kCharReturn)
         return ScreenId::MainMenu;
+    if (HasTypeLine() && m_selected == 1)
+        return ScreenId::AddressEntry;
     return HasServers() ? JoinSelected() : Id();
 }
 
@@ -77,6 +121,16 @@ ScreenId CServerBrowser::JoinSelected()
     const Entry* entry = SelectedEntry();
     if (!entry)
         return Id();
+    if (entry->otherVersion)
+    {
+        char notice[256];
+        std::snprintf(notice, sizeof notice, "That server plays another version (%s); this client is %.2f.",
+                      entry->version.empty() ? "unknown" : entry->version.c_str(),
+                      static_cast<double>(kGameVersion));
+        m_notice = notice;
+        CMessageLog::GetConsoleLog().Print("%s", notice);
+        return Id();
+    }
     m_context.server = {entry->address, ""};
     return ScreenId::Game;
 }
@@ -84,26 +138,50 @@ ScreenId CServerBrowser::JoinSelected()
 void CServerBrowser::Search()
 {
     char address[kMaxTypedLength + 1] = {};
-    if (m_addressEntry)
+    std::vector<session::HostAddress> servers;
+    if (m_addressEntry && m_addressEntry->TakeConfirmed())
         m_addressEntry->GetText(address, sizeof address);
+    else if (m_addressEntry)
+        servers = InternetServers();
+    // With nothing to ask the internet browser lists nothing: the local
+    // network is the other browser's.
+    if (m_addressEntry && !address[0] && servers.empty())
+        return;
     try
     {
-        m_context.Session().EnumHosts(address);
+        m_context.Session().EnumHosts(address, servers);
     }
-    catch (const CSearchError&)
+    catch (const CSearchError& error)
     {
+        m_notice = error.what();
     }
+}
+
+std::vector<session::HostAddress> CServerBrowser::InternetServers()
+{
+    std::vector<session::HostAddress> masters;
+    for (const std::string& name : m_context.settings.masters)
+    {
+        session::HostAddress master;
+        if (session::CSessionClient::ResolveTyped(name, session::master::kDefaultMasterPort, master) ==
+            session::EnumResult::Ok)
+            masters.push_back(master);
+        else
+            m_notice = "Could not find the master server " + name + ".";
+    }
+    std::vector<session::HostAddress> servers;
+    if (!masters.empty())
+        servers = session::CSessionClient::AskMasters(masters, kMasterWaitMs);
+    for (const session::HostAddress& favourite : m_context.settings.favourites)
+        if (std::find(servers.begin(), servers.end(), favourite) == servers.end())
+            servers.push_back(favourite);
+    return servers;
 }
 
 void CServerBrowser::FillServerList()
 {
-    CClient& session = m_context.Session();
-    session.ResetHostCursor();
-    char name[kServerNameSize];
-    uint32_t limit = 0, count = 0;
-    session::HostAddress address;
-    while (session.NextHost(name, sizeof name, limit, count, &address))
-        AddServer(name, static_cast<int32_t>(limit), static_cast<int32_t>(count), address);
+    for (const CServerLine& line : m_context.Session().ServerLines())
+        AddLine(EntryOf(line));
 }
 
 bool CServerBrowser::LoadTextures()
@@ -120,21 +198,26 @@ void CServerBrowser::Clear()
 
 void CServerBrowser::AddServer(const char* name, int32_t limit, int32_t count, session::HostAddress address)
 {
-    m_entries.push_back({name ? name : "", limit, count, address});
+    Entry entry;
+    entry.name = name ? name : "";
+    entry.limit = limit;
+    entry.count = count;
+    entry.address = address;
+    m_entries.push_back(entry);
 }
 
 void CServerBrowser::Previous()
 {
-    if (m_entries.empty())
+    if (RowCount() == 0)
         return;
-    m_selected = m_selected <= 1 ? static_cast<int>(m_entries.size()) : m_selected - 1;
+    m_selected = m_selected <= 1 ? RowCount() : m_selected - 1;
 }
 
 void CServerBrowser::Next()
 {
-    if (m_entries.empty())
+    if (RowCount() == 0)
         return;
-    m_selected = m_selected >= static_cast<int>(m_entries.size()) ? 1 : m_selected + 1;
+    m_selected = m_selected >= RowCount() ? 1 : m_selected + 1;
 }
 
 void CServerBrowser::GetSelectedName(char* buffer, size_t size) const
@@ -148,37 +231,41 @@ void CServerBrowser::GetSelectedName(char* buffer, size_t size) const
 
 const CServerBrowser::Entry* CServerBrowser::SelectedEntry() const
 {
-    if (m_selected < 1 || m_selected > static_cast<int>(m_entries.size()))
+    int index = m_selected - 1 - (HasTypeLine() ? 1 : 0);
+    if (index < 0 || index >= static_cast<int>(m_entries.size()))
         return nullptr;
-    return &m_entries[static_cast<size_t>(m_selected - 1)];
+    return &m_entries[static_cast<size_t>(index)];
 }
 
 void CServerBrowser::DrawContents(float hh)
 {
     DrawCentred(hh - 60, kMenuGreen, "Select A Server To Play On");
-    if (m_entries.empty())
+    if (RowCount() == 0)
         DrawCentred(hh - 132, kMenuWhite,
                     m_searching ? "Searching for hosts, please wait..." : "No Servers Found...");
     else
         DrawList(hh);
+    if (!m_notice.empty())
+        DrawCentred(140 - hh, kMenuGreen, m_notice.c_str());
     DrawCentred(100 - hh, kMenuWhite, "Up and Down Arrow Moves Between Servers");
-    DrawCentred(80 - hh, kMenuWhite, "Enter Selects a Server");
+    DrawCentred(80 - hh, kMenuWhite, "Enter Selects a Server, R Searches Again");
     DrawCentred(60 - hh, kMenuWhite, "Escape Returns to main menu");
 }
 
 void CServerBrowser::DrawList(float hh) const
 {
-    char line[1100];
-    std::snprintf(line, sizeof line, "%-28s %28s", "Server Name", "Players/Max");
+    char line[160];
+    std::snprintf(line, sizeof line, kLineFormat, "Server Name", "Map", "People", "Ping", "Version");
     DrawLine(kListLeft, hh - 132, kMenuWhite, line);
     DrawHeaderRule(hh - 134);
-    for (size_t i = 0; i < m_entries.size(); ++i)
+    for (int row = 1; row <= RowCount(); ++row)
     {
-        const Entry& entry = m_entries[i];
-        int row = static_cast<int>(i) + 1;
-        std::snprintf(line, sizeof line, "%-50s  %02d/%02d", entry.name.c_str(), entry.count, entry.limit);
+        int index = row - 1 - (HasTypeLine() ? 1 : 0);
+        if (index < 0)
+            std::snprintf(line, sizeof line, kLineFormat, kTypeLine, "", "", "", "");
+        const std::string text = index < 0 ? line : LineText(m_entries[static_cast<size_t>(index)]);
         const RenderColour& colour = row == m_selected ? kMenuGreen : kMenuWhite;
-        DrawLine(kListLeft, hh - 120 - static_cast<float>((row + 1) * 16), colour, line);
+        DrawLine(kListLeft, hh - 120 - static_cast<float>((row + 1) * 16), colour, text);
     }
 }
 

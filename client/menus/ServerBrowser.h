@@ -1,8 +1,10 @@
-// The server browser, on the local network or at the address typed in the
-// address entry: the servers that answered a search, one line each
-// ("%-50s  %02d/%02d": name, players, limit), walked with Up and Down
-// (wrapping). Every visit starts a fresh session, so servers that stopped
-// answering are not listed again: its first frame says it is searching and
+// The server browser, on the local network or on the internet: the servers
+// that answered a search, one line each (name, map, players/limit, ping, and
+// a mark on a server of another version), walked with Up and Down
+// (wrapping). The internet browser asks the servers the "Masters" setting's
+// masters list and the favourites, or, after the address entry, the address
+// typed there; its first line opens the address entry, and R searches again. Every visit starts a fresh
+// session, so servers that stopped answering are not listed again: its first frame says it is searching and
 // then searches, the second lists what answered, or "No Servers Found...".
 // Carriage return joins the selected server, by the address its answer came
 // from, with the ship and name the options screen shows; Escape or any other typed character returns to the
@@ -29,11 +31,15 @@ public:
         int32_t limit = 0;
         int32_t count = 0;
         session::HostAddress address; // where the server answered from
+        std::string map;
+        std::string version;
+        int32_t pingMs = -1; // -1: not measured
+        bool otherVersion = false;
     };
 
     // Asks the address `addressEntry` holds, or with none searches the local
     // network; the game is joined with `options`' ship and name.
-    CServerBrowser(CClientContext& context, const COptionsMenu& options, const CAddressEntry* addressEntry);
+    CServerBrowser(CClientContext& context, const COptionsMenu& options, CAddressEntry* addressEntry);
 
     bool LoadTextures() override;
     void Enter() override;
@@ -48,6 +54,10 @@ public:
     void SetSearching(bool searching) { m_searching = searching; }
     bool IsSearching() const { return m_searching; }
     void AddServer(const char* name, int32_t limit, int32_t count, session::HostAddress address = {});
+    void AddLine(const Entry& entry) { m_entries.push_back(entry); }
+    // What the browser says beside the list: why a search failed, or why a
+    // server cannot be joined.
+    const std::string& Notice() const { return m_notice; }
     void Previous();
     void Next();
     bool HasServers() const { return !m_entries.empty(); }
@@ -65,7 +75,12 @@ protected:
 private:
     // A failed search leaves the list empty, which says so.
     void Search();
+    // The servers the masters list, and the favourites.
+    std::vector<session::HostAddress> InternetServers();
     void FillServerList();
+    // The type-an-address line comes first in the internet browser.
+    bool HasTypeLine() const { return m_addressEntry != nullptr; }
+    int RowCount() const { return static_cast<int>(m_entries.size()) + (HasTypeLine() ? 1 : 0); }
     // Carriage return with servers listed: the game's ship, name and server.
     ScreenId JoinSelected();
     // Null when nothing is listed.
@@ -75,7 +90,8 @@ private:
     static void DrawHeaderRule(float y);
 
     const COptionsMenu& m_options;
-    const CAddressEntry* m_addressEntry;
+    CAddressEntry* m_addressEntry;
+    std::string m_notice;
     int m_selected = 1;
     bool m_searching = false;
     // Counts the frames of a visit up to 2: only the first two differ.

@@ -150,7 +150,7 @@ TEST_F(ScreenStates, EachScreensKeysLeadToTheDesignedScreen)
                         {Instructions, MainMenu, MainMenu, MainMenu},
                         {Credits, MainMenu, MainMenu, MainMenu},
                         {LanBrowser, MainMenu, MainMenu, LanBrowser},
-                        {InternetBrowser, MainMenu, MainMenu, InternetBrowser},
+                        {InternetBrowser, MainMenu, MainMenu, AddressEntry}, // its first line
                         {AddressEntry, AddressEntry, MainMenu, InternetBrowser},
                         {Options, Options, MainMenu, MainMenu},
                         {MainMenu, MainMenu, MainMenu, LanBrowser},
@@ -184,8 +184,16 @@ TEST_F(ScreenStates, BrowserJoinsTheSelectedServerWithTheOptionsShipAndName)
     const session::HostAddress second{0x7F000002, 3001};
     screens.internetBrowser.AddServer("Twin", 4, 1, {0x7F000001, 3001});
     screens.internetBrowser.AddServer("Twin", 8, 2, second);
+    CServerBrowser::Entry newer;
+    newer.version = "9.99";
+    newer.otherVersion = true;
+    screens.internetBrowser.AddLine(newer);
     In(ScreenId::InternetBrowser);
-    Key(platform::kVkDown);
+    Key(platform::kVkUp); // wraps from the type-an-address line to the last
+    Char('\r');
+    EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::InternetBrowser) << "another version is not joined";
+    EXPECT_TRUE(screens.internetBrowser.Notice().starts_with("That server plays another version (9.99)"));
+    Key(platform::kVkUp);
     Char('\r');
     EXPECT_EQ(m_dispatcher.GetCurrent(), ScreenId::Game);
     const CClientContext& context = m_context;
@@ -802,3 +810,26 @@ TEST(DisplayModes, TheViewIs768UnitsHighInAnyWindow)
     SetRenderBackend(nullptr);
 }
 } // namespace
+
+// Favourites are read strictly (bad lines skipped, repeats and extras
+// dropped) and a join puts its server first.
+TEST(Favourites, ReadStrictlyAndTheLatestJoinComesFirst)
+{
+    using session::HostAddress;
+    std::vector<HostAddress> read =
+        ParseFavourites("10.0.0.1:3001\nbad\n10.0.0.2:0\n10.0.0.1:3001\n"
+                        " 10.0.0.3:4000\r\n10.0.0.4:1\n10.0.0.5:2\n10.0.0.6:3\n10.0.0.7:4\n");
+    EXPECT_EQ(
+        read,
+        (std::vector<HostAddress>{
+            {0x0A000001, 3001}, {0x0A000003, 4000}, {0x0A000004, 1}, {0x0A000005, 2}, {0x0A000006, 3}}));
+    RememberFavourite(read, {0x0A000004, 1});
+    RememberFavourite(read, {0x0A000009, 9});
+    EXPECT_EQ(
+        read,
+        (std::vector<HostAddress>{
+            {0x0A000009, 9}, {0x0A000004, 1}, {0x0A000001, 3001}, {0x0A000003, 4000}, {0x0A000005, 2}}));
+    EXPECT_EQ(ParseFavourites(FormatFavourites(read)), read);
+    EXPECT_EQ(ParseMasters("master.example:27950\n\n  10.1.1.1 \nbad line\n"),
+              (std::vector<std::string>{"master.example:27950", "10.1.1.1"}));
+}

@@ -272,18 +272,20 @@ std::function<bool(const Picture&)> MainMenuWith(int selected)
 }
 
 // The LAN browser with exactly one server, selected: "Arena" (the test's
-// server), a gap, then "00/04" (no players, four places: the server's own
-// player is not counted). Entry k's line, "%-50s  %02d/%02d", sits at
-// kHalfHeight - 120 - (k + 1) * 16.
+// server), its map, then "00/04" (no players, four places: the server's own
+// player is not counted) and a measured ping. Entry k's 75-character line
+// (name 28, map 16, players 6, ping 6, version mark 15, one space apart)
+// starts at x -375 and sits at kHalfHeight - 120 - (k + 1) * 16.
 bool ShowsArenaAlone(const Picture& picture)
 {
     const int first = kHalfHeight - 152, second = first - 16;
     return ShowsCentred(picture, kHalfHeight - 60, "Select A Server To Play On", kGreen) &&
-           ShowsAt(picture, -285, kHalfHeight - 132, "Server Name", kWhite) &&
-           ShowsAt(picture, -285, first, "Arena", kGreen) &&
-           Blank(picture, TextArea(picture, -235, first, 47)) &&
-           ShowsAt(picture, 235, first, "00/04", kGreen) &&
-           Blank(picture, TextArea(picture, -285, second, 57));
+           ShowsAt(picture, -375, kHalfHeight - 132, "Server Name", kWhite) &&
+           ShowsAt(picture, -375, first, "Arena", kGreen) &&
+           !Blank(picture, TextArea(picture, -85, first, 16)) &&
+           ShowsAt(picture, 95, first, "00/04", kGreen) &&
+           !Blank(picture, TextArea(picture, 155, first, 6)) &&
+           Blank(picture, TextArea(picture, -375, second, 75));
 }
 
 // Only the loopback interface is there: the namespace is private, and a LAN

@@ -307,10 +307,10 @@ TEST(SessionAttack, SearchesAnswerOnlyTheirGameAtARateAndForgedConnectsLeaveRoom
     }
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::Connected);
-    client.session.EnumHosts(EnumParams{"127.0.0.1", server.port, kOtherGame, 1, 100});
+    client.session.EnumHosts(EnumParams{"127.0.0.1", server.port, kOtherGame, 1, 100, {}});
     EXPECT_TRUE(client.answers.empty()) << "servers of other games stay quiet";
     client.session.EnumHosts(
-        EnumParams{"127.0.0.1", server.port, kGame, 25, 5}); // 25 queries in about 125 ms
+        EnumParams{"127.0.0.1", server.port, kGame, 25, 5, {}}); // 25 queries in about 125 ms
     ASSERT_EQ(client.answers.size(), static_cast<size_t>(wire::kEnumAnswersPerSecond));
     const auto& [session, address] = client.answers[0];
     EXPECT_EQ(
@@ -424,4 +424,30 @@ TEST(SessionStatus, GetInfoAndGetStatusAnswerFromTheGameAtARate)
     EXPECT_EQ(answers[0], 4) << "a few for one address";
     EXPECT_EQ(std::accumulate(answers.begin(), answers.end(), 2), 40)
         << "and a bound in all, the two above included";
+}
+
+// What a player types in the address entry: the port after a colon replaces
+// the default; a port outside 1 to 65535, or not a number, is refused.
+TEST(TypedAddress, PortAfterTheColonReplacesTheDefaultAndBadPortsAreRefused)
+{
+    struct Row
+    {
+        const char* typed;
+        EnumResult result;
+        uint16_t port;
+    };
+    const Row rows[] = {
+        {"127.0.0.1", EnumResult::Ok, 3001},         {"127.0.0.1:4000", EnumResult::Ok, 4000},
+        {"localhost:65535", EnumResult::Ok, 65535},  {"127.0.0.1:0", EnumResult::BadPort, 0},
+        {"127.0.0.1:70000", EnumResult::BadPort, 0}, {"127.0.0.1:x", EnumResult::BadPort, 0},
+        {"127.0.0.1:", EnumResult::BadPort, 0},      {"no.such.host.invalid", EnumResult::UnknownHost, 0}};
+    for (const Row& row : rows)
+    {
+        HostAddress address;
+        EXPECT_EQ(CSessionClient::ResolveTyped(row.typed, 3001, address), row.result) << row.typed;
+        if (row.result == EnumResult::Ok)
+        {
+            EXPECT_EQ(address, (HostAddress{0x7F000001, row.port})) << row.typed;
+        }
+    }
 }
