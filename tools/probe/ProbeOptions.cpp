@@ -11,7 +11,8 @@ namespace probe
 
 const char* const kUsage =
     "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--master HOST[:PORT]]\n"
-    "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT] [--send HEX]... [--send-every MS] [--ping]\n"
+    "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT] [--send HEX]... "
+    "[--send-every MS] [--ping]\n"
     "                    [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
@@ -94,8 +95,8 @@ bool ParseAddress(const std::string& text, uint32_t& out)
 bool ParseMaster(const std::string& text, ProbeOptions& options)
 {
     size_t colon = text.rfind(':');
-    if (colon != std::string::npos && (!ParseExactNumber(text.substr(colon + 1), options.masterPort) ||
-                                       options.masterPort == 0))
+    if (colon != std::string::npos &&
+        (!ParseExactNumber(text.substr(colon + 1), options.masterPort) || options.masterPort == 0))
         return false;
     options.masterHost = text.substr(0, colon);
     return !options.masterHost->empty();
@@ -133,7 +134,8 @@ std::vector<cmdline::Option> OptionTable(ProbeOptions& options)
         cmdline::NumberOption<uint16_t>("--port", options.port, 1),
         cmdline::ValueOption("--bind", [&options](const std::string& value)
                              { return ParseAddress(value, options.bindIpv4); }),
-        cmdline::ValueOption("--master", [&options](const std::string& value) { return ParseMaster(value, options); }),
+        cmdline::ValueOption("--master",
+                             [&options](const std::string& value) { return ParseMaster(value, options); }),
         cmdline::ValueOption("--name",
                              [&options](const std::string& value) { return options.name = value, true; }),
         cmdline::NumberOption("--ship", options.shipType),

@@ -55,7 +55,8 @@ public:
     void Send(const HostAddress& to, const std::vector<uint8_t>& bytes)
     {
         sockaddr_in address = ToSockaddr(to.ipv4, to.port);
-        sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        sendto(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+               sizeof address);
     }
 
     // The next datagram that arrives before `deadlineMs`; false when none.
@@ -68,7 +69,8 @@ public:
         bytes.resize(sm::kMaxMasterDatagram + 1); // one more: an oversized datagram is refused, not cut
         sockaddr_in source{};
         socklen_t length = sizeof source;
-        ssize_t size = recvfrom(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&source), &length);
+        ssize_t size =
+            recvfrom(m_fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&source), &length);
         if (size < 0 || length != sizeof source)
             return bytes.clear(), true;
         bytes.resize(size_t(size));
@@ -89,8 +91,9 @@ const std::string* Find(const sm::InfoPairs& pairs, std::string_view key)
 void Fill(ServerLine& server, const sm::InfoPairs& info, uint32_t pingMs)
 {
     const std::pair<const char*, std::string*> fields[] = {
-        {"hostname", &server.name}, {"sv_maxclients", &server.maxPlayers}, {"clients", &server.people},
-        {"mapname", &server.map},   {"bots", &server.bots},                {"gameversion", &server.version}};
+        {"hostname", &server.name},  {"sv_maxclients", &server.maxPlayers},
+        {"clients", &server.people}, {"mapname", &server.map},
+        {"bots", &server.bots},      {"gameversion", &server.version}};
     for (const auto& [key, field] : fields)
         if (const std::string* value = Find(info, key))
             *field = *value;
@@ -167,7 +170,8 @@ void AskForInfo(std::vector<ServerLine>& servers, uint32_t bindIpv4, uint32_t ti
             continue;
         const std::string* challenge = Find(info, "challenge");
         auto query = challenge ? queries.find(*challenge) : queries.end();
-        if (query == queries.end() || answered[query->second.server] || servers[query->second.server].address != from)
+        if (query == queries.end() || answered[query->second.server] ||
+            servers[query->second.server].address != from)
             continue;
         Fill(servers[query->second.server], info, static_cast<uint32_t>(NowMs() - query->second.sentMs));
         answered[query->second.server] = true;
