@@ -11,9 +11,8 @@ namespace probe
 
 const char* const kUsage =
     "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--master HOST[:PORT]]\n"
-    "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT] [--send HEX]... "
-    "[--send-every MS] [--ping]\n"
-    "                    [--duration MS] [--bots N] [--world]\n"
+    "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT]\n"
+    "                    [--send HEX]... [--send-every MS] [--ping] [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
