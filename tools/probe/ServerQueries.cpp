@@ -111,6 +111,26 @@ std::vector<HostAddress> WithoutRepeats(const std::vector<sm::ServerAddress>& fo
     }
     return servers;
 }
+struct InfoQuery
+{
+    size_t server = 0;
+    uint64_t sentMs = 0;
+};
+
+// A getinfo to each server not yet answered, each with a challenge of its own.
+void AskUnanswered(QuerySocket& socket, const std::vector<ServerLine>& servers,
+                   const std::vector<bool>& answered, std::map<std::string, InfoQuery>& queries,
+                   uint64_t nowMs)
+{
+    for (size_t i = 0; i < servers.size(); ++i)
+    {
+        if (answered[i])
+            continue;
+        std::string challenge = "probe" + std::to_string(queries.size());
+        queries[challenge] = {i, nowMs};
+        socket.Send(servers[i].address, sm::MakeGetInfo(challenge));
+    }
+}
 } // namespace
 
 std::optional<std::vector<HostAddress>> AskMaster(const HostAddress& master, uint32_t bindIpv4,
@@ -140,28 +160,18 @@ std::optional<std::vector<HostAddress>> AskMaster(const HostAddress& master, uin
 
 void AskForInfo(std::vector<ServerLine>& servers, uint32_t bindIpv4, uint32_t timeoutMs)
 {
-    struct Query
-    {
-        size_t server = 0;
-        uint64_t sentMs = 0;
-    };
     QuerySocket socket(bindIpv4);
-    std::map<std::string, Query> queries; // by challenge, each query's own
+    std::map<std::string, InfoQuery> queries; // by challenge, each query's own
     std::vector<bool> answered(servers.size(), false);
     size_t unanswered = servers.size();
     uint64_t end = NowMs() + timeoutMs, resend = 0;
     for (uint64_t now = NowMs(); now < end && unanswered > 0; now = NowMs())
     {
-        for (size_t i = 0; i < servers.size() && now >= resend; ++i)
-        {
-            if (answered[i])
-                continue;
-            std::string challenge = "probe" + std::to_string(queries.size());
-            queries[challenge] = {i, now};
-            socket.Send(servers[i].address, sm::MakeGetInfo(challenge));
-        }
         if (now >= resend)
+        {
+            AskUnanswered(socket, servers, answered, queries, now);
             resend = now + kResendMs;
+        }
         std::vector<uint8_t> bytes;
         HostAddress from;
         sm::InfoPairs info;
