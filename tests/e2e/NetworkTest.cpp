@@ -197,7 +197,8 @@ TEST(Master, ListsAnnouncedServersAndForgetsOneKilledAfterTheExpiry)
     ChildProcess master(ProgramPath("QuorvexMaster"),
                         {"--port", masterPort, "--bind", "127.0.0.1", "--expiry", "8"});
     ASSERT_TRUE(master.WaitForLine("Listening on", 10s));
-    auto twin = ServerUnderTest::Setup().Arena().Args({"-name", "Twin", "-bots", "1", "-master", masterAddress});
+    auto twin =
+        ServerUnderTest::Setup().Arena().Args({"-name", "Twin", "-bots", "1", "-master", masterAddress});
     ServerUnderTest kept(twin), killed(twin);
     ASSERT_TRUE(kept.ready && killed.ready);
     std::vector<std::string> both = {"127.0.0.1:" + std::to_string(kept.port),
