@@ -2,13 +2,16 @@
 // the player limit, chat and ping after hostile packets, who may shut it
 // down, and peers that vanish. (Floods of joins are the session's, tested
 // with real sockets in tests/session.)
+#include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <regex>
+#include <thread>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
@@ -28,7 +31,11 @@ TEST(Search, ByBroadcastInsideAPrivateNetwork)
     if (code != 0 && shell.Stderr().find("unshare") != std::string::npos)
         GTEST_SKIP() << "cannot create a network namespace here: " << shell.Stderr();
     ASSERT_EQ(code, 0) << shell.Stderr();
-    EXPECT_EQ(LinesStartingWith(shell, "SERVER"), std::vector<std::string>{"SERVER\tLanArena\t4\t0"});
+    std::vector<std::string> found = LinesStartingWith(shell, "SERVER");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(std::regex_match(
+        found[0], std::regex("SERVER\tLanArena\t4\t0\t[^?\t]+\t0\t[0-9.]+\t[0-9]+\t10\\.77\\.0\\.[12]:3001")))
+        << "the search's answer, then getinfo's: " << found[0];
 }
 
 TEST(Network, AFullServerRefusesTheNextClientAtOnce)
@@ -177,4 +184,59 @@ TEST(Status, QstatListsNameMapAndPlayers)
                                      ",Status Arena,Arena,4,1,"))
         << lines[0];
     EXPECT_TRUE(lines[1].ends_with(" [bot],0,0")) << lines[1];
+}
+
+// Two servers of one name on two ports announce themselves to a master on
+// loopback; qstat and the probe list both from it, and the one killed without
+// a word leaves the list once the master has not heard from it for the
+// expiry. (The other leaves soon after: a server's heartbeats are minutes
+// apart, which the expiry here is not.)
+TEST(Master, ListsAnnouncedServersAndForgetsOneKilledAfterTheExpiry)
+{
+    const std::string masterPort = std::to_string(FreeUdpPort()), masterAddress = "127.0.0.1:" + masterPort;
+    ChildProcess master(ProgramPath("QuorvexMaster"),
+                        {"--port", masterPort, "--bind", "127.0.0.1", "--expiry", "8"});
+    ASSERT_TRUE(master.WaitForLine("Listening on", 10s));
+    auto twin =
+        ServerUnderTest::Setup().Arena().Args({"-name", "Twin", "-bots", "1", "-master", masterAddress});
+    ServerUnderTest kept(twin), killed(twin);
+    ASSERT_TRUE(kept.ready && killed.ready);
+    std::vector<std::string> both = {"127.0.0.1:" + std::to_string(kept.port),
+                                     "127.0.0.1:" + std::to_string(killed.port)};
+    for (const std::string& server : both)
+        ASSERT_TRUE(master.WaitForLine("Listed " + server + " (Twin)", 10s));
+    auto listed = [&](std::vector<std::string> args, const std::string& prefix)
+    {
+        args.insert(args.begin(), {"--master", masterAddress});
+        ChildProcess probe(ProgramPath("QuorvexProbe"), args);
+        EXPECT_EQ(Finish(probe), 0) << probe.Stderr();
+        std::vector<std::string> lines = LinesStartingWith(probe, prefix);
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(listed({}, "127.0.0.1:"), both);
+    std::vector<std::string> lines = listed({"--enum"}, "SERVER");
+    ASSERT_EQ(lines.size(), 2u);
+    for (const std::string& line : lines)
+        EXPECT_TRUE(std::regex_match(
+            line, std::regex("SERVER\tTwin\t4\t0\tArena\t1\t[0-9.]+\t[0-9]+\t127\\.0\\.0\\.1:[0-9]+")))
+            << line;
+
+    // qstat takes the list at once and then waits out its master retries;
+    // -mi shortens that wait, so the test is shorter, not the list longer.
+    ChildProcess qstat("/usr/bin/quakestat",
+                       {"-cfg", std::string(QUORVEX_SOURCE_DIR) + "/packaging/qstat.cfg", "-raw", ",", "-mi",
+                        "0.5", "-quorvexm", masterAddress});
+    ASSERT_EQ(Finish(qstat), 0) << qstat.Stderr();
+    for (const std::string& server : both)
+        EXPECT_EQ(CountLines(qstat, "QUORVEXS," + server + ",Twin,Arena,4,"), 1u) << server;
+
+    killed.process->Signal(SIGKILL);
+    const std::string gone = "127.0.0.1:" + std::to_string(killed.port);
+    std::vector<std::string> now = both;
+    for (int attempt = 0; attempt < 120 && std::ranges::count(now, gone) > 0; ++attempt)
+        std::this_thread::sleep_for(250ms), now = listed({}, "127.0.0.1:");
+    EXPECT_EQ(std::ranges::count(now, gone), 0) << "still listed after half a minute";
+    EXPECT_TRUE(master.WaitForLine("Dropped " + gone + ": not heard from for 8 s", 10s));
 }

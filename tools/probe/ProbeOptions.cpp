@@ -10,9 +10,9 @@ namespace probe
 {
 
 const char* const kUsage =
-    "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--name TEXT] [--ship N] [--join]\n"
-    "                    [--keys LIST] [--chat TEXT] [--send HEX]... [--send-every MS] [--ping]\n"
-    "                    [--duration MS] [--bots N] [--world]\n"
+    "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--master HOST[:PORT]]\n"
+    "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT]\n"
+    "                    [--send HEX]... [--send-every MS] [--ping] [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
@@ -22,7 +22,13 @@ const char* const kUsage =
     "  --bind ADDR      send from this local IPv4 address (e.g. 127.0.0.5, to stand for another\n"
     "                   machine on loopback); not with --world\n"
     "  --enum           search for servers instead: the named host, or the local network when\n"
-    "                   --host is not given; prints SERVER<TAB>name<TAB>max<TAB>current\n"
+    "                   --host is not given; asks each for its info (getinfo) and prints\n"
+    "                   SERVER<TAB>name<TAB>max<TAB>people<TAB>map<TAB>bots<TAB>version<TAB>\n"
+    "                   ping ms<TAB>address:port (\"?\" for what a server did not say)\n"
+    "  --master HOST[:PORT]\n"
+    "                   ask this master server (port 27950 by default) for its Quorvex servers\n"
+    "                   and print each as address:port, one a line; with --enum the SERVER\n"
+    "                   line of each instead\n"
     "  --join           register as a player (MSG_JOIN with --ship and --name)\n"
     "  --name TEXT      player name (default Probe)\n"
     "  --ship N         ship type (default 0)\n"
@@ -55,6 +61,7 @@ const char* const kUsage =
     "lines are not printed.\n"
     "With --world, SIGUSR1 prints those lines (the BOT and WORLD lines, or the WORLD lines) at\n"
     "once, as the worlds are then, and the probe goes on.\n"
+    "With --master: exit status 3 when the master is unknown or does not answer.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
     "1 bad arguments.\n";
 
@@ -82,6 +89,16 @@ bool ParseAddress(const std::string& text, uint32_t& out)
     std::optional<uint32_t> address = session::HostAddress::ParseIpv4(text);
     out = address.value_or(0);
     return address.has_value();
+}
+
+bool ParseMaster(const std::string& text, ProbeOptions& options)
+{
+    size_t colon = text.rfind(':');
+    if (colon != std::string::npos &&
+        (!ParseExactNumber(text.substr(colon + 1), options.masterPort) || options.masterPort == 0))
+        return false;
+    options.masterHost = text.substr(0, colon);
+    return !options.masterHost->empty();
 }
 
 bool ParseKeys(const std::string& text, std::vector<uint32_t>& out)
@@ -116,6 +133,8 @@ std::vector<cmdline::Option> OptionTable(ProbeOptions& options)
         cmdline::NumberOption<uint16_t>("--port", options.port, 1),
         cmdline::ValueOption("--bind", [&options](const std::string& value)
                              { return ParseAddress(value, options.bindIpv4); }),
+        cmdline::ValueOption("--master",
+                             [&options](const std::string& value) { return ParseMaster(value, options); }),
         cmdline::ValueOption("--name",
                              [&options](const std::string& value) { return options.name = value, true; }),
         cmdline::NumberOption("--ship", options.shipType),

@@ -20,6 +20,9 @@ struct ProbeOptions
     // The local IPv4 address to send from (host byte order); 0: any.
     uint32_t bindIpv4 = 0;
     bool enumerate = false;
+    // --master HOST[:PORT]: list that master's servers instead.
+    std::optional<std::string> masterHost;
+    uint16_t masterPort = 27950;
     std::string name = "Probe";
     uint32_t shipType = 0;
     bool join = false;

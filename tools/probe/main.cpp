@@ -5,6 +5,7 @@
 #include "tools/probe/ProbeOptions.h"
 #include "tools/probe/ProbeWorld.h"
 #include "tools/probe/PumpLoop.h"
+#include "tools/probe/ServerQueries.h"
 
 #include <cstdio>
 #include <map>
@@ -14,26 +15,44 @@ using namespace probe;
 
 namespace
 {
+// How long servers and masters have to answer the master protocol's queries.
+constexpr uint32_t kQueryTimeoutMs = 1500;
+
+// Gathers the line of each server that answers the search, once per run of
+// a server.
 class Enumerator : public session::ISessionClientEvents
 {
 public:
     void OnEnumHostsResponse(const session::SessionDescription& session,
-                             const session::HostAddress&) override
+                             const session::HostAddress& address) override
     {
         if (!m_seen.emplace(session.instance.ToString(), true).second)
             return;
-        auto shown = [](uint32_t count) { return count == 0 ? 0 : count - 1; };
-        std::printf("SERVER\t%s\t%u\t%u\n", session.sessionName.c_str(), shown(session.maxPlayers),
-                    shown(session.currentPlayers));
-        std::fflush(stdout);
+        auto shown = [](uint32_t count) { return std::to_string(count == 0 ? 0 : count - 1); };
+        ServerLine line;
+        line.address = address;
+        line.name = session.sessionName;
+        line.maxPlayers = shown(session.maxPlayers);
+        line.people = shown(session.currentPlayers);
+        servers.push_back(line);
     }
     void OnConnectComplete(session::ConnectResult) override {}
     void OnTerminateSession() override {}
     void OnReceive(const uint8_t*, size_t) override {}
 
+    std::vector<ServerLine> servers;
+
 private:
     std::map<std::string, bool> m_seen;
 };
+
+void PrintWithInfo(std::vector<ServerLine> servers, const ProbeOptions& options)
+{
+    AskForInfo(servers, options.bindIpv4, kQueryTimeoutMs);
+    for (const ServerLine& server : servers)
+        PrintServerLine(server, stdout);
+    std::fflush(stdout);
+}
 
 int Enumerate(const ProbeOptions& options)
 {
@@ -54,6 +73,31 @@ int Enumerate(const ProbeOptions& options)
         std::fprintf(stderr, "No network to search on.\n");
         return kExitUnreachable;
     }
+    PrintWithInfo(events.servers, options);
+    return 0;
+}
+
+int ListMaster(const ProbeOptions& options)
+{
+    session::HostAddress master;
+    if (!session::CSessionClient::Resolve(*options.masterHost, options.masterPort, master))
+    {
+        std::fprintf(stderr, "Cannot resolve master \"%s\"; check the name.\n", options.masterHost->c_str());
+        return kExitUnreachable;
+    }
+    auto servers = AskMaster(master, options.bindIpv4, kQueryTimeoutMs);
+    if (!servers)
+    {
+        std::fprintf(stderr, "No answer from the master at %s.\n", master.ToString().c_str());
+        return kExitUnreachable;
+    }
+    std::vector<ServerLine> lines(options.enumerate ? servers->size() : 0);
+    for (size_t i = 0; i < servers->size(); ++i)
+        if (options.enumerate)
+            lines[i].address = (*servers)[i];
+        else
+            std::printf("%s\n", (*servers)[i].ToString().c_str());
+    PrintWithInfo(lines, options);
     return 0;
 }
 
@@ -138,6 +182,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "QuorvexProbe: %s. Try --help.\n", error.c_str());
         return kExitBadArguments;
     }
+    if (options->masterHost)
+        return ListMaster(*options);
     if (options->enumerate)
         return Enumerate(*options);
     if (options->world && options->bots == 0)
