@@ -937,12 +937,12 @@ int TwinLineWithTenPlaces(const Picture& p, int selected)
     {
         const int y = kHalfHeight - 136 - 16 * line;
         const Colour colour = line == selected ? kGreen : kWhite;
-        if (!ShowsAt(p, -285, y, "Twin", colour) || !ShowsAt(p, 235, y, "00/00", colour))
+        if (!ShowsAt(p, -375, y, "Twin", colour) || !ShowsAt(p, 95, y, "00/00", colour))
             return 0;
-        if (SameGlyph(p, TextArea(p, 235, y, 1), TextArea(p, 275, y, 1)))
+        if (SameGlyph(p, TextArea(p, 95, y, 1), TextArea(p, 135, y, 1)))
             ten = ten ? -1 : line;
     }
-    return Blank(p, TextArea(p, -285, kHalfHeight - 184, 57)) ? std::max(ten, 0) : 0;
+    return Blank(p, TextArea(p, -375, kHalfHeight - 184, 75)) ? std::max(ten, 0) : 0;
 }
 } // namespace
 
