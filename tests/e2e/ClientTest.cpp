@@ -10,6 +10,7 @@
 // in process (tests/client).
 #include "platform/ByteIo.h"
 #include "tests/support/MapFile.h"
+#include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
@@ -505,6 +506,18 @@ protected:
     // or -1 when the client did not end.
     int QuitWithF9() { return x.Key("F9") ? Finish(*client, kClientPatience) : -1; }
 
+    // Return joins the selected line, `picked`'s: it hears the join, and once
+    // the client has quit, `other` never did.
+    ServerUnderTest& JoinSelectedTwin(ServerUnderTest& picked, ServerUnderTest& other)
+    {
+        EXPECT_TRUE(x.Key("Return"));
+        EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
+        EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+        EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a server at its address";
+        EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
+        return picked;
+    }
+
     // The game window's size as the X server has it ("WxH"), or why not.
     std::string WindowSize()
     {
@@ -926,23 +939,35 @@ bool SameGlyph(const Picture& p, const PixelRect& a, const PixelRect& b)
     return true;
 }
 
-// Two LAN browser lines both named "Twin", line `selected` green, the other
-// white, nothing under them: which line (1 or 2) shows the place count
-// "00/10", told from "00/04" by its last glyph being its first; 0 when the
-// screen is not so.
-int TwinLineWithTenPlaces(const Picture& p, int selected)
+// Two browser lines both named "Twin", on the shipped maps' first map, with
+// a ping and no version mark, from row `firstRow` on (the internet browser's
+// address line is row 1): twin line `selected` green, the other white (both
+// when 0), nothing under them. Which twin line (1 or 2) shows the place
+// count "00/10", told from "00/04" by its last glyph being its first; 0 when
+// the screen is not so.
+int TwinLineWithTenPlaces(const Picture& p, int selected, int firstRow = 1)
 {
     int ten = 0;
     for (int line = 1; line <= 2; ++line)
     {
-        const int y = kHalfHeight - 136 - 16 * line;
+        const int y = kHalfHeight - 136 - 16 * (firstRow + line - 1);
         const Colour colour = line == selected ? kGreen : kWhite;
-        if (!ShowsAt(p, -375, y, "Twin", colour) || !ShowsAt(p, 95, y, "00/00", colour))
+        if (!ShowsAt(p, -375, y, "Twin", colour) || !ShowsAt(p, -85, y, "Caves", colour) ||
+            !ShowsAt(p, 95, y, "00/00", colour) || Blank(p, TextArea(p, 155, y, 6)) ||
+            !Blank(p, TextArea(p, 225, y, 15)))
             return 0;
         if (SameGlyph(p, TextArea(p, 95, y, 1), TextArea(p, 135, y, 1)))
             ten = ten ? -1 : line;
     }
-    return Blank(p, TextArea(p, -375, kHalfHeight - 184, 75)) ? std::max(ten, 0) : 0;
+    return Blank(p, TextArea(p, -375, kHalfHeight - 136 - 16 * (firstRow + 2), 75)) ? std::max(ten, 0) : 0;
+}
+
+// A server named "Twin" on the shipped maps with `places` places, started
+// with `args` too.
+ServerUnderTest::Setup Twin(const std::string& places, std::vector<std::string> args = {})
+{
+    args.insert(args.begin(), {"-name", "Twin"});
+    return ServerUnderTest::Setup().Args(args).Config("MaxPlayers " + places + "\n").ShippedMaps();
 }
 } // namespace
 
@@ -951,15 +976,7 @@ int TwinLineWithTenPlaces(const Picture& p, int selected)
 // server it came from, and not the other.
 TEST_F(ClientProgram, TwoServersOfOneNameOnOnePortAndTheSecondLineJoinsItsOwn)
 {
-    const auto twin = [](const char* address, uint16_t port, const char* places)
-    {
-        return ServerUnderTest::Setup()
-            .Args({"-name", "Twin"})
-            .Config(std::string("MaxPlayers ") + places + "\n")
-            .ShippedMaps()
-            .Bind(address, port);
-    };
-    ServerUnderTest one(twin("127.0.0.1", 0, "4")), two(twin("127.0.0.2", one.port, "10"));
+    ServerUnderTest one(Twin("4").Bind("127.0.0.1")), two(Twin("10").Bind("127.0.0.2", one.port));
     ASSERT_TRUE(one.ready && two.ready) << "both servers listen on port " << one.port;
     StartClient({"--port", std::to_string(one.port)}, {"QUORVEX_BROADCAST=127.0.0.1,127.0.0.2"});
     ASSERT_TRUE(PassIntro());
@@ -970,11 +987,36 @@ TEST_F(ClientProgram, TwoServersOfOneNameOnOnePortAndTheSecondLineJoinsItsOwn)
     ASSERT_TRUE(x.Key("Down"));
     ASSERT_TRUE(WaitForScreen("lan-browser-second",
                               [&](const Picture& p) { return TwinLineWithTenPlaces(p, 2) == tenOn; }));
-    ServerUnderTest& picked = tenOn == 2 ? two : one;
-    ServerUnderTest& other = tenOn == 2 ? one : two;
-    ASSERT_TRUE(x.Key("Return"));
-    EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
-    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
-    EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a bound server at its address";
-    EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
+    JoinSelectedTwin(tenOn == 2 ? two : one, tenOn == 2 ? one : two);
+}
+
+// Two servers of one name on two ports announce themselves to a master on
+// loopback. The internet browser lists both under its address line; the
+// second server line joins its own server, which becomes the first favourite.
+TEST_F(ClientProgram, TheInternetBrowserListsTheMastersServersAndTheSecondLineJoinsItsOwn)
+{
+    const std::string masterPort = std::to_string(FreeUdpPort()), masterAddress = "127.0.0.1:" + masterPort;
+    ChildProcess master(ProgramPath("QuorvexMaster"), {"--port", masterPort, "--bind", "127.0.0.1"});
+    ASSERT_TRUE(master.WaitForLine("Listening on", kClientPatience));
+    ServerUnderTest one(Twin("4", {"-master", masterAddress})), two(Twin("10", {"-master", masterAddress}));
+    ASSERT_TRUE(one.ready && two.ready);
+    for (const ServerUnderTest* twin : {&one, &two})
+        ASSERT_TRUE(master.WaitForLine("Listed 127.0.0.1:" + std::to_string(twin->port) + " (Twin)",
+                                       kClientPatience));
+    configHome.Write(kSettings + "Masters", masterAddress + "\n");
+    StartClient();
+    ASSERT_TRUE(PassIntro());
+    int tenOn = 0;
+    ASSERT_TRUE(x.Key("Down Return"));
+    ASSERT_TRUE(WaitForScreen("internet-browser",
+                              [&](const Picture& p)
+                              {
+                                  return ShowsAt(p, -375, kHalfHeight - 152, "Type an address...", kGreen) &&
+                                         (tenOn = TwinLineWithTenPlaces(p, 0, 2)) != 0;
+                              }));
+    ASSERT_TRUE(x.Key("Down Down"));
+    ASSERT_TRUE(WaitForScreen("internet-browser-second",
+                              [&](const Picture& p) { return TwinLineWithTenPlaces(p, 2, 2) == tenOn; }));
+    ServerUnderTest& picked = JoinSelectedTwin(tenOn == 2 ? two : one, tenOn == 2 ? one : two);
+    EXPECT_EQ(Setting("Favourites"), "127.0.0.1:" + std::to_string(picked.port) + "\n");
 }
