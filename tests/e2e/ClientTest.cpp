@@ -9,7 +9,9 @@
 // for a person to look at. How each screen is laid out, exactly, is checked
 // in process (tests/client).
 #include "platform/ByteIo.h"
+#include "tests/e2e/ScreenReader.h"
 #include "tests/support/MapFile.h"
+#include "tests/support/Ports.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
@@ -32,217 +34,12 @@ using namespace testing_support;
 
 namespace
 {
-// The client's view is this many units high whatever the screen's size; the
-// menus and the HUD are laid out from its centre.
-constexpr int kViewHeight = 768, kHalfHeight = kViewHeight / 2;
 // For a slow, sanitized build on a busy machine.
 constexpr std::chrono::seconds kClientPatience{30};
 const std::string kSettings = "Tessaloon/Quorvex/Settings/";
 const std::string kShotFolder = std::string(QUORVEX_BUILD_DIR) + "/screenshots/client";
 constexpr std::string_view kMenuItems[] = {
     "Join a LAN Game", "Join an Internet Game", "Instructions", "Options", "Credits", "Quit"};
-
-// Tools are started through env(1): it finds them on PATH and sets DISPLAY
-// for them, replacing whatever the test inherited.
-constexpr const char* kEnv = "/usr/bin/env";
-
-struct Colour
-{
-    uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Colour&) const = default;
-};
-constexpr Colour kWhite{255, 255, 255}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
-
-// Screen pixels from the top-left corner, rows going down.
-struct PixelRect
-{
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-// An RGB picture in memory.
-class Picture
-{
-public:
-    // Reads any picture file ImageMagick knows; nullopt when it cannot. The
-    // file is converted to a binary PPM (P6, 8 bits per channel): a header of
-    // four fields, one whitespace byte, the pixels.
-    static std::optional<Picture> Load(const std::string& path)
-    {
-        TempDir scratch;
-        ChildProcess convert(kEnv, {"convert", path, "-depth", "8", "ppm:" + scratch.File("picture.ppm")});
-        bool converted = Finish(convert) == 0;
-        std::ifstream in(scratch.File("picture.ppm"), std::ios::binary);
-        std::string magic;
-        int maximum = 0;
-        Picture p;
-        if (!converted || !(in >> magic >> p.m_width >> p.m_height >> maximum) || magic != "P6" ||
-            maximum != 255 || p.m_width <= 0 || p.m_height <= 0 || p.m_width > 8192 || p.m_height > 8192)
-            return std::nullopt;
-        in.get();
-        p.m_rgb.resize(size_t(p.m_width) * size_t(p.m_height) * 3);
-        if (!in.read(reinterpret_cast<char*>(p.m_rgb.data()), std::streamsize(p.m_rgb.size())))
-            return std::nullopt;
-        return p;
-    }
-
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    // Black outside the picture.
-    Colour At(int x, int y) const
-    {
-        if (x < 0 || y < 0 || x >= m_width || y >= m_height)
-            return {};
-        size_t at = (size_t(y) * size_t(m_width) + size_t(x)) * 3;
-        return {m_rgb[at], m_rgb[at + 1], m_rgb[at + 2]};
-    }
-    // Pixels of exactly this colour inside the rectangle (clipped to the picture).
-    int Count(const PixelRect& area, Colour colour) const
-    {
-        int count = 0;
-        for (int y = std::max(area.y, 0); y < std::min(area.y + area.height, m_height); ++y)
-            for (int x = std::max(area.x, 0); x < std::min(area.x + area.width, m_width); ++x)
-                count += At(x, y) == colour ? 1 : 0;
-        return count;
-    }
-
-private:
-    int m_width = 0, m_height = 0;
-    std::vector<uint8_t> m_rgb;
-};
-
-// A virtual X display for one test: an Xvfb server of its own (1024x768
-// unless told, 24-bit, no TCP), real key presses sent to it with xdotool, and screenshots
-// of the whole screen taken with ImageMagick. Every tool runs with this
-// display only, whatever DISPLAY the test itself inherited.
-class XSession
-{
-public:
-    // -displayfd lets Xvfb pick a free display number and write it to
-    // standard output once it accepts connections.
-    explicit XSession(const std::string& size = "1024x768")
-        : m_server(kEnv,
-                   {"Xvfb", "-displayfd", "1", "-screen", "0", size + "x24", "-nolisten", "tcp", "-noreset"})
-    {
-        while (std::optional<std::string> line = m_server.ReadLine(15s))
-            if (!line->empty() && line->find_first_not_of("0123456789") == std::string::npos)
-            {
-                m_display = ":" + *line;
-                break;
-            }
-    }
-    // A clean stop removes the display's lock file and socket.
-    ~XSession()
-    {
-        m_server.Signal(SIGTERM);
-        m_server.Wait(5s);
-    }
-
-    // The display is ":N", or empty when the server did not start.
-    bool Ready() const { return !m_display.empty(); }
-    const std::string& Display() const { return m_display; }
-    std::string Problem() { return "Xvfb did not start (package xvfb): " + m_server.Stderr(); }
-
-    // xdotool key presses ("F9", "alt+Return", "Down Down"): true on success.
-    bool Key(const std::string& keys)
-    {
-        std::vector<std::string> args{"key"};
-        std::istringstream words(keys);
-        for (std::string key; words >> key;)
-            args.push_back(key);
-        return Xdotool(args).has_value();
-    }
-    // Types text one character at a time, 30 ms apart.
-    bool Type(const std::string& text) { return Xdotool({"type", "--delay", "30", text}).has_value(); }
-    std::optional<std::string> Xdotool(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), "xdotool");
-        return Run(args);
-    }
-    // Saves the whole screen as a PNG and reads that same picture back.
-    std::optional<Picture> Capture(const std::string& pngPath)
-    {
-        if (!Run({"import", "-display", m_display, "-window", "root", pngPath}))
-            return std::nullopt;
-        return Picture::Load(pngPath);
-    }
-
-private:
-    // Runs a tool on this display: its standard output, or nullopt when it failed.
-    std::optional<std::string> Run(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), "DISPLAY=" + m_display);
-        ChildProcess tool(kEnv, args);
-        if (Finish(tool, 20s) != 0)
-            return std::nullopt;
-        std::string output;
-        for (const std::string& line : tool.Lines())
-            output += line + "\n";
-        return output;
-    }
-
-    ChildProcess m_server;
-    std::string m_display;
-};
-
-// Screen pixels a view unit spans. The tests' screens are between 4:3 and
-// 16:9, where the view fills the screen.
-double Scale(const Picture& p)
-{
-    return p.Height() / double(kViewHeight);
-}
-
-// The pixels whose centres lie in the box of view units with its lower-left
-// corner at (x, y): origin at the screen centre, y up.
-PixelRect UnitArea(const Picture& p, double x, double y, double width, double height)
-{
-    const double s = Scale(p);
-    auto column = [&](double units) { return int(std::ceil(p.Width() / 2.0 + units * s - 0.5)); };
-    auto row = [&](double units) { return int(std::ceil(p.Height() / 2.0 - units * s - 0.5)); };
-    return {column(x), row(y + height), column(x + width) - column(x), row(y) - row(y + height)};
-}
-
-// Where the client draws a text of `length` glyphs whose first glyph has its
-// lower-left corner at (x, y). The glyphs go up from y, in 10 x 16 cells.
-PixelRect TextArea(const Picture& p, int x, int y, int length)
-{
-    return UnitArea(p, x, y, 10 * length, 16);
-}
-
-// Texts are white or green here (a menu's selected line green, the others
-// white): a cell is blank when it holds neither colour.
-bool Blank(const Picture& picture, const PixelRect& area)
-{
-    return picture.Count(area, kWhite) == 0 && picture.Count(area, kGreen) == 0;
-}
-
-// The client draws its texts in pure colours, in 10 x 16 glyph cells. The
-// text with its first glyph's lower-left corner at (x, y): every glyph's
-// cell holds some of the colour and none of the other text colour, every
-// space's cell and the cells on either side are blank. Another text of
-// another length or with its spaces elsewhere, at the same place, does not
-// pass.
-bool ShowsAt(const Picture& picture, int x, int y, std::string_view text, Colour colour)
-{
-    const Colour other = colour == kGreen ? kWhite : kGreen;
-    const int length = int(text.size());
-    if (!Blank(picture, TextArea(picture, x - 10, y, 1)) ||
-        !Blank(picture, TextArea(picture, x + 10 * length, y, 1)))
-        return false;
-    for (int i = 0; i < length; ++i)
-    {
-        PixelRect cell = TextArea(picture, x + 10 * i, y, 1);
-        bool coloured = picture.Count(cell, colour) >= 2 && picture.Count(cell, other) == 0;
-        if (text[size_t(i)] == ' ' ? !Blank(picture, cell) : !coloured)
-            return false;
-    }
-    return true;
-}
-
-// Centred the client's way: x = -5 x length.
-bool ShowsCentred(const Picture& picture, int y, std::string_view text, Colour colour)
-{
-    return ShowsAt(picture, -5 * int(text.size()), y, text, colour);
-}
 
 bool ShowsFirstIntroCard(const Picture& picture)
 {
@@ -504,6 +301,18 @@ protected:
     // key that went down and up between two of its frames. The exit status,
     // or -1 when the client did not end.
     int QuitWithF9() { return x.Key("F9") ? Finish(*client, kClientPatience) : -1; }
+
+    // Return joins the selected line, `picked`'s: it hears the join, and once
+    // the client has quit, `other` never did.
+    ServerUnderTest& JoinSelectedTwin(ServerUnderTest& picked, ServerUnderTest& other)
+    {
+        EXPECT_TRUE(x.Key("Return"));
+        EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
+        EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
+        EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a server at its address";
+        EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
+        return picked;
+    }
 
     // The game window's size as the X server has it ("WxH"), or why not.
     std::string WindowSize()
@@ -916,33 +725,35 @@ INSTANTIATE_TEST_SUITE_P(FullHdAndUltraHd, LargeScreen, ::testing::Values("1920x
 
 namespace
 {
-// Whether two glyph cells hold the same pixels.
-bool SameGlyph(const Picture& p, const PixelRect& a, const PixelRect& b)
-{
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x)
-            if (!(p.At(a.x + x, a.y + y) == p.At(b.x + x, b.y + y)))
-                return false;
-    return true;
-}
-
-// Two LAN browser lines both named "Twin", line `selected` green, the other
-// white, nothing under them: which line (1 or 2) shows the place count
-// "00/10", told from "00/04" by its last glyph being its first; 0 when the
-// screen is not so.
-int TwinLineWithTenPlaces(const Picture& p, int selected)
+// Two browser lines both named "Twin", on the shipped maps' first map, with
+// a ping and no version mark, from row `firstRow` on (the internet browser's
+// address line is row 1): twin line `selected` green, the other white (both
+// when 0), nothing under them. Which twin line (1 or 2) shows the place
+// count "00/10", told from "00/04" by its last glyph being its first; 0 when
+// the screen is not so.
+int TwinLineWithTenPlaces(const Picture& p, int selected, int firstRow = 1)
 {
     int ten = 0;
     for (int line = 1; line <= 2; ++line)
     {
-        const int y = kHalfHeight - 136 - 16 * line;
+        const int y = kHalfHeight - 136 - 16 * (firstRow + line - 1);
         const Colour colour = line == selected ? kGreen : kWhite;
-        if (!ShowsAt(p, -375, y, "Twin", colour) || !ShowsAt(p, 95, y, "00/00", colour))
+        if (!ShowsAt(p, -375, y, "Twin", colour) || !ShowsAt(p, -85, y, "Caves", colour) ||
+            !ShowsAt(p, 95, y, "00/00", colour) || Blank(p, TextArea(p, 155, y, 6)) ||
+            !Blank(p, TextArea(p, 225, y, 15)))
             return 0;
         if (SameGlyph(p, TextArea(p, 95, y, 1), TextArea(p, 135, y, 1)))
             ten = ten ? -1 : line;
     }
-    return Blank(p, TextArea(p, -375, kHalfHeight - 184, 75)) ? std::max(ten, 0) : 0;
+    return Blank(p, TextArea(p, -375, kHalfHeight - 136 - 16 * (firstRow + 2), 75)) ? std::max(ten, 0) : 0;
+}
+
+// A server named "Twin" on the shipped maps with `places` places, started
+// with `args` too.
+ServerUnderTest::Setup Twin(const std::string& places, std::vector<std::string> args = {})
+{
+    args.insert(args.begin(), {"-name", "Twin"});
+    return ServerUnderTest::Setup().Args(args).Config("MaxPlayers " + places + "\n").ShippedMaps();
 }
 } // namespace
 
@@ -951,15 +762,7 @@ int TwinLineWithTenPlaces(const Picture& p, int selected)
 // server it came from, and not the other.
 TEST_F(ClientProgram, TwoServersOfOneNameOnOnePortAndTheSecondLineJoinsItsOwn)
 {
-    const auto twin = [](const char* address, uint16_t port, const char* places)
-    {
-        return ServerUnderTest::Setup()
-            .Args({"-name", "Twin"})
-            .Config(std::string("MaxPlayers ") + places + "\n")
-            .ShippedMaps()
-            .Bind(address, port);
-    };
-    ServerUnderTest one(twin("127.0.0.1", 0, "4")), two(twin("127.0.0.2", one.port, "10"));
+    ServerUnderTest one(Twin("4").Bind("127.0.0.1")), two(Twin("10").Bind("127.0.0.2", one.port));
     ASSERT_TRUE(one.ready && two.ready) << "both servers listen on port " << one.port;
     StartClient({"--port", std::to_string(one.port)}, {"QUORVEX_BROADCAST=127.0.0.1,127.0.0.2"});
     ASSERT_TRUE(PassIntro());
@@ -970,11 +773,36 @@ TEST_F(ClientProgram, TwoServersOfOneNameOnOnePortAndTheSecondLineJoinsItsOwn)
     ASSERT_TRUE(x.Key("Down"));
     ASSERT_TRUE(WaitForScreen("lan-browser-second",
                               [&](const Picture& p) { return TwinLineWithTenPlaces(p, 2) == tenOn; }));
-    ServerUnderTest& picked = tenOn == 2 ? two : one;
-    ServerUnderTest& other = tenOn == 2 ? one : two;
-    ASSERT_TRUE(x.Key("Return"));
-    EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
-    EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
-    EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a bound server at its address";
-    EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
+    JoinSelectedTwin(tenOn == 2 ? two : one, tenOn == 2 ? one : two);
+}
+
+// Two servers of one name on two ports announce themselves to a master on
+// loopback. The internet browser lists both under its address line; the
+// second server line joins its own server, which becomes the first favourite.
+TEST_F(ClientProgram, TheInternetBrowserListsTheMastersServersAndTheSecondLineJoinsItsOwn)
+{
+    const std::string masterPort = std::to_string(FreeUdpPort()), masterAddress = "127.0.0.1:" + masterPort;
+    ChildProcess master(ProgramPath("QuorvexMaster"), {"--port", masterPort, "--bind", "127.0.0.1"});
+    ASSERT_TRUE(master.WaitForLine("Listening on", kClientPatience));
+    ServerUnderTest one(Twin("4", {"-master", masterAddress})), two(Twin("10", {"-master", masterAddress}));
+    ASSERT_TRUE(one.ready && two.ready);
+    for (const ServerUnderTest* twin : {&one, &two})
+        ASSERT_TRUE(master.WaitForLine("Listed 127.0.0.1:" + std::to_string(twin->port) + " (Twin)",
+                                       kClientPatience));
+    configHome.Write(kSettings + "Masters", masterAddress + "\n");
+    StartClient();
+    ASSERT_TRUE(PassIntro());
+    int tenOn = 0;
+    ASSERT_TRUE(x.Key("Down Return"));
+    ASSERT_TRUE(WaitForScreen("internet-browser",
+                              [&](const Picture& p)
+                              {
+                                  return ShowsAt(p, -375, kHalfHeight - 152, "Type an address...", kGreen) &&
+                                         (tenOn = TwinLineWithTenPlaces(p, 0, 2)) != 0;
+                              }));
+    ASSERT_TRUE(x.Key("Down Down"));
+    ASSERT_TRUE(WaitForScreen("internet-browser-second",
+                              [&](const Picture& p) { return TwinLineWithTenPlaces(p, 2, 2) == tenOn; }));
+    ServerUnderTest& picked = JoinSelectedTwin(tenOn == 2 ? two : one, tenOn == 2 ? one : two);
+    EXPECT_EQ(Setting("Favourites"), "127.0.0.1:" + std::to_string(picked.port) + "\n");
 }
