@@ -639,7 +639,9 @@ TEST_F(ClientProgram, ThrustReboundToUpOnTheControlsScreenFliesWithUpAndStaysSoA
     ASSERT_TRUE(PassIntro());
     ASSERT_TRUE(x.Key("Down Down Down Return Tab")); // Options, then the controls
     ASSERT_TRUE(x.Key("Down Down Return"));          // Thrust, waiting for its key
-    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(WaitForScreen(
+        "controls-listening", [](const Picture& p)
+        { return ShowsCentred(p, kHalfHeight - 475, "Press a key for Thrust (Escape cancels)", kGreen); }));
     ASSERT_TRUE(x.Key("Up"));
     auto saved = [&] { return Setting("controls.cfg").find("\nthrust = Up, Pad") != std::string::npos; };
     for (auto deadline = std::chrono::steady_clock::now() + kClientPatience;
