@@ -33,14 +33,13 @@ struct Option
     std::function<Verdict(const char* value)> handle;
 };
 
-// How a program spells its options and what it forgives.
+// How a program spells its options.
 struct Style
 {
     // "-PORT" is "-port".
     bool ignoreCase = false;
-    // An unknown argument, and an option given last without its value, are
-    // passed over instead of ending the command line as errors.
-    bool forgiving = false;
+    // "--port" is "-port" too, for people used to GNU programs.
+    bool doubleDash = false;
 };
 
 struct Outcome
@@ -114,25 +113,25 @@ inline bool SameName(std::string_view argument, std::string_view name, bool igno
     return true;
 }
 
-inline const Option* FindOption(std::span<const Option> table, std::string_view argument, bool ignoreCase)
+inline const Option* FindOption(std::span<const Option> table, std::string_view argument, Style style)
 {
     for (const Option& option : table)
-        if (SameName(argument, option.name, ignoreCase))
+        if (SameName(argument, option.name, style.ignoreCase))
             return &option;
+    if (style.doubleDash && argument.starts_with("--"))
+        return FindOption(table, argument.substr(1), {.ignoreCase = style.ignoreCase});
     return nullptr;
 }
 
 // Reads argv[1..argc) against `table`, left to right, until the end, a Stop
-// or (unless the style forgives it) the first mistake.
+// or the first mistake.
 inline Outcome ParseOptions(std::span<const Option> table, int argc, char** argv, Style style = {})
 {
     for (int i = 1; i < argc && argv[i]; ++i)
     {
         const char* argument = argv[i];
-        const Option* option = FindOption(table, argument, style.ignoreCase);
+        const Option* option = FindOption(table, argument, style);
         bool valueMissing = option && option->takesValue && (i + 1 >= argc || !argv[i + 1]);
-        if (style.forgiving && (!option || valueMissing))
-            continue;
         if (!option)
             return {Outcome::Kind::Unknown, argument, ""};
         if (valueMissing)

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -28,6 +29,7 @@ namespace
 
 constexpr int kExitUsage = 2;
 constexpr int kExitNoThread = 1;
+constexpr int kExitFileFailed = 1;
 // Eight bots fit the tick's budget on the largest shipped map with room to spare.
 constexpr uint32_t kMaxBots = 16;
 
@@ -35,7 +37,8 @@ const char* const kUsage =
     "Usage: QuorvexServer [options]\n"
     "\n"
     "Hosts a Quorvex game on UDP port 3001 and plays the maps found in the Maps folder.\n"
-    "Options are read left to right; option names ignore case.\n"
+    "Options are read left to right; option names ignore case, and each may also\n"
+    "be spelled with two dashes (--port 3900).\n"
     "\n"
     "  -name TEXT      name the session (default \"Quorvex Server\")\n"
     "  -loadcfg FILE   load settings from a configuration file\n"
@@ -59,7 +62,7 @@ const char* const kUsage =
     "                  unless given), so players on the internet find it\n"
     "  -bots N         keep N ships in play (0 to 16): computer pilots, named\n"
     "                  \"... [bot]\", fill the slots that people leave empty\n"
-    "  -version        print the version and exit\n"
+    "  -version        print the version line and exit\n"
     "  -help           show this text and exit\n"
     "\n"
     "Stop the server with Ctrl+C (or SIGTERM / SIGHUP); SIGUSR1 prints one \"Stats:\"\n"
@@ -75,24 +78,29 @@ Verdict Exit(CommandLine& result, int code)
     return Verdict::Stop;
 }
 
+// A configuration file that cannot be written or read ends the program: a
+// host who asked for one file must not get another, or the defaults, silently.
+Verdict ConfigFileFailed(const char* verb, const char* path, CommandLine& result)
+{
+    std::fprintf(stderr, "Failed to %s configuration file \"%s\": %s\n", verb, path, std::strerror(errno));
+    return Exit(result, kExitFileFailed);
+}
+
 Verdict DumpConfig(const char* path, CommandLine& result)
 {
-    if (SaveConfig(path))
-        std::printf("Wrote current configuration to file \"%s\"\n", path);
-    else
-        std::printf("Failed to write configuration to file \"%s\"\n", path);
+    errno = 0;
+    if (!SaveConfig(path))
+        return ConfigFileFailed("write", path, result);
+    std::printf("Wrote current configuration to file \"%s\"\n", path);
     return Exit(result, 0);
 }
 
-Verdict LoadConfigOption(const char* path)
+Verdict LoadConfigOption(const char* path, CommandLine& result)
 {
-    if (LoadConfig(path))
-    {
-        std::printf("Loaded configuration from file \"%s\"\n", path);
-        return Verdict::Next;
-    }
-    std::printf("Failed to load configuration from file \"%s\"\n", path);
-    std::printf("Using default config instead.\n");
+    errno = 0;
+    if (!LoadConfig(path))
+        return ConfigFileFailed("read", path, result);
+    std::printf("Loaded configuration from file \"%s\"\n", path);
     return Verdict::Next;
 }
 
@@ -180,13 +188,11 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
     };
     return {
         {"-help", false, help},
-        {"--help", false, help},
         {"-h", false, help},
         {"-version", false, version},
-        {"--version", false, version},
         {"-name", true, name},
         {"-dumpcfg", true, [&result](const char* path) { return DumpConfig(path, result); }},
-        {"-loadcfg", true, LoadConfigOption},
+        {"-loadcfg", true, [&result](const char* path) { return LoadConfigOption(path, result); }},
         NumberOption("-port", {"port", "a number", 1, 65535}, chosen.port, result),
         NumberOption("-sendrate", {"send rate", "a number of batches a second", 1, 1000}, chosen.sendRate,
                      result),
@@ -199,15 +205,24 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
     };
 }
 
+// A mistake on the command line (an unknown option, a value missing at the
+// end) ends the program with the usage, so that "--prot 3900" cannot serve on
+// the default port unnoticed.
+void ReportMistake(const cmdline::Outcome& outcome, CommandLine& result)
+{
+    std::fprintf(stderr, "QuorvexServer: %s\n\n%s", cmdline::Describe(outcome).c_str(), kUsage);
+    Exit(result, kExitUsage);
+}
+
 } // namespace
 
-// The server's options ignore case, and it forgives what it does not know: an
-// unknown argument, or an option given last without its value, does nothing.
 CommandLine ParseCommandLine(int argc, char** argv)
 {
     CommandLine result;
     std::vector<cmdline::Option> table = OptionTable(result);
-    cmdline::ParseOptions(table, argc, argv, {.ignoreCase = true, .forgiving = true});
+    cmdline::Outcome outcome = cmdline::ParseOptions(table, argc, argv, {.ignoreCase = true, .doubleDash = true});
+    if (outcome.kind == cmdline::Outcome::Kind::Unknown || outcome.kind == cmdline::Outcome::Kind::MissingValue)
+        ReportMistake(outcome, result);
     if (result.options.sessionName.empty())
         result.options.sessionName = kDefaultSessionName;
     return result;
@@ -230,11 +245,11 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     platform::InstallConsoleControlHandler(OnConsoleControl);
-    std::printf("Quorvex Console Server v%0.2f\n\n", kGameVersion);
-
     CommandLine commandLine = ParseCommandLine(argc, argv);
     if (!commandLine.serve)
         return commandLine.exitCode;
+    // After the command line, so that -version and -help print only their own text.
+    std::printf("Quorvex Console Server v%0.2f\n\n", kGameVersion);
     platform::InstallReportRequestHandler(OnReportRequest);
 
     std::atomic<bool> finished{false};
