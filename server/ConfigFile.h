@@ -9,6 +9,8 @@
 bool SaveConfig(const char* path);
 
 // Reads keys and values to the end of the file; unknown tokens and values that
-// do not parse as their key's type are reported on `messages` and skipped.
+// do not parse as their key's type are reported on `messages` and skipped;
+// values outside the setting's range (SettingRanges.h) are reported with
+// their line ("line N: VALUE out of range for KEY; keeping DEFAULT").
 // False for a null path or a file that cannot be opened.
 bool LoadConfig(const char* path, std::FILE* messages = stdout);
