@@ -13,7 +13,7 @@ case "${1:-build}" in
     *) echo "install-deps: unknown mode '$1'; use 'build' or 'test'." >&2; exit 2 ;;
 esac
 
-packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev libenet-dev libsodium-dev libgl1-mesa-dev libglu1-mesa-dev)
+packages=(cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-mixer-dev libenet-dev libsodium-dev libsystemd-dev libgl1-mesa-dev libglu1-mesa-dev)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
                xvfb xauth xdotool imagemagick sox iproute2 util-linux desktop-file-utils appstream man-db dpkg-dev file qstat)

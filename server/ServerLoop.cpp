@@ -71,6 +71,7 @@ bool CServerLoop::SetUp()
     m_statsStart = m_now;
     m_sentBefore = server.GetSessionStats();
     server::SetRunningFlag();
+    m_notifier.Ready();
     return true;
 }
 
@@ -84,6 +85,12 @@ void CServerLoop::StartHeartbeats()
         [server](const session::HostAddress& to, const std::vector<uint8_t>& bytes)
         { server->SendDatagram(to, bytes); },
         [](const std::string& line) { CMessageLog::GetServerLog().Print("%s", line.c_str()); });
+}
+
+server::GameSummary CServerLoop::Summarize()
+{
+    session::ServerStatus status = m_server->DescribeStatus();
+    return {status.mapName, status.people, status.maxPlayers, status.bots};
 }
 
 void CServerLoop::AddMaps()
@@ -119,8 +126,10 @@ void CServerLoop::DoPassWork()
     m_server->AdvanceRound(m_now, static_cast<int32_t>(m_elapsed));
     m_server->FlushBatches();
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
+    uint64_t steadyNow = SteadyMs();
     if (m_heartbeats)
-        m_heartbeats->Tick(SteadyMs(), m_server->GetClientCount());
+        m_heartbeats->Tick(steadyNow, m_server->GetClientCount());
+    m_notifier.Tick(steadyNow, [this] { return Summarize(); });
     CMessage message;
     BroadcastConsole(message);
     // After the broadcast: the log holds few lines, and a pass's own lines
@@ -198,6 +207,7 @@ void CServerLoop::Run()
 
 void CServerLoop::ShutDown()
 {
+    m_notifier.Stopping();
     m_heartbeats.reset();
     m_server = nullptr;
     CServer::Destroy();

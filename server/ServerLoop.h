@@ -5,6 +5,7 @@
 #pragma once
 
 #include "server/Heartbeats.h"
+#include "server/Notify.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
 #include "session/SessionTypes.h"
@@ -47,6 +48,7 @@ private:
     void RecordPass(std::chrono::steady_clock::duration work);
     void PrintStats();
     void StartHeartbeats();
+    server::GameSummary Summarize();
 
     server::ServerOptions m_options;
     std::FILE* m_out;
@@ -63,6 +65,8 @@ private:
     session::SessionStats m_sentBefore;
     // With -master, once hosted.
     std::unique_ptr<server::CHeartbeats> m_heartbeats;
+    // Readiness, status and watchdog for systemd.
+    server::CServiceNotifier m_notifier;
 };
 
 // Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the

@@ -116,6 +116,8 @@ public:
     {
         return m_session->SendDatagram(to, bytes);
     }
+    // The round's map, people and bots, as a server query would see them.
+    session::ServerStatus DescribeStatus() { return GetServerStatus(); }
     // The largest batch sent since the last call, in bytes.
     size_t TakeLargestBatch() { return m_relay.TakeLargestBatch(); }
 
