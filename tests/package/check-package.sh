@@ -106,7 +106,7 @@ for file in ./usr/bin/QuorvexServer ./usr/bin/QuorvexClient ./usr/bin/QuorvexMas
     ./usr/share/applications/quorvex.desktop ./usr/share/metainfo/io.github.quorvex.Quorvex.metainfo.xml \
     ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/quorvex.png \
     ./usr/share/quorvex/qstat.cfg ./usr/share/man/man6/QuorvexServer.6.gz ./usr/share/man/man6/QuorvexClient.6.gz ./usr/share/man/man6/QuorvexMaster.6.gz \
-    ./usr/lib/systemd/system/quorvex-server.service ./usr/lib/systemd/system/quorvex-master.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
+    ./usr/lib/systemd/system/quorvex-server.service ./usr/lib/systemd/system/quorvex-server@.service ./usr/lib/systemd/system/quorvex-master.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
     grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
 grep -E 'Quorvex(Probe|MapTool|ArtGen|SoundGen)' <<<"$contents" && fail "the package holds a developer tool"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the files an install adds beside the programs, as this build
 # configured them: the desktop entry and the AppStream metadata validate, the
-# manual pages format without a warning, the systemd unit verifies (when
+# manual pages format without a warning, both systemd units verify (when
 # systemd-analyze is there), the committed desktop icons are what the
 # artwork generator draws, and the committed server settings are exactly the
 # defaults the server writes.
@@ -44,18 +44,22 @@ for page in QuorvexServer.6 QuorvexClient.6 QuorvexMaster.6; do
     grep -q -- "-version" <<<"$text" || fail "$page does not describe the version option"
 done
 
-echo "== systemd unit"
-unit=$configured/quorvex-server.service
-grep -q '^DynamicUser=yes' "$unit" && grep -q '^ProtectSystem=strict' "$unit" && grep -q '^Restart=on-failure' "$unit" ||
-    fail "the unit lost its sandbox or its restart rule"
-if command -v systemd-analyze >/dev/null; then
-    # Verify a copy that starts this build's server, since nothing is installed.
-    server=$(sed -n 's|^ExecStart=\([^ ]*\).*|\1|p' "$unit")
-    sed "s|^ExecStart=$server|ExecStart=$build_dir/QuorvexServer|" "$unit" >"$work/quorvex-server.service"
-    systemd-analyze verify --man=no "$work/quorvex-server.service" || fail "systemd-analyze rejects the unit"
-else
-    echo "systemd-analyze is not installed; the unit is not verified"
-fi
+echo "== systemd units"
+for name in quorvex-server.service quorvex-server@.service; do
+    unit=$configured/$name
+    grep -q '^DynamicUser=yes' "$unit" && grep -q '^ProtectSystem=strict' "$unit" && grep -q '^Restart=on-failure' "$unit" ||
+        fail "$name lost its sandbox or its restart rule"
+    grep -q '^Type=notify' "$unit" && grep -q '^WatchdogSec=' "$unit" || fail "$name does not wait for readiness"
+    if command -v systemd-analyze >/dev/null; then
+        # Verify a copy that starts this build's server, since nothing is installed.
+        server=$(sed -n 's|^ExecStart=\([^ ]*\).*|\1|p' "$unit")
+        sed "s|^ExecStart=$server|ExecStart=$build_dir/QuorvexServer|" "$unit" >"$work/$name"
+        systemd-analyze verify --man=no "$work/$name" || fail "systemd-analyze rejects $name"
+    else
+        echo "systemd-analyze is not installed; $name is not verified"
+    fi
+done
+grep -q '^EnvironmentFile=.*/%i\.env$' "$configured/quorvex-server@.service" || fail "the template unit does not read NAME.env"
 
 echo "== desktop icons"
 "$packaging/icons/make-icons.sh" --check "$build_dir/QuorvexArtGen" || fail "the committed icons are stale"
