@@ -59,6 +59,8 @@ ServerOptions Announced(std::vector<server::MasterServer> masters)
 TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
 {
     const std::string longName(1030, 'n');
+    testing_support::TempDir dir;
+    const std::string outOfRange = dir.Write("range.cfg", "MaxPlayers -7\n\nBaseMaxSpeed 1e30 ServerEOR 0\n");
     const struct
     {
         std::string args;
@@ -74,19 +76,25 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
          {"Arena", 4000, 1000, 3600, {0x7F000005, 0x0A000001}, 16, 0x7F000002}},
         {"-sendrate|1|-stats|1|-bots|0|-port|1", kServes, "", Serving({"", 1, 1, 1})},
         {"-name|" + longName, kServes, "", Serving({longName.substr(0, 1023)})},
-        {"-bogus|-port|4000|-name", kServes, "", Serving({"", 4000})},
-        {"-port|5|-dumpcfg", kServes, "", Serving({"", 5})},
+        {"--name|Arena|--PORT|4000|--sendrate|30|--bind|127.0.0.2", kServes, "",
+         Serving({"Arena", 4000, 30, 0, {}, 0, 0x7F000002})},
+        {"-port|4000|--prot|3900", 2, "QuorvexServer: unknown option \"--prot\"\n\nUsage: QuorvexServer"},
+        {"---port|3900", 2, "unknown option \"---port\""},
+        {"-port|5|-dumpcfg", 2, "-dumpcfg needs a value\n\nUsage:"},
         {"-name|", kServes, "", Serving({})},
-        {"-loadcfg|/nonexistent/q.cfg", kServes,
-         "Failed to load configuration from file \"/nonexistent/q.cfg\"\nUsing default config instead.\n",
+        {"-loadcfg|/nonexistent/q.cfg", 1,
+         "Failed to read configuration file \"/nonexistent/q.cfg\": No such file or directory\n"},
+        {"--loadcfg|" + outOfRange, kServes,
+         "line 1: -7 out of range for MaxPlayers; keeping 4\nline 3: 1e30 out of range for BaseMaxSpeed; keeping "
+         "768\nLoaded configuration",
          Serving({})},
         {"-help", 0, "  -admin ADDR[,ADDR...]\n"},
         {"--HELP", 0, "  -bots N         keep N ships in play (0 to 16)"},
         {"-h|-port|0", 0, "Usage: QuorvexServer [options]\n"},
         {"-port|4000|-version|-name|Late", 0, "QuorvexServer 1.02\n"},
         {"--Version", 0, "QuorvexServer 1.02\n"},
-        {"-dumpcfg|/nonexistent/x.cfg|-port|0", 0,
-         "Failed to write configuration to file \"/nonexistent/x.cfg\"\n"},
+        {"-dumpcfg|/nonexistent/x.cfg|-port|0", 1,
+         "Failed to write configuration file \"/nonexistent/x.cfg\": No such file or directory\n"},
         {"-port|70000", 2, "Invalid port \"70000\": give a number from 1 to 65535.\n"},
         {"-port|0", 2, "Invalid port \"0\""},
         {"-port|99999|-version", 2, "Invalid port \"99999\""},
@@ -142,6 +150,9 @@ TEST(ServerCommandLine, SettingsLoadedBeforeADumpAreWhatItWritesAndAThreadThatCa
                    { code = server::ServerMain(argc, argv, [](auto, std::thread&) { return false; }); });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(said, "Quorvex Console Server v1.02\n\nUnable to create server thread for some reason.\n");
+    said = Printed("--version", [&](int argc, char** argv) { code = server::ServerMain(argc, argv); });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(said, "QuorvexServer 1.02\n") << "the version line alone, for scripts";
 }
 
 // The probe and the relay read their options strictly, with these words for

@@ -92,6 +92,9 @@ TEST_F(ConfigFileTest, ReadsKeysAnywhereAndReportsAndSkipsWhatItCannotRead)
          "Unrecognized Tag \"nan\" ... skipping\nUnrecognized Tag \"1e99\" ... skipping\n"
          "Unrecognized Tag \"99999999999\" ... skipping\nUnrecognized Tag \"9.5x\" ... skipping\n",
          {{"ServerYield", 3}, {"FuelRate", 4.5}}},
+        {"// counted lines\nShrapnelCount 256 ServerYield 0\n\nBaseROF 0 MaxMines -1",
+         "line 4: 0 out of range for BaseROF; keeping 10\nline 4: -1 out of range for MaxMines; keeping 4\n",
+         {{"ShrapnelCount", 256}, {"ServerYield", 0}}},
     };
     for (const auto& file : cases)
     {
@@ -100,4 +103,14 @@ TEST_F(ConfigFileTest, ReadsKeysAnywhereAndReportsAndSkipsWhatItCannotRead)
         ExpectSettings(file.changed);
     }
     EXPECT_FALSE(LoadConfig(nullptr)) << "missing files are the command line test's";
+}
+
+TEST_F(ConfigFileTest, TheWrittenDefaultsReadBackWithoutAReport)
+{
+    std::string path = dir.File("defaults.cfg");
+    ASSERT_TRUE(SaveConfig(path.c_str()));
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(LoadConfig(path.c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a range leaves out its setting's default";
+    ExpectSettings({});
 }
