@@ -3,12 +3,17 @@
 // the game port, and a server with nothing to play. Every option's meaning is checked in process
 // (tests/server/CommandLineTest.cpp); here only the real exits.
 #include "tests/support/MapFile.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ServerUnderTest.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <poll.h>
 #include <regex>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using namespace testing_support;
@@ -59,6 +64,73 @@ TEST(ServerProgram, UsrOneReportsAndEachStopSignalEndsItCleanlyAndItsClientsAtOn
         EXPECT_EQ(Finish(*server.process, 5s), 0) << "signal " << signal;
         EXPECT_EQ(Finish(*probe, 3s), 4) << "told at once, not after a time-out; signal " << signal;
     }
+}
+
+namespace
+{
+// The socket systemd gives a notify service: one datagram per notification.
+class NotifySocket
+{
+public:
+    explicit NotifySocket(const std::string& path) : m_fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        bound = m_fd >= 0 && bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~NotifySocket() { close(m_fd); }
+
+    // Reads notifications until one starts with `prefix`; empty when none came in time.
+    std::string WaitFor(const std::string& prefix)
+    {
+        pollfd waiting{m_fd, POLLIN, 0};
+        char text[512];
+        while (poll(&waiting, 1, 10000) == 1)
+        {
+            ssize_t size = recv(m_fd, text, sizeof text, 0);
+            std::string notification(text, static_cast<size_t>(std::max<ssize_t>(size, 0)));
+            seen += notification + "\n";
+            if (notification.starts_with(prefix))
+                return notification;
+        }
+        return "";
+    }
+
+    bool bound = false;
+    std::string seen;
+
+private:
+    int m_fd;
+};
+} // namespace
+
+// As a systemd notify service: ready once the first round runs, a status
+// line that follows the players, watchdog pings while the loop turns, and
+// word of the stop.
+TEST(ServerProgram, TellsItsServiceManagerWhenItIsReadyWhoPlaysAndThatItRuns)
+{
+    TempDir socketDir;
+    NotifySocket notifications(socketDir.File("notify"));
+    ASSERT_TRUE(notifications.bound);
+    ScopedEnv notifySocket("NOTIFY_SOCKET", socketDir.File("notify").c_str());
+    ScopedEnv watchdog("WATCHDOG_USEC", "2000000");
+    ServerUnderTest server(ServerUnderTest::Setup().ShippedMaps());
+    ASSERT_TRUE(server.ready);
+    EXPECT_EQ(notifications.WaitFor(""), "READY=1") << "before anything else";
+    EXPECT_TRUE(std::regex_match(notifications.WaitFor("STATUS="),
+                                 std::regex("STATUS=[A-Za-z]+, 0 of 4 players, 0 bots")))
+        << notifications.seen;
+    auto probe = server.Probe({"--duration", "30000"});
+    ASSERT_TRUE(probe->WaitForLine("CONNECTED", 10s));
+    EXPECT_TRUE(std::regex_match(notifications.WaitFor("STATUS="),
+                                 std::regex("STATUS=[A-Za-z]+, 1 of 4 players, 0 bots")))
+        << notifications.seen;
+    EXPECT_EQ(notifications.WaitFor("WATCHDOG"), "WATCHDOG=1") << notifications.seen;
+    EXPECT_EQ(notifications.WaitFor("WATCHDOG"), "WATCHDOG=1") << "again, from the loop";
+    server.process->Signal(SIGTERM);
+    EXPECT_EQ(notifications.WaitFor("STOPPING"), "STOPPING=1");
+    EXPECT_EQ(Finish(*server.process), 0);
 }
 
 // Port 3001 may be taken on this machine (by another test run, say): then
