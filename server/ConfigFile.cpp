@@ -47,8 +47,8 @@ double CurrentValue(const SettingDescriptor& setting)
 enum class ValueRead
 {
     Taken,
-    Unreadable,  // not a number of the field's type
-    OutOfRange,  // a number outside the setting's range
+    Unreadable, // not a number of the field's type
+    OutOfRange, // a number outside the setting's range
 };
 
 template <typename Number>
@@ -177,8 +177,9 @@ void ReadValue(TokenReader& reader, const SettingDescriptor& setting, std::FILE*
         ReportUnrecognized(messages, value);
         break;
     case ValueRead::OutOfRange:
-        std::fprintf(messages, "line %d: %s out of range for %.*s; keeping %g\n", reader.Line(), value.c_str(),
-                     static_cast<int>(setting.key.size()), setting.key.data(), CurrentValue(setting));
+        std::fprintf(messages, "line %d: %s out of range for %.*s; keeping %g\n", reader.Line(),
+                     value.c_str(), static_cast<int>(setting.key.size()), setting.key.data(),
+                     CurrentValue(setting));
         break;
     case ValueRead::Taken:
         break;

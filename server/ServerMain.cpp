@@ -220,8 +220,10 @@ CommandLine ParseCommandLine(int argc, char** argv)
 {
     CommandLine result;
     std::vector<cmdline::Option> table = OptionTable(result);
-    cmdline::Outcome outcome = cmdline::ParseOptions(table, argc, argv, {.ignoreCase = true, .doubleDash = true});
-    if (outcome.kind == cmdline::Outcome::Kind::Unknown || outcome.kind == cmdline::Outcome::Kind::MissingValue)
+    cmdline::Outcome outcome =
+        cmdline::ParseOptions(table, argc, argv, {.ignoreCase = true, .doubleDash = true});
+    if (outcome.kind == cmdline::Outcome::Kind::Unknown ||
+        outcome.kind == cmdline::Outcome::Kind::MissingValue)
         ReportMistake(outcome, result);
     if (result.options.sessionName.empty())
         result.options.sessionName = kDefaultSessionName;

@@ -85,7 +85,8 @@ TEST(ServerCommandLine, EachArgumentListServesOrExitsAsItShould)
         {"-loadcfg|/nonexistent/q.cfg", 1,
          "Failed to read configuration file \"/nonexistent/q.cfg\": No such file or directory\n"},
         {"--loadcfg|" + outOfRange, kServes,
-         "line 1: -7 out of range for MaxPlayers; keeping 4\nline 3: 1e30 out of range for BaseMaxSpeed; keeping "
+         "line 1: -7 out of range for MaxPlayers; keeping 4\nline 3: 1e30 out of range for BaseMaxSpeed; "
+         "keeping "
          "768\nLoaded configuration",
          Serving({})},
         {"-help", 0, "  -admin ADDR[,ADDR...]\n"},
