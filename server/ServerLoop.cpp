@@ -198,6 +198,7 @@ void CServerLoop::Run()
 
 void CServerLoop::ShutDown()
 {
+    m_haltedByClient = m_server && m_server->WasHaltedByClient();
     m_heartbeats.reset();
     m_server = nullptr;
     CServer::Destroy();
@@ -212,5 +213,7 @@ int RunServerThread(const server::ServerOptions& options)
     if (started)
         loop.Run();
     loop.ShutDown();
-    return started && loop.IsHosted() ? 0 : 1;
+    if (!started || !loop.IsHosted())
+        return 1;
+    return loop.WasHaltedByClient() ? kExitHaltedByClient : 0;
 }

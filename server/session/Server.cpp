@@ -122,7 +122,10 @@ void CServer::OnReceive(session::PlayerId sender, const uint8_t* data, size_t si
         break;
     case MSG_SHUTDOWN:
         if (ObeysRequest(sender, "shut-down"))
+        {
+            m_haltedByClient = true;
             OnShutdown();
+        }
         break;
     case MSG_PING:
         m_relay.OnPing(sender, message);

@@ -68,6 +68,10 @@ public:
     // Hosts the session on the port; false (and not running) when it cannot.
     bool Host();
     bool IsRunning();
+    // Whether the session ended because a client asked it to (MSG_SHUTDOWN),
+    // rather than by a signal: such a halt ends the process with its own
+    // status, so that a service manager can bring the server back.
+    bool WasHaltedByClient() const { return m_haltedByClient; }
 
     // Adds "Maps\\<fileName>" to the rotation when that file exists.
     void AddMap(const char* fileName) { m_rounds.AddMap(fileName); }
@@ -144,6 +148,7 @@ private:
     CLock m_stateLock; // guards the running flag
     CLock m_roundLock; // guards the round-over flag, the batch queue and the world during a welcome
     bool m_running = false;
+    bool m_haltedByClient = false;
     CAdministrators m_administrators;
     // Destroyed after the rounds: the round's ships hold the addresses of the
     // records' keys.
