@@ -48,6 +48,7 @@ echo "== systemd unit"
 unit=$configured/quorvex-server.service
 grep -q '^DynamicUser=yes' "$unit" && grep -q '^ProtectSystem=strict' "$unit" && grep -q '^Restart=on-failure' "$unit" ||
     fail "the unit lost its sandbox or its restart rule"
+grep -q '^RestartForceExitStatus=75$' "$unit" || fail "the unit does not restart the server after a client's halt (status 75)"
 if command -v systemd-analyze >/dev/null; then
     # Verify a copy that starts this build's server, since nothing is installed.
     server=$(sed -n 's|^ExecStart=\([^ ]*\).*|\1|p' "$unit")
