@@ -113,7 +113,7 @@ expect_in() {
     shift 3
     for file in "$@"; do
         grep -qxF "$file" <<<"$contents" || fail "$package lacks $file"
-        grep -qxF "$file" <<<"$others" && fail "$file is in both packages"
+        if grep -qxF "$file" <<<"$others"; then fail "$file is in both packages"; fi
     done
 }
 expect_in quorvex-server "$server_contents" "$game_contents" ./usr/bin/QuorvexServer ./usr/bin/QuorvexMaster \
