@@ -181,7 +181,11 @@ std::string CServerConsole::Maps()
 {
     std::string text;
     for (const std::string& path : m_server.GetRotation())
-        text += (text.empty() ? "" : "\n") + path.substr(path.find_last_of("\\/") + 1);
+    {
+        // The name `map` takes: the file's name without its folder and ".smp".
+        std::string name = path.substr(path.find_last_of("\\/") + 1);
+        text += (text.empty() ? "" : "\n") + name.substr(0, name.rfind(".smp"));
+    }
     return text.empty() ? "no maps" : text;
 }
 
