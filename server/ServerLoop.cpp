@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace
 {
@@ -58,6 +59,7 @@ bool CServerLoop::SetUp()
     m_hosted = server.Host();
     StartHeartbeats();
     AddMaps();
+    StartConsole();
     if (!server.StartRound())
     {
         ReportNoMap();
@@ -84,6 +86,21 @@ void CServerLoop::StartHeartbeats()
         [server](const session::HostAddress& to, const std::vector<uint8_t>& bytes)
         { server->SendDatagram(to, bytes); },
         [](const std::string& line) { CMessageLog::GetServerLog().Print("%s", line.c_str()); });
+}
+
+void CServerLoop::StartConsole()
+{
+    m_console = std::make_unique<server::CServerConsole>(*m_server, m_options.banListPath);
+    if (m_options.controlPath.empty())
+        return;
+    m_controlSocket = std::make_unique<server::CControlSocket>(server::ProcessCommandQueue());
+    std::string error;
+    if (!m_controlSocket->ListenOn(m_options.controlPath, error))
+    {
+        std::fprintf(m_out, "Cannot make the control socket \"%s\": %s\n", m_options.controlPath.c_str(),
+                     error.c_str());
+        m_controlSocket.reset();
+    }
 }
 
 void CServerLoop::AddMaps()
@@ -121,6 +138,7 @@ void CServerLoop::DoPassWork()
     m_server->DoWork(NonNegative(g_settings.ServerDPTimeSlice));
     if (m_heartbeats)
         m_heartbeats->Tick(SteadyMs(), m_server->GetClientCount());
+    server::ProcessCommandQueue().Serve([this](const std::string& line) { return m_console->Run(line); });
     CMessage message;
     BroadcastConsole(message);
     // After the broadcast: the log holds few lines, and a pass's own lines
@@ -200,6 +218,8 @@ void CServerLoop::ShutDown()
 {
     m_haltedByClient = m_server && m_server->WasHaltedByClient();
     m_heartbeats.reset();
+    m_controlSocket.reset();
+    m_console.reset();
     m_server = nullptr;
     CServer::Destroy();
     CMessageLog::DestroyServerLog();
@@ -208,6 +228,9 @@ void CServerLoop::ShutDown()
 
 int RunServerThread(const server::ServerOptions& options)
 {
+    static bool readingInput = false; // the reader stays for the rest of the process
+    if (!std::exchange(readingInput, true))
+        server::ReadStandardInput(server::ProcessCommandQueue());
     CServerLoop loop(options);
     bool started = loop.SetUp();
     if (started)

@@ -7,6 +7,8 @@
 #include "server/Heartbeats.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
+#include "server/console/ConsoleInput.h"
+#include "server/console/ServerConsole.h"
 #include "session/SessionTypes.h"
 
 #include <chrono>
@@ -49,6 +51,7 @@ private:
     void RecordPass(std::chrono::steady_clock::duration work);
     void PrintStats();
     void StartHeartbeats();
+    void StartConsole();
 
     server::ServerOptions m_options;
     std::FILE* m_out;
@@ -66,6 +69,10 @@ private:
     session::SessionStats m_sentBefore;
     // With -master, once hosted.
     std::unique_ptr<server::CHeartbeats> m_heartbeats;
+    // Console commands, carried out between passes. The socket goes first
+    // at shut-down: its clients wait on the console's answers.
+    std::unique_ptr<server::CServerConsole> m_console;
+    std::unique_ptr<server::CControlSocket> m_controlSocket;
 };
 
 // The process's status after a client's halt (MSG_SHUTDOWN): EX_TEMPFAIL of

@@ -32,10 +32,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+// One player as the host's console lists it.
+struct ConsolePlayer
+{
+    session::PlayerId id = 0;
+    std::string name;
+    std::string address; // empty for a bot
+    uint32_t ping = 0;
+    int frags = 0;
+    bool bot = false;
+};
 
 class CServer : public CSingleton<CServer>,
                 private session::ISessionServerEvents,
@@ -62,6 +74,25 @@ public:
     {
         m_administrators.Restrict(std::move(addresses));
     }
+
+    // Refuses joins from IPv4 addresses (host byte order) for which
+    // `isBanned` is true (see CSessionServer::SetBanCheck).
+    void SetBanCheck(std::function<bool(uint32_t ipv4)> isBanned)
+    {
+        m_session->SetBanCheck(std::move(isBanned));
+    }
+
+    // The host's console: every player but the host's own.
+    std::vector<ConsolePlayer> ListPlayers();
+    // Sends the player a console line with the reason, then drops it once
+    // that has gone; its client returns to the menu. False for a bot or an
+    // unknown player.
+    bool Kick(session::PlayerId player, const std::string& reason);
+    // A map of the rotation, by name in any case: ends the round and plays it
+    // next. False when the rotation has no such map.
+    bool RequestMap(const std::string& name);
+    // Stops the server as a client's shut-down request does.
+    void Halt() { OnShutdown(); }
 
     // Prepares the session service. Always true.
     bool Init();
@@ -136,6 +167,7 @@ private:
     session::ServerStatus GetServerStatus() override;
 
     void OnShutdown();
+    void OnJoin(CPlayerRecord& record, const CMessage& message);
     void ReportNotHosted();
     // Whether a `request` ("shut-down", "map") from `sender` is obeyed; a
     // refusal is logged, a few a second at most.
