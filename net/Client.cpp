@@ -75,6 +75,8 @@ std::string JoinFailure(session::ConnectResult result, const session::HostAddres
         return "The server refused your request to join: it did not understand this version's greeting.";
     case ServerClosing:
         return "The server refused your request to join: it is shutting down.";
+    case Banned:
+        return "You are banned from this server.";
     case Unreachable:
         return "No answer from the server at " + server.ToString() + ": it timed out or cannot be reached.";
     default:

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace
 {
@@ -58,6 +59,7 @@ bool CServerLoop::SetUp()
     m_hosted = server.Host();
     StartHeartbeats();
     AddMaps();
+    StartConsole();
     if (!server.StartRound())
     {
         ReportNoMap();
@@ -91,6 +93,21 @@ server::GameSummary CServerLoop::Summarize()
 {
     session::ServerStatus status = m_server->DescribeStatus();
     return {status.mapName, status.people, status.maxPlayers, status.bots};
+}
+
+void CServerLoop::StartConsole()
+{
+    m_console = std::make_unique<server::CServerConsole>(*m_server, m_options.banListPath);
+    if (m_options.controlPath.empty())
+        return;
+    m_controlSocket = std::make_unique<server::CControlSocket>(server::ProcessCommandQueue());
+    std::string error;
+    if (!m_controlSocket->ListenOn(m_options.controlPath, error))
+    {
+        std::fprintf(m_out, "Cannot make the control socket \"%s\": %s\n", m_options.controlPath.c_str(),
+                     error.c_str());
+        m_controlSocket.reset();
+    }
 }
 
 void CServerLoop::AddMaps()
@@ -130,6 +147,7 @@ void CServerLoop::DoPassWork()
     if (m_heartbeats)
         m_heartbeats->Tick(steadyNow, m_server->GetClientCount());
     m_notifier.Tick(steadyNow, [this] { return Summarize(); });
+    server::ProcessCommandQueue().Serve([this](const std::string& line) { return m_console->Run(line); });
     CMessage message;
     BroadcastConsole(message);
     // After the broadcast: the log holds few lines, and a pass's own lines
@@ -208,7 +226,10 @@ void CServerLoop::Run()
 void CServerLoop::ShutDown()
 {
     m_notifier.Stopping();
+    m_haltedByClient = m_server && m_server->WasHaltedByClient();
     m_heartbeats.reset();
+    m_controlSocket.reset();
+    m_console.reset();
     m_server = nullptr;
     CServer::Destroy();
     CMessageLog::DestroyServerLog();
@@ -217,10 +238,15 @@ void CServerLoop::ShutDown()
 
 int RunServerThread(const server::ServerOptions& options)
 {
+    static bool readingInput = false; // the reader stays for the rest of the process
+    if (!std::exchange(readingInput, true))
+        server::ReadStandardInput(server::ProcessCommandQueue());
     CServerLoop loop(options);
     bool started = loop.SetUp();
     if (started)
         loop.Run();
     loop.ShutDown();
-    return started && loop.IsHosted() ? 0 : 1;
+    if (!started || !loop.IsHosted())
+        return 1;
+    return loop.WasHaltedByClient() ? kExitHaltedByClient : 0;
 }

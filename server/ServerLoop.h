@@ -8,6 +8,8 @@
 #include "server/Notify.h"
 #include "server/ServerProcess.h"
 #include "server/ServerStats.h"
+#include "server/console/ConsoleInput.h"
+#include "server/console/ServerConsole.h"
 #include "session/SessionTypes.h"
 
 #include <chrono>
@@ -38,6 +40,8 @@ public:
     uint32_t GetElapsed() const { return m_elapsed; }
     // False when the session could not be hosted (the port was taken).
     bool IsHosted() const { return m_hosted; }
+    // After ShutDown: whether a client's request ended the session.
+    bool WasHaltedByClient() const { return m_haltedByClient; }
 
 private:
     void AddMaps();
@@ -49,6 +53,7 @@ private:
     void PrintStats();
     void StartHeartbeats();
     server::GameSummary Summarize();
+    void StartConsole();
 
     server::ServerOptions m_options;
     std::FILE* m_out;
@@ -59,6 +64,7 @@ private:
     uint32_t m_updates = 0;
     uint32_t m_lastReport = 0;
     bool m_hosted = false;
+    bool m_haltedByClient = false;
     // With -stats: the figures of the period since the last "Stats:" line.
     CServerStats m_stats;
     uint32_t m_statsStart = 0;
@@ -67,8 +73,19 @@ private:
     std::unique_ptr<server::CHeartbeats> m_heartbeats;
     // Readiness, status and watchdog for systemd.
     server::CServiceNotifier m_notifier;
+    // Console commands, carried out between passes. The socket goes first
+    // at shut-down: its clients wait on the console's answers.
+    std::unique_ptr<server::CServerConsole> m_console;
+    std::unique_ptr<server::CControlSocket> m_controlSocket;
 };
 
-// Body of the server thread: SetUp, Run, ShutDown. Returns 0, or 1 when the
-// session could not be hosted or no map could be loaded.
+// The process's status after a client's halt (MSG_SHUTDOWN): EX_TEMPFAIL of
+// <sysexits.h>, "try again". The packaged unit restarts the server on it, so
+// a player's halt cannot leave a public server down, while a stop by signal
+// (systemctl stop) still ends with 0 and stays stopped.
+constexpr int kExitHaltedByClient = 75;
+
+// Body of the server thread: SetUp, Run, ShutDown. Returns 0 after a stop by
+// signal, kExitHaltedByClient after a client's halt, or 1 when the session
+// could not be hosted or no map could be loaded.
 int RunServerThread(const server::ServerOptions& options);

@@ -62,7 +62,11 @@ const char* const kUsage =
     "                  unless given), so players on the internet find it\n"
     "  -bots N         keep N ships in play (0 to 16): computer pilots, named\n"
     "                  \"... [bot]\", fill the slots that people leave empty\n"
-    "  -version        print the version line and exit\n"
+    "  -control PATH   take console commands (try \"help\") on a Unix socket at\n"
+    "                  PATH, mode 0660: only local users who may open it can use it;\n"
+    "                  standard input takes them too when it is a terminal or pipe\n"
+    "  -banlist FILE   keep bans in FILE, so that they survive restarts\n"
+    "  -version        print the version and exit\n"
     "  -help           show this text and exit\n"
     "\n"
     "Stop the server with Ctrl+C (or SIGTERM / SIGHUP); SIGUSR1 prints one \"Stats:\"\n"
@@ -201,6 +205,8 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
         {"-bind", true, [&result](const char* text) { return BindOption(text, result); }},
         {"-admin", true, [&result](const char* text) { return AdministratorsOption(text, result); }},
         {"-master", true, [&result](const char* text) { return MasterOption(text, result); }},
+        {"-control", true, [&chosen](const char* path) { chosen.controlPath = path; return Verdict::Next; }},
+        {"-banlist", true, [&chosen](const char* path) { chosen.banListPath = path; return Verdict::Next; }},
         NumberOption("-bots", {"bot count", "a number of ships", 0, kMaxBots}, chosen.bots, result),
     };
 }

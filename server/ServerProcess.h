@@ -33,6 +33,10 @@ struct ServerOptions
     uint32_t bindIpv4 = 0;
     // Master servers to send heartbeats to; empty: the server is not listed.
     std::vector<MasterServer> masters{};
+    // The console's Unix socket; empty: none.
+    std::string controlPath{};
+    // The file that keeps bans across restarts; empty: bans last one run.
+    std::string banListPath{};
 
     bool operator==(const ServerOptions&) const = default;
 };

@@ -373,6 +373,8 @@ ConnectResult CSessionClient::Impl::Join(const HostAddress& address, const Guid&
         return ConnectResult::ServerFull;
     if (answer->status == wire::kCookieWrongApplication)
         return ConnectResult::WrongApplication;
+    if (answer->status == wire::kCookieBanned)
+        return ConnectResult::Banned;
     ENetAddress to = enet::ToEnet(address);
     m_peer = enet_host_connect(m_host, &to, wire::kChannelCount, answer->cookie);
     return m_peer ? AwaitWelcome(application, deadlineMs) : ConnectResult::Unreachable;

@@ -26,6 +26,7 @@ enum class ConnectResult
     WrongApplication, // another game, or another version of the join
     BadHandshake,     // the server did not understand our greeting
     ServerClosing,    // the server was closing its session
+    Banned,           // the server bans this address
     Refused,          // a refusal whose reason this client does not know
     Unreachable,      // no answer in time
 };

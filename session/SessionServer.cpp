@@ -107,8 +107,19 @@ public:
     }
     void SetStatusSource(IServerStatusSource* source) { m_statusSource = source; }
     bool SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes);
+    void SetBanCheck(std::function<bool(uint32_t)> isBanned) { m_isBanned = std::move(isBanned); }
+    bool Kick(PlayerId player)
+    {
+        auto it = m_players.find(player);
+        if (it == m_players.end())
+            return false;
+        enet_peer_disconnect_later(it->second, wire::kKicked);
+        return true;
+    }
 
 private:
+    bool IsBanned(uint32_t ipv4) const { return m_isBanned && m_isBanned(ipv4); }
+
     static int Intercept(ENetHost* host, ENetEvent* event);
     bool Intercept(const uint8_t* data, size_t size, const ENetAddress& from);
     bool AnswerQuery(const uint8_t* data, size_t size, const ENetAddress& from);
@@ -142,6 +153,7 @@ private:
     CAnswerBudget m_statusAnswers{kStatusAnswersPerAddress};
     CAnswerBudget m_allStatusAnswers{kStatusAnswersInAll}; // every address under one key
     IServerStatusSource* m_statusSource = nullptr;
+    std::function<bool(uint32_t)> m_isBanned;
     CJoinCookies m_cookies;
     CPendingJoins m_pendingJoins{kMostPendingJoinsPerAddress};
     SessionStats m_stats;
@@ -293,6 +305,8 @@ bool CSessionServer::Impl::AnswerCookieRequest(const uint8_t* data, size_t size,
     wire::CookieAnswer answer{request->token, wire::kCookieGranted, 0};
     if (request->application != m_params.application)
         answer.status = wire::kCookieWrongApplication;
+    else if (IsBanned(ENET_NET_TO_HOST_32(from.host)))
+        answer.status = wire::kCookieBanned;
     else if (IsFull())
         answer.status = wire::kCookieServerFull;
     else
@@ -307,7 +321,7 @@ bool CSessionServer::Impl::AnswerCookieRequest(const uint8_t* data, size_t size,
 bool CSessionServer::Impl::LetConnectThrough(uint32_t cookie, const ENetAddress& from)
 {
     HostAddress client = enet::FromEnet(from);
-    if (!m_cookies.IsValid(cookie, client, enet::NowMs()))
+    if (!m_cookies.IsValid(cookie, client, enet::NowMs()) || IsBanned(client.ipv4))
         return false;
     if (!m_pendingJoins.HasRoomFor(client.ipv4) || !m_pendingJoins.HasFreePeer())
         return false;
@@ -564,6 +578,16 @@ void CSessionServer::SetStatusSource(IServerStatusSource* source)
 bool CSessionServer::SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes)
 {
     return m_impl->SendDatagram(to, bytes);
+}
+
+void CSessionServer::SetBanCheck(std::function<bool(uint32_t ipv4)> isBanned)
+{
+    m_impl->SetBanCheck(std::move(isBanned));
+}
+
+bool CSessionServer::Kick(PlayerId player)
+{
+    return m_impl->Kick(player);
 }
 
 } // namespace session

@@ -30,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,14 @@ public:
     // Sends one datagram from the session's port outside ENet (a heartbeat,
     // whose master answers to the port it came from). False when not hosting.
     bool SendDatagram(const HostAddress& to, const std::vector<uint8_t>& bytes);
+
+    // Refuses the join cookie (and a connect already holding one) to IPv4
+    // addresses (host byte order) for which `isBanned` is true; it runs on the
+    // thread that calls DoWork. Empty: nobody is banned.
+    void SetBanCheck(std::function<bool(uint32_t ipv4)> isBanned);
+    // Disconnects one client once what was sent to it has gone, telling it
+    // it was kicked. False for an unknown player.
+    bool Kick(PlayerId player);
 
     // Disconnects every client at once and stops hosting. No callbacks run.
     void Close();

@@ -140,7 +140,7 @@ std::optional<CookieAnswer> DecodeCookieAnswer(const uint8_t* data, size_t size)
     answer.token = in.U32();
     uint8_t status = in.U8();
     answer.cookie = in.U32();
-    if (!in.Ok() || in.Remaining() != 0 || status > kCookieWrongApplication)
+    if (!in.Ok() || in.Remaining() != 0 || status > kCookieBanned)
         return std::nullopt;
     answer.status = static_cast<CookieStatus>(status);
     return answer;

@@ -42,7 +42,8 @@
 //     4   1  wire version (2)
 //     5   4  request token from the request
 //     9   1  CookieStatus: 0 join with this cookie, 1 the server is full,
-//              2 the server plays another application
+//              2 the server plays another application, 3 the address is
+//              banned
 //    10   4  the cookie (0 unless granted)
 //
 //   The cookie proves that the client receives at the address (IPv4 and
@@ -100,6 +101,7 @@ enum RefuseReason : uint32_t
     kWrongApplication = 2,
     kBadHandshake = 3,
     kSessionClosed = 4,
+    kKicked = 5, // the host removed the player (the reason went as a console line)
 };
 
 enum CookieStatus : uint8_t
@@ -107,6 +109,7 @@ enum CookieStatus : uint8_t
     kCookieGranted = 0,
     kCookieServerFull = 1,
     kCookieWrongApplication = 2,
+    kCookieBanned = 3,
 };
 
 // A search query and a cookie request say the same: which application, and

@@ -4,7 +4,9 @@
 #include "common/Version.h"
 #include "game/Settings.h"
 #include "net/GameIdentity.h"
+#include "net/MapName.h"
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "platform/Random.h"
 
 #include <algorithm>
@@ -110,7 +112,7 @@ void CServer::OnReceive(session::PlayerId sender, const uint8_t* data, size_t si
         break;
     case MSG_JOIN:
         if (CPlayerRecord* record = m_relay.FindPlayer(sender))
-            m_rounds.OnJoin(*record, message);
+            OnJoin(*record, message);
         break;
     case MSG_MAP:
         if (ObeysRequest(sender, "map"))
@@ -122,7 +124,10 @@ void CServer::OnReceive(session::PlayerId sender, const uint8_t* data, size_t si
         break;
     case MSG_SHUTDOWN:
         if (ObeysRequest(sender, "shut-down"))
+        {
+            m_haltedByClient = true;
             OnShutdown();
+        }
         break;
     case MSG_PING:
         m_relay.OnPing(sender, message);
@@ -181,4 +186,63 @@ session::ServerStatus CServer::GetServerStatus()
                                       record.GetName()});
     }
     return status;
+}
+
+// The server's own log (not the console every player sees) keeps the address
+// of each join, so that a host can firewall or ban a griefer.
+void CServer::OnJoin(CPlayerRecord& record, const CMessage& message)
+{
+    bool first = record.GetShipId() == 0;
+    m_rounds.OnJoin(record, message);
+    std::optional<session::HostAddress> from = m_session->GetPlayerAddress(record.GetPlayerId());
+    if (first && record.GetShipId() != 0 && from)
+        std::printf("Join: player %u \"%s\" from %s\n", record.GetPlayerId(), record.GetName().c_str(),
+                    from->ToString().c_str());
+}
+
+std::vector<ConsolePlayer> CServer::ListPlayers()
+{
+    std::vector<ConsolePlayer> players;
+    CGameWorld* world = m_rounds.GetWorld();
+    for (const CPlayerRecord& record : m_relay.GetPlayers())
+    {
+        if (record.GetPlayerId() == m_session->GetHostPlayer())
+            continue;
+        ConsolePlayer player{record.GetPlayerId(), record.GetName(), "", 0, 0, record.IsBot()};
+        if (std::optional<session::HostAddress> from = m_session->GetPlayerAddress(record.GetPlayerId()))
+            player.address = from->ToString();
+        player.ping = m_session->GetPlayerPing(record.GetPlayerId());
+        if (CShip* ship = world && record.IsRegistered() ? world->FindPlayer(record.GetShipId()) : nullptr)
+            player.frags = ship->GetFrags();
+        players.push_back(std::move(player));
+    }
+    return players;
+}
+
+bool CServer::Kick(session::PlayerId player, const std::string& reason)
+{
+    if (IsBotPlayer(player) || !m_relay.FindPlayer(player))
+        return false;
+    CMessage message;
+    message.SetText(("You were kicked from the server: " + reason).c_str());
+    m_relay.QueueMessage(player, message);
+    m_relay.FlushBatches();
+    return m_session->Kick(player);
+}
+
+bool CServer::RequestMap(const std::string& name)
+{
+    if (!map_name::IsPlain(name))
+        return false;
+    const std::vector<std::string>& rotation = m_rounds.GetRotation();
+    std::string wanted = map_name::MapPath(name);
+    bool known = std::any_of(rotation.begin(), rotation.end(),
+                             [&wanted](const std::string& path)
+                             { return platform::CompareNoCase(path, wanted) == 0; });
+    if (!known)
+        return false;
+    CMessage request;
+    request.SetMap(name.c_str());
+    m_rounds.OnMapRequest(request);
+    return true;
 }

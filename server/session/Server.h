@@ -32,10 +32,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+// One player as the host's console lists it.
+struct ConsolePlayer
+{
+    session::PlayerId id = 0;
+    std::string name;
+    std::string address; // empty for a bot
+    uint32_t ping = 0;
+    int frags = 0;
+    bool bot = false;
+};
 
 class CServer : public CSingleton<CServer>,
                 private session::ISessionServerEvents,
@@ -63,11 +75,34 @@ public:
         m_administrators.Restrict(std::move(addresses));
     }
 
+    // Refuses joins from IPv4 addresses (host byte order) for which
+    // `isBanned` is true (see CSessionServer::SetBanCheck).
+    void SetBanCheck(std::function<bool(uint32_t ipv4)> isBanned)
+    {
+        m_session->SetBanCheck(std::move(isBanned));
+    }
+
+    // The host's console: every player but the host's own.
+    std::vector<ConsolePlayer> ListPlayers();
+    // Sends the player a console line with the reason, then drops it once
+    // that has gone; its client returns to the menu. False for a bot or an
+    // unknown player.
+    bool Kick(session::PlayerId player, const std::string& reason);
+    // A map of the rotation, by name in any case: ends the round and plays it
+    // next. False when the rotation has no such map.
+    bool RequestMap(const std::string& name);
+    // Stops the server as a client's shut-down request does.
+    void Halt() { OnShutdown(); }
+
     // Prepares the session service. Always true.
     bool Init();
     // Hosts the session on the port; false (and not running) when it cannot.
     bool Host();
     bool IsRunning();
+    // Whether the session ended because a client asked it to (MSG_SHUTDOWN),
+    // rather than by a signal: such a halt ends the process with its own
+    // status, so that a service manager can bring the server back.
+    bool WasHaltedByClient() const { return m_haltedByClient; }
 
     // Adds "Maps\\<fileName>" to the rotation when that file exists.
     void AddMap(const char* fileName) { m_rounds.AddMap(fileName); }
@@ -134,6 +169,7 @@ private:
     session::ServerStatus GetServerStatus() override;
 
     void OnShutdown();
+    void OnJoin(CPlayerRecord& record, const CMessage& message);
     void ReportNotHosted();
     // Whether a `request` ("shut-down", "map") from `sender` is obeyed; a
     // refusal is logged, a few a second at most.
@@ -146,6 +182,7 @@ private:
     CLock m_stateLock; // guards the running flag
     CLock m_roundLock; // guards the round-over flag, the batch queue and the world during a welcome
     bool m_running = false;
+    bool m_haltedByClient = false;
     CAdministrators m_administrators;
     // Destroyed after the rounds: the round's ships hold the addresses of the
     // records' keys.

@@ -84,7 +84,7 @@ TEST(BadNetwork, FourClientsPlayAMinuteThroughLossAndDelayAndCatchUpOnceItLifts)
 
     server.process->DrainOutput(200ms);
     EXPECT_EQ(CountLines(*server.process, "has left the game"), 0u) << "no client was dropped";
-    EXPECT_EQ(server.ShutDown(), 0);
+    EXPECT_EQ(server.ShutDown(), kExitHaltedByClient);
     EXPECT_EQ(Finish(*observer), 0);
     EXPECT_EQ(Finish(bots), 0) << bots.Stderr();
     relay->Signal(SIGTERM);

@@ -309,7 +309,7 @@ protected:
         EXPECT_TRUE(x.Key("Return"));
         EXPECT_TRUE(picked.Says("Player has joined the game.", kClientPatience));
         EXPECT_EQ(QuitWithF9(), 0) << client->Stderr();
-        EXPECT_EQ(other.ShutDown(), 0) << "a probe shuts down a server at its address";
+        EXPECT_EQ(other.ShutDown(), kExitHaltedByClient) << "a probe shuts down a server at its address";
         EXPECT_EQ(CountLines(*other.process, "has joined"), 0u);
         return picked;
     }

@@ -26,7 +26,7 @@ TEST(Combat, AShipShotDownLeavesShrapnelAndTheRoundEndsAtTheFragLimit)
     auto shooter = server.Probe({"--join", "--name", "Shooter", "--keys", "11", "--duration", "60000"});
     EXPECT_TRUE(server.Says("Target was killed by Shooter"));
     EXPECT_TRUE(server.Says("Frag Limit Hit!", 30s));
-    EXPECT_EQ(server.ShutDown(), 0);
+    EXPECT_EQ(server.ShutDown(), kExitHaltedByClient);
     Finish(*target);
     Finish(*shooter);
     ObjectId shooterId = JoinedShipId(*shooter);
@@ -60,6 +60,6 @@ TEST(Bots, JoinUnderTheirNamesAndFlyOnTheirOwn)
         << "a pilot moved its ship a ship length";
     EXPECT_EQ(std::count_if(ships.begin(), ships.end(), isBot), 3)
         << "three computer pilots, named \"... [bot]\"";
-    EXPECT_EQ(server.ShutDown(), 0);
+    EXPECT_EQ(server.ShutDown(), kExitHaltedByClient);
     EXPECT_EQ(Finish(*observer), 4);
 }

@@ -96,7 +96,7 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     EXPECT_EQ(Finish(*last), 0);
     ASSERT_TRUE(server.Says(": " + kLastChat));
     std::this_thread::sleep_for(1s); // the observer gets the line too
-    EXPECT_EQ(server.ShutDown(), 0);
+    EXPECT_EQ(server.ShutDown(), kExitHaltedByClient);
     EXPECT_EQ(Finish(*observer), 4);
     EXPECT_EQ(Finish(*pilot), 4);
     Finish(*diver);

@@ -2,8 +2,9 @@
 # The game as a user gets it. Builds a Release tree of its own (the test
 # suite's tree uses sanitizers, which must never be shipped), installs it,
 # runs the installed server from another folder and again after moving the
-# whole install, then makes the Debian package and checks what it holds and
-# what it depends on.
+# whole install, then makes the two Debian packages and checks what each
+# holds and depends on: the server's installs and serves its maps alone, with
+# no graphics library.
 # Usage: check-package.sh SOURCE_DIR WORK_DIR
 #   WORK_DIR keeps the Release tree between runs, so a second run only
 #   rebuilds what changed (a first run builds the server and the client:
@@ -60,14 +61,16 @@ free_port() {
     return 1
 }
 
-# Starts the installed server in an empty folder, waits for it to load the
-# first map, stops it, and expects it to end cleanly.
+# Starts the installed server in an empty folder (with any further
+# arguments), waits for it to load the first map, stops it as systemctl stop
+# does, and expects it to end cleanly.
 serve_from() {
     local prefix=$1 what=$2 folder log port
+    shift 2
     folder=$(mktemp -d "$scratch/cwd.XXXX")
     log=$folder/server.log
     port=$(free_port)
-    (cd "$folder" && exec "$prefix/bin/QuorvexServer" -port "$port" -name "Package check") >"$log" 2>&1 &
+    (cd "$folder" && exec "$prefix/bin/QuorvexServer" "$@" -port "$port" -name "Package check") >"$log" 2>&1 &
     server_pid=$!
     for _ in $(seq 300); do
         grep -q 'Console: starting up server' "$log" && break
@@ -96,47 +99,88 @@ mv "$stage/usr" "$scratch/elsewhere/deeper/prefix"
 serve_from "$scratch/elsewhere/deeper/prefix" "moved to $scratch/elsewhere/deeper/prefix"
 
 echo "== cpack -G DEB"
-rm -f "$tree"/quorvex_*.deb
+rm -f "$tree"/quorvex_*.deb "$tree"/quorvex-server_*.deb
 (cd "$tree" && cpack -G DEB >/dev/null)
-deb=$(ls "$tree"/quorvex_*.deb)
-echo "$deb"
-contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for file in ./usr/bin/QuorvexServer ./usr/bin/QuorvexClient ./usr/bin/QuorvexMaster \
-    ./usr/share/quorvex/Maps/Caves.smp ./usr/share/quorvex/Maps/Caves.bmp ./usr/share/quorvex/Graphics/Font2.tga \
+game_deb=$(ls "$tree"/quorvex_*.deb)
+server_deb=$(ls "$tree"/quorvex-server_*.deb)
+echo "$server_deb"
+echo "$game_deb"
+server_contents=$(dpkg-deb -c "$server_deb" | awk '{print $6}')
+game_contents=$(dpkg-deb -c "$game_deb" | awk '{print $6}')
+# Each file in the package that must hold it, and in no other.
+expect_in() {
+    local package=$1 contents=$2 others=$3 file
+    shift 3
+    for file in "$@"; do
+        grep -qxF "$file" <<<"$contents" || fail "$package lacks $file"
+        if grep -qxF "$file" <<<"$others"; then fail "$file is in both packages"; fi
+    done
+}
+expect_in quorvex-server "$server_contents" "$game_contents" ./usr/bin/QuorvexServer ./usr/bin/QuorvexMaster \
+    ./usr/share/quorvex/Maps/Caves.smp ./usr/share/quorvex/Maps/Caves.bmp ./usr/share/quorvex/qstat.cfg \
+    ./usr/share/man/man6/QuorvexServer.6.gz ./usr/share/man/man6/QuorvexMaster.6.gz \
+    ./usr/lib/systemd/system/quorvex-server.service ./usr/lib/systemd/system/quorvex-server@.service \
+    ./usr/lib/systemd/system/quorvex-master.service \
+    ./etc/quorvex/server.cfg ./etc/quorvex/server.env ./usr/share/doc/quorvex-server/copyright
+expect_in quorvex "$game_contents" "$server_contents" ./usr/bin/QuorvexClient ./usr/share/quorvex/Graphics/Font2.tga \
     ./usr/share/applications/quorvex.desktop ./usr/share/metainfo/io.github.quorvex.Quorvex.metainfo.xml \
     ./usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/quorvex.png \
-    ./usr/share/quorvex/qstat.cfg ./usr/share/man/man6/QuorvexServer.6.gz ./usr/share/man/man6/QuorvexClient.6.gz ./usr/share/man/man6/QuorvexMaster.6.gz \
-    ./usr/lib/systemd/system/quorvex-server.service ./usr/lib/systemd/system/quorvex-server@.service ./usr/lib/systemd/system/quorvex-master.service ./etc/quorvex/server.cfg ./etc/quorvex/server.env; do
-    grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
-done
-grep -E 'Quorvex(Probe|MapTool|ArtGen|SoundGen)' <<<"$contents" && fail "the package holds a developer tool"
-pictures=$(grep -c '^./usr/share/quorvex/Graphics/.*\.tga$' <<<"$contents" || true)
-[ "$pictures" = "$(ls "$source_dir"/data/Graphics/*.tga | wc -l)" ] || fail "the package holds $pictures pictures"
-sounds=$(grep -c '^./usr/share/quorvex/Sounds/.*\.wav$' <<<"$contents" || true)
-[ "$sounds" = "$(ls "$source_dir"/data/Sounds/*.wav | wc -l)" ] || fail "the package holds $sounds sounds"
+    ./usr/share/man/man6/QuorvexClient.6.gz ./usr/share/doc/quorvex/copyright
+grep -E 'Quorvex(Probe|MapTool|ArtGen|SoundGen|Impair)' <<<"$server_contents$game_contents" && fail "a package holds a developer tool"
+pictures=$(grep -c '^./usr/share/quorvex/Graphics/.*\.tga$' <<<"$game_contents" || true)
+[ "$pictures" = "$(ls "$source_dir"/data/Graphics/*.tga | wc -l)" ] || fail "the game package holds $pictures pictures"
+sounds=$(grep -c '^./usr/share/quorvex/Sounds/.*\.wav$' <<<"$game_contents" || true)
+[ "$sounds" = "$(ls "$source_dir"/data/Sounds/*.wav | wc -l)" ] || fail "the game package holds $sounds sounds"
+maps=$(grep -c '^./usr/share/quorvex/Maps/.*\.smp$' <<<"$server_contents" || true)
+[ "$maps" = "$(ls "$source_dir"/data/Maps/*.smp | wc -l)" ] || fail "the server package holds $maps maps"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "Depends: $depends"
-for library in 'libsdl2-2\.0-0' 'libsdl2-mixer-2\.0-0' 'libenet[0-9]' 'libsodium[0-9]' 'libgl1' 'libopengl0|libglu1'; do
-    grep -qE "(^|[ ,|])($library)" <<<"$depends" || fail "the package does not depend on $library"
+server_depends=$(dpkg-deb -f "$server_deb" Depends)
+game_depends=$(dpkg-deb -f "$game_deb" Depends)
+echo "quorvex-server Depends: $server_depends"
+echo "quorvex Depends: $game_depends"
+for library in 'libenet[0-9]' 'libsodium[0-9]'; do
+    grep -qE "(^|[ ,|])($library)" <<<"$server_depends" || fail "quorvex-server does not depend on $library"
 done
-grep -qE -- '-dev([ ,(]|$)' <<<"$depends" && fail "the package depends on a development package"
-[ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "the package is not in section games"
-[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "the package has no maintainer"
-[ "$(dpkg-deb -f "$deb" Version)" = 1.02 ] || fail "the package's version is not 1.02"
-[ "$(dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - ./conffiles | sort)" = \
+grep -qiE '(^|[ ,|])lib(sdl|gl|glu|opengl|x11|xext|xcb|wayland|egl|asound|pulse)' <<<"$server_depends" &&
+    fail "quorvex-server depends on a graphics or sound library"
+for library in 'libsdl2-2\.0-0' 'libsdl2-mixer-2\.0-0' 'libgl1' 'libopengl0|libglu1' 'quorvex-server \(= 1\.02\)'; do
+    grep -qE "(^|[ ,|])($library)" <<<"$game_depends" || fail "quorvex does not depend on $library"
+done
+grep -qE -- '-dev([ ,(]|$)' <<<"$server_depends, $game_depends" && fail "a package depends on a development package"
+for deb in "$server_deb" "$game_deb"; do
+    [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "$deb is not in section games"
+    [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "$deb has no maintainer"
+    [ "$(dpkg-deb -f "$deb" Version)" = 1.02 ] || fail "$deb's version is not 1.02"
+done
+[ "$(dpkg-deb --ctrl-tarfile "$server_deb" | tar -xOf - ./conffiles | sort)" = \
   "$(printf '/etc/quorvex/server.cfg\n/etc/quorvex/server.env')" ] || fail "the settings are not conffiles"
+dpkg-deb --ctrl-tarfile "$server_deb" | tar -tf - | grep -qx './postinst' || fail "quorvex-server has no postinst"
+dpkg-deb --ctrl-tarfile "$game_deb" | tar -tf - | grep -qE '^\./(postinst|prerm|postrm|conffiles)$' &&
+    fail "the game package carries the server's scripts or settings"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+    "$source_dir/packaging/debian/copyright" || fail "the copyright file is not in the machine-readable format"
 
+echo "== the server package alone serves its maps"
 unpacked=$scratch/unpacked
-dpkg-deb -x "$deb" "$unpacked"
-ldd "$unpacked/usr/bin/QuorvexServer" "$unpacked/usr/bin/QuorvexClient" "$unpacked/usr/bin/QuorvexMaster" | grep -E 'lib(asan|ubsan)' &&
+dpkg-deb -x "$server_deb" "$unpacked"
+ldd "$unpacked/usr/bin/QuorvexServer" "$unpacked/usr/bin/QuorvexMaster" | grep -E 'lib(asan|ubsan)' &&
     fail "the packaged programs were built with sanitizers"
 grep -q '^ExecStart=/usr/bin/QuorvexServer -loadcfg /etc/quorvex/server.cfg' \
     "$unpacked/usr/lib/systemd/system/quorvex-server.service" || fail "the packaged unit does not start /usr/bin/QuorvexServer"
-serve_from "$unpacked/usr" "unpacked from the package"
+# As the unit starts it: its settings and the options server.env ships.
+options=$(sed -n 's/^QUORVEX_OPTIONS="\(.*\)"$/\1/p' "$unpacked/etc/quorvex/server.env")
+[ -n "$options" ] || fail "server.env ships no QUORVEX_OPTIONS"
+# shellcheck disable=SC2086 # the options are words, as systemd splits $QUORVEX_OPTIONS
+serve_from "$unpacked/usr" "unpacked from quorvex-server alone" -loadcfg "$unpacked/etc/quorvex/server.cfg" $options
+
+echo "== ... and the game package beside it validates"
+dpkg-deb -x "$game_deb" "$unpacked"
+ldd "$unpacked/usr/bin/QuorvexClient" | grep -E 'lib(asan|ubsan)' && fail "the packaged client was built with sanitizers"
+appstreamcli validate-tree --no-net "$unpacked/usr" || fail "the packaged desktop entry and metadata do not validate together"
+desktop-file-validate "$unpacked/usr/share/applications/quorvex.desktop" || fail "the packaged desktop entry does not validate"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
     exit 1
 fi
-echo "The install and the package check out"
+echo "The install and the packages check out"

@@ -49,6 +49,7 @@ for name in quorvex-server.service quorvex-server@.service; do
     unit=$configured/$name
     grep -q '^DynamicUser=yes' "$unit" && grep -q '^ProtectSystem=strict' "$unit" && grep -q '^Restart=on-failure' "$unit" ||
         fail "$name lost its sandbox or its restart rule"
+    grep -q '^RestartForceExitStatus=75$' "$unit" || fail "$name does not restart the server after a client's halt (status 75)"
     grep -q '^Type=notify' "$unit" && grep -q '^WatchdogSec=' "$unit" || fail "$name does not wait for readiness"
     if command -v systemd-analyze >/dev/null; then
         # Verify a copy that starts this build's server, since nothing is installed.

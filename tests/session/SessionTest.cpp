@@ -192,7 +192,7 @@ TEST(SessionWire, AnswersFitTheirRequestAndCutOnesAreRejected)
     EXPECT_EQ(granted->cookie, 0xC0FFEEu);
     for (size_t cut = 0; cut < cookie.size(); ++cut)
         EXPECT_FALSE(wire::DecodeCookieAnswer(cookie.data(), cut)) << cut;
-    cookie[9] = 3;
+    cookie[9] = wire::kCookieBanned + 1;
     EXPECT_FALSE(wire::DecodeCookieAnswer(cookie.data(), cookie.size())) << "no such status";
     std::vector<uint8_t> hello = wire::EncodeHello(kGame);
     EXPECT_EQ(wire::DecodeHello(hello.data(), hello.size()), kGame);

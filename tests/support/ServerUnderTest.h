@@ -20,6 +20,9 @@ std::string ShippedData();
 
 // The bytes of a MSG_SHUTDOWN request, as hex for QuorvexProbe --send.
 inline const std::string kShutdownHex = "0f00000000";
+// The server's status after a client's halt; the packaged unit restarts it on
+// this status (RestartForceExitStatus=).
+inline constexpr int kExitHaltedByClient = 75;
 
 class ServerUnderTest
 {
@@ -64,7 +67,7 @@ public:
     // Waits for the console line "Console: <text>" (among all lines so far).
     bool Says(const std::string& text, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Asks the server to shut down, as any client may, and waits for it to
-    // end: its exit status, or -1.
+    // end: its exit status (kExitHaltedByClient when it obeyed), or -1.
     int ShutDown();
 
     TempDir dir;

@@ -10,13 +10,18 @@ namespace probe
 {
 
 const char* const kUsage =
-    "Usage: QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--master HOST[:PORT]]\n"
+    "Usage: QuorvexProbe --control PATH COMMAND\n"
+    "       QuorvexProbe [--host NAME] [--port N] [--bind ADDR] [--enum] [--master HOST[:PORT]]\n"
     "                    [--name TEXT] [--ship N] [--join] [--keys LIST] [--chat TEXT]\n"
     "                    [--send HEX]... [--send-every MS] [--ping] [--duration MS] [--bots N] [--world]\n"
     "\n"
     "A scriptable Quorvex client. It connects to a server, sends what it is told, and prints\n"
     "every game message it receives.\n"
     "\n"
+    "  --control PATH COMMAND\n"
+    "                   send one console command (such as \"status\") to the server whose\n"
+    "                   -control socket is PATH and print the answer; exit status 1 when the\n"
+    "                   answer is an error, 3 when no server listens there\n"
     "  --host NAME      server to use (default 127.0.0.1)\n"
     "  --port N         server's UDP port (default 3001)\n"
     "  --bind ADDR      send from this local IPv4 address (e.g. 127.0.0.5, to stand for another\n"
@@ -63,7 +68,7 @@ const char* const kUsage =
     "once, as the worlds are then, and the probe goes on.\n"
     "With --master: exit status 3 when the master is unknown or does not answer.\n"
     "Exit status: 0 done, 2 refused, 3 host unknown or unreachable, 4 terminated by the server,\n"
-    "1 bad arguments.\n";
+    "5 banned (BANNED instead of REFUSED), 1 bad arguments.\n";
 
 namespace
 {

@@ -42,6 +42,7 @@ constexpr int kExitBadArguments = 1;
 constexpr int kExitRefused = 2;
 constexpr int kExitUnreachable = 3;
 constexpr int kExitTerminated = 4;
+constexpr int kExitBanned = 5;
 
 extern const char* const kUsage;
 

@@ -1,6 +1,7 @@
 // QuorvexProbe: a scriptable client for tests, debugging and load. See
 // ProbeOptions.cpp for its command line and output.
 #include "net/GameIdentity.h"
+#include "tools/probe/ControlCommand.h"
 #include "tools/probe/ProbeConnection.h"
 #include "tools/probe/ProbeOptions.h"
 #include "tools/probe/ProbeWorld.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <string_view>
 
 using namespace probe;
 
@@ -109,8 +111,9 @@ int ReportConnectFailure(session::ConnectResult result, const ProbeOptions& opti
                      options.port);
         return kExitUnreachable;
     }
-    std::printf("REFUSED\n");
-    return kExitRefused;
+    bool banned = result == session::ConnectResult::Banned;
+    std::printf(banned ? "BANNED\n" : "REFUSED\n");
+    return banned ? kExitBanned : kExitRefused;
 }
 
 // Runs one probe client to its end.
@@ -170,6 +173,8 @@ int RunBots(const ProbeOptions& options, const session::HostAddress& server)
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string_view(argv[1]) == "--control")
+        return SendControlCommand(argv[2], argv[3]);
     std::string error;
     std::optional<ProbeOptions> options = ParseOptions(argc, argv, error);
     if (!options)
