@@ -110,15 +110,27 @@ public:
     void SetBanCheck(std::function<bool(uint32_t)> isBanned) { m_isBanned = std::move(isBanned); }
     bool Kick(PlayerId player)
     {
-        auto it = m_players.find(player);
-        if (it == m_players.end())
+        if (m_players.find(player) == m_players.end())
             return false;
-        enet_peer_disconnect_later(it->second, wire::kKicked);
+        m_kicks.push_back({player, enet::NowMs() + kKickGraceMs});
         return true;
     }
+    void DisconnectKickedPlayers();
 
 private:
     bool IsBanned(uint32_t ipv4) const { return m_isBanned && m_isBanned(ipv4); }
+
+    // A kicked player stays connected this long, so the line telling it why
+    // (unreliable, like every game message) arrives before the disconnect:
+    // ENet drops what it has not yet handed out when a disconnect comes in
+    // the same service call.
+    static constexpr uint64_t kKickGraceMs = 250;
+    struct PendingKick
+    {
+        PlayerId player;
+        uint64_t dueMs;
+    };
+    std::vector<PendingKick> m_kicks;
 
     static int Intercept(ENetHost* host, ENetEvent* event);
     bool Intercept(const uint8_t* data, size_t size, const ENetAddress& from);
@@ -199,6 +211,20 @@ bool CSessionServer::Impl::Host(const SessionHostParams& params)
     return true;
 }
 
+void CSessionServer::Impl::DisconnectKickedPlayers()
+{
+    const uint64_t now = enet::NowMs();
+    std::erase_if(m_kicks,
+                  [&](const PendingKick& kick)
+                  {
+                      if (now < kick.dueMs)
+                          return false;
+                      if (auto it = m_players.find(kick.player); it != m_players.end())
+                          enet_peer_disconnect_later(it->second, wire::kKicked);
+                      return true;
+                  });
+}
+
 void CSessionServer::Impl::DoWork(uint32_t sliceMs)
 {
     if (!m_host)
@@ -208,6 +234,7 @@ void CSessionServer::Impl::DoWork(uint32_t sliceMs)
         m_hostPlayerAnnounced = true;
         m_events.OnCreatePlayer(m_hostPlayer);
     }
+    DisconnectKickedPlayers();
     uint64_t start = enet::NowMs();
     {
         Servicing servicing(this);

@@ -78,7 +78,8 @@ TEST(Console, StatusSayAndKickReachTheProbe)
     EXPECT_TRUE(player->WaitForLine("CONSOLE Host: mind the turrets", 10s));
 
     EXPECT_EQ(Command(state, "kick alice spawn camping").second, 0);
-    EXPECT_TRUE(player->WaitForLine("CONSOLE You were kicked from the server: spawn camping", 10s));
+    EXPECT_TRUE(player->WaitForLine("CONSOLE You were kicked from the server: spawn camping", 10s))
+        << "the probe's last line: " << (player->Lines().empty() ? "" : player->Lines().back());
     EXPECT_EQ(Finish(*player), 4) << "the session ended by the server";
     EXPECT_EQ(Command(state, "kick alice").second, 1) << "gone from the player list";
 }
