@@ -28,6 +28,10 @@ uint32_t NonNegative(int value)
 {
     return static_cast<uint32_t>(std::max(value, 0));
 }
+// Long enough to let an empty server sleep, short enough for its timers
+// (heartbeats, the watchdog, console commands) to keep their times.
+constexpr uint32_t kIdleWaitMs = 40;
+
 uint64_t SteadyMs()
 {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -212,8 +216,20 @@ bool CServerLoop::FinishPass()
         CDebugLog::Get().Print(0, "%u: %u UPS", m_now, m_updates);
         m_updates = 0;
     }
-    Sleep(NonNegative(g_settings.ServerYield));
+    Yield();
     return true;
+}
+
+// With nobody to serve, a pass has nothing to do until a datagram comes (a
+// search, a status query, a join) or a timer falls due, so the server waits
+// on its socket instead of waking a thousand times a second; what arrives
+// wakes it at once. Anyone playing keeps the short yield between passes.
+void CServerLoop::Yield()
+{
+    if (m_hosted && m_server->IsIdle())
+        m_server->WaitForTraffic(kIdleWaitMs);
+    else
+        Sleep(NonNegative(g_settings.ServerYield));
 }
 
 void CServerLoop::Run()

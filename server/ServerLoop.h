@@ -49,6 +49,7 @@ private:
     void DoPassWork();
     void BroadcastConsole(CMessage& message);
     bool FinishPass();
+    void Yield();
     void RecordPass(std::chrono::steady_clock::duration work);
     void PrintStats();
     void StartHeartbeats();

@@ -205,8 +205,18 @@ std::vector<cmdline::Option> OptionTable(CommandLine& result)
         {"-bind", true, [&result](const char* text) { return BindOption(text, result); }},
         {"-admin", true, [&result](const char* text) { return AdministratorsOption(text, result); }},
         {"-master", true, [&result](const char* text) { return MasterOption(text, result); }},
-        {"-control", true, [&chosen](const char* path) { chosen.controlPath = path; return Verdict::Next; }},
-        {"-banlist", true, [&chosen](const char* path) { chosen.banListPath = path; return Verdict::Next; }},
+        {"-control", true,
+         [&chosen](const char* path)
+         {
+             chosen.controlPath = path;
+             return Verdict::Next;
+         }},
+        {"-banlist", true,
+         [&chosen](const char* path)
+         {
+             chosen.banListPath = path;
+             return Verdict::Next;
+         }},
         NumberOption("-bots", {"bot count", "a number of ships", 0, kMaxBots}, chosen.bots, result),
     };
 }
@@ -260,23 +270,16 @@ int ServerMain(int argc, char** argv, const ThreadLauncher& launch)
     std::printf("Quorvex Console Server v%0.2f\n\n", kGameVersion);
     platform::InstallReportRequestHandler(OnReportRequest);
 
-    std::atomic<bool> finished{false};
     std::atomic<int> threadResult{0};
     std::thread serverThread;
-    bool started = launch(
-        [&]
-        {
-            threadResult = RunServerThread(commandLine.options);
-            finished = true;
-        },
-        serverThread);
+    bool started = launch([&] { threadResult = RunServerThread(commandLine.options); }, serverThread);
     if (!started)
     {
         std::printf("Unable to create server thread for some reason.\n");
         return kExitNoThread;
     }
-    while (!finished)
-        Sleep(static_cast<uint32_t>(std::max(g_settings.ServerYield, 1)));
+    // Signals only set flags the server thread reads, so the main thread has
+    // nothing to do but wait for it to end, asleep.
     serverThread.join();
     return threadResult;
 }

@@ -135,6 +135,13 @@ public:
     void FlushBatches() { m_relay.FlushBatches(); }
     // Runs the session's pending work and callbacks for at most `sliceMs`.
     void DoWork(uint32_t sliceMs);
+    // True with no one to serve: no client, no bot, none wanted.
+    bool IsIdle() const
+    {
+        return GetClientCount() == 0 && m_bots.GetBotCount() == 0 && m_bots.GetWantedShips() == 0;
+    }
+    // Blocks until a datagram reaches the game port or `timeoutMs` passes.
+    void WaitForTraffic(uint32_t timeoutMs) { m_session->WaitForTraffic(timeoutMs); }
 
     CPlayerRecord* FindPlayer(session::PlayerId player) { return m_relay.FindPlayer(player); }
     CPlayerRecord* FindPlayerByShipId(ObjectId shipId) { return m_relay.FindPlayerByShipId(shipId); }
