@@ -72,7 +72,9 @@ TEST_F(ServerLoopTest, EachPassBroadcastsTheNewestFiveLinesNewestFirst)
 TEST_F(ServerLoopTest, ElapsedIsMeasuredAcrossThePreviousPass)
 {
     g_settings.ServerYield = 7;
-    CServerLoop loop(server::ServerOptions{"x", port}, out);
+    server::ServerOptions options{"x", port};
+    options.bots = 1; // someone to serve: the loop yields instead of waiting on its socket
+    CServerLoop loop(options, out);
     loop.SetUp();
     loop.RunPass();
     EXPECT_EQ(loop.GetElapsed(), 0u) << "the sleep comes after the measurement";
