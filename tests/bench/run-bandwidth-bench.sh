@@ -2,7 +2,8 @@
 # Measures what the server sends to its clients: for each bot count it starts a
 # real QuorvexServer on a loopback port, lets QuorvexProbe bots thrust and fire
 # on it for a while, and prints the bytes and datagrams per second each client
-# received and what the server sent in all.
+# received and what the server sent in all; with --netns also the bytes on the
+# wire, read from the loopback counters of a private network namespace.
 set -euo pipefail
 
 usage() {
@@ -22,6 +23,11 @@ prints one table row per N:
                session's own acknowledgements and pings included)
   B/dg         game bytes per datagram
   client msg/s game messages per second one client received
+  wire B/s     with --netns: bytes per second on the wire for one client, both
+               ways (the server's datagrams to it and its own to the server:
+               keys, acknowledgements, pings), IP and UDP headers included
+  wire dg/s    with --netns: datagrams per second on the wire for one client,
+               both ways
 
 Options:
   --bots "N ..."        bot counts to run, one server each (default "4 8 16")
@@ -35,12 +41,16 @@ Options:
   --build-dir DIR       where QuorvexServer and QuorvexProbe are (default build/)
   --data DIR            the data folder with the maps (default the repository's data/)
   --keep DIR            keep the configuration, server logs and probe output in DIR
+  --netns               run everything in a private network namespace of its own
+                        (unshare; no root needed where user namespaces are allowed)
+                        and add the wire columns: nothing else uses its loopback,
+                        so its counters (/proc/net/dev) are this run's traffic
   --help                show this text
 
 For figures use a Release build without sanitizers:
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
   cmake --build build --target QuorvexServer QuorvexProbe
-  tests/bench/run-bandwidth-bench.sh --bots "4 8 16"
+  tests/bench/run-bandwidth-bench.sh --bots "4 8 16" --netns
 EOF
 }
 
@@ -59,12 +69,18 @@ port=3101
 build_dir="$source_dir/build"
 data_dir="$source_dir/data"
 keep_dir=""
+netns=0
+original_args=("$@")
 
 while [ $# -gt 0 ]; do
     case "$1" in
         --help | -h)
             usage
             exit 0
+            ;;
+        --netns)
+            netns=1
+            shift
             ;;
         --bots | --duration | --sendrate | --server-args | --keys | --port | --build-dir | --data | --keep)
             [ $# -ge 2 ] || die "$1 needs a value; see --help."
@@ -84,6 +100,20 @@ while [ $# -gt 0 ]; do
         *) die "unknown option \"$1\"; see --help." ;;
     esac
 done
+
+# --netns: start again inside a new network namespace with only loopback, up.
+# Root needs only a network namespace; anyone else maps themselves to root in a
+# user namespace first.
+if [ "$netns" = 1 ] && [ -z "${QUORVEX_BENCH_IN_NETNS:-}" ]; then
+    command -v unshare > /dev/null || die "--netns needs unshare (util-linux)."
+    command -v ip > /dev/null || die "--netns needs ip (iproute2) to bring up the namespace's loopback."
+    unshare_args=(-n)
+    [ "$(id -u)" = 0 ] || unshare_args=(-r -n)
+    # shellcheck disable=SC2016 # "$0" and "$@" are the inner shell's
+    QUORVEX_BENCH_IN_NETNS=1 exec unshare "${unshare_args[@]}" bash -c 'ip link set lo up && exec "$0" "$@"' \
+        "${BASH_SOURCE[0]}" "${original_args[@]}" ||
+        die "could not make a network namespace (are user namespaces allowed here?); run as root or without --netns."
+fi
 
 is_number() { [[ "$1" =~ ^[0-9]+$ ]]; }
 for n in $bot_counts; do
@@ -132,7 +162,9 @@ rate_label=default
 if [ -n "$sendrate" ]; then
     rate_args=(-sendrate "$sendrate")
     rate_label="${sendrate} Hz"
-    if ! "$server" -help 2> /dev/null | grep -qi -- '-sendrate'; then
+    # Read whole first: grep -q leaving early would fail the pipe.
+    help_text=$("$server" -help 2> /dev/null || true)
+    if ! grep -qi -- '-sendrate' <<< "$help_text"; then
         echo "warning: $server does not list -sendrate in its -help; it will ignore the option and send at its default rate." >&2
         rate_label="${sendrate} Hz?"
     fi
@@ -214,10 +246,18 @@ run_probe() {
     }
 }
 
-# The table row of one run, from the probe's BOT lines.
+# The loopback's bytes and datagrams so far: each datagram crosses it once,
+# counted with its IP header (loopback has no link header).
+loopback_counters() {
+    awk '/^ *lo:/ { sub(/^ *lo:/, ""); print $9, $10 }' /proc/net/dev
+}
+
+# The table row of one run, from the probe's BOT lines; $3 and $4 are the wire's
+# bytes and datagrams in the run, or empty without --netns.
 summarise() {
-    local bots=$1 out=$2
-    awk -v bots="$bots" -v seconds="$(awk -v ms="$duration_ms" 'BEGIN { print ms / 1000 }')" -v rate="$rate_label" '
+    local bots=$1 out=$2 wire_bytes=${3:-} wire_datagrams=${4:-}
+    awk -v bots="$bots" -v seconds="$(awk -v ms="$duration_ms" 'BEGIN { print ms / 1000 }')" -v rate="$rate_label" \
+        -v wire_bytes="$wire_bytes" -v wire_datagrams="$wire_datagrams" '
         /^BOT / {
             seen++
             for (i = 1; i <= NF; i++) {
@@ -233,8 +273,10 @@ summarise() {
             client = bytes / bots / seconds
             dg = counted ? sprintf("%.0f", datagrams / bots / seconds) : "-"
             perdg = counted && datagrams > 0 ? sprintf("%.0f", bytes / datagrams) : "-"
-            printf "%5d  %-9s %12.0f %12.0f %12s %6s %12.0f%s\n", bots, rate, client, client * bots, dg, perdg,
-                messages / bots / seconds, ended ? sprintf("  (%d terminated)", ended) : ""
+            wire = wire_bytes == "" ? "" : sprintf(" %12.0f %12.0f", wire_bytes / bots / seconds,
+                                                   wire_datagrams / bots / seconds)
+            printf "%5d  %-9s %12.0f %12.0f %12s %6s %12.0f%s%s\n", bots, rate, client, client * bots, dg, perdg,
+                messages / bots / seconds, wire, ended ? sprintf("  (%d terminated)", ended) : ""
         }' "$out"
 }
 
@@ -244,16 +286,22 @@ server_extras() {
     sed -n '/Console: starting up server/,$p' "$log" | grep -v '^Console: ' | grep -v '^[[:space:]]*$' || true
 }
 
-echo "run-bandwidth-bench: $server, bots ${bot_counts}, ${duration_ms} ms each, rate $rate_label${server_args:+, server args: $server_args}"
+echo "run-bandwidth-bench: $server, bots ${bot_counts}$([ "$netns" = 0 ] || echo ", in a private network namespace"), ${duration_ms} ms each, rate $rate_label${server_args:+, server args: $server_args}"
 rows=()
 for bots in $bot_counts; do
     log="$work/server-$bots.log"
     out="$work/probe-$bots.out"
     serve "$log"
     echo "  $bots bots on 127.0.0.1 port $run_port for $((duration_ms / 1000)).$(((duration_ms % 1000) / 100)) s..."
+    wire=()
+    [ "$netns" = 0 ] || read -r -a before <<< "$(loopback_counters)"
     run_probe "$bots" "$out"
+    if [ "$netns" = 1 ]; then
+        read -r -a after <<< "$(loopback_counters)"
+        wire=($((after[0] - before[0])) $((after[1] - before[1])))
+    fi
     stop_server
-    row=$(summarise "$bots" "$out") || die "could not read the probe's BOT lines; see $out (use --keep DIR to keep it)."
+    row=$(summarise "$bots" "$out" "${wire[@]}") || die "could not read the probe's BOT lines; see $out (use --keep DIR to keep it)."
     rows+=("$row")
     extras=$(server_extras "$log")
     if [ -n "$extras" ]; then
@@ -263,6 +311,13 @@ for bots in $bot_counts; do
 done
 
 echo
-printf "%5s  %-9s %12s %12s %12s %6s %12s\n" bots rate "client B/s" "total B/s" "client dg/s" "B/dg" "client msg/s"
+header=(bots rate "client B/s" "total B/s" "client dg/s" "B/dg" "client msg/s")
+format="%5s  %-9s %12s %12s %12s %6s %12s"
+if [ "$netns" = 1 ]; then
+    header+=("wire B/s" "wire dg/s")
+    format+=" %12s %12s"
+fi
+# shellcheck disable=SC2059 # the format is built above
+printf "$format\n" "${header[@]}"
 printf '%s\n' "${rows[@]}"
 [ -z "$keep_dir" ] || echo "logs kept in $work"
