@@ -42,3 +42,12 @@ void CDisplayToggleKeys::Elapse(int32_t ms)
     if (m_cooldown > 0)
         m_cooldown -= ms;
 }
+
+bool CKeysCadence::Take(const std::vector<uint8_t>& message, uint32_t now)
+{
+    if (message == m_sent && now - m_sentAt < kRefreshMs)
+        return false;
+    m_sent = message;
+    m_sentAt = now;
+    return true;
+}

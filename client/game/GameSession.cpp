@@ -7,6 +7,7 @@
 #include "game/World.h"
 #include "net/Client.h"
 #include "net/Message.h"
+#include "platform/Clock.h"
 
 #include <vector>
 
@@ -39,6 +40,7 @@ CClient& CGameSession::Session()
 
 void CGameSession::Start()
 {
+    m_keys.Reset();
     m_world = std::make_unique<CGameWorld>();
     auto* ship = new CShip;
     const char* name = m_context.settings.playerName;
@@ -101,7 +103,10 @@ void CGameSession::SendKeys(const KeyActions& actions)
     CShip* local = m_world ? m_world->FirstPlayer() : nullptr;
     CMessage message;
     message.SetKeys(local ? local->GetId() : 0, keys.data(), static_cast<uint32_t>(keys.size()));
-    Session().Send(message);
+    std::vector<uint8_t> bytes(message.GetSize());
+    message.Serialize(bytes.data(), bytes.size());
+    if (m_keys.Take(bytes, GetTickCount()))
+        Session().Send(message);
 }
 
 bool CGameSession::Work()

@@ -1,11 +1,12 @@
 // The game screen's connection: the client's copy of the world (owning the
 // local ship, named and typed from the settings), the session that fills it,
-// joining the chosen server, and the held keys sent to it each frame. When
+// joining the chosen server, and the held keys sent to it. When
 // the server ends the session, an unconnected world and session take its
 // place, so the console stays on screen until the player leaves.
 #pragma once
 
 #include "client/Screen.h"
+#include "client/game/GameKeys.h"
 
 #include <memory>
 #include <string>
@@ -29,7 +30,8 @@ public:
     // server that answers at the chosen host. The console tells what went
     // wrong.
     void Join(const ServerChoice& choice);
-    // The held controls, as one MSG_KEYS for the local ship.
+    // The held controls, as one MSG_KEYS for the local ship, when they are
+    // due (CKeysCadence).
     void SendKeys(const KeyActions& actions);
     // The network's share of the frame; true when the server had ended the
     // session and a fresh world and session took its place.
@@ -49,4 +51,5 @@ private:
     CClientContext& m_context;
     std::unique_ptr<CGameWorld> m_world;
     IMessageWatcher* m_watcher = nullptr;
+    CKeysCadence m_keys;
 };

@@ -123,6 +123,27 @@ TEST(Controls, HeldKeysGoOutInTheDesignedOrderWhateverKeysHoldThem)
     EXPECT_TRUE(actions[KEY_QUIT]) << "F9 quits whatever the bindings";
 }
 
+// Held keys go when they change and are repeated only after the refresh
+// time, whatever the frame rate; a new session sends its first keys at once.
+TEST(Controls, HeldKeysGoWhenTheyChangeAndAgainEveryRefresh)
+{
+    const std::vector<uint8_t> thrust{1}, none{0};
+    CKeysCadence cadence;
+    struct
+    {
+        uint32_t now;
+        const std::vector<uint8_t>& keys;
+        bool sent;
+    } frames[] = {
+        {1000, thrust, true}, {1004, thrust, false}, {1019, thrust, false}, {1020, thrust, true},
+        {1021, none, true},   {1022, thrust, true},  {1041, thrust, false},
+    };
+    for (const auto& frame : frames)
+        EXPECT_EQ(cadence.Take(frame.keys, frame.now), frame.sent) << "at " << frame.now;
+    cadence.Reset();
+    EXPECT_TRUE(cadence.Take(thrust, 1042)) << "a new session";
+}
+
 std::vector<uint32_t> HeldNow(CInput& input)
 {
     uint8_t actions[kActionCount];
