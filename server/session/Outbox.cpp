@@ -56,6 +56,8 @@ void COutbox::Queue(const CMessage& message)
         QueueGone(message, gone);
     else if (message.GetType() == MSG_TEXT)
         m_waiting.push_back({message, 0, {}});
+    else if (message.GetType() == MSG_ROUND_OVER || message.GetType() == MSG_MAP)
+        QueueBarrier(message);
     else
         QueueOnce(message);
 }
@@ -97,12 +99,24 @@ void COutbox::QueueOnce(const CMessage& message)
     m_repeats.emplace(std::move(bytes), std::prev(m_waiting.end()));
 }
 
+// Newer states and repeats are no longer merged into what waits before the
+// barrier: they join after it as messages of their own.
+void COutbox::QueueBarrier(const CMessage& message)
+{
+    m_states.clear();
+    m_repeats.clear();
+    QueueOnce(message);
+}
+
+// Behind a barrier, an index may name a newer entry of the same key.
 void COutbox::Erase(Waiting::iterator entry)
 {
-    if (entry->stateKey != 0)
-        m_states.erase(entry->stateKey);
-    if (!entry->repeatKey.empty())
-        m_repeats.erase(entry->repeatKey);
+    auto state = m_states.find(entry->stateKey);
+    if (state != m_states.end() && state->second == entry)
+        m_states.erase(state);
+    auto repeat = m_repeats.find(entry->repeatKey);
+    if (repeat != m_repeats.end() && repeat->second == entry)
+        m_repeats.erase(repeat);
     m_waiting.erase(entry);
 }
 
@@ -114,6 +128,7 @@ void COutbox::DropStates()
         else
             ++entry;
     m_gone.clear();
+    m_told.Forget();
 }
 
 bool COutbox::IsDue(uint32_t now) const
@@ -126,7 +141,8 @@ bool COutbox::IsDue(uint32_t now) const
 void COutbox::TakeBatch(CMessageBatch& batch, uint32_t now)
 {
     for (const Entry& entry : m_waiting)
-        batch.Add(entry.message);
+        if (m_told.Admit(entry.message, now))
+            batch.Add(entry.message);
     m_waiting.clear();
     m_states.clear();
     m_repeats.clear();

@@ -11,11 +11,16 @@
 //   are meant);
 // - an exact repeat of a waiting message (a ship out of play is reported dead
 //   on every tick) is kept once, at the place of the newest copy;
-// - every other message, chat lines above all, is kept in its order.
+// - every other message, chat lines above all, is kept in its order;
+// - a round's end or a new map is a barrier: what waits before it stays
+//   before it, so no state of the round that ends follows it.
+// At the send, a state the client already knows (see CStateFilter) stays out
+// of the batch.
 #pragma once
 
 #include "game/ObjectId.h"
 #include "net/Message.h"
+#include "server/session/StateFilter.h"
 
 #include <cstdint>
 #include <list>
@@ -32,17 +37,21 @@ public:
     explicit COutbox(uint32_t perSecond);
 
     void Queue(const CMessage& message);
-    // Drops the waiting states and forgets the objects gone: a new round
-    // begins, and its objects may take the old ones' ids.
+    // Drops the waiting states and forgets the objects gone and what the
+    // client was told: a new round begins, and its objects may take the old
+    // ones' ids.
     void DropStates();
+    // The client knows nothing yet (it has just joined): everything goes.
+    void ForgetTold() { m_told.Forget(); }
+    void SetWorldSize(float width, float height) { m_told.SetWorldSize(width, height); }
     bool IsEmpty() const { return m_waiting.empty(); }
     size_t GetCount() const { return m_waiting.size(); }
 
     // True when nothing was sent yet or a whole interval has passed since
     // the last send (`now` from the platform's millisecond clock).
     bool IsDue(uint32_t now) const;
-    // Adds the waiting messages to `batch` in order, empties the outbox and
-    // starts a new interval at `now`.
+    // Adds the waiting messages the client needs to `batch` in order,
+    // empties the outbox and starts a new interval at `now`.
     void TakeBatch(CMessageBatch& batch, uint32_t now);
 
 private:
@@ -57,6 +66,7 @@ private:
     void QueueState(const CMessage& message, uint64_t key, ObjectId objectId);
     void QueueGone(const CMessage& message, ObjectId objectId);
     void QueueOnce(const CMessage& message);
+    void QueueBarrier(const CMessage& message);
     void Erase(Waiting::iterator entry);
 
     uint32_t m_perSecond;
@@ -66,4 +76,5 @@ private:
     std::unordered_map<uint64_t, Waiting::iterator> m_states;
     std::unordered_map<std::string, Waiting::iterator> m_repeats;
     std::unordered_set<ObjectId> m_gone;
+    CStateFilter m_told;
 };

@@ -168,6 +168,8 @@ void CRoundController::AnnounceRound()
     CLockGuard guard(m_roundLock);
     m_roundOver = false;
     m_relay.DropQueued();
+    m_relay.SetWorldSize(static_cast<float>(m_world->GetWorldWidth()),
+                         static_cast<float>(m_world->GetWorldHeight()));
     CMessage message;
     message.SetMap(WorldMapName().c_str());
     m_relay.QueueMessage(CSessionRelay::kEveryPlayer, message);
@@ -300,6 +302,7 @@ void CRoundController::Welcome(const CPlayerRecord& record)
         batch.Add(message);
     }
     m_relay.SendBatch(batch);
+    m_relay.OnJoined(record.GetPlayerId());
 }
 
 void CRoundController::OnMapRequest(const CMessage& message)

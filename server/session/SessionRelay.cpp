@@ -29,7 +29,13 @@ void CSessionRelay::SetSendRate(uint32_t perSecond)
         return;
     for (const CPlayerRecord& record : m_players)
         if (IsClient(record.GetPlayerId()))
-            m_outboxes.emplace(record.GetPlayerId(), COutbox(m_sendRate));
+            AddOutbox(record.GetPlayerId());
+}
+
+void CSessionRelay::AddOutbox(session::PlayerId player)
+{
+    auto outbox = m_outboxes.emplace(player, COutbox(m_sendRate)).first;
+    outbox->second.SetWorldSize(m_worldWidth, m_worldHeight);
 }
 
 void CSessionRelay::SetHostPlayer(session::PlayerId player)
@@ -65,11 +71,13 @@ size_t CSessionRelay::TakeLargestBatch()
 void CSessionRelay::AddPlayer(session::PlayerId player)
 {
     m_players.emplace_back(player);
-    if (m_sendRate != 0 && IsClient(player))
-    {
-        CLockGuard guard(m_queueLock);
-        m_outboxes.emplace(player, COutbox(m_sendRate));
-    }
+    if (!IsClient(player))
+        return;
+    CLockGuard guard(m_queueLock);
+    if (m_sendRate != 0)
+        AddOutbox(player);
+    else
+        m_broadcastTold.Forget();
 }
 
 void CSessionRelay::RemovePlayer(session::PlayerId player)
@@ -107,6 +115,8 @@ void CSessionRelay::QueueMessage(session::PlayerId target, const CMessage& messa
         QueueInOutboxes(target, message);
         return;
     }
+    if (target == kEveryPlayer && !m_broadcastTold.Admit(message, GetTickCount()))
+        return;
     for (CMessageBatch& batch : m_batches)
         if (batch.GetTarget() == target)
         {
@@ -162,7 +172,8 @@ void CSessionRelay::FlushOutboxes()
         m_outgoing.Clear();
         m_outgoing.SetTarget(player);
         outbox.TakeBatch(m_outgoing, now);
-        SendBatch(m_outgoing);
+        if (m_outgoing.GetCount() > 0)
+            SendBatch(m_outgoing);
     }
 }
 
@@ -170,8 +181,28 @@ void CSessionRelay::DropQueued()
 {
     CLockGuard guard(m_queueLock);
     m_batches.clear();
+    m_broadcastTold.Forget();
     for (auto& [player, outbox] : m_outboxes)
         outbox.DropStates();
+}
+
+void CSessionRelay::SetWorldSize(float width, float height)
+{
+    CLockGuard guard(m_queueLock);
+    m_worldWidth = width;
+    m_worldHeight = height;
+    m_broadcastTold.SetWorldSize(width, height);
+    for (auto& [player, outbox] : m_outboxes)
+        outbox.SetWorldSize(width, height);
+}
+
+void CSessionRelay::OnJoined(session::PlayerId player)
+{
+    CLockGuard guard(m_queueLock);
+    m_broadcastTold.Forget();
+    auto outbox = m_outboxes.find(player);
+    if (outbox != m_outboxes.end())
+        outbox->second.ForgetTold();
 }
 
 void CSessionRelay::SendNow(session::PlayerId target, const CMessage& message)

@@ -12,6 +12,12 @@
 // With a send rate set, each client (every player but the host's own, which
 // never receives) has an outbox instead: what is queued for it waits there,
 // coalesced, and a flush sends it only once its interval has passed.
+//
+// Either way a state a client already knows is not sent again (see
+// CStateFilter): each outbox remembers what its client was told; without a
+// send rate the one broadcast batch a pass has one memory for everyone,
+// forgotten whenever someone connects or joins so the newcomer is told
+// everything at once.
 #pragma once
 
 #include "common/Lock.h"
@@ -20,6 +26,7 @@
 #include "net/MessageBatch.h"
 #include "server/session/Outbox.h"
 #include "server/session/PlayerRecord.h"
+#include "server/session/StateFilter.h"
 #include "session/SessionTypes.h"
 
 #include <cstddef>
@@ -80,7 +87,12 @@ public:
     // Drops everything queued, the broadcast batch too. With a send rate,
     // drops only the waiting states: they belong to the round that ends, and
     // the other messages (a round's end not sent yet) must still come first.
+    // Either way the clients are taken to know nothing of the new round.
     void DropQueued();
+    // A new round's world size, for comparing positions the short way round.
+    void SetWorldSize(float width, float height);
+    // The player has just joined and knows nothing of the world yet.
+    void OnJoined(session::PlayerId player);
     // Sends one message to `target` at once, outside the queue.
     void SendNow(session::PlayerId target, const CMessage& message);
     void SendBatch(const CMessageBatch& batch);
@@ -99,6 +111,7 @@ private:
     size_t BotCount() const;
     void QueueInOutboxes(session::PlayerId target, const CMessage& message);
     void FlushOutboxes();
+    void AddOutbox(session::PlayerId player);
 
     IPacketSender& m_sender;
     CLock& m_queueLock;
@@ -107,6 +120,8 @@ private:
     uint32_t m_sendRate = 0;
     session::PlayerId m_hostPlayer = 0;
     std::map<session::PlayerId, COutbox> m_outboxes;
+    CStateFilter m_broadcastTold; // without a send rate
+    float m_worldWidth = 0, m_worldHeight = 0;
     CMessageBatch m_outgoing; // reused for every outbox's batch
     size_t m_largestBatch = 0;
 };

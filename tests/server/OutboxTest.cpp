@@ -12,8 +12,8 @@ namespace
 {
 // The cases' messages: a ship's state (ship, fuel), a turret's (turret, in
 // play), an object's; a ship's death, an object gone, a join, a chat line, a
-// round's end; and an empty message, which drops the waiting states as a new
-// round does.
+// round's end, a new map; and an empty message, which drops the waiting
+// states as a new round does.
 const auto Ship = [](ObjectId id, float fuel) { return ShipStateMsg(id, fuel); };
 const auto Turret = [](ObjectId id, uint8_t inPlay)
 { return Msg(&CMessage::SetTurretState, id, 2, inPlay, CVector()); };
@@ -22,7 +22,7 @@ const auto Died = [](ObjectId id) { return Msg(&CMessage::SetShipDied, id); };
 const auto Gone = [](ObjectId id) { return Msg(&CMessage::SetObjectGone, id); };
 const auto Join = [](ObjectId id) { return Msg(&CMessage::SetJoin, id, 0, "Ace"); };
 const auto Chat = [](const char* text) { return Msg(&CMessage::SetText, text); };
-const CMessage kRoundOver = Msg(&CMessage::SetRoundOver), kNewRound;
+const CMessage kRoundOver = Msg(&CMessage::SetRoundOver), kMap = Msg(&CMessage::SetMap, "Caves"), kNewRound;
 
 std::vector<Bytes> AllBytes(const std::vector<CMessage>& messages)
 {
@@ -69,11 +69,18 @@ TEST(Outbox, WhatWaitsIsCoalescedAndLeavesInOrder)
          {Object(4)},
          {Object(4)}},
         // Chat lines and joins are never dropped; a repeated death is kept
-        // once, where it was last reported; a repeat of what was sent is news.
+        // once, where it was last reported; a repeat of what was sent waits
+        // for the refresh time, a chat line does not.
         {{Chat("gg"), Died(3), Join(7), Chat("gg"), Died(3), Died(4), Join(8), Died(3)},
          {Chat("gg"), Join(7), Chat("gg"), Died(4), Join(8), Died(3)},
-         {Died(3)},
-         {Died(3)}},
+         {Died(3), Chat("gg")},
+         {Chat("gg")}},
+        // Nothing queued before a round's end or a map comes after it; the
+        // client told of a new map is told every state again.
+        {{Ship(1, 10), Object(4), kRoundOver, Ship(1, 20), Object(4), Turret(2, 1)},
+         {Ship(1, 10), Object(4), kRoundOver, Ship(1, 20), Turret(2, 1)},
+         {Turret(2, 1), kMap, Turret(2, 1), Turret(2, 1)},
+         {kMap, Turret(2, 1)}},
         // A new round drops only the waiting states.
         {{Object(4), Ship(1, 10), kRoundOver, Gone(6), kNewRound, Object(6)},
          {kRoundOver, Gone(6), Object(6)},

@@ -119,3 +119,44 @@ TEST_F(SessionRelayTest, AtASendRateEachClientGetsItsOwnBatchOncePerInterval)
     EXPECT_GT(relay.TakeLargestBatch(), 4u);
     EXPECT_EQ(relay.TakeLargestBatch(), 0u) << "the largest batch starts again after it is taken";
 }
+
+// A turret's unchanged state on every pass: who is told it again, and when.
+TEST_F(SessionRelayTest, AStateKnownIsToldAgainToNewcomersInANewRoundAndAtTheRefresh)
+{
+    const CMessage turret = Msg(&CMessage::SetTurretState, 4, 2, 1, CVector());
+    const auto pass = [&]
+    {
+        relay.QueueMessage(0, turret);
+        relay.FlushBatches();
+        std::vector<session::PlayerId> told;
+        for (const SentPacket& packet : sender.Take())
+            told.push_back(packet.target);
+        clock.Advance(1);
+        return told;
+    };
+    using Told = std::vector<session::PlayerId>;
+    for (uint32_t rate : {0u, 30u})
+    {
+        relay.SetSendRate(rate);
+        relay.SetHostPlayer(kHost);
+        relay.AddPlayer(2);
+        const Told everyone = rate == 0 ? Told{0} : Told{2, 3};
+        clock.Advance(100);
+        EXPECT_EQ(pass(), (rate == 0 ? Told{0} : Told{2})) << rate;
+        clock.Advance(100);
+        EXPECT_EQ(pass(), Told{}) << rate << ": known";
+        relay.AddPlayer(3);
+        clock.Advance(100);
+        EXPECT_EQ(pass(), (rate == 0 ? Told{0} : Told{3})) << rate << ": a newcomer connected";
+        relay.OnJoined(3);
+        clock.Advance(100);
+        EXPECT_EQ(pass(), (rate == 0 ? Told{0} : Told{3})) << rate << ": the newcomer joined";
+        relay.DropQueued();
+        clock.Advance(100);
+        EXPECT_EQ(pass(), everyone) << rate << ": a new round";
+        clock.Advance(CStateFilter::kRefreshMs);
+        EXPECT_EQ(pass(), everyone) << rate << ": the refresh";
+        relay.RemovePlayer(2);
+        relay.RemovePlayer(3);
+    }
+}
