@@ -19,9 +19,6 @@ double ShortWay(double offset, int32_t size)
 // the gap to it is closed, and the gap is closed faster, since between sparse
 // reports the dead reckoning misses every bounce and turn for longer.
 constexpr double kSparseClosingPerSecond = 12;
-// A report is carried forward by at most this much: a stream that stopped
-// is not extrapolated without end.
-constexpr int32_t kMaxReportAgeMs = 250;
 
 // Notes whether a report came for this frame; true while updates are sparse.
 bool NoteReport(CGameObject::ReportTiming& timing, int32_t dt)
@@ -38,7 +35,7 @@ bool NoteReport(CGameObject::ReportTiming& timing, int32_t dt)
     else if (step > 0)
     {
         timing.missedFrame = true;
-        timing.ageMs = timing.ageMs + step < kMaxReportAgeMs ? timing.ageMs + step : kMaxReportAgeMs;
+        timing.ageMs = timing.ageMs + step < kMaxReportCarryMs ? timing.ageMs + step : kMaxReportCarryMs;
     }
     return timing.sparse;
 }

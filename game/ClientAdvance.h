@@ -14,6 +14,12 @@
 
 class CGameWorld;
 
+// How far a report is carried forward along its velocity at most, so a
+// stream that stopped is not extrapolated without end. The server leaves out
+// reports of things flying as the client carries them for up to a second
+// (its refresh time), so this reaches well beyond that.
+constexpr int32_t kMaxReportCarryMs = 1500;
+
 // Advances `world` by `dt` milliseconds (the previous frame's time). When the
 // world's update flag is set (a ship was just put into play), everything
 // jumps to its reported position instead, and the flag is cleared.

@@ -117,7 +117,7 @@ bool CStateFilter::Differs(const Told& told, const Snapshot& state, uint32_t now
         std::fabs(WrapOffset(state.angle - was.angle, 360)) > kAngleTolerance ||
         Length(state.velocity - was.velocity) > kVelocityTolerance)
         return true;
-    uint32_t carried = std::min(now - told.at, kMaxCarryMs);
+    uint32_t carried = std::min<uint32_t>(now - told.at, kMaxReportCarryMs);
     CVector expected = was.position + was.velocity * (carried / 1000.0);
     return Length(WrappedOffset(expected, state.position, m_width, m_height)) > kPositionTolerance;
 }

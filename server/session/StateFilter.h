@@ -8,7 +8,7 @@
 //   last told, so that a lost datagram heals within that time;
 // - at once when it differs from what the client makes of the last one told:
 //   its position carried forward along the told velocity (as the client
-//   does, for at most kMaxCarryMs) further than a small error the short way
+//   does, for at most kMaxReportCarryMs) further than a small error the short way
 //   round the wrapping world, its velocity, angle or fuel beyond small
 //   tolerances, or any change of kind, subtype, flags, ammunition, frags,
 //   direction or being in play.
@@ -18,6 +18,7 @@
 // it is forgotten.
 #pragma once
 
+#include "game/ClientAdvance.h"
 #include "game/Vector.h"
 #include "net/Message.h"
 
@@ -31,8 +32,7 @@ public:
     // Long enough to save most of the repeats, short enough that a client
     // that lost a report is put right before a player would mind.
     static constexpr uint32_t kRefreshMs = 1000;
-    // How far the client carries a report forward along its velocity.
-    static constexpr uint32_t kMaxCarryMs = 250;
+    static_assert(kRefreshMs < kMaxReportCarryMs, "the client carries a report until it is refreshed");
     // The client carries a report forward only once one came after a frame
     // without any; before that it holds on to the last report as it stands.
     // So a moving thing whose last report came close on the one before is
