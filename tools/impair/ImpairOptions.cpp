@@ -10,7 +10,7 @@ namespace impair
 const char* const kUsage =
     "Usage: QuorvexImpair --server ADDR:PORT [--listen ADDR:PORT] [--delay MS] [--jitter MS]\n"
     "                     [--loss PCT] [--duplicate PCT] [--reorder PCT] [--seed N] [--duration S]\n"
-    "                     [--impair-after S] [--impair-for S]\n"
+    "                     [--impair-after S] [--impair-for S] [--to-clients-only]\n"
     "\n"
     "A UDP relay that plays a bad network between game clients and a server, for tests.\n"
     "Clients send to the --listen address; each client address gets a socket of its own\n"
@@ -31,6 +31,8 @@ const char* const kUsage =
     "  --impair-after S    pass datagrams untouched for the first S seconds (say, while\n"
     "                      clients join), then impair them (default 0)\n"
     "  --impair-for S      lift the impairment after S seconds of it (default: never)\n"
+    "  --to-clients-only   impair only what the server sends; the clients' datagrams to\n"
+    "                      the server pass untouched\n"
     "\n"
     "SIGUSR1 lifts the impairment at once. Datagrams held back then leave at once, and\n"
     "later ones pass untouched.\n"
@@ -80,6 +82,7 @@ std::vector<cmdline::Option> OptionTable(ImpairOptions& options)
         cmdline::NumberOption("--duration", options.durationS),
         cmdline::NumberOption("--impair-after", options.impairAfterS),
         cmdline::NumberOption("--impair-for", options.impairForS),
+        cmdline::Flag("--to-clients-only", [&options] { options.toClientsOnly = true; }),
     };
 }
 

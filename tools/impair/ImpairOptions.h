@@ -22,6 +22,9 @@ struct ImpairOptions
     uint32_t durationS = 0;
     uint32_t impairAfterS = 0;
     uint32_t impairForS = 0;
+    // Impair only what the server sends to the clients; their datagrams to
+    // the server pass untouched.
+    bool toClientsOnly = false;
 };
 
 constexpr int kExitBadArguments = 1;

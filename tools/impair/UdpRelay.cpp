@@ -148,7 +148,10 @@ void CUdpRelay::ReadFromClients(uint64_t now)
     for (int read = 0; read < kMaxReadsPerRound && (size = Receive(m_listen, buffer, from)) >= 0; ++read)
     {
         ++m_counts.received;
-        if (Client* client = FindOrAddClient(from))
+        Client* client = FindOrAddClient(from);
+        if (client && m_options.toClientsOnly)
+            Send(client->upstream, m_options.server, buffer, size_t(size));
+        else if (client)
             Pass(client->upstream, m_options.server, buffer, size_t(size), client->toServer, now);
     }
 }
