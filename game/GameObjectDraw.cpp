@@ -15,6 +15,13 @@ RenderVertex Vertex(int32_t x, int32_t y, const CVector& corner, float u, float 
     return RenderVertex{static_cast<float>(x + corner.GetX()), static_cast<float>(y - corner.GetY()), 0, u,
                         v};
 }
+
+// The picture comes from the atlas page where it has a place there, so that
+// consecutive objects keep one texture bound and go out as one draw.
+TextureSource SourceOf(const CTexture* texture)
+{
+    return texture ? texture->Source() : TextureSource{};
+}
 } // namespace
 
 void CGameObject::ScreenPoint(int32_t viewX, int32_t viewY, int32_t& x, int32_t& y) const
@@ -55,10 +62,13 @@ void CGameObject::DrawQuad(int32_t viewX, int32_t viewY, const CTexture* texture
     backend.SetPolygonMode(PolygonFill::Fill, PolygonFill::Line);
     bool textured = texture != nullptr;
     backend.SetTexturing(textured);
+    const TextureSource source = SourceOf(texture);
     if (textured)
-        backend.BindTexture(texture->GetGLName());
-    RenderVertex quad[6] = {Vertex(x, y, b, 0, 1), Vertex(x, y, c, 1, 1), Vertex(x, y, d, 1, 0),
-                            Vertex(x, y, d, 1, 0), Vertex(x, y, a, 0, 0), Vertex(x, y, b, 0, 1)};
+        backend.BindTexture(source.name);
+    const TextureRegion& r = source.region;
+    RenderVertex quad[6] = {Vertex(x, y, b, r.u0, r.v1), Vertex(x, y, c, r.u1, r.v1),
+                            Vertex(x, y, d, r.u1, r.v0), Vertex(x, y, d, r.u1, r.v0),
+                            Vertex(x, y, a, r.u0, r.v0), Vertex(x, y, b, r.u0, r.v1)};
     backend.DrawTriangles(quad, 6);
     if (textured)
         backend.BindTexture(0);

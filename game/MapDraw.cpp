@@ -105,6 +105,8 @@ void DrawWalls(const CMap& map, const CellWindow& window)
 void DrawFuelBlocks(const CMap& map, const CellWindow& window, const CTexture* texture)
 {
     const float s = CMap::kTileSize;
+    const TextureSource source = texture ? texture->Source() : TextureSource{};
+    const TextureRegion& t = source.region;
     std::vector<RenderVertex> triangles;
     ForEachCell(map, window,
                 [&](int32_t code, float x, float y)
@@ -112,8 +114,8 @@ void DrawFuelBlocks(const CMap& map, const CellWindow& window, const CTexture* t
                     if (code != TILE_FUEL)
                         return;
                     // The same corners and texture coordinates as an object's quad.
-                    RenderVertex a = At(x, y, 0, 0, 0, 0), b = At(x, y, 0, s, 0, 1), c = At(x, y, s, s, 1, 1),
-                                 d = At(x, y, s, 0, 1, 0);
+                    RenderVertex a = At(x, y, 0, 0, t.u0, t.v0), b = At(x, y, 0, s, t.u0, t.v1),
+                                 c = At(x, y, s, s, t.u1, t.v1), d = At(x, y, s, 0, t.u1, t.v0);
                     triangles.insert(triangles.end(), {b, c, d, d, a, b});
                 });
     if (triangles.empty())
@@ -124,7 +126,7 @@ void DrawFuelBlocks(const CMap& map, const CellWindow& window, const CTexture* t
     bool textured = texture != nullptr;
     backend.SetTexturing(textured);
     if (textured)
-        backend.BindTexture(texture->GetGLName());
+        backend.BindTexture(source.name);
     backend.DrawTriangles(triangles.data(), triangles.size());
     if (textured)
         backend.BindTexture(0);

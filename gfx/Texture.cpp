@@ -3,6 +3,7 @@
 #include "gfx/BitmapImage.h"
 #include "gfx/RenderBackend.h"
 #include "gfx/TargaImage.h"
+#include "gfx/TextureAtlas.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 
@@ -18,13 +19,24 @@ void CTexture::Upload(const CImage& image)
     bool usable = !image.IsEmpty() && image.GetFormat() == PIXEL_FORMAT_RGBA &&
                   image.GetBitsPerPixel() == 32 && image.GetWidth() > 0 && image.GetHeight() > 0 &&
                   image.GetPixels().size() >= bytes;
-    if (!usable)
-        return;
+    if (usable)
+        UploadPixels(image.GetWidth(), image.GetHeight(), image.GetPixels().data());
+}
+
+void CTexture::UploadPixels(int32_t width, int32_t height, const uint8_t* rgba)
+{
     CRenderBackend& backend = GetRenderBackend();
-    TextureUpload result = backend.UploadTexture(image.GetWidth(), image.GetHeight(), image.GetPixels().data());
+    TextureUpload result = backend.UploadTexture(width, height, rgba);
     m_glName = result.name;
     if (result.error != 0)
         platform::ShowMessageBox(backend.ErrorText(result.error), "OpenGL Error (CTexture)");
+}
+
+TextureSource CTexture::Source() const
+{
+    if (m_atlasRegion)
+        return {CTextureManager::Get().GetAtlas().GetGLName(), *m_atlasRegion};
+    return {m_glName, {}};
 }
 
 void CTexture::Bind() const
@@ -41,6 +53,14 @@ CTextureManager& CTextureManager::Get()
 {
     static CTextureManager* manager = new CTextureManager;
     return *manager;
+}
+
+CTextureManager::CTextureManager() : m_atlas(std::make_unique<CTextureAtlas>()) {}
+
+void CTextureManager::Clear()
+{
+    m_textures.clear();
+    m_atlas->Clear();
 }
 
 CTexture* CTextureManager::GetTexture(const std::string& name)
@@ -72,6 +92,9 @@ std::unique_ptr<CTexture> CTextureManager::Load(const std::string& name) const
     image->ConvertFormat(PIXEL_FORMAT_RGBA);
     auto texture = std::make_unique<CTexture>();
     texture->Upload(*image);
+    if (texture->GetGLName() != 0)
+        if (auto region = m_atlas->Place(image->GetWidth(), image->GetHeight(), image->GetPixels().data()))
+            texture->SetAtlasRegion(*region);
     texture->SetName(path.substr(path.find_last_of('\\') + 1));
     return texture;
 }

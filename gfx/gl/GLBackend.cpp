@@ -58,16 +58,14 @@ void CGLBackend::DeleteTexture(uint32_t name)
 
 void CGLBackend::BindTexture(uint32_t name)
 {
-    if (m_known.valid && m_known.texture == name)
-        return;
-    Flush();
-    glBindTexture(GL_TEXTURE_2D, name);
-    m_known.texture = name;
+    m_wanted.texture = name;
 }
 
 uint32_t CGLBackend::GetError()
 {
-    Flush();
+    // No flush: every object asks after loading its pictures, each frame, and
+    // a flush here would split the frame's one batch into one per object. An
+    // error of a gathered draw shows at the first read after it was sent.
     return glGetError();
 }
 
@@ -79,44 +77,62 @@ std::string CGLBackend::ErrorText(uint32_t error)
 
 void CGLBackend::SetColour(const RenderColour& colour)
 {
-    if (m_known.valid && m_known.colour == colour)
-        return;
-    Flush();
-    glColor4f(colour.r, colour.g, colour.b, colour.a);
-    m_known.colour = colour;
+    m_wanted.colour = colour;
 }
 
 void CGLBackend::SetTexturing(bool enabled)
 {
-    if (m_known.valid && m_known.texturing == enabled)
-        return;
-    Flush();
-    m_known.texturing = enabled;
-    if (enabled)
-        glEnable(GL_TEXTURE_2D);
-    else
-        glDisable(GL_TEXTURE_2D);
+    m_wanted.texturing = enabled;
 }
 
 void CGLBackend::SetPolygonMode(PolygonFill front, PolygonFill back)
 {
-    if (m_known.valid && m_known.front == front && m_known.back == back)
+    m_wanted.front = front;
+    m_wanted.back = back;
+}
+
+void CGLBackend::ApplyState()
+{
+    m_wanted.blending = m_blendingOn && (m_wanted.texturing || m_wanted.colour.a < 1);
+    if (m_knownValid && m_known == m_wanted)
         return;
     Flush();
-    glPolygonMode(GL_FRONT, ToGL(front));
-    glPolygonMode(GL_BACK, ToGL(back));
-    m_known.front = front;
-    m_known.back = back;
+    const bool all = !m_knownValid;
+    if (all || m_known.colour != m_wanted.colour)
+        glColor4f(m_wanted.colour.r, m_wanted.colour.g, m_wanted.colour.b, m_wanted.colour.a);
+    if (all || m_known.texture != m_wanted.texture)
+        glBindTexture(GL_TEXTURE_2D, m_wanted.texture);
+    if (all || m_known.texturing != m_wanted.texturing)
+    {
+        if (m_wanted.texturing)
+            glEnable(GL_TEXTURE_2D);
+        else
+            glDisable(GL_TEXTURE_2D);
+    }
+    if (all || m_known.front != m_wanted.front || m_known.back != m_wanted.back)
+    {
+        glPolygonMode(GL_FRONT, ToGL(m_wanted.front));
+        glPolygonMode(GL_BACK, ToGL(m_wanted.back));
+    }
+    if (all || m_known.blending != m_wanted.blending)
+    {
+        if (m_wanted.blending)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+    }
+    m_known = m_wanted;
+    m_knownValid = true;
 }
 
 void CGLBackend::LoadIdentity()
 {
     // Nothing but this and the projection ever sets the model-view matrix.
-    if (m_known.valid && m_known.identity)
+    if (m_knownValid && m_identity)
         return;
     Flush();
     glLoadIdentity();
-    m_known.identity = true;
+    m_identity = true;
 }
 
 void CGLBackend::SetFixedState()
@@ -132,12 +148,19 @@ void CGLBackend::SetFixedState()
     glDisable(GL_TEXTURE_2D);
     glLoadIdentity();
     ApplyLineWidth();
-    m_known = KnownState{true, {1, 1, 1, 1}, 0, false, PolygonFill::Fill, PolygonFill::Line, true};
+    // A new context blends nothing until SetBlending says so.
+    m_blendingOn = false;
+    m_known = DrawState{{1, 1, 1, 1}, 0, false, PolygonFill::Fill, PolygonFill::Line, false};
+    m_wanted = m_known;
+    m_knownValid = true;
+    m_identity = true;
 }
 
 void CGLBackend::SetBlending(bool enabled)
 {
     Flush();
+    m_blendingOn = enabled;
+    m_known.blending = enabled;
     if (!enabled)
     {
         glDisable(GL_BLEND);
@@ -175,7 +198,7 @@ void CGLBackend::SetOrthoProjection(double left, double right, double bottom, do
     glOrtho(left, right, bottom, top, nearZ, farZ);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    m_known.identity = true;
+    m_identity = true;
 }
 
 void CGLBackend::Clear(const RenderColour& colour)
@@ -199,6 +222,7 @@ void CGLBackend::Gather(unsigned mode, const RenderVertex* vertices, size_t coun
 {
     if (count == 0)
         return;
+    ApplyState();
     if (mode != m_pendingMode)
         Flush();
     m_pendingMode = mode;
@@ -215,6 +239,7 @@ void CGLBackend::Flush()
 
 void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple)
 {
+    ApplyState();
     Flush();
     if (stipple != 0)
     {
@@ -228,6 +253,7 @@ void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t 
 
 void CGLBackend::DrawLineLoop(const RenderVertex* vertices, size_t count)
 {
+    ApplyState();
     Flush();
     Emit(GL_LINE_LOOP, vertices, count);
 }

@@ -4,10 +4,12 @@
 //
 // A software renderer pays for every draw call and every state change, and
 // the game draws hundreds of small pictures a frame. So the backend keeps the
-// drawing state it last gave OpenGL and skips calls that change nothing, and
-// it gathers consecutive triangles (or quads) drawn with the same state into
-// one draw, sent when the state changes or at Flush. The picture on screen is
-// the same: the draws keep their order.
+// drawing state it last gave OpenGL and the state the caller asks for, and
+// gives OpenGL the asked-for state only when something is drawn: a picture
+// bound and unbound again between two draws costs nothing. It gathers
+// consecutive triangles (or quads) drawn with the same state into one draw,
+// sent when the state changes or at Flush. The picture on screen is the
+// same: the draws keep their order.
 #pragma once
 
 #include "gfx/RenderBackend.h"
@@ -24,6 +26,7 @@ public:
     TextureUpload UploadTexture(int32_t width, int32_t height, const uint8_t* rgba) override;
     void DeleteTexture(uint32_t name) override;
     void BindTexture(uint32_t name) override;
+    // glGetError, without sending the gathered draws first.
     uint32_t GetError() override;
     // gluErrorString's text.
     std::string ErrorText(uint32_t error) override;
@@ -49,23 +52,35 @@ public:
     void Flush() override;
 
 private:
-    // The drawing state as last given to OpenGL; unknown until first set.
-    struct KnownState
+    // The drawing state primitives are drawn with.
+    struct DrawState
     {
-        bool valid = false;
         RenderColour colour;
         uint32_t texture = 0;
         bool texturing = false;
         PolygonFill front = PolygonFill::Fill;
         PolygonFill back = PolygonFill::Fill;
-        bool identity = false;
+        // Blending as OpenGL has it: off for opaque untextured colour, where
+        // it would give the source colour anyway and a software renderer
+        // would still read and mix every pixel underneath.
+        bool blending = false;
+        bool operator==(const DrawState&) const = default;
     };
 
     void Gather(unsigned mode, const RenderVertex* vertices, size_t count);
-
+    // Gives OpenGL the wanted state, sending the gathered draws first if it
+    // differs from what they were gathered with.
+    void ApplyState();
     void ApplyLineWidth();
 
-    KnownState m_known;
+    // As last given to OpenGL (unknown until the fixed state is set) ...
+    DrawState m_known;
+    bool m_knownValid = false;
+    // ... and as the caller last asked for it.
+    DrawState m_wanted;
+    bool m_identity = false;
+    // Blending as the caller set it.
+    bool m_blendingOn = false;
     // Pixels a line is wide (and the stipple's repeat factor).
     int m_lineWidth = 1;
     unsigned m_pendingMode = 0;

@@ -1,19 +1,24 @@
 // Drawing through the recording backend: the picture files each object asks
 // the texture cache for (the shipped ones in data/Graphics, so each must
-// load) and the one it draws for its state; the plain quad and the bullet's
+// load), each on the atlas page with its own pixels, and the one it draws for
+// its state; the plain quad and the bullet's
 // point; the map's walls, half walls and fuel blocks on screen, the seam, and
 // the outline switch.
 #include "game/Map.h"
 #include "game/Powerup.h"
 #include "game/Projectiles.h"
+#include "game/Ship.h"
 #include "game/Turret.h"
 #include "gfx/Graphics.h"
 #include "gfx/RecordingBackend.h"
+#include "gfx/TextureAtlas.h"
 #include "tests/support/MapFile.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -66,10 +71,26 @@ protected:
         if (backend.Triangles().empty())
             return -1;
         EXPECT_EQ(backend.Triangles().size(), 2u);
+        const CRecordingBackend::Triangle& drawn = backend.Triangles()[0];
         for (int32_t i = 0; i < object.GetTextureCount(); ++i)
-            if (object.GetTexture(size_t(i))->GetGLName() == backend.Triangles()[0].state.texture)
+        {
+            const TextureSource source = object.GetTexture(size_t(i))->Source();
+            const float u = drawn.vertices[0].u, v = drawn.vertices[0].v;
+            if (source.name == drawn.state.texture && (u == source.region.u0 || u == source.region.u1) &&
+                (v == source.region.v0 || v == source.region.v1))
                 return i;
+        }
         return -2;
+    }
+
+    // The RGBA bytes uploaded under `name`.
+    const std::vector<uint8_t>& Uploaded(uint32_t name) const
+    {
+        for (const CRecordingBackend::Upload& upload : backend.Uploads())
+            if (upload.name == name)
+                return upload.rgba;
+        static const std::vector<uint8_t> kNone;
+        return kNone;
     }
 
     CRecordingBackend backend;
@@ -108,6 +129,64 @@ TEST_F(Drawing, EachObjectAsksForItsOwnFiles)
                                   "turret_dead_down.tga", "turret_ok_right.tga", "turret_dead_right.tga"}));
     backend.SetPendingError(0x0505);
     EXPECT_FALSE(map.LoadTextures()) << "a pending library error fails the load";
+}
+
+// Texel (x, y) of a `width` wide RGBA picture.
+uint32_t Texel(const std::vector<uint8_t>& rgba, int32_t width, int32_t x, int32_t y)
+{
+    const size_t at = (size_t(y) * size_t(width) + size_t(x)) * 4;
+    return at + 4 <= rgba.size()
+               ? uint32_t(rgba[at]) << 24 | rgba[at + 1] << 16 | rgba[at + 2] << 8 | rgba[at + 3]
+               : 0xDEADBEEF;
+}
+
+// Every picture objects and the map draw is on the atlas page with the texels
+// of its own file, and the texels just outside it repeat its edge, as its own
+// clamped texture would: nothing of a neighbour shows at an edge.
+TEST_F(Drawing, EveryObjectPictureComesOutOfTheAtlasWithItsOwnPixels)
+{
+    std::vector<std::unique_ptr<CGameObject>> objects;
+    for (int32_t type = 0; type < CShip::kShipTypes; ++type)
+    {
+        auto ship = std::make_unique<CShip>();
+        ship->SetShipType(type);
+        objects.push_back(std::move(ship));
+    }
+    objects.push_back(std::make_unique<CMissile>());
+    objects.push_back(std::make_unique<CMine>());
+    objects.push_back(std::make_unique<CPlasmaMine>());
+    objects.push_back(std::make_unique<CShrapnel>());
+    objects.push_back(std::make_unique<CPowerup>());
+    std::vector<CGameObject*> drawers{&map};
+    for (auto& object : objects)
+        drawers.push_back(object.get());
+    std::vector<const CTexture*> pictures;
+    for (CGameObject* drawer : drawers)
+    {
+        Loaded(*drawer);
+        for (int32_t i = 0; i < drawer->GetTextureCount(); ++i)
+            pictures.push_back(drawer->GetTexture(size_t(i)));
+    }
+    ASSERT_EQ(pictures.size(), 9u + 6 * 3 + 3 + 2 + 8);
+
+    constexpr int32_t kPage = CTextureAtlas::kPageSize;
+    const std::vector<uint8_t>& page = Uploaded(CTextureManager::Get().GetAtlas().GetGLName());
+    ASSERT_EQ(page.size(), size_t(kPage) * kPage * 4);
+    for (const CTexture* picture : pictures)
+    {
+        ASSERT_TRUE(picture->GetAtlasRegion()) << picture->GetName();
+        const TextureRegion& region = *picture->GetAtlasRegion();
+        const int32_t left = int32_t(region.u0 * kPage), top = int32_t(region.v0 * kPage);
+        const int32_t width = int32_t(region.u1 * kPage) - left, height = int32_t(region.v1 * kPage) - top;
+        const std::vector<uint8_t>& own = Uploaded(picture->GetGLName());
+        ASSERT_EQ(own.size(), size_t(width) * size_t(height) * 4) << picture->GetName();
+        int mismatches = 0;
+        for (int32_t y = -1; y <= height; ++y)
+            for (int32_t x = -1; x <= width; ++x)
+                mismatches += Texel(page, kPage, left + x, top + y) !=
+                              Texel(own, width, std::clamp(x, 0, width - 1), std::clamp(y, 0, height - 1));
+        EXPECT_EQ(mismatches, 0) << picture->GetName();
+    }
 }
 
 // A turret asks for its facing's two pictures, draws the alive one in play
@@ -161,19 +240,36 @@ TEST_F(Drawing, BulletIsAWhitePointAboutTheScreenPointOnlyInPlay)
 {
     CBullet bullet;
     EXPECT_TRUE(bullet.Draw(0, 0));
-    EXPECT_TRUE(backend.Quads().empty()) << "out of play, nothing is drawn";
-    backend.SetTexturing(true);
+    EXPECT_TRUE(backend.Triangles().empty()) << "out of play, nothing is drawn";
     bullet.ForceRespawn(50, 40);
     EXPECT_TRUE(bullet.Draw(10, 20));
-    ASSERT_EQ(backend.Quads().size(), 1u);
-    const CRecordingBackend::Quad& quad = backend.Quads()[0];
-    EXPECT_EQ(XY(quad.vertices[0]), std::make_pair(139.0f, -21.0f));
-    EXPECT_EQ(XY(quad.vertices[2]), std::make_pair(141.0f, -19.0f));
-    EXPECT_FALSE(quad.state.texturing);
-    EXPECT_EQ(quad.state.colour, (RenderColour{1, 1, 1, 1}));
+    // The 2 x 2 square as two triangles of the atlas page's white texels,
+    // which draw white as the plain point did, in the pictures' batch.
+    ASSERT_EQ(backend.Triangles().size(), 2u);
+    const CTextureAtlas& atlas = CTextureManager::Get().GetAtlas();
+    const std::vector<uint8_t>& page = Uploaded(backend.Triangles()[0].state.texture);
+    for (const CRecordingBackend::Triangle& triangle : backend.Triangles())
+    {
+        EXPECT_TRUE(triangle.state.texturing);
+        EXPECT_EQ(triangle.state.colour, (RenderColour{1, 1, 1, 1}));
+        for (const RenderVertex& corner : triangle.vertices)
+        {
+            EXPECT_GE(corner.x, 139.0f);
+            EXPECT_LE(corner.x, 141.0f);
+            EXPECT_GE(corner.y, -21.0f);
+            EXPECT_LE(corner.y, -19.0f);
+            EXPECT_GT(corner.u, atlas.WhiteRegion().u0);
+            EXPECT_LT(corner.u, atlas.WhiteRegion().u1);
+            const int32_t x = int32_t(corner.u * CTextureAtlas::kPageSize);
+            const int32_t y = int32_t(corner.v * CTextureAtlas::kPageSize);
+            EXPECT_EQ(Texel(page, CTextureAtlas::kPageSize, x, y), 0xFFFFFFFFu);
+        }
+    }
+    EXPECT_EQ(XY(backend.Triangles()[0].vertices[0]), std::make_pair(139.0f, -21.0f));
+    EXPECT_EQ(XY(backend.Triangles()[1].vertices[1]), std::make_pair(141.0f, -19.0f));
     EXPECT_EQ(std::pair(backend.FrontFill(), backend.BackFill()),
               std::pair(PolygonFill::Fill, PolygonFill::Line));
-    EXPECT_TRUE(backend.Triangles().empty());
+    EXPECT_TRUE(backend.Quads().empty());
 }
 
 // View (48, 48) is cell (1, 1): the window runs from cell (0, 0) to (2, 2),
@@ -212,13 +308,14 @@ TEST_F(Drawing, MapWallsAreBlueOutlinesAndFuelBlocksTexturedQuads)
     // the cell with its picture, mapped as an object's quad.
     for (size_t i = 1; i < 3; ++i)
     {
-        EXPECT_EQ(backend.Triangles()[i].state.texture, map.GetTexture(0)->GetGLName());
+        EXPECT_EQ(backend.Triangles()[i].state.texture, map.GetTexture(0)->Source().name);
         EXPECT_TRUE(backend.Triangles()[i].state.texturing);
         EXPECT_EQ(backend.Triangles()[i].state.colour, (RenderColour{1, 1, 1, 1}));
     }
     const auto& first = backend.Triangles()[1].vertices;
     EXPECT_EQ(XY(first[0]), std::make_pair(116.0f, 16.0f)); // world (64, 32): u 0, v 1
-    EXPECT_EQ(std::pair(first[0].u, first[0].v), std::pair(0.0f, 1.0f));
+    const TextureRegion& fuel = *map.GetTexture(0)->GetAtlasRegion();
+    EXPECT_EQ(std::pair(first[0].u, first[0].v), std::pair(fuel.u0, fuel.v1));
     EXPECT_EQ(XY(first[2]), std::make_pair(148.0f, 48.0f)); // world (96, 0): u 1, v 0
     EXPECT_EQ(backend.Binds().back(), 0u) << "the texture is unbound afterwards";
     EXPECT_TRUE(backend.LineLoops().empty()) << "outlines only with the switch on";

@@ -1,6 +1,9 @@
 // The texture cache: one texture per name, the reader chosen by the name's
 // extension, what is uploaded, and how failures are kept and reported.
+#include "gfx/TextureAtlas.h"
 #include "tests/gfx/GfxFixture.h"
+
+#include <optional>
 
 namespace
 {
@@ -108,4 +111,31 @@ TEST(RenderBackend, NullBackendIsTheDefault)
     uint8_t pixel[4] = {};
     EXPECT_EQ(backend.UploadTexture(1, 1, pixel).name, 0u);
     EXPECT_EQ(backend.GetError(), 0u);
+}
+
+// Pictures too large for the page, and any once the page is full, keep their
+// own textures and are drawn from them whole.
+TEST(TextureAtlas, PicturesThatDoNotFitAreDrawnFromTheirOwnTexture)
+{
+    CTextureAtlas atlas;
+    const std::vector<uint8_t> pixels(size_t(CTextureAtlas::kMaxPicture + 1) * 4, 0x7F);
+    EXPECT_FALSE(atlas.Place(CTextureAtlas::kMaxPicture + 1, 1, pixels.data()));
+    EXPECT_FALSE(atlas.Place(1, CTextureAtlas::kMaxPicture + 1, pixels.data()));
+    int placed = 0;
+    std::optional<TextureRegion> last;
+    while (auto region = atlas.Place(CTextureAtlas::kMaxPicture, 1, pixels.data()))
+    {
+        EXPECT_TRUE(!last || region->v0 > last->v0 || region->u0 >= last->u1) << "regions overlap";
+        last = region;
+        ++placed;
+    }
+    EXPECT_GT(placed, 100) << "rows of wide pictures share a shelf";
+    int small = 0;
+    while (small < 100000 && atlas.Place(1, 1, pixels.data()))
+        ++small;
+    EXPECT_LT(small, 100000) << "a full page takes nothing more";
+
+    CTexture own;
+    EXPECT_EQ(own.Source().region.u1, 1.0f);
+    EXPECT_EQ(own.Source().name, own.GetGLName());
 }
