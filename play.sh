@@ -119,6 +119,10 @@ watch_server_start() {
     for _ in $(seq 300); do
         # The server prints its first log lines together, the complaint about
         # a taken port among them, so the first line settles it.
+        # Alive first, then the log: a server that prints its complaint and
+        # exits between the two looks is then still read as refused.
+        local alive=1
+        kill -0 "$server_pid" 2>/dev/null || alive=0
         if grep -qs "^Console: " "$server_log"; then
             if grep -q "is another server using it?" "$server_log"; then
                 wait "$server_pid" 2>/dev/null || true
@@ -126,7 +130,7 @@ watch_server_start() {
             fi
             return 0
         fi
-        kill -0 "$server_pid" 2>/dev/null || return 2
+        [ "$alive" = 1 ] || return 2
         sleep 0.1
     done
     echo "play.sh: the server has not come up after 30 seconds; see $server_log." >&2
