@@ -51,6 +51,23 @@ void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t 
 // channel before that happens keeps large game data unreliable.
 void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel);
 
+// What the server sends is compressed with ENet's range coder, each datagram
+// on its own (game state repeats ids, kinds and nearby coordinates, about half
+// of it). Clients only decompress and send plain datagrams: their keys
+// messages are a few bytes, which the coder would not shrink, and their
+// connect must stay readable to the server's join inspection, which reads
+// raw datagrams before ENet does. Each side leaves the other direction out,
+// so a server drops a compressed datagram from a peer unread.
+enum class RangeCoding
+{
+    CompressSends,      // the server
+    DecompressReceipts, // a client
+};
+
+// Installs the coder on `host`; false when ENet could not make its context
+// (the host then sends and reads plain datagrams only).
+bool UseRangeCoder(ENetHost* host, RangeCoding direction);
+
 // Blocks until the host's socket has a datagram or `timeoutMs` passes.
 void WaitForTraffic(ENetHost* host, uint32_t timeoutMs);
 

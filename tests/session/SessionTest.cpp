@@ -68,6 +68,7 @@ public:
     {
         enet::EnsureInitialized();
         m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
+        enet::UseRangeCoder(m_host, enet::RangeCoding::DecompressReceipts);
         m_host->intercept = &LossyClient::Intercept;
         ENetAddress to = enet::ToEnet(HostAddress{kLoopback, port});
         std::optional<wire::CookieAnswer> cookie = AskForCookie(m_host->socket, kLoopback, port, kGame, 5s);
