@@ -9,6 +9,7 @@ namespace session
 using platform::ByteReader;
 using platform::ByteWriter;
 
+
 CJoinCookies::CJoinCookies()
 {
     static_assert(std::tuple_size_v<decltype(m_secret)> == crypto_shorthash_KEYBYTES);
