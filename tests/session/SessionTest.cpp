@@ -197,6 +197,11 @@ TEST(SessionWire, RequestsAreReadOnlyAtTheirOwnSize)
         ASSERT_TRUE(decoded) << size;
         EXPECT_EQ(std::tuple(decoded->token, decoded->application), std::tuple(77u, kGame));
         EXPECT_FALSE(decode(bytes.data(), bytes.size() - 1)) << size << ": one byte short";
+        std::vector<uint8_t> previous = OfPreviousVersion(bytes);
+        decoded = decode(previous.data(), previous.size());
+        EXPECT_EQ(decoded ? std::optional(decoded->version) : std::nullopt,
+                  size == wire::kCookieRequestSize ? std::optional(wire::kVersion - 1) : std::nullopt)
+            << size << ": only a cookie request is read in any version, to be refused";
         bytes.push_back(0);
         EXPECT_FALSE(decode(bytes.data(), bytes.size())) << size << ": one byte too long";
     }
