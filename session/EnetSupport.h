@@ -52,12 +52,14 @@ void SendPacket(ENetPeer* peer, enet_uint8 channel, const uint8_t* data, size_t 
 void KeepFragmentsUnreliable(ENetPeer* peer, enet_uint8 channel);
 
 // What the server sends is compressed with ENet's range coder, each datagram
-// on its own (game state repeats ids, kinds and nearby coordinates, about half
-// of it). Clients only decompress and send plain datagrams: their keys
-// messages are a few bytes, which the coder would not shrink, and their
-// connect must stay readable to the server's join inspection, which reads
-// raw datagrams before ENet does. Each side leaves the other direction out,
-// so a server drops a compressed datagram from a peer unread.
+// on its own: game state repeats kinds, ids and nearby coordinates, and the
+// coder leaves a little under half of a datagram's commands, at some 30 to
+// 40 microseconds of the server's time per kilobyte. Clients only decompress
+// and send plain datagrams: theirs are a keys message and an acknowledgement
+// or two, a few tens of bytes of which the coder would save about four, and
+// their connect must stay readable to the server's join inspection, which
+// reads raw datagrams before ENet does. Each side leaves the other direction
+// out, so a server drops a compressed datagram from a peer unread.
 enum class RangeCoding
 {
     CompressSends,      // the server
