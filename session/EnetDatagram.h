@@ -5,8 +5,10 @@
 // Only a datagram whose header names no peer (peer id 0xFFF) and whose first
 // command is CONNECT can make ENet create a peer. Such a datagram is a
 // Connect only when it holds that one command, whole: what a real client
-// sends. Our hosts use neither checksums nor compression, so a peerless
-// datagram marked compressed could never be read and is dropped too.
+// sends. Our hosts use no checksums, and clients never compress (only the
+// server does, EnetSupport.h), so a peerless datagram marked compressed is
+// no client's connect and is dropped unread: nothing from a stranger is
+// decompressed before its cookie is checked.
 #pragma once
 
 #include <cstddef>

@@ -34,6 +34,21 @@ ENetAddress ToEnet(const HostAddress& address)
     return result;
 }
 
+bool UseRangeCoder(ENetHost* host, RangeCoding direction)
+{
+    ENetCompressor coder{};
+    coder.context = enet_range_coder_create();
+    if (!coder.context)
+        return false;
+    if (direction == RangeCoding::CompressSends)
+        coder.compress = enet_range_coder_compress;
+    else
+        coder.decompress = enet_range_coder_decompress;
+    coder.destroy = enet_range_coder_destroy;
+    enet_host_compress(host, &coder);
+    return true;
+}
+
 void WaitForTraffic(ENetHost* host, uint32_t timeoutMs)
 {
     if (!host)

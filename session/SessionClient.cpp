@@ -348,7 +348,7 @@ ConnectResult CSessionClient::Impl::Connect(const HostAddress& address, const Gu
     uint64_t deadline = enet::NowMs() + kConnectTimeoutMs;
     ConnectResult result = ConnectResult::Unreachable;
     m_host = enet_host_create(BindAddress(), 1, wire::kChannelCount, 0, 0);
-    if (m_host)
+    if (m_host && enet::UseRangeCoder(m_host, enet::RangeCoding::DecompressReceipts))
     {
         m_host->maximumPacketSize = enet::kMaximumPacketSize;
         m_host->maximumWaitingData = enet::kMaximumWaitingData;

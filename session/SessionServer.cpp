@@ -202,6 +202,7 @@ bool CSessionServer::Impl::Host(const SessionHostParams& params)
     m_host->intercept = &Impl::Intercept;
     m_host->maximumPacketSize = enet::kMaximumPacketSize;
     m_host->maximumWaitingData = enet::kMaximumWaitingData;
+    enet::UseRangeCoder(m_host, enet::RangeCoding::CompressSends); // without it, plain datagrams
     m_params = params;
     m_instance = Guid::Random();
     m_cookies = CJoinCookies();
@@ -329,8 +330,8 @@ bool CSessionServer::Impl::AnswerCookieRequest(const uint8_t* data, size_t size,
     uint64_t now = enet::NowMs();
     if (!m_cookieAnswers.Take(ENET_NET_TO_HOST_32(from.host), now))
         return true;
-    wire::CookieAnswer answer{request->token, wire::kCookieGranted, 0};
-    if (request->application != m_params.application)
+    wire::CookieAnswer answer{request->token, wire::kCookieGranted, 0, request->version};
+    if (request->application != m_params.application || request->version != wire::kVersion)
         answer.status = wire::kCookieWrongApplication;
     else if (IsBanned(ENET_NET_TO_HOST_32(from.host)))
         answer.status = wire::kCookieBanned;

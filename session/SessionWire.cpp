@@ -19,18 +19,24 @@ constexpr char kCookieAnswerMagic[4] = {'Q', 'V', 'X', 'K'};
 constexpr char kHelloMagic[4] = {'Q', 'V', 'X', 'H'};
 constexpr char kWelcomeMagic[4] = {'Q', 'V', 'X', 'W'};
 
-void WriteHeader(ByteWriter& out, const char (&magic)[4])
+void WriteHeader(ByteWriter& out, const char (&magic)[4], uint8_t version = kVersion)
 {
     out.Bytes(magic, 4);
-    out.U8(kVersion);
+    out.U8(version);
 }
 
-bool ReadHeader(ByteReader& in, const char (&magic)[4])
+// The header's version, when the magic is `magic`.
+std::optional<uint8_t> ReadAnyVersionHeader(ByteReader& in, const char (&magic)[4])
 {
     char seen[4];
     in.Copy(seen, 4);
     uint8_t version = in.U8();
-    return in.Ok() && std::memcmp(seen, magic, 4) == 0 && version == kVersion;
+    return in.Ok() && std::memcmp(seen, magic, 4) == 0 ? std::optional(version) : std::nullopt;
+}
+
+bool ReadHeader(ByteReader& in, const char (&magic)[4])
+{
+    return ReadAnyVersionHeader(in, magic) == kVersion;
 }
 
 Guid ReadGuid(ByteReader& in)
@@ -45,22 +51,25 @@ std::vector<uint8_t> EncodeTokenRequest(const char (&magic)[4], const TokenReque
 {
     std::vector<uint8_t> bytes;
     ByteWriter out(bytes);
-    WriteHeader(out, magic);
+    WriteHeader(out, magic, request.version);
     out.Bytes(request.application.bytes.data(), 16);
     out.U32(request.token);
     out.Zeros(size - bytes.size());
     return bytes;
 }
 
+// A request of any version; the caller decides which it reads.
 std::optional<TokenRequest> DecodeTokenRequest(const char (&magic)[4], size_t expectedSize,
                                                const uint8_t* data, size_t size)
 {
     if (size != expectedSize)
         return std::nullopt;
     ByteReader in(data, size);
-    if (!ReadHeader(in, magic))
+    std::optional<uint8_t> version = ReadAnyVersionHeader(in, magic);
+    if (!version)
         return std::nullopt;
     TokenRequest request;
+    request.version = *version;
     request.application = ReadGuid(in);
     request.token = in.U32();
     return in.Ok() ? std::optional(request) : std::nullopt;
@@ -72,9 +81,12 @@ std::vector<uint8_t> EncodeEnumQuery(const EnumQuery& query)
     return EncodeTokenRequest(kQueryMagic, query, kEnumQuerySize);
 }
 
+// A search of another version goes unanswered: its answer's layout may differ,
+// and getinfo already tells such a client what this server plays.
 std::optional<EnumQuery> DecodeEnumQuery(const uint8_t* data, size_t size)
 {
-    return DecodeTokenRequest(kQueryMagic, kEnumQuerySize, data, size);
+    std::optional<EnumQuery> query = DecodeTokenRequest(kQueryMagic, kEnumQuerySize, data, size);
+    return query && query->version == kVersion ? query : std::nullopt;
 }
 
 std::vector<uint8_t> EncodeEnumAnswer(const EnumAnswer& answer, size_t limit)
@@ -124,7 +136,7 @@ std::vector<uint8_t> EncodeCookieAnswer(const CookieAnswer& answer)
 {
     std::vector<uint8_t> bytes;
     ByteWriter out(bytes);
-    WriteHeader(out, kCookieAnswerMagic);
+    WriteHeader(out, kCookieAnswerMagic, answer.version);
     out.U32(answer.token);
     out.U8(answer.status);
     out.U32(answer.cookie);

@@ -6,14 +6,14 @@
 //
 //   query, client to server, always exactly kEnumQuerySize bytes
 //     0   4  "QVXQ"
-//     4   1  wire version (2)
+//     4   1  wire version (3)
 //     5  16  application GUID (all zero: any application)
 //    21   4  search token, echoed in the answer
 //    25   .  zero padding to kEnumQuerySize
 //
 //   answer, server to client, never larger than the query it answers
 //     0   4  "QVXA"
-//     4   1  wire version (2)
+//     4   1  wire version (3)
 //     5  16  application GUID
 //    21  16  instance GUID of this run of the server
 //    37   4  search token from the query
@@ -31,7 +31,7 @@
 //
 //   cookie request, client to server, always exactly kCookieRequestSize bytes
 //     0   4  "QVXC"
-//     4   1  wire version (2)
+//     4   1  wire version (3; the server reads any)
 //     5  16  application GUID
 //    21   4  request token, echoed in the answer
 //    25   .  zero padding to kCookieRequestSize
@@ -39,12 +39,17 @@
 //   cookie answer, server to client, kCookieAnswerSize bytes (no larger than
 //   the request)
 //     0   4  "QVXK"
-//     4   1  wire version (2)
+//     4   1  wire version (3)
 //     5   4  request token from the request
 //     9   1  CookieStatus: 0 join with this cookie, 1 the server is full,
 //              2 the server plays another application, 3 the address is
 //              banned
 //    10   4  the cookie (0 unless granted)
+//
+//   The request and its answer keep this layout in every version: a server
+//   answers a request of another version in that version, with status 2,
+//   so that an older or newer client is told it cannot join instead of
+//   waiting out its time-out.
 //
 //   The cookie proves that the client receives at the address (IPv4 and
 //   port) the request came from; the server keeps nothing for it (see
@@ -61,9 +66,9 @@
 //   a connect with a cookie valid for its source address, before ENet makes
 //   a peer for it (EnetDatagram.h);
 //   hello, client to server, once the ENet connection is up:
-//     0   4  "QVXH"   4  1  wire version (2)   5  16  application GUID
+//     0   4  "QVXH"   4  1  wire version (3)   5  16  application GUID
 //   welcome, server to client, when the player is admitted:
-//     0   4  "QVXW"   4  1  wire version (2)   5   4  the player's id
+//     0   4  "QVXW"   4  1  wire version (3)   5   4  the player's id
 //   refusal: the server disconnects the ENet peer with a RefuseReason as the
 //   disconnect data word. A server closing its session disconnects every
 //   client with kSessionClosed.
@@ -83,7 +88,9 @@
 namespace session::wire
 {
 
-constexpr uint8_t kVersion = 2;
+// 3: the server compresses its ENet datagrams (EnetSupport.h), which a
+// client of version 2 cannot read.
+constexpr uint8_t kVersion = 3;
 constexpr size_t kEnumQuerySize = 1100;
 constexpr size_t kEnumAnswerHeaderSize = 51;
 constexpr int kEnumAnswersPerSecond = 10;
@@ -118,6 +125,7 @@ struct TokenRequest
 {
     Guid application;
     uint32_t token = 0;
+    uint8_t version = kVersion; // a cookie request's may be another
 };
 using CookieRequest = TokenRequest;
 using EnumQuery = TokenRequest;
@@ -127,6 +135,7 @@ struct CookieAnswer
     uint32_t token = 0;
     CookieStatus status = kCookieGranted;
     uint32_t cookie = 0;
+    uint8_t version = kVersion; // the request's, when refusing another version
 };
 
 struct EnumAnswer
@@ -143,6 +152,7 @@ std::vector<uint8_t> EncodeEnumAnswer(const EnumAnswer& answer, size_t limit);
 std::optional<EnumAnswer> DecodeEnumAnswer(const uint8_t* data, size_t size);
 
 std::vector<uint8_t> EncodeCookieRequest(const CookieRequest& request);
+// Reads a request of any version; only the server's own may be granted.
 std::optional<CookieRequest> DecodeCookieRequest(const uint8_t* data, size_t size);
 
 std::vector<uint8_t> EncodeCookieAnswer(const CookieAnswer& answer);

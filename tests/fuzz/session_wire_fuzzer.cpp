@@ -34,8 +34,9 @@ void CheckJoin(const uint8_t* data, size_t size)
 {
     if (std::optional<wire::CookieRequest> request = wire::DecodeCookieRequest(data, size))
     {
-        std::vector<uint8_t> answer = wire::EncodeCookieAnswer({request->token, wire::kCookieGranted, 1});
-        Check(answer.size() <= size); // never an amplifier
+        std::vector<uint8_t> answer =
+            wire::EncodeCookieAnswer({request->token, wire::kCookieGranted, 1, request->version});
+        Check(answer.size() <= size && answer[4] == data[4]); // never an amplifier, in the request's version
     }
     if (std::optional<wire::CookieAnswer> answer = wire::DecodeCookieAnswer(data, size))
         Check(wire::EncodeCookieAnswer(*answer) == std::vector<uint8_t>(data, data + size));

@@ -27,6 +27,7 @@ namespace
 const Guid kGame = *Guid::Parse("{1A0FA2EB-7FEB-44C0-999E-E930A50FFE80}");
 const Guid kOtherGame = *Guid::Parse("{00000000-1111-2222-3333-444444444444}");
 constexpr uint32_t kLoopback = 0x7F000001;
+constexpr uint8_t kEnetCompressedFlag = 0x40; // of an ENet header's first byte
 
 class RecordingClient : public ISessionClientEvents
 {
@@ -64,10 +65,12 @@ std::atomic<int> g_datagramsToLose{0};
 class LossyClient
 {
 public:
-    explicit LossyClient(uint16_t port)
+    explicit LossyClient(uint16_t port, std::vector<uint8_t> hello = wire::EncodeHello(kGame))
+        : m_hello(std::move(hello))
     {
         enet::EnsureInitialized();
         m_host = enet_host_create(nullptr, 1, wire::kChannelCount, 0, 0);
+        enet::UseRangeCoder(m_host, enet::RangeCoding::DecompressReceipts);
         m_host->intercept = &LossyClient::Intercept;
         ENetAddress to = enet::ToEnet(HostAddress{kLoopback, port});
         std::optional<wire::CookieAnswer> cookie = AskForCookie(m_host->socket, kLoopback, port, kGame, 5s);
@@ -87,9 +90,8 @@ public:
             if (event.type == ENET_EVENT_TYPE_CONNECT)
             {
                 enet::ConfigurePeer(m_peer);
-                std::vector<uint8_t> hello = wire::EncodeHello(kGame);
                 enet_peer_send(m_peer, wire::kControlChannel,
-                               enet_packet_create(hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE));
+                               enet_packet_create(m_hello.data(), m_hello.size(), ENET_PACKET_FLAG_RELIABLE));
             }
             else if (event.type == ENET_EVENT_TYPE_DISCONNECT)
             {
@@ -117,16 +119,37 @@ private:
         --g_datagramsToLose;
         return 1;
     }
+    std::vector<uint8_t> m_hello;
     ENetHost* m_host = nullptr;
     ENetPeer* m_peer = nullptr;
 };
 
-// Sends, from `socket`, an ENet connect with a cookie the server gave it.
-void ConnectWithCookie(UdpSocket& socket, uint16_t port, uint32_t connectId)
+// `bytes`, one of our control datagrams, as a client of the previous version wrote it.
+std::vector<uint8_t> OfPreviousVersion(std::vector<uint8_t> bytes)
+{
+    bytes[4] = wire::kVersion - 1;
+    return bytes;
+}
+
+// Bytes shaped like a batch of state messages, which the server's range coder
+// shrinks: short records of fixed fields around a counting id.
+std::string StateLikeBatch(size_t size)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i % 4 == 1 ? i / 8 : i % 8 * 5);
+    return bytes;
+}
+
+// Sends, from `socket`, an ENet connect with a cookie the server gave it and
+// `headerFlags` set in its header's first byte.
+void ConnectWithCookie(UdpSocket& socket, uint16_t port, uint32_t connectId, uint8_t headerFlags = 0)
 {
     std::optional<wire::CookieAnswer> cookie = AskForCookie(socket.Fd(), kLoopback, port, kGame, 5s);
     ASSERT_TRUE(cookie && cookie->status == wire::kCookieGranted);
-    socket.SendTo(kLoopback, port, EnetConnect(cookie->cookie, connectId));
+    std::vector<uint8_t> connect = EnetConnect(cookie->cookie, connectId);
+    connect[0] |= headerFlags;
+    socket.SendTo(kLoopback, port, connect);
 }
 
 // Joins that ENet's handshake started and that are never finished: each
@@ -169,6 +192,11 @@ TEST(SessionWire, RequestsAreReadOnlyAtTheirOwnSize)
         ASSERT_TRUE(decoded) << size;
         EXPECT_EQ(std::tuple(decoded->token, decoded->application), std::tuple(77u, kGame));
         EXPECT_FALSE(decode(bytes.data(), bytes.size() - 1)) << size << ": one byte short";
+        std::vector<uint8_t> previous = OfPreviousVersion(bytes);
+        decoded = decode(previous.data(), previous.size());
+        EXPECT_EQ(decoded ? std::optional(decoded->version) : std::nullopt,
+                  size == wire::kCookieRequestSize ? std::optional(wire::kVersion - 1) : std::nullopt)
+            << size << ": only a cookie request is read in any version, to be refused";
         bytes.push_back(0);
         EXPECT_FALSE(decode(bytes.data(), bytes.size())) << size << ": one byte too long";
     }
@@ -214,19 +242,20 @@ TEST(Session, HostPlayerComesFirstThenPacketsGoBothWaysUntilTheServerCloses)
     client.session.Send(reinterpret_cast<const uint8_t*>("echo"), 4);
     ASSERT_TRUE(client.PumpUntil([&] { return !client.received.empty(); }));
     EXPECT_EQ(client.received[0], "echo") << "the server echoes what player 2 sent";
-    std::vector<uint8_t> big(100000); // sent as unreliable fragments, arriving whole
-    for (size_t i = 0; i < big.size(); ++i)
-        big[i] = static_cast<uint8_t>(i * 7);
+    // Sent compressed, the large one as unreliable fragments, arriving whole.
+    std::string big = StateLikeBatch(100000), small = StateLikeBatch(1000);
     SessionStats before{}, after{};
     server.Run(
         [&](CSessionServer& s)
         {
             s.DoWork(0);
             before = s.GetStats();
-            EXPECT_TRUE(s.SendTo(0, big.data(), big.size()));
+            EXPECT_TRUE(s.SendTo(0, reinterpret_cast<const uint8_t*>(big.data()), big.size()));
+            EXPECT_TRUE(s.SendTo(2, reinterpret_cast<const uint8_t*>(small.data()), small.size()));
             s.DoWork(0);
-            EXPECT_TRUE(s.SendTo(s.GetHostPlayer(), big.data(), 1)) << "no loopback, but not an error";
-            EXPECT_FALSE(s.SendTo(999, big.data(), 1));
+            const uint8_t one = 1;
+            EXPECT_TRUE(s.SendTo(s.GetHostPlayer(), &one, 1)) << "no loopback, but not an error";
+            EXPECT_FALSE(s.SendTo(999, &one, 1));
             EXPECT_EQ(s.GetPlayerCount(), 2u);
             std::optional<HostAddress> from = s.GetPlayerAddress(2);
             ASSERT_TRUE(from.has_value());
@@ -235,9 +264,11 @@ TEST(Session, HostPlayerComesFirstThenPacketsGoBothWaysUntilTheServerCloses)
             EXPECT_FALSE(s.GetPlayerAddress(s.GetHostPlayer()).has_value());
             EXPECT_FALSE(s.GetPlayerAddress(999).has_value());
         });
-    ASSERT_TRUE(client.PumpUntil([&] { return client.received.size() == 2; }));
-    EXPECT_EQ(client.received[1], std::string(big.begin(), big.end()));
+    ASSERT_TRUE(client.PumpUntil([&] { return client.received.size() == 3; }));
+    EXPECT_EQ(std::ranges::count(client.received, big), 1);
+    EXPECT_EQ(std::ranges::count(client.received, small), 1);
     server.Run([&](CSessionServer& s) { after = s.GetStats(); });
+    EXPECT_LT(after.bytesSent - before.bytesSent, big.size() * 3 / 4) << "compressed";
     EXPECT_GE(after.datagramsSent - before.datagramsSent, big.size() / 1400);
     EXPECT_LE(after.datagramsSent - before.datagramsSent, big.size() / 1300 + 3)
         << "each fragment is sent once";
@@ -268,8 +299,16 @@ TEST(Session, RefusalsRoomAgainAndClosing)
     EXPECT_FALSE(second.session.IsConnected());
     RecordingClient stranger;
     EXPECT_EQ(stranger.Connect(server.port, kOtherGame), ConnectResult::WrongApplication);
+    UdpSocket oldClient(kLoopback); // its cookie request refused in words it reads
+    oldClient.SendTo(kLoopback, server.port, OfPreviousVersion(wire::EncodeCookieRequest({kGame, 5})));
+    std::optional<std::vector<uint8_t>> refusal = oldClient.Receive(5s);
+    ASSERT_TRUE(refusal && refusal->size() == wire::kCookieAnswerSize);
+    EXPECT_EQ(*refusal, OfPreviousVersion(wire::EncodeCookieAnswer({5, wire::kCookieWrongApplication, 0})));
     first.session.Close();
     EXPECT_TRUE(server.WaitForEvent("destroy 2", 2s)) << "a client that leaves is destroyed at once";
+    LossyClient oldHello(server.port, OfPreviousVersion(wire::EncodeHello(kGame)));
+    EXPECT_FALSE(oldHello.Service(true));
+    EXPECT_EQ(oldHello.disconnect, std::optional<uint32_t>(wire::kBadHandshake));
     LossyClient third(server.port);
     EXPECT_TRUE(third.Service(true)) << "room again";
     EXPECT_TRUE(server.WaitForEvent("create 3"));
@@ -340,10 +379,13 @@ TEST(SessionAttack, OneAddressHoldsFewUnfinishedJoinsAndThoseAreDroppedSoon)
     auto halfOpen = HalfOpenJoins(0x7F000002, 4, server.port);
     UdpSocket fifth(0x7F000002);
     ConnectWithCookie(fifth, server.port, 5);
+    UdpSocket compressed(0x7F000004);
+    ConnectWithCookie(compressed, server.port, 7, kEnetCompressedFlag);
     UdpSocket elsewhere(0x7F000003);
     ConnectWithCookie(elsewhere, server.port, 6);
     ASSERT_TRUE(AwaitVerifyConnect(elsewhere, 10s)) << "the limit is per address";
     EXPECT_FALSE(fifth.Receive(0ms)) << "a fifth unfinished join from one address";
+    EXPECT_FALSE(compressed.Receive(0ms)) << "a connect marked compressed, even with a valid cookie";
     RecordingClient client;
     EXPECT_EQ(client.Connect(server.port), ConnectResult::Connected);
     // ENet alone would keep the half-open peers for about 30 s.

@@ -2,6 +2,8 @@
 
 #include "tests/support/Ports.h"
 
+#include <enet/enet.h>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -18,6 +20,7 @@ constexpr uint8_t kAcknowledge = 1;
 constexpr uint8_t kConnect = 2;
 constexpr uint8_t kVerifyConnect = 3;
 constexpr uint8_t kAcknowledgeFlag = 0x80;
+constexpr uint8_t kCompressedFlag = 0x40; // of the header's first byte
 constexpr size_t kHeaderWithSentTime = 4;
 
 sockaddr_in SocketAddress(uint32_t ipv4, uint16_t port)
@@ -60,9 +63,27 @@ std::optional<std::vector<uint8_t>> ReceiveDatagram(int fd, std::chrono::millise
     return bytes;
 }
 
-// True when an ENet datagram carries a VERIFY_CONNECT.
-bool IsEnetVerifyConnect(const std::vector<uint8_t>& datagram)
+// The datagram with its commands decompressed, when the server's range coder
+// shrank them (EnetSupport.h); unchanged when it did not.
+std::vector<uint8_t> Decompressed(const std::vector<uint8_t>& datagram)
 {
+    if (datagram.size() < kHeaderWithSentTime || !(datagram[0] & kCompressedFlag))
+        return datagram;
+    std::vector<uint8_t> plain(datagram.begin(), datagram.begin() + kHeaderWithSentTime);
+    plain.resize(kHeaderWithSentTime + ENET_PROTOCOL_MAXIMUM_MTU);
+    void* coder = enet_range_coder_create();
+    size_t size = enet_range_coder_decompress(coder, datagram.data() + kHeaderWithSentTime,
+                                              datagram.size() - kHeaderWithSentTime,
+                                              plain.data() + kHeaderWithSentTime, ENET_PROTOCOL_MAXIMUM_MTU);
+    enet_range_coder_destroy(coder);
+    plain.resize(kHeaderWithSentTime + size);
+    return plain;
+}
+
+// True when an ENet datagram carries a VERIFY_CONNECT.
+bool IsEnetVerifyConnect(const std::vector<uint8_t>& compressed)
+{
+    std::vector<uint8_t> datagram = Decompressed(compressed);
     // The answer to a connect holds the acknowledgement (8 bytes) and the
     // VERIFY_CONNECT (44 bytes), always with a sent time.
     for (size_t at = kHeaderWithSentTime; at < datagram.size();)
