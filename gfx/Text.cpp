@@ -32,38 +32,6 @@ GlyphCell FindGlyph(char c)
 
 namespace
 {
-constexpr int kGlyphRows = 3;
-constexpr int kGlyphColumns = 51; // of 10 texels in 512
-
-// Which cells of a font picture are wholly transparent. A glyph drawn from one
-// (the space) changes no pixel under blending, yet costs a software renderer
-// its fill, so text leaves it out.
-class CBlankGlyphs
-{
-public:
-    bool IsBlank(const CTexture& font, GlyphCell cell)
-    {
-        if (&font != m_font || font.GetGLName() != m_glName)
-            Survey(font);
-        return cell.row >= 0 && cell.row < kGlyphRows && cell.column >= 0 && cell.column < kGlyphColumns &&
-               m_blank[cell.row][cell.column];
-    }
-
-private:
-    void Survey(const CTexture& font)
-    {
-        m_font = &font;
-        m_glName = font.GetGLName();
-        for (int row = 0; row < kGlyphRows; ++row)
-            for (int column = 0; column < kGlyphColumns; ++column)
-                m_blank[row][column] = m_glName != 0 && font.IsClear(column * 10, row * 16, 10, 16);
-    }
-
-    const CTexture* m_font = nullptr;
-    uint32_t m_glName = 0;
-    bool m_blank[kGlyphRows][kGlyphColumns] = {};
-};
-
 void AppendGlyphQuad(std::vector<RenderVertex>& quads, float x, float y, GlyphCell cell)
 {
     float left = float(cell.column) * kGlyphCellU, right = left + kGlyphCellU;
@@ -89,11 +57,9 @@ void DrawText(CGraphics& graphics, float x, float y, const char* format, ...)
     if (!font)
         return;
     font->Bind();
-    static CBlankGlyphs blank;
     std::vector<RenderVertex> quads;
     for (const char* c = text.data(); *c; ++c, x += kGlyphWidth)
-        if (!blank.IsBlank(*font, FindGlyph(*c)))
-            AppendGlyphQuad(quads, x, y, FindGlyph(*c));
+        AppendGlyphQuad(quads, x, y, FindGlyph(*c));
     if (!quads.empty())
         GetRenderBackend().DrawQuads(quads.data(), quads.size());
     CTexture::Unbind();

@@ -28,24 +28,8 @@ void CTexture::UploadPixels(int32_t width, int32_t height, const uint8_t* rgba)
     CRenderBackend& backend = GetRenderBackend();
     TextureUpload result = backend.UploadTexture(width, height, rgba);
     m_glName = result.name;
-    m_width = width;
-    m_height = height;
-    m_alpha.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (size_t i = 0; i < m_alpha.size(); ++i)
-        m_alpha[i] = rgba[i * 4 + 3];
     if (result.error != 0)
         platform::ShowMessageBox(backend.ErrorText(result.error), "OpenGL Error (CTexture)");
-}
-
-bool CTexture::IsClear(int32_t x, int32_t y, int32_t width, int32_t height) const
-{
-    if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > m_width || y + height > m_height)
-        return false;
-    for (int32_t row = y; row < y + height; ++row)
-        for (int32_t column = x; column < x + width; ++column)
-            if (m_alpha[static_cast<size_t>(row) * static_cast<size_t>(m_width) + column] != 0)
-                return false;
-    return true;
 }
 
 TextureSource CTexture::Source() const

@@ -69,18 +69,11 @@ public:
     // Where batched drawing takes the picture from: the atlas page when the
     // picture is on it, else its own texture as a whole.
     TextureSource Source() const;
-    // Whether every texel of the box (in texels from the first uploaded row's
-    // first texel) is fully transparent, so drawing it changes nothing under
-    // blending; false for a box not wholly inside the picture.
-    bool IsClear(int32_t x, int32_t y, int32_t width, int32_t height) const;
 
 private:
     std::string m_name;
     uint32_t m_glName = 0;
     std::optional<TextureRegion> m_atlasRegion;
-    // The uploaded picture's alpha, kept for IsClear.
-    int32_t m_width = 0, m_height = 0;
-    std::vector<uint8_t> m_alpha;
 };
 
 class CTextureManager
