@@ -73,7 +73,8 @@ private:
     void AddCell(int32_t code, int32_t column, int32_t row);
     void AddDiagonal(int32_t code, int32_t column, int32_t row);
     void AddRuns();
-    void AddRun(const RenderVertex& from, const RenderVertex& to, const RenderVertex& lastCell);
+    void AddRun(const RenderVertex& from, const RenderVertex& to, const RenderVertex& lastCell,
+                bool endDrawn);
     float ColumnX(int64_t column) const;
     float RowY(int64_t row) const;
     // Edge flags: m_across[row * columns + column] is the edge on the grid
@@ -156,8 +157,9 @@ void CWallLines::AddRuns()
             int32_t end = c;
             while (end < columns && line[end])
                 ++end;
+            const bool endDrawn = r < rows && m_down[static_cast<size_t>(end) * rows + r];
             AddRun({ColumnX(c), RowY(r), 0, 0, 0}, {ColumnX(end), RowY(r), 0, 0, 0},
-                   {ColumnX(end - 1), RowY(r), 0, 0, 0});
+                   {ColumnX(end - 1), RowY(r), 0, 0, 0}, endDrawn);
             c = end;
         }
     for (int32_t c = 0; c <= columns; ++c)
@@ -169,8 +171,9 @@ void CWallLines::AddRuns()
             int32_t end = r;
             while (end < rows && line[end])
                 ++end;
+            const bool endDrawn = c < columns && m_across[static_cast<size_t>(end) * columns + c];
             AddRun({ColumnX(c), RowY(r), 0, 0, 0}, {ColumnX(c), RowY(end), 0, 0, 0},
-                   {ColumnX(c), RowY(end - 1), 0, 0, 0});
+                   {ColumnX(c), RowY(end - 1), 0, 0, 0}, endDrawn);
             r = end;
         }
 }
@@ -178,9 +181,12 @@ void CWallLines::AddRuns()
 // A line leaves out its last pixel, while the separate edges, drawn round each
 // cell, left none of a corner's pixels out: the run's last cell is drawn back
 // from its end (from `to` to `lastCell`) too.
-void CWallLines::AddRun(const RenderVertex& from, const RenderVertex& to, const RenderVertex& lastCell)
+void CWallLines::AddRun(const RenderVertex& from, const RenderVertex& to, const RenderVertex& lastCell,
+                        bool endDrawn)
 {
-    m_lines.insert(m_lines.end(), {from, to, to, lastCell});
+    m_lines.insert(m_lines.end(), {from, to});
+    if (!endDrawn)
+        m_lines.insert(m_lines.end(), {to, lastCell});
 }
 
 // The screen x of the grid line left of window column `column`, as
