@@ -10,6 +10,7 @@
 #include "client/Input.h"
 #include "client/game/CommandParser.h"
 #include "client/game/Console.h"
+#include "client/game/GameFrame.h"
 #include "client/game/GameView.h"
 #include "client/game/RoundOverScreen.h"
 #include "client/game/SidePanel.h"
@@ -132,6 +133,40 @@ TEST_F(WorldDrawing, GameViewDrawOrderTheSeamTheEdgesNamesAndOutlines)
         edge->SetPosition(at);
         EXPECT_EQ(view.DrawObject(*edge), drawn) << at.GetX() << ", " << at.GetY();
     }
+}
+
+// The panel's inside is left as the frame was cleared, so the world is drawn
+// clipped to its right, from a pixel under the panel's right border at every
+// scale; the panel and the HUD are drawn unclipped.
+TEST_F(WorldDrawing, GameFrameKeepsTheWorldOutOfThePanel)
+{
+    OpenMap(64, 64);
+    AddShip("Me", 1000, 1000)->SetLocal(true);
+    CGameView view;
+    view.SetWorld(&m_world);
+    const struct
+    {
+        Viewport pixels;
+        ViewSize units;
+        int32_t clipX; // the border's pixels: 198-199 at 1:1, 279-281 at 1.41:1
+    } views[] = {{{0, 0, 1024, 768}, {1024, 768}, 199}, {{0, 0, 1920, 1080}, {1365, 768}, 281}};
+    for (const auto& [pixels, units, clipX] : views)
+    {
+        GetGraphics().SetView(pixels, float(units.width), float(units.height), 1);
+        CSidePanel panel;
+        m_backend.ClearFrame();
+        DrawGameFrame(units, view, panel, true, 0, HudFigures{60, 5});
+        ASSERT_FALSE(m_backend.Triangles().empty());
+        for (const auto& triangle : m_backend.Triangles())
+        {
+            ASSERT_TRUE(triangle.state.clip.has_value());
+            EXPECT_EQ(triangle.state.clip->x, clipX) << units.width;
+            EXPECT_GT(triangle.state.clip->x + triangle.state.clip->width, pixels.width);
+        }
+        for (const auto& quad : m_backend.Quads())
+            EXPECT_FALSE(quad.state.clip.has_value()) << "panel and HUD";
+    }
+    GetGraphics().SetView({0, 0, 1024, 768}, 1024, 768, 1);
 }
 
 constexpr int32_t kCentreX = -412;
