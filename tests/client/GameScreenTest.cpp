@@ -35,6 +35,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -135,21 +136,17 @@ TEST_F(WorldDrawing, GameViewDrawOrderTheSeamTheEdgesNamesAndOutlines)
     }
 }
 
-// The panel's inside is left as the frame was cleared, so the world is drawn
-// clipped to its right, from a pixel under the panel's right border at every
-// scale; the panel and the HUD are drawn unclipped.
+// The panel's inside is left as cleared, so the world is clipped to its right
+// from a pixel under its right border (198-199 at 1:1, 279-281 at 1.41:1);
+// the panel and the HUD are not clipped.
 TEST_F(WorldDrawing, GameFrameKeepsTheWorldOutOfThePanel)
 {
     OpenMap(64, 64);
     AddShip("Me", 1000, 1000)->SetLocal(true);
     CGameView view;
     view.SetWorld(&m_world);
-    const struct
-    {
-        Viewport pixels;
-        ViewSize units;
-        int32_t clipX; // the border's pixels: 198-199 at 1:1, 279-281 at 1.41:1
-    } views[] = {{{0, 0, 1024, 768}, {1024, 768}, 199}, {{0, 0, 1920, 1080}, {1365, 768}, 281}};
+    const std::tuple<Viewport, ViewSize, int32_t> views[] = {{{0, 0, 1024, 768}, {1024, 768}, 199},
+                                                             {{0, 0, 1920, 1080}, {1365, 768}, 281}};
     for (const auto& [pixels, units, clipX] : views)
     {
         GetGraphics().SetView(pixels, float(units.width), float(units.height), 1);
@@ -158,15 +155,11 @@ TEST_F(WorldDrawing, GameFrameKeepsTheWorldOutOfThePanel)
         DrawGameFrame(units, view, panel, true, 0, HudFigures{60, 5});
         ASSERT_FALSE(m_backend.Triangles().empty());
         for (const auto& triangle : m_backend.Triangles())
-        {
-            ASSERT_TRUE(triangle.state.clip.has_value());
-            EXPECT_EQ(triangle.state.clip->x, clipX) << units.width;
-            EXPECT_GT(triangle.state.clip->x + triangle.state.clip->width, pixels.width);
-        }
+            EXPECT_TRUE(triangle.state.clip && triangle.state.clip->x == clipX &&
+                        triangle.state.clip->x + triangle.state.clip->width > pixels.width);
         for (const auto& quad : m_backend.Quads())
             EXPECT_FALSE(quad.state.clip.has_value()) << "panel and HUD";
     }
-    GetGraphics().SetView({0, 0, 1024, 768}, 1024, 768, 1);
 }
 
 constexpr int32_t kCentreX = -412;

@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -296,26 +298,26 @@ std::set<Piece> Pieces(const std::vector<CRecordingBackend::Line>& lines)
 }
 
 // What the walls of `rows` (a 3 x 3 window at view (48, 48)) must show,
-// edge by edge: a square's four edges, a half wall's two legs and diagonal.
+// edge by edge: a square's four edges, a half wall's two legs and diagonal,
+// given in cell units from the cell's corner (x right, y down the screen).
 std::set<Piece> ExpectedWallPieces(const std::vector<std::string>& rows)
 {
+    const std::map<char, std::vector<std::array<float, 4>>> shapes = {
+        {'#', {{0, 0, 1, 0}, {1, 0, 1, 1}, {0, 1, 1, 1}, {0, 0, 0, 1}}},
+        {'/', {{1, 0, 1, 1}, {0, 1, 1, 1}, {0, 1, 1, 0}}},
+        {'\\', {{0, 0, 0, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}}}};
     std::set<Piece> pieces;
-    auto add = [&](Point a, Point b) { pieces.insert(a < b ? Piece{a, b} : Piece{b, a}); };
     for (size_t r = 0; r < rows.size(); ++r)
         for (size_t c = 0; c < rows[r].size(); ++c)
         {
-            const float left = 52.0f + 32 * c, right = left + 32, top = 48.0f - 32 * r, bottom = top - 32;
-            const char code = rows[r][c];
-            if (code == '#' || code == '/')
-                add({right, top}, {right, bottom}), add({left, bottom}, {right, bottom});
-            if (code == '#' || code == '\\')
-                add({left, top}, {left, bottom}), add({left, bottom}, {right, bottom});
-            if (code == '#')
-                add({left, top}, {right, top});
-            if (code == '/')
-                add({left, bottom}, {right, top});
-            if (code == '\\')
-                add({left, top}, {right, bottom});
+            auto shape = shapes.find(rows[r][c]);
+            for (size_t i = 0; shape != shapes.end() && i < shape->second.size(); ++i)
+            {
+                const auto [x0, y0, x1, y1] = shape->second[i];
+                Point a{52.0f + 32 * (c + x0), 48.0f - 32 * (r + y0)},
+                    b{52.0f + 32 * (c + x1), 48.0f - 32 * (r + y1)};
+                pieces.insert(a < b ? Piece{a, b} : Piece{b, a});
+            }
         }
     return pieces;
 }
@@ -324,7 +326,7 @@ std::set<Piece> ExpectedWallPieces(const std::vector<std::string>& rows)
 // and cell (c, r) has its corner of smallest x and y at screen
 // (c * 32 - 48 + 100, -(r * 32 - 48)). Walls side by side share their
 // edges, and a grid line's edges go out as one run.
-TEST_F(Drawing, MapWallsAreBlueEdgesEachOnceInRunsAlongTheGrid)
+TEST_F(Drawing, MapWallsAreBlueEdgesEachOnceInRunsAlongTheGridAndFuelBlocksTexturedQuads)
 {
     const struct
     {
@@ -333,7 +335,7 @@ TEST_F(Drawing, MapWallsAreBlueEdgesEachOnceInRunsAlongTheGrid)
         // starts at or passes through its end.
         size_t lines;
     } maps[] = {
-        {{"#..", "...", "..."}, 4 + 2},      {{"##.", "##.", "..."}, 6 + 2},  {{"###", "###", "###"}, 8 + 2},
+        {{"#.F", "...", "..."}, 4 + 2},      {{"##.", "##.", "..."}, 6 + 2},  {{"###", "###", "###"}, 8 + 2},
         {{"/#\\", "#.#", "..."}, 2 + 8 + 4}, {{"#.#", "...", "#.#"}, 16 + 8},
     };
     for (const auto& [rows, lines] : maps)
@@ -344,20 +346,12 @@ TEST_F(Drawing, MapWallsAreBlueEdgesEachOnceInRunsAlongTheGrid)
         EXPECT_EQ(Pieces(backend.Lines()), ExpectedWallPieces(rows)) << rows[0];
         EXPECT_EQ(backend.Lines().size(), lines) << rows[0];
         for (const auto& line : backend.Lines())
-        {
-            EXPECT_EQ(line.state.colour, (RenderColour{0, 0, 1, 1}));
-            EXPECT_FALSE(line.state.texturing);
-        }
+            EXPECT_TRUE(line.state.colour == (RenderColour{0, 0, 1, 1}) && !line.state.texturing);
     }
-}
-
-TEST_F(Drawing, MapFuelBlocksAreTexturedQuads)
-{
-    LoadMap({"..F", "...", "..."});
+    LoadMap({"#.F", "...", "..."});
     ASSERT_TRUE(map.LoadTextures());
     backend.ClearFrame();
     EXPECT_TRUE(map.Draw(48, 48));
-    EXPECT_TRUE(backend.Lines().empty());
 
     // The fuel block at (2, 0), corner (116, 48): two white triangles over
     // the cell with its picture, mapped as an object's quad.
