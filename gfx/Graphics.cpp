@@ -3,6 +3,15 @@
 #include "gfx/RenderBackend.h"
 #include "platform/Files.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// Far past any window's size, and small enough to add up without overflow.
+constexpr double kFarAway = 1 << 20;
+} // namespace
+
 CGraphics::CGraphics() : m_textures(CTextureManager::Get())
 {
     m_textures.SetDirectory(platform::kGraphicsFolder);
@@ -23,6 +32,8 @@ void CGraphics::Attach(platform::CWindow* window)
 
 void CGraphics::SetView(const Viewport& pixels, float unitsWide, float unitsHigh, float pixelsPerUnit)
 {
+    m_viewPixels = pixels;
+    m_unitsWide = unitsWide;
     if (!m_display)
         return;
     m_display->MakeCurrent();
@@ -31,6 +42,23 @@ void CGraphics::SetView(const Viewport& pixels, float unitsWide, float unitsHigh
     backend.SetLineScale(pixelsPerUnit);
     m_display->SetProjection(unitsWide, unitsHigh);
     m_display->ReleaseCurrent();
+}
+
+void CGraphics::ClipLeftOf(float left)
+{
+    // The view's x from its centre, in pixels from the window's left edge.
+    const double scale = m_unitsWide > 0 ? m_viewPixels.width / static_cast<double>(m_unitsWide) : 1;
+    const double edge = m_viewPixels.x + (left + m_unitsWide / 2.0) * scale;
+    const auto first = static_cast<int32_t>(std::clamp(std::ceil(edge - 0.5), -kFarAway, kFarAway));
+    // Up, down and to the right the box reaches past anything the window shows.
+    const PixelBox box{first, static_cast<int32_t>(-kFarAway), static_cast<int32_t>(2 * kFarAway),
+                       static_cast<int32_t>(2 * kFarAway)};
+    GetRenderBackend().SetClip(&box);
+}
+
+void CGraphics::ClearClip()
+{
+    GetRenderBackend().SetClip(nullptr);
 }
 
 void CGraphics::BeginFrame()

@@ -39,6 +39,12 @@ public:
     // `unitsHigh` drawing units with (0, 0) at the centre; lines and points
     // are drawn `pixelsPerUnit` wide (at least one pixel).
     void SetView(const Viewport& pixels, float unitsWide, float unitsHigh, float pixelsPerUnit);
+    // Keeps what is drawn next to the right of `left`, a view unit's x, in
+    // the window's pixels: from the first pixel whose centre lies at or right
+    // of it, as a filled rectangle's edge there covers them.
+    void ClipLeftOf(float left);
+    // Draws everywhere again.
+    void ClearClip();
     // Makes the context current and clears to black.
     void BeginFrame();
     // Swaps the buffers and releases the context.
@@ -50,6 +56,9 @@ public:
 private:
     CTextureManager& m_textures;
     CDisplay* m_display = nullptr;
+    // The view as SetView last gave it.
+    Viewport m_viewPixels{0, 0, 1024, 768};
+    float m_unitsWide = 1024;
 };
 
 // The renderer of the process, created on first use.

@@ -8,6 +8,7 @@
 #include "gfx/RenderBackend.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class CRecordingBackend : public CRenderBackend
@@ -19,6 +20,8 @@ public:
         uint32_t texture = 0;
         RenderColour colour;
         bool texturing = false;
+        // The clip in force (none: the whole window).
+        std::optional<PixelBox> clip;
     };
     struct Quad
     {
@@ -78,6 +81,10 @@ public:
         m_projection = {left, right, bottom, top, nearZ, farZ};
     }
     void Clear(const RenderColour& colour) override { m_clears.push_back(colour); }
+    void SetClip(const PixelBox* box) override
+    {
+        m_state.clip = box ? std::optional<PixelBox>(*box) : std::nullopt;
+    }
     void DrawQuads(const RenderVertex* vertices, size_t count) override;
     void DrawTriangles(const RenderVertex* vertices, size_t count) override;
     void DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple) override;

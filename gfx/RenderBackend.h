@@ -32,6 +32,13 @@ enum class PolygonFill
     Line,
 };
 
+// A box of the window's pixels, from its lower left corner.
+struct PixelBox
+{
+    int32_t x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const PixelBox&) const = default;
+};
+
 // A finished texture upload: the texture's name (0: none was made) and the
 // error the graphics library reported for it (0: none).
 struct TextureUpload
@@ -79,6 +86,9 @@ public:
                                     double farZ) = 0;
     // Clears the colour buffer to `colour` and the depth buffer.
     virtual void Clear(const RenderColour& colour) = 0;
+    // Draws from now on only inside `box` of the window's pixels; nullptr
+    // draws everywhere again.
+    virtual void SetClip(const PixelBox* box) = 0;
 
     // `count` vertices: groups of four (quads) or three (triangles).
     virtual void DrawQuads(const RenderVertex* vertices, size_t count) = 0;
@@ -117,6 +127,7 @@ public:
     void SetLineScale(float) override {}
     void SetOrthoProjection(double, double, double, double, double, double) override {}
     void Clear(const RenderColour&) override {}
+    void SetClip(const PixelBox*) override {}
     void DrawQuads(const RenderVertex*, size_t) override {}
     void DrawTriangles(const RenderVertex*, size_t) override {}
     void DrawLines(const RenderVertex*, size_t, uint16_t) override {}

@@ -42,17 +42,21 @@ void LoadPanelPictures(CSidePanel& panel, const CMap& map)
 void DrawWorldAndPanel(const ViewSize& viewSize, CGameView& view, CSidePanel& panel, int32_t frameTimeMs)
 {
     CGameWorld& world = *view.GetWorld();
+    const int32_t panelX = -(viewSize.width / 2) + 100;
+    panel.SetSize(CSidePanel::kWidth, static_cast<float>(viewSize.height));
     if (CMap* map = world.GetMap())
     {
         AdvanceClientWorld(world, frameTimeMs);
         view.SetViewSize(viewSize.width, viewSize.height);
         view.UpdateCamera();
+        // The panel covers the world's left edge; what it covers is never drawn.
+        GetGraphics().ClipLeftOf(panel.ClipEdge(panelX));
         view.DrawWorld();
+        GetGraphics().ClearClip();
         LoadPanelPictures(panel, *map);
     }
     panel.SetWorld(&world);
-    panel.SetSize(CSidePanel::kWidth, static_cast<float>(viewSize.height));
-    panel.Draw(-(viewSize.width / 2) + 100, 0);
+    panel.Draw(panelX, 0);
 }
 } // namespace
 

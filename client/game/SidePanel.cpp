@@ -171,9 +171,14 @@ bool CSidePanel::Draw(int32_t x, int32_t y)
 void CSidePanel::DrawFrame(const Anchor& at) const
 {
     const float w = m_width, h = m_height, b = m_border;
-    const float left = at.x - w / 2, right = at.x + w / 2;
-    DrawRectangle(left, right, at.y - h / 2, at.y + h / 2, kGreen);
-    DrawRectangle(left + b, right - b, at.y - h / 2 + b, at.y + h / 2 - b, kBlack);
+    const float left = at.x - w / 2, right = at.x + w / 2, bottom = at.y - h / 2, top = at.y + h / 2;
+    // The green border as four strips round the inside, which stays as
+    // cleared: no pixel is filled twice, and a software renderer pays for
+    // every one.
+    DrawRectangle(left, left + b, bottom, top, kGreen);
+    DrawRectangle(right - b, right, bottom, top, kGreen);
+    DrawRectangle(left + b, right - b, bottom, bottom + b, kGreen);
+    DrawRectangle(left + b, right - b, top - b, top, kGreen);
     // The bar under the minimap.
     DrawRectangle(left, right, at.top - w - 2 * b, at.top - w - b, kGreen);
 }

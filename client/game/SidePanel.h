@@ -48,8 +48,14 @@ public:
     // The map's overview picture, then the icons. False without a map name
     // or with a graphics error pending after loading.
     bool LoadTextures() override;
-    // Draws the whole panel with its centre at (x, y).
+    // Draws the whole panel with its centre at (x, y). Its inside is left as
+    // the frame was cleared, black: whatever was drawn before must be kept
+    // out of the panel (ClipLeftOf(ClipEdge(x)) while drawing it).
     bool Draw(int32_t x, int32_t y) override;
+    // The view x right of which the world shows beside a panel centred at x:
+    // the middle of the right border, so the clip's pixel edge falls under
+    // the green strip however the view is scaled.
+    float ClipEdge(int32_t x) const { return static_cast<float>(x) + m_width / 2 - m_border / 2; }
     // A white 32 x 32 icon of powerup `kind` centred on (x, y); nothing for
     // kinds without an icon (full fuel among them).
     void DrawIcon(int kind, float x, float y) const;
@@ -62,7 +68,7 @@ private:
         float x = 0, y = 0, top = 0;
     };
 
-    // The border, the black inside and the bar under the minimap.
+    // The border and the bar under the minimap.
     void DrawFrame(const Anchor& at) const;
     // The gauge and the bar under it.
     void DrawFuelGauge(const Anchor& at, const CShip* local) const;

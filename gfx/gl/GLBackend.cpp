@@ -24,6 +24,17 @@ void Emit(GLenum mode, const RenderVertex* vertices, size_t count)
     glTexCoordPointer(2, GL_FLOAT, sizeof(RenderVertex), &vertices[0].u);
     glDrawArrays(mode, 0, static_cast<GLsizei>(count));
 }
+
+bool AllOpaque(int32_t width, int32_t height, const uint8_t* rgba)
+{
+    if (!rgba || width <= 0 || height <= 0)
+        return false;
+    const size_t texels = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < texels; ++i)
+        if (rgba[i * 4 + 3] != 255)
+            return false;
+    return true;
+}
 } // namespace
 
 TextureUpload CGLBackend::UploadTexture(int32_t width, int32_t height, const uint8_t* rgba)
@@ -44,6 +55,10 @@ TextureUpload CGLBackend::UploadTexture(int32_t width, int32_t height, const uin
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     GLenum error = glGetError();
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    if (AllOpaque(width, height, rgba))
+        m_opaque.insert(name);
+    else
+        m_opaque.erase(name);
     return {name, error};
 }
 
@@ -52,6 +67,7 @@ void CGLBackend::DeleteTexture(uint32_t name)
     Flush();
     if (m_known.texture == name)
         m_known.texture = 0; // deleting a bound texture unbinds it
+    m_opaque.erase(name);
     GLuint texture = name;
     glDeleteTextures(1, &texture);
 }
@@ -93,7 +109,8 @@ void CGLBackend::SetPolygonMode(PolygonFill front, PolygonFill back)
 
 void CGLBackend::ApplyState()
 {
-    m_wanted.blending = m_blendingOn && (m_wanted.texturing || m_wanted.colour.a < 1);
+    const bool opaqueTexels = !m_wanted.texturing || m_opaque.count(m_wanted.texture) != 0;
+    m_wanted.blending = m_blendingOn && (!opaqueTexels || m_wanted.colour.a < 1);
     if (m_knownValid && m_known == m_wanted)
         return;
     Flush();
@@ -146,6 +163,7 @@ void CGLBackend::SetFixedState()
     glColor4f(1, 1, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);
+    glDisable(GL_SCISSOR_TEST);
     glLoadIdentity();
     ApplyLineWidth();
     // A new context blends nothing until SetBlending says so.
@@ -206,6 +224,18 @@ void CGLBackend::Clear(const RenderColour& colour)
     Flush();
     glClearColor(colour.r, colour.g, colour.b, colour.a);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void CGLBackend::SetClip(const PixelBox* box)
+{
+    Flush();
+    if (!box)
+    {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glScissor(box->x, box->y, std::max(box->width, 0), std::max(box->height, 0));
+    glEnable(GL_SCISSOR_TEST);
 }
 
 void CGLBackend::DrawQuads(const RenderVertex* vertices, size_t count)

@@ -14,6 +14,7 @@
 
 #include "gfx/RenderBackend.h"
 
+#include <unordered_set>
 #include <vector>
 
 class CGLBackend : public CRenderBackend
@@ -43,6 +44,7 @@ public:
     void SetOrthoProjection(double left, double right, double bottom, double top, double nearZ,
                             double farZ) override;
     void Clear(const RenderColour& colour) override;
+    void SetClip(const PixelBox* box) override;
 
     void DrawQuads(const RenderVertex* vertices, size_t count) override;
     void DrawTriangles(const RenderVertex* vertices, size_t count) override;
@@ -60,9 +62,10 @@ private:
         bool texturing = false;
         PolygonFill front = PolygonFill::Fill;
         PolygonFill back = PolygonFill::Fill;
-        // Blending as OpenGL has it: off for opaque untextured colour, where
-        // it would give the source colour anyway and a software renderer
-        // would still read and mix every pixel underneath.
+        // Blending as OpenGL has it: off for opaque colour, untextured or
+        // with a texture every texel of which is opaque, where it would give
+        // the source colour anyway and a software renderer would still read
+        // and mix every pixel underneath.
         bool blending = false;
         bool operator==(const DrawState&) const = default;
     };
@@ -85,4 +88,6 @@ private:
     int m_lineWidth = 1;
     unsigned m_pendingMode = 0;
     std::vector<RenderVertex> m_pending;
+    // The textures with no texel less than opaque (the minimap's picture).
+    std::unordered_set<uint32_t> m_opaque;
 };

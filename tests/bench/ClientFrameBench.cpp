@@ -10,6 +10,14 @@
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" env LIBGL_ALWAYS_SOFTWARE=1
 //       build-rel/tests/bench/client_frame_bench --frames 300
+//
+// Wall-clock figures swing several times over while other programs use the
+// machine; --cpu-time counts the process's CPU time instead and has Mesa's
+// software renderer draw on the calling thread (LP_NUM_THREADS=0), so the
+// figures hold on a busy machine too. --size WxH draws in a window of that
+// size (the Xvfb screen must be at least as large), and --shot FILE saves the
+// fight's frame, read back from the window, as a binary PPM for a pixel for
+// pixel comparison between builds (ImageMagick: compare -metric AE A B diff).
 #include "client/GLDisplay.h"
 #include "client/game/GameFrame.h"
 #include "client/game/GameView.h"
@@ -29,17 +37,21 @@
 #include "platform/sdl/Window.h"
 #include "tests/bench/BenchSupport.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace
 {
-constexpr int kWidth = 1024, kHeight = 768;
+int kWidth = 1024, kHeight = 768;
+bool gCpuTime = false;
 constexpr int kOtherShips = 3, kObjects = 600;
 
 // Puts `object` in play at `at`, where the client's copy also draws it.
@@ -115,15 +127,68 @@ std::unique_ptr<CGameWorld> MakeWorld()
     return world;
 }
 
+// Now in milliseconds: the process's CPU time with --cpu-time, else the wall clock.
+double NowMs()
+{
+    if (!gCpuTime)
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 // Milliseconds per frame over `frames` frames of `draw`.
 double TimeFrames(int frames, const std::function<void()>& draw)
 {
     draw(); // the first frame loads the textures
-    auto start = std::chrono::steady_clock::now();
+    const double start = NowMs();
     for (int i = 0; i < frames; ++i)
         draw();
-    std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - start;
-    return spent.count() / frames;
+    return (NowMs() - start) / frames;
+}
+
+// Saves the frame just drawn (the back buffer) as a binary PPM, top row first.
+bool SaveShot(const std::string& path)
+{
+    std::vector<unsigned char> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", kWidth, kHeight);
+    const size_t row = static_cast<size_t>(kWidth) * 3;
+    for (int y = kHeight - 1; y >= 0; --y)
+        std::fwrite(rgb.data() + row * static_cast<size_t>(y), 1, row, file);
+    return std::fclose(file) == 0;
+}
+
+// The client's display, which can save the next frame before showing it:
+// after the swap the back buffer's contents are undefined.
+class CShotDisplay : public CGLDisplay
+{
+public:
+    void SaveNextFrame(const std::string& path) { m_shotPath = path; }
+    bool Saved() const { return m_saved; }
+    void Swap() override
+    {
+        if (!m_shotPath.empty())
+            m_saved = SaveShot(m_shotPath);
+        m_shotPath.clear();
+        CGLDisplay::Swap();
+    }
+
+private:
+    std::string m_shotPath;
+    bool m_saved = false;
+};
+
+bool ReadSize(const std::string& text)
+{
+    return std::sscanf(text.c_str(), "%dx%d", &kWidth, &kHeight) == 2 && kWidth >= 64 && kHeight >= 64 &&
+           kWidth <= 8192 && kHeight <= 8192;
 }
 
 // What a frame of a fight brings: a state for every object, made once and
@@ -196,9 +261,22 @@ void TimeSound(int frames, CGameWorld& world, const std::function<void()>& drawF
 int main(int argc, char** argv)
 {
     int frames = 200;
+    std::string shot;
     const cmdline::Option table[] = {cmdline::NumberOption<int>("--frames", frames, 1, 1000000),
+                                     cmdline::Flag("--cpu-time", [] { gCpuTime = true; }),
+                                     cmdline::ValueOption("--size", ReadSize),
+                                     cmdline::ValueOption("--shot",
+                                                          [&](const std::string& path)
+                                                          {
+                                                              shot = path;
+                                                              return !path.empty();
+                                                          }),
                                      cmdline::StopOption("--help")};
-    bench::ReadOptions(table, argc, argv, "[--frames N]  (under an X server, e.g. xvfb-run)");
+    bench::ReadOptions(table, argc, argv,
+                       "[--frames N] [--cpu-time] [--size WxH] [--shot FILE.ppm]  (under an X server, e.g. "
+                       "xvfb-run)");
+    if (gCpuTime)
+        setenv("LP_NUM_THREADS", "0", 1);
     setenv("SDL_AUDIODRIVER", "disk", 0);
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 0);
     std::string error;
@@ -208,7 +286,7 @@ int main(int argc, char** argv)
                1;
     CGLBackend backend;
     SetRenderBackend(&backend);
-    CGLDisplay display;
+    CShotDisplay display;
     display.SetWindowed(true);
     display.ChangeMode(kWidth, kHeight, 32, 60);
     platform::WindowSettings settings;
@@ -241,6 +319,13 @@ int main(int argc, char** argv)
     double game = TimeFrames(frames, drawFrame);
     std::printf("game frame, 4 ships and %d objects as a fight makes them: %.3f ms per frame; ratio %.2f\n",
                 kObjects, game, game / empty);
+    if (!shot.empty())
+    {
+        display.SaveNextFrame(shot);
+        drawFrame();
+        if (!display.Saved())
+            return std::fprintf(stderr, "client_frame_bench: cannot write %s\n", shot.c_str()), 1;
+    }
     TimeSound(frames, *world, drawFrame);
     GetGraphics().SetDisplay(nullptr);
     // The display lets go of the window's context before the window goes.

@@ -10,6 +10,7 @@
 #include "client/Input.h"
 #include "client/game/CommandParser.h"
 #include "client/game/Console.h"
+#include "client/game/GameFrame.h"
 #include "client/game/GameView.h"
 #include "client/game/RoundOverScreen.h"
 #include "client/game/SidePanel.h"
@@ -34,6 +35,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -134,8 +136,36 @@ TEST_F(WorldDrawing, GameViewDrawOrderTheSeamTheEdgesNamesAndOutlines)
     }
 }
 
+// The panel's inside is left as cleared, so the world is clipped to its right
+// from a pixel under its right border (198-199 at 1:1, 279-281 at 1.41:1);
+// the panel and the HUD are not clipped.
+TEST_F(WorldDrawing, GameFrameKeepsTheWorldOutOfThePanel)
+{
+    OpenMap(64, 64);
+    AddShip("Me", 1000, 1000)->SetLocal(true);
+    CGameView view;
+    view.SetWorld(&m_world);
+    const std::tuple<Viewport, ViewSize, int32_t> views[] = {{{0, 0, 1024, 768}, {1024, 768}, 199},
+                                                             {{0, 0, 1920, 1080}, {1365, 768}, 281}};
+    for (const auto& [pixels, units, clipX] : views)
+    {
+        GetGraphics().SetView(pixels, float(units.width), float(units.height), 1);
+        CSidePanel panel;
+        m_backend.ClearFrame();
+        DrawGameFrame(units, view, panel, true, 0, HudFigures{60, 5});
+        ASSERT_FALSE(m_backend.Triangles().empty());
+        for (const auto& triangle : m_backend.Triangles())
+            EXPECT_TRUE(triangle.state.clip && triangle.state.clip->x == clipX &&
+                        triangle.state.clip->x + triangle.state.clip->width > pixels.width);
+        for (const auto& quad : m_backend.Quads())
+            EXPECT_FALSE(quad.state.clip.has_value()) << "panel and HUD";
+    }
+}
+
 constexpr int32_t kCentreX = -412;
 const Box kPanel{-512, -300, -312, 300};
+// Inside the 2-unit border: left as the frame was cleared, black.
+const Box kPanelInside{kPanel.left + 2, kPanel.bottom + 2, kPanel.right - 2, kPanel.top - 2};
 // The test world: 32 x 16 cells of 32 units.
 constexpr double kWorldWidth = 1024, kWorldHeight = 512;
 
@@ -153,6 +183,14 @@ std::string CornerMarkedBitmap()
             bytes += row == 3 && column == 3 ? "\xFF\xFF\xFF"
                                              : std::string(row + column ? "\0\0\0" : "\0\xFF\0", 3);
     return bytes;
+}
+
+// The panel's green border: four strips round its black inside.
+constexpr size_t kBorderStrips = 4;
+
+float Area(const Box& box)
+{
+    return box.Width() * (box.top - box.bottom);
 }
 
 class SidePanelTest : public WorldDrawing
@@ -181,7 +219,7 @@ protected:
         EXPECT_LE(level.size(), 1u);
         if (level.empty())
             return 0;
-        const Box inside = Flat(kBlack).at(1);
+        const Box inside = Flat(kBlack).at(0);
         EXPECT_TRUE(inside.Contains(level[0]) && level[0].left == inside.left) << fuel;
         return level[0].Width();
     }
@@ -192,7 +230,7 @@ protected:
     // The minimap's square: inside the border, above the bar under it.
     Box MinimapSquare() const
     {
-        const Box bar = Flat(kGreen).at(1);
+        const Box bar = Flat(kGreen).at(kBorderStrips);
         return {kPanel.left + 2, bar.top, kPanel.right - 2, kPanel.top - 2};
     }
 
@@ -229,10 +267,19 @@ TEST_F(SidePanelTest, FramedInGreenWithTheGaugeGrowingWithTheFuel)
     CShip* local = AddShip("Local", 512, 256);
     EXPECT_EQ(GaugeLevel(0), 0) << "an empty tank shows no sliver of fuel";
     const std::vector<Box> green = Flat(kGreen), white = Flat(kWhite), black = Flat(kBlack);
-    EXPECT_TRUE(green.at(0).Contains(kPanel) && kPanel.Contains(green[0])) << "the border is the panel";
-    EXPECT_TRUE(green[0].Contains(black.at(0)) && black[0].Width() > green[0].Width() - 8) << "black inside";
+    // The border's strips fill the panel's edge, 2 units wide, each pixel
+    // once (overlapping strips would add up to more); the inside is left as
+    // the frame was cleared.
+    ASSERT_GE(green.size(), kBorderStrips);
+    float covered = 0;
+    for (size_t i = 0; i < kBorderStrips; ++i)
+    {
+        EXPECT_TRUE(kPanel.Contains(green[i]) && !green[i].Overlaps(kPanelInside)) << i;
+        covered += Area(green[i]);
+    }
+    EXPECT_EQ(covered, Area(kPanel) - Area(kPanelInside));
     ASSERT_EQ(white.size(), 1u) << "the gauge's frame";
-    EXPECT_TRUE(white[0].Contains(black.at(1)));
+    EXPECT_TRUE(white[0].Contains(black.at(0)));
     EXPECT_EQ(m_backend.BackFill(), PolygonFill::Fill) << "markers are drawn with both faces filled";
     float previous = 0;
     for (float fuel : {25.0f, 50.0f, 100.0f})
@@ -241,7 +288,7 @@ TEST_F(SidePanelTest, FramedInGreenWithTheGaugeGrowingWithTheFuel)
         EXPECT_GT(level, previous) << "the gauge grows with the fuel";
         previous = level;
     }
-    EXPECT_EQ(previous, black[1].Width()) << "a full tank fills the gauge";
+    EXPECT_EQ(previous, black[0].Width()) << "a full tank fills the gauge";
     const float half = GaugeLevel(50);
     local->PickUp(POWERUP_EXTRA_TANK);
     EXPECT_EQ(GaugeLevel(100), half) << "100 of the extra tank's 200 is half";
@@ -332,7 +379,7 @@ TEST_F(SidePanelTest, ScoresMarkersAndItemsHeld)
         EXPECT_EQ(text.rfind(shown[i].first, 0), 0u) << text;
         EXPECT_EQ(text.substr(text.size() - shown[i].second.size()), shown[i].second) << text;
         EXPECT_EQ(text.size(), lines[0].text.size()) << text;
-        EXPECT_TRUE(Flat(kBlack).at(0).Contains(lines[i].Area())) << text;
+        EXPECT_TRUE(kPanelInside.Contains(lines[i].Area())) << text;
         EXPECT_LT(lines[i].Area().top, Flat(kWhite).at(0).bottom) << "under the gauge";
     }
 

@@ -2,7 +2,7 @@
 // the texture cache for (the shipped ones in data/Graphics, so each must
 // load), each on the atlas page with its own pixels, and the one it draws for
 // its state; the plain quad and the bullet's
-// point; the map's walls, half walls and fuel blocks on screen, the seam, and
+// point; the map's walls (each edge once, in runs), half walls and fuel blocks on screen, the seam, and
 // the outline switch.
 #include "game/Map.h"
 #include "game/Powerup.h"
@@ -18,7 +18,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -272,47 +275,94 @@ TEST_F(Drawing, BulletIsAWhitePointAboutTheScreenPointOnlyInPlay)
     EXPECT_TRUE(backend.Quads().empty());
 }
 
+// The drawn lines as one-cell pieces: a piece of a grid line (both ends on
+// the grid, one cell long, its ends in order) or a diagonal, each whole.
+using Point = std::pair<float, float>;
+using Piece = std::pair<Point, Point>;
+std::set<Piece> Pieces(const std::vector<CRecordingBackend::Line>& lines)
+{
+    std::set<Piece> pieces;
+    for (const auto& line : lines)
+    {
+        Point from = XY(line.from), to = XY(line.to);
+        if (to < from)
+            std::swap(from, to);
+        const bool straight = from.first == to.first || from.second == to.second;
+        const float dx = straight && from.first != to.first ? 32.0f : 0, dy = straight ? 32.0f - dx : 0;
+        if (!straight)
+            pieces.insert({from, to});
+        for (Point at = from; straight && at != to; at = {at.first + dx, at.second + dy})
+            pieces.insert({at, {at.first + dx, at.second + dy}});
+    }
+    return pieces;
+}
+
+// What the walls of `rows` (a 3 x 3 window at view (48, 48)) must show,
+// edge by edge: a square's four edges, a half wall's two legs and diagonal,
+// given in cell units from the cell's corner (x right, y down the screen).
+std::set<Piece> ExpectedWallPieces(const std::vector<std::string>& rows)
+{
+    const std::map<char, std::vector<std::array<float, 4>>> shapes = {
+        {'#', {{0, 0, 1, 0}, {1, 0, 1, 1}, {0, 1, 1, 1}, {0, 0, 0, 1}}},
+        {'/', {{1, 0, 1, 1}, {0, 1, 1, 1}, {0, 1, 1, 0}}},
+        {'\\', {{0, 0, 0, 1}, {0, 1, 1, 1}, {0, 0, 1, 1}}}};
+    std::set<Piece> pieces;
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < rows[r].size(); ++c)
+        {
+            auto shape = shapes.find(rows[r][c]);
+            for (size_t i = 0; shape != shapes.end() && i < shape->second.size(); ++i)
+            {
+                const auto [x0, y0, x1, y1] = shape->second[i];
+                Point a{52.0f + 32 * (c + x0), 48.0f - 32 * (r + y0)},
+                    b{52.0f + 32 * (c + x1), 48.0f - 32 * (r + y1)};
+                pieces.insert(a < b ? Piece{a, b} : Piece{b, a});
+            }
+        }
+    return pieces;
+}
+
 // View (48, 48) is cell (1, 1): the window runs from cell (0, 0) to (2, 2),
 // and cell (c, r) has its corner of smallest x and y at screen
-// (c * 32 - 48 + 100, -(r * 32 - 48)).
-TEST_F(Drawing, MapWallsAreBlueOutlinesAndFuelBlocksTexturedQuads)
+// (c * 32 - 48 + 100, -(r * 32 - 48)). Walls side by side share their
+// edges, and a grid line's edges go out as one run.
+TEST_F(Drawing, MapWallsAreBlueEdgesEachOnceInRunsAlongTheGridAndFuelBlocksTexturedQuads)
 {
-    LoadMap({"#/F", "...", "..."});
+    const struct
+    {
+        std::vector<std::string> rows;
+        // Runs, and each run's last cell drawn back where no other line
+        // starts at or passes through its end.
+        size_t lines;
+    } maps[] = {
+        {{"#.F", "...", "..."}, 4 + 2},      {{"##.", "##.", "..."}, 6 + 2},  {{"###", "###", "###"}, 8 + 2},
+        {{"/#\\", "#.#", "..."}, 2 + 8 + 4}, {{"#.#", "...", "#.#"}, 16 + 8},
+    };
+    for (const auto& [rows, lines] : maps)
+    {
+        LoadMap(rows);
+        backend.ClearFrame();
+        EXPECT_TRUE(map.Draw(48, 48));
+        EXPECT_EQ(Pieces(backend.Lines()), ExpectedWallPieces(rows)) << rows[0];
+        EXPECT_EQ(backend.Lines().size(), lines) << rows[0];
+        for (const auto& line : backend.Lines())
+            EXPECT_TRUE(line.state.colour == (RenderColour{0, 0, 1, 1}) && !line.state.texturing);
+    }
+    LoadMap({"#.F", "...", "..."});
     ASSERT_TRUE(map.LoadTextures());
     backend.ClearFrame();
     EXPECT_TRUE(map.Draw(48, 48));
 
-    // The wall at (0, 0): four edges of the square, no diagonal.
-    using Segment = std::pair<std::pair<float, float>, std::pair<float, float>>;
-    std::vector<Segment> edges;
-    for (const auto& line : backend.Lines())
-    {
-        edges.emplace_back(XY(line.from), XY(line.to));
-        EXPECT_EQ(line.state.colour, (RenderColour{0, 0, 1, 1}));
-        EXPECT_FALSE(line.state.texturing);
-    }
-    EXPECT_EQ(edges,
-              (std::vector<Segment>{
-                  {{52, 48}, {84, 48}}, {{84, 48}, {84, 16}}, {{84, 16}, {52, 16}}, {{52, 16}, {52, 48}}}));
-
-    // The half wall at (1, 0), corner at (84, 48): its right angle at the
-    // largest x and y, which is the lower right on screen.
-    ASSERT_EQ(backend.Triangles().size(), 3u);
-    const auto& half = backend.Triangles()[0];
-    EXPECT_EQ(XY(half.vertices[0]), std::make_pair(116.0f, 48.0f));
-    EXPECT_EQ(XY(half.vertices[1]), std::make_pair(116.0f, 16.0f));
-    EXPECT_EQ(XY(half.vertices[2]), std::make_pair(84.0f, 16.0f));
-    EXPECT_EQ(half.state.colour, (RenderColour{0, 0, 1, 1}));
-
     // The fuel block at (2, 0), corner (116, 48): two white triangles over
     // the cell with its picture, mapped as an object's quad.
-    for (size_t i = 1; i < 3; ++i)
+    ASSERT_EQ(backend.Triangles().size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
     {
         EXPECT_EQ(backend.Triangles()[i].state.texture, map.GetTexture(0)->Source().name);
         EXPECT_TRUE(backend.Triangles()[i].state.texturing);
         EXPECT_EQ(backend.Triangles()[i].state.colour, (RenderColour{1, 1, 1, 1}));
     }
-    const auto& first = backend.Triangles()[1].vertices;
+    const auto& first = backend.Triangles()[0].vertices;
     EXPECT_EQ(XY(first[0]), std::make_pair(116.0f, 16.0f)); // world (64, 32): u 0, v 1
     const TextureRegion& fuel = *map.GetTexture(0)->GetAtlasRegion();
     EXPECT_EQ(std::pair(first[0].u, first[0].v), std::pair(fuel.u0, fuel.v1));
@@ -322,7 +372,8 @@ TEST_F(Drawing, MapWallsAreBlueOutlinesAndFuelBlocksTexturedQuads)
 }
 
 // Views either side of the seam see the wall at cell 0 as the next cell
-// after the last one; a display size sets how many cells are walked.
+// after the last one; a display size sets how many cells are walked, and
+// the walls of a 1 x 1 map repeated over them join into runs across the seam.
 TEST_F(Drawing, MapSeamIsDrawnSeamlesslyOverTheDisplaysCells)
 {
     LoadMap({"#...", "....", "...."});
@@ -331,7 +382,7 @@ TEST_F(Drawing, MapSeamIsDrawnSeamlesslyOverTheDisplaysCells)
     {
         backend.ClearFrame();
         map.Draw(viewX, 16);
-        ASSERT_EQ(backend.Lines().size(), 4u) << viewX;
+        ASSERT_EQ(backend.Lines().size(), 6u) << viewX;
         EXPECT_EQ(backend.Lines()[0].from.x, wallLeft) << viewX;
     }
     LoadMap({"#"});
@@ -339,7 +390,7 @@ TEST_F(Drawing, MapSeamIsDrawnSeamlesslyOverTheDisplaysCells)
     map.SetDisplaySize(64, 32); // 4 x 3 cells of a 1 x 1 map
     backend.ClearFrame();
     map.Draw(16, 16);
-    EXPECT_EQ(backend.Lines().size(), 4u * 4 * 3);
+    EXPECT_EQ(backend.Lines().size(), 4u + 5 + 2) << "a run along each of 4 rows' and 5 columns' grid lines";
 }
 
 TEST_F(Drawing, MapOutlineSwitchAddsRedCollisionOutlines)

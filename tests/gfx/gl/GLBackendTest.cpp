@@ -1,7 +1,8 @@
 // The OpenGL backend on a real context: Mesa's software renderer in a hidden
 // SDL window on the X server that xvfb-run starts for this test. Checks the
-// upload's parameters and pixels, the error text, and that a drawn quad
-// shows the texture with the first row at t = 0, modulated by the colour.
+// upload's parameters and pixels, the error text, that a drawn quad shows
+// the texture with the first row at t = 0, modulated by the colour, that a
+// picture with see-through texels still blends, and the clip.
 #include "gfx/gl/GLBackend.h"
 
 #include <GL/gl.h>
@@ -120,5 +121,26 @@ TEST_F(GLBackendTest, QuadShowsTheFirstRowAtTZeroModulatedByTheColour)
     EXPECT_EQ(PixelAt(40, 24)[0], 128);
     EXPECT_EQ(PixelAt(24, 24)[1], 0);
     EXPECT_EQ(PixelAt(56, 56), (std::array<uint8_t, 4>{0, 0, 0, 255}));
+    EXPECT_EQ(m_backend.GetError(), 0u);
+}
+
+// Blending is left off only for pictures with no see-through texel; the
+// clip keeps drawing inside its box until it is taken away.
+TEST_F(GLBackendTest, SeeThroughTexelsBlendAndTheClipKeepsDrawingInItsBox)
+{
+    m_backend.SetBlending(true);
+    m_backend.SetTexturing(true);
+    m_backend.BindTexture(m_backend.UploadTexture(3, 2, kPicture.data()).name);
+    RenderVertex quad[4] = {{0, 0, 0, 0, 0}, {48, 0, 0, 1, 0}, {48, 64, 0, 1, 1}, {0, 64, 0, 0, 1}};
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const PixelBox left{0, 0, 24, kWindow};
+    m_backend.SetClip(&left);
+    m_backend.DrawQuads(quad, 4);
+    EXPECT_EQ(PixelAt(8, 40)[0], 128) << "half-transparent white over black";
+    EXPECT_EQ(PixelAt(40, 8), (std::array<uint8_t, 4>{0, 0, 0, 255})) << "outside the clip";
+    m_backend.SetClip(nullptr);
+    m_backend.DrawQuads(quad, 4);
+    EXPECT_EQ(PixelAt(40, 8), (std::array<uint8_t, 4>{0, 0, 255, 255}));
     EXPECT_EQ(m_backend.GetError(), 0u);
 }
