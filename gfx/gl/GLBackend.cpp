@@ -132,12 +132,7 @@ void CGLBackend::ApplyState()
         glPolygonMode(GL_BACK, ToGL(m_wanted.back));
     }
     if (all || m_known.blending != m_wanted.blending)
-    {
-        if (m_wanted.blending)
-            glEnable(GL_BLEND);
-        else
-            glDisable(GL_BLEND);
-    }
+        EnableBlend(m_wanted.blending);
     m_known = m_wanted;
     m_knownValid = true;
 }
@@ -164,6 +159,7 @@ void CGLBackend::SetFixedState()
     glBindTexture(GL_TEXTURE_2D, 0);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_SCISSOR_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
     glLoadIdentity();
     ApplyLineWidth();
     // A new context blends nothing until SetBlending says so.
@@ -179,13 +175,26 @@ void CGLBackend::SetBlending(bool enabled)
     Flush();
     m_blendingOn = enabled;
     m_known.blending = enabled;
-    if (!enabled)
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    EnableBlend(enabled);
+}
+
+// Blending a fragment of alpha 0 leaves the pixel as it was, so while
+// blending such fragments are dropped before the blend: the same picture,
+// without reading and writing back the pixels under the see-through parts of
+// every picture (most of a shard of shrapnel, of a glyph's cell).
+void CGLBackend::EnableBlend(bool enabled)
+{
+    if (enabled)
+    {
+        glEnable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+    }
+    else
     {
         glDisable(GL_BLEND);
-        return;
+        glDisable(GL_ALPHA_TEST);
     }
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void CGLBackend::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height)

@@ -74,6 +74,7 @@ private:
     // Gives OpenGL the wanted state, sending the gathered draws first if it
     // differs from what they were gathered with.
     void ApplyState();
+    void EnableBlend(bool enabled);
     void ApplyLineWidth();
 
     // As last given to OpenGL (unknown until the fixed state is set) ...
