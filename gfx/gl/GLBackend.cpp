@@ -25,6 +25,28 @@ void Emit(GLenum mode, const RenderVertex* vertices, size_t count)
     glDrawArrays(mode, 0, static_cast<GLsizei>(count));
 }
 
+// Whether the triangle a, b, c turns counter-clockwise (clockwise for a
+// negative sign) plainly: its area far enough from zero that the
+// projection's rounding cannot turn it over.
+bool PlainlyCounterClockwise(const RenderVertex& a, const RenderVertex& b, const RenderVertex& c, float sign)
+{
+    const float ex = b.x - a.x, ey = b.y - a.y, fx = c.x - a.x, fy = c.y - a.y;
+    const float area = sign * (ex * fy - fx * ey);
+    const float e = std::fabs(ex) + std::fabs(ey), f = std::fabs(fx) + std::fabs(fy);
+    const float magnitude = std::max(
+        {std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y), std::fabs(c.x), std::fabs(c.y)});
+    return area > 1e-3f * e * f + 1e-5f * magnitude * (e + f);
+}
+
+// A quad faces front for any split into triangles when each of its corners'
+// triangles does (it is then strictly convex and counter-clockwise).
+bool QuadFacesFront(const RenderVertex* q, float sign)
+{
+    return PlainlyCounterClockwise(q[0], q[1], q[2], sign) &&
+           PlainlyCounterClockwise(q[1], q[2], q[3], sign) &&
+           PlainlyCounterClockwise(q[2], q[3], q[0], sign) && PlainlyCounterClockwise(q[3], q[0], q[1], sign);
+}
+
 bool AllOpaque(int32_t width, int32_t height, const uint8_t* rgba)
 {
     if (!rgba || width <= 0 || height <= 0)
@@ -126,10 +148,12 @@ void CGLBackend::ApplyState()
         else
             glDisable(GL_TEXTURE_2D);
     }
-    if (all || m_known.front != m_wanted.front || m_known.back != m_wanted.back)
-    {
+    if (all || m_known.front != m_wanted.front)
         glPolygonMode(GL_FRONT, ToGL(m_wanted.front));
+    if (all)
+    {
         glPolygonMode(GL_BACK, ToGL(m_wanted.back));
+        m_backInGL = m_wanted.back;
     }
     if (all || m_known.blending != m_wanted.blending)
         EnableBlend(m_wanted.blending);
@@ -152,6 +176,7 @@ void CGLBackend::SetFixedState()
     Flush();
     glPolygonMode(GL_FRONT, GL_FILL);
     glPolygonMode(GL_BACK, GL_LINE);
+    m_backInGL = PolygonFill::Line;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     // A context's state from here on is known: its defaults and the above.
@@ -223,6 +248,8 @@ void CGLBackend::SetOrthoProjection(double left, double right, double bottom, do
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(left, right, bottom, top, nearZ, farZ);
+    const double orientation = (right - left) * (top - bottom);
+    m_frontSign = orientation > 0 ? 1 : orientation < 0 ? -1 : 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     m_identity = true;
@@ -271,9 +298,36 @@ void CGLBackend::Gather(unsigned mode, const RenderVertex* vertices, size_t coun
 void CGLBackend::Flush()
 {
     if (!m_pending.empty())
+    {
+        const bool outlinedBacks = m_known.front == PolygonFill::Fill && m_known.back == PolygonFill::Line;
+        SetBackFill(outlinedBacks && PendingAllFaceFront() ? PolygonFill::Fill : m_known.back);
         Emit(m_pendingMode, m_pending.data(), m_pending.size());
+    }
     m_pending.clear();
     m_pendingMode = 0;
+}
+
+void CGLBackend::SetBackFill(PolygonFill fill)
+{
+    if (fill == m_backInGL)
+        return;
+    glPolygonMode(GL_BACK, ToGL(fill));
+    m_backInGL = fill;
+}
+
+bool CGLBackend::PendingAllFaceFront() const
+{
+    if (m_frontSign == 0)
+        return false;
+    const float sign = static_cast<float>(m_frontSign);
+    const size_t corners = m_pendingMode == GL_QUADS ? 4 : 3;
+    for (size_t i = 0; i + corners <= m_pending.size(); i += corners)
+    {
+        const RenderVertex* p = &m_pending[i];
+        if (corners == 4 ? !QuadFacesFront(p, sign) : !PlainlyCounterClockwise(p[0], p[1], p[2], sign))
+            return false;
+    }
+    return true;
 }
 
 void CGLBackend::DrawLines(const RenderVertex* vertices, size_t count, uint16_t stipple)

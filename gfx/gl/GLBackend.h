@@ -10,6 +10,11 @@
 // consecutive triangles (or quads) drawn with the same state into one draw,
 // sent when the state changes or at Flush. The picture on screen is the
 // same: the draws keep their order.
+//
+// The game fills front faces and outlines back faces. Outlining needs
+// Mesa's slow per-primitive path for every polygon drawn, even when all of
+// them face front; so a gathered draw whose every polygon plainly faces
+// front goes out with back faces filled too, which gives the same pixels.
 #pragma once
 
 #include "gfx/RenderBackend.h"
@@ -76,6 +81,10 @@ private:
     void ApplyState();
     void EnableBlend(bool enabled);
     void ApplyLineWidth();
+    // Sets OpenGL's back-face fill unless it already has it.
+    void SetBackFill(PolygonFill fill);
+    // True when every gathered polygon faces front under the projection.
+    bool PendingAllFaceFront() const;
 
     // As last given to OpenGL (unknown until the fixed state is set) ...
     DrawState m_known;
@@ -87,6 +96,12 @@ private:
     bool m_blendingOn = false;
     // Pixels a line is wide (and the stipple's repeat factor).
     int m_lineWidth = 1;
+    // OpenGL's back-face fill: the wanted one, or Fill for a draw all of
+    // whose polygons face front.
+    PolygonFill m_backInGL = PolygonFill::Line;
+    // The sign a front face's area has in the caller's coordinates: +1 or
+    // -1 under a projection set here, 0 (unknown, no shortcut) otherwise.
+    int m_frontSign = 0;
     unsigned m_pendingMode = 0;
     std::vector<RenderVertex> m_pending;
     // The textures with no texel less than opaque (the minimap's picture).

@@ -2,7 +2,8 @@
 // SDL window on the X server that xvfb-run starts for this test. Checks the
 // upload's parameters and pixels, the error text, that a drawn quad shows
 // the texture with the first row at t = 0, modulated by the colour, that a
-// picture with see-through texels still blends, and the clip.
+// picture with see-through texels still blends, the clip, and that back
+// faces are outlined while front faces fill.
 #include "gfx/gl/GLBackend.h"
 
 #include <GL/gl.h>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -142,5 +144,48 @@ TEST_F(GLBackendTest, SeeThroughTexelsBlendAndTheClipKeepsDrawingInItsBox)
     m_backend.SetClip(nullptr);
     m_backend.DrawQuads(quad, 4);
     EXPECT_EQ(PixelAt(40, 8), (std::array<uint8_t, 4>{0, 0, 255, 255}));
+    EXPECT_EQ(m_backend.GetError(), 0u);
+}
+
+// Front faces fill and back faces show their outline, whether a draw holds
+// only front faces (sent with back faces filled, for speed) or mixes both,
+// and under a mirroring projection too.
+TEST_F(GLBackendTest, BackFacesStayOutlinedBesideFrontFaces)
+{
+    // In window pixels: a counter-clockwise (front) and a clockwise (back)
+    // triangle, their edges through pixel centres.
+    const std::array<RenderVertex, 3> front = {
+        {{4.5f, 4.5f, 0, 0, 0}, {28.5f, 4.5f, 0, 0, 0}, {4.5f, 28.5f, 0, 0, 0}}};
+    const std::array<RenderVertex, 3> back = {
+        {{36.5f, 4.5f, 0, 0, 0}, {36.5f, 28.5f, 0, 0, 0}, {60.5f, 4.5f, 0, 0, 0}}};
+    const std::array<uint8_t, 4> white{255, 255, 255, 255}, black{0, 0, 0, 255};
+    for (bool mirrored : {false, true})
+    {
+        // Mirrored, the same window triangle is given mirrored: it turns the
+        // other way where the caller gives it.
+        auto placed = [&](std::array<RenderVertex, 3> t)
+        {
+            if (mirrored)
+                for (RenderVertex& v : t)
+                    v.x = kWindow - v.x;
+            return t;
+        };
+        m_backend.SetOrthoProjection(mirrored ? kWindow : 0, mirrored ? 0 : kWindow, 0, kWindow, -100, 100);
+        for (const auto [withFront, withBack] : {std::pair(true, false), {true, true}, {false, true}})
+        {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            m_backend.SetPolygonMode(PolygonFill::Fill, PolygonFill::Line);
+            if (withFront)
+                m_backend.DrawTriangles(placed(front).data(), 3);
+            if (withBack)
+                m_backend.DrawTriangles(placed(back).data(), 3);
+            const std::string drawn = std::string(mirrored ? "mirrored, " : "") +
+                                      (withFront ? "front " : "") + (withBack ? "back" : "");
+            EXPECT_EQ(PixelAt(10, 10), withFront ? white : black) << "filled: " << drawn;
+            EXPECT_EQ(PixelAt(42, 10), black) << "inside the outline: " << drawn;
+            EXPECT_EQ(PixelAt(36, 10), withBack ? white : black) << "the outline: " << drawn;
+        }
+    }
     EXPECT_EQ(m_backend.GetError(), 0u);
 }
