@@ -26,6 +26,8 @@ ShipReport StateIn(const std::string& hex)
     ship.frags = static_cast<int8_t>(U8At(hex, 14));
     ship.x = FloatAt(hex, 19);
     ship.y = FloatAt(hex, 23);
+    ship.vx = FloatAt(hex, 31);
+    ship.vy = FloatAt(hex, 35);
     ship.angle = FloatAt(hex, 43);
     return ship;
 }
@@ -124,10 +126,16 @@ std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe)
     std::vector<std::map<ObjectId, ShipReport>> worlds;
     ObjectId id = 0;
     ShipReport ship;
+    bool open = false; // a world was begun and its "WORLD OBJECTS" line not yet seen
     for (const std::string& line : probe.Lines())
     {
-        if (line.rfind("BOT ", 0) == 0 || (worlds.empty() && line.rfind("WORLD SHIP ", 0) == 0))
+        if (line.rfind("BOT ", 0) == 0 || (!open && line.rfind("WORLD SHIP ", 0) == 0))
+        {
             worlds.emplace_back();
+            open = true;
+        }
+        else if (line.rfind("WORLD OBJECTS", 0) == 0)
+            open = false;
         if (ParseWorldShip(line, id, ship))
             worlds.back()[id] = ship;
     }

@@ -42,14 +42,24 @@ struct ShipReport
     std::string name;
     int active = 0;
     double x = 0, y = 0, angle = 0;
+    double vx = 0, vy = 0; // units a second; a state's only
     int frags = 0;
 
     double From(const ShipReport& other) const { return std::hypot(x - other.x, y - other.y); }
+    // Where a client puts a ship this long after its report when no other
+    // comes (unwrapped).
+    ShipReport CarriedForward(int32_t ms) const
+    {
+        ShipReport carried = *this;
+        carried.x += vx * ms / 1000.0;
+        carried.y += vy * ms / 1000.0;
+        return carried;
+    }
 };
 
 // The worlds a --world probe printed, its "WORLD SHIP <id> <name> <active>
-// <x> <y> <frags>" lines by ship id: with --bots N, one per "BOT" line, in
-// order; without, one world of the last line for each ship.
+// <x> <y> <frags>" lines by ship id, in order: with --bots N, one per "BOT"
+// line; without, one per time it printed its world (SIGUSR1, the end).
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
