@@ -7,12 +7,12 @@
 // connected, in order, identical chat lines included, and see each death;
 // the messages of one batch carry one time stamp, so distinct time stamps
 // count batches. A headless client (--world) must hold the world the
-// server last reported: the server leaves out what a client can work out
-// from its last reports, so once the server stands still the client's world
-// is those reports carried forward as far as a client carries them. With
+// server reports, as with a server that sends on every pass: the server
+// leaves out what a client works out from its last reports, so at any moment
+// the client's ships are where the observer's last reports, carried forward
+// to that moment, put them. With
 // -stats 1 the server prints a "Stats:" line every second on its own (the
 // line itself is checked with SIGUSR1 in ProgramsTest.cpp).
-#include "game/ClientAdvance.h"
 #include "tests/support/ProbeOutput.h"
 #include "tests/support/ServerUnderTest.h"
 
@@ -40,7 +40,7 @@ std::vector<size_t> BatchesPerSecond(const ChildProcess& probe)
     std::map<uint64_t, std::set<uint64_t>> stamps;
     for (const std::string& line : LinesStartingWith(probe, "MSG "))
     {
-        uint64_t ms = std::stoull(line.substr(4));
+        uint64_t ms = StampOf(line);
         stamps[ms / 1000].insert(ms);
     }
     std::vector<size_t> counts;
@@ -73,10 +73,10 @@ bool IsDeathLine(const std::string& line)
 
 TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
 {
-    // Ships slow enough that a client's estimate of where one is stays
-    // within a ship length of the last report carried forward (at 96 units/s
-    // the client trails the carried report by 8 units); no shrapnel, no round
-    // end during the test.
+    // Ships slow enough that two estimates of where one is, made a moment
+    // apart, stay within a ship length of each other (at 96 units/s only a
+    // third of a second between them would part them further); no shrapnel,
+    // no round end during the test.
     ServerUnderTest server(
         ServerUnderTest::Setup()
             .Arena()
@@ -100,17 +100,23 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     EXPECT_EQ(Finish(*last), 0);
     ASSERT_TRUE(server.Says(": " + kLastChat));
     std::this_thread::sleep_for(1s); // the observer gets the line too
-    // With the server stopped, the client carries its last reports forward to
-    // the carry limit and stops there; what the observer holds by then is
-    // what the server last said.
+    // The pilot prints its world as a message reaches the observer, and the
+    // server stands still meanwhile, so no ship dies in between. The moment
+    // of the print in the observer's clock is that message's time stamp plus
+    // the time the test took to ask for the print.
+    observer->DrainOutput(20ms);
+    std::optional<std::string> news = observer->WaitForLineAfter(observer->Lines().size(), "MSG ", 5s);
+    auto heard = std::chrono::steady_clock::now();
     server.process->Signal(SIGSTOP);
-    std::this_thread::sleep_for(std::chrono::milliseconds(kMaxReportCarryMs) + 300ms);
-    observer->DrainOutput(100ms);
-    std::vector<std::string> beforeStop = ProbeMessages(*observer);
     pilot->Signal(SIGUSR1);
+    auto asked = std::chrono::steady_clock::now();
     bool worldPrinted = pilot->WaitForLine("WORLD OBJECTS", 30s).has_value();
+    observer->DrainOutput(100ms); // what the server sent before it stopped
     server.process->Signal(SIGCONT);
-    ASSERT_TRUE(worldPrinted);
+    ASSERT_TRUE(news && worldPrinted);
+    uint64_t printedAt =
+        StampOf(*news) + std::chrono::duration_cast<std::chrono::milliseconds>(asked - heard).count();
+    std::map<ObjectId, ShipReport> reported = ShipStatesCarriedTo(*observer, printedAt);
     EXPECT_EQ(server.ShutDown(), kExitHaltedByClient);
     EXPECT_EQ(Finish(*observer), 4);
     EXPECT_EQ(Finish(*pilot), 4);
@@ -157,10 +163,7 @@ TEST(SendRate, TwentyBatchesASecondCarryEveryLineAndDeathAndTheWorld)
     auto announced = static_cast<size_t>(std::count_if(first, console.end(), IsDeathLine));
     EXPECT_LE(deathsSeen, announced) << "a death the server never announced";
 
-    std::map<ObjectId, ShipReport> reported = LastShipStates(beforeStop);
     EXPECT_LT(reported[JoinedShipId(*diver)].frags, 0) << "each landing costs a frag";
-    for (auto& [id, ship] : reported)
-        ship = ship.CarriedForward(kMaxReportCarryMs);
     std::map<ObjectId, ShipReport> world = BotWorlds(*pilot).at(0);
     EXPECT_EQ(world.size(), 2u);
     EXPECT_EQ(WorldDisagreements(world, reported, {384, 384}, kShipLength), std::vector<std::string>{});

@@ -1,5 +1,7 @@
 #include "tests/support/ProbeOutput.h"
 
+#include "game/ClientAdvance.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -148,6 +150,28 @@ std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& me
     for (const std::string& hex : messages)
         if (IsShipState(hex))
             states[U32At(hex, 1)] = StateIn(hex);
+    return states;
+}
+
+uint64_t StampOf(const std::string& messageLine)
+{
+    return std::stoull(messageLine.substr(4));
+}
+
+std::map<ObjectId, ShipReport> ShipStatesCarriedTo(const ChildProcess& probe, uint64_t nowMs)
+{
+    std::map<ObjectId, ShipReport> states;
+    for (const std::string& line : probe.Lines())
+    {
+        std::string hex = line.rfind("MSG ", 0) == 0 ? line.substr(line.rfind(' ') + 1) : "";
+        if (!IsShipState(hex))
+            continue;
+        ShipReport& ship = states[U32At(hex, 1)] = StateIn(hex);
+        uint64_t stamp = StampOf(line);
+        double seconds = std::min<double>(nowMs > stamp ? nowMs - stamp : 0, kMaxReportCarryMs) / 1000.0;
+        ship.x += ship.vx * seconds;
+        ship.y += ship.vy * seconds;
+    }
     return states;
 }
 

@@ -46,15 +46,6 @@ struct ShipReport
     int frags = 0;
 
     double From(const ShipReport& other) const { return std::hypot(x - other.x, y - other.y); }
-    // Where a client puts a ship this long after its report when no other
-    // comes (unwrapped).
-    ShipReport CarriedForward(int32_t ms) const
-    {
-        ShipReport carried = *this;
-        carried.x += vx * ms / 1000.0;
-        carried.y += vy * ms / 1000.0;
-        return carried;
-    }
 };
 
 // The worlds a --world probe printed, its "WORLD SHIP <id> <name> <active>
@@ -63,6 +54,15 @@ struct ShipReport
 std::vector<std::map<ObjectId, ShipReport>> BotWorlds(const ChildProcess& probe);
 // The last MSG_SHIP_STATE among these messages (as hex) for each ship.
 std::map<ObjectId, ShipReport> LastShipStates(const std::vector<std::string>& messages);
+// The time stamp of a probe's "MSG <ms> <hex>" line: milliseconds since it
+// connected.
+uint64_t StampOf(const std::string& messageLine);
+// The last MSG_SHIP_STATE a probe received for each ship, carried forward
+// along its velocity to the moment `nowMs` of the probe's clock, as a client
+// carries a report it has no newer one for (for at most kMaxReportCarryMs).
+// Where the server leaves out what a client works out for itself, this is
+// where the probe has each ship at that moment.
+std::map<ObjectId, ShipReport> ShipStatesCarriedTo(const ChildProcess& probe, uint64_t nowMs);
 
 // Where a client's world differs from the server's: from its last ship states,
 // or from the world of a client that stands for them. A ship missing on either
