@@ -193,6 +193,8 @@ void CGLBackend::SetFixedState()
     m_wanted = m_known;
     m_knownValid = true;
     m_identity = true;
+    // The new context's projection is not one set through SetOrthoProjection.
+    m_frontSign = 0;
 }
 
 void CGLBackend::SetBlending(bool enabled)
